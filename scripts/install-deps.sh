@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs every Debian package Tidemark needs to build, test, benchmark and run.
+# Idempotent: does nothing when all packages are already present.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+  qt6-base-dev qt6-webengine-dev qt6-pdf-dev libqt6sql6-sqlite libqt6sql6-odbc libqt6sql6-psql
+  libgl-dev unixodbc-dev odbc-mdbtools mdbtools libcurl4-openssl-dev sqlite3 libsqlite3-dev libsqliteodbc
+  libgtest-dev libgmock-dev libbenchmark-dev python3-pyftpdlib postgresql
+  fonts-liberation2 fonts-dejavu-core xvfb xauth gnuplot-nox
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+  SUDO="sudo"
+fi
+
+echo "Installing: ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,29 @@
+#pragma once
+#include <cstdint>
+
+namespace tidemark {
+
+// Colours are one integer: red + 256 * green + 65536 * blue.
+struct Rgb {
+    int red = 0, green = 0, blue = 0;
+};
+
+inline Rgb SplitColor(int32_t color) {
+    uint32_t c = static_cast<uint32_t>(color);
+    return Rgb{static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+               static_cast<int>((c >> 16) & 0xFF)};
+}
+
+inline int32_t RGB(int red, int green, int blue) {
+    return static_cast<int32_t>((red & 0xFF) | ((green & 0xFF) << 8) | ((blue & 0xFF) << 16));
+}
+
+// A graph whose second back colour is this value is switched off.
+inline constexpr int32_t kSwitchedOffColor = 65535;
+
+// The missing value in every series; drawn as a gap.
+inline constexpr double kMissing = -9999.0;
+
+inline bool IsMissing(double v) { return v == kMissing; }
+
+}  // namespace tidemark

@@ -1,0 +1,134 @@
+#include "core/textfile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace tidemark {
+namespace {
+
+void SetError(std::string* error, const std::string& text) {
+    if (error) *error = text;
+}
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
+}
+
+void SyncFolder(const std::string& path) {
+    int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+}  // namespace
+
+std::optional<std::string> ReadFileBytes(const std::string& path, std::string* error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        SetError(error, path + ": " + std::strerror(errno));
+        return std::nullopt;
+    }
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    if (in.bad()) {
+        SetError(error, path + ": read error");
+        return std::nullopt;
+    }
+    return ss.str();
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t nl = text.find('\n', pos);
+        if (nl == std::string::npos) {
+            lines.push_back(text.substr(pos));
+            break;
+        }
+        size_t end = nl;
+        if (end > pos && text[end - 1] == '\r') --end;
+        lines.push_back(text.substr(pos, end - pos));
+        pos = nl + 1;
+    }
+    return lines;
+}
+
+std::string JoinLinesCrLf(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const auto& l : lines) {
+        out += l;
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::optional<std::string> WriteTempBeside(const std::string& path, const std::string& bytes, std::string* error) {
+    std::string tmp = path + ".tmp-XXXXXX";
+    std::vector<char> name(tmp.begin(), tmp.end());
+    name.push_back('\0');
+    int fd = ::mkstemp(name.data());
+    if (fd < 0) {
+        SetError(error, path + ": cannot create a temporary file: " + std::strerror(errno));
+        return std::nullopt;
+    }
+    std::string tmpPath(name.data());
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            SetError(error, path + ": write failed: " + std::strerror(errno));
+            ::close(fd);
+            ::unlink(tmpPath.c_str());
+            return std::nullopt;
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (::fsync(fd) != 0 || ::close(fd) != 0) {
+        SetError(error, path + ": cannot flush to disk: " + std::strerror(errno));
+        ::unlink(tmpPath.c_str());
+        return std::nullopt;
+    }
+    // mkstemp creates 0600; text files of the program folder are ordinary files.
+    ::chmod(tmpPath.c_str(), 0644);
+    return tmpPath;
+}
+
+bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::string* error) {
+    auto tmp = WriteTempBeside(path, bytes, error);
+    if (!tmp) return false;
+    if (!RenameFile(*tmp, path, error)) {
+        ::unlink(tmp->c_str());
+        return false;
+    }
+    return true;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+bool RenameFile(const std::string& from, const std::string& to, std::string* error) {
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        SetError(error, "cannot rename " + from + " to " + to + ": " + std::strerror(errno));
+        return false;
+    }
+    SyncFolder(to);
+    return true;
+}
+
+}  // namespace tidemark

@@ -1,0 +1,38 @@
+#pragma once
+// 8-bit text files with CR LF line ends. Bytes are kept as they are (Windows-1252
+// outside ASCII); nothing is converted.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tidemark {
+
+struct FileError {
+    std::string message;
+};
+
+// Whole file as bytes; nullopt when it cannot be opened (error text in *error).
+std::optional<std::string> ReadFileBytes(const std::string& path, std::string* error = nullptr);
+
+// Splits on CR LF or LF (a lone CR inside a line is kept). A final line end does not
+// give an extra empty line.
+std::vector<std::string> SplitLines(const std::string& text);
+
+// Joins lines, each ended with CR LF.
+std::string JoinLinesCrLf(const std::vector<std::string>& lines);
+
+// Writes the bytes to a temporary file in the same folder, flushes it to disk and
+// renames it over the target, so the target is either the old or the new content,
+// never half-written. Returns false with a message on failure (target untouched).
+bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::string* error = nullptr);
+
+// Writes to a temporary file in the same folder and fsyncs it, returning its path;
+// the caller renames it into place. Used where other files must move in between.
+std::optional<std::string> WriteTempBeside(const std::string& path, const std::string& bytes,
+                                           std::string* error = nullptr);
+
+bool FileExists(const std::string& path);
+bool RemoveFile(const std::string& path);
+bool RenameFile(const std::string& from, const std::string& to, std::string* error = nullptr);
+
+}  // namespace tidemark
