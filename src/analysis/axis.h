@@ -11,6 +11,7 @@ struct NiceAxisResult {
 
 // Turns the smallest and largest value of an axis into a rounded minimum, a step and a
 // rounded maximum. When max equals min, max becomes min + 1 and is written back.
+// A reversed pair is scaled over its span; a non-finite pair gives the axis 0 to 1.
 NiceAxisResult Niceaxis(double min, double& max);
 
 // Removes floating-point noise from a computed number (keeps 6 significant digits when

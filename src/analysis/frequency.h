@@ -33,7 +33,9 @@ struct FrequencyLoadResult {
 FrequencyLoadResult ReadFrequencyTable(const std::string& path, FrequencyTable& table);
 
 // Recurrence interval in years of `depth` over `minutes`; 0 when the table has no row
-// for that duration. Never NaN or infinite.
+// for that duration. Above a row's last depth it extrapolates along the last two columns.
+// Never NaN or infinite: a negative depth, or a bracket that cannot be interpolated
+// (non-positive intervals, equal depths), gives 0.
 double Getfrequency(double depth, const FrequencyTable& table, int minutes);
 
 // Upper-tail probability of the standard normal distribution, P(Z > x).
@@ -42,7 +44,8 @@ float funp(double x);
 // The standard normal deviate whose upper-tail probability is p.
 double funk(double p);
 
-// Sorts values[first..last] ascending in place (quicksort, Hoare partitioning).
+// Sorts values[first..last] ascending in place (quicksort, Hoare partitioning). Indices
+// outside the array are clipped to it.
 void RankSort(std::vector<double>& values, int first, int last);
 
 }  // namespace tidemark

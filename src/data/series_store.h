@@ -1,0 +1,64 @@
+#pragma once
+// The fetched series of every graph slot of every page. Indices of points and daily
+// points start at 1, as the fetch and drawing code count them; element 0 is unused.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/color.h"
+
+namespace tidemark {
+
+struct SeriesPoint {
+    double time = 0;           // day number (or a duration in minutes for depth-duration graphs)
+    double value = kMissing;
+};
+
+struct SlotSeries {
+    std::vector<SeriesPoint> points;       // 1 .. allocated point room
+    std::vector<SeriesPoint> dailyPoints;  // 1 .. span + 2
+    int16_t pointCount = 0;
+    double lastRowTime = 0;
+    double currentValue = 0;
+    double currentTime = 0;
+    std::string modelErrorText;            // mean-absolute-error text of model comparison graphs
+
+    // Highest usable index of points / dailyPoints.
+    int PointRoom() const { return points.empty() ? 0 : static_cast<int>(points.size()) - 1; }
+    int DailyRoom() const { return dailyPoints.empty() ? 0 : static_cast<int>(dailyPoints.size()) - 1; }
+};
+
+inline constexpr int kSlotsPerPage = 25;  // 0-11 graphs, 12-23 second series, 24 free
+
+class SeriesStore {
+public:
+    // Sizes the store for pages 0 .. pageRoom, every slot with `pointRoom` points and
+    // `dailyRoom` daily points. `pointCapacity` is how many points a fetch initialises
+    // (it can be smaller than the room allocated when a frequency table is loaded).
+    void Size(int pageRoom, int pointRoom, int dailyRoom, int pointCapacity) {
+        pointCapacity_ = pointCapacity;
+        pages_.assign(static_cast<size_t>(pageRoom) + 1, std::vector<SlotSeries>(kSlotsPerPage));
+        for (auto& page : pages_)
+            for (auto& slot : page) {
+                slot.points.assign(static_cast<size_t>(pointRoom) + 1, SeriesPoint{});
+                slot.dailyPoints.assign(static_cast<size_t>(dailyRoom) + 1, SeriesPoint{});
+            }
+    }
+
+    bool Has(int page, int slot) const {
+        return page >= 0 && page < static_cast<int>(pages_.size()) && slot >= 0 && slot < kSlotsPerPage;
+    }
+    SlotSeries& At(int page, int slot) { return pages_.at(static_cast<size_t>(page)).at(static_cast<size_t>(slot)); }
+    const SlotSeries& At(int page, int slot) const {
+        return pages_.at(static_cast<size_t>(page)).at(static_cast<size_t>(slot));
+    }
+
+    int PageRoom() const { return pages_.empty() ? -1 : static_cast<int>(pages_.size()) - 1; }
+    int PointCapacity() const { return pointCapacity_; }
+
+private:
+    std::vector<std::vector<SlotSeries>> pages_;
+    int pointCapacity_ = 0;
+};
+
+}  // namespace tidemark
