@@ -1,0 +1,48 @@
+#pragma once
+// Which engine a completed connection string names, and with what settings.
+//   Provider=SQLite;Data Source=FILE                        -> SQLite file, opened read-only
+//   Provider=PostgreSQL;Host=H;Port=P;Database=D;User Id=U;Password=W
+//   Driver=...;... or DSN=...;...                           -> ODBC, passed on unchanged
+//   Provider=Microsoft.Jet.OLEDB.4.0;Data Source=X.mdb|xls|xlsx -> file database (not served yet)
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/db/db_result.h"
+
+namespace tidemark {
+
+// key=value pairs separated by ";". Keys are trimmed; values keep inner blanks but lose
+// the outer ones; a value may be wrapped in {...} or "..." to hold ";" (the wrapper is
+// kept, as ODBC drivers expect it).
+std::vector<std::pair<std::string, std::string>> SplitConnectionString(const std::string& text);
+
+// Value of the first key equal to any of the names (letter case ignored), or "".
+std::string ConnectionValue(const std::vector<std::pair<std::string, std::string>>& pairs,
+                            std::initializer_list<const char*> names);
+
+// The string with every password value replaced by "***", for messages.
+std::string RedactConnectionString(const std::string& text);
+
+struct ConnectionTarget {
+    enum class Kind { SQLite, PostgreSQL, Odbc };
+    Kind kind = Kind::SQLite;
+
+    std::string file;  // SQLite: absolute or program-folder-relative path made whole
+
+    std::string host;  // PostgreSQL
+    int port = 5432;
+    std::string database;
+    std::string user;
+    std::string password;
+
+    std::string odbc;  // ODBC: the connection string as given
+};
+
+// Works out the target; strings naming no engine served here (Jet files, other
+// providers, text without key=value pairs) give a message that says what is wrong.
+// programFolder ends with "/"; relative SQLite files are taken relative to it.
+DbResult<ConnectionTarget> ResolveConnectionString(const std::string& connectionString,
+                                                   const std::string& programFolder);
+
+}  // namespace tidemark

@@ -1,0 +1,44 @@
+#pragma once
+// The program's view of a database: a read-only connection that runs one statement at a
+// time and hands back a buffered, forward-only record set. Statements are written in the
+// program's own form; each engine's dialect step (dialect.h) is applied here, so callers
+// never adapt statements to an engine themselves.
+//
+// A Database closes its connection when destroyed, so the operation that opens one owns
+// it and releases it on every path, faults included.
+#include <memory>
+#include <string>
+
+#include "platform/db/db_result.h"
+#include "platform/db/recordset.h"
+
+namespace tidemark {
+
+class Database {
+public:
+    virtual ~Database() = default;
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    virtual bool IsOpen() const = 0;  // State
+    virtual void Close() = 0;         // safe to call more than once
+
+    // Runs one statement (after the dialect step) and fetches all its rows.
+    virtual DbResult<Recordset> OpenRecordset(const std::string& statement) = 0;
+
+    // The statement as this engine will run it.
+    virtual std::string AdaptStatement(const std::string& statement) const = 0;
+
+    // "SQLite", "PostgreSQL", or "ODBC (<database system>)".
+    virtual std::string EngineName() const = 0;
+
+protected:
+    Database() = default;
+};
+
+// Opens the database a completed connection string names, read-only. programFolder ends
+// with "/"; a relative SQLite file is looked for there.
+DbResult<std::unique_ptr<Database>> OpenConnection(const std::string& connectionString,
+                                                 const std::string& programFolder);
+
+}  // namespace tidemark

@@ -1,0 +1,276 @@
+#include "platform/db/dialect.h"
+
+#include <cctype>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+#include "core/daynum.h"
+#include "core/vbtext.h"
+
+namespace tidemark {
+
+namespace {
+
+// The statement cut into the pieces whose inside must not be read as SQL words.
+struct Token {
+    enum class Kind { Plain, Quoted, HashDate, Bracketed, DoubleQuoted };
+    Kind kind;
+    std::string text;  // with its delimiters
+};
+
+// Date of a literal's inside when it is one of the program's date forms.
+std::optional<double> LiteralDate(std::string_view inside) {
+    if (inside.size() < 11 || inside.size() > 24) return std::nullopt;
+    return ParseDayMonthYear(inside);
+}
+
+size_t FindClosing(std::string_view s, size_t from, char closing, bool doubledEscapes) {
+    for (size_t i = from; i < s.size(); ++i) {
+        if (s[i] != closing) continue;
+        if (doubledEscapes && i + 1 < s.size() && s[i + 1] == closing) {
+            ++i;
+            continue;
+        }
+        return i;
+    }
+    return std::string_view::npos;
+}
+
+std::vector<Token> Tokenize(std::string_view s) {
+    std::vector<Token> tokens;
+    auto plain = [&](std::string_view text) {
+        if (!tokens.empty() && tokens.back().kind == Token::Kind::Plain)
+            tokens.back().text += text;
+        else
+            tokens.push_back({Token::Kind::Plain, std::string(text)});
+    };
+    size_t i = 0;
+    while (i < s.size()) {
+        char c = s[i];
+        Token::Kind kind;
+        char closing;
+        bool doubled = false;
+        switch (c) {
+        case '\'': kind = Token::Kind::Quoted; closing = '\''; doubled = true; break;
+        case '"': kind = Token::Kind::DoubleQuoted; closing = '"'; doubled = true; break;
+        case '[': kind = Token::Kind::Bracketed; closing = ']'; break;
+        case '#': {
+            size_t end = s.find('#', i + 1);
+            if (end != std::string_view::npos && LiteralDate(s.substr(i + 1, end - i - 1))) {
+                tokens.push_back({Token::Kind::HashDate, std::string(s.substr(i, end - i + 1))});
+                i = end + 1;
+            } else {
+                plain(s.substr(i, 1));
+                ++i;
+            }
+            continue;
+        }
+        default:
+            plain(s.substr(i, 1));
+            ++i;
+            continue;
+        }
+        size_t end = FindClosing(s, i + 1, closing, doubled);
+        size_t stop = end == std::string_view::npos ? s.size() : end + 1;
+        tokens.push_back({kind, std::string(s.substr(i, stop - i))});
+        i = stop;
+    }
+    return tokens;
+}
+
+std::string DateText(double day) {
+    CivilTime t = ToCivil(day);
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second);
+    return buffer;
+}
+
+std::string DateLiteral(SqlDialect dialect, double day) {
+    switch (dialect) {
+    case SqlDialect::SQLite: return "'" + DateText(day) + "'";
+    case SqlDialect::PostgreSQL: return "TIMESTAMP '" + DateText(day) + "'";
+    case SqlDialect::OdbcEscape: return "{ts '" + DateText(day) + "'}";
+    }
+    return {};
+}
+
+bool IsSimpleIdentifier(std::string_view name) {
+    if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0]))) return false;
+    for (char c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
+    return true;
+}
+
+// [name$] is a workbook sheet; on a database engine it is the table "name".
+std::string BracketedName(SqlDialect dialect, const std::string& token) {
+    if (dialect == SqlDialect::OdbcEscape || token.size() < 2 || token.back() != ']') return token;
+    std::string name = token.substr(1, token.size() - 2);
+    if (!name.empty() && name.back() == '$') name.pop_back();
+    if (dialect == SqlDialect::SQLite) return "[" + name + "]";
+    if (IsSimpleIdentifier(name)) return name;
+    return "\"" + ReplaceAll(name, "\"", "\"\"") + "\"";
+}
+
+std::string ConvertToken(SqlDialect dialect, const Token& token) {
+    switch (token.kind) {
+    case Token::Kind::HashDate:
+        return DateLiteral(dialect, *LiteralDate(std::string_view(token.text).substr(1, token.text.size() - 2)));
+    case Token::Kind::Quoted:
+        if (token.text.size() >= 2 && token.text.back() == '\'') {
+            std::string inside = ReplaceAll(token.text.substr(1, token.text.size() - 2), "''", "'");
+            if (std::optional<double> day = LiteralDate(inside)) return DateLiteral(dialect, *day);
+        }
+        return token.text;
+    case Token::Kind::Bracketed:
+        return BracketedName(dialect, token.text);
+    case Token::Kind::Plain:
+    case Token::Kind::DoubleQuoted:
+        return token.text;
+    }
+    return token.text;
+}
+
+// One command: its text and which characters are outside literals.
+struct Command {
+    std::string text;
+    std::vector<bool> plain;
+
+    void Append(const std::string& part, bool isPlain) {
+        text += part;
+        plain.insert(plain.end(), part.size(), isPlain);
+    }
+};
+
+std::vector<Command> SplitCommands(const std::vector<Token>& tokens, SqlDialect dialect, bool convert) {
+    std::vector<Command> commands(1);
+    for (const Token& token : tokens) {
+        if (token.kind != Token::Kind::Plain) {
+            commands.back().Append(convert ? ConvertToken(dialect, token) : token.text, false);
+            continue;
+        }
+        size_t start = 0;
+        for (size_t semi; (semi = token.text.find(';', start)) != std::string::npos; start = semi + 1) {
+            commands.back().Append(token.text.substr(start, semi - start), true);
+            commands.emplace_back();
+        }
+        commands.back().Append(token.text.substr(start), true);
+    }
+    return commands;
+}
+
+bool IsBlank(const std::string& text) { return TrimBlanks(text).empty(); }
+
+bool IsWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+// Position of the word (letter case ignored) in plain text at parenthesis depth 0, the
+// last such one when `last`, or npos.
+size_t FindWord(const Command& command, std::string_view word, bool last) {
+    size_t found = std::string::npos;
+    int depth = 0;
+    const std::string& s = command.text;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (!command.plain[i]) continue;
+        if (s[i] == '(') ++depth;
+        if (s[i] == ')') --depth;
+        if (depth != 0 || i + word.size() > s.size()) continue;
+        if (i > 0 && IsWordChar(s[i - 1])) continue;
+        if (i + word.size() < s.size() && IsWordChar(s[i + word.size()])) continue;
+        bool same = true;
+        for (size_t k = 0; k < word.size() && same; ++k)
+            same = command.plain[i + k] &&
+                   std::tolower(static_cast<unsigned char>(s[i + k])) == word[k];
+        if (!same) continue;
+        found = i;
+        if (!last) return found;
+    }
+    return found;
+}
+
+// Start of a trailing "order by ..." clause, or npos.
+size_t FindOrderBy(const Command& command) {
+    size_t order = FindWord(command, "order", true);
+    if (order == std::string::npos) return order;
+    std::string_view rest = std::string_view(command.text).substr(order + 5);
+    size_t next = rest.find_first_not_of(" \t\r\n");
+    if (next == std::string_view::npos || LCase(rest.substr(next, 2)) != "by") return std::string::npos;
+    return order;
+}
+
+bool StartsWithUnion(const std::string& text) {
+    std::string t = LCase(TrimBlanks(text));
+    return StartsWith(t, "union") && (t.size() == 5 || !IsWordChar(t[5]));
+}
+
+std::string Convert(SqlDialect dialect, std::string_view statement) {
+    std::vector<Command> all = SplitCommands(Tokenize(statement), dialect, true);
+    std::vector<const Command*> commands;
+    for (const Command& c : all)
+        if (!IsBlank(c.text)) commands.push_back(&c);
+
+    bool unionForm = commands.size() > 1;
+    for (size_t i = 1; i < commands.size() && unionForm; ++i) unionForm = StartsWithUnion(commands[i]->text);
+    if (!unionForm) {
+        std::string out;
+        for (size_t i = 0; i < all.size(); ++i) out += (i ? ";" : "") + all[i].text;
+        return out;
+    }
+
+    std::string merged;
+    std::string finalOrder;
+    for (const Command* c : commands) {
+        std::string text = c->text;
+        size_t order = FindOrderBy(*c);
+        if (order != std::string::npos) {
+            finalOrder = TrimBlanks(text.substr(order));
+            text.erase(order);
+        }
+        if (!merged.empty()) merged += " ";
+        merged += TrimBlanks(text);
+    }
+    if (!finalOrder.empty()) merged += " " + finalOrder;
+    return merged + ";";
+}
+
+}  // namespace
+
+std::string ApplyDialect(SqlDialect dialect, std::string_view statement) {
+    return Convert(dialect, statement);
+}
+
+std::string SqliteDialect(std::string_view statement) { return Convert(SqlDialect::SQLite, statement); }
+
+std::string PostgresDialect(std::string_view statement) {
+    return Convert(SqlDialect::PostgreSQL, statement);
+}
+
+SqlDialect OdbcDialectFor(std::string_view dbmsName) {
+    std::string name = LCase(dbmsName);
+    if (Contains(name, "sqlite")) return SqlDialect::SQLite;
+    if (Contains(name, "postgres")) return SqlDialect::PostgreSQL;
+    return SqlDialect::OdbcEscape;
+}
+
+std::string OdbcDialect(std::string_view statement, std::string_view dbmsName) {
+    return Convert(OdbcDialectFor(dbmsName), statement);
+}
+
+bool HasSeveralStatements(std::string_view statement) {
+    int nonBlank = 0;
+    for (const Command& c : SplitCommands(Tokenize(statement), SqlDialect::SQLite, false))
+        if (!IsBlank(c.text)) ++nonBlank;
+    return nonBlank > 1;
+}
+
+bool IsReadingStatement(std::string_view statement) {
+    size_t i = 0;
+    while (i < statement.size() && (std::isspace(static_cast<unsigned char>(statement[i])) || statement[i] == '('))
+        ++i;
+    size_t end = i;
+    while (end < statement.size() && IsWordChar(statement[end])) ++end;
+    std::string word = LCase(statement.substr(i, end - i));
+    return word == "select" || word == "with";
+}
+
+}  // namespace tidemark

@@ -1,0 +1,40 @@
+#pragma once
+// Dialect steps: statements are written once, in the program's own form, and each
+// engine's step turns them into what that engine runs correctly:
+//   - date literals #dd-mmm-yyyy#, 'dd-mmm-yyyy', #dd-mmm-yyyy hh:mm#, 'dd-mmm-yyyy hh:mm'
+//     become the engine's date-time form, so they compare right with stored date-times;
+//   - "... order by date_time;union select ... order by date_time;" (several selects, each
+//     ordered and ended by ";", joined by "union") becomes one UNION with one final
+//     ORDER BY, the only form SQL engines accept;
+//   - workbook sheet names [name$] become the table name in the engine's quoting.
+// Text inside other string literals is never touched.
+#include <string>
+#include <string_view>
+
+namespace tidemark {
+
+enum class SqlDialect {
+    SQLite,      // 'YYYY-MM-DD HH:MM:SS' text, [name] quoting
+    PostgreSQL,  // TIMESTAMP 'YYYY-MM-DD HH:MM:SS', no brackets
+    OdbcEscape,  // {ts 'YYYY-MM-DD HH:MM:SS'}, brackets kept (any other ODBC source)
+};
+
+std::string SqliteDialect(std::string_view statement);
+std::string PostgresDialect(std::string_view statement);
+// ODBC sources get the dialect of the engine behind the driver: dbmsName is what the
+// driver reports as its database system (or, failing that, the driver's name).
+std::string OdbcDialect(std::string_view statement, std::string_view dbmsName);
+
+SqlDialect OdbcDialectFor(std::string_view dbmsName);
+std::string ApplyDialect(SqlDialect dialect, std::string_view statement);
+
+// True when the text holds more than one command (a ";" outside literals followed by
+// more than blanks). Engines differ in what they do with the rest (ignore it, or run
+// it), so such texts are refused before they reach an engine.
+bool HasSeveralStatements(std::string_view statement);
+
+// True when the statement starts with SELECT or WITH (after blanks and "("): the only
+// statements the program runs.
+bool IsReadingStatement(std::string_view statement);
+
+}  // namespace tidemark

@@ -1,0 +1,336 @@
+// The Database interface over QtSql: QSQLITE, QPSQL and QODBC connections.
+//
+// QSqlDatabase keeps every connection in a process-wide registry under a name. Each
+// QtSqlDatabase registers one uniquely named connection and removes it when closed.
+// No QSqlDatabase or QSqlQuery object outlives the function that made it, so when the
+// name is removed nothing refers to the connection any more (otherwise Qt warns that
+// the connection is still in use and keeps it alive).
+#include <sql.h>
+#include <sqlext.h>
+
+#include <QtCore/QDateTime>
+#include <QtCore/QString>
+#include <QtCore/QVariant>
+#include <QtSql/QSqlDatabase>
+#include <QtSql/QSqlDriver>
+#include <QtSql/QSqlError>
+#include <QtSql/QSqlQuery>
+#include <QtSql/QSqlRecord>
+
+#include <atomic>
+#include <filesystem>
+#include <system_error>
+
+#include "core/daynum.h"
+#include "core/vbtext.h"
+#include "platform/db/connection_string.h"
+#include "platform/db/database.h"
+#include "platform/db/dialect.h"
+
+namespace tidemark {
+
+namespace {
+
+// Windows-1252 characters 0x80 to 0x9F; the rest of the code page is Latin-1. The
+// undefined positions keep their C1 code points, as Windows itself maps them.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString FromProgramText(const std::string& text) {
+    QString out;
+    out.reserve(static_cast<qsizetype>(text.size()));
+    for (char c : text) {
+        unsigned char b = static_cast<unsigned char>(c);
+        out.append(QChar(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : char16_t(b)));
+    }
+    return out;
+}
+
+std::string ToProgramText(const QString& text) {
+    std::string out;
+    out.reserve(static_cast<size_t>(text.size()));
+    for (QChar qc : text) {
+        char16_t u = qc.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            out += static_cast<char>(u);
+            continue;
+        }
+        char mapped = '?';
+        for (int i = 0; i < 32; ++i)
+            if (kCp1252High[i] == u) mapped = static_cast<char>(0x80 + i);
+        out += mapped;
+    }
+    return out;
+}
+
+// The engine's own words first; Qt's generic wording only when the engine said nothing.
+std::string ErrorText(const QSqlError& error) {
+    QString text = error.databaseText().trimmed();
+    if (text.isEmpty()) text = error.driverText().trimmed();
+    // PostgreSQL adds lines pointing into the statement; the first line says it all.
+    qsizetype newline = text.indexOf(u'\n');
+    if (newline >= 0) text = text.left(newline).trimmed();
+    if (text.startsWith(u"ERROR:")) text = text.mid(6).trimmed();
+    if (text.startsWith(u"FATAL:")) text = text.mid(6).trimmed();
+    return ToProgramText(text);
+}
+
+double DayNumberOf(const QDate& date, const QTime& time) {
+    return MakeDayNumber(date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second());
+}
+
+FieldValue ToFieldValue(const QVariant& value) {
+    if (value.isNull()) return FieldValue::Null();
+    switch (value.metaType().id()) {
+    case QMetaType::QDateTime: {
+        // The wall-clock fields as stored. A time that falls in the gap of a
+        // daylight-saving change makes the QDateTime invalid in local time, yet its date
+        // and time fields still hold what the engine sent, and stored series (kept in
+        // standard time) do have rows there.
+        QDateTime dt = value.toDateTime();
+        if (!dt.date().isValid() || !dt.time().isValid()) return FieldValue::Null();
+        return FieldValue::OfDateTime(DayNumberOf(dt.date(), dt.time()));
+    }
+    case QMetaType::QDate:
+        return FieldValue::OfDateTime(DayNumberOf(value.toDate(), QTime(0, 0)));
+    case QMetaType::QTime:
+        return FieldValue::OfDateTime(DayNumberOf(QDate(1899, 12, 30), value.toTime()));
+    case QMetaType::QString:
+        return FieldValue::OfText(ToProgramText(value.toString()));
+    case QMetaType::QByteArray: {
+        QByteArray bytes = value.toByteArray();
+        return FieldValue::OfText(std::string(bytes.constData(), static_cast<size_t>(bytes.size())));
+    }
+    default: {
+        bool ok = false;
+        double number = value.toDouble(&ok);
+        if (ok) return FieldValue::OfNumber(number);
+        return FieldValue::OfText(ToProgramText(value.toString()));
+    }
+    }
+}
+
+QString NextConnectionName() {
+    static std::atomic<unsigned long long> counter{0};
+    return QStringLiteral("tidemark-db-%1").arg(++counter);
+}
+
+// What the ODBC driver says its database system is; the driver's own name (from the
+// connection string) when the driver does not answer.
+std::string OdbcDbmsName(const QSqlDatabase& db, const std::string& connectionString) {
+    QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    // QODBC hands out its connection handle as a plain pointer.
+    if (handle.isValid() && (qstrcmp(handle.typeName(), "void*") == 0 || qstrcmp(handle.typeName(), "SQLHANDLE") == 0)) {
+        SQLHANDLE hdbc = *static_cast<const SQLHANDLE*>(handle.constData());
+        SQLCHAR name[256] = {};
+        SQLSMALLINT length = 0;
+        if (hdbc && SQL_SUCCEEDED(SQLGetInfo(hdbc, SQL_DBMS_NAME, name, sizeof name, &length)))
+            return std::string(reinterpret_cast<const char*>(name));
+    }
+    return ConnectionValue(SplitConnectionString(connectionString), {"Driver", "DSN"});
+}
+
+class QtSqlDatabase final : public Database {
+public:
+    explicit QtSqlDatabase(const char* driver) : name_(NextConnectionName()) {
+        QSqlDatabase::addDatabase(QString::fromLatin1(driver), name_);
+    }
+    ~QtSqlDatabase() override { Release(); }
+
+    DbResult<bool> Connect(const ConnectionTarget& target) {
+        {
+            QSqlDatabase db = QSqlDatabase::database(name_, false);
+            switch (target.kind) {
+            case ConnectionTarget::Kind::SQLite: {
+                DbResult<bool> ready = ConnectSqlite(db, target);
+                if (!ready) return ready;
+                break;
+            }
+            case ConnectionTarget::Kind::PostgreSQL: {
+                DbResult<bool> ready = ConnectPostgres(db, target);
+                if (!ready) return ready;
+                break;
+            }
+            case ConnectionTarget::Kind::Odbc: {
+                DbResult<bool> ready = ConnectOdbc(db, target);
+                if (!ready) return ready;
+                break;
+            }
+            }
+        }
+        open_ = true;
+        return true;
+    }
+
+    bool IsOpen() const override { return open_; }
+
+    void Close() override {
+        if (!open_) return;
+        open_ = false;
+        QSqlDatabase db = QSqlDatabase::database(name_, false);
+        db.close();
+    }
+
+    DbResult<Recordset> OpenRecordset(const std::string& statement) override {
+        if (!open_) return DbError{"The database connection is closed"};
+        std::string sql = AdaptStatement(statement);
+        if (HasSeveralStatements(sql))
+            return DbError{"The statement holds more than one command; only one is run at a time"};
+        // Connections are read-only already; this also covers ODBC drivers that ignore it.
+        if (!IsReadingStatement(sql))
+            return DbError{"Only statements that read (SELECT) are run on the database"};
+        QSqlDatabase db = QSqlDatabase::database(name_, false);
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        if (!query.exec(FromProgramText(sql))) return DbError{ErrorText(query.lastError())};
+        if (!query.isSelect()) return DbError{"The statement returns no records"};
+
+        QSqlRecord record = query.record();
+        std::vector<std::string> names;
+        for (int i = 0; i < record.count(); ++i) names.push_back(ToProgramText(record.fieldName(i)));
+        std::vector<std::vector<FieldValue>> rows;
+        while (query.next()) {
+            std::vector<FieldValue> row;
+            row.reserve(names.size());
+            for (int i = 0; i < static_cast<int>(names.size()); ++i) row.push_back(ToFieldValue(query.value(i)));
+            rows.push_back(std::move(row));
+        }
+        if (query.lastError().isValid()) return DbError{ErrorText(query.lastError())};
+        return Recordset(std::move(names), std::move(rows));
+    }
+
+    std::string AdaptStatement(const std::string& statement) const override {
+        return ApplyDialect(dialect_, statement);
+    }
+
+    std::string EngineName() const override { return engineName_; }
+
+private:
+    DbResult<bool> ConnectSqlite(QSqlDatabase& db, const ConnectionTarget& target) {
+        dialect_ = SqlDialect::SQLite;
+        engineName_ = "SQLite";
+        // Opened read-only, SQLite says only "unable to open database file" for a missing
+        // file (and opened otherwise it would create an empty one that reads as no
+        // data); say which file is missing instead.
+        std::error_code ec;
+        std::filesystem::file_status status = std::filesystem::status(target.file, ec);
+        if (!std::filesystem::exists(status))
+            return DbError{"The database file " + target.file + " does not exist"};
+        if (!std::filesystem::is_regular_file(status))
+            return DbError{"The database file " + target.file + " is not a file"};
+        db.setDatabaseName(FromProgramText(target.file));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (!db.open())
+            return DbError{"Cannot open the database file " + target.file + ": " + ErrorText(db.lastError())};
+        // SQLite reads the file lazily; ask for its catalogue now so that a file that is
+        // not a database fails here, with its name, rather than at the first statement.
+        QSqlQuery probe(db);
+        if (!probe.exec(QStringLiteral("select count(*) from sqlite_master")))
+            return DbError{"Cannot read the database file " + target.file + ": " + ErrorText(probe.lastError())};
+        return true;
+    }
+
+    DbResult<bool> ConnectPostgres(QSqlDatabase& db, const ConnectionTarget& target) {
+        dialect_ = SqlDialect::PostgreSQL;
+        engineName_ = "PostgreSQL";
+        db.setHostName(FromProgramText(target.host));
+        db.setPort(target.port);
+        db.setDatabaseName(FromProgramText(target.database));
+        db.setUserName(FromProgramText(target.user));
+        db.setPassword(FromProgramText(target.password));
+        db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+        std::string where = "database " + target.database + " on " + target.host + ":" + std::to_string(target.port);
+        if (!db.open()) return DbError{"Cannot open the PostgreSQL " + where + ": " + ErrorText(db.lastError())};
+        QSqlQuery readOnly(db);
+        if (!readOnly.exec(QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY")))
+            return DbError{"Cannot make the PostgreSQL session read-only: " + ErrorText(readOnly.lastError())};
+        return true;
+    }
+
+    DbResult<bool> ConnectOdbc(QSqlDatabase& db, const ConnectionTarget& target) {
+        std::string connection = target.odbc;
+        // The SQLite driver creates a missing file unless told not to; a misspelt path
+        // would then read as an empty database instead of failing.
+        auto pairs = SplitConnectionString(connection);
+        bool sqliteDriver = Contains(LCase(ConnectionValue(pairs, {"Driver"})), "sqlite");
+        std::string file = ConnectionValue(pairs, {"Database"});
+        std::error_code ec;
+        if (sqliteDriver && !file.empty() && !std::filesystem::exists(file, ec))
+            return DbError{"The database file " + file + " does not exist"};
+        if (sqliteDriver && ConnectionValue(pairs, {"NoCreat"}).empty()) {
+            std::string trimmed = TrimBlanks(connection);
+            connection = trimmed + (trimmed.empty() || trimmed.back() == ';' ? "" : ";") + "NoCreat=1;";
+        }
+        db.setDatabaseName(FromProgramText(connection));
+        db.setConnectOptions(QStringLiteral("SQL_ATTR_ACCESS_MODE=SQL_MODE_READ_ONLY;SQL_ATTR_LOGIN_TIMEOUT=10"));
+        if (!db.open())
+            return DbError{"Cannot open the ODBC data source " + RedactConnectionString(target.odbc) + ": " +
+                           ErrorText(db.lastError())};
+        std::string dbms = OdbcDbmsName(db, target.odbc);
+        dialect_ = OdbcDialectFor(dbms);
+        engineName_ = "ODBC (" + (dbms.empty() ? std::string("unknown") : dbms) + ")";
+        // Drivers may ignore the read-only access mode (the SQLite one does), so the
+        // engines that can be told directly are told.
+        QString readOnly;
+        if (dialect_ == SqlDialect::SQLite) readOnly = QStringLiteral("PRAGMA query_only = 1");
+        if (dialect_ == SqlDialect::PostgreSQL)
+            readOnly = QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY");
+        if (!readOnly.isEmpty()) {
+            QSqlQuery query(db);
+            if (!query.exec(readOnly))
+                return DbError{"Cannot make the ODBC session read-only: " + ErrorText(query.lastError())};
+        }
+        return true;
+    }
+
+    // Closes and unregisters the connection; no handle to it may be alive here.
+    void Release() {
+        Close();
+        if (name_.isEmpty()) return;
+        QSqlDatabase::removeDatabase(name_);
+        name_.clear();
+    }
+
+    QString name_;
+    bool open_ = false;
+    SqlDialect dialect_ = SqlDialect::SQLite;
+    std::string engineName_;
+};
+
+const char* QtDriverFor(ConnectionTarget::Kind kind) {
+    switch (kind) {
+    case ConnectionTarget::Kind::SQLite: return "QSQLITE";
+    case ConnectionTarget::Kind::PostgreSQL: return "QPSQL";
+    case ConnectionTarget::Kind::Odbc: return "QODBC";
+    }
+    return "";
+}
+
+const char* DebianPackageFor(ConnectionTarget::Kind kind) {
+    switch (kind) {
+    case ConnectionTarget::Kind::SQLite: return "libqt6sql6-sqlite";
+    case ConnectionTarget::Kind::PostgreSQL: return "libqt6sql6-psql";
+    case ConnectionTarget::Kind::Odbc: return "libqt6sql6-odbc";
+    }
+    return "";
+}
+
+}  // namespace
+
+DbResult<std::unique_ptr<Database>> OpenConnection(const std::string& connectionString,
+                                                 const std::string& programFolder) {
+    DbResult<ConnectionTarget> target = ResolveConnectionString(connectionString, programFolder);
+    if (!target) return DbError{target.error()};
+    const char* driver = QtDriverFor(target->kind);
+    if (!QSqlDatabase::isDriverAvailable(QString::fromLatin1(driver)))
+        return DbError{std::string("The database driver ") + driver + " is not installed (package " +
+                       DebianPackageFor(target->kind) + ")"};
+    auto database = std::make_unique<QtSqlDatabase>(driver);
+    DbResult<bool> connected = database->Connect(target.value());
+    if (!connected) return DbError{connected.error()};  // the destructor unregisters it
+    return std::unique_ptr<Database>(std::move(database));
+}
+
+}  // namespace tidemark

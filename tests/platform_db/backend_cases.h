@@ -1,0 +1,305 @@
+#pragma once
+// Cases every database backend must pass, written once and instantiated per engine
+// (SQLite and ODBC-on-SQLite in the unit tests, PostgreSQL in the integration tests).
+// Include in exactly one .cpp of a test program.
+//
+// The statements are built the way the data layer builds them: dates formatted
+// "dd-mmm-yyyy" between "#", then "#" turned into "'" for providers that are not Jet.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/daynum.h"
+#include "core/vbtext.h"
+#include "platform/db/database.h"
+
+namespace tidemark {
+
+// A database holding the schema, which the test can fill and the program then reads.
+class TestBackend {
+public:
+    virtual ~TestBackend() = default;
+    virtual std::string SetUpError() const = 0;  // empty when ready
+    virtual std::string ConnectionString() const = 0;
+    virtual std::string ProgramFolder() const = 0;
+    virtual bool Fill(const std::string& sql, std::string* error) = 0;
+    virtual std::string EngineName() const = 0;
+    // A statement that passes for a read (it starts with WITH) but writes one rhour row
+    // for series 77: only the engine's own read-only setting can stop it.
+    virtual std::string DisguisedWrite() const = 0;
+};
+
+struct BackendParam {
+    const char* name;
+    std::unique_ptr<TestBackend> (*make)();
+};
+
+inline std::string DayText(double day) {
+    CivilTime t = ToCivil(day);
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d", t.year, t.month, t.day, t.hour, t.minute);
+    return buffer;
+}
+
+inline std::string Dmy(double day) { return FormatDate(day, "dd-mmm-yyyy"); }
+inline std::string QuoteDates(const std::string& statement) { return ReplaceAll(statement, "#", "'"); }
+
+inline std::string ValueStatement(const std::string& prefix, const std::string& table, int dsid, double start,
+                                  double end) {
+    return prefix + "select datatype_site_id, date_time, value from " + table +
+           " where datatype_site_id = " + std::to_string(dsid) + " and date_time between #" + Dmy(start) + "# " +
+           "and #" + Dmy(end) + "# order by date_time;";
+}
+
+inline std::string HourlyWithMaxMin(int dsid, double start, double end) {
+    return ValueStatement("", "rhour", dsid, start, end) + ValueStatement("union ", "rdaymax", dsid, start, end) +
+           ValueStatement("union ", "rdaymin", dsid, start, end);
+}
+
+class BackendTest : public ::testing::TestWithParam<BackendParam> {
+protected:
+    void SetUp() override {
+        backend_ = GetParam().make();
+        std::string error = backend_->SetUpError();
+        ASSERT_TRUE(error.empty()) << error;
+    }
+
+    void Fill(const std::string& sql) {
+        std::string error;
+        ASSERT_TRUE(backend_->Fill(sql, &error)) << error;
+    }
+
+    std::unique_ptr<Database> Open() {
+        DbResult<std::unique_ptr<Database>> db = OpenConnection(backend_->ConnectionString(), backend_->ProgramFolder());
+        EXPECT_TRUE(db.ok()) << db.error();
+        return db ? std::move(db.value()) : nullptr;
+    }
+
+    // Rows read the way the series fetch reads them: field 2 as a date-time, field 3 as
+    // a number, "date value" per row.
+    std::vector<std::string> Series(const std::string& statement, long* recordCount = nullptr) {
+        std::unique_ptr<Database> db = Open();
+        if (!db) return {};
+        DbResult<Recordset> rs = db->OpenRecordset(statement);
+        EXPECT_TRUE(rs.ok()) << rs.error() << "\n" << db->AdaptStatement(statement);
+        if (!rs) return {};
+        if (recordCount) *recordCount = rs->RecordCount();
+        std::vector<std::string> rows;
+        for (; !rs->Eof(); rs->MoveNext()) {
+            DbResult<double> day = rs->DayNumber(1);
+            DbResult<double> value = rs->Number(2);
+            EXPECT_TRUE(day.ok()) << day.error();
+            EXPECT_TRUE(value.ok()) << value.error();
+            if (day && value) rows.push_back(DayText(day.value()) + " " + CStr(value.value()));
+        }
+        return rows;
+    }
+
+    std::unique_ptr<TestBackend> backend_;
+    const double start_ = MakeDayNumber(2020, 3, 1);
+    const double end_ = MakeDayNumber(2020, 3, 8);
+};
+
+inline void PrintTo(const BackendParam& param, std::ostream* os) { *os << param.name; }
+
+inline std::string BackendName(const ::testing::TestParamInfo<BackendParam>& info) { return info.param.name; }
+
+// Rows on both sides of each edge of the window 1 to 8 March 2020: the window includes
+// midnight of its first day, 23:59 of its last full day and midnight of its end date.
+inline const char* kEdgeRows =
+    "insert into rhour values (1234, '2020-02-29 23:59:00', 1);"
+    "insert into rhour values (1234, '2020-03-01 00:00:00', 2);"
+    "insert into rhour values (1234, '2020-03-04 12:00:00', 3.25);"
+    "insert into rhour values (1234, '2020-03-07 23:59:00', 4);"
+    "insert into rhour values (1234, '2020-03-08 00:00:00', 5);"
+    "insert into rhour values (1234, '2020-03-08 00:01:00', 6);"
+    "insert into rhour values (999, '2020-03-04 12:00:00', 7);";
+
+TEST_P(BackendTest, HourlyWindowIncludesBothMidnightsAndLastMinute) {
+    Fill(kEdgeRows);
+    const std::vector<std::string> expected = {"2020-03-01 00:00 2", "2020-03-04 12:00 3.25", "2020-03-07 23:59 4",
+                                               "2020-03-08 00:00 5"};
+    std::string statement = ValueStatement("", "rhour", 1234, start_, end_);
+    long count = -1;
+    EXPECT_EQ(Series(QuoteDates(statement), &count), expected);
+    EXPECT_EQ(count, 4);
+    // Jet's own form (dates between "#") reaches the same rows.
+    EXPECT_EQ(Series(statement), expected);
+    // As do workbook sheet names.
+    EXPECT_EQ(Series(QuoteDates(ReplaceAll(statement, "rhour", "[rhour$]"))), expected);
+}
+
+TEST_P(BackendTest, DailyMaxMinArriveMergedInDateOrder) {
+    Fill("insert into rhour values (1234, '2020-03-01 01:00:00', 1);"
+         "insert into rhour values (1234, '2020-03-02 05:00:00', 2);"
+         "insert into rhour values (1234, '2020-03-08 00:00:00', 3);"
+         "insert into rdaymax values (1234, '2020-03-01 00:00:00', 10);"
+         "insert into rdaymax values (1234, '2020-03-02 00:00:00', 20);"
+         "insert into rdaymax values (1234, '2020-03-09 00:00:00', 99);"
+         "insert into rdaymin values (1234, '2020-02-29 00:00:00', -99);"
+         "insert into rdaymin values (1234, '2020-03-02 00:00:00', -2);"
+         "insert into rdaymin values (1234, '2020-03-03 00:00:00', -3);");
+    long count = -1;
+    std::vector<std::string> rows = Series(QuoteDates(HourlyWithMaxMin(1234, start_, end_)), &count);
+    EXPECT_EQ(count, 7);
+    ASSERT_EQ(rows.size(), 7u);
+    EXPECT_TRUE(std::is_sorted(rows.begin(), rows.end()));  // "YYYY-MM-DD hh:mm" sorts by time
+    std::vector<std::string> sorted = rows;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted, (std::vector<std::string>{"2020-03-01 00:00 10", "2020-03-01 01:00 1", "2020-03-02 00:00 -2",
+                                                "2020-03-02 00:00 20", "2020-03-02 05:00 2", "2020-03-03 00:00 -3",
+                                                "2020-03-08 00:00 3"}));
+}
+
+TEST_P(BackendTest, DailyValuesEndTheDayBeforeTheWindowEnd) {
+    Fill("insert into rday values (1234, '2020-02-29 00:00:00', 1);"
+         "insert into rday values (1234, '2020-03-01 00:00:00', 2);"
+         "insert into rday values (1234, '2020-03-07 00:00:00', 3);"
+         "insert into rday values (1234, '2020-03-08 00:00:00', 4);");
+    EXPECT_EQ(Series(QuoteDates(ValueStatement("", "rday", 1234, start_, end_ - 1))),
+              (std::vector<std::string>{"2020-03-01 00:00 2", "2020-03-07 00:00 3"}));
+}
+
+TEST_P(BackendTest, UpdateStampIsTheThirdFieldOfRowZero) {
+    Fill("insert into rupdate values (5, 'logger', '2020-03-06 10:00:00');"
+         "insert into rupdate values (0, 'loader', '2020-03-05 06:30:00');");
+    std::unique_ptr<Database> db = Open();
+    ASSERT_TRUE(db);
+    DbResult<Recordset> rs = db->OpenRecordset(std::string("select * from rupdate where datatype_site_id=") + "0" + ";");
+    ASSERT_TRUE(rs.ok()) << rs.error();
+    EXPECT_EQ(rs->RecordCount(), 1);
+    DbResult<double> stamp = rs->DayNumber(2);
+    ASSERT_TRUE(stamp.ok()) << stamp.error();
+    EXPECT_EQ(DayText(stamp.value()), "2020-03-05 06:30");
+}
+
+TEST_P(BackendTest, ModelRunListAndTraceFromTheRunTime) {
+    Fill("insert into mrundsid values (60, 1, '2020-02-29 06:00', 1234, 'a');"
+         "insert into mrundsid values (65, 1, '2020-03-05 06:00', 1234, 'b');"
+         "insert into mrundsid values (65, 2, '2020-03-05 06:00', 1234, 'c');"
+         "insert into mrundsid values (70, 1, '2020-03-10 06:00', 1234, 'd');"
+         "insert into mrundsid values (65, 3, '2020-03-05 06:00', 55, 'e');"
+         "insert into mhour values (65, 2, 1234, '2020-03-05 05:00:00', 1);"
+         "insert into mhour values (65, 2, 1234, '2020-03-05 06:00:00', 2);"
+         "insert into mhour values (65, 2, 1234, '2020-03-08 00:00:00', 3);"
+         "insert into mhour values (65, 2, 1234, '2020-03-08 01:00:00', 4);"
+         "insert into mhour values (65, 1, 1234, '2020-03-06 00:00:00', 5);");
+    std::unique_ptr<Database> db = Open();
+    ASSERT_TRUE(db);
+    // Runs numbered from the day of year of (start - 4 days) to that of the end.
+    int lo = DayOfYear(start_ - 4), hi = DayOfYear(end_);
+    DbResult<Recordset> runs = db->OpenRecordset(
+        "SELECT run_id, trace, value_name, datatype_site_id, setup_string FROM mrundsid where datatype_site_id=" +
+        std::to_string(1234) + " and run_id between " + std::to_string(lo) + " and " + std::to_string(hi) +
+        " order by run_id desc, trace desc;");
+    ASSERT_TRUE(runs.ok()) << runs.error();
+    EXPECT_EQ(runs->RecordCount(), 3);
+    EXPECT_EQ(runs->FieldName(2), "value_name");
+    std::string run = runs->Text(0).value(), trace = runs->Text(1).value();
+    EXPECT_EQ(run + "," + trace, "65,2");
+    DbResult<double> runTime = runs->DayNumber(2);
+    ASSERT_TRUE(runTime.ok()) << runTime.error();
+    EXPECT_EQ(DayText(runTime.value()), "2020-03-05 06:00");
+
+    std::string statement = "SELECT date_time, value FROM mhour WHERE trace= " + trace + " AND run_id=" + run +
+                            " AND datatype_site_id=" + std::to_string(1234) + " AND date_time BETWEEN #" +
+                            FormatDate(runTime.value(), "dd-mmm-yyyy hh:mm") + "# AND #" + Dmy(end_) +
+                            "# ORDER BY date_time;";
+    DbResult<Recordset> points = db->OpenRecordset(QuoteDates(statement));
+    ASSERT_TRUE(points.ok()) << points.error() << "\n" << db->AdaptStatement(QuoteDates(statement));
+    std::vector<std::string> rows;
+    for (; !points->Eof(); points->MoveNext())
+        rows.push_back(DayText(points->DayNumber(0).value()) + " " + CStr(points->Number(1).value()));
+    EXPECT_EQ(rows, (std::vector<std::string>{"2020-03-05 06:00 2", "2020-03-08 00:00 3"}));
+}
+
+TEST_P(BackendTest, FieldsByPositionNullsAndText) {
+    Fill("insert into rsite values (1234, 'R\xC3\xADo Grande; upper', 10, 'Rain', 'mm', 7);"
+         "insert into rsite values (1235, 'Zed', 27, 'ET', NULL, NULL);");
+    std::unique_ptr<Database> db = Open();
+    ASSERT_TRUE(db);
+    DbResult<Recordset> rs = db->OpenRecordset(
+        "select datatype_site_id, site_name, datatype_id, datatype_name, unit_name, station_id from rsite order by "
+        "site_name;");
+    ASSERT_TRUE(rs.ok()) << rs.error();
+    ASSERT_EQ(rs->FieldCount(), 6);
+    EXPECT_EQ(rs->RecordCount(), 2);
+    EXPECT_EQ(rs->Number(0).value(), 1234);
+    EXPECT_EQ(rs->Text(1).value(), "R\xEDo Grande; upper");  // as Windows-1252 program text
+    EXPECT_EQ(rs->Text(3).value(), "Rain");
+    EXPECT_FALSE(rs->IsNull(4));
+    // A name is not a date, and field 7 does not exist.
+    EXPECT_NE(rs->DayNumber(1).error().find("not a date-time"), std::string::npos) << rs->DayNumber(1).error();
+    EXPECT_NE(rs->Number(6).error().find("no field 7"), std::string::npos) << rs->Number(6).error();
+
+    rs->MoveNext();
+    EXPECT_TRUE(rs->IsNull(4));
+    EXPECT_TRUE(rs->IsNull(5));
+    DbResult<double> unit = rs->Number(5);
+    EXPECT_FALSE(unit.ok());
+    EXPECT_NE(unit.error().find("Null"), std::string::npos) << unit.error();
+    EXPECT_NE(rs->Text(4).error().find("unit_name"), std::string::npos) << rs->Text(4).error();
+
+    rs->MoveNext();
+    EXPECT_TRUE(rs->Eof());
+    EXPECT_FALSE(rs->Number(0).ok());  // no current record
+    rs->Close();
+    EXPECT_FALSE(rs->IsOpen());
+    EXPECT_EQ(rs->RecordCount(), 0);
+    EXPECT_NE(rs->Number(0).error().find("closed"), std::string::npos);
+}
+
+TEST_P(BackendTest, EmptyResultHasNoRecords) {
+    std::unique_ptr<Database> db = Open();
+    ASSERT_TRUE(db);
+    DbResult<Recordset> rs = db->OpenRecordset(QuoteDates(ValueStatement("", "runit", 1, start_, end_)));
+    ASSERT_TRUE(rs.ok()) << rs.error();
+    EXPECT_TRUE(rs->IsOpen());
+    EXPECT_TRUE(rs->Eof());
+    EXPECT_EQ(rs->RecordCount(), 0);
+    EXPECT_EQ(rs->FieldCount(), 3);
+}
+
+TEST_P(BackendTest, ConnectionIsReadOnly) {
+    std::unique_ptr<Database> db = Open();
+    ASSERT_TRUE(db);
+    EXPECT_EQ(db->EngineName(), backend_->EngineName());
+    const std::string count = "select count(*) from rhour where datatype_site_id = 77;";
+
+    DbResult<Recordset> plain = db->OpenRecordset("insert into rhour values (77, '2020-03-01 00:00:00', 1);");
+    EXPECT_FALSE(plain.ok());
+    EXPECT_FALSE(plain.error().empty());
+    DbResult<Recordset> twoCommands =
+        db->OpenRecordset("select 1; insert into rhour values (77, '2020-03-01 00:00:00', 1);");
+    EXPECT_FALSE(twoCommands.ok());
+    // Past the program's own checks, the engine itself refuses.
+    DbResult<Recordset> disguised = db->OpenRecordset(backend_->DisguisedWrite());
+    EXPECT_FALSE(disguised.ok());
+    EXPECT_FALSE(disguised.error().empty());
+
+    DbResult<Recordset> rows = db->OpenRecordset(count);
+    ASSERT_TRUE(rows.ok()) << rows.error();
+    EXPECT_EQ(rows->Number(0).value(), 0);
+}
+
+TEST_P(BackendTest, MissingTableGivesTheEnginesMessage) {
+    std::unique_ptr<Database> db = Open();
+    ASSERT_TRUE(db);
+    DbResult<Recordset> rs = db->OpenRecordset(QuoteDates(ValueStatement("", "rhourx", 1, start_, end_)));
+    ASSERT_FALSE(rs.ok());
+    EXPECT_NE(rs.error().find("rhourx"), std::string::npos) << rs.error();
+    // The connection stays usable after a failed statement.
+    EXPECT_TRUE(db->OpenRecordset("select * from rsite;").ok());
+    db->Close();
+    EXPECT_FALSE(db->IsOpen());
+    EXPECT_FALSE(db->OpenRecordset("select * from rsite;").ok());
+    db->Close();  // twice is harmless
+}
+
+}  // namespace tidemark

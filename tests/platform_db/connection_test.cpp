@@ -1,0 +1,120 @@
+// Opening databases: connection strings, files that are missing or not databases, and
+// connection bookkeeping.
+#include <gtest/gtest.h>
+
+#include <QtCore/QStringList>
+#include <QtSql/QSqlDatabase>
+
+#include "core/textfile.h"
+#include "platform/db/connection_string.h"
+#include "platform/db/database.h"
+#include "support/sqlite_fixture.h"
+
+namespace tidemark {
+namespace {
+
+using testsupport::SqliteFixture;
+using testsupport::TempFolder;
+
+std::string OpenError(const std::string& connectionString, const std::string& folder = "/tmp/") {
+    DbResult<std::unique_ptr<Database>> db = OpenConnection(connectionString, folder);
+    EXPECT_FALSE(db.ok()) << connectionString;
+    return db.error();
+}
+
+TEST(ConnectionString, SplitsPairsAndKeepsWrappedValues) {
+    auto pairs = SplitConnectionString(" Driver = {My; Driver} ;DSN=;PWD=\"a;b\";junk; =x;Database=/d b.db");
+    ASSERT_EQ(pairs.size(), 4u);
+    EXPECT_EQ(pairs[0], (std::pair<std::string, std::string>{"Driver", "{My; Driver}"}));
+    EXPECT_EQ(pairs[2].second, "\"a;b\"");
+    EXPECT_EQ(ConnectionValue(pairs, {"database"}), "/d b.db");
+    EXPECT_EQ(RedactConnectionString("Provider=PostgreSQL;Password=secret;pwd=x"),
+              "Provider=PostgreSQL;Password=***;pwd=***;");
+}
+
+TEST(ConnectionString, ResolvesEachEngine) {
+    DbResult<ConnectionTarget> sqlite = ResolveConnectionString("Provider=SQLite;Data Source=data/hdb.db", "/opt/tm/");
+    ASSERT_TRUE(sqlite.ok()) << sqlite.error();
+    EXPECT_EQ(sqlite->file, "/opt/tm/data/hdb.db");
+    EXPECT_EQ(ResolveConnectionString("provider=sqlite;data source=/abs.db", "/opt/tm/")->file, "/abs.db");
+
+    DbResult<ConnectionTarget> pg = ResolveConnectionString(
+        "Provider=PostgreSQL;Host=db.local;Port=5433;Database=hdb;User Id=reader;Password=pw", "/");
+    ASSERT_TRUE(pg.ok()) << pg.error();
+    EXPECT_EQ(pg->kind, ConnectionTarget::Kind::PostgreSQL);
+    EXPECT_EQ(pg->host + ":" + std::to_string(pg->port) + "/" + pg->database + " " + pg->user + " " + pg->password,
+              "db.local:5433/hdb reader pw");
+
+    DbResult<ConnectionTarget> odbc = ResolveConnectionString("DSN=hydro;UID=x", "/");
+    ASSERT_TRUE(odbc.ok());
+    EXPECT_EQ(odbc->kind, ConnectionTarget::Kind::Odbc);
+    EXPECT_EQ(odbc->odbc, "DSN=hydro;UID=x");
+}
+
+TEST(ConnectionString, FileDatabasesAreRefusedByName) {
+    for (const char* file : {"C:\\Ledgerly\\LedgerlyHDB.mdb", "/data/book.xls", "/data/book.xlsx"}) {
+        std::string error =
+            OpenError(std::string("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + file + ";User Id=admin;Password=;");
+        EXPECT_NE(error.find(file), std::string::npos) << error;
+        EXPECT_NE(error.find("not yet supported"), std::string::npos) << error;
+    }
+}
+
+TEST(ConnectionString, BadStringsSayWhatIsWrong) {
+    EXPECT_NE(OpenError("").find("names no database"), std::string::npos);
+    EXPECT_NE(OpenError("just some text").find("names no database"), std::string::npos);
+    EXPECT_NE(OpenError("Provider=SQLOLEDB;Data Source=srv").find("\"SQLOLEDB\" is not supported"), std::string::npos);
+    EXPECT_NE(OpenError("Provider=SQLite").find("Data Source"), std::string::npos);
+    EXPECT_NE(OpenError("Provider=PostgreSQL;Host=127.0.0.1;Port=99999;Database=x").find("99999"), std::string::npos);
+    EXPECT_NE(OpenError("Provider=PostgreSQL;Host=127.0.0.1").find("Database=NAME"), std::string::npos);
+    std::string unnamed = OpenError("Server=x;Password=hidden");
+    EXPECT_EQ(unnamed.find("hidden"), std::string::npos) << unnamed;
+    // Nothing listens on port 1: the connection is refused, with the engine's words.
+    EXPECT_NE(OpenError("Provider=PostgreSQL;Host=127.0.0.1;Port=1;Database=x;User Id=u;Password=p")
+                  .find("Connection refused"),
+              std::string::npos);
+    EXPECT_NE(OpenError("Driver={No Such Driver};Database=/tmp/x.db").find("ODBC"), std::string::npos);
+}
+
+TEST(SqliteFile, MissingFileFailsWithoutCreatingOne) {
+    TempFolder folder;
+    ASSERT_TRUE(folder.ok()) << folder.error();
+    std::string error = OpenError("Provider=SQLite;Data Source=nothere.db", folder.Path());
+    EXPECT_NE(error.find(folder.Path() + "nothere.db does not exist"), std::string::npos) << error;
+    error = OpenError("Driver={SQLite3};Database=" + folder.Path() + "odbc.db");
+    EXPECT_NE(error.find("odbc.db does not exist"), std::string::npos) << error;
+    EXPECT_FALSE(FileExists(folder.Path() + "nothere.db"));
+    EXPECT_FALSE(FileExists(folder.Path() + "odbc.db"));
+}
+
+TEST(SqliteFile, NotADatabaseOrAFolderIsReportedByName) {
+    TempFolder folder;
+    ASSERT_TRUE(folder.Write("notes.db", std::string(2000, 'x')));
+    std::string error = OpenError("Provider=SQLite;Data Source=notes.db", folder.Path());
+    EXPECT_NE(error.find("notes.db"), std::string::npos) << error;
+    EXPECT_NE(error.find("not a database"), std::string::npos) << error;
+    error = OpenError("Provider=SQLite;Data Source=" + folder.Path());
+    EXPECT_NE(error.find("is not a file"), std::string::npos) << error;
+}
+
+TEST(SqliteFile, EveryConnectionIsUnregisteredWhenDone) {
+    SqliteFixture fixture("insert into rsite (datatype_site_id, site_name) values (1, 'A');");
+    ASSERT_TRUE(fixture.ok()) << fixture.error();
+    {
+        DbResult<std::unique_ptr<Database>> a = OpenConnection(fixture.ConnectionString(), "/");
+        DbResult<std::unique_ptr<Database>> b = OpenConnection("Driver={SQLite3};Database=" + fixture.Path(), "/");
+        ASSERT_TRUE(a.ok() && b.ok()) << a.error() << b.error();
+        EXPECT_EQ(QSqlDatabase::connectionNames().size(), 2);
+        DbResult<Recordset> rs = a.value()->OpenRecordset("select * from rsite;");
+        ASSERT_TRUE(rs.ok());
+        a.value()->Close();
+        // The rows were fetched when the statement ran; they outlive the connection.
+        EXPECT_EQ(rs->Text(1).value(), "A");
+        OpenError("Provider=SQLite;Data Source=/nonexistent/x.db");
+        OpenError("Provider=PostgreSQL;Host=127.0.0.1;Port=1;Database=x");
+    }
+    EXPECT_TRUE(QSqlDatabase::connectionNames().isEmpty()) << QSqlDatabase::connectionNames().join(", ").toStdString();
+}
+
+}  // namespace
+}  // namespace tidemark

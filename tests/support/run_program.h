@@ -1,0 +1,20 @@
+#pragma once
+// Runs a program and waits for it, with its standard output and error captured.
+#include <string>
+#include <vector>
+
+namespace tidemark::testsupport {
+
+struct ProgramResult {
+    int exitCode = -1;   // -1 when it could not be started or did not exit normally
+    std::string output;  // standard output and standard error together
+};
+
+// argv[0] is looked up on PATH unless it holds a "/". outputFile receives the output
+// while the program runs (it is read back into the result).
+ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& outputFile);
+
+// The arguments as one line, for messages.
+std::string CommandLine(const std::vector<std::string>& argv);
+
+}  // namespace tidemark::testsupport
