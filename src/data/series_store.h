@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/color.h"
+#include "setup/setup_model.h"
 
 namespace tidemark {
 
@@ -28,7 +29,6 @@ struct SlotSeries {
     int DailyRoom() const { return dailyPoints.empty() ? 0 : static_cast<int>(dailyPoints.size()) - 1; }
 };
 
-inline constexpr int kSlotsPerPage = 25;  // 0-11 graphs, 12-23 second series, 24 free
 
 class SeriesStore {
 public:

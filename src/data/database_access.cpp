@@ -1,0 +1,9 @@
+#include "data/database_access.h"
+
+namespace tidemark {
+
+DbResult<std::unique_ptr<Database>> OpenDatabase(const SetupSettings& settings, const std::string& programFolder) {
+    return OpenConnection(settings.connectionstring, programFolder);
+}
+
+}  // namespace tidemark

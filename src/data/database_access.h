@@ -1,0 +1,23 @@
+#pragma once
+// Opening the program's database from its settings. Every operation that reads the
+// database opens its own connection through here and lets the returned object close it
+// (also when the operation fails half-way).
+#include <memory>
+#include <string>
+
+#include "platform/db/database.h"
+#include "setup/setup_model.h"
+
+namespace tidemark {
+
+// A read-only connection to the database of settings.connectionstring (completed by
+// the connection rules). programFolder ends with "/".
+DbResult<std::unique_ptr<Database>> OpenDatabase(const SetupSettings& settings, const std::string& programFolder);
+
+// Closes the connection if it is open; the record sets a caller holds are closed by
+// their own destructors.
+inline void CloseDatabase(std::unique_ptr<Database>& db) {
+    if (db && db->IsOpen()) db->Close();
+}
+
+}  // namespace tidemark

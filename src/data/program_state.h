@@ -1,0 +1,58 @@
+#pragma once
+// The state the whole run shares: the setup, the catalogue, the frequency table, the
+// fetched series and the date window. One object, owned by main and passed by
+// reference; the window and commands add their own state on top of it.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "analysis/frequency.h"
+#include "data/series_store.h"
+#include "setup/setup_model.h"
+#include "setup/site_catalogue.h"
+
+namespace tidemark {
+
+// The graphed window, the same for every graph of a load.
+struct DateWindow {
+    double start = 0;   // first date-time graphed
+    double end = 0;     // date-time just after the window
+    int16_t span = 0;   // days + endday
+    int currentHour = 0;  // hour of the clock when the load began
+};
+
+// Names a graph's series are shown under, and its unit label.
+struct SeriesLabels {
+    std::string legend1;  // main series
+    std::string legend2;  // daily series
+    std::string legend3;  // watch level
+    std::string unit;
+};
+
+struct ProgramState {
+    std::string programFolder;  // ends with "/"
+
+    SetupSettings settings;
+    PageSet pages;
+    SiteCatalogue catalogue;
+    FrequencyTable frequency;
+    SeriesStore store;
+    DateWindow window;
+
+    // Per page (index = page number) and graph slot 0-11.
+    std::vector<std::vector<SeriesLabels>> labels;
+    // Per page: the value below which model and observation both count as dry.
+    std::vector<double> modelErrorThreshold;
+
+    double lastUpdate = 0;        // the database's last update stamp (0 = never read)
+    bool checkmaxmin = false;     // "Include Daily Max/Min" box
+    bool historicalStart = false; // "Historical Start Date" box
+    std::string historyStartText; // the date typed for it
+
+    int16_t currentpage = 0;
+    bool loading = false;
+    bool setupdirty = false;
+    int autostartseconds = 0;     // non-zero: started unattended from the command line
+};
+
+}  // namespace tidemark
