@@ -213,4 +213,51 @@ std::optional<double> ParseDayMonthYear(std::string_view text) {
     return MakeDayNumber(y, m, d, h, mi, se);
 }
 
+namespace {
+
+bool ReadNumber(std::string_view s, size_t& pos, int maxDigits, int& out) {
+    size_t start = pos;
+    int v = 0;
+    while (pos < s.size() && pos - start < static_cast<size_t>(maxDigits) && s[pos] >= '0' && s[pos] <= '9')
+        v = v * 10 + (s[pos++] - '0');
+    if (pos == start) return false;
+    out = v;
+    return true;
+}
+
+std::optional<double> ParseUsDateTime(std::string_view s) {
+    size_t pos = 0;
+    int m, d, y;
+    if (!ReadNumber(s, pos, 2, m) || pos >= s.size() || s[pos++] != '/') return std::nullopt;
+    if (!ReadNumber(s, pos, 2, d) || pos >= s.size() || s[pos++] != '/') return std::nullopt;
+    if (!ReadNumber(s, pos, 4, y) || !ValidDate(y, m, d)) return std::nullopt;
+    int h = 0, mi = 0, se = 0;
+    while (pos < s.size() && s[pos] == ' ') ++pos;
+    if (pos < s.size()) {
+        if (!ReadNumber(s, pos, 2, h) || pos >= s.size() || s[pos++] != ':') return std::nullopt;
+        if (!ReadNumber(s, pos, 2, mi)) return std::nullopt;
+        if (pos < s.size() && s[pos] == ':' && !ReadNumber(s, ++pos, 2, se)) return std::nullopt;
+        while (pos < s.size() && s[pos] == ' ') ++pos;
+        std::string rest;
+        for (; pos < s.size(); ++pos) rest += static_cast<char>(std::toupper(static_cast<unsigned char>(s[pos])));
+        if (rest == "AM" || rest == "PM") {
+            if (h < 1 || h > 12) return std::nullopt;
+            h = h % 12 + (rest == "PM" ? 12 : 0);
+        } else if (!rest.empty()) {
+            return std::nullopt;
+        }
+        if (h > 23 || mi > 59 || se > 59) return std::nullopt;
+    }
+    return MakeDayNumber(y, m, d, h, mi, se);
+}
+
+}  // namespace
+
+std::optional<double> ParseDateTimeText(std::string_view text) {
+    std::string_view s = TrimView(text);
+    if (auto v = ParseIsoDateTime(s)) return v;
+    if (auto v = ParseDayMonthYear(s)) return v;
+    return ParseUsDateTime(s);
+}
+
 }  // namespace tidemark

@@ -53,3 +53,15 @@ TEST(DayNumber, ParsingDatabaseAndLiteralText) {
     EXPECT_FALSE(ParseDayMonthYear("8-Dec-2026"));
     EXPECT_FALSE(ParseDayMonthYear("08-Dex-2026"));
 }
+
+TEST(DayNumber, ParsingTextOfPeopleAndCompanionPrograms) {
+    EXPECT_EQ(ParseDateTimeText(" 2026-12-08 14:05 "), MakeDayNumber(2026, 12, 8, 14, 5));
+    EXPECT_EQ(ParseDateTimeText("08-Dec-2026"), DateSerial(2026, 12, 8));
+    EXPECT_EQ(ParseDateTimeText("12/8/2026 2:05 PM"), MakeDayNumber(2026, 12, 8, 14, 5));
+    EXPECT_EQ(ParseDateTimeText("12/08/2026 12:30:15 am"), MakeDayNumber(2026, 12, 8, 0, 30, 15));
+    EXPECT_EQ(ParseDateTimeText("2/29/2024"), DateSerial(2024, 2, 29));
+    EXPECT_FALSE(ParseDateTimeText("2/30/2024"));
+    EXPECT_FALSE(ParseDateTimeText("12/08/2026 13:00 PM"));
+    EXPECT_FALSE(ParseDateTimeText("yesterday"));
+    EXPECT_FALSE(ParseDateTimeText(""));
+}
