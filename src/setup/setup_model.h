@@ -1,0 +1,140 @@
+#pragma once
+// The in-memory setup: program-wide settings from the top of Tidemark_setup.txt and
+// every page with its graph definitions. Plain data owned by the caller for the whole
+// run; the reader fills it, the editor changes it, the writer saves it.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tidemark {
+
+inline constexpr const char* kSetupFileName = "Tidemark_setup.txt";
+inline constexpr const char* kSetupBackupFileName = "Tidemark_setup_backup.txt";
+inline constexpr const char* kOnOffFileName = "Tidemark_OnOff.txt";
+inline constexpr const char* kFrequencyFileName = "Tidemark_Frequency.txt";
+
+inline constexpr int kGraphsPerPage = 12;
+inline constexpr int kSlotsPerPage = 25;        // 0-11 graphs, 12-23 second series, 24 free
+inline constexpr int kSecondSeriesOffset = 12;  // slot s + 12 holds the second series of s
+inline constexpr int kRunSlots = 13;            // run suffix, run number and alert tables
+inline constexpr int kPageRoom = 8;             // pages that can be added while running
+inline constexpr int kFlagRoom = 10;            // flag tables reach this far past the last page
+
+// Saved window position and state (line 9), in pixels.
+struct StartupPosition {
+    float top = 0, left = 0, width = 0, height = 0;
+    int16_t state = 0;  // 0 normal, 1 minimised, 2 maximised
+    bool present = false;  // line 9 held a position
+    bool operator==(const StartupPosition&) const = default;
+};
+
+struct SetupSettings {
+    int16_t days = 0;     // days up to and including today; 0 in the file means 7
+    int16_t endday = 0;   // days after today (may be negative)
+    bool plotunitvalues = false;
+    bool includedailymaxmin = false;
+    bool bigcurrentvalue = false;
+    bool autopaging = false;
+    std::string pageseconds;  // text of the auto-paging time box
+    std::string titlefontname;
+    std::string axisfontname;
+    int16_t penwidth1 = 0;  // twips; 0 = not set
+    int16_t penwidth2 = 0;
+    std::string connectionstring;
+    StartupPosition startup;
+    bool metricunits = false;
+    // Run-time: derived from the connection string.
+    bool excelmode = false;
+    bool quotedates = false;
+    // Run-time: loading has turned `days` into the span (days + endday); saving takes
+    // endday off again so the file keeps the user's count.
+    bool daysisspan = false;
+    bool operator==(const SetupSettings&) const = default;
+};
+
+struct GraphDef {
+    int16_t page = 0;
+    int16_t slot = 0;
+    int16_t dsid = 0;  // 0 = empty slot, -1 = web screen
+    std::string parametername;
+    std::string stationname;  // web screen: the address
+    int16_t hrmarker = 0;     // web screen: scroll bars switch
+    int16_t daymarker = 0;    // web screen: saved horizontal scroll position
+    int16_t logyscale = 0;    // web screen: saved vertical scroll position
+    int32_t backcolor = 0;    // web screen: browser index (run-time)
+    int32_t back2color = 0;   // 65535 = switched off; web screen: allow navigation
+    int32_t hrcolor = 0;      // web screen: fit image
+    int32_t daycolor = 0;
+    double highwatch = 0;
+    double lowwatch = 0;
+    int16_t watchcount = 0;
+    int16_t rankcum = 0;  // -1 ranked, 2 cumulative, 0 plain
+    int16_t hasdsid2 = 0; // -1 when the dsid field held a second identifier
+    int16_t freqtype = 0;
+    float coeff1 = 0, coeff2 = 0, coeff3 = 0;
+    int16_t tracecount = 0;  // run-time: model-run traces added
+
+    bool IsEmpty() const { return dsid == 0; }
+    bool IsWebScreen() const { return dsid == -1; }
+    bool operator==(const GraphDef&) const = default;
+};
+
+struct PageRec {
+    std::string title;
+    int16_t titlefontsize = 0;
+    int16_t axisfontsize = 0;
+    int16_t yaxislabels = 0;  // -1 shown, 0 hidden
+    bool ftpoff = false;
+    bool unitsoff = false;
+    bool removed = false;     // run-time: deleted while running
+    int16_t lastslot = 0;     // run-time: highest slot read for the page
+    std::array<GraphDef, kSlotsPerPage> slots{};
+    std::array<std::string, kRunSlots> runsuffix{};  // ",RUN", ",ALERT", ",RUN,ALERT" or empty
+    std::array<int16_t, kRunSlots> runnumber{};      // 0 = none
+
+    bool operator==(const PageRec&) const = default;
+};
+
+struct AlertMark {
+    double issued = 0;  // day number
+    double value = 0;
+    bool operator==(const AlertMark&) const = default;
+};
+
+// One graph's alert: the dsid it watches and the marks collected for it.
+struct AlertSlot {
+    int16_t dsid = 0;
+    int32_t markcount = 0;
+    std::vector<AlertMark> marks;  // marks[0 .. markcount-1]
+    bool operator==(const AlertSlot&) const = default;
+};
+
+struct PageSet {
+    int16_t pagecount = 0;  // N: pages in use, numbered from 1
+    int tableroom = 0;      // highest page number the tables hold (N read at start + 8)
+    // Index = page number, 0 .. tableroom + 2: the flag look-ahead of navigation reaches
+    // two pages past the room for data.
+    std::vector<PageRec> pages;
+    int16_t webscreencount = 0;  // browsers created; web screen k has browser index k - 1
+    // Per page and graph slot 0-12; empty until the first ",ALERT" graph is read.
+    std::vector<std::array<AlertSlot, kRunSlots>> alerts;
+    bool alertspresent = false;  // some mark is stored
+
+    bool HasAlertTable() const { return !alerts.empty(); }
+    bool ValidPage(int page) const { return page >= 0 && page <= tableroom; }
+    PageRec& Page(int page) { return pages.at(static_cast<size_t>(page)); }
+    const PageRec& Page(int page) const { return pages.at(static_cast<size_t>(page)); }
+    GraphDef& Graph(int page, int slot) { return Page(page).slots.at(static_cast<size_t>(slot)); }
+    const GraphDef& Graph(int page, int slot) const { return Page(page).slots.at(static_cast<size_t>(slot)); }
+
+    bool operator==(const PageSet&) const = default;
+};
+
+// Clears the set and sizes it for `pagesInFile` pages plus the room for added pages.
+void SizePageSet(PageSet& set, int pagesInFile);
+
+// Creates the alert table for every page the set holds (no-op when it exists).
+void CreateAlertTable(PageSet& set);
+
+}  // namespace tidemark

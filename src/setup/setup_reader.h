@@ -1,0 +1,73 @@
+#pragma once
+// Reads Tidemark_setup.txt into the settings and pages. A fault is shown once through
+// the Host and handed back as a fatal result; ending the program is the caller's call.
+#include <functional>
+#include <string>
+
+#include "analysis/frequency.h"
+#include "core/host.h"
+#include "setup/setup_model.h"
+#include "setup/site_catalogue.h"
+
+namespace tidemark {
+
+enum class SetupFault {
+    None,
+    NotFound,   // no setup file
+    Loading,    // a bad line or field, or any other fault while reading
+    Catalogue,  // the connection or catalogue load failed: the caller opens the setup
+                // file in the editor before ending
+};
+
+struct LoadResult {
+    bool ok = true;
+    SetupFault fault = SetupFault::None;
+    std::string message;  // the text already shown
+};
+
+// Shown after a catalogue fault, below the fault's own description.
+inline constexpr const char* kConnectionHint =
+    "Use Notepad to edit Database Connection String in Tidemark_setup.txt (maybe /Program Files (x86)/";
+
+struct SetupReaderHooks {
+    // Runs between the top section and the page section: completes the connection
+    // string and loads the site catalogue. Returns false with a description on failure.
+    // Without it the connection string stays as read (trimmed).
+    std::function<bool(SetupSettings&, SiteCatalogue&, std::string& error)> afterTopSection;
+};
+
+// What a read fills. The frequency table lives for the whole run; it is read at most
+// once, at the first graph that needs it.
+struct SetupTargets {
+    SetupSettings& settings;
+    PageSet& pages;
+    SiteCatalogue& catalogue;
+    FrequencyTable& frequency;
+};
+
+class SetupReader {
+public:
+    explicit SetupReader(Host& host, SetupReaderHooks hooks = {});
+
+    // Reads programFolder + "Tidemark_setup.txt" (the folder ends with "/"). A file that
+    // holds TABs is first written back with ";" in their place.
+    LoadResult Read(const std::string& programFolder, const SetupTargets& targets);
+
+    // Parses setup text as if read from the program folder's setup file (TABs are taken
+    // as ";" without writing anything).
+    LoadResult ReadText(const std::string& text, const std::string& programFolder, const SetupTargets& targets);
+
+private:
+    LoadResult Fail(SetupFault fault, const std::string& message);
+
+    Host& host_;
+    SetupReaderHooks hooks_;
+};
+
+// The loading message of a fault: the description, CR LF, then where it happened.
+std::string TopSectionFaultMessage(const std::string& description, const std::string& setupPath,
+                                   const std::string& lineText);
+std::string PageSectionFaultMessage(const std::string& description, const std::string& setupPath, int page,
+                                    int lineNumber);
+
+}  // namespace tidemark
