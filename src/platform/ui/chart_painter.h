@@ -1,0 +1,28 @@
+#pragma once
+// Paints a ChartSurface with QPainter, at any size: the widget, page images and tests
+// all go through here.
+#include <QImage>
+#include <QRectF>
+#include <QSize>
+#include <QString>
+#include <string_view>
+
+#include "render/chart_surface.h"
+
+class QPainter;
+
+namespace tidemark {
+
+// Paints the surface into target (device pixels of the painter). The surface is laid
+// out at its own size in twips when it has one, otherwise at target's size times 15,
+// and scaled to fit target.
+void PaintChart(QPainter& painter, const ChartSurface& surface, const QRectF& target);
+
+// The surface drawn into an image of the given pixel size, without any window. Where
+// the backdrop is not solid the image is white.
+QImage RenderChartImage(const ChartSurface& surface, QSize pixelSize);
+
+// Program text (Windows-1252 bytes) as a QString.
+QString ProgramText(std::string_view text);
+
+}  // namespace tidemark

@@ -1,0 +1,37 @@
+#pragma once
+// The widget that shows one ChartSurface. The surface holds everything the graph is;
+// the view paints it and reports the mouse in the surface's twips.
+#include <QWidget>
+
+#include "render/chart_surface.h"
+
+namespace tidemark {
+
+class ChartView : public QWidget {
+    Q_OBJECT
+public:
+    // The surface must outlive the view.
+    explicit ChartView(ChartSurface& surface, QWidget* parent = nullptr);
+
+    ChartSurface& Surface() { return surface_; }
+    const ChartSurface& Surface() const { return surface_; }
+
+    // Applies the surface's place (window twips), enabled and visible settings to the
+    // widget and repaints it. Callers change the surface, then call this once.
+    void ApplySurface();
+
+signals:
+    // Positions are twips from the widget's top-left corner.
+    void MouseMoved(double xTwips, double yTwips);
+    void MouseReleased(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, double xTwips, double yTwips);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    ChartSurface& surface_;
+};
+
+}  // namespace tidemark

@@ -1,0 +1,18 @@
+#pragma once
+// PNG files of rendered images. Page and chart images are mostly flat colour, which
+// deflate packs well without PNG's per-row filters; leaving the filters out makes
+// writing several times faster than a general-purpose encoder at about the same size.
+#include <QImage>
+#include <string>
+
+namespace tidemark {
+
+// The image as PNG bytes: 8-bit RGB, or RGBA when the image has an alpha channel.
+// Empty for a null image.
+std::string EncodePng(const QImage& image);
+
+// Writes the image as a PNG file; the file is replaced whole or left as it was.
+// Returns false with a message on failure.
+bool WritePng(const QImage& image, const std::string& path, std::string* error = nullptr);
+
+}  // namespace tidemark

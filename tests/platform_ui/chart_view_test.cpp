@@ -1,0 +1,105 @@
+#include "platform/ui/chart_view.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+
+#include "core/color.h"
+#include "platform/ui/png_writer.h"
+
+namespace tidemark {
+namespace {
+
+TEST(ChartView, TakesItsPlaceAndStateFromTheSurface) {
+    QWidget window;
+    window.resize(800, 600);
+    ChartSurface surface;
+    surface.SetPlotWallColor(RGB(10, 200, 10));
+    ChartView view(surface, &window);
+    surface.SetBounds(1500, 300, 4500, 3000);
+    surface.SetVisible(false);
+    view.ApplySurface();
+    EXPECT_EQ(view.geometry(), QRect(100, 20, 300, 200));
+    EXPECT_TRUE(view.isHidden());
+
+    surface.SetVisible(true);
+    surface.SetEnabled(false);
+    view.ApplySurface();
+    EXPECT_FALSE(view.isHidden());
+    EXPECT_FALSE(view.isEnabled());
+
+    QImage shot = view.grab().toImage();
+    PixelRect area = surface.PlotAreaPixels();
+    QRgb wall = shot.pixel(area.left + area.width / 2, area.top + area.height / 2);
+    EXPECT_EQ(qGreen(wall), 200);
+    EXPECT_EQ(qRed(wall), 10);
+}
+
+TEST(ChartView, ReportsTheMouseInTwips) {
+    ChartSurface surface;
+    ChartView view(surface);
+    std::vector<std::pair<double, double>> moves;
+    struct Release {
+        Qt::MouseButton button;
+        Qt::KeyboardModifiers modifiers;
+        double x, y;
+    };
+    std::vector<Release> releases;
+    QObject::connect(&view, &ChartView::MouseMoved, [&](double x, double y) { moves.push_back({x, y}); });
+    QObject::connect(&view, &ChartView::MouseReleased,
+                     [&](Qt::MouseButton b, Qt::KeyboardModifiers m, double x, double y) {
+                         releases.push_back({b, m, x, y});
+                     });
+    QMouseEvent move(QEvent::MouseMove, QPointF(10, 20), QPointF(10, 20), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(4, 47), QPointF(4, 47), Qt::RightButton, Qt::NoButton,
+                        Qt::ShiftModifier);
+    QApplication::sendEvent(&view, &release);
+    ASSERT_EQ(moves.size(), 1u);
+    EXPECT_EQ(moves[0], std::make_pair(150.0, 300.0));
+    ASSERT_EQ(releases.size(), 1u);
+    EXPECT_EQ(releases[0].button, Qt::RightButton);
+    EXPECT_TRUE(releases[0].modifiers & Qt::ShiftModifier);
+    EXPECT_EQ(releases[0].x, 60);
+    EXPECT_EQ(releases[0].y, 705);
+}
+
+TEST(PngWriter, WritesWhatIsReadBack) {
+    QImage image(37, 11, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, qRgb(x * 7, y * 20, (x * y) % 256));
+    QImage back = QImage::fromData(QByteArray::fromStdString(EncodePng(image)), "PNG");
+    ASSERT_FALSE(back.isNull());
+    EXPECT_FALSE(back.hasAlphaChannel());
+    EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32), image);
+
+    QImage translucent(5, 4, QImage::Format_ARGB32);
+    translucent.fill(qRgba(200, 100, 50, 77));
+    translucent.setPixel(1, 1, qRgba(0, 0, 0, 0));
+    back = QImage::fromData(QByteArray::fromStdString(EncodePng(translucent)), "PNG");
+    ASSERT_TRUE(back.hasAlphaChannel());
+    EXPECT_EQ(back.convertToFormat(QImage::Format_ARGB32), translucent);
+    EXPECT_TRUE(EncodePng(QImage()).empty());
+}
+
+TEST(PngWriter, WritesFilesWholeOrNotAtAll) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QImage image(20, 10, QImage::Format_RGB32);
+    image.fill(qRgb(1, 2, 3));
+    std::string path = dir.filePath("page.png").toStdString();
+    std::string error;
+    ASSERT_TRUE(WritePng(image, path, &error)) << error;
+    EXPECT_EQ(QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32), image);
+
+    std::string missing = dir.filePath("no/such/folder/page.png").toStdString();
+    EXPECT_FALSE(WritePng(image, missing, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(missing)));
+    EXPECT_FALSE(WritePng(QImage(), dir.filePath("empty.png").toStdString(), &error));
+}
+
+}  // namespace
+}  // namespace tidemark
