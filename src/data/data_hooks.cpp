@@ -1,0 +1,37 @@
+#include "data/data_hooks.h"
+
+#include "data/connection_rules.h"
+#include "data/site_catalogue_loader.h"
+#include "setup/setup_model.h"
+
+namespace tidemark {
+
+SetupReaderHooks MakeDataHooks(Host& host, const std::string& programFolder) {
+    SetupReaderHooks hooks;
+    hooks.afterTopSection = [&host, programFolder](SetupSettings& settings, SiteCatalogue& catalogue,
+                                                   std::string& error) {
+        ApplyConnectionRules(settings, programFolder);
+        DbResult<CatalogueLoad> load = LoadSiteCatalogue(host, settings, programFolder, catalogue);
+        if (!load) {
+            error = load.error();
+            return false;
+        }
+        if (load->rowsLeftOut > 0)
+            host.Message("The site catalogue holds at most " + std::to_string(SiteCatalogue::kMaxEntries) +
+                             " entries; " + std::to_string(load->rowsLeftOut) + " of the " +
+                             std::to_string(load->rows) + " rows of rsite are not listed in it.",
+                         MsgButtons::Ok, MsgIcon::Exclamation);
+        return true;
+    };
+    return hooks;
+}
+
+LoadResult ReadSetupWithDatabase(Host& host, const std::string& programFolder, const SetupTargets& targets,
+                                 const EditorOpener& openEditor) {
+    SetupReader reader(host, MakeDataHooks(host, programFolder));
+    LoadResult result = reader.Read(programFolder, targets);
+    if (result.fault == SetupFault::Catalogue && openEditor) openEditor(programFolder + kSetupFileName);
+    return result;
+}
+
+}  // namespace tidemark

@@ -1,0 +1,30 @@
+#pragma once
+// What the data layer adds to reading the setup file: between the top section and the
+// page section the connection string is completed and the site catalogue loaded. When
+// that fails the user is told why, the setup file is opened in an editor (its line 7
+// holds the connection string) and the read ends fatally.
+#include <functional>
+#include <string>
+
+#include "core/host.h"
+#include "setup/setup_reader.h"
+
+namespace tidemark {
+
+// Opens a file in the user's editor (the program passes OpenInEditor; tests record).
+using EditorOpener = std::function<void(const std::string& path)>;
+
+// The hook for SetupReader: applies the connection rules to the settings and loads the
+// catalogue. A failure hands the description back for the reader to show, with the
+// connection hint, as its one message. More rsite rows than the catalogue can number
+// is not a failure: the rest are left out and the user is told so. The hooks keep a
+// reference to host, which must outlive them.
+SetupReaderHooks MakeDataHooks(Host& host, const std::string& programFolder);
+
+// Reads programFolder's setup file with the data hooks. After a catalogue fault, whose
+// message the reader has shown, the setup file is opened with openEditor; the result
+// stays fatal (fault Catalogue) and ending the program is the caller's call.
+LoadResult ReadSetupWithDatabase(Host& host, const std::string& programFolder, const SetupTargets& targets,
+                                 const EditorOpener& openEditor);
+
+}  // namespace tidemark

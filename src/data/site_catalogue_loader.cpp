@@ -1,0 +1,94 @@
+#include "data/site_catalogue_loader.h"
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <utility>
+
+#include "core/vbtext.h"
+#include "data/connection_rules.h"
+#include "data/database_access.h"
+
+namespace tidemark {
+
+namespace {
+
+enum Column { kDsid = 0, kSiteName = 1, kDatatypeId = 2, kDatatypeName = 3, kUnitName = 4 };
+
+DbResult<std::string> TextOrEmpty(const Recordset& rs, int index) {
+    if (rs.IsNull(index)) return std::string();
+    return rs.Text(index);
+}
+
+DbResult<int32_t> WholeNumber(const Recordset& rs, int index, const char* name) {
+    DbResult<double> x = rs.Number(index);
+    if (!x) return DbError{x.error()};
+    std::optional<int32_t> n = CLng(x.value());
+    if (!n) return DbError{std::string("Overflow: ") + name + " " + CStr(x.value()) + " of rsite is out of range"};
+    return *n;
+}
+
+// The name of the extra monthly entry of a datatype, or "" when it has none.
+const char* MonthlyName(int32_t datatypeId) {
+    if (datatypeId == 10 || datatypeId == 11) return "Monthly Rainfall";
+    if (datatypeId == 27) return "Monthly ET";
+    return "";
+}
+
+DbResult<SiteEntry> EntryOfRow(const Recordset& rs) {
+    SiteEntry e;
+    DbResult<int32_t> dsid = WholeNumber(rs, kDsid, "datatype_site_id");
+    if (!dsid) return DbError{dsid.error()};
+    e.dsid = dsid.value();
+    DbResult<std::string> site = TextOrEmpty(rs, kSiteName);
+    if (!site) return DbError{site.error()};
+    e.sitename = ReplaceAll(site.value(), ";", ",");
+    if (!rs.IsNull(kDatatypeId)) {
+        DbResult<int32_t> datatype = WholeNumber(rs, kDatatypeId, "datatype_id");
+        if (!datatype) return DbError{datatype.error()};
+        e.datatypeid = datatype.value();
+    }
+    DbResult<std::string> datatypeName = TextOrEmpty(rs, kDatatypeName);
+    if (!datatypeName) return DbError{datatypeName.error()};
+    e.datatypename = std::move(datatypeName.value());
+    DbResult<std::string> unit = TextOrEmpty(rs, kUnitName);
+    if (!unit) return DbError{unit.error()};
+    e.unitname = std::move(unit.value());
+    return e;
+}
+
+}  // namespace
+
+DbResult<CatalogueLoad> LoadSiteCatalogue(Host& host, const SetupSettings& settings, const std::string& programFolder,
+                                          SiteCatalogue& catalogue) {
+    host.Yield();
+    const std::string query = AdaptQuery(kSiteCatalogueQuery, {"rsite"}, settings);
+    DbResult<std::unique_ptr<Database>> db = OpenDatabase(settings, programFolder);
+    if (!db) return DbError{db.error()};
+    DbResult<Recordset> rs = db.value()->OpenRecordset(query);
+    if (!rs) return DbError{rs.error()};
+
+    CatalogueLoad load;
+    load.rows = rs->RecordCount();
+    SiteCatalogue loaded;
+    if (load.rows > 0) loaded.Reserve(static_cast<int>(std::min<long>(3 * load.rows, SiteCatalogue::kMaxEntries)));
+    for (; !rs->Eof(); rs->MoveNext()) {
+        DbResult<SiteEntry> entry = EntryOfRow(rs.value());
+        if (!entry) return DbError{entry.error()};
+        const char* monthly = MonthlyName(entry->datatypeid);
+        SiteEntry monthlyEntry;
+        if (*monthly) {
+            monthlyEntry = entry.value();
+            monthlyEntry.datatypename = monthly;
+        }
+        bool listed = loaded.Append(std::move(entry.value()));
+        if (*monthly && listed) listed = loaded.Append(std::move(monthlyEntry));
+        if (!listed) ++load.rowsLeftOut;
+    }
+    rs->Close();
+    CloseDatabase(db.value());
+    catalogue = std::move(loaded);
+    return load;
+}
+
+}  // namespace tidemark

@@ -1,0 +1,35 @@
+#include "data/update_check.h"
+
+#include <memory>
+
+#include "data/connection_rules.h"
+#include "data/database_access.h"
+
+namespace tidemark {
+
+DbResult<bool> CheckUpdate(Host& host, const SetupSettings& settings, const std::string& programFolder,
+                           double& lastUpdate) {
+    const std::string query = AdaptQuery(kUpdateQuery, {"rupdate"}, settings);
+    host.Yield();
+    DbResult<std::unique_ptr<Database>> db = OpenDatabase(settings, programFolder);
+    if (!db) return DbError{db.error()};
+    DbResult<Recordset> rs = db.value()->OpenRecordset(query);
+    if (!rs) return DbError{rs.error()};
+    bool found = rs->RecordCount() > 0;
+    if (found) {
+        host.Yield();
+        // The column is taken by position; the names of rupdate's columns are not relied on.
+        DbResult<double> stamp = rs->DayNumber(2);
+        if (!stamp) return DbError{stamp.error()};
+        lastUpdate = stamp.value();
+    }
+    rs->Close();
+    CloseDatabase(db.value());
+    return found;
+}
+
+DbResult<bool> CheckUpdate(Host& host, ProgramState& state) {
+    return CheckUpdate(host, state.settings, state.programFolder, state.lastUpdate);
+}
+
+}  // namespace tidemark

@@ -1,0 +1,24 @@
+#pragma once
+// The database's update stamp: the time the logger or loader last wrote, kept in the
+// rupdate row of datatype_site_id 0. A changed stamp means every page is fetched again.
+#include <string>
+
+#include "core/host.h"
+#include "data/program_state.h"
+#include "platform/db/db_result.h"
+#include "setup/setup_model.h"
+
+namespace tidemark {
+
+inline constexpr const char* kUpdateQuery = "select * from rupdate where datatype_site_id=0;";
+
+// Reads the stamp on a connection of its own, letting the event loop run before the
+// connection opens and again before a found stamp is taken. lastUpdate changes only
+// when the row exists (its third column, as a date-time); the result says whether it
+// did. Faults (database locked, missing table) come back as the description; showing
+// them is the caller's business. Callers keep the previous stamp to detect a change.
+DbResult<bool> CheckUpdate(Host& host, const SetupSettings& settings, const std::string& programFolder,
+                           double& lastUpdate);
+DbResult<bool> CheckUpdate(Host& host, ProgramState& state);
+
+}  // namespace tidemark
