@@ -8,6 +8,7 @@
 
 #include "analysis/frequency.h"
 #include "data/series_store.h"
+#include "data/trace_store.h"
 #include "setup/setup_model.h"
 #include "setup/site_catalogue.h"
 
@@ -37,6 +38,7 @@ struct ProgramState {
     SiteCatalogue catalogue;
     FrequencyTable frequency;
     SeriesStore store;
+    TraceStore traces;            // model-run traces laid over graphs
     DateWindow window;
 
     // Per page (index = page number) and graph slot 0-11.
@@ -53,6 +55,9 @@ struct ProgramState {
     bool loading = false;
     bool setupdirty = false;
     int autostartseconds = 0;     // non-zero: started unattended from the command line
+    // Page images: 0 = saved only on request; otherwise each drawn page is saved until the
+    // page numbered here comes round again (negative: the cycle has not drawn a page yet).
+    int imageCycleMarker = 0;
 };
 
 }  // namespace tidemark

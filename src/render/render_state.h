@@ -1,0 +1,51 @@
+#pragma once
+// What drawing a page leaves for the window: the 12 chart surfaces, and per graph its
+// current value, title text and warning flag, and the Y scale it was given (kept per
+// page, read again by the page layout and the graph menu). Owned by the main window.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/color.h"
+#include "render/chart_surface.h"
+#include "setup/setup_model.h"
+
+namespace tidemark {
+
+// The Y axis of one graph as drawing rounded it.
+struct YScale {
+    double min = 0;    // rounded minimum
+    double max = 0;    // rounded maximum
+    double step = 0;
+    int16_t major = 0; // major divisions between min and max
+    bool operator==(const YScale&) const = default;
+};
+
+struct RenderState {
+    std::array<ChartSurface, kGraphsPerPage> charts;
+    // Latest value of each graph's main series, -9999 when missing or stale.
+    std::array<double, kGraphsPerPage> currentValues{};
+    // Title text per slot 0-12: station name, CR LF, value, unit and time.
+    std::array<std::string, kGraphsPerPage + 1> titles;
+    // -1 when a watch level is crossed; drives the slot's blinking "WARNING!" box.
+    std::array<int16_t, kGraphsPerPage> warningFlags{};
+
+    RenderState() { currentValues.fill(kMissing); }
+
+    // The Y scale of graph `slot` on `page`; the table grows to the page on first use.
+    YScale& Scale(int page, int slot) {
+        if (page < 0) page = 0;
+        if (static_cast<size_t>(page) >= yScales.size()) yScales.resize(static_cast<size_t>(page) + 1);
+        return yScales[static_cast<size_t>(page)].at(static_cast<size_t>(slot));
+    }
+    const YScale* FindScale(int page, int slot) const {
+        if (page < 0 || static_cast<size_t>(page) >= yScales.size() || slot < 0 || slot >= kGraphsPerPage)
+            return nullptr;
+        return &yScales[static_cast<size_t>(page)][static_cast<size_t>(slot)];
+    }
+
+    std::vector<std::array<YScale, kGraphsPerPage>> yScales;  // index = page number
+};
+
+}  // namespace tidemark

@@ -1,0 +1,96 @@
+#include "render/showgraphs.h"
+
+#include <cstdlib>
+#include <exception>
+#include <string>
+
+#include "core/vbtext.h"
+
+namespace tidemark {
+namespace {
+
+void ClearSlots(RenderState& render, PageView& view, const PageRec& page) {
+    view.HideBrowsers();
+    for (int g = 0; g < kGraphsPerPage; ++g) {
+        ChartSurface& chart = render.charts[static_cast<size_t>(g)];
+        chart.SetEnabled(false);
+        chart.SetVisible(false);
+        view.HideSlotBoxes(g);
+        render.warningFlags[static_cast<size_t>(g)] = 0;
+        if (page.slots[static_cast<size_t>(g)].dsid == 0) {
+            chart.SetColumnCount(0);
+            chart.SetRowCount(0);
+            chart.SetTitleText("");
+            render.titles[static_cast<size_t>(g)].clear();
+        }
+    }
+}
+
+// While an image cycle runs, every page drawn is saved until the cycle's first page
+// comes round again.
+void SavePendingImage(ProgramState& state, Host& host, PageView& view, const PageRec& page) {
+    int& marker = state.imageCycleMarker;
+    if (marker == 0) return;
+    if (marker == state.currentpage) {
+        marker = 0;
+        view.FocusMainTextBox();
+        return;
+    }
+    if (state.autostartseconds != 0) {
+        // Unattended: give the window time to paint before it is captured.
+        view.StopPagingTimer();
+        host.Yield();
+        view.WaitMilliseconds(200);
+        host.Yield();
+        if (!page.ftpoff) view.SavePageImage();
+        view.RestartPagingTimer();
+    } else {
+        view.SavePageImage();
+    }
+    if (marker < 0) marker = state.currentpage;
+}
+
+}  // namespace
+
+void showgraphs(ProgramState& state, RenderState& render, Host& host, PageView& view) {
+    view.BeginDrawing();
+    host.Yield();
+
+    int pageNumber = state.currentpage;
+    if (!state.pages.ValidPage(pageNumber) || static_cast<size_t>(pageNumber) >= state.pages.pages.size()) {
+        // Nothing loaded to draw; leave the window usable.
+        view.LayoutPage();
+        view.EndDrawing();
+        host.Yield();
+        return;
+    }
+    const PageRec& page = state.pages.Page(pageNumber);
+
+    host.SetCaption(page.title + FormatDate(state.lastUpdate, " yyyy-mmm-dd") + " updated at " +
+                    FormatDate(state.lastUpdate, "hh:mm AMPM"));
+    view.SetBackgroundColor(page.slots[0].backcolor);
+    ClearSlots(render, view, page);
+
+    double now = host.Now();
+    for (int g = 0; g < kGraphsPerPage; ++g) {
+        // 0 is an empty slot, -1 a web screen, 1 no series at all.
+        if (std::abs(static_cast<int>(page.slots[static_cast<size_t>(g)].dsid)) < 2) continue;
+        try {
+            DrawGraph(state, render, view, pageNumber, g, now);
+        } catch (const std::exception& e) {
+            if (state.autostartseconds == 0)
+                host.Message(std::string(e.what()) + "\nPage " + std::to_string(pageNumber) + ", Chart " +
+                                 std::to_string(g + 1),
+                             MsgButtons::Ok);
+            ChartSurface& chart = render.charts[static_cast<size_t>(g)];
+            if (chart.RowCount() == 0) chart.SetRowCount(6);
+        }
+    }
+
+    view.LayoutPage();
+    view.EndDrawing();
+    host.Yield();
+    SavePendingImage(state, host, view, page);
+}
+
+}  // namespace tidemark

@@ -1,0 +1,26 @@
+#pragma once
+// Drawing the current page: every graph slot's chart is filled from its GraphDef and
+// its fetched series, its title and current value composed, its watch levels checked,
+// and the page laid out.
+//
+// Calls on the PageView, in order: BeginDrawing, SetBackgroundColor, HideBrowsers,
+// HideSlotBoxes for each slot, StartWarningBlink when a watch level is crossed (not
+// in command-line mode), LayoutPage, EndDrawing, then the page-image steps while an
+// image cycle runs.
+#include "core/host.h"
+#include "data/program_state.h"
+#include "render/page_view.h"
+#include "render/render_state.h"
+
+namespace tidemark {
+
+// Draws page `state.currentpage`. A fault in one graph is reported through the Host
+// (not in command-line mode) as its description, a line feed, "Page p, Chart s", and
+// drawing goes on with the next graph.
+void showgraphs(ProgramState& state, RenderState& render, Host& host, PageView& view);
+
+// Draws one graph slot (0-11) of a page at the present time `now`; throws on a fault.
+// Used by showgraphs for every slot whose dsid is 2 or more in absolute value.
+void DrawGraph(ProgramState& state, RenderState& render, PageView& view, int page, int slot, double now);
+
+}  // namespace tidemark
