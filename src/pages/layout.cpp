@@ -297,7 +297,7 @@ FormLayout Form_Resize(const FormLayoutInput& in, const TextMeasure& measure) {
             slot.yAxisTitle = def.yAxisTitle;
             slot.yAxisTitleFontSize = in.axisfontsize;
         }
-        if (IsDirectionUnit(def.unitName)) PlaceCompassLabels(out, s, in, slot.chart, slot.contrastColor, measure);
+        if (IsDirectionUnit(std::string(def.unitName))) PlaceCompassLabels(out, s, in, slot.chart, slot.contrastColor, measure);
         if (in.bigcurrentvalue) PlaceValueBox(slot, in, def, RowBase(n, s, out.H), k, measure);
 
         slot.titleRect = TitleRectFor(slot.plot, in.titlefontsize, out.screenClass);

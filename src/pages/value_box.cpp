@@ -7,17 +7,6 @@
 
 namespace tidemark {
 
-namespace {
-
-// 17 fields of 6 characters; field k names the direction k * 22.5 degrees.
-constexpr std::string_view kCompassTable =
-    " North NNE   NE    ENE   East  ESE   SE    SSE   South SSW   SW    WSW   West  WNW   NW    NNW   North";
-constexpr int kCompassFieldWidth = 6;
-constexpr int kCompassFields = 17;
-
-}  // namespace
-
-bool IsDirectionUnit(std::string_view unitName) { return LCase(unitName) == kDirectionUnit; }
 
 std::string UnitAbbreviation(std::string_view unitName) {
     std::string abbreviation = LCase(Trim(unitName.substr(0, 3)));
@@ -34,16 +23,14 @@ std::string UnitAbbreviation(std::string_view unitName) {
 }
 
 std::optional<std::string> CompassPoint(double quarterTurns) {
-    if (!std::isfinite(quarterTurns)) return std::nullopt;
-    double field = RoundHalfEven(quarterTurns * 4);
-    if (field < 0 || field >= kCompassFields) return std::nullopt;
-    auto k = static_cast<size_t>(field);
-    return Trim(kCompassTable.substr(k * kCompassFieldWidth, kCompassFieldWidth));
+    std::string name = CompassName(quarterTurns);
+    if (name.empty()) return std::nullopt;
+    return name;
 }
 
 std::string CurrentValueText(double currentValue, std::string_view unitName) {
     if (IsMissing(currentValue)) return "Missing";
-    if (IsDirectionUnit(unitName) && currentValue > -1) {
+    if (IsDirectionUnit(std::string(unitName)) && currentValue > -1) {
         if (auto name = CompassPoint(currentValue)) return *name;
     }
     return CStr(currentValue) + UnitAbbreviation(unitName);

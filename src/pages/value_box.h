@@ -7,13 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "render/titles.h"
+
 namespace tidemark {
-
-// The unit label whose graphs hold wind directions (compared lower-cased).
-inline constexpr std::string_view kDirectionUnit = "direction";
-
-// True when the unit label names a wind-direction series.
-bool IsDirectionUnit(std::string_view unitName);
 
 // Short unit written directly after a current value: the label's first three
 // characters, trimmed and lower-cased, then the fixed replacements, each applied to the
