@@ -30,6 +30,18 @@ struct SlotSeries {
 };
 
 
+// Points a fetch initialises per series: 28 a day (hourly values, fillers and the daily
+// maxima and minima fit), or 13 an hour when unit values are plotted.
+inline int PointCapacityFor(int span, bool plotunitvalues) {
+    return (span + 1) * (plotunitvalues ? 24 * 13 : 28);
+}
+
+// Points allocated per series: depth-duration graphs read unit values whatever the
+// setting, so with a frequency table every series gets room for unit values.
+inline int PointRoomFor(int span, bool plotunitvalues, bool frequencyTableLoaded) {
+    return frequencyTableLoaded ? (span + 1) * 24 * 13 : PointCapacityFor(span, plotunitvalues);
+}
+
 class SeriesStore {
 public:
     // Sizes the store for pages 0 .. pageRoom, every slot with `pointRoom` points and
@@ -43,6 +55,13 @@ public:
                 slot.points.assign(static_cast<size_t>(pointRoom) + 1, SeriesPoint{});
                 slot.dailyPoints.assign(static_cast<size_t>(dailyRoom) + 1, SeriesPoint{});
             }
+    }
+
+    // Sizes the store for a load's window of `span` days.
+    void SizeForWindow(int pageRoom, int span, bool plotunitvalues, bool frequencyTableLoaded) {
+        int capacity = span < 0 ? 0 : PointCapacityFor(span, plotunitvalues);
+        int room = span < 0 ? 0 : PointRoomFor(span, plotunitvalues, frequencyTableLoaded);
+        Size(pageRoom, room, span < 0 ? 0 : span + 2, capacity);
     }
 
     bool Has(int page, int slot) const {

@@ -1,5 +1,6 @@
 #include "platform/db/recordset.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "core/daynum.h"
@@ -16,6 +17,45 @@ std::string DescribeField(const std::vector<std::string>& names, int index) {
     return text;
 }
 
+// Digits of text[from, from + count), or -1.
+int DigitsAt(std::string_view text, size_t from, size_t count) {
+    int value = 0;
+    for (size_t i = from; i < from + count; ++i) {
+        char c = text[i];
+        if (c < '0' || c > '9') return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+bool LeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+// The stored form "YYYY-MM-DD HH:MM:SS" read without the general parser: series hold
+// hundreds of rows per day, so the day number of the date part is kept from the row
+// before. Other forms (and invalid dates) are left to ParseIsoDateTime.
+std::optional<double> StoredDateTime(std::string_view text) {
+    if (text.size() != 19 || text[4] != '-' || text[7] != '-' || (text[10] != ' ' && text[10] != 'T') ||
+        text[13] != ':' || text[16] != ':')
+        return std::nullopt;
+    int year = DigitsAt(text, 0, 4), month = DigitsAt(text, 5, 2), day = DigitsAt(text, 8, 2);
+    int hour = DigitsAt(text, 11, 2), minute = DigitsAt(text, 14, 2), second = DigitsAt(text, 17, 2);
+    if (year < 0 || month < 1 || month > 12 || day < 1 || hour < 0 || hour > 23 || minute < 0 || minute > 59 ||
+        second < 0 || second > 59)
+        return std::nullopt;
+    static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (day > kDays[month - 1] || (month == 2 && day == 29 && !LeapYear(year))) return std::nullopt;
+    thread_local int cachedYear = -1, cachedMonth = -1, cachedDay = -1;
+    thread_local double cachedSerial = 0;
+    if (year != cachedYear || month != cachedMonth || day != cachedDay) {
+        cachedSerial = DateSerial(year, month, day);
+        cachedYear = year;
+        cachedMonth = month;
+        cachedDay = day;
+    }
+    // TimeSerial's own arithmetic, written out so the call stays out of the row loop.
+    return cachedSerial + (hour * 3600.0 + minute * 60.0 + second) / 86400.0;
+}
+
 std::string IsoText(double day) {
     CivilTime t = ToCivil(day);
     char buffer[32];
@@ -26,18 +66,30 @@ std::string IsoText(double day) {
 
 }  // namespace
 
-Recordset::Recordset(std::vector<std::string> fieldNames, std::vector<std::vector<FieldValue>> rows)
-    : fieldNames_(std::move(fieldNames)), rows_(std::move(rows)), open_(true) {}
+Recordset::Recordset(std::vector<std::string> fieldNames, std::vector<std::vector<FieldValue>> rows) {
+    Builder builder(std::move(fieldNames));
+    for (const std::vector<FieldValue>& row : rows) {
+        for (const FieldValue& value : row) {
+            switch (value.kind) {
+            case FieldValue::Kind::Null: builder.AddNull(); break;
+            case FieldValue::Kind::Number: builder.AddNumber(value.number); break;
+            case FieldValue::Kind::DateTime: builder.AddDateTime(value.number); break;
+            case FieldValue::Kind::Text: builder.AddText(value.text); break;
+            }
+        }
+        builder.EndRow();
+    }
+    *this = builder.Finish();
+}
 
 void Recordset::Close() {
     open_ = false;
-    rows_.clear();
-    rows_.shrink_to_fit();
+    cellBlocks_.clear();
+    cellBlocks_.shrink_to_fit();
+    textBlocks_.clear();
+    textBlocks_.shrink_to_fit();
+    rowCount_ = 0;
     position_ = 0;
-}
-
-void Recordset::MoveNext() {
-    if (!Eof()) ++position_;
 }
 
 std::string Recordset::FieldName(int index) const {
@@ -45,71 +97,141 @@ std::string Recordset::FieldName(int index) const {
     return fieldNames_[index];
 }
 
+int Recordset::CellsInRow(size_t row) const {
+    int count = 0;
+    size_t width = fieldNames_.size();
+    for (size_t i = 0; i < width; ++i)
+        if (CellAt(row * width + i).present) ++count;
+    return count;
+}
+
+const Recordset::Cell* Recordset::CurrentCell(int index, std::string* error) const {
+    if (!open_) {
+        *error = "The record set is closed";
+        return nullptr;
+    }
+    if (position_ >= rowCount_) {
+        *error = "There is no current record: the end of the record set has been reached";
+        return nullptr;
+    }
+    size_t width = fieldNames_.size();
+    if (index >= 0 && static_cast<size_t>(index) < width) {
+        const Cell& cell = CellAt(position_ * width + static_cast<size_t>(index));
+        if (cell.present) return &cell;
+    }
+    *error = "There is no field " + std::to_string(index + 1) + ": the record set has " +
+             std::to_string(CellsInRow(position_)) + " fields";
+    return nullptr;
+}
+
 DbResult<FieldValue> Recordset::Field(int index) const {
-    if (!open_) return DbError{"The record set is closed"};
-    if (position_ >= rows_.size())
-        return DbError{"There is no current record: the end of the record set has been reached"};
-    const std::vector<FieldValue>& row = rows_[position_];
-    if (index < 0 || index >= static_cast<int>(row.size()))
-        return DbError{"There is no field " + std::to_string(index + 1) + ": the record set has " +
-                       std::to_string(row.size()) + " fields"};
-    return row[index];
+    std::string error;
+    const Cell* cell = CurrentCell(index, &error);
+    if (!cell) return DbError{error};
+    switch (cell->kind) {
+    case FieldValue::Kind::Null: return FieldValue::Null();
+    case FieldValue::Kind::Number: return FieldValue::OfNumber(cell->number);
+    case FieldValue::Kind::DateTime: return FieldValue::OfDateTime(cell->number);
+    case FieldValue::Kind::Text: return FieldValue::OfText(std::string(TextOf(*cell)));
+    }
+    return DbError{"Unknown field kind"};
 }
 
 bool Recordset::IsNull(int index) const {
-    DbResult<FieldValue> field = Field(index);
-    return field.ok() && field->kind == FieldValue::Kind::Null;
+    std::string error;
+    const Cell* cell = CurrentCell(index, &error);
+    return cell && cell->kind == FieldValue::Kind::Null;
 }
 
 DbResult<double> Recordset::DayNumber(int index) const {
-    DbResult<FieldValue> field = Field(index);
-    if (!field) return DbError{field.error()};
-    switch (field->kind) {
+    std::string error;
+    const Cell* cell = CurrentCell(index, &error);
+    if (!cell) return DbError{error};
+    switch (cell->kind) {
     case FieldValue::Kind::Null:
         return DbError{"Invalid use of Null: " + DescribeField(fieldNames_, index) + " is empty"};
     case FieldValue::Kind::DateTime:
     case FieldValue::Kind::Number:
-        return field->number;
-    case FieldValue::Kind::Text:
-        if (std::optional<double> day = ParseIsoDateTime(field->text)) return *day;
-        if (std::optional<double> day = ParseDayMonthYear(field->text)) return *day;
-        return DbError{"Type mismatch: " + DescribeField(fieldNames_, index) + " holds \"" +
-                       field->text + "\", which is not a date-time"};
+        return cell->number;
+    case FieldValue::Kind::Text: {
+        std::string_view text = TextOf(*cell);
+        if (std::optional<double> day = StoredDateTime(text)) return *day;
+        if (std::optional<double> day = ParseIsoDateTime(text)) return *day;
+        if (std::optional<double> day = ParseDayMonthYear(text)) return *day;
+        return DbError{"Type mismatch: " + DescribeField(fieldNames_, index) + " holds \"" + std::string(text) +
+                       "\", which is not a date-time"};
+    }
     }
     return DbError{"Unknown field kind"};
 }
 
 DbResult<double> Recordset::Number(int index) const {
-    DbResult<FieldValue> field = Field(index);
-    if (!field) return DbError{field.error()};
-    switch (field->kind) {
+    std::string error;
+    const Cell* cell = CurrentCell(index, &error);
+    if (!cell) return DbError{error};
+    switch (cell->kind) {
     case FieldValue::Kind::Null:
         return DbError{"Invalid use of Null: " + DescribeField(fieldNames_, index) + " is empty"};
     case FieldValue::Kind::DateTime:
     case FieldValue::Kind::Number:
-        return field->number;
-    case FieldValue::Kind::Text:
-        if (std::optional<double> x = ParseDouble(field->text)) return *x;
-        return DbError{"Type mismatch: " + DescribeField(fieldNames_, index) + " holds \"" +
-                       field->text + "\", which is not a number"};
+        return cell->number;
+    case FieldValue::Kind::Text: {
+        std::string_view text = TextOf(*cell);
+        if (std::optional<double> x = ParseDouble(text)) return *x;
+        return DbError{"Type mismatch: " + DescribeField(fieldNames_, index) + " holds \"" + std::string(text) +
+                       "\", which is not a number"};
+    }
     }
     return DbError{"Unknown field kind"};
 }
 
 DbResult<std::string> Recordset::Text(int index) const {
-    DbResult<FieldValue> field = Field(index);
-    if (!field) return DbError{field.error()};
-    switch (field->kind) {
+    std::string error;
+    const Cell* cell = CurrentCell(index, &error);
+    if (!cell) return DbError{error};
+    switch (cell->kind) {
     case FieldValue::Kind::Null:
         return DbError{"Invalid use of Null: " + DescribeField(fieldNames_, index) + " is empty"};
     case FieldValue::Kind::DateTime:
-        return IsoText(field->number);
+        return IsoText(cell->number);
     case FieldValue::Kind::Number:
-        return CStr(field->number);
+        return CStr(cell->number);
     case FieldValue::Kind::Text:
-        return field->text;
+        return std::string(TextOf(*cell));
     }
     return DbError{"Unknown field kind"};
+}
+
+// ---- Builder ----
+
+Recordset::Builder::Builder(std::vector<std::string> fieldNames) {
+    set_.fieldNames_ = std::move(fieldNames);
+    set_.open_ = true;
+}
+
+void Recordset::Builder::NewCellBlock() {
+    set_.cellBlocks_.emplace_back();
+    set_.cellBlocks_.back().reserve(kCellsPerBlock);
+}
+
+void Recordset::Builder::NewTextBlock(size_t length) {
+    set_.textBlocks_.emplace_back();
+    set_.textBlocks_.back().reserve(std::max(kTextBlockBytes, length));
+}
+
+void Recordset::Builder::CompleteRow() {
+    while (inRow_ < set_.fieldNames_.size()) {
+        Cell& absent = NextCell();
+        absent.present = false;
+        ++inRow_;
+    }
+}
+
+Recordset Recordset::Builder::Finish() {
+    if (inRow_ > 0) EndRow();
+    Recordset done = std::move(set_);
+    set_ = Recordset();
+    return done;
 }
 
 }  // namespace tidemark

@@ -1,0 +1,513 @@
+#include "data/getvalues.h"
+
+#include <algorithm>
+#include <exception>
+#include <memory>
+#include <utility>
+
+#include "core/color.h"
+#include "core/daynum.h"
+#include "core/vbtext.h"
+#include "data/database_access.h"
+#include "data/model_error.h"
+#include "data/series_kinds.h"
+#include "data/series_statements.h"
+#include "data/update_check.h"
+
+namespace tidemark {
+namespace {
+
+// Point counts are 16-bit, as drawing and the setup model count them.
+constexpr long long kMaxPointCount = 32767;
+
+struct FetchFault {
+    std::string description;
+};
+
+[[noreturn]] void Fail(std::string description) { throw FetchFault{std::move(description)}; }
+
+template <class T>
+T Take(DbResult<T> result) {
+    if (!result) Fail(result.error());
+    return std::move(result.value());
+}
+
+// What the fetch reads of a graph definition, taken when the fetch starts: commands
+// that run while the fetch yields may edit the definitions.
+struct SeriesDef {
+    int dsid = 0;
+    std::string parametername;
+    int freqtype = 0;
+
+    bool Monthly() const { return Contains(parametername, "Monthly"); }
+};
+
+SeriesDef DefOf(const GraphDef& graph) { return {graph.dsid, graph.parametername, graph.freqtype}; }
+
+class SlotFetch {
+public:
+    using Connect = std::function<Database&()>;
+
+    SlotFetch(ProgramState& state, Host& host, int page, int slot, const FetchOptions& options, Connect connect)
+        : state_(state), host_(host), page_(page), slot_(slot), options_(options), connect_(std::move(connect)) {}
+
+    // The whole fetch; the fault's description, or empty.
+    std::string Run() {
+        try {
+            Start();
+            ReadGraph();
+        } catch (const FetchFault& fault) {
+            KeepWhatWasStored();
+            return fault.description.empty() ? std::string("Unknown error") : fault.description;
+        } catch (const std::exception& error) {
+            // Out of memory and the like: reported the same way, never past the caller.
+            KeepWhatWasStored();
+            return error.what();
+        }
+        return {};
+    }
+
+private:
+    // ---- steps 1 to 3 ----
+
+    void Start() {
+        fetchStart_ = host_.Now();
+        if (slot_ < 0 || slot_ >= kGraphsPerPage || page_ < 1 || !state_.pages.ValidPage(page_) ||
+            page_ >= static_cast<int>(state_.pages.pages.size()) || !state_.store.Has(page_, slot_))
+            Fail("Subscript out of range: there is no graph " + std::to_string(slot_ + 1) + " on page " +
+                 std::to_string(page_) + " to fetch");
+        main_ = DefOf(state_.pages.Graph(page_, slot_));
+        const GraphDef& second = state_.pages.Graph(page_, SecondSlot());
+        hasSecond_ = second.dsid != 0;
+        if (hasSecond_) second_ = DefOf(second);
+        Initialise();
+        // Nothing is stored until the first row: a fault before it leaves an empty graph.
+        BeginStoring(slot_, false);
+        db_ = &connect_();
+    }
+
+    void Initialise() {
+        SlotSeries& graph = Slot(slot_);
+        int capacity = std::min(state_.store.PointCapacity(), graph.PointRoom());
+        double start = main_.freqtype == -2 ? 0.0 : kMissing;
+        for (int i = 1; i <= capacity; ++i) graph.points[static_cast<size_t>(i)].value = start;
+        int days = std::min<int>(state_.window.span, graph.DailyRoom());
+        for (int i = 1; i <= days; ++i) graph.dailyPoints[static_cast<size_t>(i)].value = kMissing;
+        graph.lastRowTime = 0;
+        if (hasSecond_) {
+            SlotSeries& second = Slot(SecondSlot());
+            int secondCapacity = std::min(state_.store.PointCapacity(), second.PointRoom());
+            for (int i = 1; i <= secondCapacity; ++i) second.points[static_cast<size_t>(i)].value = kMissing;
+            // The second series is read from the window start like the main one; what a
+            // previous load left here must not reach into this one.
+            second.lastRowTime = 0;
+            second.currentTime = 0;
+        }
+        graph.currentTime = 0;
+    }
+
+    // ---- step 4 onwards ----
+
+    void ReadGraph() {
+        long long dailyCount = 0;
+        if (main_.Monthly()) {
+            dailyCount = ReadMonthly(slot_, main_);
+        } else {
+            ReadRows(slot_, main_, false);
+            if (main_.freqtype == -2) {
+                FinishDepthDuration();
+                return;
+            }
+            dailyCount = ReadDaily(slot_, main_);
+        }
+        CurrentFromLastDay(slot_, dailyCount);
+        if (hasSecond_) {
+            ReadSecond();
+            return;
+        }
+        if (options_.checkUpdate) {
+            std::string fault = options_.checkUpdate();
+            if (!fault.empty()) Fail(fault);
+        }
+    }
+
+    void ReadSecond() {
+        int slot = SecondSlot();
+        if (second_.Monthly()) {
+            CurrentFromLastDay(slot, ReadMonthly(slot, second_));
+            return;
+        }
+        // Depth-duration maxima belong to a graph's main slot; a second series marked so
+        // is read as a plain series.
+        SeriesDef def = second_;
+        if (def.freqtype == -2) def.freqtype = 0;
+        ReadRows(slot, def, true);
+        SlotSeries& graph = Slot(slot_);
+        const SlotSeries& second = Slot(slot);
+        if (second.pointCount > graph.pointCount) graph.pointCount = second.pointCount;
+    }
+
+    // The main statement's rows: hour fillers, the frequency step of the kind, points
+    // and the current value.
+    void ReadRows(int slot, const SeriesDef& def, bool isSecond) {
+        const SetupSettings& settings = state_.settings;
+        bool depthDuration = def.freqtype == -2;
+        bool unitStatement = settings.plotunitvalues || depthDuration;
+        int timeStep = unitStatement ? 5 : 60;
+        std::string statement =
+            unitStatement ? UnitValuesStatement(def.dsid, state_.window.start, state_.window.end)
+                          : HourlyStatement(def.dsid, state_.window.start, state_.window.end,
+                                            state_.checkmaxmin && !depthDuration);
+        bool unitsToHours = unitStatement && PageUnitsOff() && def.freqtype >= 0;
+        Recordset rs = Open(RewriteStatement(statement, settings, unitsToHours));
+
+        bool composeModelError = isSecond && options_.modelErrorThreshold && main_.freqtype == 3;
+        ModelErrorText modelError(options_.modelErrorThreshold.value_or(0));
+        if (composeModelError) Slot(slot_).modelErrorText.clear();
+
+        const FrequencyTable& table = state_.frequency;
+        bool keepAmounts = depthDuration && table.rows > 0;
+        if (depthDuration) maxima_ = std::make_unique<DepthDurationMaxima>(table);
+
+        SlotSeries& series = Slot(slot);
+        BeginStoring(slot, depthDuration);
+        long long i = 0;
+        long long step5 = 0;  // 5-minute steps of a depth-duration graph
+        for (; !rs.Eof(); rs.MoveNext()) {
+            ++i;
+            double d = Take(rs.DayNumber(1));
+            if (series.lastRowTime == 0) series.lastRowTime = state_.window.start;
+            if (!depthDuration) i = StoreHourFillers(series, i, series.lastRowTime, d);
+            double v = Take(rs.Number(2));
+            if (def.freqtype == -1) {
+                int step = RecurrenceTimeStep(MinuteBoundaries(series.lastRowTime, d));
+                if (i > 1) timeStep = step;
+                v = Getfrequency(v, table, timeStep);
+            } else if (depthDuration) {
+                long long n = DepthDurationMaxima::StepsFor(MinuteBoundaries(series.lastRowTime, d));
+                double amount = v / static_cast<double>(n);
+                for (long long k = 0; k < n; ++k) {
+                    ++step5;
+                    if (step5 == 1) amount = 0;  // the first row only marks where reading starts
+                    if (!keepAmounts) continue;
+                    if (step5 > series.PointRoom()) Fail(RoomText(series.PointRoom(), "5-minute amounts"));
+                    series.points[static_cast<size_t>(step5)].value = amount;
+                    maxima_->AddStep(step5, amount,
+                                     [&](long long at) { return series.points[static_cast<size_t>(at)].value; });
+                }
+            }
+            series.lastRowTime = d;
+            if (depthDuration) {
+                series.currentTime = d;
+            } else {
+                StorePoint(series, i, d, v);
+                if (d <= fetchStart_) {
+                    series.currentValue = v;
+                    series.currentTime = d;
+                }
+            }
+            if (composeModelError) {
+                const SlotSeries& observed = Slot(slot_);
+                modelError.AddRow(d, v, observed.points, observed.pointCount);
+            }
+        }
+        rs.Close();
+        // A depth-duration graph's count is its number of durations, set when it finishes.
+        if (!depthDuration) {
+            if (i > kMaxPointCount) Fail(OverflowText());
+            series.pointCount = static_cast<int16_t>(i);
+        }
+        EndStoring();
+        if (composeModelError) Slot(slot_).modelErrorText = modelError.Text();
+    }
+
+    // The depth-duration result: per duration row its interval in the graph's slot and
+    // its largest depth in the second-series slot.
+    void FinishDepthDuration() {
+        double best = 0;
+        std::vector<DepthDurationMaxima::Row> rows = maxima_->Finish(best);
+        SlotSeries& graph = Slot(slot_);
+        SlotSeries& depths = Slot(SecondSlot());
+        int count = static_cast<int>(rows.size());
+        if (count > graph.PointRoom() || count > depths.PointRoom())
+            Fail(RoomText(std::min(graph.PointRoom(), depths.PointRoom()), "durations"));
+        for (int w = 1; w <= count; ++w) {
+            const DepthDurationMaxima::Row& row = rows[static_cast<size_t>(w - 1)];
+            graph.points[static_cast<size_t>(w)] = {static_cast<double>(row.minutes), row.interval};
+            depths.points[static_cast<size_t>(w)] = {static_cast<double>(row.minutes), row.depth};
+        }
+        graph.currentValue = best;
+        graph.pointCount = static_cast<int16_t>(count);
+        depths.pointCount = static_cast<int16_t>(count);
+    }
+
+    // Daily values of the window up to its last day, with gap fillers; returns the index
+    // of the last daily value stored.
+    long long ReadDaily(int slot, const SeriesDef& def) {
+        SlotSeries& before = Slot(slot);
+        before.currentValue = RoundCurrent(before.currentValue, "#0.##");
+        std::string statement = DailyStatement(def.dsid, state_.window.start, state_.window.end - 1);
+        Recordset rs = Open(RewriteStatement(statement, state_.settings, false));
+        SlotSeries& series = Slot(slot);
+        long long span = state_.window.span;
+        long long i = 0;
+        for (; !rs.Eof(); rs.MoveNext()) {
+            ++i;
+            double d = Take(rs.DayNumber(1));
+            double v = Take(rs.Number(2));
+            if (def.freqtype < 0) v = Getfrequency(v, state_.frequency, 1440);
+            if (i > 1) {
+                // Days missing before this one (never negative: a row that does not
+                // move on by a whole day leaves nothing to fill).
+                double gap = RoundHalfEven((d - series.dailyPoints[static_cast<size_t>(i - 1)].time) - 1);
+                while (gap > 0 && i <= span) {
+                    StoreDaily(series, i, d - gap, kMissing);
+                    ++i;
+                    gap -= 1;
+                }
+            }
+            if (i > span) i = span;
+            StoreDaily(series, i, d, v);
+        }
+        rs.Close();
+        if (series.pointCount < i) series.pointCount = static_cast<int16_t>(i);
+        return i;
+    }
+
+    // Monthly cumulative: the month-so-far total, the running total of the hourly or
+    // unit rows, and the running total of the daily values over the whole window.
+    long long ReadMonthly(int slot, const SeriesDef& def) {
+        const SetupSettings& settings = state_.settings;
+        const DateWindow& window = state_.window;
+        double prior = 0;
+        if (DayOfMonth(window.start) != 1) {
+            std::string statement = MonthSoFarStatement(def.dsid, FirstOfMonth(window.start), window.start - 1);
+            Recordset rs = Open(RewriteStatement(statement, settings, false));
+            for (; !rs.Eof(); rs.MoveNext()) prior += Take(rs.Number(1));
+            rs.Close();
+        }
+
+        bool unitStatement = settings.plotunitvalues;
+        std::string statement = unitStatement ? UnitValuesStatement(def.dsid, window.start, window.end)
+                                              : HourlyStatement(def.dsid, window.start, window.end, false);
+        bool unitsToHours = unitStatement && PageUnitsOff() && def.freqtype >= 0;
+        Recordset rows = Open(RewriteStatement(statement, settings, unitsToHours));
+        SlotSeries& series = Slot(slot);
+        BeginStoring(slot, false);
+        double cum = prior;
+        bool reset = false;
+        bool first = true;
+        long long i = 0;
+        for (; !rows.Eof(); rows.MoveNext()) {
+            ++i;
+            double d = Take(rows.DayNumber(1));
+            double v = Take(rows.Number(2));
+            if (!first) i = StoreHourFillers(series, i, series.lastRowTime, d);
+            if (first) {
+                // The first row's own amount belongs to the time before the window.
+                cum = FormatRound(cum, "#0.####");
+                first = false;
+            } else {
+                cum = FormatRound(cum + v, "#0.####");
+            }
+            StorePoint(series, i, d, cum);
+            series.lastRowTime = d;
+            if (d <= fetchStart_) {
+                series.currentValue = cum;
+                series.currentTime = d;
+            }
+            if (DayOfMonth(d) == 1 && !reset) {
+                cum = 0;
+                reset = true;
+            }
+        }
+        rows.Close();
+        series.currentValue = RoundCurrent(series.currentValue, "#0.##");
+        if (i > kMaxPointCount) Fail(OverflowText());
+        // The count of points now held, so a refreshed graph shows all of them.
+        series.pointCount = static_cast<int16_t>(i);
+        EndStoring();
+
+        Recordset days = Open(RewriteStatement(DailyStatement(def.dsid, window.start, window.end), settings, false));
+        SlotSeries& daily = Slot(slot);
+        cum = prior;
+        reset = false;
+        long long j = 0;
+        for (; !days.Eof(); days.MoveNext()) {
+            ++j;
+            double d = Take(days.DayNumber(1));
+            double v = Take(days.Number(2));
+            if (DayOfMonth(d) == 1 && !reset) {
+                cum = 0;
+                reset = true;
+            }
+            cum = FormatRound(cum + v, "#0.####");
+            if (j >= 2) {
+                double gap = RoundHalfEven((d - daily.dailyPoints[static_cast<size_t>(j - 1)].time) - 1);
+                while (gap > 0) {
+                    StoreDaily(daily, j, d - gap, kMissing);
+                    ++j;
+                    gap -= 1;
+                }
+            }
+            StoreDaily(daily, j, d, cum);
+            if (d <= fetchStart_) daily.currentTime = d;
+        }
+        days.Close();
+        if (j > kMaxPointCount) Fail(OverflowText());
+        if (daily.pointCount < j) daily.pointCount = static_cast<int16_t>(j);
+        return j;
+    }
+
+    // When no row up to now gave a current value, the last daily value is shown.
+    void CurrentFromLastDay(int slot, long long lastDay) {
+        SlotSeries& series = Slot(slot);
+        if (series.currentTime != 0 || lastDay == 0) return;
+        if (lastDay < 1 || lastDay > series.DailyRoom()) return;
+        const SeriesPoint& day = series.dailyPoints[static_cast<size_t>(lastDay)];
+        series.currentTime = day.time;
+        series.currentValue = RoundCurrent(day.value, "0.##");
+    }
+
+    // ---- storing, with every index checked against its buffer ----
+
+    // Fillers dated on the hours between `from` and `to`, from point i on; returns the
+    // point index the row itself goes to.
+    long long StoreHourFillers(SlotSeries& series, long long i, double from, double to) {
+        // Rows less than an hour apart (with room for rounding to the second) cross at
+        // most one hour boundary, so unit values skip the count.
+        constexpr double kUnderAnHour = (3600.0 - 2.0) / 86400.0;
+        if (to - from < kUnderAnHour) return i;
+        long long hours = HourBoundaries(from, to);
+        for (long long k = 1; k < hours; ++k) {
+            StorePoint(series, i, from + static_cast<double>(k) / 24.0, kMissing);
+            ++i;
+        }
+        return i;
+    }
+
+    void StorePoint(SlotSeries& series, long long i, double time, double value) {
+        if (i < 1 || i > series.PointRoom()) Fail(RoomText(series.PointRoom(), "points"));
+        if (i > kMaxPointCount) Fail(OverflowText());
+        series.points[static_cast<size_t>(i)] = {time, value};
+        stored_ = i;
+    }
+
+    void StoreDaily(SlotSeries& series, long long i, double time, double value) {
+        if (i < 1 || i > series.DailyRoom())
+            Fail("Subscript out of range: more daily values than the " + std::to_string(series.DailyRoom()) +
+                 " days the graph has room for; the days stored so far are kept");
+        series.dailyPoints[static_cast<size_t>(i)] = {time, value};
+    }
+
+    std::string RoomText(int room, const char* what) const {
+        return "Subscript out of range: the rows read need more " + std::string(what) + " than the " +
+               std::to_string(room) + " the graph has room for in its " + std::to_string(state_.window.span) +
+               "-day window; the points stored so far are kept";
+    }
+
+    static std::string OverflowText() {
+        return "Overflow: the series has more than " + std::to_string(kMaxPointCount) +
+               " points; the points stored so far are kept";
+    }
+
+    // While rows are being stored, a fault leaves the slot's count at the points stored
+    // (none for depth-duration graphs, whose points are only working amounts then).
+    void BeginStoring(int slot, bool workingAmounts) {
+        storingSlot_ = slot;
+        workingAmounts_ = workingAmounts;
+        stored_ = 0;
+    }
+    void EndStoring() { storingSlot_ = -1; }
+
+    void KeepWhatWasStored() {
+        if (storingSlot_ < 0 || !state_.store.Has(page_, storingSlot_)) return;
+        SlotSeries& series = state_.store.At(page_, storingSlot_);
+        series.pointCount = workingAmounts_ ? 0 : static_cast<int16_t>(std::min(stored_, kMaxPointCount));
+        storingSlot_ = -1;
+    }
+
+    // ---- access ----
+
+    int SecondSlot() const { return slot_ + kSecondSeriesOffset; }
+
+    bool PageUnitsOff() const {
+        if (page_ >= static_cast<int>(state_.pages.pages.size()))
+            Fail("Subscript out of range: page " + std::to_string(page_) + " was removed while graph " +
+                 std::to_string(slot_ + 1) + " was being fetched");
+        return state_.pages.Page(page_).unitsoff;
+    }
+
+    // The slot, looked up afresh: a command run while the fetch yielded may have resized
+    // the store.
+    SlotSeries& Slot(int slot) {
+        if (!state_.store.Has(page_, slot))
+            Fail("Subscript out of range: the series of page " + std::to_string(page_) +
+                 " were replaced while graph " + std::to_string(slot_ + 1) + " was being fetched");
+        return state_.store.At(page_, slot);
+    }
+
+    // Lets the event loop run once, then opens the statement.
+    Recordset Open(const std::string& statement) {
+        host_.Yield();
+        return Take(db_->OpenRecordset(statement));
+    }
+
+    double RoundCurrent(double value, const char* mask) const {
+        return options_.roundHalfEven ? Round(value, 2) : FormatRound(value, mask);
+    }
+
+    ProgramState& state_;
+    Host& host_;
+    int page_;
+    int slot_;
+    const FetchOptions& options_;
+    Connect connect_;
+    Database* db_ = nullptr;
+
+    double fetchStart_ = 0;
+    SeriesDef main_;
+    SeriesDef second_;
+    bool hasSecond_ = false;
+    std::unique_ptr<DepthDurationMaxima> maxima_;
+
+    int storingSlot_ = -1;
+    bool workingAmounts_ = false;
+    long long stored_ = 0;
+};
+
+const char kFaultPrefix[] = "Sub Getvalues1: ";
+
+}  // namespace
+
+std::string FetchSeries(ProgramState& state, Host& host, Database& db, int page, int slot,
+                        const FetchOptions& options) {
+    SlotFetch fetch(state, host, page, slot, options, [&db]() -> Database& { return db; });
+    return fetch.Run();
+}
+
+void Getvalues1(ProgramState& state, Host& host, Database& db, int page, int slot, const FetchOptions& options) {
+    std::string fault = FetchSeries(state, host, db, page, slot, options);
+    if (!fault.empty()) host.Message(kFaultPrefix + fault, MsgButtons::Ok);
+}
+
+void Getvalues1(ProgramState& state, Host& host, int page, int slot, const FetchOptions& options) {
+    FetchOptions withStamp = options;
+    if (!withStamp.checkUpdate)
+        withStamp.checkUpdate = [&state, &host]() {
+            DbResult<bool> checked = CheckUpdate(host, state);
+            return checked ? std::string() : checked.error();
+        };
+    std::unique_ptr<Database> own;
+    SlotFetch fetch(state, host, page, slot, withStamp, [&]() -> Database& {
+        DbResult<std::unique_ptr<Database>> opened = OpenDatabase(state.settings, state.programFolder);
+        if (!opened) Fail(opened.error());
+        own = std::move(opened.value());
+        return *own;
+    });
+    std::string fault = fetch.Run();
+    if (!fault.empty()) host.Message(kFaultPrefix + fault, MsgButtons::Ok);
+    CloseDatabase(own);
+}
+
+}  // namespace tidemark

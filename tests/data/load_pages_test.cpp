@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/daynum.h"
+#include "core/recording_host.h"
+#include "core/textfile.h"
+#include "data/load_pages.h"
+#include "support/sqlite_fixture.h"
+
+using namespace tidemark;
+using testsupport::SqliteFixture;
+
+namespace {
+
+const char* kHeader =
+    "Page/Graph; dsid (, dsid2, run, alert); parametername; stationname; hrmarker; daymarker; logyscale; "
+    "backcolor;back2color; hrcolor; daycolor; highwatch; lowwatch; watchcount; rank-1/cumulative2; freq type "
+    "-1or-2/prob type 1or2/MAE3/ColorBand4; coeff1; coeff2; coeff3";
+
+std::string SetupText(int days, int endday, const std::vector<std::string>& pageLines) {
+    std::vector<std::string> lines = {
+        "Days = " + std::to_string(days) + " ; End Day +" + std::to_string(endday),
+        "Plot Unit Values = False",
+        "Include Daily Max/Min = False",
+        "Big Current Value = False",
+        "Auto Paging = False, 5",
+        "Font Names & Pen Widths = Arial, Arial, 1, 1",
+        "Database Connection String= Provider=SQLite;Data Source=tidemark.db",
+        "",
+        "Start Up= 0,0,800,600,0",
+        "Metric Units=False",
+        "",
+        kHeader,
+    };
+    lines.insert(lines.end(), pageLines.begin(), pageLines.end());
+    lines.push_back("END");
+    return JoinLinesCrLf(lines);
+}
+
+std::string PageLine(int page, const std::string& title) {
+    return " " + std::to_string(page) + " ;" + title + "; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON";
+}
+
+std::string GraphLine(int graph, int dsid) {
+    return " " + std::to_string(graph) + " ; " + std::to_string(dsid) +
+           " ;Stage;Creek; 0 ; 0 ; 0 ; 16777215 ; 16777215 ; 255 ; 65280 ; 0 ; 0 ; 0 ; 0 ";
+}
+
+// 10 March 2026, 14:00.
+const double kNow = MakeDayNumber(2026, 3, 10, 14, 0, 0);
+
+class LoadPagesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(db_.ok()) << db_.error();
+        ASSERT_TRUE(db_.Exec(
+            "INSERT INTO rsite VALUES (101, 'Creek', 1, 'Stage', 'ft', 1);"
+            "INSERT INTO rsite VALUES (102, 'River', 1, 'Stage', 'ft', 2);"
+            "INSERT INTO rupdate VALUES (0, 'logger', '2026-03-10 13:05:00');"
+            "INSERT INTO rhour VALUES (101, '2026-03-10 10:00:00', 2.5);"
+            "INSERT INTO rhour VALUES (101, '2026-03-10 11:00:00', 2.75);"
+            "INSERT INTO rhour VALUES (102, '2026-03-10 11:00:00', 7.125);"
+            "INSERT INTO rday VALUES (101, '2026-03-09 00:00:00', 2.4);"));
+        state_.programFolder = db_.Folder();
+    }
+
+    void WriteSetup(const std::string& text) { ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "Tidemark_setup.txt", text)); }
+
+    void WriteThreePages() {
+        WriteSetup(SetupText(5, 2, {PageLine(1, "Rivers"), GraphLine(1, 101), PageLine(2, "More"), GraphLine(1, 102),
+                                    PageLine(3, "Last"), GraphLine(2, 101)}));
+    }
+
+    SqliteFixture db_{"", "tidemark.db"};
+    ProgramState state_;
+    RecordingHost host_{kNow};
+};
+
+}  // namespace
+
+TEST_F(LoadPagesTest, CaptionsCountThePagesAndPageOneIsShownEarly) {
+    WriteThreePages();
+    int shown = 0;
+    std::vector<size_t> captionsWhenShown;
+    LoadPagesHooks hooks;
+    hooks.showFirstPage = [&] {
+        ++shown;
+        captionsWhenShown.push_back(host_.captions.size());
+    };
+    std::vector<int> progress;
+    hooks.progress = [&](int w) { progress.push_back(w); };
+    LoadOutcome out = LoadPages(state_, host_, LoadMode::Full, hooks);
+    ASSERT_TRUE(out.ok) << out.message;
+    EXPECT_TRUE(host_.messages.empty());
+
+    const std::string base = "Rivers 2026-Mar-10 updated at 01:05 PM";
+    EXPECT_EQ(BaseCaption(state_), base);
+    std::vector<std::string> expected = {base, base + "... Loading page 1 of 3", base + "... Loading page 2 of 3",
+                                         base + "... Loading page 3 of 3", base};
+    EXPECT_EQ(host_.captions, expected);
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(captionsWhenShown, std::vector<size_t>{1});  // right after the base caption of page 1
+    EXPECT_EQ(state_.currentpage, 1);
+    EXPECT_EQ(progress, (std::vector<int>{800, 1600, 2400}));
+
+    const SlotSeries& s = state_.store.At(1, 0);
+    EXPECT_EQ(s.currentValue, 2.75);
+    EXPECT_EQ(state_.store.At(2, 0).currentValue, 7.12);  // the loader rounds halves to even
+    EXPECT_EQ(state_.store.At(3, 1).currentValue, 2.75);
+    EXPECT_EQ(state_.labels[1][0].unit, "ft");
+}
+
+TEST_F(LoadPagesTest, DateWindowForFutureDaysHistoricalStartAndZeroDays) {
+    WriteSetup(SetupText(5, 2, {PageLine(1, "Rivers"), GraphLine(1, 101)}));
+    ASSERT_TRUE(LoadPages(state_, host_, LoadMode::Full).ok);
+    // Starts 4 days before today, ends at the start of the day 3 days after today.
+    EXPECT_EQ(state_.window.start, DateSerial(2026, 3, 6));
+    EXPECT_EQ(state_.window.end, DateSerial(2026, 3, 13));
+    EXPECT_EQ(state_.window.span, 7);
+    EXPECT_EQ(state_.settings.days, 7);
+    EXPECT_EQ(state_.window.currentHour, 14);
+    EXPECT_EQ(state_.store.PointCapacity(), 8 * 28);
+    EXPECT_EQ(state_.store.At(1, 0).DailyRoom(), 9);
+
+    // A reload starts again from the user's 5 days, not from the span.
+    state_.historicalStart = true;
+    state_.historyStartText = "Feb-01-2026";
+    state_.settings.endday = 0;
+    ASSERT_TRUE(LoadPages(state_, host_, LoadMode::Reload).ok);
+    EXPECT_EQ(state_.window.start, DateSerial(2026, 2, 1));
+    EXPECT_EQ(state_.window.end, DateSerial(2026, 2, 1) + 7);  // days 5 + the old endday 2
+
+    WriteSetup(SetupText(0, 0, {PageLine(1, "Rivers"), GraphLine(1, 101)}));
+    ProgramState fresh;
+    fresh.programFolder = db_.Folder();
+    ASSERT_TRUE(LoadPages(fresh, host_, LoadMode::Full).ok);
+    EXPECT_EQ(fresh.window.start, DateSerial(2026, 3, 4));
+    EXPECT_EQ(fresh.window.span, 7);
+
+    std::string error;
+    DateWindow w;
+    EXPECT_FALSE(ComputeDateWindow(state_.settings, kNow, true, "soon", w, error));
+    EXPECT_NE(error.find("soon"), std::string::npos);
+}
+
+TEST_F(LoadPagesTest, AFaultOnPageOneEndsAFullLoadWithOneMessage) {
+    WriteSetup(SetupText(5, 0, {PageLine(1, "Rivers"), GraphLine(1, 101)}));
+    ASSERT_TRUE(db_.Exec("DROP TABLE rhour;"));
+    LoadOutcome out = LoadPages(state_, host_, LoadMode::Full);
+    EXPECT_FALSE(out.ok);
+    EXPECT_TRUE(out.fatal);
+    ASSERT_EQ(host_.messages.size(), 1u);
+    const std::string tail = "\r\nReading setup file " + db_.Folder() + "Tidemark_setup.txt on page #1, line#15";
+    ASSERT_GE(host_.messages[0].size(), tail.size());
+    EXPECT_EQ(host_.messages[0].substr(host_.messages[0].size() - tail.size()), tail) << host_.messages[0];
+    EXPECT_NE(host_.messages[0].find("rhour"), std::string::npos) << host_.messages[0];
+}
+
+TEST_F(LoadPagesTest, ReloadReadsNoFileAndKeepsTheDefinitions) {
+    WriteThreePages();
+    ASSERT_TRUE(LoadPages(state_, host_, LoadMode::Full).ok);
+    PageSet before = state_.pages;
+    // Changed by hand on disk: a reload does not look at it.
+    WriteSetup(SetupText(9, 0, {PageLine(1, "Changed"), GraphLine(1, 102)}));
+    ASSERT_TRUE(db_.Exec("UPDATE rhour SET value = 3 WHERE datatype_site_id = 101 AND date_time = '2026-03-10 11:00:00';"));
+    host_.captions.clear();
+    LoadOutcome out = LoadPages(state_, host_, LoadMode::Reload);
+    ASSERT_TRUE(out.ok) << out.message;
+    EXPECT_EQ(state_.pages, before);
+    EXPECT_EQ(state_.store.At(1, 0).currentValue, 3);
+    EXPECT_EQ(host_.captions.back(), "Rivers 2026-Mar-10 updated at 01:05 PM");
+}
+
+TEST_F(LoadPagesTest, AFailedReloadKeepsTheLastGoodDataAndGoesOn) {
+    WriteThreePages();
+    ASSERT_TRUE(LoadPages(state_, host_, LoadMode::Full).ok);
+    const SlotSeries before = state_.store.At(2, 0);
+    const DateWindow window = state_.window;
+    ASSERT_TRUE(db_.Exec("DROP TABLE rday;"));
+    host_.SetNow(kNow + 1);
+    LoadOutcome out = LoadPages(state_, host_, LoadMode::Reload);
+    EXPECT_FALSE(out.ok);
+    EXPECT_FALSE(out.fatal);
+    EXPECT_TRUE(host_.messages.empty());  // no box on a wall display
+    EXPECT_NE(host_.Caption().find(" ... reload failed: "), std::string::npos) << host_.Caption();
+    const SlotSeries& after = state_.store.At(2, 0);
+    EXPECT_EQ(after.currentValue, before.currentValue);
+    EXPECT_EQ(after.pointCount, before.pointCount);
+    EXPECT_EQ(state_.window.start, window.start);
+    EXPECT_EQ(state_.settings.days, 7);
+
+    // The database comes back: the next reload works again.
+    ASSERT_TRUE(db_.Exec("CREATE TABLE rday (datatype_site_id INTEGER NOT NULL, date_time TEXT NOT NULL, value REAL,"
+                         " PRIMARY KEY (datatype_site_id, date_time)) WITHOUT ROWID;"));
+    EXPECT_TRUE(LoadPages(state_, host_, LoadMode::Reload).ok);
+    EXPECT_EQ(state_.window.start, window.start + 1);
+
+    // Unattended, the failure goes where the window's host writes messages (stderr).
+    state_.autostartseconds = 5;
+    std::remove(db_.Path().c_str());
+    out = LoadPages(state_, host_, LoadMode::Reload);
+    EXPECT_FALSE(out.fatal);
+    ASSERT_EQ(host_.messages.size(), 1u);
+    EXPECT_NE(host_.messages[0].find("reload failed"), std::string::npos);
+    EXPECT_EQ(state_.store.At(1, 0).currentValue, 2.75);
+}
