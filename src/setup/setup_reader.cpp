@@ -163,7 +163,9 @@ LoadResult Parser::Run(const std::string& text) {
         // Line 10 with "=" is the longer form, whose pages start one line later.
         bool longForm = lines_[9].find('=') != std::string::npos;
         ReadPageSection(longForm ? 12 : 11);
-        return {};
+        LoadResult done;
+        done.lastLine = lineNumber_;
+        return done;
     } catch (const ReadFault& fault) {
         return Fail(fault.description);
     } catch (const std::exception& e) {
@@ -175,7 +177,7 @@ LoadResult Parser::Fail(const std::string& description) {
     std::string message = inTopSection_ ? TopSectionFaultMessage(description, path_, topLine_)
                                         : PageSectionFaultMessage(description, path_, page_, lineNumber_);
     host_.Message(message, MsgButtons::Ok, MsgIcon::Critical);
-    return {false, SetupFault::Loading, message};
+    return {false, SetupFault::Loading, message, lineNumber_};
 }
 
 void Parser::ReadTopSection() {

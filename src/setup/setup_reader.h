@@ -23,6 +23,9 @@ struct LoadResult {
     bool ok = true;
     SetupFault fault = SetupFault::None;
     std::string message;  // the text already shown
+    // 1-based file line number of the last page-section line read: faults found later
+    // while the pages are loaded are reported against it.
+    int lastLine = 0;
 };
 
 // Shown after a catalogue fault, below the fault's own description.

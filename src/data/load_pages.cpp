@@ -1,0 +1,234 @@
+#include "data/load_pages.h"
+
+#include <memory>
+#include <utility>
+
+#include "core/daynum.h"
+#include "core/vbtext.h"
+#include "data/alert_report.h"
+#include "data/data_hooks.h"
+#include "data/database_access.h"
+#include "data/getvalues.h"
+#include "data/model_error.h"
+#include "data/series_kinds.h"
+#include "data/update_check.h"
+#include "setup/setup_reader.h"
+
+namespace tidemark {
+namespace {
+
+// What a reload replaces; put back when the reload fails, so the screen keeps showing
+// the last good data instead of going dark.
+struct LoadedData {
+    SeriesStore store;
+    DateWindow window;
+    std::vector<std::vector<SeriesLabels>> labels;
+    std::vector<double> modelErrorThreshold;
+    int16_t days = 0;
+    bool daysisspan = false;
+    double lastUpdate = 0;
+
+    static LoadedData TakeFrom(ProgramState& s) {
+        return LoadedData{std::move(s.store), s.window, s.labels, s.modelErrorThreshold,
+                          s.settings.days, s.settings.daysisspan, s.lastUpdate};
+    }
+    void PutBack(ProgramState& s) {
+        s.store = std::move(store);
+        s.window = window;
+        s.labels = std::move(labels);
+        s.modelErrorThreshold = std::move(modelErrorThreshold);
+        s.settings.days = days;
+        s.settings.daysisspan = daysisspan;
+        s.lastUpdate = lastUpdate;
+    }
+};
+
+class Loader {
+public:
+    Loader(ProgramState& state, Host& host, LoadMode mode, const LoadPagesHooks& hooks)
+        : state_(state), host_(host), mode_(mode), hooks_(hooks),
+          setupPath_(state.programFolder + kSetupFileName) {}
+
+    LoadOutcome Run() {
+        if (mode_ == LoadMode::Full) {
+            SetupTargets targets{state_.settings, state_.pages, state_.catalogue, state_.frequency};
+            LoadResult read = ReadSetupWithDatabase(host_, state_.programFolder, targets, hooks_.openEditor);
+            if (!read.ok) return LoadOutcome{false, true, read.message};
+            lastLine_ = read.lastLine;
+        } else {
+            previous_ = std::make_unique<LoadedData>(LoadedData::TakeFrom(state_));
+        }
+        page_ = 1;
+
+        auto opened = OpenDatabase(state_.settings, state_.programFolder);
+        if (!opened) return Fail(opened.error());
+        std::unique_ptr<Database> db = std::move(opened.value());
+
+        std::string error;
+        if (!PrepareWindow(error)) return Fail(error);
+
+        PageSet& pages = state_.pages;
+        const int n = pages.pagecount;
+        for (int p = 1; p <= n; ++p) {
+            page_ = p;
+            if (hooks_.progress) hooks_.progress(p * 2400 / n);
+            if (!LoadPage(*db, p, error)) return Fail(error);
+            if (state_.currentpage == 0 && state_.autostartseconds == 0) {
+                if (!CheckUpdateInto(error)) return Fail(error);
+                state_.currentpage = 1;
+                host_.SetCaption(BaseCaption(state_));
+                if (hooks_.showFirstPage) hooks_.showFirstPage();
+            }
+            host_.SetCaption(BaseCaption(state_) + "... Loading page " + std::to_string(p) + " of " +
+                             std::to_string(n));
+            host_.Yield();
+        }
+
+        if (pages.HasAlertTable()) ReadAlertFile(state_, host_);
+        host_.SetCaption(BaseCaption(state_));
+
+        if (mode_ == LoadMode::Full && state_.autostartseconds != 0) {
+            state_.currentpage = 1;
+            if (hooks_.showFirstPageUnattended) hooks_.showFirstPageUnattended();
+            if (!CheckUpdateInto(error)) return Fail(error);
+            host_.SetCaption(BaseCaption(state_));
+        }
+        CloseDatabase(db);
+        return LoadOutcome{};
+    }
+
+private:
+    bool PrepareWindow(std::string& error) {
+        SetupSettings& s = state_.settings;
+        // A reload starts from the user's day count, not from the span of the last load.
+        if (s.daysisspan) {
+            s.days = static_cast<int16_t>(s.days - s.endday);
+            s.daysisspan = false;
+        }
+        if (s.days == 0) s.days = 7;
+        DateWindow window;
+        if (!ComputeDateWindow(s, host_.Now(), state_.historicalStart, state_.historyStartText, window, error))
+            return false;
+        int span = s.days + s.endday;
+        if (span < -32768 || span > 32767) {
+            error = "Overflow: " + std::to_string(s.days) + " days and " + std::to_string(s.endday) +
+                    " future days are too many to graph";
+            return false;
+        }
+        int capacity = span < 0 ? 0 : PointCapacityFor(span, s.plotunitvalues);
+        if (capacity > 32767) {
+            error = "Overflow: " + std::to_string(span) + " days of " +
+                    (s.plotunitvalues ? "unit values" : "hourly values") + " need " + std::to_string(capacity) +
+                    " points per graph; at most 32767 can be counted";
+            return false;
+        }
+        s.days = static_cast<int16_t>(span);
+        s.daysisspan = true;
+        window.span = static_cast<int16_t>(span);
+        state_.window = window;
+
+        const PageSet& pages = state_.pages;
+        state_.store.SizeForWindow(pages.tableroom, span, s.plotunitvalues, !state_.frequency.Empty());
+        size_t pageRoom = static_cast<size_t>(pages.tableroom) + 1;
+        state_.labels.assign(pageRoom, std::vector<SeriesLabels>(kGraphsPerPage));
+        state_.modelErrorThreshold.assign(pageRoom, 0.0);
+        return true;
+    }
+
+    bool LoadPage(Database& db, int p, std::string& error) {
+        PageSet& pages = state_.pages;
+        PageRec& page = pages.Page(p);
+        double threshold = ModelErrorThreshold(state_.settings, page);
+        state_.modelErrorThreshold[static_cast<size_t>(p)] = threshold;
+        for (int slot = 0; slot < kGraphsPerPage; ++slot) {
+            GraphDef& graph = page.slots[static_cast<size_t>(slot)];
+            if (graph.IsWebScreen()) {
+                // Browsers come with the web-screen layer; until it is plugged in a web
+                // screen slot simply stays empty.
+                if (hooks_.prepareWebScreen) hooks_.prepareWebScreen(p, slot);
+                continue;
+            }
+            if (graph.IsEmpty()) continue;
+            GraphDef& second = page.slots[static_cast<size_t>(slot + kSecondSeriesOffset)];
+            if (graph.freqtype == -2 || graph.freqtype == 3) second.freqtype = graph.freqtype;
+            state_.labels[static_cast<size_t>(p)][static_cast<size_t>(slot)] =
+                SeriesLabelsFor(graph, state_.catalogue, state_.settings, page, state_.checkmaxmin);
+            FetchOptions options;
+            options.roundHalfEven = true;
+            options.modelErrorThreshold = threshold;
+            error = FetchSeries(state_, host_, db, p, slot, options);
+            if (!error.empty()) return false;
+            // Model runs come with the model-run layer; until it is plugged in a ",RUN"
+            // graph shows its observed series only.
+            if (Contains(page.runsuffix[static_cast<size_t>(slot)], ",RUN") && hooks_.loadModelRun)
+                hooks_.loadModelRun(p, slot);
+        }
+        if (pages.HasAlertTable()) ClearAlertMarks(pages, p);
+        return true;
+    }
+
+    bool CheckUpdateInto(std::string& error) {
+        auto checked = CheckUpdate(host_, state_);
+        if (!checked) {
+            error = checked.error();
+            return false;
+        }
+        return true;
+    }
+
+    LoadOutcome Fail(const std::string& description) {
+        if (mode_ == LoadMode::Full) {
+            std::string message = PageSectionFaultMessage(description, setupPath_, page_, lastLine_);
+            host_.Message(message, MsgButtons::Ok, MsgIcon::Critical);
+            return LoadOutcome{false, true, message};
+        }
+        if (previous_) previous_->PutBack(state_);
+        std::string report = BaseCaption(state_) + " ... reload failed: " + description;
+        host_.SetCaption(report);
+        // Unattended, nobody reads the caption: the window's host writes it to standard
+        // error instead of showing a box.
+        if (state_.autostartseconds != 0) host_.Message(report);
+        return LoadOutcome{false, false, description};
+    }
+
+    ProgramState& state_;
+    Host& host_;
+    LoadMode mode_;
+    const LoadPagesHooks& hooks_;
+    std::string setupPath_;
+    int page_ = 1;
+    int lastLine_ = 0;
+    std::unique_ptr<LoadedData> previous_;
+};
+
+}  // namespace
+
+std::string BaseCaption(const ProgramState& state) {
+    std::string title = state.pages.pages.size() > 1 ? state.pages.Page(1).title : std::string();
+    return title + FormatDate(state.lastUpdate, " yyyy-mmm-dd") + " updated at " +
+           FormatDate(state.lastUpdate, "hh:mm AMPM");
+}
+
+bool ComputeDateWindow(const SetupSettings& settings, double now, bool historicalStart,
+                       const std::string& historyStartText, DateWindow& window, std::string& error) {
+    window.currentHour = Hour(now);
+    double today = DatePart(now);
+    window.start = today - (settings.days - 1);
+    window.end = today + 1 + settings.endday;
+    if (historicalStart) {
+        auto start = ParseDateTimeText(historyStartText);
+        if (!start) {
+            error = "Historical Start Date \"" + historyStartText + "\" is not a date";
+            return false;
+        }
+        window.start = *start;
+        window.end = *start + settings.days;
+    }
+    return true;
+}
+
+LoadOutcome LoadPages(ProgramState& state, Host& host, LoadMode mode, const LoadPagesHooks& hooks) {
+    return Loader(state, host, mode, hooks).Run();
+}
+
+}  // namespace tidemark
