@@ -328,6 +328,9 @@ private:
         series.pointCount = static_cast<int16_t>(i);
         EndStoring();
 
+        // The time of the last hourly total stays the graph's time: dating the total at
+        // midnight would make every monthly graph read as stale from 2 o'clock on.
+        const bool hourlyCurrent = Slot(slot).currentTime != 0;
         Recordset days = Open(RewriteStatement(DailyStatement(def.dsid, window.start, window.end), settings, false));
         SlotSeries& daily = Slot(slot);
         cum = prior;
@@ -351,7 +354,7 @@ private:
                 }
             }
             StoreDaily(daily, j, d, cum);
-            if (d <= fetchStart_) daily.currentTime = d;
+            if (d <= fetchStart_ && !hourlyCurrent) daily.currentTime = d;
         }
         days.Close();
         if (j > kMaxPointCount) Fail(OverflowText());

@@ -97,7 +97,7 @@ TEST_P(SeriesEngineTest, MonthlyTotalsRunAcrossAMonthStart) {
     EXPECT_EQ(points[4], "04-01 02:00 0.75");
     EXPECT_EQ(points.back(), "04-02 00:00 3.75");
     EXPECT_EQ(h.Slot(0).currentValue, 0.75);  // the last row not after the clock
-    EXPECT_EQ(h.Slot(0).currentTime, At(2020, 4, 1));  // the last day not after the clock
+    EXPECT_EQ(h.Slot(0).currentTime, At(2020, 4, 1, 2));  // dated with its value, not the day
 
     // The daily curve restarts with the 1st's own value; the missing 31 March is a gap.
     EXPECT_EQ(h.Days(0, 5), (std::vector<std::string>{"03-29 00:00 11", "03-30 00:00 13", "03-31 00:00 -9999",
