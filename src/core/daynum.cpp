@@ -1,6 +1,9 @@
 #include "core/daynum.h"
 
+#include <sys/time.h>
+
 #include <cctype>
+#include <ctime>
 #include <cmath>
 #include <string>
 
@@ -252,6 +255,17 @@ std::optional<double> ParseUsDateTime(std::string_view s) {
 }
 
 }  // namespace
+
+double LocalNow() {
+    timeval tv{};
+    ::gettimeofday(&tv, nullptr);
+    std::time_t t = tv.tv_sec;
+    std::tm local{};
+    ::localtime_r(&t, &local);
+    return MakeDayNumber(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                         local.tm_sec) +
+           tv.tv_usec / 86400e6;
+}
 
 std::optional<double> ParseDateTimeText(std::string_view text) {
     std::string_view s = TrimView(text);

@@ -41,6 +41,9 @@ std::optional<double> ParseIsoDateTime(std::string_view text);
 // "mmm-dd-yyyy"; returns nothing for any other text.
 std::optional<double> ParseDayMonthYear(std::string_view text);
 
+// The present local date-time as a day number.
+double LocalNow();
+
 // Date-times typed by people or written by companion programs: the two forms above,
 // and "m/d/yyyy", "m/d/yyyy h:mm[:ss]" with an optional "AM"/"PM".
 std::optional<double> ParseDateTimeText(std::string_view text);

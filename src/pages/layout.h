@@ -89,7 +89,7 @@ using TextMeasure =
 
 // The Y scale drawing left for a graph: rounded minimum and maximum, number of major
 // divisions.
-struct YScale {
+struct LayoutYScale {
     double minimum = 0, maximum = 0;
     int divisions = 0;
 };
@@ -108,7 +108,7 @@ struct SlotLayoutInput {
     double currentValue = 0;
     bool warning = false;
     std::string yAxisTitle;
-    YScale yScale;
+    LayoutYScale yScale;
     // Web screens.
     int browserIndex = 0;
     bool fitImage = false;   // fit the document's first image to the browser

@@ -38,13 +38,13 @@ void ChartView::paintEvent(QPaintEvent*) {
 
 void ChartView::mouseMoveEvent(QMouseEvent* event) {
     QPointF p = event->position();
-    emit MouseMoved(p.x() * kTwipsPerPixel, p.y() * kTwipsPerPixel);
+    Q_EMIT MouseMoved(p.x() * kTwipsPerPixel, p.y() * kTwipsPerPixel);
     QWidget::mouseMoveEvent(event);
 }
 
 void ChartView::mouseReleaseEvent(QMouseEvent* event) {
     QPointF p = event->position();
-    emit MouseReleased(event->button(), event->modifiers(), p.x() * kTwipsPerPixel, p.y() * kTwipsPerPixel);
+    Q_EMIT MouseReleased(event->button(), event->modifiers(), p.x() * kTwipsPerPixel, p.y() * kTwipsPerPixel);
     QWidget::mouseReleaseEvent(event);
 }
 

@@ -20,7 +20,7 @@ public:
     // widget and repaints it. Callers change the surface, then call this once.
     void ApplySurface();
 
-signals:
+Q_SIGNALS:
     // Positions are twips from the widget's top-left corner.
     void MouseMoved(double xTwips, double yTwips);
     void MouseReleased(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, double xTwips, double yTwips);

@@ -1,0 +1,109 @@
+// The unattended run (`tidemark 1`) on the demo program folder, offscreen on a 1920 x 1080
+// screen, measured in-process: the time until page 1 is drawn, the whole image cycle
+// with the page time (the paging timer's waits) taken out, and the peak resident memory.
+//
+//   bench_app [DEMO_DIR]    (default: a fresh demo folder under /tmp)
+#include "app/main_window.h"  // first: keeps Qt's `slots` keyword off the page model
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "core/daynum.h"
+#include "core/textfile.h"
+
+namespace fs = std::filesystem;
+using namespace tidemark;
+
+namespace {
+
+constexpr const char* kScreen =
+    R"({"screens":[{"name":"s1","x":0,"y":0,"width":1920,"height":1080,"logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})";
+constexpr const char* kNow = "2026-12-08 14:40";
+
+long PeakRssKb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string demo = argc > 1 ? argv[1] : (fs::temp_directory_path() / "tidemark-bench-app/Tidemark").string();
+    if (argc <= 1) {
+        std::string command = std::string("'") + TIDEMARK_DEMO_EXE + "' '" + demo + "' --now '" + kNow + "' >/dev/null";
+        if (std::system(command.c_str()) != 0) {
+            std::fprintf(stderr, "bench_app: tidemark-demo failed\n");
+            return 1;
+        }
+    }
+    if (demo.back() != '/') demo += '/';
+    for (const auto& entry : fs::directory_iterator(demo))
+        if (entry.path().filename().string().rfind("Tidemark_window", 0) == 0) fs::remove(entry.path());
+
+    // From here on the run is timed as a start of the program would be.
+    QElapsedTimer clock;
+    clock.start();
+    std::string screen = (fs::temp_directory_path() / "tidemark-bench-screen.json").string();
+    WriteFileAtomic(screen, kScreen);
+    setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screen).c_str(), 1);
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+
+    ProgramState state;
+    state.programFolder = demo;
+    state.autostartseconds = 1;
+    WindowOptions options;
+    options.fixedNow = ParseDateTimeText(kNow);
+    options.printWrittenImages = false;
+
+    qint64 startedMs = clock.elapsed();
+    qint64 firstPageMs = -1;
+    long firstPageRssKb = 0;
+    int images = 0;
+    int drawn = 0;
+    int ticks = 0;
+    MainWindow window(state, options);
+    QObject::connect(&window, &MainWindow::PageDrawn, [&](int) {
+        ++drawn;
+        if (firstPageMs < 0) {
+            firstPageMs = clock.elapsed();
+            firstPageRssKb = PeakRssKb();
+        }
+    });
+    QObject::connect(&window, &MainWindow::ImageWritten, [&](const QString&) { ++images; });
+    QObject::connect(&window.PagingTimer(), &QTimer::timeout, [&] { ++ticks; });
+    QObject::connect(&window, &MainWindow::Closed, &app, [&app](int status) { app.exit(status); });
+
+    if (window.Open() != 0) {
+        std::fprintf(stderr, "bench_app: the demo did not load\n");
+        return 1;
+    }
+    qint64 loadedMs = clock.elapsed();
+    int status = window.HasClosed() ? window.ExitStatus() : app.exec();
+    qint64 totalMs = clock.elapsed();
+    qint64 pageTimeMs = static_cast<qint64>(ticks) * 1000;
+    // Each page drawn in the cycle waits 200 ms for the window to paint, and each capture
+    // 100 ms more: part of the cycle, but not work.
+    qint64 paintWaitsMs = static_cast<qint64>(drawn - 1) * 200 + static_cast<qint64>(images) * 100;
+
+    std::printf("demo folder               %s\n", demo.c_str());
+    std::printf("application started       %lld ms\n", static_cast<long long>(startedMs));
+    std::printf("first page drawn          %lld ms (all pages loaded at %lld ms)\n",
+                static_cast<long long>(firstPageMs), static_cast<long long>(loadedMs));
+    std::printf("images written            %d, paging ticks %d\n", images, ticks);
+    std::printf("whole run                 %lld ms\n", static_cast<long long>(totalMs));
+    std::printf("cycle without page time   %lld ms (of which paint waits %lld ms)\n",
+                static_cast<long long>(totalMs - pageTimeMs), static_cast<long long>(paintWaitsMs));
+    std::printf("peak RSS                  %.1f MB (at first page %.1f MB)\n", PeakRssKb() / 1024.0,
+                firstPageRssKb / 1024.0);
+    std::printf("exit status               %d\n", status);
+    return status;
+}

@@ -1,0 +1,48 @@
+#pragma once
+// The Host of runs without a window: messages go to standard error, one line each
+// (line breaks inside a message become " / "), questions take their default answer,
+// and the caption is only remembered.
+#include <iostream>
+#include <optional>
+#include <string>
+
+#include "core/daynum.h"
+#include "core/host.h"
+#include "core/vbtext.h"
+
+namespace tidemark {
+
+class ConsoleHost : public Host {
+public:
+    // A fixed clock (for reproducible exports) or the real one.
+    explicit ConsoleHost(std::optional<double> fixedNow = std::nullopt, std::ostream& err = std::cerr)
+        : fixedNow_(fixedNow), err_(err) {}
+
+    void SetCaption(const std::string& text) override { caption_ = text; }
+    std::string Caption() const override { return caption_; }
+    MsgAnswer Message(const std::string& text, MsgButtons buttons, MsgIcon, const std::string&) override {
+        err_ << OneLine(text) << std::endl;
+        switch (buttons) {
+            case MsgButtons::YesNo:
+            case MsgButtons::YesNoCancel: return MsgAnswer::No;
+            case MsgButtons::OkCancel: return MsgAnswer::Cancel;
+            default: return MsgAnswer::Ok;
+        }
+    }
+    std::string Input(const std::string&, const std::string&, const std::string&) override { return {}; }
+    void Yield() override {}
+    double Now() const override { return fixedNow_ ? *fixedNow_ : LocalNow(); }
+
+    static std::string OneLine(const std::string& text) {
+        std::string s = ReplaceAll(text, "\r\n", " / ");
+        s = ReplaceAll(s, "\n", " / ");
+        return ReplaceAll(s, "\r", " / ");
+    }
+
+private:
+    std::optional<double> fixedNow_;
+    std::ostream& err_;
+    std::string caption_;
+};
+
+}  // namespace tidemark

@@ -1,0 +1,153 @@
+#include "app/json_export.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QString>
+#include <cmath>
+
+#include "core/textfile.h"
+#include "data/load_pages.h"
+#include "render/page_view.h"
+#include "render/showgraphs.h"
+
+namespace tidemark {
+namespace {
+
+// Program text is 8-bit (Windows-1252 outside ASCII); Latin-1 keeps every byte.
+QString Text(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
+
+QJsonValue DayOrNull(double day) { return day == 0 ? QJsonValue() : QJsonValue(day); }
+
+QJsonValue Number(double v) { return std::isfinite(v) ? QJsonValue(v) : QJsonValue(); }
+
+// A headless page view: nothing to show, no timers, and no page images.
+class ExportPageView : public PageView {
+public:
+    void BeginDrawing() override {}
+    void SetBackgroundColor(int32_t) override {}
+    void HideBrowsers() override {}
+    void HideSlotBoxes(int) override {}
+    void StartWarningBlink() override {}
+    void LayoutPage() override {}
+    void EndDrawing() override {}
+    void FocusMainTextBox() override {}
+    void StopPagingTimer() override {}
+    void RestartPagingTimer() override {}
+    void WaitMilliseconds(int) override {}
+    void SavePageImage() override {}
+    int ScreenSizeClass() const override { return 0; }
+};
+
+QJsonObject XAxisJson(const ChartAxis& a) {
+    return QJsonObject{{"auto", a.scale.automatic},
+                       {"log", a.scaleType == ScaleType::Logarithmic},
+                       {"min", Number(a.scale.minimum)},
+                       {"max", Number(a.scale.maximum)},
+                       {"major", a.scale.majorDivisions},
+                       {"minor", a.scale.minorDivisions},
+                       {"format", Text(a.labelFormat)}};
+}
+
+QJsonObject YAxisJson(const ChartAxis& a, const YScale* scale) {
+    QJsonObject o{{"auto", a.scale.automatic}, {"log", a.scaleType == ScaleType::Logarithmic}};
+    if (scale) {
+        o["min"] = Number(scale->min);
+        o["max"] = Number(scale->max);
+        o["step"] = Number(scale->step);
+        o["major"] = scale->major;
+    }
+    return o;
+}
+
+QJsonArray ColumnJson(const ChartSurface& chart, int column) {
+    QJsonArray values;
+    for (int r = 1; r <= chart.RowCount(); ++r) {
+        auto v = chart.Cell(r, column);
+        values.append(v ? Number(*v) : QJsonValue());
+    }
+    return values;
+}
+
+QJsonObject GraphJson(const ProgramState& state, const RenderState& render, int page, int slot) {
+    const GraphDef& g = state.pages.Graph(page, slot);
+    const ChartSurface& chart = render.charts[static_cast<size_t>(slot)];
+    QJsonObject o{{"slot", slot}, {"dsid", g.dsid}};
+    if (g.IsWebScreen()) {
+        o["web"] = true;
+        o["title"] = Text(g.stationname);
+        return o;
+    }
+    const auto& labels = state.labels;
+    std::string unit = static_cast<size_t>(page) < labels.size() ? labels[static_cast<size_t>(page)][static_cast<size_t>(slot)].unit
+                                                                  : std::string();
+    o["title"] = Text(render.titles[static_cast<size_t>(slot)]);
+    o["currentValue"] = Number(render.currentValues[static_cast<size_t>(slot)]);
+    o["unit"] = Text(unit);
+    o["warning"] = render.warningFlags[static_cast<size_t>(slot)] != 0;
+    o["xAxis"] = XAxisJson(chart.XAxis());
+    o["yAxis"] = YAxisJson(chart.YAxis(), render.FindScale(page, slot));
+    o["rows"] = chart.RowCount();
+    o["columns"] = chart.ColumnCount();
+    QJsonArray series;
+    for (int x = 1; x + 1 <= chart.ColumnCount(); x += 2) {
+        const ChartSeries& s = chart.Series(x);
+        series.append(QJsonObject{{"column", x},
+                                  {"legend", Text(s.legendText)},
+                                  {"line", s.showLine},
+                                  {"markerVisible", s.marker.visible},
+                                  {"markerStyle", static_cast<int>(s.marker.style)},
+                                  {"color", s.pen.color},
+                                  {"x", ColumnJson(chart, x)},
+                                  {"y", ColumnJson(chart, x + 1)}});
+    }
+    o["series"] = series;
+    return o;
+}
+
+}  // namespace
+
+std::string ExportPagesJson(ProgramState& state, RenderState& render, Host& host) {
+    ExportPageView view;
+    QJsonArray pages;
+    for (int p = 1; p <= state.pages.pagecount; ++p) {
+        const PageRec& page = state.pages.Page(p);
+        if (page.removed) continue;
+        state.currentpage = static_cast<int16_t>(p);
+        showgraphs(state, render, host, view);
+        QJsonArray graphs;
+        for (int s = 0; s < kGraphsPerPage; ++s) {
+            int dsid = state.pages.Graph(p, s).dsid;
+            if (dsid == -1 || std::abs(dsid) >= 2) graphs.append(GraphJson(state, render, p, s));
+        }
+        pages.append(QJsonObject{{"page", p}, {"title", Text(page.title)}, {"caption", Text(host.Caption())},
+                                 {"graphs", graphs}});
+    }
+    QJsonObject root{{"now", host.Now()},
+                     {"windowStart", state.window.start},
+                     {"windowEnd", state.window.end},
+                     {"span", state.window.span},
+                     {"lastUpdate", DayOrNull(state.lastUpdate)},
+                     {"pages", pages}};
+    QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Indented);
+    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+int RunJsonExport(const std::string& programFolder, const std::string& outputPath, Host& host) {
+    ProgramState state;
+    state.programFolder = programFolder;
+    state.loading = true;
+    LoadOutcome loaded = LoadPages(state, host, LoadMode::Full);
+    state.loading = false;
+    if (!loaded.ok) return 1;
+    RenderState render;
+    std::string json = ExportPagesJson(state, render, host);
+    std::string error;
+    if (!WriteFileAtomic(outputPath, json, &error)) {
+        host.Message("Cannot write the JSON export: " + error, MsgButtons::Ok, MsgIcon::Critical);
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace tidemark

@@ -1,0 +1,62 @@
+// tidemark: the program. Reads the command line, then either writes the JSON export of
+// the drawn pages without any window, or runs the main window (offscreen with --headless).
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/console_host.h"
+#include "app/json_export.h"
+#include "app/window_main.h"
+#include "core/daynum.h"
+
+namespace {
+
+std::string AbsoluteFolder(const std::string& folder) {
+    std::error_code ec;
+    std::filesystem::path p = folder.empty() ? std::filesystem::current_path(ec) : std::filesystem::absolute(folder, ec);
+    std::string s = p.lexically_normal().string();
+    if (s.empty() || s.back() != '/') s += '/';
+    return s;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace tidemark;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const char* envPassword = std::getenv("TIDEMARK_FTP_PASSWORD");
+    CommandLine cl = ParseCommandLine(args, envPassword ? envPassword : "");
+    if (!cl.error.empty()) {
+        std::cerr << "tidemark: " << cl.error << "\n\n" << UsageText();
+        return 2;
+    }
+    if (cl.help) {
+        std::cout << UsageText();
+        return 0;
+    }
+    if (cl.version) {
+        std::cout << "Tidemark " << VersionText() << "\n";
+        return 0;
+    }
+    std::string folder = AbsoluteFolder(cl.folder);
+    if (!cl.exportJson.empty()) {
+        QCoreApplication app(argc, argv);
+        std::optional<double> now;
+        if (!cl.now.empty()) now = ParseDateTimeText(cl.now);
+        ConsoleHost host(now);
+        return RunJsonExport(folder, cl.exportJson, host);
+    }
+    if (cl.headless) {
+        // Keep an offscreen platform that already names its screen (configfile=...).
+        const char* platform = std::getenv("QT_QPA_PLATFORM");
+        if (!platform || std::string(platform).rfind("offscreen", 0) != 0) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    return RunWindowedProgram(cl, folder, argc, argv);
+}

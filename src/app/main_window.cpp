@@ -1,0 +1,213 @@
+// The main window's widgets and pop-up menus, and the menu commands this window offers.
+#include "app/main_window.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QGuiApplication>
+
+#include "app/auto_paging_frame.h"
+#include "app/days_frame.h"
+#include "app/menu_list.h"
+#include "app/splash_window.h"
+#include "app/widget_text.h"
+#include "platform/ui/chart_view.h"
+#include "render/render_state.h"
+
+namespace tidemark {
+namespace {
+
+// The design size of the window, used until the setup's saved position says otherwise.
+constexpr int kDesignWidth = 1200;
+constexpr int kDesignHeight = 800;
+// The "Data Refresh" frame and the full width of its progress bar (2400 twips).
+constexpr int kRefreshFrameWidth = 190;
+constexpr int kRefreshFrameHeight = 52;
+
+const QStringList kGraphMenuEntries = {"Enlarge",     "Update This",  "HourMarkers", "DayMarkers", "Rankings",
+                                       "Cumulative",  "Log Yaxis",    "Yaxis Labels", "Colors/Fonts", "Days",
+                                       "Watch Levels", "Auto Paging", "Setup",       "Add Trace",  "Gage Off/On",
+                                       "Print",       "Back",         "Cancel"};
+const QStringList kColorsMenuEntries = {"BackColor",  "Back2Color", "Hourly Color", "Daily Color",
+                                        "Copy Colors", "Fonts Title", "Fonts Axis",  "Cancel"};
+const QStringList kWebMenuEntries = {"Enlarge", "Update This", "ScrollBars", "Auto Paging", "Setup",
+                                     "Open",    "Print",       "Back",       "Next",        "Cancel"};
+
+}  // namespace
+
+MainWindow::MainWindow(ProgramState& state, WindowOptions options, QWidget* parent)
+    : QWidget(parent), state_(state), options_(std::move(options)), render_(std::make_unique<RenderState>()) {
+    setObjectName("Form1");
+    setWindowTitle("Tidemark");
+    setAutoFillBackground(true);
+    QRect available = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
+                                                        : QRect(0, 0, kDesignWidth, kDesignHeight);
+    resize(std::min(kDesignWidth, available.width()), std::min(kDesignHeight, available.height()));
+    CreateWidgets();
+    FillMenus();
+
+    pagingTimer_.setObjectName("pagingTimer");
+    pagingTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&pagingTimer_, &QTimer::timeout, this, &MainWindow::PagingTick);
+    blinkTimer_.setObjectName("blinkTimer");
+    blinkTimer_.setInterval(500);
+    connect(&blinkTimer_, &QTimer::timeout, this, &MainWindow::BlinkTick);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::CreateWidgets() {
+    page_ = new QWidget(this);
+    page_->setObjectName("page");
+    page_->setGeometry(rect());
+    for (int s = 0; s < kGraphsPerPage; ++s) {
+        auto* chart = new ChartView(render_->charts[static_cast<size_t>(s)], page_);
+        chart->setObjectName(QString("MSChart1_%1").arg(s));
+        chart->hide();
+        connect(chart, &ChartView::MouseReleased, this,
+                [this, s](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, double x, double y) {
+                    ChartClicked(s, button, modifiers, x, y);
+                });
+        charts_[static_cast<size_t>(s)] = chart;
+    }
+    // Value boxes lie over their charts and let the chart show through.
+    for (int s = 0; s < kGraphsPerPage; ++s) {
+        auto* box = new QLabel(page_);
+        box->setObjectName(QString("RichTextBox1_%1").arg(s));
+        box->setAttribute(Qt::WA_TransparentForMouseEvents);
+        box->hide();
+        valueBoxes_[static_cast<size_t>(s)] = box;
+    }
+    for (int i = 0; i < kCompassBoxes; ++i) {
+        auto* label = new QLabel(page_);
+        label->setObjectName(QString("Text2_%1").arg(i));
+        label->setAutoFillBackground(true);
+        label->setAlignment(Qt::AlignCenter);
+        label->hide();
+        compassBoxes_[static_cast<size_t>(i)] = label;
+    }
+    for (int s = 0; s < kGraphsPerPage; ++s) {
+        auto* warning = new QLabel("WARNING!", page_);
+        warning->setObjectName(QString("Text3_%1").arg(s));
+        warning->setAutoFillBackground(true);
+        QFont font = warning->font();
+        font.setBold(true);
+        font.setPointSize(12);
+        warning->setFont(font);
+        warning->adjustSize();
+        warning->setAttribute(Qt::WA_TransparentForMouseEvents);
+        warning->hide();
+        warningBoxes_[static_cast<size_t>(s)] = warning;
+    }
+
+    dataRefresh_ = new QFrame(page_);
+    dataRefresh_->setObjectName("FrameDBdone");
+    dataRefresh_->setFrameShape(QFrame::Box);
+    dataRefresh_->setAutoFillBackground(true);
+    dataRefresh_->resize(kRefreshFrameWidth, kRefreshFrameHeight);
+    auto* refreshLabel = new QLabel("Data Refresh", dataRefresh_);
+    refreshLabel->setGeometry(10, 4, kRefreshFrameWidth - 20, 20);
+    progressBar_ = new QFrame(dataRefresh_);
+    progressBar_->setObjectName("progressBar");
+    progressBar_->setAutoFillBackground(true);
+    QPalette bar = progressBar_->palette();
+    bar.setColor(QPalette::Window, QColor(0, 0, 160));
+    progressBar_->setPalette(bar);
+    progressBar_->setGeometry(15, 28, 0, 16);
+    dataRefresh_->hide();
+
+    keyCapture_ = new QLineEdit(page_);
+    keyCapture_->setObjectName("Text1");
+    keyCapture_->setGeometry(0, 0, 1, 1);
+    keyCapture_->setFrame(false);
+    keyCapture_->hide();
+    focusBox_ = new QLineEdit(page_);
+    focusBox_->setObjectName("txtboxforfocus");
+    focusBox_->setGeometry(0, 0, 1, 1);
+    focusBox_->setFrame(false);
+    focusBox_->hide();
+
+    graphMenu_ = new MenuList("List2", this);
+    colorsMenu_ = new MenuList("List3", this);
+    webMenu_ = new MenuList("List4", this);
+    outputMenu_ = new MenuList("ListPrinters", this);
+    connect(graphMenu_, &MenuList::Chosen, this, &MainWindow::RunGraphMenu);
+    connect(webMenu_, &MenuList::Chosen, this, &MainWindow::RunWebMenu);
+    connect(outputMenu_, &MenuList::Chosen, this, &MainWindow::RunOutputMenu);
+    connect(colorsMenu_, &MenuList::Chosen, colorsMenu_, &QWidget::hide);
+
+    autoFrame_ = new AutoPagingFrame(this);
+    daysFrame_ = new DaysFrame(this);
+    connect(autoFrame_, &AutoPagingFrame::Confirmed, this, &MainWindow::ConfirmAutoPaging);
+    connect(daysFrame_, &DaysFrame::Confirmed, this, &MainWindow::ConfirmDays);
+}
+
+void MainWindow::FillMenus() {
+    // Commands of later parts of the program are listed greyed out until they exist.
+    graphMenu_->Fill(kGraphMenuEntries, {"Days", "Auto Paging", "Print", "Back", "Cancel"});
+    colorsMenu_->Fill(kColorsMenuEntries, {"Cancel"});
+    webMenu_->Fill(kWebMenuEntries, {"Auto Paging", "Print", "Back", "Next", "Cancel"});
+    // Printers come with printing; saving the page as a file works now.
+    outputMenu_->Fill({"Save as PNG File", "Default Printer", "Cancel"}, {"Save as PNG File", "Cancel"});
+}
+
+QPoint MainWindow::TwipsPoint(double left, double top) const {
+    return QPoint(TwipsToPixels(left), TwipsToPixels(top));
+}
+
+void MainWindow::RunGraphMenu(const QString& entry) {
+    QPoint at = graphMenu_->pos();
+    graphMenu_->hide();
+    if (keyCapture_->isVisible()) keyCapture_->setFocus();
+    if (entry == "Auto Paging") {
+        autoFrame_->ShowAt(at);
+    } else if (entry == "Days") {
+        state_.setupdirty = true;
+        ShowDaysFrame(at);
+    } else if (entry == "Print") {
+        outputMenu_->ShowAt(at);
+    } else if (entry == "Back") {
+        previouspage();
+    }
+    // "Cancel": hiding the menu was all.
+}
+
+void MainWindow::RunWebMenu(const QString& entry) {
+    QPoint at = webMenu_->pos();
+    webMenu_->hide();
+    if (entry == "Auto Paging") {
+        autoFrame_->ShowAt(at);
+    } else if (entry == "Print") {
+        outputMenu_->ShowAt(at);
+    } else if (entry == "Back") {
+        Form_Resize();
+        Yield();
+        previouspage();
+    } else if (entry == "Next") {
+        nextPage();
+        Yield();
+    }
+}
+
+void MainWindow::RunOutputMenu(const QString& entry) {
+    outputMenu_->hide();
+    if (entry == "Save as PNG File") {
+        // Always the interactive save, even while a round of page images runs.
+        int marker = state_.imageCycleMarker;
+        state_.imageCycleMarker = 0;
+        savePageImage();
+        state_.imageCycleMarker = marker;
+    }
+}
+
+void MainWindow::mousePressEvent(QMouseEvent* event) {
+    // A press on the page background opens the web-screen menu at the pointer; presses
+    // that charts and boxes pass on are not the background's.
+    QPoint at = event->position().toPoint();
+    QWidget* under = childAt(at);
+    if (!under || under == page_) webMenu_->ShowAt(at);
+    QWidget::mousePressEvent(event);
+}
+
+}  // namespace tidemark

@@ -1,0 +1,242 @@
+#pragma once
+// The main window: the page of up to 12 graphs with their value, compass and warning
+// boxes, the pop-up menus, the floating frames, the paging and blink timers, page
+// images, start-up and close. It is the Host and the PageView of the whole program.
+//
+// The class is split by concern over several files:
+//   main_window.cpp            widgets, menus and their commands
+//   main_window_host.cpp       Host: caption, messages, input, yielding, the clock
+//   main_window_page_view.cpp  PageView: drawing a page, what drawing left per slot
+//   main_window_layout.cpp     the layout pass applied to the widgets
+//   main_window_paging.cpp     paging, the paging and blink timers, chart clicks, reloads
+//   main_window_frames.cpp     the Auto Paging and Days frames
+//   main_window_images.cpp     page and graph images
+//   main_window_open_close.cpp start-up, the saved window position, close
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <QTimer>
+#include <QWidget>
+
+#include "core/host.h"
+#include "data/load_pages.h"
+#include "data/program_state.h"
+#include "publish/publish_settings.h"
+#include "render/page_view.h"
+#include "setup/setup_model.h"
+
+class QLabel;
+class QLineEdit;
+class QFrame;
+
+namespace tidemark {
+
+struct RenderState;
+class ChartView;
+class MenuList;
+class AutoPagingFrame;
+class DaysFrame;
+class SplashWindow;
+
+inline constexpr int kCompassBoxes = 45;
+
+struct WindowOptions {
+    std::optional<double> fixedNow;  // a fixed clock (reproducible runs and tests)
+    std::string password;            // FTP password from the command line
+    bool printWrittenImages = true;  // command-line mode: each image path on standard output
+    // Answers message boxes instead of a person (tests); unset = real boxes.
+    std::function<MsgAnswer(const std::string& text, MsgButtons buttons)> answerMessage;
+};
+
+// What drawing left for one graph slot that the layout pass reads.
+struct DrawnSlot {
+    std::string title;
+    double currentValue = 0;
+    bool warning = false;
+    double yMin = 0, yMax = 0;
+    int yDivisions = 0;
+};
+
+class MainWindow : public QWidget, public Host, public PageView {
+    Q_OBJECT
+public:
+    MainWindow(ProgramState& state, WindowOptions options = {}, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The opening sequence: loads every page (page 1 is shown as soon as it is in),
+    // starts the timers, and for an unattended start the page-image cycle. Returns 0,
+    // or the exit status after a fault that ends the program.
+    int Open();
+
+    // --- Host ---
+    void SetCaption(const std::string& text) override;
+    std::string Caption() const override { return caption_; }
+    MsgAnswer Message(const std::string& text, MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None,
+                      const std::string& title = {}) override;
+    std::string Input(const std::string& prompt, const std::string& title = {},
+                      const std::string& defaultText = {}) override;
+    void Yield() override;
+    double Now() const override;
+
+    // --- PageView ---
+    void BeginDrawing() override;
+    void SetBackgroundColor(int32_t color) override;
+    void HideBrowsers() override;
+    void HideSlotBoxes(int slot) override;
+    void StartWarningBlink() override;
+    void LayoutPage() override;
+    void EndDrawing() override;
+    void FocusMainTextBox() override;
+    void StopPagingTimer() override;
+    void RestartPagingTimer() override;
+    void WaitMilliseconds(int ms) override;
+    void SavePageImage() override;
+    int ScreenSizeClass() const override { return screenClass_; }
+
+    // --- pages ---
+    void DrawCurrentPage();
+    void nextPage();
+    void previouspage();
+    void Form_Resize();
+    void savePageImage();
+
+    // --- timers and frames ---
+    void PagingTick();
+    void BlinkTick();
+    void ConfirmAutoPaging();
+    void ConfirmDays();
+    // The paging timer's interval from the page-time box, and on.
+    void StartPaging();
+    // A click released on chart `slot` at (x, y) twips from the chart's top-left corner.
+    void ChartClicked(int slot, Qt::MouseButton button, Qt::KeyboardModifiers modifiers, double x, double y);
+    void OpenGraphMenu(int slot, double x, double y);
+    void ShowDaysFrame(const QPoint& topLeft);
+
+    // --- for tests and the benchmark ---
+    RenderState& Render() { return *render_; }
+    ProgramState& State() { return state_; }
+    ChartView* Chart(int slot) const { return charts_.at(static_cast<size_t>(slot)); }
+    QLabel* ValueBox(int slot) const { return valueBoxes_.at(static_cast<size_t>(slot)); }
+    QLabel* WarningBox(int slot) const { return warningBoxes_.at(static_cast<size_t>(slot)); }
+    QLabel* CompassBox(int index) const { return compassBoxes_.at(static_cast<size_t>(index)); }
+    QFrame* DataRefreshFrame() const { return dataRefresh_; }
+    MenuList* GraphMenu() const { return graphMenu_; }
+    MenuList* ColorsMenu() const { return colorsMenu_; }
+    MenuList* WebMenu() const { return webMenu_; }
+    MenuList* OutputMenu() const { return outputMenu_; }
+    AutoPagingFrame* AutoPaging() const { return autoFrame_; }
+    DaysFrame* Days() const { return daysFrame_; }
+    QTimer& PagingTimer() { return pagingTimer_; }
+    QTimer& BlinkTimer() { return blinkTimer_; }
+    bool Busy() const { return busy_; }
+    bool BlinkPhase() const { return blinkPhase_; }
+    int ReloadCount() const { return reloadCount_; }
+    const PublishState& Publishing() const { return publish_; }
+    bool PngAvailable() const { return pngAvailable_; }
+    bool HasClosed() const { return closed_; }
+    int ExitStatus() const { return exitStatus_; }
+    // The save dialog's answer is taken from here when set (tests); empty = cancelled.
+    void SetSaveDialogAnswer(std::optional<std::string> answer) { saveDialogAnswer_ = std::move(answer); }
+
+Q_SIGNALS:
+    void PageDrawn(int page);
+    void Reloaded(bool ok);
+    void ImageWritten(const QString& path);
+    // The window closed; the program ends with this status.
+    void Closed(int exitStatus);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    // main_window.cpp
+    void CreateWidgets();
+    void FillMenus();
+    void RunGraphMenu(const QString& entry);
+    void RunWebMenu(const QString& entry);
+    void RunOutputMenu(const QString& entry);
+    QPoint TwipsPoint(double left, double top) const;
+    // main_window_page_view.cpp
+    std::array<DrawnSlot, kGraphsPerPage> DrawnSlots() const;
+    bool WarningFlag(int slot) const;
+    void ClearCurrentValues();
+    // main_window_paging.cpp
+    bool ReloadAllPages();
+    void ResetMenusForPageChange();
+    void HideWarnings();
+    // main_window_frames.cpp
+    void ConfirmPublishingFromSettings(bool commandLineMode);
+    // main_window_images.cpp
+    QImage CaptureClientArea();
+    std::optional<std::string> AskImageFileName();
+    // main_window_open_close.cpp
+    LoadPagesHooks MakeLoadHooks();
+    void ApplyStartupPosition();
+    void ShowInStartupState();
+    bool SaveSetupOnClose();
+    bool WebScreensOnlyPage() const;
+    void EndRun(int status);
+    bool CommandLineMode() const { return state_.autostartseconds != 0; }
+
+    ProgramState& state_;
+    WindowOptions options_;
+    std::unique_ptr<RenderState> render_;
+
+    // The page: the charts and their boxes. Painting is frozen on it, not on the window,
+    // while a page is drawn and laid out.
+    QWidget* page_ = nullptr;
+    std::array<ChartView*, kGraphsPerPage> charts_{};
+    std::array<QLabel*, kGraphsPerPage> valueBoxes_{};
+    std::array<QLabel*, kGraphsPerPage> warningBoxes_{};
+    std::array<QLabel*, kCompassBoxes> compassBoxes_{};
+    QFrame* dataRefresh_ = nullptr;
+    QFrame* progressBar_ = nullptr;
+    QLineEdit* keyCapture_ = nullptr;  // takes the keyboard between commands
+    QLineEdit* focusBox_ = nullptr;    // takes the focus before a capture
+    MenuList* graphMenu_ = nullptr;
+    MenuList* colorsMenu_ = nullptr;
+    MenuList* webMenu_ = nullptr;
+    MenuList* outputMenu_ = nullptr;
+    AutoPagingFrame* autoFrame_ = nullptr;
+    DaysFrame* daysFrame_ = nullptr;
+    std::unique_ptr<SplashWindow> splash_;
+
+    QTimer pagingTimer_;
+    QTimer blinkTimer_;
+    bool pagingHeld_ = false;  // stopped for a page image, to be restarted after it
+
+    std::string caption_;
+    int32_t background_ = 0xFFFFFF;
+    bool busy_ = false;
+    bool blinkPhase_ = false;
+    int screenClass_ = 0;
+    int currentGraph_ = 0;
+    int lastFittedBrowser_ = -1;
+    bool refitAll_ = false;
+    bool historyStartState_ = false;  // "Historical Start Date" at the last change
+    bool opened_ = false;             // the layout pass runs only once the page set exists
+    bool layingOut_ = false;
+    bool relayoutPending_ = false;
+    bool ticking_ = false;
+    bool closed_ = false;
+    bool endingRun_ = false;
+    int exitStatus_ = 0;
+    int reloadCount_ = 0;
+    std::string lastReloadFault_;
+
+    // The last layout pass, for cutting graph images.
+    double layoutW_ = 0, layoutH_ = 0;
+    int layoutGraphCount_ = 1;
+
+    PublishState publish_;
+    bool pngAvailable_ = true;
+    bool ftpNoticeShown_ = false;
+    std::optional<std::string> saveDialogAnswer_;
+};
+
+}  // namespace tidemark

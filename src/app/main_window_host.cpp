@@ -1,0 +1,84 @@
+// The window as the program's Host: its caption, message and input boxes (standard
+// error in command-line mode, where nobody answers), yielding and the clock.
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <iostream>
+
+#include "app/console_host.h"
+#include "app/main_window.h"
+#include "core/daynum.h"
+#include "platform/ui/chart_painter.h"
+
+namespace tidemark {
+namespace {
+
+QMessageBox::StandardButtons ButtonsFor(MsgButtons buttons) {
+    switch (buttons) {
+        case MsgButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+        case MsgButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+        case MsgButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case MsgButtons::Ok: break;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::Icon IconFor(MsgIcon icon) {
+    switch (icon) {
+        case MsgIcon::Information: return QMessageBox::Information;
+        case MsgIcon::Exclamation: return QMessageBox::Warning;
+        case MsgIcon::Critical: return QMessageBox::Critical;
+        case MsgIcon::Question: return QMessageBox::Question;
+        case MsgIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+MsgAnswer DefaultAnswer(MsgButtons buttons) {
+    switch (buttons) {
+        case MsgButtons::YesNo:
+        case MsgButtons::YesNoCancel: return MsgAnswer::No;
+        case MsgButtons::OkCancel: return MsgAnswer::Cancel;
+        case MsgButtons::Ok: break;
+    }
+    return MsgAnswer::Ok;
+}
+
+}  // namespace
+
+void MainWindow::SetCaption(const std::string& text) {
+    caption_ = text;
+    setWindowTitle(ProgramText(text));
+}
+
+MsgAnswer MainWindow::Message(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title) {
+    if (options_.answerMessage) return options_.answerMessage(text, buttons);
+    if (CommandLineMode()) {
+        std::cerr << ConsoleHost::OneLine(text) << std::endl;
+        return DefaultAnswer(buttons);
+    }
+    QMessageBox box(IconFor(icon), title.empty() ? QString("Tidemark") : ProgramText(title), ProgramText(text),
+                    ButtonsFor(buttons), this);
+    switch (box.exec()) {
+        case QMessageBox::Yes: return MsgAnswer::Yes;
+        case QMessageBox::No: return MsgAnswer::No;
+        case QMessageBox::Cancel: return MsgAnswer::Cancel;
+        default: return MsgAnswer::Ok;
+    }
+}
+
+std::string MainWindow::Input(const std::string& prompt, const std::string& title, const std::string& defaultText) {
+    if (CommandLineMode()) return {};
+    bool ok = false;
+    QString answer = QInputDialog::getText(this, ProgramText(title), ProgramText(prompt), QLineEdit::Normal,
+                                           ProgramText(defaultText), &ok);
+    if (!ok) return {};
+    QByteArray bytes = answer.toLatin1();
+    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+void MainWindow::Yield() { QCoreApplication::processEvents(); }
+
+double MainWindow::Now() const { return options_.fixedNow ? *options_.fixedNow : LocalNow(); }
+
+}  // namespace tidemark

@@ -1,0 +1,176 @@
+// The layout pass applied to the window: the geometry comes from the pure pass in twips
+// (pages/layout.h); here it is put on the charts and boxes in pixels.
+#include <QLabel>
+#include <QLineEdit>
+#include <QResizeEvent>
+
+#include "app/main_window.h"
+#include "app/menu_list.h"
+#include "app/text_measure.h"
+#include "app/widget_text.h"
+#include "pages/layout.h"
+#include "platform/ui/chart_painter.h"
+#include "platform/ui/chart_view.h"
+
+namespace tidemark {
+namespace {
+
+void PlaceBox(QWidget* widget, const WindowRect& r) {
+    widget->setGeometry(TwipsToPixels(r.left), TwipsToPixels(r.top), std::max(1, TwipsToPixels(r.width)),
+                        std::max(1, TwipsToPixels(r.height)));
+}
+
+void SetColors(QLabel* label, int32_t back, int32_t text, bool opaque) {
+    QPalette p = label->palette();
+    p.setColor(QPalette::Window, ToQColor(back));
+    p.setColor(QPalette::WindowText, ToQColor(text));
+    label->setPalette(p);
+    label->setAutoFillBackground(opaque);
+}
+
+ChartRect ToChartRect(const ChartCoordRect& r) { return ChartRect{r.minX, r.minY, r.maxX, r.maxY}; }
+
+void StyleChart(ChartSurface& chart, const SlotLayout& slot, const FormLayoutInput& in) {
+    chart.SetBounds(static_cast<int>(std::lround(slot.chart.left)), static_cast<int>(std::lround(slot.chart.top)),
+                    static_cast<int>(std::lround(slot.chart.width)), static_cast<int>(std::lround(slot.chart.height)));
+    chart.SetTitleText(slot.titleText);
+    if (slot.titleFontSize > 0) chart.Title().font.size = slot.titleFontSize;
+    if (!in.titlefontname.empty()) chart.Title().font.name = in.titlefontname;
+    for (ChartAxis* axis : {&chart.XAxis(), &chart.YAxis()}) {
+        if (slot.axisFontSize > 0) axis->labelFont.size = slot.axisFontSize;
+        if (!in.axisfontname.empty()) axis->labelFont.name = in.axisfontname;
+    }
+    chart.SetAxisColor(slot.contrastColor);
+    chart.Title().font.color = slot.titleColor;
+    chart.YAxis().title.visible = false;
+    chart.SetPlotRect(ToChartRect(slot.plot));
+    if (slot.yAxisTitleVisible) {
+        chart.YAxis().title.text = slot.yAxisTitle;
+        if (slot.yAxisTitleFontSize > 0) chart.YAxis().title.font.size = slot.yAxisTitleFontSize;
+        chart.YAxis().title.visible = true;
+    }
+    chart.SetTitleRect(ToChartRect(slot.titleRect));
+    chart.SetEnabled(true);
+    chart.SetVisible(true);
+}
+
+}  // namespace
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    page_->setGeometry(rect());
+    Form_Resize();
+}
+
+void MainWindow::Form_Resize() {
+    if (!opened_ && state_.currentpage == 0) return;  // nothing loaded to place yet
+    if (layingOut_) {
+        // A resize while the pass yields: run it once more when this one is done.
+        relayoutPending_ = true;
+        return;
+    }
+    if (isMinimized()) return;
+    layingOut_ = true;
+    bool froze = page_->updatesEnabled();
+    if (froze) page_->setUpdatesEnabled(false);
+    Yield();
+
+    FormLayoutInput in;
+    in.clientWidth = width() * kWindowTwipsPerPixel;
+    in.clientHeight = height() * kWindowTwipsPerPixel;
+    in.windowHeightPixels = frameGeometry().height();
+    in.statusFrameWidth = dataRefresh_->width() * kWindowTwipsPerPixel;
+    in.browserCount = state_.pages.webscreencount;
+    in.lastFittedBrowser = lastFittedBrowser_;
+    in.refitAll = refitAll_;
+    in.overlayAvailable = false;  // flood-category bands come with the watch-level work
+    int page = state_.currentpage;
+    bool havePage = state_.pages.ValidPage(page) && page >= 1 && static_cast<size_t>(page) < state_.pages.pages.size();
+    if (havePage) {
+        const PageRec& rec = state_.pages.Page(page);
+        FillFromPage(in, rec, state_.settings);
+        std::array<DrawnSlot, kGraphsPerPage> drawn = DrawnSlots();
+        for (int s = 0; s < kLayoutSlots; ++s) {
+            SlotLayoutInput& slot = in.slots[static_cast<size_t>(s)];
+            const DrawnSlot& d = drawn[static_cast<size_t>(s)];
+            slot.title = d.title;
+            slot.currentValue = d.currentValue;
+            slot.warning = d.warning;
+            slot.yScale = {d.yMin, d.yMax, d.yDivisions};
+            if (static_cast<size_t>(page) < state_.labels.size()) {
+                slot.unitName = state_.labels[static_cast<size_t>(page)][static_cast<size_t>(s)].unit;
+                slot.yAxisTitle = slot.unitName;
+            }
+        }
+    } else {
+        for (SlotLayoutInput& slot : in.slots) slot.dsid = 0;
+    }
+
+    FormLayout out = ::tidemark::Form_Resize(in, QtTextMeasure());
+    if (out.skipped) {
+        if (froze) page_->setUpdatesEnabled(true);
+        layingOut_ = false;
+        return;
+    }
+    screenClass_ = out.screenClass;
+    layoutW_ = out.W;
+    layoutH_ = out.H;
+    layoutGraphCount_ = out.graphCount;
+    dataRefresh_->move(TwipsToPixels(out.statusFrameLeft), TwipsToPixels(out.statusFrameTop));
+    for (QLabel* label : compassBoxes_) label->hide();
+
+    for (int s = 0; s < kLayoutSlots; ++s) {
+        const SlotLayout& slot = out.slots[static_cast<size_t>(s)];
+        if (!havePage || !slot.used || slot.webScreen) {
+            // Drawing left the surface hidden; the widget follows it.
+            charts_[static_cast<size_t>(s)]->ApplySurface();
+            continue;
+        }
+        ChartView* view = charts_[static_cast<size_t>(s)];
+        StyleChart(view->Surface(), slot, in);
+        view->ApplySurface();
+
+        QLabel* value = valueBoxes_[static_cast<size_t>(s)];
+        if (slot.valueBox.visible) {
+            value->setFont(ProgramFont(slot.valueBox.fontName, slot.valueBox.fontSize));
+            value->setText(ProgramText(slot.valueBox.text));
+            SetColors(value, 0, slot.valueBox.textColor, false);
+            PlaceBox(value, slot.valueBox.rect);
+            value->raise();
+            value->show();
+        }
+        QLabel* warning = warningBoxes_[static_cast<size_t>(s)];
+        warning->move(TwipsToPixels(slot.warningBox.left), TwipsToPixels(slot.warningBox.top));
+        SetColors(warning, slot.warningBox.backColor, RGB(255, 0, 0), true);
+        warning->raise();
+        warning->setVisible(slot.warningBox.visible);
+        Yield();
+    }
+    for (int i = 0; i < kCompassBoxes && havePage; ++i) {
+        const CompassLabel& c = out.compass[static_cast<size_t>(i)];
+        if (!c.visible) continue;
+        QLabel* label = compassBoxes_[static_cast<size_t>(i)];
+        label->setFont(ProgramFont(c.fontName, c.fontSize));
+        label->setText(ProgramText(c.text));
+        SetColors(label, c.backColor, c.textColor, true);
+        PlaceBox(label, c.rect);
+        label->raise();
+        label->show();
+    }
+    lastFittedBrowser_ = out.lastFittedBrowser;
+
+    graphMenu_->SetEntryText(0, "Enlarge");
+    Yield();
+    if (froze) page_->setUpdatesEnabled(true);
+    page_->update();
+    if (keyCapture_->isVisible()) keyCapture_->setFocus();
+    Yield();
+    refitAll_ = false;
+    layingOut_ = false;
+    if (relayoutPending_) {
+        relayoutPending_ = false;
+        Form_Resize();
+    }
+}
+
+}  // namespace tidemark

@@ -1,0 +1,188 @@
+// Start-up (loading with page 1 shown early, the saved window position, an unattended
+// start's settings) and close (the save question, the end of a command-line run).
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <cstdlib>
+
+#include "app/auto_paging_frame.h"
+#include "app/main_window.h"
+#include "app/menu_list.h"
+#include "app/splash_window.h"
+#include "app/widget_text.h"
+#include "core/vbtext.h"
+#include "pages/navigation.h"
+#include "platform/db/editor_launcher.h"
+#include "publish/save_and_publish.h"
+#include "setup/setup_writer.h"
+
+namespace tidemark {
+namespace {
+
+int ScreenClassFromHeight(int pixels) { return pixels > 999 ? 250 : pixels > 610 ? 100 : 0; }
+
+QRect ScreenGeometry() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+}
+
+}  // namespace
+
+LoadPagesHooks MainWindow::MakeLoadHooks() {
+    LoadPagesHooks hooks;
+    hooks.progress = [this](int widthTwips) {
+        if (!isVisible() || isMinimized()) return;
+        progressBar_->resize(TwipsToPixels(widthTwips), progressBar_->height());
+    };
+    hooks.showFirstPage = [this] {
+        opened_ = true;
+        ApplyStartupPosition();
+        ShowInStartupState();
+        DrawCurrentPage();
+    };
+    hooks.showFirstPageUnattended = [this] {
+        opened_ = true;
+        ApplyStartupPosition();
+        DrawCurrentPage();
+        ShowInStartupState();
+        Yield();
+    };
+    hooks.openEditor = [](const std::string& path) { OpenInEditor(path); };
+    return hooks;
+}
+
+void MainWindow::ApplyStartupPosition() {
+    const StartupPosition& saved = state_.settings.startup;
+    if (!saved.present || saved.state == 2) return;
+    // A width from a much wider display would put the window mostly off this screen.
+    if (saved.width >= 1.5 * ScreenGeometry().width()) return;
+    resize(std::max(1, static_cast<int>(saved.width)), std::max(1, static_cast<int>(saved.height)));
+    move(static_cast<int>(saved.left), static_cast<int>(saved.top));
+}
+
+void MainWindow::ShowInStartupState() {
+    switch (state_.settings.startup.present ? state_.settings.startup.state : 0) {
+        case 1: showMinimized(); break;
+        case 2: showMaximized(); break;
+        default: show(); break;
+    }
+}
+
+int MainWindow::Open() {
+    screenClass_ = ScreenClassFromHeight(ScreenGeometry().height());
+    pngAvailable_ = PngWritingAvailable();
+    if (!pngAvailable_ && !CommandLineMode()) Message("Error loading GDI+!", MsgButtons::Ok, MsgIcon::Critical);
+    if (CommandLineMode()) {
+        splash_ = std::make_unique<SplashWindow>();
+        splash_->show();
+        Yield();
+    }
+
+    busy_ = true;
+    state_.loading = true;
+    LoadOutcome outcome = LoadPages(state_, *this, LoadMode::Full, MakeLoadHooks());
+    busy_ = false;
+    state_.loading = false;
+    if (outcome.fatal) {
+        splash_.reset();
+        closed_ = true;
+        exitStatus_ = 1;
+        return exitStatus_;
+    }
+    opened_ = true;
+    if (state_.currentpage == 0) state_.currentpage = 1;
+    splash_.reset();
+    if (!isVisible()) {
+        // A setup without pages never drew page 1; the window still opens.
+        ShowInStartupState();
+        DrawCurrentPage();
+    }
+
+    autoFrame_->AutoPagingOn()->setChecked(state_.settings.autopaging);
+    autoFrame_->SetPageTimeText(state_.settings.pageseconds);
+    if (CommandLineMode()) {
+        state_.autostartseconds = std::abs(state_.autostartseconds);
+        autoFrame_->AutoPagingOn()->setChecked(true);
+        autoFrame_->WritePageImage()->setChecked(true);
+        autoFrame_->SetPageTimeText(std::to_string(state_.autostartseconds));
+        Yield();
+        ConfirmPublishingFromSettings(true);
+        Yield();
+    } else {
+        blinkTimer_.start();
+    }
+    if (autoFrame_->AutoPagingOn()->isChecked()) StartPaging();
+    return 0;
+}
+
+bool MainWindow::WebScreensOnlyPage() const {
+    int p = state_.currentpage;
+    if (!state_.pages.ValidPage(p) || p < 1 || static_cast<size_t>(p) >= state_.pages.pages.size()) return false;
+    const PageRec& page = state_.pages.Page(p);
+    for (int s = 0; s <= page.lastslot && s < kGraphsPerPage; ++s) {
+        const GraphDef& g = page.slots[static_cast<size_t>(s)];
+        std::string address = UCase(g.stationname);
+        if (!g.IsWebScreen() || !(Contains(address, ".PDF") || Contains(address, ".XL"))) return false;
+    }
+    return true;
+}
+
+bool MainWindow::SaveSetupOnClose() {
+    SetupSettings& s = state_.settings;
+    bool maximised = isMaximized();
+    QRect normal = maximised || isMinimized() ? normalGeometry() : geometry();
+    s.startup.top = static_cast<float>(normal.top());
+    s.startup.left = static_cast<float>(normal.left());
+    s.startup.width = static_cast<float>(normal.width());
+    s.startup.height = static_cast<float>(normal.height());
+    s.startup.state = static_cast<int16_t>(maximised ? 2 : isMinimized() ? 1 : 0);
+    s.startup.present = true;
+    s.autopaging = autoFrame_->AutoPagingOn()->isChecked();
+    s.pageseconds = autoFrame_->PageTimeText().toStdString();
+    SetupWriter writer;
+    SaveResult saved = writer.Write(state_.programFolder, s, state_.pages);
+    if (!saved.ok) {
+        // The changes are still in memory: the window stays open so they can be saved.
+        Message(saved.message, MsgButtons::Ok, MsgIcon::Critical);
+        return false;
+    }
+    state_.setupdirty = false;
+    return true;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (closed_) {
+        event->accept();
+        return;
+    }
+    pagingTimer_.stop();
+    if (!endingRun_ && WebScreensOnlyPage() && !webMenu_->isVisible()) {
+        // A page of documents only: the menu offers the way on instead of closing.
+        webMenu_->ShowAt(QPoint(width() * 3 / 4, 0));
+        webMenu_->resize(webMenu_->width(), TwipsToPixels(1000));
+        event->ignore();
+        return;
+    }
+    if (state_.setupdirty && !endingRun_) {
+        MsgAnswer answer = Message("Do you want to SAVE SETUP CHANGES????", MsgButtons::YesNo, MsgIcon::Question);
+        if (answer == MsgAnswer::Yes && !SaveSetupOnClose()) {
+            event->ignore();
+            return;
+        }
+    }
+    blinkTimer_.stop();
+    splash_.reset();
+    closed_ = true;
+    event->accept();
+    Q_EMIT Closed(exitStatus_);
+}
+
+void MainWindow::EndRun(int status) {
+    endingRun_ = true;
+    exitStatus_ = status;
+    pagingTimer_.stop();
+    close();
+}
+
+}  // namespace tidemark

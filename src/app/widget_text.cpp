@@ -1,0 +1,14 @@
+#include "app/widget_text.h"
+
+#include "platform/ui/chart_painter.h"
+
+namespace tidemark {
+
+QFont ProgramFont(const std::string& name, double pointSize) {
+    QFont font;
+    if (!name.empty()) font.setFamily(ProgramText(name));
+    if (pointSize > 0) font.setPointSizeF(pointSize);
+    return font;
+}
+
+}  // namespace tidemark

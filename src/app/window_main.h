@@ -1,0 +1,17 @@
+#pragma once
+// The windowed program: the application object, the program state and the main window,
+// the opening sequence and the event loop.
+#include <string>
+
+#include "app/command_line.h"
+
+namespace tidemark {
+
+// Runs the program with its window (offscreen when QT_QPA_PLATFORM says so) and
+// returns the exit status: non-zero after a load fault that ends the program, 0 when the
+// window is closed or an unattended run has written every page. A plain offscreen
+// platform gets a 1920 x 1080 screen, the size page images are published for, unless
+// QT_QPA_PLATFORM names a configfile of its own.
+int RunWindowedProgram(const CommandLine& cl, const std::string& programFolder, int argc, char** argv);
+
+}  // namespace tidemark

@@ -1,0 +1,85 @@
+#include "publish/save_and_publish.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImageWriter>
+
+#include "core/textfile.h"
+#include "platform/ui/png_writer.h"
+#include "publish/image_names.h"
+
+namespace tidemark {
+namespace {
+
+bool WriteBitmap(const QImage& image, const std::string& path, std::string* error) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "BMP");
+    // Bitmaps carry no alpha here: the page is opaque.
+    if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) {
+        if (error) *error = "Cannot encode " + path + " as a bitmap: " + writer.errorString().toStdString();
+        return false;
+    }
+    return WriteFileAtomic(path, std::string(bytes.constData(), static_cast<size_t>(bytes.size())), error);
+}
+
+}  // namespace
+
+bool WriteImageFile(const QImage& image, const std::string& path, std::string* error) {
+    if (image.isNull()) {
+        if (error) *error = "Nothing was captured to write to " + path;
+        return false;
+    }
+    if (IsPngPath(path)) return WritePng(image, path, error);
+    return WriteBitmap(image, path, error);
+}
+
+bool PngWritingAvailable() {
+    QImage probe(1, 1, QImage::Format_RGB32);
+    probe.fill(Qt::white);
+    return !EncodePng(probe).empty();
+}
+
+bool SaveAndPublish(const QImage& image, const std::string& path, const PublishContext& context,
+                    const PublishState& state, Host& host, const PublishHooks& hooks) {
+    if (path.empty()) return false;
+    std::string error;
+    bool written = false;
+    if (IsPngPath(path) && !context.pngAvailable) {
+        error = "PNG images cannot be written on this system; " + path + " was not saved";
+    } else {
+        written = WriteImageFile(image, path, &error);
+    }
+    if (!written) {
+        host.Message(error, MsgButtons::Ok, MsgIcon::Exclamation);
+        return false;
+    }
+    if (hooks.written) hooks.written(path);
+    host.Yield();
+
+    if (context.imageCycleMarker == 0) {
+        if (!context.commandLineMode) host.Message("Picture saved to file.");
+        return true;
+    }
+    if (!state.ftp || !hooks.upload) {
+        host.SetCaption("Saved... " + path);
+        return true;
+    }
+
+    // A one-off publish and a command-line run keep paging while the file goes out.
+    bool holdPaging = context.imageCycleMarker != -99 && !context.commandLineMode;
+    if (holdPaging && hooks.stopPaging) hooks.stopPaging();
+    host.SetCaption("FTP'ing... " + path);
+    host.Yield();
+    std::string remoteName = path.compare(0, context.programFolder.size(), context.programFolder) == 0
+                                 ? path.substr(context.programFolder.size())
+                                 : path;
+    bool sent = hooks.upload(state, path, remoteName);
+    host.Yield();
+    host.SetCaption(host.Caption() + (sent ? " ...done" : " ...failed"));
+    if (holdPaging && hooks.restartPaging) hooks.restartPaging();
+    return true;
+}
+
+}  // namespace tidemark

@@ -1,0 +1,115 @@
+#pragma once
+// A program folder with a small SQLite database and a setup file, and a main window on
+// it with a fixed clock; message boxes are answered from a queue and recorded.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "core/daynum.h"
+#include "core/textfile.h"
+#include "support/sqlite_fixture.h"
+
+namespace tidemark::apptest {
+
+// 10 March 2026, 14:00.
+inline const double kNow = MakeDayNumber(2026, 3, 10, 14, 0, 0);
+
+inline constexpr int32_t kBackA = 0xF0E9E4;  // light blue-grey backdrop
+inline constexpr int32_t kBackB = 0xD0F0D0;  // light green
+inline constexpr int32_t kBackC = 0xC0E0FF;  // light orange
+
+inline std::string SetupText(const std::vector<std::string>& pageLines, const std::string& bigValue = "False") {
+    std::vector<std::string> lines = {
+        "Days = 5 ; End Day +2",
+        "Plot Unit Values = False",
+        "Include Daily Max/Min = False",
+        "Big Current Value = " + bigValue,
+        "Auto Paging = False, 5",
+        "Font Names & Pen Widths = Liberation Sans, Liberation Sans, 1, 1",
+        "Database Connection String= Provider=SQLite;Data Source=tidemark.db",
+        "",
+        "Start Up= 0,0,800,600,0",
+        "Metric Units=False",
+        "",
+        "Page/Graph; dsid; parametername; stationname; hrmarker; daymarker; logyscale; backcolor;back2color; "
+        "hrcolor; daycolor; highwatch; lowwatch; watchcount; rank",
+    };
+    lines.insert(lines.end(), pageLines.begin(), pageLines.end());
+    lines.push_back("END");
+    return JoinLinesCrLf(lines);
+}
+
+inline std::string PageLine(int page, const std::string& title, bool ftpOff = false) {
+    return " " + std::to_string(page) + " ;" + title + "; 10 ; 8 ;-1 ;" + (ftpOff ? "FTP_OFF" : "FTP_ON") + ";UNITS_ON";
+}
+
+inline std::string GraphLine(int graph, int dsid, int32_t backcolor = kBackA, double highwatch = 0) {
+    return " " + std::to_string(graph) + " ; " + std::to_string(dsid) + " ;Stage;Creek; 0 ; 0 ; 0 ; " +
+           std::to_string(backcolor) + " ; 16777215 ; 255 ; 65280 ; " + std::to_string(highwatch) + " ; 0 ; 0 ; 0 ";
+}
+
+inline const char* kRows =
+    "INSERT INTO rsite VALUES (101, 'Creek', 1, 'Stage', 'ft', 1);"
+    "INSERT INTO rsite VALUES (102, 'River', 1, 'Stage', 'ft', 2);"
+    "INSERT INTO rsite VALUES (103, 'Ridge', 2, 'Wind', 'direction', 3);"
+    "INSERT INTO rupdate VALUES (0, 'logger', '2026-03-10 13:05:00');"
+    "INSERT INTO rhour VALUES (101, '2026-03-10 12:00:00', 2.5);"
+    "INSERT INTO rhour VALUES (101, '2026-03-10 13:00:00', 2.75);"
+    "INSERT INTO rhour VALUES (102, '2026-03-10 13:00:00', 7.125);"
+    "INSERT INTO rhour VALUES (103, '2026-03-10 13:00:00', 2);";
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(db_.ok()) << db_.error();
+        ASSERT_TRUE(db_.Exec(kRows));
+        state_.programFolder = db_.Folder();
+    }
+    void TearDown() override {
+        if (window_ && !window_->HasClosed()) {
+            state_.setupdirty = false;
+            window_->close();
+        }
+    }
+
+    void WriteSetup(const std::string& text) { ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "Tidemark_setup.txt", text)); }
+
+    // Four pages: two graphs, one, one (a direction), three.
+    void WriteFourPages(const std::string& bigValue = "False", double highwatch = 0) {
+        WriteSetup(SetupText({PageLine(1, "Rivers"), GraphLine(1, 101, kBackA, highwatch), GraphLine(2, 102, kBackB),
+                              PageLine(2, "Creek"), GraphLine(1, 101, kBackB), PageLine(3, "Wind"),
+                              GraphLine(1, 103, kBackC), PageLine(4, "All"), GraphLine(1, 101, kBackA),
+                              GraphLine(2, 102, kBackB), GraphLine(3, 101, kBackC)},
+                             bigValue));
+    }
+
+    int Open(int autostartseconds = 0) {
+        state_.autostartseconds = autostartseconds;
+        WindowOptions options;
+        options.fixedNow = kNow;
+        options.printWrittenImages = false;
+        options.answerMessage = [this](const std::string& text, MsgButtons) {
+            messages_.push_back(text);
+            if (answers_.empty()) return MsgAnswer::Ok;
+            MsgAnswer a = answers_.front();
+            answers_.pop_front();
+            return a;
+        };
+        window_ = std::make_unique<MainWindow>(state_, options);
+        QObject::connect(window_.get(), &MainWindow::PageDrawn, [this](int page) { drawn_.push_back(page); });
+        return window_->Open();
+    }
+
+    testsupport::SqliteFixture db_{"", "tidemark.db"};
+    ProgramState state_;
+    std::unique_ptr<MainWindow> window_;
+    std::vector<std::string> messages_;
+    std::deque<MsgAnswer> answers_;
+    std::vector<int> drawn_;
+};
+
+}  // namespace tidemark::apptest

@@ -1,0 +1,96 @@
+// Page images from the window: the image cycle started by the Auto Paging frame, one
+// image per graph, and the interactive save.
+#include "window_fixture.h"  // first: it keeps Qt's `slots` keyword off the page model
+
+#include <QCheckBox>
+#include <QImage>
+#include <QSignalSpy>
+#include <QSpinBox>
+
+#include "app/auto_paging_frame.h"
+#include "app/menu_list.h"
+#include "platform/ui/chart_view.h"
+#include "support/temp_folder.h"
+
+using namespace tidemark;
+using namespace tidemark::apptest;
+
+namespace {
+
+QColor Color(int32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+
+}  // namespace
+
+TEST_F(WindowTest, AnImageCycleWritesEachPageOnceThenEnds) {
+    WriteFourPages();
+    testsupport::TempFolder pictures;
+    // Local folder, one image per graph.
+    ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "Tidemark_autoweb.txt",
+                                pictures.Path() + "\r\n\r\n\r\n 1  Separately on/off\r\n"));
+    ASSERT_EQ(Open(), 0);
+    state_.pages.Page(3).removed = true;
+    QSignalSpy written(window_.get(), &MainWindow::ImageWritten);
+
+    AutoPagingFrame* frame = window_->AutoPaging();
+    frame->WritePageImage()->setChecked(true);
+    frame->AutoPagingOn()->setChecked(true);
+    frame->PageTime()->setValue(3600);  // the test turns the pages itself
+    window_->ConfirmAutoPaging();
+    EXPECT_TRUE(window_->Publishing().saveEachGraph);
+    EXPECT_EQ(window_->Publishing().imageBasePath, pictures.Path() + "Tidemark_window.png");
+    // The first page of the cycle is drawn and written at once.
+    EXPECT_EQ(state_.currentpage, 2);
+    EXPECT_EQ(state_.imageCycleMarker, 2);
+    std::string first = pictures.File("Tidemark_window_2_1.png");
+    EXPECT_TRUE(FileExists(first));
+    EXPECT_FALSE(FileExists(pictures.File("Tidemark_window_2_2.png")));  // page 2 has one graph
+    EXPECT_EQ(window_->Caption(), "Saved... " + first);
+
+    window_->nextPage();  // page 4: three graphs
+    window_->nextPage();  // page 1: two graphs
+    for (const char* name : {"Tidemark_window_4_1.png", "Tidemark_window_4_2.png", "Tidemark_window_4_3.png",
+                             "Tidemark_window_1_1.png", "Tidemark_window_1_2.png"})
+        EXPECT_TRUE(FileExists(pictures.File(name))) << name;
+    EXPECT_EQ(written.count(), 6);
+
+    // Page 1's graphs fill the width, one above the other: each image shows its own graph.
+    QImage top(QString::fromStdString(pictures.File("Tidemark_window_1_1.png")));
+    QImage bottom(QString::fromStdString(pictures.File("Tidemark_window_1_2.png")));
+    ASSERT_FALSE(top.isNull());
+    EXPECT_EQ(top.width(), window_->width());
+    EXPECT_EQ(top.size(), bottom.size());
+    EXPECT_EQ(top.pixelColor(3, 3), Color(kBackA));
+    EXPECT_EQ(bottom.pixelColor(3, 3), Color(kBackB));
+
+    // Back at the cycle's first page: the cycle ends, nothing more is written, and an
+    // interactive run goes on.
+    window_->nextPage();
+    EXPECT_EQ(state_.currentpage, 2);
+    EXPECT_EQ(state_.imageCycleMarker, 0);
+    window_->nextPage();
+    EXPECT_EQ(written.count(), 6);
+    EXPECT_FALSE(window_->HasClosed());
+}
+
+TEST_F(WindowTest, TheInteractiveSaveWritesTheNameChosen) {
+    WriteFourPages();
+    ASSERT_EQ(Open(), 0);
+    std::string bmp = db_.Folder() + "mine.bmp";
+    window_->SetSaveDialogAnswer(bmp);
+    window_->GraphMenu()->ShowAt(QPoint(10, 10));
+    window_->GraphMenu()->Choose("Print");
+    ASSERT_TRUE(window_->OutputMenu()->isVisible());
+    window_->OutputMenu()->Choose("Save as PNG File");
+    EXPECT_EQ(messages_, std::vector<std::string>{"Picture saved to file."});
+    auto bytes = ReadFileBytes(bmp);
+    ASSERT_TRUE(bytes.has_value());
+    EXPECT_EQ(bytes->substr(0, 2), "BM");  // a ".bmp" name gives the bitmap format
+    QImage image(QString::fromStdString(bmp));
+    EXPECT_EQ(image.size(), window_->size());
+    EXPECT_EQ(image.pixelColor(3, 3), Color(kBackA));
+
+    // Cancelling the dialog writes nothing and says nothing.
+    window_->SetSaveDialogAnswer(std::string());
+    window_->OutputMenu()->Choose("Save as PNG File");
+    EXPECT_EQ(messages_.size(), 1u);
+}

@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include "app/command_line.h"
+
+using namespace tidemark;
+
+TEST(CommandLine, SecondsAndPassword) {
+    CommandLine cl = ParseCommandLine({"60", "secret"}, "");
+    EXPECT_EQ(cl.autostartseconds, 60);
+    EXPECT_EQ(cl.password, "secret");
+    EXPECT_TRUE(cl.error.empty());
+
+    cl = ParseCommandLine({"30"}, "");
+    EXPECT_EQ(cl.autostartseconds, 30);
+    EXPECT_EQ(cl.password, "");
+
+    // A negative number is an unattended start whose page time is its absolute value.
+    cl = ParseCommandLine({"-45"}, "");
+    EXPECT_EQ(cl.autostartseconds, -45);
+    EXPECT_EQ(cl.PageSeconds(), 45);
+
+    // No number: a normal start.
+    cl = ParseCommandLine({}, "");
+    EXPECT_EQ(cl.autostartseconds, 0);
+    cl = ParseCommandLine({"abc"}, "");
+    EXPECT_EQ(cl.autostartseconds, 0);
+}
+
+TEST(CommandLine, PasswordFromTheEnvironmentUnlessGiven) {
+    EXPECT_EQ(ParseCommandLine({"60"}, "fromenv").password, "fromenv");
+    EXPECT_EQ(ParseCommandLine({"60", "given"}, "fromenv").password, "given");
+    // Words after the first space form the password, as one trimmed text.
+    EXPECT_EQ(ParseCommandLine({"60", "two", "words"}, "").password, "two words");
+}
+
+TEST(CommandLine, OptionsBesideTheNumber) {
+    CommandLine cl = ParseCommandLine({"--folder", "/srv/tm", "1", "--headless"}, "");
+    EXPECT_EQ(cl.folder, "/srv/tm/");
+    EXPECT_EQ(cl.autostartseconds, 1);
+    EXPECT_TRUE(cl.headless);
+    EXPECT_EQ(cl.password, "");
+
+    cl = ParseCommandLine({"--folder=/srv/tm/", "--export-json=out.json", "--now", "2026-03-10 14:00"}, "");
+    EXPECT_EQ(cl.folder, "/srv/tm/");
+    EXPECT_EQ(cl.exportJson, "out.json");
+    EXPECT_EQ(cl.now, "2026-03-10 14:00");
+    EXPECT_TRUE(cl.error.empty());
+
+    EXPECT_TRUE(ParseCommandLine({"--help"}, "").help);
+    EXPECT_TRUE(ParseCommandLine({"--version"}, "").version);
+    EXPECT_EQ(VersionText().rfind("Version ", 0), 0u);
+}
+
+TEST(CommandLine, MistakesAreNamed) {
+    EXPECT_NE(ParseCommandLine({"--frobnicate"}, "").error.find("--frobnicate"), std::string::npos);
+    EXPECT_NE(ParseCommandLine({"--folder"}, "").error.find("--folder"), std::string::npos);
+    EXPECT_NE(ParseCommandLine({"--now", "tomorrow"}, "").error.find("--now"), std::string::npos);
+    EXPECT_FALSE(ParseCommandLine({"99999"}, "").error.empty());
+}

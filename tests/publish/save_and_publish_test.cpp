@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include "core/recording_host.h"
+#include "core/textfile.h"
+#include "publish/save_and_publish.h"
+#include "support/temp_folder.h"
+
+using namespace tidemark;
+using testsupport::TempFolder;
+
+namespace {
+
+QImage Page() {
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(QColor(0xE4, 0xE9, 0xF0));
+    for (int x = 0; x < 40; ++x) image.setPixelColor(x, 10, Qt::blue);
+    return image;
+}
+
+}  // namespace
+
+TEST(SaveAndPublish, WritesPngOrBitmapByName) {
+    TempFolder folder;
+    std::string error;
+    ASSERT_TRUE(WriteImageFile(Page(), folder.File("page.png"), &error)) << error;
+    ASSERT_TRUE(WriteImageFile(Page(), folder.File("page.bmp"), &error)) << error;
+    auto png = ReadFileBytes(folder.File("page.png"));
+    auto bmp = ReadFileBytes(folder.File("page.bmp"));
+    ASSERT_TRUE(png && bmp);
+    EXPECT_EQ(png->substr(1, 3), "PNG");
+    EXPECT_EQ(bmp->substr(0, 2), "BM");
+    QImage back(QString::fromStdString(folder.File("page.bmp")));
+    ASSERT_EQ(back.size(), QSize(40, 30));
+    EXPECT_EQ(back.pixelColor(5, 10), QColor(Qt::blue));
+    EXPECT_EQ(back.pixelColor(5, 2), QColor(0xE4, 0xE9, 0xF0));
+
+    // A folder that does not exist: a message, no file.
+    EXPECT_FALSE(WriteImageFile(Page(), folder.File("missing/page.png"), &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(PngWritingAvailable());
+}
+
+TEST(SaveAndPublish, ReportsByMode) {
+    TempFolder folder;
+    PublishState state;
+    RecordingHost host;
+    PublishContext context;
+    context.programFolder = folder.Path();
+    std::vector<std::string> written;
+    PublishHooks hooks;
+    hooks.written = [&](const std::string& p) { written.push_back(p); };
+
+    // Interactive: a message box.
+    ASSERT_TRUE(SaveAndPublish(Page(), folder.File("a.png"), context, state, host, hooks));
+    EXPECT_EQ(host.messages, std::vector<std::string>{"Picture saved to file."});
+    // Interactive in command-line mode: quiet.
+    context.commandLineMode = true;
+    ASSERT_TRUE(SaveAndPublish(Page(), folder.File("b.png"), context, state, host, hooks));
+    EXPECT_EQ(host.messages.size(), 1u);
+    // Image cycle: the caption.
+    context.imageCycleMarker = 2;
+    ASSERT_TRUE(SaveAndPublish(Page(), folder.File("c.png"), context, state, host, hooks));
+    EXPECT_EQ(host.Caption(), "Saved... " + folder.File("c.png"));
+    EXPECT_EQ(written.size(), 3u);
+
+    // Nothing to write to, or a failed write: nothing written, the fault reported.
+    EXPECT_FALSE(SaveAndPublish(Page(), "", context, state, host, hooks));
+    EXPECT_FALSE(SaveAndPublish(Page(), folder.File("none/d.png"), context, state, host, hooks));
+    EXPECT_EQ(host.messages.size(), 2u);
+    EXPECT_EQ(written.size(), 3u);
+    // PNG writing unavailable: said so rather than reported as saved.
+    context.pngAvailable = false;
+    EXPECT_FALSE(SaveAndPublish(Page(), folder.File("e.png"), context, state, host, hooks));
+    EXPECT_FALSE(FileExists(folder.File("e.png")));
+}
+
+TEST(SaveAndPublish, UploadsUnderTheNameInsideTheProgramFolder) {
+    TempFolder folder;
+    PublishState state;
+    state.ftp = true;
+    RecordingHost host;
+    PublishContext context;
+    context.programFolder = folder.Path();
+    context.imageCycleMarker = 1;
+    std::string remote;
+    std::vector<std::string> calls;
+    PublishHooks hooks;
+    hooks.upload = [&](const PublishState&, const std::string&, const std::string& r) {
+        remote = r;
+        return true;
+    };
+    hooks.stopPaging = [&] { calls.push_back("stop"); };
+    hooks.restartPaging = [&] { calls.push_back("restart"); };
+    std::string path = folder.File("Tidemark_window4.png");
+    ASSERT_TRUE(SaveAndPublish(Page(), path, context, state, host, hooks));
+    EXPECT_EQ(remote, "Tidemark_window4.png");
+    EXPECT_EQ(host.Caption(), "FTP'ing... " + path + " ...done");
+    EXPECT_EQ(calls, (std::vector<std::string>{"stop", "restart"}));
+
+    // A failed upload says so; a command-line run keeps paging meanwhile.
+    hooks.upload = [](const PublishState&, const std::string&, const std::string&) { return false; };
+    context.commandLineMode = true;
+    calls.clear();
+    ASSERT_TRUE(SaveAndPublish(Page(), path, context, state, host, hooks));
+    EXPECT_EQ(host.Caption(), "FTP'ing... " + path + " ...failed");
+    EXPECT_TRUE(calls.empty());
+}
