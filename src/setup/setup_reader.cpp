@@ -320,7 +320,9 @@ void Parser::ReadGraphLine(const std::vector<std::string>& f) {
     }
     if (g.back2color == kSwitchedOffColor && !StartsWith(g.stationname, "OFF "))
         g.stationname = "OFF " + g.stationname;
-    p.lastslot = static_cast<int16_t>(slot);
+    // Saved pages carry all 12 graph lines, so an empty line must not make a 4-graph page
+    // lay out as a 12-graph one: the page's size is its highest slot in use.
+    if (!g.IsEmpty() && slot > p.lastslot) p.lastslot = static_cast<int16_t>(slot);
     if (n == 16 && g.freqtype < 0) LoadFrequencyTable();
 }
 
@@ -368,7 +370,7 @@ void Parser::ReadWebScreenLine(const std::vector<std::string>& f) {
     g.backcolor = t_.pages.webscreencount++;
     if (!t_.catalogue.AppendWebScreen(g.stationname, g.back2color, g.hrcolor))
         throw ReadFault{"The site catalogue is full"};
-    p.lastslot = static_cast<int16_t>(slot);
+    if (slot > p.lastslot) p.lastslot = static_cast<int16_t>(slot);
 }
 
 void Parser::LoadFrequencyTable() {

@@ -178,11 +178,12 @@ Expected GenerateModel(uint32_t seed) {
         rec.yaxislabels = gen.Chance(50) ? static_cast<int16_t>(gen.Int(-1, 0)) : gen.Int16();
         rec.ftpoff = gen.Chance(30);
         rec.unitsoff = gen.Chance(30);
-        rec.lastslot = kGraphsPerPage - 1;  // every saved page has 12 graph lines
+        rec.lastslot = 0;  // the highest slot in use, as the reader finds it
         for (int slot = 0; slot < kGraphsPerPage; ++slot) {
             int kind = gen.Int(0, 9);
             if (kind <= 5) FillGraph(gen, e.pages, p, slot);
             else if (kind <= 7) FillWebScreen(gen, e, p, slot);
+            if (kind <= 7 && !rec.slots[static_cast<size_t>(slot)].IsEmpty()) rec.lastslot = static_cast<int16_t>(slot);
             GraphDef& g = rec.slots[static_cast<size_t>(slot)];
             g.page = static_cast<int16_t>(p);
             g.slot = static_cast<int16_t>(slot);
