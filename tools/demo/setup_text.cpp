@@ -201,8 +201,8 @@ std::vector<DemoPage> DemoPages(const std::string& notesAddress) {
         flow.logyscale = -1;
         DemoGraph creekFlow = Graph(kFlowCedarCreek, kDark, kDarkPens);
         creekFlow.freqtype = 2;
-        creekFlow.coeff1 = 1450;
-        creekFlow.coeff2 = 520;
+        creekFlow.coeff1 = 2400;
+        creekFlow.coeff2 = 1300;
         creekFlow.coeff3 = 0.35f;
         DemoGraph lake = Graph(kLakeTamsinElevation, kDark, kDarkPens);
         DemoGraph release = Graph(kLakeTamsinRelease, kDark, kDarkPens);
