@@ -3,7 +3,7 @@
 // with the page time (the paging timer's waits) taken out, and the peak resident memory.
 //
 //   bench_app [DEMO_DIR]    (default: a fresh demo folder under /tmp)
-#include "app/main_window.h"  // first: keeps Qt's `slots` keyword off the page model
+#include "app/main_window.h"
 
 #include <sys/resource.h>
 #include <unistd.h>

@@ -1,6 +1,6 @@
 // Page images from the window: the image cycle started by the Auto Paging frame, one
 // image per graph, and the interactive save.
-#include "window_fixture.h"  // first: it keeps Qt's `slots` keyword off the page model
+#include "window_fixture.h"
 
 #include <QCheckBox>
 #include <QImage>

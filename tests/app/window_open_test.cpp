@@ -1,5 +1,5 @@
 // Opening the window, the layout applied to the widgets, the menus, and closing.
-#include "window_fixture.h"  // first: it keeps Qt's `slots` keyword off the page model
+#include "window_fixture.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,6 +1,6 @@
 // Paging by click and by timer, the refresh on a changed update stamp, the warning blink
 // and the Days frame.
-#include "window_fixture.h"  // first: it keeps Qt's `slots` keyword off the page model
+#include "window_fixture.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-// Before any Qt header: the layout has members named like Qt's `slots` keyword.
 #include "core/textfile.h"
 #include "pages/layout.h"
 #include "support/run_program.h"
