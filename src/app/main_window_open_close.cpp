@@ -48,7 +48,11 @@ LoadPagesHooks MainWindow::MakeLoadHooks() {
         ShowInStartupState();
         Yield();
     };
-    hooks.openEditor = [](const std::string& path) { OpenInEditor(path); };
+    // Unattended there is nobody to edit the file; the message on standard error says why
+    // the run ended.
+    hooks.openEditor = [this](const std::string& path) {
+        if (state_.autostartseconds == 0) OpenInEditor(path);
+    };
     return hooks;
 }
 
