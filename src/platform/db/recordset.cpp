@@ -143,63 +143,55 @@ bool Recordset::IsNull(int index) const {
     return cell && cell->kind == FieldValue::Kind::Null;
 }
 
+const Recordset::Cell* Recordset::ValueCell(int index, std::string* error) const {
+    const Cell* cell = CurrentCell(index, error);
+    if (cell && cell->kind == FieldValue::Kind::Null) {
+        *error = "Invalid use of Null: " + DescribeField(fieldNames_, index) + " is empty";
+        return nullptr;
+    }
+    return cell;
+}
+
+namespace {
+
+std::string Mismatch(const std::vector<std::string>& names, int index, std::string_view text, const char* wanted) {
+    return "Type mismatch: " + DescribeField(names, index) + " holds \"" + std::string(text) + "\", which is not " +
+           wanted;
+}
+
+}  // namespace
+
 DbResult<double> Recordset::DayNumber(int index) const {
     std::string error;
-    const Cell* cell = CurrentCell(index, &error);
+    const Cell* cell = ValueCell(index, &error);
     if (!cell) return DbError{error};
-    switch (cell->kind) {
-    case FieldValue::Kind::Null:
-        return DbError{"Invalid use of Null: " + DescribeField(fieldNames_, index) + " is empty"};
-    case FieldValue::Kind::DateTime:
-    case FieldValue::Kind::Number:
-        return cell->number;
-    case FieldValue::Kind::Text: {
-        std::string_view text = TextOf(*cell);
-        if (std::optional<double> day = StoredDateTime(text)) return *day;
-        if (std::optional<double> day = ParseIsoDateTime(text)) return *day;
-        if (std::optional<double> day = ParseDayMonthYear(text)) return *day;
-        return DbError{"Type mismatch: " + DescribeField(fieldNames_, index) + " holds \"" + std::string(text) +
-                       "\", which is not a date-time"};
-    }
-    }
-    return DbError{"Unknown field kind"};
+    if (cell->kind != FieldValue::Kind::Text) return cell->number;
+    std::string_view text = TextOf(*cell);
+    if (std::optional<double> day = StoredDateTime(text)) return *day;
+    if (std::optional<double> day = ParseIsoDateTime(text)) return *day;
+    if (std::optional<double> day = ParseDayMonthYear(text)) return *day;
+    return DbError{Mismatch(fieldNames_, index, text, "a date-time")};
 }
 
 DbResult<double> Recordset::Number(int index) const {
     std::string error;
-    const Cell* cell = CurrentCell(index, &error);
+    const Cell* cell = ValueCell(index, &error);
     if (!cell) return DbError{error};
-    switch (cell->kind) {
-    case FieldValue::Kind::Null:
-        return DbError{"Invalid use of Null: " + DescribeField(fieldNames_, index) + " is empty"};
-    case FieldValue::Kind::DateTime:
-    case FieldValue::Kind::Number:
-        return cell->number;
-    case FieldValue::Kind::Text: {
-        std::string_view text = TextOf(*cell);
-        if (std::optional<double> x = ParseDouble(text)) return *x;
-        return DbError{"Type mismatch: " + DescribeField(fieldNames_, index) + " holds \"" + std::string(text) +
-                       "\", which is not a number"};
-    }
-    }
-    return DbError{"Unknown field kind"};
+    if (cell->kind != FieldValue::Kind::Text) return cell->number;
+    std::string_view text = TextOf(*cell);
+    if (std::optional<double> x = ParseDouble(text)) return *x;
+    return DbError{Mismatch(fieldNames_, index, text, "a number")};
 }
 
 DbResult<std::string> Recordset::Text(int index) const {
     std::string error;
-    const Cell* cell = CurrentCell(index, &error);
+    const Cell* cell = ValueCell(index, &error);
     if (!cell) return DbError{error};
     switch (cell->kind) {
-    case FieldValue::Kind::Null:
-        return DbError{"Invalid use of Null: " + DescribeField(fieldNames_, index) + " is empty"};
-    case FieldValue::Kind::DateTime:
-        return IsoText(cell->number);
-    case FieldValue::Kind::Number:
-        return CStr(cell->number);
-    case FieldValue::Kind::Text:
-        return std::string(TextOf(*cell));
+    case FieldValue::Kind::DateTime: return IsoText(cell->number);
+    case FieldValue::Kind::Number: return CStr(cell->number);
+    default: return std::string(TextOf(*cell));
     }
-    return DbError{"Unknown field kind"};
 }
 
 // ---- Builder ----

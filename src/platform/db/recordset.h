@@ -86,6 +86,8 @@ private:
         return std::string_view(textBlocks_[cell.text.block]).substr(cell.text.offset, cell.textLength);
     }
     const Cell* CurrentCell(int index, std::string* error) const;
+    // The current row's cell of a field that holds a value (not null), or an error.
+    const Cell* ValueCell(int index, std::string* error) const;
     int CellsInRow(size_t row) const;
 
     std::vector<std::string> fieldNames_;
