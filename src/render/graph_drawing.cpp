@@ -12,7 +12,7 @@
 #include "core/vbtext.h"
 #include "render/graph_series.h"
 #include "render/showgraphs.h"
-#include "render/special_kinds.h"
+#include "render/graph_kinds.h"
 #include "render/titles.h"
 
 namespace tidemark {

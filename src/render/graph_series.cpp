@@ -5,7 +5,7 @@
 
 #include "analysis/frequency.h"
 #include "core/color.h"
-#include "render/special_kinds.h"
+#include "render/graph_kinds.h"
 
 namespace tidemark {
 namespace {

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "analysis/frequency.h"
-#include "render/special_kinds.h"
+#include "render/graph_kinds.h"
 #include "render_fixture.h"
 
 namespace tidemark {

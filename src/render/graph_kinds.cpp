@@ -1,4 +1,4 @@
-#include "render/special_kinds.h"
+#include "render/graph_kinds.h"
 
 #include <cmath>
 #include <cstdlib>
