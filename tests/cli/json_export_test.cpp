@@ -12,6 +12,7 @@
 #include "core/daynum.h"
 #include "core/textfile.h"
 #include "support/run_program.h"
+#include "support/setup_text.h"
 #include "support/sqlite_fixture.h"
 
 using namespace tidemark;
@@ -19,27 +20,8 @@ using testsupport::SqliteFixture;
 
 namespace {
 
-const char* kHeader =
-    "Page/Graph; dsid (, dsid2, run, alert); parametername; stationname; hrmarker; daymarker; logyscale; "
-    "backcolor;back2color; hrcolor; daycolor; highwatch; lowwatch; watchcount; rank-1/cumulative2; freq type "
-    "-1or-2/prob type 1or2/MAE3/ColorBand4; coeff1; coeff2; coeff3";
-
 std::string SetupText(const std::vector<std::string>& pageLines) {
-    std::vector<std::string> lines = {"Days = 3 ; End Day +0",
-                                      "Plot Unit Values = False",
-                                      "Include Daily Max/Min = False",
-                                      "Big Current Value = False",
-                                      "Auto Paging = False, 5",
-                                      "Font Names & Pen Widths = Arial, Arial, 1, 1",
-                                      "Database Connection String= Provider=SQLite;Data Source=tidemark.db",
-                                      "",
-                                      "Start Up= 0,0,800,600,0",
-                                      "Metric Units=False",
-                                      "",
-                                      kHeader};
-    lines.insert(lines.end(), pageLines.begin(), pageLines.end());
-    lines.push_back("END");
-    return JoinLinesCrLf(lines);
+    return testsupport::SqliteSetupText(3, 0, pageLines);
 }
 
 // graph; dsid; parameter; station; hrmarker; daymarker; logy; back; back2; hr; day; high; low;

@@ -8,6 +8,7 @@
 #include "core/recording_host.h"
 #include "core/textfile.h"
 #include "data/load_pages.h"
+#include "support/setup_text.h"
 #include "support/sqlite_fixture.h"
 
 using namespace tidemark;
@@ -15,29 +16,8 @@ using testsupport::SqliteFixture;
 
 namespace {
 
-const char* kHeader =
-    "Page/Graph; dsid (, dsid2, run, alert); parametername; stationname; hrmarker; daymarker; logyscale; "
-    "backcolor;back2color; hrcolor; daycolor; highwatch; lowwatch; watchcount; rank-1/cumulative2; freq type "
-    "-1or-2/prob type 1or2/MAE3/ColorBand4; coeff1; coeff2; coeff3";
-
 std::string SetupText(int days, int endday, const std::vector<std::string>& pageLines) {
-    std::vector<std::string> lines = {
-        "Days = " + std::to_string(days) + " ; End Day +" + std::to_string(endday),
-        "Plot Unit Values = False",
-        "Include Daily Max/Min = False",
-        "Big Current Value = False",
-        "Auto Paging = False, 5",
-        "Font Names & Pen Widths = Arial, Arial, 1, 1",
-        "Database Connection String= Provider=SQLite;Data Source=tidemark.db",
-        "",
-        "Start Up= 0,0,800,600,0",
-        "Metric Units=False",
-        "",
-        kHeader,
-    };
-    lines.insert(lines.end(), pageLines.begin(), pageLines.end());
-    lines.push_back("END");
-    return JoinLinesCrLf(lines);
+    return testsupport::SqliteSetupText(days, endday, pageLines);
 }
 
 std::string PageLine(int page, const std::string& title) {

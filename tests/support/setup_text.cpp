@@ -1,0 +1,28 @@
+#include "support/setup_text.h"
+
+#include "core/textfile.h"
+#include "setup/setup_format.h"
+
+namespace tidemark::testsupport {
+
+std::string SqliteSetupText(int days, int endday, const std::vector<std::string>& pageLines) {
+    std::vector<std::string> lines = {
+        "Days = " + std::to_string(days) + " ; End Day +" + std::to_string(endday),
+        "Plot Unit Values = False",
+        "Include Daily Max/Min = False",
+        "Big Current Value = False",
+        "Auto Paging = False, 5",
+        "Font Names & Pen Widths = Arial, Arial, 1, 1",
+        "Database Connection String= Provider=SQLite;Data Source=tidemark.db",
+        "",
+        "Start Up= 0,0,800,600,0",
+        "Metric Units=False",
+        "",
+        kSetupHeaderLine,
+    };
+    lines.insert(lines.end(), pageLines.begin(), pageLines.end());
+    lines.push_back("END");
+    return JoinLinesCrLf(lines);
+}
+
+}  // namespace tidemark::testsupport
