@@ -1,7 +1,6 @@
 #pragma once
 // Shared pieces of the setup tests: a temporary program folder, a model bundle, and a
 // hand-written setup file in the layout the writer produces.
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -14,41 +13,30 @@
 #include "setup/setup_model.h"
 #include "setup/setup_reader.h"
 #include "setup/site_catalogue.h"
+#include "support/temp_folder.h"
 
 namespace tidemark::test {
 
 // A fresh folder under the system's temporary folder, removed at the end of the test.
-class TempFolder {
+class TempFolder : public testsupport::TempFolder {
 public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tm_setup_XXXXXX").string();
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        path_ = std::string(::mkdtemp(name.data())) + "/";
-    }
-    ~TempFolder() { std::filesystem::remove_all(path_); }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
+    TempFolder() : testsupport::TempFolder("tm_setup") {}
 
-    const std::string& path() const { return path_; }  // ends with "/"
-    std::string File(const std::string& name) const { return path_ + name; }
+    const std::string& path() const { return Path(); }  // ends with "/"
     void Write(const std::string& name, const std::string& bytes) const {
         std::filesystem::create_directories(std::filesystem::path(File(name)).parent_path());
-        if (!WriteFileAtomic(File(name), bytes)) std::abort();
+        if (!testsupport::TempFolder::Write(name, bytes)) std::abort();
     }
     std::string Read(const std::string& name) const { return ReadFileBytes(File(name)).value_or("<missing>"); }
     bool Exists(const std::string& name) const { return std::filesystem::exists(File(name)); }
     int FileCount() const {
         int n = 0;
-        for (auto& e : std::filesystem::directory_iterator(path_)) {
+        for (auto& e : std::filesystem::directory_iterator(Path())) {
             (void)e;
             ++n;
         }
         return n;
     }
-
-private:
-    std::string path_;
 };
 
 // Everything a read fills.
