@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/textfile.h"
+#include "support/run_program.h"
 
 namespace demo_test {
 
@@ -30,25 +31,17 @@ inline fs::path MakeTempFolder() {
 
 struct RunResult {
     int status = -1;
-    std::string out, err;
+    std::string err;  // what the generator printed (standard output and error)
 };
 
-// Runs the generator with the given arguments (each passed as one word).
+// Runs the generator with the given arguments, without a shell in between.
 inline RunResult RunDemo(const std::vector<std::string>& args) {
-    static int counter = 0;
-    fs::path logs = fs::temp_directory_path() / ("tm_demo_log_" + std::to_string(::getpid()) + "_" +
-                                                 std::to_string(++counter));
-    std::string command = std::string("'") + TIDEMARK_DEMO_EXE + "'";
-    for (const std::string& a : args) command += " '" + a + "'";
-    command += " >'" + logs.string() + ".out' 2>'" + logs.string() + ".err'";
-    RunResult r;
-    int raw = std::system(command.c_str());
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = tidemark::ReadFileBytes(logs.string() + ".out").value_or("");
-    r.err = tidemark::ReadFileBytes(logs.string() + ".err").value_or("");
-    fs::remove(logs.string() + ".out");
-    fs::remove(logs.string() + ".err");
-    return r;
+    std::vector<std::string> argv{TIDEMARK_DEMO_EXE};
+    argv.insert(argv.end(), args.begin(), args.end());
+    fs::path log = fs::temp_directory_path() / ("tm_demo_log_" + std::to_string(::getpid()));
+    tidemark::testsupport::ProgramResult r = tidemark::testsupport::RunProgram(argv, log.string());
+    fs::remove(log);
+    return RunResult{r.exitCode, r.output};
 }
 
 // Read-only access to a generated database.
