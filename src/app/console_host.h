@@ -22,16 +22,22 @@ public:
     std::string Caption() const override { return caption_; }
     MsgAnswer Message(const std::string& text, MsgButtons buttons, MsgIcon, const std::string&) override {
         err_ << OneLine(text) << std::endl;
-        switch (buttons) {
-            case MsgButtons::YesNo:
-            case MsgButtons::YesNoCancel: return MsgAnswer::No;
-            case MsgButtons::OkCancel: return MsgAnswer::Cancel;
-            default: return MsgAnswer::Ok;
-        }
+        return DefaultAnswer(buttons);
     }
     std::string Input(const std::string&, const std::string&, const std::string&) override { return {}; }
     void Yield() override {}
     double Now() const override { return fixedNow_ ? *fixedNow_ : LocalNow(); }
+
+    // The answer when nobody is there to press a button: the cautious one.
+    static MsgAnswer DefaultAnswer(MsgButtons buttons) {
+        switch (buttons) {
+            case MsgButtons::YesNo:
+            case MsgButtons::YesNoCancel: return MsgAnswer::No;
+            case MsgButtons::OkCancel: return MsgAnswer::Cancel;
+            case MsgButtons::Ok: break;
+        }
+        return MsgAnswer::Ok;
+    }
 
     static std::string OneLine(const std::string& text) {
         std::string s = ReplaceAll(text, "\r\n", " / ");

@@ -34,16 +34,6 @@ QMessageBox::Icon IconFor(MsgIcon icon) {
     return QMessageBox::NoIcon;
 }
 
-MsgAnswer DefaultAnswer(MsgButtons buttons) {
-    switch (buttons) {
-        case MsgButtons::YesNo:
-        case MsgButtons::YesNoCancel: return MsgAnswer::No;
-        case MsgButtons::OkCancel: return MsgAnswer::Cancel;
-        case MsgButtons::Ok: break;
-    }
-    return MsgAnswer::Ok;
-}
-
 }  // namespace
 
 void MainWindow::SetCaption(const std::string& text) {
@@ -55,7 +45,7 @@ MsgAnswer MainWindow::Message(const std::string& text, MsgButtons buttons, MsgIc
     if (options_.answerMessage) return options_.answerMessage(text, buttons);
     if (CommandLineMode()) {
         std::cerr << ConsoleHost::OneLine(text) << std::endl;
-        return DefaultAnswer(buttons);
+        return ConsoleHost::DefaultAnswer(buttons);
     }
     QMessageBox box(IconFor(icon), title.empty() ? QString("Tidemark") : ProgramText(title), ProgramText(text),
                     ButtonsFor(buttons), this);
