@@ -8,8 +8,8 @@
 namespace tidemark {
 namespace {
 
-using testing::At;
-using testing::PageFixture;
+using testsupport::At;
+using testsupport::PageFixture;
 
 TEST(GraphDrawing, GridHoldsTheSeriesWithGapsForMissingValues) {
     PageFixture f;

@@ -11,9 +11,9 @@
 namespace tidemark {
 namespace {
 
-using testing::At;
-using testing::PageFixture;
-using testing::YColumn;
+using testsupport::At;
+using testsupport::PageFixture;
+using testsupport::YColumn;
 
 bool SameCells(const std::vector<double>& got, const std::vector<double>& want) {
     if (got.size() < want.size()) return false;

@@ -10,7 +10,7 @@
 #include "render/render_state.h"
 #include "render/showgraphs.h"
 
-namespace tidemark::testing {
+namespace tidemark::testsupport {
 
 inline double At(int day, int hour, int minute = 0) { return MakeDayNumber(2024, 3, day, hour, minute); }
 
@@ -82,4 +82,4 @@ inline std::vector<double> YColumn(const ChartSurface& chart, int xColumn) {
     return std::vector<double>(c.begin(), c.end());
 }
 
-}  // namespace tidemark::testing
+}  // namespace tidemark::testsupport

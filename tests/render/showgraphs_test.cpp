@@ -10,8 +10,8 @@
 namespace tidemark {
 namespace {
 
-using testing::At;
-using testing::PageFixture;
+using testsupport::At;
+using testsupport::PageFixture;
 
 TEST(ShowGraphs, EmptyPageShowsOnlyCaptionAndBackground) {
     PageFixture f;
