@@ -8,6 +8,9 @@ cd "$ROOT"
 
 "$ROOT/scripts/install-deps.sh"
 
+echo "== format"
+"$ROOT/scripts/check-format.sh"
+
 export QT_QPA_PLATFORM=offscreen
 export QTWEBENGINE_DISABLE_SANDBOX=1
 JOBS="${JOBS:-2}"

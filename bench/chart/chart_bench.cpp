@@ -185,8 +185,8 @@ void FillSurface(ChartSurface& s, const GraphData& d, const Page& page) {
     ChartRect plot{20, 0.105 * h, w - 100, (0.88 - 0.002 * titleFontSize) * h};
     s.SetPlotRect(plot);
     const double c = 250;
-    s.SetTitleRect({plot.minX + 500, plot.maxY - 200 + c / 2, plot.maxX + 100,
-                    plot.maxY + 240 + 10 * titleFontSize + c / 2});
+    s.SetTitleRect(
+        {plot.minX + 500, plot.maxY - 200 + c / 2, plot.maxX + 100, plot.maxY + 240 + 10 * titleFontSize + c / 2});
 }
 
 QImage RenderPage(const std::vector<ChartSurface>& surfaces) {
@@ -199,7 +199,6 @@ QImage RenderPage(const std::vector<ChartSurface>& surfaces) {
     }
     return page;
 }
-
 
 struct Fixture {
     Page page = MakePage();
@@ -255,8 +254,9 @@ struct Fixture {
             }
             const ChartAxis& y = surfaces[g].YAxis();
             double step = (y.scale.maximum - y.scale.minimum) / y.scale.majorDivisions;
-            script << "set title \"" << d.station << "\\n" << Format(d.values.back(), "0.00") << " ft"
-                   << FormatDate(d.times.back(), " Mmm dd h:mm ampm") << "\" font 'Liberation Sans,10'\n"
+            script << "set title \"" << d.station << "\\n"
+                   << Format(d.values.back(), "0.00") << " ft" << FormatDate(d.times.back(), " Mmm dd h:mm ampm")
+                   << "\" font 'Liberation Sans,10'\n"
                    << "set yrange [" << y.scale.minimum << ":" << y.scale.maximum << "]\nset ytics " << step << "\n"
                    << "set object 1 rect from graph 0,0 to graph 1,1 behind fc rgb '#FFFFE8' fs solid noborder\n"
                    << "plot '" << base << "_hour.dat' using 1:2 with lines lw 2 lc rgb '#0000C8', "

@@ -54,7 +54,8 @@ struct Fixture {
         file = (folder / "tidemark.db").string();
         Build();
         for (int g = 1; g <= kGraphs; ++g) {
-            statements.push_back(SqliteDialect(RewriteStatement(UnitValuesStatement(g, start, end), Settings(), false)));
+            statements.push_back(
+                SqliteDialect(RewriteStatement(UnitValuesStatement(g, start, end), Settings(), false)));
             statements.push_back(SqliteDialect(RewriteStatement(DailyStatement(g, start, end - 1), Settings(), false)));
         }
         state.programFolder = folder.string() + "/";
@@ -227,9 +228,10 @@ int main(int argc, char** argv) {
     double raw = get("BM_RawSqlite"), parsed = get("BM_RawSqliteParsed"), ours = get("BM_Getvalues1"),
            own = get("BM_Getvalues1Own");
     if (raw > 0 && ours > 0) {
-        std::printf("\nmedians: raw SQLite %.2f ms, raw + date parsing %.2f ms, Getvalues1 %.2f ms, "
-                    "Getvalues1 on own connections %.2f ms\n",
-                    raw, parsed, ours, own);
+        std::printf(
+            "\nmedians: raw SQLite %.2f ms, raw + date parsing %.2f ms, Getvalues1 %.2f ms, "
+            "Getvalues1 on own connections %.2f ms\n",
+            raw, parsed, ours, own);
         std::printf("Getvalues1 / raw SQLite: %.2fx (target at most 1.5x: %s)\n", ours / raw,
                     ours / raw <= 1.5 ? "met" : "NOT met");
     }

@@ -28,8 +28,8 @@ const std::string& DemoFolder() {
     static std::string folder = [] {
         fs::path root = fs::temp_directory_path() / ("tm_bench_load_" + std::to_string(::getpid()));
         fs::path dir = root / "Tidemark";
-        std::string command = std::string("'") + TIDEMARK_DEMO_EXE + "' '" + dir.string() + "' --now '" + kNow +
-                              "' >/dev/null";
+        std::string command =
+            std::string("'") + TIDEMARK_DEMO_EXE + "' '" + dir.string() + "' --now '" + kNow + "' >/dev/null";
         if (std::system(command.c_str()) != 0) std::abort();
         return dir.string() + "/";
     }();

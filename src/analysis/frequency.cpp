@@ -23,8 +23,7 @@ std::vector<std::string> SplitTabs(const std::string& line) {
     }
 }
 
-FrequencyLoadResult Invalid(const std::string& path, size_t line, const std::string& why,
-                            FrequencyTable& table) {
+FrequencyLoadResult Invalid(const std::string& path, size_t line, const std::string& why, FrequencyTable& table) {
     table = FrequencyTable{};
     return {FrequencyLoadStatus::Invalid, path + ", line " + std::to_string(line) + ": " + why};
 }
@@ -77,8 +76,8 @@ FrequencyLoadResult ReadFrequencyTable(const std::string& path, FrequencyTable& 
         double duration = Val(label) * factor;
         auto minutes = CInt(duration);
         if (!minutes)
-            return Invalid(path, lineNumber,
-                           "the duration \"" + label + "\" is out of range (at most 32767 minutes).", table);
+            return Invalid(path, lineNumber, "the duration \"" + label + "\" is out of range (at most 32767 minutes).",
+                           table);
         t.minutes.push_back(*minutes);
         t.steps.push_back(*CInt(*minutes / 5.0));
         std::vector<double> row(t.header.size(), 0.0);

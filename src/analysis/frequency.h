@@ -7,14 +7,14 @@
 namespace tidemark {
 
 struct FrequencyTable {
-    int16_t columns = 0;                  // C: header fields minus 1
-    std::vector<double> header;           // H(0..C)
-    int16_t rows = 0;                     // R, at most 16
+    int16_t columns = 0;         // C: header fields minus 1
+    std::vector<double> header;  // H(0..C)
+    int16_t rows = 0;            // R, at most 16
     // depth[c][r] for c = 0..C, r = 1..R (index 0 of r unused); depth[0][r] = minutes.
     std::vector<std::vector<double>> depth;
-    std::vector<int16_t> minutes;         // minutes[r], r = 1..R
-    std::vector<int16_t> steps;           // steps[r] = minutes / 5, r = 1..R
-    bool loaded = false;                  // the file has been read (successfully) once
+    std::vector<int16_t> minutes;  // minutes[r], r = 1..R
+    std::vector<int16_t> steps;    // steps[r] = minutes / 5, r = 1..R
+    bool loaded = false;           // the file has been read (successfully) once
 
     bool Empty() const { return rows == 0; }
 };

@@ -28,7 +28,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const std::st
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto value = [&](const std::string& name) -> std::string {
-            if (a.size() > name.size() && a.compare(0, name.size() + 1, name + "=") == 0) return a.substr(name.size() + 1);
+            if (a.size() > name.size() && a.compare(0, name.size() + 1, name + "=") == 0)
+                return a.substr(name.size() + 1);
             if (i + 1 < args.size()) return args[++i];
             cl.error = name + " needs a value";
             return {};

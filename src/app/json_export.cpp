@@ -40,12 +40,9 @@ public:
 };
 
 QJsonObject XAxisJson(const ChartAxis& a) {
-    return QJsonObject{{"auto", a.scale.automatic},
-                       {"log", a.scaleType == ScaleType::Logarithmic},
-                       {"min", Number(a.scale.minimum)},
-                       {"max", Number(a.scale.maximum)},
-                       {"major", a.scale.majorDivisions},
-                       {"minor", a.scale.minorDivisions},
+    return QJsonObject{{"auto", a.scale.automatic},       {"log", a.scaleType == ScaleType::Logarithmic},
+                       {"min", Number(a.scale.minimum)},  {"max", Number(a.scale.maximum)},
+                       {"major", a.scale.majorDivisions}, {"minor", a.scale.minorDivisions},
                        {"format", Text(a.labelFormat)}};
 }
 
@@ -79,8 +76,9 @@ QJsonObject GraphJson(const ProgramState& state, const RenderState& render, int 
         return o;
     }
     const auto& labels = state.labels;
-    std::string unit = static_cast<size_t>(page) < labels.size() ? labels[static_cast<size_t>(page)][static_cast<size_t>(slot)].unit
-                                                                  : std::string();
+    std::string unit = static_cast<size_t>(page) < labels.size()
+                           ? labels[static_cast<size_t>(page)][static_cast<size_t>(slot)].unit
+                           : std::string();
     o["title"] = Text(render.titles[static_cast<size_t>(slot)]);
     o["currentValue"] = Number(render.currentValues[static_cast<size_t>(slot)]);
     o["unit"] = Text(unit);
@@ -120,15 +118,12 @@ std::string ExportPagesJson(ProgramState& state, RenderState& render, Host& host
             int dsid = state.pages.Graph(p, s).dsid;
             if (dsid == -1 || std::abs(dsid) >= 2) graphs.append(GraphJson(state, render, p, s));
         }
-        pages.append(QJsonObject{{"page", p}, {"title", Text(page.title)}, {"caption", Text(host.Caption())},
-                                 {"graphs", graphs}});
+        pages.append(QJsonObject{
+            {"page", p}, {"title", Text(page.title)}, {"caption", Text(host.Caption())}, {"graphs", graphs}});
     }
-    QJsonObject root{{"now", host.Now()},
-                     {"windowStart", state.window.start},
-                     {"windowEnd", state.window.end},
-                     {"span", state.window.span},
-                     {"lastUpdate", DayOrNull(state.lastUpdate)},
-                     {"pages", pages}};
+    QJsonObject root{
+        {"now", host.Now()},         {"windowStart", state.window.start},         {"windowEnd", state.window.end},
+        {"span", state.window.span}, {"lastUpdate", DayOrNull(state.lastUpdate)}, {"pages", pages}};
     QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Indented);
     return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }

@@ -20,7 +20,8 @@ namespace {
 
 std::string AbsoluteFolder(const std::string& folder) {
     std::error_code ec;
-    std::filesystem::path p = folder.empty() ? std::filesystem::current_path(ec) : std::filesystem::absolute(folder, ec);
+    std::filesystem::path p =
+        folder.empty() ? std::filesystem::current_path(ec) : std::filesystem::absolute(folder, ec);
     std::string s = p.lexically_normal().string();
     if (s.empty() || s.back() != '/') s += '/';
     return s;

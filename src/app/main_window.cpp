@@ -1,11 +1,11 @@
 // The main window's widgets and pop-up menus, and the menu commands this window offers.
 #include "app/main_window.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QGuiApplication>
 
 #include "app/auto_paging_frame.h"
 #include "app/days_frame.h"
@@ -25,12 +25,12 @@ constexpr int kDesignHeight = 800;
 constexpr int kRefreshFrameWidth = 190;
 constexpr int kRefreshFrameHeight = 52;
 
-const QStringList kGraphMenuEntries = {"Enlarge",     "Update This",  "HourMarkers", "DayMarkers", "Rankings",
-                                       "Cumulative",  "Log Yaxis",    "Yaxis Labels", "Colors/Fonts", "Days",
-                                       "Watch Levels", "Auto Paging", "Setup",       "Add Trace",  "Gage Off/On",
-                                       "Print",       "Back",         "Cancel"};
-const QStringList kColorsMenuEntries = {"BackColor",  "Back2Color", "Hourly Color", "Daily Color",
-                                        "Copy Colors", "Fonts Title", "Fonts Axis",  "Cancel"};
+const QStringList kGraphMenuEntries = {"Enlarge",      "Update This", "HourMarkers",  "DayMarkers",   "Rankings",
+                                       "Cumulative",   "Log Yaxis",   "Yaxis Labels", "Colors/Fonts", "Days",
+                                       "Watch Levels", "Auto Paging", "Setup",        "Add Trace",    "Gage Off/On",
+                                       "Print",        "Back",        "Cancel"};
+const QStringList kColorsMenuEntries = {"BackColor",   "Back2Color",  "Hourly Color", "Daily Color",
+                                        "Copy Colors", "Fonts Title", "Fonts Axis",   "Cancel"};
 const QStringList kWebMenuEntries = {"Enlarge", "Update This", "ScrollBars", "Auto Paging", "Setup",
                                      "Open",    "Print",       "Back",       "Next",        "Cancel"};
 
@@ -42,7 +42,7 @@ MainWindow::MainWindow(ProgramState& state, WindowOptions options, QWidget* pare
     setWindowTitle("Tidemark");
     setAutoFillBackground(true);
     QRect available = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
-                                                        : QRect(0, 0, kDesignWidth, kDesignHeight);
+                                                       : QRect(0, 0, kDesignWidth, kDesignHeight);
     resize(std::min(kDesignWidth, available.width()), std::min(kDesignHeight, available.height()));
     CreateWidgets();
     FillMenus();
@@ -152,9 +152,7 @@ void MainWindow::FillMenus() {
     outputMenu_->Fill({"Save as PNG File", "Default Printer", "Cancel"}, {"Save as PNG File", "Cancel"});
 }
 
-QPoint MainWindow::TwipsPoint(double left, double top) const {
-    return QPoint(TwipsToPixels(left), TwipsToPixels(top));
-}
+QPoint MainWindow::TwipsPoint(double left, double top) const { return QPoint(TwipsToPixels(left), TwipsToPixels(top)); }
 
 void MainWindow::RunGraphMenu(const QString& entry) {
     QPoint at = graphMenu_->pos();

@@ -46,9 +46,8 @@ std::optional<std::string> MainWindow::AskImageFileName() {
     QStringList filters = QtFilters(ParseFileFilter(kSaveDialogFilter));
     dialog.setNameFilters(filters);
     dialog.setDefaultSuffix("png");
-    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
-        dialog.setDefaultSuffix(filter.startsWith("Bmp") ? "bmp" : "png");
-    });
+    connect(&dialog, &QFileDialog::filterSelected, &dialog,
+            [&dialog](const QString& filter) { dialog.setDefaultSuffix(filter.startsWith("Bmp") ? "bmp" : "png"); });
     dialog.selectFile(QString(kInteractiveImageName) + ".png");
     repaint();
     // A cancelled dialog ends the save; there is nothing to report.

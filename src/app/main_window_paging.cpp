@@ -143,7 +143,8 @@ void MainWindow::ChartClicked(int slot, Qt::MouseButton button, Qt::KeyboardModi
 void MainWindow::OpenGraphMenu(int slot, double x, double y) {
     const ChartSurface& chart = charts_[static_cast<size_t>(slot)]->Surface();
     int n = 1;
-    if (state_.pages.ValidPage(state_.currentpage) && static_cast<size_t>(state_.currentpage) < state_.pages.pages.size())
+    if (state_.pages.ValidPage(state_.currentpage) &&
+        static_cast<size_t>(state_.currentpage) < state_.pages.pages.size())
         n = state_.pages.Page(state_.currentpage).lastslot + 1;
     // Graphs in the lower part of the page open the menu upward so it stays on screen.
     bool lower;

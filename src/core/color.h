@@ -10,8 +10,7 @@ struct Rgb {
 
 inline Rgb SplitColor(int32_t color) {
     uint32_t c = static_cast<uint32_t>(color);
-    return Rgb{static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-               static_cast<int>((c >> 16) & 0xFF)};
+    return Rgb{static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF)};
 }
 
 inline int32_t RGB(int red, int green, int blue) {

@@ -3,8 +3,8 @@
 #include <sys/time.h>
 
 #include <cctype>
-#include <ctime>
 #include <cmath>
+#include <ctime>
 #include <string>
 
 namespace tidemark {
@@ -55,9 +55,7 @@ double DateSerial(int year, int month, int day) {
     return static_cast<double>(days - kEpochOffset);
 }
 
-double TimeSerial(int hour, int minute, int second) {
-    return (hour * 3600.0 + minute * 60.0 + second) / 86400.0;
-}
+double TimeSerial(int hour, int minute, int second) { return (hour * 3600.0 + minute * 60.0 + second) / 86400.0; }
 
 double MakeDayNumber(int year, int month, int day, int hour, int minute, int second) {
     return DateSerial(year, month, day) + TimeSerial(hour, minute, second);
@@ -92,9 +90,7 @@ double FirstOfMonth(double day) {
     return DateSerial(c.year, c.month, 1);
 }
 
-long long HourBoundaries(double a, double b) {
-    return FloorDiv(SecondsOf(b), 3600) - FloorDiv(SecondsOf(a), 3600);
-}
+long long HourBoundaries(double a, double b) { return FloorDiv(SecondsOf(b), 3600) - FloorDiv(SecondsOf(a), 3600); }
 
 namespace {
 
@@ -123,8 +119,7 @@ bool ValidDate(int y, int m, int d) {
 }
 
 int MonthFromName(std::string_view s) {
-    static const char* kNames[] = {"jan", "feb", "mar", "apr", "may", "jun",
-                                   "jul", "aug", "sep", "oct", "nov", "dec"};
+    static const char* kNames[] = {"jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"};
     if (s.size() != 3) return 0;
     for (int i = 0; i < 12; ++i) {
         bool same = true;

@@ -20,14 +20,14 @@ double MakeDayNumber(int year, int month, int day, int hour = 0, int minute = 0,
 // Calendar fields of a day number, rounded to the nearest second.
 CivilTime ToCivil(double day);
 
-double DatePart(double day);        // midnight of the day
+double DatePart(double day);  // midnight of the day
 int Hour(double day);
 int Minute(double day);
 int Year(double day);
 int Month(double day);
 int DayOfMonth(double day);
-int DayOfYear(double day);          // 1 = 1 January
-double FirstOfMonth(double day);    // midnight of the first of the day's month
+int DayOfYear(double day);        // 1 = 1 January
+double FirstOfMonth(double day);  // midnight of the first of the day's month
 
 // Number of hour boundaries crossed going from a to b (negative when b < a):
 // what DateDiff("h", a, b) counts.

@@ -115,8 +115,10 @@ bool PlainNumberText(std::string_view s) {
     if (s.empty()) return false;
     bool digit = false;
     for (char c : s) {
-        if (c >= '0' && c <= '9') digit = true;
-        else if (c != '+' && c != '-' && c != '.' && c != 'e' && c != 'E') return false;
+        if (c >= '0' && c <= '9')
+            digit = true;
+        else if (c != '+' && c != '-' && c != '.' && c != 'e' && c != 'E')
+            return false;
     }
     return digit;
 }
@@ -261,8 +263,7 @@ std::string Format(double x, std::string_view mask) {
 double FormatRound(double x, std::string_view mask) { return Val(Format(x, mask)); }
 
 std::string FormatDate(double day, std::string_view mask) {
-    static const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    static const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     CivilTime c = ToCivil(day);
     std::string lower = LCase(mask);
     bool twelveHour = lower.find("ampm") != std::string::npos || lower.find("am/pm") != std::string::npos;
@@ -297,8 +298,10 @@ std::string FormatDate(double day, std::string_view mask) {
             lastWasHour = false;
         } else if (at("mm") || at("m")) {
             size_t n = at("mm") ? 2 : 1;
-            if (lastWasHour) out += n == 2 ? two(c.minute) : std::to_string(c.minute);
-            else out += n == 2 ? two(c.month) : std::to_string(c.month);
+            if (lastWasHour)
+                out += n == 2 ? two(c.minute) : std::to_string(c.minute);
+            else
+                out += n == 2 ? two(c.month) : std::to_string(c.month);
             i += n;
             lastWasHour = false;
         } else if (at("nn")) {

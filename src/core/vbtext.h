@@ -57,7 +57,7 @@ std::string FormatDate(double day, std::string_view mask);
 // String helpers in the runtime's sense.
 std::string UCase(std::string_view s);
 std::string LCase(std::string_view s);
-std::string Trim(std::string_view s);   // spaces only, as the runtime's Trim
+std::string Trim(std::string_view s);        // spaces only, as the runtime's Trim
 std::string TrimBlanks(std::string_view s);  // spaces, tabs, CR and LF
 bool StartsWith(std::string_view s, std::string_view prefix);
 bool Contains(std::string_view s, std::string_view part);

@@ -28,7 +28,8 @@ void MarkGraphs(ProgramState& state, int dsid, double issued, double value) {
                 sinceLast = issued - last.issued;
             }
             if (value == lastValue && !(sinceLast > 0.9999)) continue;
-            if (static_cast<size_t>(a.markcount) >= a.marks.size()) a.marks.resize(static_cast<size_t>(a.markcount) + 1);
+            if (static_cast<size_t>(a.markcount) >= a.marks.size())
+                a.marks.resize(static_cast<size_t>(a.markcount) + 1);
             a.marks[static_cast<size_t>(a.markcount)] = AlertMark{issued, value};
             ++a.markcount;
             pages.alertspresent = true;
@@ -115,7 +116,8 @@ void ReadAlertFile(ProgramState& state, Host& host) {
 
 void ClearAlertMarks(PageSet& pages, int page) {
     if (page < 0 || page >= static_cast<int>(pages.alerts.size())) return;
-    for (int s = 0; s < kGraphsPerPage; ++s) pages.alerts[static_cast<size_t>(page)][static_cast<size_t>(s)].markcount = 0;
+    for (int s = 0; s < kGraphsPerPage; ++s)
+        pages.alerts[static_cast<size_t>(page)][static_cast<size_t>(s)].markcount = 0;
     // alertspresent stays as the last read left it; the next read sets it again.
 }
 

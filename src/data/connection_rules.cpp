@@ -51,8 +51,8 @@ ConnectionKind RecogniseConnectionKind(std::string& connectionstring) {
     size_t first = connectionstring.find('=');
     if (first != std::string::npos) {
         size_t second = connectionstring.find('=', first + 1);
-        provider = LCase(connectionstring.substr(first + 1, second == std::string::npos ? std::string::npos
-                                                                                         : second - first - 1));
+        provider = LCase(
+            connectionstring.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1));
     }
     kind.quotedates = !(Contains(provider, ".jet") || Contains(provider, "access") || Contains(provider, "excel"));
     kind.excelmode = Contains(UCase(connectionstring), "EXCEL");

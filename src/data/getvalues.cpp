@@ -154,10 +154,9 @@ private:
         bool depthDuration = def.freqtype == -2;
         bool unitStatement = settings.plotunitvalues || depthDuration;
         int timeStep = unitStatement ? 5 : 60;
-        std::string statement =
-            unitStatement ? UnitValuesStatement(def.dsid, state_.window.start, state_.window.end)
-                          : HourlyStatement(def.dsid, state_.window.start, state_.window.end,
-                                            state_.checkmaxmin && !depthDuration);
+        std::string statement = unitStatement ? UnitValuesStatement(def.dsid, state_.window.start, state_.window.end)
+                                              : HourlyStatement(def.dsid, state_.window.start, state_.window.end,
+                                                                state_.checkmaxmin && !depthDuration);
         bool unitsToHours = unitStatement && PageUnitsOff() && def.freqtype >= 0;
         Recordset rs = Open(RewriteStatement(statement, settings, unitsToHours));
 
@@ -445,8 +444,8 @@ private:
     // the store.
     SlotSeries& Slot(int slot) {
         if (!state_.store.Has(page_, slot))
-            Fail("Subscript out of range: the series of page " + std::to_string(page_) +
-                 " were replaced while graph " + std::to_string(slot_ + 1) + " was being fetched");
+            Fail("Subscript out of range: the series of page " + std::to_string(page_) + " were replaced while graph " +
+                 std::to_string(slot_ + 1) + " was being fetched");
         return state_.store.At(page_, slot);
     }
 

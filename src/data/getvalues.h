@@ -37,8 +37,7 @@ std::string FetchSeries(ProgramState& state, Host& host, Database& db, int page,
 
 // Getvalues1 on the caller's connection (the loader holds one for the whole load).
 // A fault is shown as "Sub Getvalues1: " followed by its description.
-void Getvalues1(ProgramState& state, Host& host, Database& db, int page, int slot,
-                const FetchOptions& options = {});
+void Getvalues1(ProgramState& state, Host& host, Database& db, int page, int slot, const FetchOptions& options = {});
 
 // Getvalues1 on a connection of its own, opened after the slot is initialised and closed
 // when the fetch ends, also after a fault.

@@ -29,8 +29,8 @@ struct LoadedData {
     double lastUpdate = 0;
 
     static LoadedData TakeFrom(ProgramState& s) {
-        return LoadedData{std::move(s.store), s.window, s.labels, s.modelErrorThreshold,
-                          s.settings.days, s.settings.daysisspan, s.lastUpdate};
+        return LoadedData{std::move(s.store),    s.window,    s.labels, s.modelErrorThreshold, s.settings.days,
+                          s.settings.daysisspan, s.lastUpdate};
     }
     void PutBack(ProgramState& s) {
         s.store = std::move(store);
@@ -46,8 +46,7 @@ struct LoadedData {
 class Loader {
 public:
     Loader(ProgramState& state, Host& host, LoadMode mode, const LoadPagesHooks& hooks)
-        : state_(state), host_(host), mode_(mode), hooks_(hooks),
-          setupPath_(state.programFolder + kSetupFileName) {}
+        : state_(state), host_(host), mode_(mode), hooks_(hooks), setupPath_(state.programFolder + kSetupFileName) {}
 
     LoadOutcome Run() {
         if (mode_ == LoadMode::Full) {

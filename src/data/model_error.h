@@ -32,9 +32,9 @@ public:
 private:
     double threshold_;
     int cursor_ = 0;
-    double weightedError_ = 0;   // S1
-    double weightedSquares_ = 0; // S2
-    long count_ = 0;             // k
+    double weightedError_ = 0;    // S1
+    double weightedSquares_ = 0;  // S2
+    long count_ = 0;              // k
 };
 
 }  // namespace tidemark

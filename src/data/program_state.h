@@ -16,9 +16,9 @@ namespace tidemark {
 
 // The graphed window, the same for every graph of a load.
 struct DateWindow {
-    double start = 0;   // first date-time graphed
-    double end = 0;     // date-time just after the window
-    int16_t span = 0;   // days + endday
+    double start = 0;     // first date-time graphed
+    double end = 0;       // date-time just after the window
+    int16_t span = 0;     // days + endday
     int currentHour = 0;  // hour of the clock when the load began
 };
 
@@ -38,7 +38,7 @@ struct ProgramState {
     SiteCatalogue catalogue;
     FrequencyTable frequency;
     SeriesStore store;
-    TraceStore traces;            // model-run traces laid over graphs
+    TraceStore traces;  // model-run traces laid over graphs
     DateWindow window;
 
     // Per page (index = page number) and graph slot 0-11.
@@ -46,15 +46,15 @@ struct ProgramState {
     // Per page: the value below which model and observation both count as dry.
     std::vector<double> modelErrorThreshold;
 
-    double lastUpdate = 0;        // the database's last update stamp (0 = never read)
-    bool checkmaxmin = false;     // "Include Daily Max/Min" box
-    bool historicalStart = false; // "Historical Start Date" box
-    std::string historyStartText; // the date typed for it
+    double lastUpdate = 0;         // the database's last update stamp (0 = never read)
+    bool checkmaxmin = false;      // "Include Daily Max/Min" box
+    bool historicalStart = false;  // "Historical Start Date" box
+    std::string historyStartText;  // the date typed for it
 
     int16_t currentpage = 0;
     bool loading = false;
     bool setupdirty = false;
-    int autostartseconds = 0;     // non-zero: started unattended from the command line
+    int autostartseconds = 0;  // non-zero: started unattended from the command line
     // Page images: 0 = saved only on request; otherwise each drawn page is saved until the
     // page numbered here comes round again (negative: the cycle has not drawn a page yet).
     int imageCycleMarker = 0;

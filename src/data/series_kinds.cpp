@@ -34,14 +34,19 @@ SeriesLabels SeriesLabelsFor(const GraphDef& graph, const SiteCatalogue& catalog
     bool rainfall = entry && IsRainfallDataType(entry->datatypeid);
 
     SeriesLabels labels;
-    if (rainfall) labels.legend1 = "Hourly Total";
-    else if (checkmaxmin) labels.legend1 = "Hourly Avg w/Daily MaxMin";
-    else labels.legend1 = "Hourly Avg";
+    if (rainfall)
+        labels.legend1 = "Hourly Total";
+    else if (checkmaxmin)
+        labels.legend1 = "Hourly Avg w/Daily MaxMin";
+    else
+        labels.legend1 = "Hourly Avg";
     if (settings.plotunitvalues && !page.unitsoff) labels.legend1 = "Unit Values";
     labels.legend2 = rainfall ? "Daily Total" : "Daily Avg";
     labels.legend3 = "Watch Level";
-    if (graph.freqtype < 0) labels.unit = "Years";
-    else if (entry) labels.unit = entry->unitname;
+    if (graph.freqtype < 0)
+        labels.unit = "Years";
+    else if (entry)
+        labels.unit = entry->unitname;
     return labels;
 }
 

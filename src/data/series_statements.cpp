@@ -15,9 +15,9 @@ std::string UnionPart(const std::string& table, int dsid, double from, double to
 }  // namespace
 
 std::string SeriesStatement(const std::string& table, int dsid, double from, double to) {
-    return "select datatype_site_id, date_time, value from " + table + " where datatype_site_id = " +
-           std::to_string(dsid) + " and date_time between #" + DateLiteralText(from) + "# " + "and #" +
-           DateLiteralText(to) + "# order by date_time;";
+    return "select datatype_site_id, date_time, value from " + table +
+           " where datatype_site_id = " + std::to_string(dsid) + " and date_time between #" + DateLiteralText(from) +
+           "# " + "and #" + DateLiteralText(to) + "# order by date_time;";
 }
 
 std::string UnitValuesStatement(int dsid, double start, double end) {
@@ -26,14 +26,11 @@ std::string UnitValuesStatement(int dsid, double start, double end) {
 
 std::string HourlyStatement(int dsid, double start, double end, bool withDailyMaxMin) {
     std::string text = SeriesStatement("rhour", dsid, start, end);
-    if (withDailyMaxMin)
-        text += UnionPart("rdaymax", dsid, start, end) + UnionPart("rdaymin", dsid, start, end);
+    if (withDailyMaxMin) text += UnionPart("rdaymax", dsid, start, end) + UnionPart("rdaymin", dsid, start, end);
     return text;
 }
 
-std::string DailyStatement(int dsid, double start, double last) {
-    return SeriesStatement("rday", dsid, start, last);
-}
+std::string DailyStatement(int dsid, double start, double last) { return SeriesStatement("rday", dsid, start, last); }
 
 std::string MonthSoFarStatement(int dsid, double monthStart, double dayBefore) {
     return "select date_time, value from rday where datatype_site_id =" + std::to_string(dsid) +

@@ -11,7 +11,7 @@
 namespace tidemark {
 
 struct SeriesPoint {
-    double time = 0;           // day number (or a duration in minutes for depth-duration graphs)
+    double time = 0;  // day number (or a duration in minutes for depth-duration graphs)
     double value = kMissing;
 };
 
@@ -22,19 +22,16 @@ struct SlotSeries {
     double lastRowTime = 0;
     double currentValue = 0;
     double currentTime = 0;
-    std::string modelErrorText;            // mean-absolute-error text of model comparison graphs
+    std::string modelErrorText;  // mean-absolute-error text of model comparison graphs
 
     // Highest usable index of points / dailyPoints.
     int PointRoom() const { return points.empty() ? 0 : static_cast<int>(points.size()) - 1; }
     int DailyRoom() const { return dailyPoints.empty() ? 0 : static_cast<int>(dailyPoints.size()) - 1; }
 };
 
-
 // Points a fetch initialises per series: 28 a day (hourly values, fillers and the daily
 // maxima and minima fit), or 13 an hour when unit values are plotted.
-inline int PointCapacityFor(int span, bool plotunitvalues) {
-    return (span + 1) * (plotunitvalues ? 24 * 13 : 28);
-}
+inline int PointCapacityFor(int span, bool plotunitvalues) { return (span + 1) * (plotunitvalues ? 24 * 13 : 28); }
 
 // Points allocated per series: depth-duration graphs read unit values whatever the
 // setting, so with a frequency table every series gets room for unit values.

@@ -108,8 +108,7 @@ WindowRect ChartRectFor(int graphCount, int slot, double W, double H) {
     WindowRect r;
     r.top = RowBase(n, slot, H) - kRowShift;
     switch (LayoutClassFor(n)) {
-        case LayoutClass::One:
-            return {0, kSingleChartTop, W, H + kSingleChartExtra};
+        case LayoutClass::One: return {0, kSingleChartTop, W, H + kSingleChartExtra};
         case LayoutClass::Two:
             r.width = W;
             r.height = H / 1.85;
@@ -146,17 +145,14 @@ WindowRect BrowserRectFor(int graphCount, const WindowRect& chart, double W, dou
         case LayoutClass::One: return {0, 0, W + 22, H + 66};
         case LayoutClass::Two: return {0, chart.top, W + 22, H / 2 + 210};
         case LayoutClass::ThreeFour:
-        case LayoutClass::FiveSix:
-            return {chart.left, chart.top + kRowShift, chart.width + 22, H / 2 + 100};
+        case LayoutClass::FiveSix: return {chart.left, chart.top + kRowShift, chart.width + 22, H / 2 + 100};
         case LayoutClass::SevenToNine:
-        case LayoutClass::TenToTwelve:
-            return {chart.left, chart.top + kRowShift, chart.width + 22, H / 3 - 22};
+        case LayoutClass::TenToTwelve: return {chart.left, chart.top + kRowShift, chart.width + 22, H / 3 - 22};
     }
     return {};
 }
 
-ChartCoordRect PlotRectFor(LayoutClass layoutClass, double chartWidth, double chartHeight,
-                           int titleFontSize) {
+ChartCoordRect PlotRectFor(LayoutClass layoutClass, double chartWidth, double chartHeight, int titleFontSize) {
     LayoutConstants k = ConstantsFor(layoutClass);
     ChartCoordRect plot;
     plot.minX = k.x0;
@@ -172,20 +168,18 @@ ChartCoordRect PlotRectFor(LayoutClass layoutClass, double chartWidth, double ch
 
 ChartCoordRect TitleRectFor(const ChartCoordRect& plot, int titleFontSize, int screenClass) {
     double lift = screenClass / 2.0;
-    return {plot.minX + 500, plot.maxY - 200 + lift, plot.maxX + 100,
-            plot.maxY + 240 + 10.0 * titleFontSize + lift};
+    return {plot.minX + 500, plot.maxY - 200 + lift, plot.maxX + 100, plot.maxY + 240 + 10.0 * titleFontSize + lift};
 }
 
 namespace {
 
-void PlaceCompassLabels(FormLayout& out, int slot, const FormLayoutInput& in, const WindowRect& chart,
-                        int32_t contrast, const TextMeasure& measure) {
+void PlaceCompassLabels(FormLayout& out, int slot, const FormLayoutInput& in, const WindowRect& chart, int32_t contrast,
+                        const TextMeasure& measure) {
     LayoutConstants k = ConstantsFor(out.layoutClass);
     if (!k.hasCompass || slot >= kCompassSlots) return;
     const SlotLayoutInput& s = in.slots[static_cast<size_t>(slot)];
     int a = in.axisfontsize;
-    double step =
-        RoundHalfEven(CompassStep(out.layoutClass, chart.height, a, out.screenClass));
+    double step = RoundHalfEven(CompassStep(out.layoutClass, chart.height, a, out.screenClass));
     // 160 / a nudges the letters right for small axis fonts; a size of 0 (an unset
     // font size in the setup) gets no nudge instead of a division by zero.
     double nudge = a > 0 ? 160.0 / a : 0.0;
@@ -205,8 +199,8 @@ void PlaceCompassLabels(FormLayout& out, int slot, const FormLayoutInput& in, co
     }
 }
 
-void PlaceValueBox(SlotLayout& slot, const FormLayoutInput& in, const SlotLayoutInput& s,
-                   double rowBase, const LayoutConstants& k, const TextMeasure& measure) {
+void PlaceValueBox(SlotLayout& slot, const FormLayoutInput& in, const SlotLayoutInput& s, double rowBase,
+                   const LayoutConstants& k, const TextMeasure& measure) {
     CurrentValueBox& box = slot.valueBox;
     box.fontName = in.titlefontname;
     box.fontSize = 2 * in.titlefontsize;
@@ -297,7 +291,8 @@ FormLayout Form_Resize(const FormLayoutInput& in, const TextMeasure& measure) {
             slot.yAxisTitle = def.yAxisTitle;
             slot.yAxisTitleFontSize = in.axisfontsize;
         }
-        if (IsDirectionUnit(std::string(def.unitName))) PlaceCompassLabels(out, s, in, slot.chart, slot.contrastColor, measure);
+        if (IsDirectionUnit(std::string(def.unitName)))
+            PlaceCompassLabels(out, s, in, slot.chart, slot.contrastColor, measure);
         if (in.bigcurrentvalue) PlaceValueBox(slot, in, def, RowBase(n, s, out.H), k, measure);
 
         slot.titleRect = TitleRectFor(slot.plot, in.titlefontsize, out.screenClass);
@@ -314,8 +309,8 @@ FormLayout Form_Resize(const FormLayoutInput& in, const TextMeasure& measure) {
         for (int s = 0; s < kLayoutSlots; ++s) {
             const SlotLayoutInput& def = in.slots[static_cast<size_t>(s)];
             if (!out.slots[static_cast<size_t>(s)].chartVisible || def.freqtype != 4) continue;
-            out.floodBands.push_back({s, def.yScale.minimum, def.yScale.maximum, def.yScale.divisions,
-                                      def.coeff1, def.coeff2, def.coeff3, def.dsid, def.highwatch});
+            out.floodBands.push_back({s, def.yScale.minimum, def.yScale.maximum, def.yScale.divisions, def.coeff1,
+                                      def.coeff2, def.coeff3, def.dsid, def.highwatch});
         }
     }
     return out;

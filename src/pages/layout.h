@@ -74,8 +74,7 @@ double RowBase(int graphCount, int slot, double H);
 WindowRect BrowserRectFor(int graphCount, const WindowRect& chart, double W, double H);
 
 // Plot rectangle of a chart of the given size (chart twips).
-ChartCoordRect PlotRectFor(LayoutClass layoutClass, double chartWidth, double chartHeight,
-                           int titleFontSize);
+ChartCoordRect PlotRectFor(LayoutClass layoutClass, double chartWidth, double chartHeight, int titleFontSize);
 
 // Title rectangle above a plot rectangle (chart twips).
 ChartCoordRect TitleRectFor(const ChartCoordRect& plot, int titleFontSize, int screenClass);
@@ -84,8 +83,7 @@ ChartCoordRect TitleRectFor(const ChartCoordRect& plot, int titleFontSize, int s
 struct TextExtent {
     double width = 0, height = 0;
 };
-using TextMeasure =
-    std::function<TextExtent(const std::string& fontName, double fontSize, const std::string& text)>;
+using TextMeasure = std::function<TextExtent(const std::string& fontName, double fontSize, const std::string& text)>;
 
 // The Y scale drawing left for a graph: rounded minimum and maximum, number of major
 // divisions.
@@ -99,7 +97,7 @@ struct SlotLayoutInput {
     int16_t dsid = 0;  // 0 empty, -1 web screen
     int32_t backcolor = 0;
     int32_t back2color = 0;
-    int16_t freqtype = 0;  // 4 = colour band
+    int16_t freqtype = 0;                      // 4 = colour band
     float coeff1 = 0, coeff2 = 0, coeff3 = 0;  // minor, moderate, major flood levels
     double highwatch = 0;
     // Left by graph drawing.

@@ -4,7 +4,8 @@ namespace tidemark {
 namespace {
 
 bool IsRemoved(const PageSet& pages, int page) {
-    return page >= 0 && static_cast<size_t>(page) < pages.pages.size() && pages.pages[static_cast<size_t>(page)].removed;
+    return page >= 0 && static_cast<size_t>(page) < pages.pages.size() &&
+           pages.pages[static_cast<size_t>(page)].removed;
 }
 
 bool AllRemoved(const PageSet& pages) {

@@ -7,7 +7,6 @@
 
 namespace tidemark {
 
-
 std::string UnitAbbreviation(std::string_view unitName) {
     std::string abbreviation = LCase(Trim(unitName.substr(0, 3)));
     // The order matters: "in" (inches of mercury on barometers) is handled before

@@ -9,9 +9,7 @@ namespace {
 // The gap left between a graph's image and the next row's chart.
 constexpr int kRowGapPixels = 6;
 
-int ToPixels(double twips, double twipsPerPixel) {
-    return static_cast<int>(std::lround(twips / twipsPerPixel));
-}
+int ToPixels(double twips, double twipsPerPixel) { return static_cast<int>(std::lround(twips / twipsPerPixel)); }
 
 }  // namespace
 

@@ -43,8 +43,8 @@ bool IsLocalFolderAddress(const std::string& address) {
     return Contains(a, ":\\") || StartsWith(a, "/") || StartsWith(a, "~/");
 }
 
-ConfirmOutcome ConfirmPublishing(const PublishChoice& choice, const std::string& programFolder,
-                                 bool commandLineMode, PublishState& state, int& imageCycleMarker) {
+ConfirmOutcome ConfirmPublishing(const PublishChoice& choice, const std::string& programFolder, bool commandLineMode,
+                                 PublishState& state, int& imageCycleMarker) {
     if (choice.ftp && choice.password.empty()) return ConfirmOutcome::NeedsPassword;
 
     imageCycleMarker = commandLineMode ? -2 : -1;

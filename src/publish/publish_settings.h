@@ -55,7 +55,7 @@ enum class ConfirmOutcome {
 // next page drawn starts a round of page images; the image base path becomes
 // Tidemark_window.png in the local folder the address names, else in the program folder;
 // FTP is on only when ticked with a password.
-ConfirmOutcome ConfirmPublishing(const PublishChoice& choice, const std::string& programFolder,
-                                 bool commandLineMode, PublishState& state, int& imageCycleMarker);
+ConfirmOutcome ConfirmPublishing(const PublishChoice& choice, const std::string& programFolder, bool commandLineMode,
+                                 PublishState& state, int& imageCycleMarker);
 
 }  // namespace tidemark

@@ -19,8 +19,8 @@ bool WriteImageFile(const QImage& image, const std::string& path, std::string* e
 bool PngWritingAvailable();
 
 struct PublishContext {
-    int imageCycleMarker = 0;     // 0 = an interactive save
-    bool commandLineMode = false; // no message boxes
+    int imageCycleMarker = 0;      // 0 = an interactive save
+    bool commandLineMode = false;  // no message boxes
     bool pngAvailable = true;
     std::string programFolder;
 };

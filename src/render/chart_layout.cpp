@@ -14,7 +14,7 @@ namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kGap = 45;           // between tick marks and labels, labels and titles
+constexpr double kGap = 45;  // between tick marks and labels, labels and titles
 constexpr int kMaxMajorDivisions = 1000;
 constexpr int kMaxMinorTicks = 5000;
 
@@ -27,9 +27,7 @@ struct DataRange {
     }
 };
 
-bool SeriesDrawn(const ChartSeries& s) {
-    return (s.showLine && s.pen.style != PenStyle::None) || s.marker.visible;
-}
+bool SeriesDrawn(const ChartSeries& s) { return (s.showLine && s.pen.style != PenStyle::None) || s.marker.visible; }
 
 // The ranges of the points that are drawn, for the axes that choose their own scale.
 void CollectRanges(const ChartSurface& surface, bool xLog, bool yLog, DataRange& xr, DataRange& yr) {
@@ -121,8 +119,7 @@ ResolvedScale ResolveLog(const ChartValueScale& scale, const DataRange& data) {
 }
 
 ResolvedScale Resolve(const ChartAxis& axis, const DataRange& data) {
-    return axis.scaleType == ScaleType::Logarithmic ? ResolveLog(axis.scale, data)
-                                                   : ResolveLinear(axis.scale, data);
+    return axis.scaleType == ScaleType::Logarithmic ? ResolveLog(axis.scale, data) : ResolveLinear(axis.scale, data);
 }
 
 // The value on the other axis where this axis' line lies.
@@ -239,15 +236,16 @@ ChartLayout LayoutChart(const ChartSurface& surface, double widthTwips, double h
     const ChartAxis& yAxis = surface.YAxis();
 
     DataRange xData, yData;
-    CollectRanges(surface, xAxis.scaleType == ScaleType::Logarithmic, yAxis.scaleType == ScaleType::Logarithmic,
-                  xData, yData);
+    CollectRanges(surface, xAxis.scaleType == ScaleType::Logarithmic, yAxis.scaleType == ScaleType::Logarithmic, xData,
+                  yData);
     ResolvedScale xs = Resolve(xAxis, xData);
     ResolvedScale ys = Resolve(yAxis, yData);
     FillAxis(L.x, xAxis, xs);
     FillAxis(L.y, yAxis, ys);
 
     // The plot rectangle, turned to y-down.
-    ChartRect pr = surface.HasCustomPlotRect() ? surface.PlotRect() : AutomaticPlotRect(surface, widthTwips, heightTwips);
+    ChartRect pr =
+        surface.HasCustomPlotRect() ? surface.PlotRect() : AutomaticPlotRect(surface, widthTwips, heightTwips);
     L.plotRect = {pr.minX, heightTwips - pr.maxY, pr.Width(), pr.Height()};
 
     // Label texts first: their sizes decide how much of the plot rectangle they take.
@@ -268,8 +266,8 @@ ChartLayout LayoutChart(const ChartSurface& surface, double widthTwips, double h
     double yTitleFont = yAxis.title.font.size * kTwipsPerPoint;
     double xTitleFont = xAxis.title.font.size * kTwipsPerPoint;
 
-    double left = (yAxis.labelsInsidePlot ? 0 : yLabelWidth + kGap + kMajorTickTwips) +
-                  (yTitle ? yTitleFont * 1.25 + kGap : 0);
+    double left =
+        (yAxis.labelsInsidePlot ? 0 : yLabelWidth + kGap + kMajorTickTwips) + (yTitle ? yTitleFont * 1.25 + kGap : 0);
     double bottom = (xAxis.labelsInsidePlot ? 0 : L.x.labelFontTwips * 1.25 + kMajorTickTwips + kGap / 2) +
                     (xTitle ? xTitleFont * 1.25 + kGap : 0);
     double top = L.y.labelFontTwips * 0.6;

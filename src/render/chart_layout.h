@@ -33,8 +33,8 @@ struct AxisLayout {
     int minorDivisions = 0;
     std::vector<double> majorPositions;  // along the axis, in twips
     std::vector<double> minorPositions;
-    std::vector<AxisLabel> labels;       // thinned so they do not overlap
-    double linePosition = 0;             // across the axis: y of the X axis line, x of the Y axis line
+    std::vector<AxisLabel> labels;  // thinned so they do not overlap
+    double linePosition = 0;        // across the axis: y of the X axis line, x of the Y axis line
     double labelFontTwips = 160;
 
     // Position along the axis of a value; NaN when the value cannot be shown (not a
@@ -54,7 +54,7 @@ struct ChartLayout {
     LayoutRect titleRect;
     std::vector<std::string> titleLines;
     double titleFontTwips = 240;
-    double yTitleCenterX = 0;      // the rotated Y axis title is centred here
+    double yTitleCenterX = 0;  // the rotated Y axis title is centred here
     double xTitleCenterY = 0;
 };
 

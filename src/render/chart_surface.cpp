@@ -25,8 +25,8 @@ constexpr int32_t kDefaultPenColors[] = {
 };
 
 constexpr MarkerStyle kAutomaticMarkers[] = {
-    MarkerStyle::FilledSquare, MarkerStyle::FilledCircle, MarkerStyle::FilledUpTriangle,
-    MarkerStyle::FilledDiamond, MarkerStyle::Cross, MarkerStyle::Plus,
+    MarkerStyle::FilledSquare,  MarkerStyle::FilledCircle, MarkerStyle::FilledUpTriangle,
+    MarkerStyle::FilledDiamond, MarkerStyle::Cross,        MarkerStyle::Plus,
 };
 
 }  // namespace
@@ -43,8 +43,7 @@ void ChartSurface::SetRowCount(int rows) {
 }
 
 void ChartSurface::SetColumnCount(int columns) {
-    if (columns < 0 || columns > kMaxColumns)
-        throw ChartError("Invalid column count " + std::to_string(columns));
+    if (columns < 0 || columns > kMaxColumns) throw ChartError("Invalid column count " + std::to_string(columns));
     if (columns == 0) {
         // Emptying keeps the row count for the grid that is built next, but no cell.
         columns_.clear();
@@ -192,8 +191,7 @@ PixelRect ChartSurface::PlotAreaPixels() const {
 }
 
 ChartHit ChartSurface::HitTest(double xTwips, double yTwips) const {
-    if (width_ <= 0 || height_ <= 0 || xTwips < 0 || yTwips < 0 || xTwips > width_ || yTwips > height_)
-        return {};
+    if (width_ <= 0 || height_ <= 0 || xTwips < 0 || yTwips < 0 || xTwips > width_ || yTwips > height_) return {};
     ChartLayout layout = LayoutChart(*this, width_, height_);
     const LayoutRect& area = layout.plotArea;
     bool inArea = xTwips >= area.left && xTwips <= area.Right() && yTwips >= area.top && yTwips <= area.Bottom();

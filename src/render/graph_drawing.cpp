@@ -10,9 +10,9 @@
 #include "analysis/frequency.h"
 #include "core/color.h"
 #include "core/vbtext.h"
+#include "render/graph_kinds.h"
 #include "render/graph_series.h"
 #include "render/showgraphs.h"
-#include "render/graph_kinds.h"
 #include "render/titles.h"
 
 namespace tidemark {
@@ -20,8 +20,8 @@ namespace {
 
 constexpr int kEmptyGridRows = 6;
 
-constexpr int32_t kRed = 0x0000FF;              // RGB(255, 0, 0)
-constexpr int32_t kYellow = 0x00FFFF;           // RGB(255, 255, 0)
+constexpr int32_t kRed = 0x0000FF;                      // RGB(255, 0, 0)
+constexpr int32_t kYellow = 0x00FFFF;                   // RGB(255, 255, 0)
 constexpr int32_t kOrange = 55 << 16 | 185 << 8 | 255;  // RGB(255, 185, 55)
 
 // A colour as its three bytes, whatever lies above them.
@@ -237,11 +237,16 @@ void DrawGraph(ProgramState& state, RenderState& render, PageView& view, int pag
     const SlotSeries* second = def2.dsid != 0 ? &state.store.At(page, slot + kSecondSeriesOffset) : nullptr;
     ChartSurface& chart = render.charts[static_cast<size_t>(slot)];
 
-    GraphInputs in{pageRec, def, main, second,
+    GraphInputs in{pageRec,
+                   def,
+                   main,
+                   second,
                    Clamp(main.pointCount, main.PointRoom()),
                    second ? Clamp(second->pointCount, second->PointRoom()) : 0,
-                   EffectiveOption(def), def.rankcum == 2,
-                   IsTotalsIdentifier(def.dsid), IsTotalsIdentifier(def2.dsid),
+                   EffectiveOption(def),
+                   def.rankcum == 2,
+                   IsTotalsIdentifier(def.dsid),
+                   IsTotalsIdentifier(def2.dsid),
                    IsTotalsIdentifier(pageRec.runnumber.at(static_cast<size_t>(slot))),
                    pageRec.runnumber.at(static_cast<size_t>(slot))};
 
@@ -300,8 +305,8 @@ void DrawGraph(ProgramState& state, RenderState& render, PageView& view, int pag
     chart.SetPlotWallColor(Colour(def.back2color));
     if (chart.RowCount() == 0) chart.SetRowCount(kEmptyGridRows);
 
-    XRange xRange = def.freqtype == -2 ? StyleDurationAxis(chart, in)
-                                       : StyleDateAxis(chart, state.window, state.settings.days);
+    XRange xRange =
+        def.freqtype == -2 ? StyleDurationAxis(chart, in) : StyleDateAxis(chart, state.window, state.settings.days);
     chart.XAxis().labelFont.style = 2;
     chart.XAxis().majorGrid.style = PenStyle::Dot;
     chart.XAxis().minorGrid.style = PenStyle::None;

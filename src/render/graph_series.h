@@ -40,7 +40,7 @@ struct GraphInputs {
     const SlotSeries* second;  // null when the graph has no second series
     int mainCount;
     int secondCount;
-    int option;                // the effective option
+    int option;  // the effective option
     bool cumulative;
     bool mainTotals, secondTotals, runTotals;  // identifiers of series that are totals already
     int16_t runnumber;

@@ -15,10 +15,10 @@ namespace tidemark {
 
 // The Y axis of one graph as drawing rounded it.
 struct YScale {
-    double min = 0;    // rounded minimum
-    double max = 0;    // rounded maximum
+    double min = 0;  // rounded minimum
+    double max = 0;  // rounded maximum
     double step = 0;
-    int16_t major = 0; // major divisions between min and max
+    int16_t major = 0;  // major divisions between min and max
     bool operator==(const YScale&) const = default;
 };
 

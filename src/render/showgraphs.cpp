@@ -79,9 +79,9 @@ void showgraphs(ProgramState& state, RenderState& render, Host& host, PageView& 
             DrawGraph(state, render, view, pageNumber, g, now);
         } catch (const std::exception& e) {
             if (state.autostartseconds == 0)
-                host.Message(std::string(e.what()) + "\nPage " + std::to_string(pageNumber) + ", Chart " +
-                                 std::to_string(g + 1),
-                             MsgButtons::Ok);
+                host.Message(
+                    std::string(e.what()) + "\nPage " + std::to_string(pageNumber) + ", Chart " + std::to_string(g + 1),
+                    MsgButtons::Ok);
             ChartSurface& chart = render.charts[static_cast<size_t>(g)];
             if (chart.RowCount() == 0) chart.SetRowCount(6);
         }

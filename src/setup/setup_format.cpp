@@ -33,8 +33,10 @@ const char* FileBool(bool b) { return b ? "True" : "False"; }
 std::string FieldText(std::string_view text) {
     std::string out(text);
     for (char& c : out) {
-        if (c == ';') c = ',';
-        else if (c == '\r' || c == '\n' || c == '\t') c = ' ';
+        if (c == ';')
+            c = ',';
+        else if (c == '\r' || c == '\n' || c == '\t')
+            c = ' ';
     }
     return out;
 }

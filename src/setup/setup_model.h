@@ -24,14 +24,14 @@ inline constexpr int kFlagRoom = 10;            // flag tables reach this far pa
 // Saved window position and state (line 9), in pixels.
 struct StartupPosition {
     float top = 0, left = 0, width = 0, height = 0;
-    int16_t state = 0;  // 0 normal, 1 minimised, 2 maximised
+    int16_t state = 0;     // 0 normal, 1 minimised, 2 maximised
     bool present = false;  // line 9 held a position
     bool operator==(const StartupPosition&) const = default;
 };
 
 struct SetupSettings {
-    int16_t days = 0;     // days up to and including today; 0 in the file means 7
-    int16_t endday = 0;   // days after today (may be negative)
+    int16_t days = 0;    // days up to and including today; 0 in the file means 7
+    int16_t endday = 0;  // days after today (may be negative)
     bool plotunitvalues = false;
     bool includedailymaxmin = false;
     bool bigcurrentvalue = false;
@@ -69,8 +69,8 @@ struct GraphDef {
     double highwatch = 0;
     double lowwatch = 0;
     int16_t watchcount = 0;
-    int16_t rankcum = 0;  // -1 ranked, 2 cumulative, 0 plain
-    int16_t hasdsid2 = 0; // -1 when the dsid field held a second identifier
+    int16_t rankcum = 0;   // -1 ranked, 2 cumulative, 0 plain
+    int16_t hasdsid2 = 0;  // -1 when the dsid field held a second identifier
     int16_t freqtype = 0;
     float coeff1 = 0, coeff2 = 0, coeff3 = 0;
     int16_t tracecount = 0;  // run-time: model-run traces added
@@ -87,8 +87,8 @@ struct PageRec {
     int16_t yaxislabels = 0;  // -1 shown, 0 hidden
     bool ftpoff = false;
     bool unitsoff = false;
-    bool removed = false;     // run-time: deleted while running
-    int16_t lastslot = 0;     // run-time: highest slot read for the page
+    bool removed = false;  // run-time: deleted while running
+    int16_t lastslot = 0;  // run-time: highest slot read for the page
     std::array<GraphDef, kSlotsPerPage> slots{};
     std::array<std::string, kRunSlots> runsuffix{};  // ",RUN", ",ALERT", ",RUN,ALERT" or empty
     std::array<int16_t, kRunSlots> runnumber{};      // 0 = none

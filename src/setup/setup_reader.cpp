@@ -119,9 +119,9 @@ private:
     const SetupTargets& t_;
     std::vector<std::string> lines_;
     bool inTopSection_ = true;
-    std::string topLine_;   // top-section line being read
-    int page_ = 0;          // page of the last page line read
-    int lineNumber_ = 0;    // 1-based number of the last page-section line read
+    std::string topLine_;  // top-section line being read
+    int page_ = 0;         // page of the last page line read
+    int lineNumber_ = 0;   // 1-based number of the last page-section line read
     bool frequencyTried_ = false;
 };
 
@@ -251,9 +251,12 @@ void Parser::ReadPageSection(size_t first) {
         if (IsEndLine(line)) return;
         auto f = SplitFields(line);
         size_t n = f.size();
-        if (n >= 5 && n <= 7) ReadPageLine(f, line);
-        else if (n == 8 || n == 9) ReadWebScreenLine(f);
-        else if (n >= 13) ReadGraphLine(f);
+        if (n >= 5 && n <= 7)
+            ReadPageLine(f, line);
+        else if (n == 8 || n == 9)
+            ReadWebScreenLine(f);
+        else if (n >= 13)
+            ReadGraphLine(f);
     }
 }
 
@@ -318,8 +321,7 @@ void Parser::ReadGraphLine(const std::vector<std::string>& f) {
         g.coeff2 = StrictSingle(f[17], "coeff2");
         g.coeff3 = StrictSingle(f[18], "coeff3");
     }
-    if (g.back2color == kSwitchedOffColor && !StartsWith(g.stationname, "OFF "))
-        g.stationname = "OFF " + g.stationname;
+    if (g.back2color == kSwitchedOffColor && !StartsWith(g.stationname, "OFF ")) g.stationname = "OFF " + g.stationname;
     // Saved pages carry all 12 graph lines, so an empty line must not make a 4-graph page
     // lay out as a 12-graph one: the page's size is its highest slot in use.
     if (!g.IsEmpty() && slot > p.lastslot) p.lastslot = static_cast<int16_t>(slot);
@@ -344,8 +346,7 @@ void Parser::ReadDsidField(const std::string& field, int slot) {
     if (Contains(u, "AL")) {
         suffix += ",ALERT";
         CreateAlertTable(t_.pages);
-        t_.pages.alerts.at(static_cast<size_t>(page_))[static_cast<size_t>(slot)].dsid =
-            LenientInt16(u, "alert dsid");
+        t_.pages.alerts.at(static_cast<size_t>(page_))[static_cast<size_t>(slot)].dsid = LenientInt16(u, "alert dsid");
     }
     if (pieces.size() == 3 && ParseDouble(pieces[2])) {
         p.runnumber[static_cast<size_t>(slot)] = StrictInt16(pieces[2], "run number");
@@ -365,8 +366,7 @@ void Parser::ReadWebScreenLine(const std::vector<std::string>& f) {
     g.logyscale = StrictInt16(f[6], "logyscale");
     g.back2color = StrictInt32(f[7], "back2color");
     if (f.size() >= 9) g.hrcolor = StrictInt32(f[8], "hrcolor");
-    if (t_.pages.webscreencount == std::numeric_limits<int16_t>::max())
-        throw ReadFault{"Too many web screens"};
+    if (t_.pages.webscreencount == std::numeric_limits<int16_t>::max()) throw ReadFault{"Too many web screens"};
     g.backcolor = t_.pages.webscreencount++;
     if (!t_.catalogue.AppendWebScreen(g.stationname, g.back2color, g.hrcolor))
         throw ReadFault{"The site catalogue is full"};
@@ -393,8 +393,8 @@ std::string TopSectionFaultMessage(const std::string& description, const std::st
 
 std::string PageSectionFaultMessage(const std::string& description, const std::string& setupPath, int page,
                                     int lineNumber) {
-    return description + "\r\nReading setup file " + setupPath + " on page #" + std::to_string(page) +
-           ", line#" + std::to_string(lineNumber);
+    return description + "\r\nReading setup file " + setupPath + " on page #" + std::to_string(page) + ", line#" +
+           std::to_string(lineNumber);
 }
 
 SetupReader::SetupReader(Host& host, SetupReaderHooks hooks) : host_(host), hooks_(std::move(hooks)) {}

@@ -37,9 +37,9 @@ std::string GraphLine(const PageRec& p, int slot) {
     const GraphDef& g = p.slots[static_cast<size_t>(slot)];
     std::string l = FileNumber(slot + 1) + ";" + DsidField(p, slot) + ";" + FieldText(g.parametername) + ";" +
                     FieldText(g.stationname);
-    for (double v : {double(g.hrmarker), double(g.daymarker), double(g.logyscale), double(g.backcolor),
-                     double(g.back2color), double(g.hrcolor), double(g.daycolor), g.highwatch, g.lowwatch,
-                     double(g.watchcount), double(g.rankcum)})
+    for (double v :
+         {double(g.hrmarker), double(g.daymarker), double(g.logyscale), double(g.backcolor), double(g.back2color),
+          double(g.hrcolor), double(g.daycolor), g.highwatch, g.lowwatch, double(g.watchcount), double(g.rankcum)})
         l += ";" + FileNumber(v);
     if (g.freqtype != 0) l += ";" + FileNumber(g.freqtype);
     if (g.freqtype == 1 || g.freqtype == 2 || g.freqtype == 4)
@@ -113,9 +113,12 @@ std::string SetupWriter::ComposeSetup(const SetupSettings& s, const PageSet& pag
         lines.push_back(PageLine(rec, ++number));
         for (int s = 0; s < kGraphsPerPage; ++s) {
             const GraphDef& g = rec.slots[static_cast<size_t>(s)];
-            if (g.IsWebScreen()) lines.push_back(WebScreenLine(g, s));
-            else if (g.IsEmpty()) lines.push_back(GraphLine(empty, s));
-            else lines.push_back(GraphLine(rec, s));
+            if (g.IsWebScreen())
+                lines.push_back(WebScreenLine(g, s));
+            else if (g.IsEmpty())
+                lines.push_back(GraphLine(empty, s));
+            else
+                lines.push_back(GraphLine(rec, s));
         }
     }
     lines.push_back("END");
@@ -162,8 +165,7 @@ SaveResult SetupWriter::Write(const std::string& programFolder, SetupSettings& s
     }
 
     if (onoff.empty()) {
-        if (FileExists(onoffPath) && !RemoveFile(onoffPath))
-            return {false, "cannot delete " + onoffPath};
+        if (FileExists(onoffPath) && !RemoveFile(onoffPath)) return {false, "cannot delete " + onoffPath};
     } else if (!WriteFileAtomic(onoffPath, onoff, &error)) {
         return {false, error};
     }

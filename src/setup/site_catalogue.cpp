@@ -22,8 +22,6 @@ bool SiteCatalogue::AppendWebScreen(const std::string& address, int32_t back2col
     return Append(std::move(e));
 }
 
-void SiteCatalogue::Reserve(int count) {
-    entries_.reserve(static_cast<size_t>(std::clamp(count, 0, kMaxEntries)));
-}
+void SiteCatalogue::Reserve(int count) { entries_.reserve(static_cast<size_t>(std::clamp(count, 0, kMaxEntries))); }
 
 }  // namespace tidemark

@@ -53,7 +53,9 @@ TEST(Niceaxis, DegenerateInputsStayFinite) {
     EXPECT_EQ(reversed.min, 0);
     EXPECT_EQ(reversed.step, 1);
     EXPECT_EQ(reversed.max, 10);
-    struct Pair { double min, max; };
+    struct Pair {
+        double min, max;
+    };
     for (Pair p : {Pair{0, NAN}, {NAN, 1}, {0, INFINITY}, {-1e308, 1e308}}) {
         auto a = Axis(p.min, p.max);
         EXPECT_TRUE(std::isfinite(a.min) && std::isfinite(a.step) && std::isfinite(a.max)) << p.min;
@@ -80,8 +82,7 @@ TEST(Niceaxis, RandomRangesGiveNiceCoveringAxes) {
         ASSERT_EQ(max, givenMax);
         double power = std::pow(10, std::floor(std::log10(a.step) + 1e-9));
         double mantissa = a.step / power;
-        ASSERT_TRUE(std::fabs(mantissa - 1) < 1e-9 || std::fabs(mantissa - 2) < 1e-9 ||
-                    std::fabs(mantissa - 5) < 1e-9)
+        ASSERT_TRUE(std::fabs(mantissa - 1) < 1e-9 || std::fabs(mantissa - 2) < 1e-9 || std::fabs(mantissa - 5) < 1e-9)
             << min << " " << max << " step " << a.step;
         // The noise cleaning may settle an end within a millionth of a step.
         double slack = a.step * 1e-5;
@@ -98,8 +99,8 @@ TEST(Cleanvalue, RemovesOnlyVisibleNoise) {
     EXPECT_EQ(Cleanvalue(0.25), 0.25);
     EXPECT_EQ(Cleanvalue(0.1499999), 0.15);
     EXPECT_EQ(Cleanvalue(-0.1499999), -0.15);
-    EXPECT_EQ(Cleanvalue(0.1 * 3), 0.3);           // binary noise beyond 15 digits
-    EXPECT_EQ(Cleanvalue(1.5e-7), 1.5e-7);        // exponent form without noise
+    EXPECT_EQ(Cleanvalue(0.1 * 3), 0.3);    // binary noise beyond 15 digits
+    EXPECT_EQ(Cleanvalue(1.5e-7), 1.5e-7);  // exponent form without noise
     // In exponent form the seventh mantissa digit decides.
     EXPECT_EQ(Cleanvalue(1.234568e-7), 1.234568e-7);
     EXPECT_EQ(Cleanvalue(1.234569e-7), 1.23457e-7);
@@ -110,10 +111,21 @@ TEST(Cleanvalue, RemovesOnlyVisibleNoise) {
 }
 
 TEST(Roundsig, ThreeSignificantFigures) {
-    struct Case { double in, out; };
-    for (Case c : {Case{1234.4, 1230}, {999.5, 1000}, {999.4, 999}, {12.34, 12}, {9.95, 10},
-                   {3.456, 3.5}, {0.4567, 0.46}, {0.01234, 0.012}, {0.0005, 0.001}, {-3.456, -3.5},
-                   {-0.01234, -0.012}, {0, 0}}) {
+    struct Case {
+        double in, out;
+    };
+    for (Case c : {Case{1234.4, 1230},
+                   {999.5, 1000},
+                   {999.4, 999},
+                   {12.34, 12},
+                   {9.95, 10},
+                   {3.456, 3.5},
+                   {0.4567, 0.46},
+                   {0.01234, 0.012},
+                   {0.0005, 0.001},
+                   {-3.456, -3.5},
+                   {-0.01234, -0.012},
+                   {0, 0}}) {
         double x = c.in;
         EXPECT_DOUBLE_EQ(Roundsig(x), c.out) << c.in;
         EXPECT_DOUBLE_EQ(x, c.out) << "stored back for " << c.in;

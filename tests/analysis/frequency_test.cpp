@@ -16,9 +16,9 @@ const char* kHeader = "Duration\t1\t2\t5\t10\t25\t50\t100\t200\t500\t1000";
 class FrequencyFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("tm_frequency_" + std::to_string(::getpid()) + "_" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder_ =
+            std::filesystem::temp_directory_path() / ("tm_frequency_" + std::to_string(::getpid()) + "_" +
+                                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(folder_);
         path_ = (folder_ / "Tidemark_Frequency.txt").string();
     }
@@ -54,8 +54,7 @@ FrequencyTable MakeTable(std::vector<double> header, std::vector<std::vector<dou
 
 const FrequencyTable kTenColumns = MakeTable(
     {0, 1, 2, 5, 10, 25, 50, 100, 200, 500, 1000},
-    {{5, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9, 1.0, 1.1, 1.2},
-     {60, 0.9, 1.2, 1.6, 1.9, 2.3, 2.6, 3.0, 3.3, 3.8, 4.2}});
+    {{5, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9, 1.0, 1.1, 1.2}, {60, 0.9, 1.2, 1.6, 1.9, 2.3, 2.6, 3.0, 3.3, 3.8, 4.2}});
 
 }  // namespace
 
@@ -100,10 +99,20 @@ TEST(Getfrequency, UnusableTablesGiveZeroNeverNanOrInfinity) {
     auto steep = MakeTable({0, 1, 1e300}, {{60, 1, 1.0000001}});
     FrequencyTable ragged = kTenColumns;
     ragged.depth.resize(3);  // a table built by hand with missing columns
-    struct Case { const FrequencyTable* table; double depth; };
-    for (Case c : {Case{&zeroRow, 0}, {&zeroRow, 1}, {&badYears, 1.5}, {&badYears, 2.5},
-                   {&flatTop, 3}, {&steep, 5}, {&ragged, 5}, {&kTenColumns, -9999},
-                   {&kTenColumns, NAN}, {&kTenColumns, INFINITY}}) {
+    struct Case {
+        const FrequencyTable* table;
+        double depth;
+    };
+    for (Case c : {Case{&zeroRow, 0},
+                   {&zeroRow, 1},
+                   {&badYears, 1.5},
+                   {&badYears, 2.5},
+                   {&flatTop, 3},
+                   {&steep, 5},
+                   {&ragged, 5},
+                   {&kTenColumns, -9999},
+                   {&kTenColumns, NAN},
+                   {&kTenColumns, INFINITY}}) {
         double years = Getfrequency(c.depth, *c.table, 60);
         EXPECT_TRUE(std::isfinite(years)) << c.depth;
         EXPECT_EQ(years, 0) << c.depth;
@@ -127,7 +136,7 @@ TEST_F(FrequencyFile, ReadsHeaderRowsAndUnits) {
     EXPECT_EQ(table_.steps, (std::vector<int16_t>{0, 1, 12, 288, 720}));
     EXPECT_EQ(table_.depth[0][2], 60);
     EXPECT_EQ(table_.depth[3][2], 1.6);
-    EXPECT_EQ(table_.depth[3][1], 0);   // short rows are zero-filled
+    EXPECT_EQ(table_.depth[3][1], 0);  // short rows are zero-filled
     EXPECT_EQ(table_.depth[10][3], 0);
     EXPECT_DOUBLE_EQ(Getfrequency(1.05, table_, 60), 1.4);
 }

@@ -27,7 +27,7 @@ TEST(Funp, KnownValues) {
     EXPECT_FLOAT_EQ(funp(0), 0.5f);
     EXPECT_NEAR(funp(1), 0.158655, 1e-6);
     EXPECT_NEAR(funp(-2), 0.977250, 1e-6);
-    EXPECT_EQ(funp(7), 1e-9f);   // clamped
+    EXPECT_EQ(funp(7), 1e-9f);  // clamped
     EXPECT_EQ(funp(40), 1e-9f);
     EXPECT_EQ(funp(NAN), 1e-9f);
     EXPECT_FLOAT_EQ(funp(-40), 1.0f);

@@ -76,15 +76,17 @@ protected:
         }
     }
 
-    void WriteSetup(const std::string& text) { ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "Tidemark_setup.txt", text)); }
+    void WriteSetup(const std::string& text) {
+        ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "Tidemark_setup.txt", text));
+    }
 
     // Four pages: two graphs, one, one (a direction), three.
     void WriteFourPages(const std::string& bigValue = "False", double highwatch = 0) {
-        WriteSetup(SetupText({PageLine(1, "Rivers"), GraphLine(1, 101, kBackA, highwatch), GraphLine(2, 102, kBackB),
-                              PageLine(2, "Creek"), GraphLine(1, 101, kBackB), PageLine(3, "Wind"),
-                              GraphLine(1, 103, kBackC), PageLine(4, "All"), GraphLine(1, 101, kBackA),
-                              GraphLine(2, 102, kBackB), GraphLine(3, 101, kBackC)},
-                             bigValue));
+        WriteSetup(SetupText(
+            {PageLine(1, "Rivers"), GraphLine(1, 101, kBackA, highwatch), GraphLine(2, 102, kBackB),
+             PageLine(2, "Creek"), GraphLine(1, 101, kBackB), PageLine(3, "Wind"), GraphLine(1, 103, kBackC),
+             PageLine(4, "All"), GraphLine(1, 101, kBackA), GraphLine(2, 102, kBackB), GraphLine(3, 101, kBackC)},
+            bigValue));
     }
 
     int Open(int autostartseconds = 0) {

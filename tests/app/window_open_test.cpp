@@ -62,9 +62,9 @@ TEST_F(WindowTest, MenusHoldTheirItemsAndGreyOutWhatIsNotOfferedYet) {
     WriteFourPages();
     ASSERT_EQ(Open(), 0);
     EXPECT_EQ(Entries(window_->GraphMenu()),
-              QStringList({"Enlarge", "Update This", "HourMarkers", "DayMarkers", "Rankings", "Cumulative",
-                           "Log Yaxis", "Yaxis Labels", "Colors/Fonts", "Days", "Watch Levels", "Auto Paging", "Setup",
-                           "Add Trace", "Gage Off/On", "Print", "Back", "Cancel"}));
+              QStringList({"Enlarge", "Update This", "HourMarkers", "DayMarkers", "Rankings", "Cumulative", "Log Yaxis",
+                           "Yaxis Labels", "Colors/Fonts", "Days", "Watch Levels", "Auto Paging", "Setup", "Add Trace",
+                           "Gage Off/On", "Print", "Back", "Cancel"}));
     EXPECT_EQ(Entries(window_->ColorsMenu()), QStringList({"BackColor", "Back2Color", "Hourly Color", "Daily Color",
                                                            "Copy Colors", "Fonts Title", "Fonts Axis", "Cancel"}));
     EXPECT_EQ(Entries(window_->WebMenu()), QStringList({"Enlarge", "Update This", "ScrollBars", "Auto Paging", "Setup",

@@ -90,8 +90,9 @@ TEST_F(WindowTest, AChangedUpdateStampReloadsExactlyOnce) {
     EXPECT_EQ(state_.currentpage, 2);
 
     // The logger writes a new value and stamps the update.
-    ASSERT_TRUE(db_.Exec("INSERT INTO rhour VALUES (101, '2026-03-10 13:30:00', 3.5);"
-                         "UPDATE rupdate SET date_time = '2026-03-10 13:45:00' WHERE datatype_site_id = 0;"));
+    ASSERT_TRUE(
+        db_.Exec("INSERT INTO rhour VALUES (101, '2026-03-10 13:30:00', 3.5);"
+                 "UPDATE rupdate SET date_time = '2026-03-10 13:45:00' WHERE datatype_site_id = 0;"));
     window_->PagingTick();
     EXPECT_EQ(window_->ReloadCount(), 1);
     EXPECT_EQ(state_.currentpage, 3);

@@ -49,9 +49,9 @@ protected:
     QJsonObject Export(const std::string& setup, int expectedExit = 0) {
         EXPECT_TRUE(WriteFileAtomic(db_.Folder() + "Tidemark_setup.txt", setup));
         std::string out = db_.Folder() + "pages.json";
-        auto r = testsupport::RunProgram({TIDEMARK_EXE, "--folder", db_.Folder(), "--export-json", out, "--now",
-                                          "2026-03-10 14:00"},
-                                         db_.Folder() + "run.log");
+        auto r = testsupport::RunProgram(
+            {TIDEMARK_EXE, "--folder", db_.Folder(), "--export-json", out, "--now", "2026-03-10 14:00"},
+            db_.Folder() + "run.log");
         output_ = r.output;
         EXPECT_EQ(r.exitCode, expectedExit) << r.output;
         auto bytes = ReadFileBytes(out);
@@ -87,13 +87,12 @@ TEST_F(JsonExportTest, TitlesValuesWarningsRanksTotalsAndCompass) {
         "INSERT INTO rsite VALUES (104, 'Ridge', 10, 'Rain', 'inches', 4);"
         "INSERT INTO rupdate VALUES (0, 'logger', '2026-03-10 13:05:00');" +
         Rows(101, "rhour", {{"2026-03-10 11:00:00", 1.5}, {"2026-03-10 12:00:00", 2.5}, {"2026-03-10 13:00:00", 3}}) +
-        Rows(102, "rhour", {{"2026-03-10 13:00:00", 1}}) +
-        Rows(103, "rhour", {{"2026-03-10 10:05:00", 4.25}}) +
+        Rows(102, "rhour", {{"2026-03-10 13:00:00", 1}}) + Rows(103, "rhour", {{"2026-03-10 10:05:00", 4.25}}) +
         Rows(104, "rhour", {{"2026-03-10 10:00:00", 0.1}, {"2026-03-10 11:00:00", 0.2}, {"2026-03-10 12:00:00", 0.05}});
     ASSERT_TRUE(db_.Exec(sql));
     QJsonObject root = Export(SetupText({" 1 ;Rivers; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON", Graph(1, "101", "Creek", 2, 0),
-                                     Graph(2, "102", "Hill", 0, 0), Graph(3, "103", "Old Gauge", 0, 0),
-                                     Graph(4, "104", "Ridge", 0, 2), Graph(5, "101", "Creek Ranked", 0, -1)}));
+                                         Graph(2, "102", "Hill", 0, 0), Graph(3, "103", "Old Gauge", 0, 0),
+                                         Graph(4, "104", "Ridge", 0, 2), Graph(5, "101", "Creek Ranked", 0, -1)}));
     ASSERT_FALSE(root.isEmpty()) << output_;
     EXPECT_EQ(root["windowStart"].toDouble(), DateSerial(2026, 3, 8));
     EXPECT_EQ(root["windowEnd"].toDouble(), DateSerial(2026, 3, 11));
@@ -142,12 +141,13 @@ TEST_F(JsonExportTest, TitlesValuesWarningsRanksTotalsAndCompass) {
 
 TEST_F(JsonExportTest, ProbabilityAnnotationAtTheNormalOnePercentQuantile) {
     double m = std::pow(10.0, 2.326);
-    std::string sql = "INSERT INTO rsite VALUES (201, 'River', 1, 'Flow', 'cfs', 1);"
-                      "INSERT INTO rupdate VALUES (0, 'logger', '2026-03-10 13:05:00');" +
-                      Rows(201, "rhour", {{"2026-03-10 12:00:00", 50}, {"2026-03-10 13:00:00", m}});
+    std::string sql =
+        "INSERT INTO rsite VALUES (201, 'River', 1, 'Flow', 'cfs', 1);"
+        "INSERT INTO rupdate VALUES (0, 'logger', '2026-03-10 13:05:00');" +
+        Rows(201, "rhour", {{"2026-03-10 12:00:00", 50}, {"2026-03-10 13:00:00", m}});
     ASSERT_TRUE(db_.Exec(sql));
-    QJsonObject root = Export(SetupText({" 1 ;Flows; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON",
-                                     Graph(1, "201", "River", 0, 0, "; 1 ; 0 ; 1 ; 0 ")}));
+    QJsonObject root = Export(
+        SetupText({" 1 ;Flows; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON", Graph(1, "201", "River", 0, 0, "; 1 ; 0 ; 1 ; 0 ")}));
     QJsonObject g = GraphAt(root, 1, 0);
     std::string title = g["title"].toString().toStdString();
     EXPECT_NE(title.find(", P=100yrs"), std::string::npos) << title;
@@ -155,7 +155,8 @@ TEST_F(JsonExportTest, ProbabilityAnnotationAtTheNormalOnePercentQuantile) {
 
 TEST_F(JsonExportTest, AFatalLoadExitsNonZeroWithTheMessageOnStandardError) {
     ASSERT_TRUE(db_.Exec("DROP TABLE rhour; INSERT INTO rsite VALUES (101, 'Creek', 1, 'Stage', 'ft', 1);"));
-    QJsonObject root = Export(SetupText({" 1 ;Rivers; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON", Graph(1, "101", "Creek", 0, 0)}), 1);
+    QJsonObject root =
+        Export(SetupText({" 1 ;Rivers; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON", Graph(1, "101", "Creek", 0, 0)}), 1);
     EXPECT_TRUE(root.isEmpty());
     EXPECT_NE(output_.find("Reading setup file " + db_.Folder() + "Tidemark_setup.txt on page #1"), std::string::npos)
         << output_;

@@ -26,7 +26,10 @@ TEST(TextFile, AtomicWriteReplacesAndKeepsBytes) {
     EXPECT_EQ(ReadFileBytes(path), "new");
     // No temporary files are left behind.
     int count = 0;
-    for (auto& e : std::filesystem::directory_iterator(dir)) { (void)e; ++count; }
+    for (auto& e : std::filesystem::directory_iterator(dir)) {
+        (void)e;
+        ++count;
+    }
     EXPECT_EQ(count, 1);
     // A folder that does not exist fails with a message and writes nothing.
     std::string err;

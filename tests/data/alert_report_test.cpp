@@ -90,8 +90,8 @@ TEST_F(AlertReportTest, MarkRuleSameValueWithinADayOnceAgainAfterADay) {
         "Issued: 2026-03-02 10:00", "g", "   101", "v", "3.5", "",
         "Issued: 2026-03-02 20:00", "g", "   101", "v", "3.5", "",  // same value, 10 h later
         "Issued: 2026-03-03 10:00", "g", "   101", "v", "3.5", "",  // exactly 1 day after the mark
-        "Issued: 2026-03-04 12:00", "g", "   101", "v", "4", "",    // changed value
-        "Issued: 2026-03-05 12:00", "g", "   202", "v", "0", "",    // 0 on a graph without marks
+        "Issued: 2026-03-04 12:00", "g", "   101", "v", "4",   "",  // changed value
+        "Issued: 2026-03-05 12:00", "g", "   202", "v", "0",   "",  // 0 on a graph without marks
     });
     Read();
     ASSERT_EQ(Alert(1, 0).markcount, 3);
@@ -135,8 +135,7 @@ TEST_F(AlertReportTest, SeparatorsAndBlocksStartedInsideValues) {
 TEST_F(AlertReportTest, GraphsWithoutAlertAndUnreadableTimesGetNoMarks) {
     Alert(1, 3).dsid = 0;  // a graph that shows 303 without ",ALERT"
     WriteReport({
-        "Issued: 2026-03-02 10:00", "g", "   303", "v", "5", "",
-        "Issued: sometime", "g", "   101", "v", "5", "",
+        "Issued: 2026-03-02 10:00", "g", "   303", "v", "5", "", "Issued: sometime", "g", "   101", "v", "5", "",
         "Issued: 2026-03-09 10:00", "g", "   101", "v", "5", "",  // after the window
     });
     Read();

@@ -75,11 +75,12 @@ protected:
 
 TEST_P(CatalogueAndStamp, RowsInSiteNameOrderWithMonthlyEntriesAfterTheirRow) {
     // Inserted out of order; one name holds ";" and one row has no names or unit.
-    Fill("insert into rsite values (40, 'Dam Outlet', 1, 'Stage', 'ft', 4);"
-         "insert into rsite values (20, 'Birch; North Fork', 27, 'Evaporation', 'in', 2);"
-         "insert into rsite values (10, 'Alder Creek', 10, 'Precipitation', 'in', 1);"
-         "insert into rsite values (30, 'Cedar Hill', 11, 'Precip Total', 'mm', 3);"
-         "insert into rsite values (50, 'Elm Gauge', 12, null, null, null);");
+    Fill(
+        "insert into rsite values (40, 'Dam Outlet', 1, 'Stage', 'ft', 4);"
+        "insert into rsite values (20, 'Birch; North Fork', 27, 'Evaporation', 'in', 2);"
+        "insert into rsite values (10, 'Alder Creek', 10, 'Precipitation', 'in', 1);"
+        "insert into rsite values (30, 'Cedar Hill', 11, 'Precip Total', 'mm', 3);"
+        "insert into rsite values (50, 'Elm Gauge', 12, null, null, null);");
     SiteCatalogue catalogue;
     catalogue.AppendWebScreen("http://left.over/", 1, 0);  // replaced, not kept
     DbResult<CatalogueLoad> load = Load(catalogue);
@@ -112,9 +113,10 @@ TEST_P(CatalogueAndStamp, EmptySiteTableGivesAnEmptyCatalogue) {
 }
 
 TEST_P(CatalogueAndStamp, StampIsTheRowOfIdentifierZeroOnly) {
-    Fill("insert into rupdate values (7, 'logger', '2021-06-15 09:00:00');"
-         "insert into rupdate values (0, 'loader', '2021-06-15 13:45:30');"
-         "insert into rupdate values (12, 'logger', '2022-01-01 00:00:00');");
+    Fill(
+        "insert into rupdate values (7, 'logger', '2021-06-15 09:00:00');"
+        "insert into rupdate values (0, 'loader', '2021-06-15 13:45:30');"
+        "insert into rupdate values (12, 'logger', '2022-01-01 00:00:00');");
     double lastUpdate = 1;
     DbResult<bool> found = Check(lastUpdate);
     ASSERT_TRUE(found.ok()) << found.error();
@@ -142,8 +144,9 @@ TEST_P(CatalogueAndStamp, StampIsKeptWhenIdentifierZeroHasNoRow) {
     EXPECT_EQ(lastUpdate, kept);
     EXPECT_EQ(host_.yields, 1);
 
-    Fill("insert into rupdate values (3, 'logger', '2021-06-15 09:00:00');"
-         "insert into rupdate values (100, 'logger', '2021-06-15 10:00:00');");
+    Fill(
+        "insert into rupdate values (3, 'logger', '2021-06-15 09:00:00');"
+        "insert into rupdate values (100, 'logger', '2021-06-15 10:00:00');");
     found = Check(lastUpdate);
     ASSERT_TRUE(found.ok()) << found.error();
     EXPECT_FALSE(found.value());

@@ -97,9 +97,7 @@ ReadOutcome ReadFolder(RecordingHost& host, const std::string& folder, Model& mo
     return outcome;
 }
 
-std::string ConnectionFailure(const std::string& description) {
-    return description + "\r\n\r\n" + kConnectionHint;
-}
+std::string ConnectionFailure(const std::string& description) { return description + "\r\n\r\n" + kConnectionHint; }
 
 TEST(SetupWithDatabase, LoadsTheCatalogueThenAppendsWebScreens) {
     testsupport::SqliteFixture fixture(
@@ -171,7 +169,8 @@ TEST_F(ConnectionFailures, MissingDatabaseFileIsNamed) {
 TEST_F(ConnectionFailures, EmptyStringPointsAtTheCompanionDatabase) {
     ReadOutcome read = ReadWithLine7("Database Connection String= ");
     std::string folder = folder_.Path().substr(0, folder_.Path().size() - 1);
-    std::string completed = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + folder + "/LedgerlyHDB.mdb;User Id=admin;Password=;";
+    std::string completed =
+        "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + folder + "/LedgerlyHDB.mdb;User Id=admin;Password=;";
     EXPECT_EQ(model_.settings.connectionstring, completed);
     DbResult<std::unique_ptr<Database>> direct = OpenConnection(completed, folder_.Path());
     ASSERT_FALSE(direct.ok());

@@ -103,9 +103,9 @@ TEST(ConnectionRules, AdaptQueryToTheDatabaseKind) {
               "select date_time, value from [rday$] where datatype_site_id = 5 and date_time >= #01-Mar-2024# "
               "order by date_time;union select date_time, value from [rdaymax$] where datatype_site_id = 5");
     // Quoted dates.
-    EXPECT_EQ(AdaptQuery("select * from rhour where date_time > #01-Mar-2024 13:00#", {"rhour"},
-                         ConnectionKind{false, true}),
-              "select * from rhour where date_time > '01-Mar-2024 13:00'");
+    EXPECT_EQ(
+        AdaptQuery("select * from rhour where date_time > #01-Mar-2024 13:00#", {"rhour"}, ConnectionKind{false, true}),
+        "select * from rhour where date_time > '01-Mar-2024 13:00'");
     // The catalogue query in both forms; adapting twice changes nothing more.
     const std::string site = "select datatype_site_id, site_name from rsite order by site_name;";
     std::string once = AdaptQuery(site, {"rsite"}, ConnectionKind{true, true});
@@ -114,6 +114,7 @@ TEST(ConnectionRules, AdaptQueryToTheDatabaseKind) {
 
     SetupSettings s;
     s.excelmode = true;
-    EXPECT_EQ(AdaptQuery("select max(date_time) from rupdate", {"rupdate"}, s), "select max(date_time) from [rupdate$]");
+    EXPECT_EQ(AdaptQuery("select max(date_time) from rupdate", {"rupdate"}, s),
+              "select max(date_time) from [rupdate$]");
     EXPECT_EQ(KnownTables().size(), 7u);
 }

@@ -41,8 +41,10 @@ public:
         setenv(name, value.c_str(), 1);
     }
     ~ScopedEnv() {
-        if (old_) setenv(name_, old_->c_str(), 1);
-        else unsetenv(name_);
+        if (old_)
+            setenv(name_, old_->c_str(), 1);
+        else
+            unsetenv(name_);
     }
 
 private:
@@ -64,9 +66,9 @@ TEST(OpenInEditor, StartsTheFirstEditorThatExists) {
     ASSERT_TRUE(folder.ok()) << folder.error();
     const std::string script = folder.File("record-editor");
     ASSERT_TRUE(folder.Write("record-editor", "#!/bin/sh\nfor a in \"$@\"; do printf '%s|' \"$a\"; done > \"" +
-                                                  folder.File("args.tmp") + "\"\necho >> \"" +
-                                                  folder.File("args.tmp") + "\"\nmv \"" + folder.File("args.tmp") +
-                                                  "\" \"" + folder.File("args.txt") + "\"\n"));
+                                                  folder.File("args.tmp") + "\"\necho >> \"" + folder.File("args.tmp") +
+                                                  "\"\nmv \"" + folder.File("args.tmp") + "\" \"" +
+                                                  folder.File("args.txt") + "\"\n"));
     ASSERT_EQ(chmod(script.c_str(), 0755), 0);
 
     // $VISUAL names no program: $EDITOR, with its own argument, is started instead.

@@ -16,8 +16,11 @@ protected:
 TEST_F(GetvaluesFaultTest, ANullValueEndsTheFetchKeepingTheRowsBeforeIt) {
     SeriesHarness h(backend_, At(2020, 3, 1), 2, At(2020, 3, 9));
     h.Define(0, 4);
-    h.Fill("rhour", 4, {{At(2020, 3, 1, 0), 1}, {At(2020, 3, 1, 1), 2.004}, {At(2020, 3, 1, 4), std::nullopt},
-                        {At(2020, 3, 1, 5), 4}});
+    h.Fill("rhour", 4,
+           {{At(2020, 3, 1, 0), 1},
+            {At(2020, 3, 1, 1), 2.004},
+            {At(2020, 3, 1, 4), std::nullopt},
+            {At(2020, 3, 1, 5), 4}});
     h.Fill("rday", 4, {{At(2020, 3, 1), 10}});
     h.Slot(0).pointCount = 30;
     h.Getvalues(0);
@@ -54,8 +57,8 @@ TEST_F(GetvaluesFaultTest, AnUnreachableDatabaseLeavesAnEmptyInitialisedSlot) {
     h.Slot(12).points[2].value = 9;
     h.Getvalues(0);
     ASSERT_EQ(h.host.messages.size(), 1u);
-    EXPECT_EQ(h.host.messages[0], "Sub Getvalues1: The database file " + backend_.ProgramFolder() +
-                                      "missing.db does not exist");
+    EXPECT_EQ(h.host.messages[0],
+              "Sub Getvalues1: The database file " + backend_.ProgramFolder() + "missing.db does not exist");
     EXPECT_EQ(h.Slot(0).pointCount, 0);
     EXPECT_EQ(h.Slot(0).points[3].value, kMissing);
     EXPECT_EQ(h.Slot(0).currentTime, 0);
@@ -69,8 +72,9 @@ TEST_F(GetvaluesFaultTest, MoreRowsThanTheWindowHoldsStopAtTheLastPoint) {
     h.state.settings.plotunitvalues = true;
     h.Resize();
     h.Define(0, 4);
-    h.Fill("with recursive n(k) as (select 0 union all select k + 1 from n where k < 1440) "
-           "insert into runit select 4, datetime('2020-03-01', '+' || k || ' minutes'), k from n;");
+    h.Fill(
+        "with recursive n(k) as (select 0 union all select k + 1 from n where k < 1440) "
+        "insert into runit select 4, datetime('2020-03-01', '+' || k || ' minutes'), k from n;");
     h.Getvalues(0);
     ASSERT_EQ(h.host.messages.size(), 1u);
     EXPECT_EQ(h.host.messages[0],
@@ -89,8 +93,9 @@ TEST_F(GetvaluesFaultTest, CountsBeyondSixteenBitsAreReportedNotWrapped) {
     h.state.settings.plotunitvalues = true;
     h.Resize();
     h.Define(0, 4);
-    h.Fill("with recursive n(k) as (select 0 union all select k + 1 from n where k < 33000) "
-           "insert into runit select 4, datetime('2020-01-01', '+' || (k * 5) || ' minutes'), 1 from n;");
+    h.Fill(
+        "with recursive n(k) as (select 0 union all select k + 1 from n where k < 33000) "
+        "insert into runit select 4, datetime('2020-01-01', '+' || (k * 5) || ' minutes'), 1 from n;");
     h.Getvalues(0);
     ASSERT_EQ(h.host.messages.size(), 1u);
     EXPECT_EQ(h.host.messages[0],

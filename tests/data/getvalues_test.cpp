@@ -8,10 +8,10 @@
 namespace tidemark::seriestest {
 namespace {
 
-INSTANTIATE_TEST_SUITE_P(
-    Sqlite, SeriesEngineTest,
-    ::testing::Values(EngineParam{"SQLite", [] { return std::unique_ptr<SeriesBackend>(new SqliteSeriesBackend); }}),
-    EngineName);
+INSTANTIATE_TEST_SUITE_P(Sqlite, SeriesEngineTest,
+                         ::testing::Values(EngineParam{
+                             "SQLite", [] { return std::unique_ptr<SeriesBackend>(new SqliteSeriesBackend); }}),
+                         EngineName);
 
 class GetvaluesTest : public ::testing::Test {
 protected:
@@ -25,7 +25,10 @@ TEST_F(GetvaluesTest, UnitRowsFillOnlyWhenTwoHourBoundariesAreCrossed) {
     h.Resize();
     h.Define(0, 7);
     h.Fill("runit", 7,
-           {{At(2020, 3, 1, 0, 45), 1}, {At(2020, 3, 1, 0, 50), 2}, {At(2020, 3, 1, 0, 55), 3}, {At(2020, 3, 1, 2, 5), 4}});
+           {{At(2020, 3, 1, 0, 45), 1},
+            {At(2020, 3, 1, 0, 50), 2},
+            {At(2020, 3, 1, 0, 55), 3},
+            {At(2020, 3, 1, 2, 5), 4}});
     EXPECT_EQ(h.Fetch(0), "");
     EXPECT_EQ(h.Points(0), (std::vector<std::string>{"03-01 00:45 1", "03-01 00:50 2", "03-01 00:55 3",
                                                      "03-01 01:55 -9999", "03-01 02:05 4"}));

@@ -36,22 +36,25 @@ class LoadPagesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(db_.ok()) << db_.error();
-        ASSERT_TRUE(db_.Exec(
-            "INSERT INTO rsite VALUES (101, 'Creek', 1, 'Stage', 'ft', 1);"
-            "INSERT INTO rsite VALUES (102, 'River', 1, 'Stage', 'ft', 2);"
-            "INSERT INTO rupdate VALUES (0, 'logger', '2026-03-10 13:05:00');"
-            "INSERT INTO rhour VALUES (101, '2026-03-10 10:00:00', 2.5);"
-            "INSERT INTO rhour VALUES (101, '2026-03-10 11:00:00', 2.75);"
-            "INSERT INTO rhour VALUES (102, '2026-03-10 11:00:00', 7.125);"
-            "INSERT INTO rday VALUES (101, '2026-03-09 00:00:00', 2.4);"));
+        ASSERT_TRUE(
+            db_.Exec("INSERT INTO rsite VALUES (101, 'Creek', 1, 'Stage', 'ft', 1);"
+                     "INSERT INTO rsite VALUES (102, 'River', 1, 'Stage', 'ft', 2);"
+                     "INSERT INTO rupdate VALUES (0, 'logger', '2026-03-10 13:05:00');"
+                     "INSERT INTO rhour VALUES (101, '2026-03-10 10:00:00', 2.5);"
+                     "INSERT INTO rhour VALUES (101, '2026-03-10 11:00:00', 2.75);"
+                     "INSERT INTO rhour VALUES (102, '2026-03-10 11:00:00', 7.125);"
+                     "INSERT INTO rday VALUES (101, '2026-03-09 00:00:00', 2.4);"));
         state_.programFolder = db_.Folder();
     }
 
-    void WriteSetup(const std::string& text) { ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "Tidemark_setup.txt", text)); }
+    void WriteSetup(const std::string& text) {
+        ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "Tidemark_setup.txt", text));
+    }
 
     void WriteThreePages() {
-        WriteSetup(SetupText(5, 2, {PageLine(1, "Rivers"), GraphLine(1, 101), PageLine(2, "More"), GraphLine(1, 102),
-                                    PageLine(3, "Last"), GraphLine(2, 101)}));
+        WriteSetup(SetupText(5, 2,
+                             {PageLine(1, "Rivers"), GraphLine(1, 101), PageLine(2, "More"), GraphLine(1, 102),
+                              PageLine(3, "Last"), GraphLine(2, 101)}));
     }
 
     SqliteFixture db_{"", "tidemark.db"};
@@ -145,7 +148,8 @@ TEST_F(LoadPagesTest, ReloadReadsNoFileAndKeepsTheDefinitions) {
     PageSet before = state_.pages;
     // Changed by hand on disk: a reload does not look at it.
     WriteSetup(SetupText(9, 0, {PageLine(1, "Changed"), GraphLine(1, 102)}));
-    ASSERT_TRUE(db_.Exec("UPDATE rhour SET value = 3 WHERE datatype_site_id = 101 AND date_time = '2026-03-10 11:00:00';"));
+    ASSERT_TRUE(
+        db_.Exec("UPDATE rhour SET value = 3 WHERE datatype_site_id = 101 AND date_time = '2026-03-10 11:00:00';"));
     host_.captions.clear();
     LoadOutcome out = LoadPages(state_, host_, LoadMode::Reload);
     ASSERT_TRUE(out.ok) << out.message;
@@ -173,8 +177,9 @@ TEST_F(LoadPagesTest, AFailedReloadKeepsTheLastGoodDataAndGoesOn) {
     EXPECT_EQ(state_.settings.days, 7);
 
     // The database comes back: the next reload works again.
-    ASSERT_TRUE(db_.Exec("CREATE TABLE rday (datatype_site_id INTEGER NOT NULL, date_time TEXT NOT NULL, value REAL,"
-                         " PRIMARY KEY (datatype_site_id, date_time)) WITHOUT ROWID;"));
+    ASSERT_TRUE(
+        db_.Exec("CREATE TABLE rday (datatype_site_id INTEGER NOT NULL, date_time TEXT NOT NULL, value REAL,"
+                 " PRIMARY KEY (datatype_site_id, date_time)) WITHOUT ROWID;"));
     EXPECT_TRUE(LoadPages(state_, host_, LoadMode::Reload).ok);
     EXPECT_EQ(state_.window.start, window.start + 1);
 

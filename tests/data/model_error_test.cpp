@@ -17,8 +17,8 @@ std::vector<SeriesPoint> Observed(const std::vector<std::pair<double, double>>& 
 const double kDry = 0.049999;
 
 TEST(ModelErrorText, WeighsTheErrorByTheObservations) {
-    std::vector<SeriesPoint> observed =
-        Observed({{At(2020, 3, 1, 0), 1.0}, {At(2020, 3, 1, 1), 0.0}, {At(2020, 3, 1, 2), 2.0}, {At(2020, 3, 1, 3), 0.01}});
+    std::vector<SeriesPoint> observed = Observed(
+        {{At(2020, 3, 1, 0), 1.0}, {At(2020, 3, 1, 1), 0.0}, {At(2020, 3, 1, 2), 2.0}, {At(2020, 3, 1, 3), 0.01}});
     ModelErrorText text(kDry);
     text.AddRow(At(2020, 3, 1, 0), 1.5, observed, 4);   // |0.5| x 1, 1 x 1
     text.AddRow(At(2020, 3, 1, 1), 0.3, observed, 4);   // observed dry: 0.09, 0.09
@@ -32,12 +32,12 @@ TEST(ModelErrorText, PairsWithinAMinuteAndSkipsRowsWithoutAPartner) {
     std::vector<SeriesPoint> observed =
         Observed({{At(2020, 3, 1, 0), 1.0}, {At(2020, 3, 1, 1), 1.0}, {At(2020, 3, 1, 2), 1.0}});
     ModelErrorText text(kDry);
-    text.AddRow(At(2020, 2, 29, 23), 2.0, observed, 3);          // before the first point
-    text.AddRow(At(2020, 3, 1, 0, 30), 2.0, observed, 3);        // between points: cursor goes back
-    text.AddRow(At(2020, 3, 1, 1) + 0.0006, 2.0, observed, 3);   // within 0.0007 day
+    text.AddRow(At(2020, 2, 29, 23), 2.0, observed, 3);            // before the first point
+    text.AddRow(At(2020, 3, 1, 0, 30), 2.0, observed, 3);          // between points: cursor goes back
+    text.AddRow(At(2020, 3, 1, 1) + 0.0006, 2.0, observed, 3);     // within 0.0007 day
     text.AddRow(At(2020, 3, 1, 1, 1) + 0.0001, 2.0, observed, 3);  // 0.0008 day off
     text.AddRow(At(2020, 3, 1, 2), 3.0, observed, 3);
-    text.AddRow(At(2020, 3, 1, 5), 3.0, observed, 3);            // past the point count
+    text.AddRow(At(2020, 3, 1, 5), 3.0, observed, 3);  // past the point count
     EXPECT_EQ(text.Count(), 2);
     EXPECT_EQ(text.Text(), "150%  n2");  // (1 + 2) / 2
 

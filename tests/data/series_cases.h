@@ -81,8 +81,13 @@ TEST_P(SeriesEngineTest, MonthlyTotalsRunAcrossAMonthStart) {
     SeriesHarness h(Backend(), At(2020, 3, 29), 4, At(2020, 4, 1, 12));
     h.Define(0, 3, "Monthly Rainfall");
     h.Fill("rday", 3, {{At(2020, 3, 1), 4}, {At(2020, 3, 15), 6}, {At(2020, 2, 29), 100}});
-    h.Fill("rhour", 3, {{At(2020, 3, 31, 22), 0.5}, {At(2020, 3, 31, 23), 1}, {At(2020, 4, 1, 0), 2},
-                        {At(2020, 4, 1, 1), 0.25}, {At(2020, 4, 1, 2), 0.5}, {At(2020, 4, 2, 0), 3}});
+    h.Fill("rhour", 3,
+           {{At(2020, 3, 31, 22), 0.5},
+            {At(2020, 3, 31, 23), 1},
+            {At(2020, 4, 1, 0), 2},
+            {At(2020, 4, 1, 1), 0.25},
+            {At(2020, 4, 1, 2), 0.5},
+            {At(2020, 4, 2, 0), 3}});
     h.Fill("rday", 3, {{At(2020, 3, 29), 1}, {At(2020, 3, 30), 2}, {At(2020, 4, 1), 5}, {At(2020, 4, 2), 7}});
     EXPECT_EQ(h.Fetch(0), "");
 
@@ -96,7 +101,7 @@ TEST_P(SeriesEngineTest, MonthlyTotalsRunAcrossAMonthStart) {
     EXPECT_EQ(points[3], "04-01 01:00 0.25");
     EXPECT_EQ(points[4], "04-01 02:00 0.75");
     EXPECT_EQ(points.back(), "04-02 00:00 3.75");
-    EXPECT_EQ(h.Slot(0).currentValue, 0.75);  // the last row not after the clock
+    EXPECT_EQ(h.Slot(0).currentValue, 0.75);              // the last row not after the clock
     EXPECT_EQ(h.Slot(0).currentTime, At(2020, 4, 1, 2));  // dated with its value, not the day
 
     // The daily curve restarts with the 1st's own value; the missing 31 March is a gap.

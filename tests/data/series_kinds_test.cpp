@@ -69,10 +69,14 @@ TEST_F(SeriesKindsTest, AMonthlyWindowStartsFromTheMonthSoFar) {
 TEST_F(SeriesKindsTest, AWindowWithTwoMonthStartsRestartsOnlyAtTheFirst) {
     SeriesHarness h(backend_, At(2020, 1, 31), 31, At(2020, 3, 9));
     h.Define(0, 3, "Monthly Rainfall");
-    h.Fill("rday", 3, {{At(2020, 1, 31), 1}, {At(2020, 2, 1), 2}, {At(2020, 2, 2), 3}, {At(2020, 3, 1), 4},
-                       {At(2020, 3, 2), 5}});
-    h.Fill("rhour", 3, {{At(2020, 1, 31, 23), 1}, {At(2020, 2, 1, 0), 2}, {At(2020, 2, 1, 1), 3},
-                        {At(2020, 3, 1, 0), 4}, {At(2020, 3, 1, 1), 5}});
+    h.Fill("rday", 3,
+           {{At(2020, 1, 31), 1}, {At(2020, 2, 1), 2}, {At(2020, 2, 2), 3}, {At(2020, 3, 1), 4}, {At(2020, 3, 2), 5}});
+    h.Fill("rhour", 3,
+           {{At(2020, 1, 31, 23), 1},
+            {At(2020, 2, 1, 0), 2},
+            {At(2020, 2, 1, 1), 3},
+            {At(2020, 3, 1, 0), 4},
+            {At(2020, 3, 1, 1), 5}});
     EXPECT_EQ(h.Fetch(0), "");
     std::vector<std::string> points = h.Points(0);
     ASSERT_GE(points.size(), 4u);
@@ -110,13 +114,13 @@ TEST_F(SeriesKindsTest, RecurrenceIntervalsFollowTheTimeStepOfUnitRows) {
     LoadFrequencyTable(h);
     h.Define(0, 4, "Rain", -1);
     h.Fill("runit", 4,
-           {{At(2020, 3, 1, 0, 0), 0.3},    // first row: the statement's 5 minutes
-            {At(2020, 3, 1, 0, 5), 0.3},    // 5
-            {At(2020, 3, 1, 0, 25), 1.2},   // 20 -> 30
-            {At(2020, 3, 1, 0, 37), 0.6},   // 12 -> 10
-            {At(2020, 3, 1, 0, 50), 0.8},   // 13 -> 15
-            {At(2020, 3, 1, 1, 40), 1.4},   // 50 -> 60
-            {At(2020, 3, 1, 1, 42), 0.3}}); // 2 -> 5
+           {{At(2020, 3, 1, 0, 0), 0.3},     // first row: the statement's 5 minutes
+            {At(2020, 3, 1, 0, 5), 0.3},     // 5
+            {At(2020, 3, 1, 0, 25), 1.2},    // 20 -> 30
+            {At(2020, 3, 1, 0, 37), 0.6},    // 12 -> 10
+            {At(2020, 3, 1, 0, 50), 0.8},    // 13 -> 15
+            {At(2020, 3, 1, 1, 40), 1.4},    // 50 -> 60
+            {At(2020, 3, 1, 1, 42), 0.3}});  // 2 -> 5
     EXPECT_EQ(h.Fetch(0), "");
     for (int i = 1; i <= 7; ++i) EXPECT_EQ(h.Slot(0).points[i].value, 2) << "point " << i;
 }
@@ -128,8 +132,12 @@ TEST_F(SeriesKindsTest, DepthDurationMaximaSpreadRowsOverFiveMinuteSteps) {
     LoadFrequencyTable(h);
     h.Define(0, 4, "Rain", -2);
     // Rows 10 minutes apart: each spreads over two steps. The first only starts reading.
-    h.Fill("runit", 4, {{At(2020, 3, 1, 0, 0), 9}, {At(2020, 3, 1, 0, 10), 0.2}, {At(2020, 3, 1, 0, 20), 0.4},
-                        {At(2020, 3, 1, 0, 30), 0.6}, {At(2020, 3, 1, 0, 40), 0.2}});
+    h.Fill("runit", 4,
+           {{At(2020, 3, 1, 0, 0), 9},
+            {At(2020, 3, 1, 0, 10), 0.2},
+            {At(2020, 3, 1, 0, 20), 0.4},
+            {At(2020, 3, 1, 0, 30), 0.6},
+            {At(2020, 3, 1, 0, 40), 0.2}});
     h.Fill("rhour", 4, {{At(2020, 3, 1, 1), 50}});
     h.Fill("rday", 4, {{At(2020, 3, 1), 50}});
     EXPECT_EQ(h.Fetch(0), "");

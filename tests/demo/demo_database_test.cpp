@@ -48,7 +48,8 @@ TEST_F(DemoDatabase, HasExactlyTheSchemaFile) {
     sqlite3_stmt* st = nullptr;
     sqlite3_prepare_v2(fresh, "select type || ' ' || name || ' ' || sql from sqlite_master order by name", -1, &st,
                        nullptr);
-    while (sqlite3_step(st) == SQLITE_ROW) expected.push_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    while (sqlite3_step(st) == SQLITE_ROW)
+        expected.push_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
     sqlite3_finalize(st);
     sqlite3_close(fresh);
 
@@ -71,10 +72,11 @@ TEST_F(DemoDatabase, CatalogueOffersTheSeriesKindsTheGraphsNeed) {
     // Names are copied into the setup file, whose fields ";" separates.
     EXPECT_EQ(db_->Scalar("select count(*) from rsite where site_name like '%;%'"), "0");
     // Every series has unit, hourly and daily rows.
-    EXPECT_EQ(db_->Scalar("select count(*) from rsite where datatype_site_id not in (select datatype_site_id from runit)"
-                          " or datatype_site_id not in (select datatype_site_id from rhour)"
-                          " or datatype_site_id not in (select datatype_site_id from rday)"),
-              "0");
+    EXPECT_EQ(
+        db_->Scalar("select count(*) from rsite where datatype_site_id not in (select datatype_site_id from runit)"
+                    " or datatype_site_id not in (select datatype_site_id from rhour)"
+                    " or datatype_site_id not in (select datatype_site_id from rday)"),
+        "0");
 }
 
 TEST_F(DemoDatabase, UnitValuesAreFiveMinutesApartOverSixtyDaysAndTwoForecastDays) {
@@ -99,8 +101,8 @@ TEST_F(DemoDatabase, UnitValuesAreFiveMinutesApartOverSixtyDaysAndTwoForecastDay
         }
         EXPECT_LE(span.second, std::string("2024-03-03 07:25:00")) << id;
     }
-    EXPECT_GE(endsNow, 10);        // observed series
-    EXPECT_GE(endsInTwoDays, 5);   // stage, flow and reservoir forecasts
+    EXPECT_GE(endsNow, 10);       // observed series
+    EXPECT_GE(endsInTwoDays, 5);  // stage, flow and reservoir forecasts
     EXPECT_EQ(db_->Scalar("select count(*) from runit where date_time not like '____-__-__ __:__:00'"), "0");
 }
 
@@ -115,11 +117,16 @@ TEST_F(DemoDatabase, HourlyAndDailyValuesAgreeWithUnitValues) {
         const std::string key = "substr(date_time, 1, " + std::to_string(periodChars) + ")";
         std::string sql =
             "select a.datatype_site_id, a.date_time, a.value, s.datatype_id, s.unit_name, g.total, g.mean"
-            " from " + table + " a join rsite s using (datatype_site_id)"
-            " join (select datatype_site_id, " + key + " as period, sum(value) as total, avg(value) as mean"
+            " from " +
+            table +
+            " a join rsite s using (datatype_site_id)"
+            " join (select datatype_site_id, " +
+            key +
+            " as period, sum(value) as total, avg(value) as mean"
             "       from runit group by 1, 2) g"
             "   on g.datatype_site_id = a.datatype_site_id and g.period = substr(a.date_time, 1, " +
-            std::to_string(periodChars) + ")"
+            std::to_string(periodChars) +
+            ")"
             " where s.unit_name <> 'direction'";
         int checked = 0;
         for (auto& r : db_->Query(sql)) {
@@ -163,11 +170,13 @@ TEST_F(DemoDatabase, DailyExtremesBracketTheDay) {
 TEST_F(DemoDatabase, ValuesStayInPhysicalRanges) {
     for (const char* table : {"runit", "rhour", "rday"}) {
         std::string t = table;
-        EXPECT_EQ(db_->Scalar("select count(*) from " + t + " join rsite using (datatype_site_id)"
+        EXPECT_EQ(db_->Scalar("select count(*) from " + t +
+                              " join rsite using (datatype_site_id)"
                               " where datatype_id in (10, 27) and value < 0"),
                   "0")
             << t;
-        EXPECT_EQ(db_->Scalar("select count(*) from " + t + " join rsite using (datatype_site_id)"
+        EXPECT_EQ(db_->Scalar("select count(*) from " + t +
+                              " join rsite using (datatype_site_id)"
                               " where unit_name = 'direction' and (value < 0 or value > 4)"),
                   "0")
             << t;
@@ -178,8 +187,9 @@ TEST_F(DemoDatabase, ValuesStayInPhysicalRanges) {
                           " and abs(value * 100 - round(value * 100)) > 1e-6"),
               "0");
     // It rains on some days and not on others, and some storm is a real one.
-    double wettestDay = db_->Number("select max(value) from rday where datatype_site_id ="
-                                    " (select min(datatype_site_id) from rsite where datatype_id = 10)");
+    double wettestDay = db_->Number(
+        "select max(value) from rday where datatype_site_id ="
+        " (select min(datatype_site_id) from rsite where datatype_id = 10)");
     EXPECT_GT(wettestDay, 1.0);
     EXPECT_GE(std::stoi(db_->Scalar("select count(*) from rday join rsite using (datatype_site_id)"
                                     " where datatype_id = 10 and value = 0")),

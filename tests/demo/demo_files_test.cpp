@@ -109,13 +109,14 @@ TEST_F(DemoFiles, SetupPagesUseEveryGraphKind) {
     ASSERT_GE(pages.size(), 8u);
 
     std::set<int> counts, freqtypes, rankcums;
-    bool second = false, monthlyRain = false, monthlyEt = false, watch = false, off = false, alert = false,
-         run = false, runNumber = false, web = false, ftpOff = false, unitsOff = false, logAxis = false;
+    bool second = false, monthlyRain = false, monthlyEt = false, watch = false, off = false, alert = false, run = false,
+         runNumber = false, web = false, ftpOff = false, unitsOff = false, logAxis = false;
     Db db(folder_->Database());
     for (size_t p = 0; p < pages.size(); ++p) {
         const SetupPage& page = pages[p];
         EXPECT_EQ(Val(page.fields[0]), static_cast<double>(p + 1));
-        EXPECT_TRUE(page.line.find(";FTP_ON;") != std::string::npos || page.line.find(";FTP_OFF;") != std::string::npos);
+        EXPECT_TRUE(page.line.find(";FTP_ON;") != std::string::npos ||
+                    page.line.find(";FTP_OFF;") != std::string::npos);
         ftpOff |= page.line.find("FTP_OFF") != std::string::npos;
         unitsOff |= page.line.find("UNITS_OFF") != std::string::npos;
         ASSERT_EQ(page.slots.size(), 12u) << "page " << p + 1;
@@ -262,8 +263,9 @@ TEST_F(DemoFiles, AlertReportMarksTheAlertGraphWithinTheWindow) {
         for (size_t j = i + 2; j + 2 < lines.size() && lines[j].substr(0, 3) != "Iss"; ++j) {
             if (static_cast<int>(Val(lines[j].substr(0, 6))) != alertDsid) continue;
             double value = Val(lines[j + 2]);
-            std::string stored = db.Scalar("select value from runit where datatype_site_id = " +
-                                           std::to_string(alertDsid) + " and date_time = '" + when + ":00'");
+            std::string stored =
+                db.Scalar("select value from runit where datatype_site_id = " + std::to_string(alertDsid) +
+                          " and date_time = '" + when + ":00'");
             ASSERT_FALSE(stored.empty()) << when;
             EXPECT_NEAR(value, std::stod(stored), 0.005) << when;
             EXPECT_EQ(lines[j + 3], "");
@@ -311,8 +313,7 @@ TEST(DemoGenerator, RefusesBadInputAndWritesNothing) {
          {std::vector<std::string>{program.string(), "--now", "2024-02-30 10:00"},
           std::vector<std::string>{program.string(), "--now", "yesterday"},
           std::vector<std::string>{program.string(), "--seed", "-3"},
-          std::vector<std::string>{program.string(), "--colour"},
-          std::vector<std::string>{}}) {
+          std::vector<std::string>{program.string(), "--colour"}, std::vector<std::string>{}}) {
         RunResult r = RunDemo(args);
         EXPECT_NE(r.status, 0);
         EXPECT_FALSE(r.err.empty());

@@ -106,9 +106,8 @@ TEST(Layout, ChartAndPlotRectanglesOfEveryClass) {
         double width, height, x0, xr, f;
     };
     const Class classes[] = {
-        {2, W, H / 1.85, 50, 200, 0.90},     {4, W / 2, H / 1.85, 50, 200, 0.89},
-        {6, W / 3, H / 1.77, 50, 100, 0.91}, {9, W / 3, H / 2.68, 20, 100, 0.89},
-        {12, W / 4, H / 2.68, 20, 100, 0.88},
+        {2, W, H / 1.85, 50, 200, 0.90},     {4, W / 2, H / 1.85, 50, 200, 0.89},  {6, W / 3, H / 1.77, 50, 100, 0.91},
+        {9, W / 3, H / 2.68, 20, 100, 0.89}, {12, W / 4, H / 2.68, 20, 100, 0.88},
     };
     const double half[] = {-110, H / 2 - 110};
     const double third[] = {-110, H / 3 - 110, 2 * H / 3 - 110};
@@ -119,10 +118,22 @@ TEST(Layout, ChartAndPlotRectanglesOfEveryClass) {
             double left = 0, top = 0;
             switch (c.n) {
                 case 2: top = half[s]; break;
-                case 4: left = (s % 2) * (W / 2); top = half[s / 2]; break;
-                case 6: left = (s % 3) * W / 3; top = half[s / 3]; break;
-                case 9: left = (s % 3) * W / 3; top = third[s / 3]; break;
-                case 12: left = (s % 4) * (W / 4); top = third[s / 4]; break;
+                case 4:
+                    left = (s % 2) * (W / 2);
+                    top = half[s / 2];
+                    break;
+                case 6:
+                    left = (s % 3) * W / 3;
+                    top = half[s / 3];
+                    break;
+                case 9:
+                    left = (s % 3) * W / 3;
+                    top = third[s / 3];
+                    break;
+                case 12:
+                    left = (s % 4) * (W / 4);
+                    top = third[s / 4];
+                    break;
             }
             const SlotLayout& slot = L.slots[static_cast<size_t>(s)];
             ExpectRect(slot.chart, left, top, c.width, c.height);
@@ -235,8 +246,8 @@ TEST(Layout, CurrentValueBoxRowBasesAndDivisors) {
         double rowBase, chartHeight, d;
     };
     const Case cases[] = {
-        {1, 0, 0, H + 1200, 9},         {2, 1, H / 2, H / 1.85, 8.5},      {4, 3, H / 2, H / 1.85, 8},
-        {6, 2, 0, H / 1.77, 9},         {8, 7, 2 * H / 3, H / 2.68, 7.5}, {12, 8, 2 * H / 3, H / 2.68, 7.5},
+        {1, 0, 0, H + 1200, 9},        {2, 1, H / 2, H / 1.85, 8.5},     {4, 3, H / 2, H / 1.85, 8},
+        {6, 2, 0, H / 1.77, 9},        {8, 7, 2 * H / 3, H / 2.68, 7.5}, {12, 8, 2 * H / 3, H / 2.68, 7.5},
         {12, 7, H / 3, H / 2.68, 7.5},
     };
     for (const Case& c : cases) {
@@ -244,8 +255,7 @@ TEST(Layout, CurrentValueBoxRowBasesAndDivisors) {
         FormLayoutInput in = Page(c.n);
         in.bigcurrentvalue = true;
         FormLayout L = Lay(in);
-        EXPECT_DOUBLE_EQ(L.slots[static_cast<size_t>(c.slot)].valueBox.rect.top,
-                         c.chartHeight / c.d + c.rowBase - 20);
+        EXPECT_DOUBLE_EQ(L.slots[static_cast<size_t>(c.slot)].valueBox.rect.top, c.chartHeight / c.d + c.rowBase - 20);
     }
 }
 
@@ -257,14 +267,10 @@ TEST(Layout, CompassTableByClass) {
     };
     const double a = 10;
     const Case cases[] = {
-        {1, 0, 700, 8, 380, (H + 1200) / 5.7},
-        {2, 1, 700, 8, 380, (H / 1.85) / 6.2 + 100},
-        {2, 0, 500, 8, 380, (H / 1.85) / 6.2},
-        {3, 2, 500, 8, 380, (H / 1.85) / 6.2},
-        {4, 1, 700, 8, 380, (H / 1.85) / 6.7 + 100},
-        {4, 3, 1000, 8, 380, (H / 1.85) / 5.2 - 20 * a},
-        {6, 4, 700, 8, 200, (H / 1.77) / 5.45 - 20 * a},
-        {9, 8, 700, 7.3, 200, (H / 2.68) / 5.6 - 20 * a},
+        {1, 0, 700, 8, 380, (H + 1200) / 5.7},           {2, 1, 700, 8, 380, (H / 1.85) / 6.2 + 100},
+        {2, 0, 500, 8, 380, (H / 1.85) / 6.2},           {3, 2, 500, 8, 380, (H / 1.85) / 6.2},
+        {4, 1, 700, 8, 380, (H / 1.85) / 6.7 + 100},     {4, 3, 1000, 8, 380, (H / 1.85) / 5.2 - 20 * a},
+        {6, 4, 700, 8, 200, (H / 1.77) / 5.45 - 20 * a}, {9, 8, 700, 7.3, 200, (H / 2.68) / 5.6 - 20 * a},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.n * 100 + c.slot);

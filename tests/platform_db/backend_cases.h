@@ -76,7 +76,8 @@ protected:
     }
 
     std::unique_ptr<Database> Open() {
-        DbResult<std::unique_ptr<Database>> db = OpenConnection(backend_->ConnectionString(), backend_->ProgramFolder());
+        DbResult<std::unique_ptr<Database>> db =
+            OpenConnection(backend_->ConnectionString(), backend_->ProgramFolder());
         EXPECT_TRUE(db.ok()) << db.error();
         return db ? std::move(db.value()) : nullptr;
     }
@@ -136,15 +137,16 @@ TEST_P(BackendTest, HourlyWindowIncludesBothMidnightsAndLastMinute) {
 }
 
 TEST_P(BackendTest, DailyMaxMinArriveMergedInDateOrder) {
-    Fill("insert into rhour values (1234, '2020-03-01 01:00:00', 1);"
-         "insert into rhour values (1234, '2020-03-02 05:00:00', 2);"
-         "insert into rhour values (1234, '2020-03-08 00:00:00', 3);"
-         "insert into rdaymax values (1234, '2020-03-01 00:00:00', 10);"
-         "insert into rdaymax values (1234, '2020-03-02 00:00:00', 20);"
-         "insert into rdaymax values (1234, '2020-03-09 00:00:00', 99);"
-         "insert into rdaymin values (1234, '2020-02-29 00:00:00', -99);"
-         "insert into rdaymin values (1234, '2020-03-02 00:00:00', -2);"
-         "insert into rdaymin values (1234, '2020-03-03 00:00:00', -3);");
+    Fill(
+        "insert into rhour values (1234, '2020-03-01 01:00:00', 1);"
+        "insert into rhour values (1234, '2020-03-02 05:00:00', 2);"
+        "insert into rhour values (1234, '2020-03-08 00:00:00', 3);"
+        "insert into rdaymax values (1234, '2020-03-01 00:00:00', 10);"
+        "insert into rdaymax values (1234, '2020-03-02 00:00:00', 20);"
+        "insert into rdaymax values (1234, '2020-03-09 00:00:00', 99);"
+        "insert into rdaymin values (1234, '2020-02-29 00:00:00', -99);"
+        "insert into rdaymin values (1234, '2020-03-02 00:00:00', -2);"
+        "insert into rdaymin values (1234, '2020-03-03 00:00:00', -3);");
     long count = -1;
     std::vector<std::string> rows = Series(QuoteDates(HourlyWithMaxMin(1234, start_, end_)), &count);
     EXPECT_EQ(count, 7);
@@ -158,20 +160,23 @@ TEST_P(BackendTest, DailyMaxMinArriveMergedInDateOrder) {
 }
 
 TEST_P(BackendTest, DailyValuesEndTheDayBeforeTheWindowEnd) {
-    Fill("insert into rday values (1234, '2020-02-29 00:00:00', 1);"
-         "insert into rday values (1234, '2020-03-01 00:00:00', 2);"
-         "insert into rday values (1234, '2020-03-07 00:00:00', 3);"
-         "insert into rday values (1234, '2020-03-08 00:00:00', 4);");
+    Fill(
+        "insert into rday values (1234, '2020-02-29 00:00:00', 1);"
+        "insert into rday values (1234, '2020-03-01 00:00:00', 2);"
+        "insert into rday values (1234, '2020-03-07 00:00:00', 3);"
+        "insert into rday values (1234, '2020-03-08 00:00:00', 4);");
     EXPECT_EQ(Series(QuoteDates(ValueStatement("", "rday", 1234, start_, end_ - 1))),
               (std::vector<std::string>{"2020-03-01 00:00 2", "2020-03-07 00:00 3"}));
 }
 
 TEST_P(BackendTest, UpdateStampIsTheThirdFieldOfRowZero) {
-    Fill("insert into rupdate values (5, 'logger', '2020-03-06 10:00:00');"
-         "insert into rupdate values (0, 'loader', '2020-03-05 06:30:00');");
+    Fill(
+        "insert into rupdate values (5, 'logger', '2020-03-06 10:00:00');"
+        "insert into rupdate values (0, 'loader', '2020-03-05 06:30:00');");
     std::unique_ptr<Database> db = Open();
     ASSERT_TRUE(db);
-    DbResult<Recordset> rs = db->OpenRecordset(std::string("select * from rupdate where datatype_site_id=") + "0" + ";");
+    DbResult<Recordset> rs =
+        db->OpenRecordset(std::string("select * from rupdate where datatype_site_id=") + "0" + ";");
     ASSERT_TRUE(rs.ok()) << rs.error();
     EXPECT_EQ(rs->RecordCount(), 1);
     DbResult<double> stamp = rs->DayNumber(2);
@@ -180,16 +185,17 @@ TEST_P(BackendTest, UpdateStampIsTheThirdFieldOfRowZero) {
 }
 
 TEST_P(BackendTest, ModelRunListAndTraceFromTheRunTime) {
-    Fill("insert into mrundsid values (60, 1, '2020-02-29 06:00', 1234, 'a');"
-         "insert into mrundsid values (65, 1, '2020-03-05 06:00', 1234, 'b');"
-         "insert into mrundsid values (65, 2, '2020-03-05 06:00', 1234, 'c');"
-         "insert into mrundsid values (70, 1, '2020-03-10 06:00', 1234, 'd');"
-         "insert into mrundsid values (65, 3, '2020-03-05 06:00', 55, 'e');"
-         "insert into mhour values (65, 2, 1234, '2020-03-05 05:00:00', 1);"
-         "insert into mhour values (65, 2, 1234, '2020-03-05 06:00:00', 2);"
-         "insert into mhour values (65, 2, 1234, '2020-03-08 00:00:00', 3);"
-         "insert into mhour values (65, 2, 1234, '2020-03-08 01:00:00', 4);"
-         "insert into mhour values (65, 1, 1234, '2020-03-06 00:00:00', 5);");
+    Fill(
+        "insert into mrundsid values (60, 1, '2020-02-29 06:00', 1234, 'a');"
+        "insert into mrundsid values (65, 1, '2020-03-05 06:00', 1234, 'b');"
+        "insert into mrundsid values (65, 2, '2020-03-05 06:00', 1234, 'c');"
+        "insert into mrundsid values (70, 1, '2020-03-10 06:00', 1234, 'd');"
+        "insert into mrundsid values (65, 3, '2020-03-05 06:00', 55, 'e');"
+        "insert into mhour values (65, 2, 1234, '2020-03-05 05:00:00', 1);"
+        "insert into mhour values (65, 2, 1234, '2020-03-05 06:00:00', 2);"
+        "insert into mhour values (65, 2, 1234, '2020-03-08 00:00:00', 3);"
+        "insert into mhour values (65, 2, 1234, '2020-03-08 01:00:00', 4);"
+        "insert into mhour values (65, 1, 1234, '2020-03-06 00:00:00', 5);");
     std::unique_ptr<Database> db = Open();
     ASSERT_TRUE(db);
     // Runs numbered from the day of year of (start - 4 days) to that of the end.
@@ -220,8 +226,9 @@ TEST_P(BackendTest, ModelRunListAndTraceFromTheRunTime) {
 }
 
 TEST_P(BackendTest, FieldsByPositionNullsAndText) {
-    Fill("insert into rsite values (1234, 'R\xC3\xADo Grande; upper', 10, 'Rain', 'mm', 7);"
-         "insert into rsite values (1235, 'Zed', 27, 'ET', NULL, NULL);");
+    Fill(
+        "insert into rsite values (1234, 'R\xC3\xADo Grande; upper', 10, 'Rain', 'mm', 7);"
+        "insert into rsite values (1235, 'Zed', 27, 'ET', NULL, NULL);");
     std::unique_ptr<Database> db = Open();
     ASSERT_TRUE(db);
     DbResult<Recordset> rs = db->OpenRecordset(

@@ -53,8 +53,8 @@ TEST(ConnectionString, ResolvesEachEngine) {
 
 TEST(ConnectionString, FileDatabasesAreRefusedByName) {
     for (const char* file : {"C:\\Ledgerly\\LedgerlyHDB.mdb", "/data/book.xls", "/data/book.xlsx"}) {
-        std::string error =
-            OpenError(std::string("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + file + ";User Id=admin;Password=;");
+        std::string error = OpenError(std::string("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + file +
+                                      ";User Id=admin;Password=;");
         EXPECT_NE(error.find(file), std::string::npos) << error;
         EXPECT_NE(error.find("not yet supported"), std::string::npos) << error;
     }

@@ -31,9 +31,9 @@ TEST(Dialect, SqliteMergesTheUnionAndWritesIsoText) {
 }
 
 TEST(Dialect, PostgresUsesTimestampsAndPlainTableNames) {
-    std::string sheets = ReplaceAll(ReplaceAll(ReplaceAll(kHourlyMaxMin, "from rhour", "from [rhour$]"),
-                                               "from rdaymax", "from [rdaymax$]"),
-                                    "from rdaymin", "from [rdaymin$]");
+    std::string sheets = ReplaceAll(
+        ReplaceAll(ReplaceAll(kHourlyMaxMin, "from rhour", "from [rhour$]"), "from rdaymax", "from [rdaymax$]"),
+        "from rdaymin", "from [rdaymin$]");
     std::string out = PostgresDialect(ReplaceAll(sheets, "#", "'"));
     EXPECT_EQ(out.find('['), std::string::npos) << out;
     EXPECT_NE(out.find("from rhour where"), std::string::npos) << out;

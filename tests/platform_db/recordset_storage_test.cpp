@@ -18,8 +18,10 @@ TEST(RecordsetStorage, ManyRowsAndLongTextsReadBackInOrder) {
     std::string big(200000, 'x');
     for (int i = 0; i < 10000; ++i) {
         builder.AddNumber(i);
-        if (i == 5000) builder.AddText(big);
-        else builder.AddText("row " + std::to_string(i));
+        if (i == 5000)
+            builder.AddText(big);
+        else
+            builder.AddText("row " + std::to_string(i));
         builder.EndRow();
     }
     Recordset rs = builder.Finish();
@@ -37,8 +39,8 @@ TEST(RecordsetStorage, ManyRowsAndLongTextsReadBackInOrder) {
 }
 
 TEST(RecordsetStorage, ShortRowsSayHowManyFieldsTheyHave) {
-    Recordset rs({"a", "b", "c"}, {{FieldValue::OfNumber(1)}, {FieldValue::OfNumber(2), FieldValue::Null(),
-                                                              FieldValue::OfDateTime(3.5)}});
+    Recordset rs({"a", "b", "c"}, {{FieldValue::OfNumber(1)},
+                                   {FieldValue::OfNumber(2), FieldValue::Null(), FieldValue::OfDateTime(3.5)}});
     EXPECT_EQ(rs.Number(0).value(), 1);
     ASSERT_FALSE(rs.Number(2).ok());
     EXPECT_EQ(rs.Number(2).error(), "There is no field 3: the record set has 1 fields");

@@ -178,7 +178,8 @@ TEST(ChartRender, MarkersOfEachStyleAtTheirPoint) {
         Rendered r = Render(s);
         QPointF c = r.At(5, 5);
         int style = static_cast<int>(e.style);
-        for (QPointF d : e.pen) EXPECT_TRUE(Near(r.image, c + d, kRed)) << "style " << style << " at " << d.x() << "," << d.y();
+        for (QPointF d : e.pen)
+            EXPECT_TRUE(Near(r.image, c + d, kRed)) << "style " << style << " at " << d.x() << "," << d.y();
         for (QPointF d : e.fill) EXPECT_TRUE(Near(r.image, c + d, kBlue)) << "style " << style << " fill";
         for (QPointF d : e.empty) {
             EXPECT_FALSE(Near(r.image, c + d, kRed, 0)) << "style " << style << " at " << d.x() << "," << d.y();
@@ -238,7 +239,8 @@ TEST(ChartRender, EmptySixRowGridDrawsAnEmptyFrame) {
     Rendered r = Render(s);
     QRect area = r.Area();
     EXPECT_TRUE(Close(r.image.pixel(area.center()), kWall, 0));
-    EXPECT_GT(CountColor(r.image, QRect(area.left() - 2, area.top(), 3, area.height()), RGB(0, 0, 0)), area.height() / 2)
+    EXPECT_GT(CountColor(r.image, QRect(area.left() - 2, area.top(), 3, area.height()), RGB(0, 0, 0)),
+              area.height() / 2)
         << "the Y axis line";
     EXPECT_EQ(CountColor(r.image, r.image.rect(), kLine), 0);
 
@@ -343,9 +345,7 @@ TEST(ChartRender, LegendListsNamedSeriesWhenShown) {
     EXPECT_GT(CountColor(shown, corner, RGB(0, 0, 0), 200), 10) << "the name";
 }
 
-TEST(ChartRender, ProgramTextIsWindows1252) {
-    EXPECT_EQ(ProgramText("caf\xe9 \x80"), QString::fromUtf8("café €"));
-}
+TEST(ChartRender, ProgramTextIsWindows1252) { EXPECT_EQ(ProgramText("caf\xe9 \x80"), QString::fromUtf8("café €")); }
 
 }  // namespace
 }  // namespace tidemark

@@ -15,7 +15,8 @@ TEST(PublishSettings, ReadsTheFourLinesAndToleratesShortOrMissingFiles) {
     EXPECT_EQ(none.address, "");
     EXPECT_FALSE(none.saveEachGraph);
 
-    ASSERT_TRUE(folder.Write(kPublishSettingsFileName, "ftp.example.org\r\nimages\r\nwebuser\r\n 1  Separately on/off\r\n"));
+    ASSERT_TRUE(
+        folder.Write(kPublishSettingsFileName, "ftp.example.org\r\nimages\r\nwebuser\r\n 1  Separately on/off\r\n"));
     PublishSettingsFile f = ReadPublishSettings(folder.Path());
     EXPECT_EQ(f.address, "ftp.example.org");
     EXPECT_EQ(f.folder, "images");

@@ -108,16 +108,15 @@ TEST(ChartLayout, DateAxisOfASevenDayWindowHasSevenDivisions) {
     EXPECT_EQ(L.x.majorDivisions, 7);
     ASSERT_EQ(L.x.majorPositions.size(), 8u);
     EXPECT_TRUE(L.x.minorPositions.empty());
-    EXPECT_EQ(LabelTexts(L.x), (std::vector<std::string>{"Mar01", "Mar02", "Mar03", "Mar04", "Mar05", "Mar06",
-                                                         "Mar07", "Mar08"}));
+    EXPECT_EQ(LabelTexts(L.x),
+              (std::vector<std::string>{"Mar01", "Mar02", "Mar03", "Mar04", "Mar05", "Mar06", "Mar07", "Mar08"}));
     // On a narrow chart the labels are thinned, never overlapped.
     L = LayoutChart(s, 2400, 3000);
     ASSERT_GE(L.x.labels.size(), 2u);
     EXPECT_LT(L.x.labels.size(), 8u);
     EXPECT_EQ(L.x.labels[0].text, "Mar01");
     for (size_t i = 0; i + 1 < L.x.labels.size(); ++i)
-        EXPECT_GT(L.x.labels[i + 1].position - L.x.labels[i].position,
-                  EstimateTextWidth("Mar01", L.x.labelFontTwips));
+        EXPECT_GT(L.x.labels[i + 1].position - L.x.labels[i].position, EstimateTextWidth("Mar01", L.x.labelFontTwips));
 }
 
 TEST(ChartLayout, LabelFormats) {

@@ -94,8 +94,8 @@ TEST(SetupReaderFaults, EveryStrictFieldGivesTheExactLoadingMessage) {
         FaultRun run(Concat(TopSection(), pages));
         EXPECT_FALSE(run.result.ok);
         EXPECT_EQ(run.result.fault, SetupFault::Loading);
-        std::string expected = std::string(c.name) + ": \"x\" is not a number" +
-                               run.Where(c.page, static_cast<int>(c.pageIndex) + 13);
+        std::string expected =
+            std::string(c.name) + ": \"x\" is not a number" + run.Where(c.page, static_cast<int>(c.pageIndex) + 13);
         if (c.field >= 17 && c.pageIndex == 5)
             expected = std::string(c.name) + ": \"x\" is not a single-precision number" +
                        run.Where(c.page, static_cast<int>(c.pageIndex) + 13);

@@ -89,8 +89,8 @@ TEST(SetupReader, TopSectionLinesReadLeniently) {
 
 TEST(SetupReader, ShorterFormWithoutMetricLine) {
     auto top = TopSection();
-    top[9] = "";                   // line 10 without "=": shorter form
-    top.erase(top.begin() + 10);   // header on line 11, first page line on line 12
+    top[9] = "";                  // line 10 without "=": shorter form
+    top.erase(top.begin() + 10);  // header on line 11, first page line on line 12
     ReadRun run(CrLf(Concat(top, PageSection())));
     ASSERT_TRUE(run.result.ok) << run.result.message;
     EXPECT_FALSE(run.model.settings.metricunits);
@@ -233,18 +233,18 @@ TEST(SetupReader, WebScreenLineWithEightFieldsAndAnyDsid) {
 TEST(SetupReader, LineClassificationByFieldCount) {
     std::vector<std::string> pages = {
         "1;Rivers;10;8;-1;;;",                         // trailing ";" removed: a page line
-        "1;101;a;b;0;1;0;1;2;3;4",                    // 11 fields: ignored
-        "2;102;a;b;0;1;0;1;2;3;4;5",                  // 12 fields: ignored
-        "3;103;a;b;0;1;0;1;2;3;4;5;6",                // 13 fields: no watchcount
-        "4;104;a;b;0;1;0;1;2;3;4;5;6;7;-1",           // 15: rankcum, no freqtype
-        "5;105;a;b;0;1;0;1;2;3;4;5;6;7;-1;2;0.5",     // 17: no freqtype
-        "6;106;a;b;0;1;0;1;2;3;4;5;6;7;-1;2;0.5;1",   // 18: no freqtype
-        "7;107;a;b;0;1;0;1;2;3;4;5;6;7;-1;2;0.5;1;2", // 19: freqtype and coefficients
-        "8;108;a;b;0;1;0;1;2;3;4;5;6;7;2;3;;;",       // 16 after the trailing ";" go
-        "just a note",                                // 1 field: ignored
-        "9;109;a;b;0;1;0;1;2;3;4;5;6;7;0;0;0;0;0;0",  // 20 fields: a graph line
+        "1;101;a;b;0;1;0;1;2;3;4",                     // 11 fields: ignored
+        "2;102;a;b;0;1;0;1;2;3;4;5",                   // 12 fields: ignored
+        "3;103;a;b;0;1;0;1;2;3;4;5;6",                 // 13 fields: no watchcount
+        "4;104;a;b;0;1;0;1;2;3;4;5;6;7;-1",            // 15: rankcum, no freqtype
+        "5;105;a;b;0;1;0;1;2;3;4;5;6;7;-1;2;0.5",      // 17: no freqtype
+        "6;106;a;b;0;1;0;1;2;3;4;5;6;7;-1;2;0.5;1",    // 18: no freqtype
+        "7;107;a;b;0;1;0;1;2;3;4;5;6;7;-1;2;0.5;1;2",  // 19: freqtype and coefficients
+        "8;108;a;b;0;1;0;1;2;3;4;5;6;7;2;3;;;",        // 16 after the trailing ";" go
+        "just a note",                                 // 1 field: ignored
+        "9;109;a;b;0;1;0;1;2;3;4;5;6;7;0;0;0;0;0;0",   // 20 fields: a graph line
         "END",
-        "2;Never;10;8;-1",                            // after END: not read
+        "2;Never;10;8;-1",  // after END: not read
     };
     ReadRun run(CrLf(WithPageSection(pages)));
     ASSERT_TRUE(run.result.ok) << run.result.message;

@@ -113,8 +113,14 @@ void FillGraph(Generator& gen, PageSet& ps, int page, int slot) {
         case 3: suffix = ",RUN"; break;
         case 4: suffix = ",ALERT"; break;
         case 5: suffix = ",RUN,ALERT"; break;
-        case 6: second = gen.NonZeroInt16(); suffix = ",RUN"; break;
-        case 7: second = gen.NonZeroInt16(); suffix = ",ALERT"; break;
+        case 6:
+            second = gen.NonZeroInt16();
+            suffix = ",RUN";
+            break;
+        case 7:
+            second = gen.NonZeroInt16();
+            suffix = ",ALERT";
+            break;
     }
     if (comma) {
         g.hasdsid2 = -1;
@@ -143,8 +149,8 @@ void FillWebScreen(Generator& gen, Expected& e, int page, int slot) {
     g.back2color = gen.Int32();
     g.hrcolor = gen.Int32();
     g.backcolor = e.pages.webscreencount++;
-    e.catalogue.push_back(SiteEntry{-1, g.stationname, 0, "Web Screen", "", std::to_string(g.back2color),
-                                    std::to_string(g.hrcolor)});
+    e.catalogue.push_back(
+        SiteEntry{-1, g.stationname, 0, "Web Screen", "", std::to_string(g.back2color), std::to_string(g.hrcolor)});
 }
 
 Expected GenerateModel(uint32_t seed) {
@@ -181,8 +187,10 @@ Expected GenerateModel(uint32_t seed) {
         rec.lastslot = 0;  // the highest slot in use, as the reader finds it
         for (int slot = 0; slot < kGraphsPerPage; ++slot) {
             int kind = gen.Int(0, 9);
-            if (kind <= 5) FillGraph(gen, e.pages, p, slot);
-            else if (kind <= 7) FillWebScreen(gen, e, p, slot);
+            if (kind <= 5)
+                FillGraph(gen, e.pages, p, slot);
+            else if (kind <= 7)
+                FillWebScreen(gen, e, p, slot);
             if (kind <= 7 && !rec.slots[static_cast<size_t>(slot)].IsEmpty()) rec.lastslot = static_cast<int16_t>(slot);
             GraphDef& g = rec.slots[static_cast<size_t>(slot)];
             g.page = static_cast<int16_t>(p);

@@ -80,8 +80,8 @@ bool PgServer::RunTool(const std::string& tool, const std::vector<std::string>& 
 bool PgServer::Psql(const std::string& user, const std::string& database, const std::string& sqlFile,
                     std::string* error) {
     return RunTool("psql",
-                   {"-X", "-q", "-v", "ON_ERROR_STOP=1", "-h", folder_->Path(), "-p", std::to_string(port_), "-U",
-                    user, "-d", database, "-f", sqlFile},
+                   {"-X", "-q", "-v", "ON_ERROR_STOP=1", "-h", folder_->Path(), "-p", std::to_string(port_), "-U", user,
+                    "-d", database, "-f", sqlFile},
                    error);
 }
 
@@ -111,9 +111,9 @@ bool PgServer::Start(std::string* error) {
         }
     }
     if (!folder_->Write("superuser.pw", Password() + "\n", error)) return false;
-    if (!RunTool("initdb", {"-D", folder_->File("data"), "-U", "postgres", "--auth-local=trust",
-                            "--auth-host=scram-sha-256", "--pwfile=" + folder_->File("superuser.pw"),
-                            "--encoding=UTF8", "--locale=C", "--no-sync"},
+    if (!RunTool("initdb",
+                 {"-D", folder_->File("data"), "-U", "postgres", "--auth-local=trust", "--auth-host=scram-sha-256",
+                  "--pwfile=" + folder_->File("superuser.pw"), "--encoding=UTF8", "--locale=C", "--no-sync"},
                  error))
         return false;
 
@@ -125,9 +125,10 @@ bool PgServer::Start(std::string* error) {
         std::string options = "-p " + std::to_string(port_) + " -k " + folder_->Path() +
                               " -c listen_addresses=127.0.0.1 -c fsync=off -c full_page_writes=off"
                               " -c synchronous_commit=off";
-        running_ = RunTool("pg_ctl", {"-D", folder_->File("data"), "-l", folder_->File("server.log"), "-w", "-t",
-                                      "60", "-o", options, "start"},
-                           &lastError);
+        running_ = RunTool(
+            "pg_ctl",
+            {"-D", folder_->File("data"), "-l", folder_->File("server.log"), "-w", "-t", "60", "-o", options, "start"},
+            &lastError);
     }
     if (!running_) {
         if (error) *error = lastError;
@@ -137,12 +138,11 @@ bool PgServer::Start(std::string* error) {
     std::string schema = ReadSchemaFile("schema_postgresql.sql", error);
     if (schema.empty()) return false;
     return folder_->Write("setup.sql",
-                          "CREATE ROLE " + User() + " LOGIN PASSWORD '" + Password() + "';\n" +
-                              "CREATE DATABASE " + Database() + " OWNER " + User() + ";\n",
+                          "CREATE ROLE " + User() + " LOGIN PASSWORD '" + Password() + "';\n" + "CREATE DATABASE " +
+                              Database() + " OWNER " + User() + ";\n",
                           error) &&
            Psql("postgres", "postgres", folder_->File("setup.sql"), error) &&
-           folder_->Write("schema.sql", schema, error) &&
-           Psql(User(), Database(), folder_->File("schema.sql"), error);
+           folder_->Write("schema.sql", schema, error) && Psql(User(), Database(), folder_->File("schema.sql"), error);
 }
 
 void PgServer::Stop() {
@@ -170,8 +170,7 @@ PgServer* PgServer::Shared(std::string* error) {
     if (!tried) {
         tried = true;
         auto candidate = std::make_unique<PgServer>();
-        if (candidate->Start(&startError))
-            server = std::move(candidate);
+        if (candidate->Start(&startError)) server = std::move(candidate);
     }
     if (!server && error) *error = startError;
     return server.get();

@@ -44,8 +44,7 @@ public:
 
 private:
     bool RunTool(const std::string& tool, const std::vector<std::string>& args, std::string* error);
-    bool Psql(const std::string& user, const std::string& database, const std::string& sqlFile,
-              std::string* error);
+    bool Psql(const std::string& user, const std::string& database, const std::string& sqlFile, std::string* error);
 
     std::unique_ptr<TempFolder> folder_;
     std::string binDir_;

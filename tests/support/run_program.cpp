@@ -33,8 +33,7 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string
         return result;
     }
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     std::ifstream in(outputFile, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();

@@ -42,8 +42,7 @@ bool CreateSqliteDatabase(const std::string& path, const std::string& extraSql, 
     return ExecSqliteScript(path, schema + "\n" + extraSql, error);
 }
 
-SqliteFixture::SqliteFixture(const std::string& extraSql, const std::string& fileName)
-    : folder_("tidemark-sqlite") {
+SqliteFixture::SqliteFixture(const std::string& extraSql, const std::string& fileName) : folder_("tidemark-sqlite") {
     if (!folder_.ok()) {
         error_ = folder_.error();
         return;

@@ -15,8 +15,8 @@ void AddPeriods(const std::vector<double>& values, const Timeline& tl, const Ser
         bool any = false;
         for (int k = 0; k < count && !any; ++k) any = HasRow(values[static_cast<size_t>(start + k)]);
         if (!any) continue;
-        out.push_back(Row{tl.TimeAt(start), CombinePeriod(&values[static_cast<size_t>(start)], count, s.aggregation,
-                                                          s.rounding)});
+        out.push_back(Row{tl.TimeAt(start),
+                          CombinePeriod(&values[static_cast<size_t>(start)], count, s.aggregation, s.rounding)});
     }
 }
 
@@ -34,22 +34,19 @@ double CombinePeriod(const double* values, int count, Aggregation aggregation, c
         north += std::cos(v * kQuarterTurn);
     }
     switch (aggregation) {
-    case Aggregation::Sum:
-        return RoundStored(sum, rounding);
-    case Aggregation::Mean:
-        return RoundStored(sum / n, rounding);
-    case Aggregation::Direction: {
-        double turns = std::atan2(east, north) / kQuarterTurn;
-        if (turns < 0) turns += 4.0;
-        double r = RoundStored(turns, rounding);
-        return r >= 4.0 ? 0.0 : r;
-    }
+        case Aggregation::Sum: return RoundStored(sum, rounding);
+        case Aggregation::Mean: return RoundStored(sum / n, rounding);
+        case Aggregation::Direction: {
+            double turns = std::atan2(east, north) / kQuarterTurn;
+            if (turns < 0) turns += 4.0;
+            double r = RoundStored(turns, rounding);
+            return r >= 4.0 ? 0.0 : r;
+        }
     }
     return sum;
 }
 
-Aggregates Aggregate(const std::vector<double>& values, const Timeline& tl, const SeriesInfo& s,
-                     int lastExtremeIndex) {
+Aggregates Aggregate(const std::vector<double>& values, const Timeline& tl, const SeriesInfo& s, int lastExtremeIndex) {
     Aggregates a;
     AddPeriods(values, tl, s, kStepsPerHour, a.hourly);
     AddPeriods(values, tl, s, kStepsPerDay, a.daily);

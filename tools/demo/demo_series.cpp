@@ -16,8 +16,8 @@ enum Station : int {
     kRiverForecastCentre = 17,
 };
 
-SeriesInfo Make(int dsid, const char* site, int datatype, const char* datatypeName, const char* unit,
-                int station, Aggregation aggregation, Rounding rounding, bool forecast, bool extremes) {
+SeriesInfo Make(int dsid, const char* site, int datatype, const char* datatypeName, const char* unit, int station,
+                Aggregation aggregation, Rounding rounding, bool forecast, bool extremes) {
     SeriesInfo s;
     s.dsid = dsid;
     s.siteName = site;
@@ -44,8 +44,8 @@ std::vector<SeriesInfo> BuildSeries() {
              false, false),
         Make(kStageMillFalls, "Willow River at Mill Falls", 65, "Gage Height", "ft", kMillFalls, A::Mean, two, true,
              true),
-        Make(kStageCedarCreek, "Cedar Creek near Hollow Pine", 65, "Gage Height", "ft", kCedarCreekGauge, A::Mean,
-             two, true, true),
+        Make(kStageCedarCreek, "Cedar Creek near Hollow Pine", 65, "Gage Height", "ft", kCedarCreekGauge, A::Mean, two,
+             true, true),
         Make(kStageHarborPoint, "Willow River at Harbor Point", 65, "Gage Height", "ft", kHarborPoint, A::Mean, two,
              true, true),
         Make(kForecastStageMillFalls, "Willow River at Mill Falls Forecast", 66, "Forecast Gage Height", "ft",
@@ -65,8 +65,8 @@ std::vector<SeriesInfo> BuildSeries() {
              true),
         Make(kPressureHarborPoint, "Harbor Point", 29, "Barometric Pressure", "in Hg", kHarborPoint, A::Mean, two,
              false, false),
-        Make(kWindDirectionHarborPoint, "Harbor Point", 47, "Wind Direction", "direction", kHarborPoint,
-             A::Direction, two, false, false),
+        Make(kWindDirectionHarborPoint, "Harbor Point", 47, "Wind Direction", "direction", kHarborPoint, A::Direction,
+             two, false, false),
         Make(kWindSpeedHarborPoint, "Harbor Point", 46, "Wind Speed", "mph", kHarborPoint, A::Mean, one, false, true),
         Make(kEvapotranspirationCedarRidge, "Cedar Ridge", 27, "Evapotranspiration", "inches", kCedarRidge, A::Sum,
              four, false, false),

@@ -43,8 +43,8 @@ enum class Aggregation {
 
 // How stored values are rounded.
 struct Rounding {
-    int decimals = 2;         // decimal places, or
-    int significant = 0;      // significant digits when not 0 (flows)
+    int decimals = 2;     // decimal places, or
+    int significant = 0;  // significant digits when not 0 (flows)
 };
 
 struct SeriesInfo {
@@ -89,9 +89,7 @@ struct Timeline {
     int ModelOffset() const { return kSpinUpDays * kStepsPerDay; }
     int ModelLength() const { return ModelOffset() + EndIndex() + kModelTailDays * kStepsPerDay + 1; }
     Minutes ModelTimeAt(int modelIndex) const { return TimeAt(modelIndex - ModelOffset()); }
-    int ModelIndexOf(Minutes t) const {
-        return static_cast<int>((t - first) / kStepMinutes) + ModelOffset();
-    }
+    int ModelIndexOf(Minutes t) const { return static_cast<int>((t - first) / kStepMinutes) + ModelOffset(); }
 };
 
 }  // namespace tidemark::demo

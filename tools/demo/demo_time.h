@@ -21,7 +21,7 @@ struct CivilDate {
 
 Minutes MinutesFromCivil(int year, int month, int day, int hour = 0, int minute = 0);
 CivilDate CivilFromMinutes(Minutes m);
-int DayOfYear(Minutes m);           // 1 = 1 January
+int DayOfYear(Minutes m);  // 1 = 1 January
 Minutes MidnightOf(Minutes m);
 int HourOf(Minutes m);
 int MinuteOfHour(Minutes m);

@@ -76,9 +76,7 @@ double Rating::Flow(double stage) const {
     return stage <= offset ? 0.0 : coefficient * std::pow(stage - offset, exponent);
 }
 
-double Rating::Stage(double flow) const {
-    return offset + std::pow(std::max(0.0, flow) / coefficient, 1.0 / exponent);
-}
+double Rating::Stage(double flow) const { return offset + std::pow(std::max(0.0, flow) / coefficient, 1.0 / exponent); }
 
 RiverRun RunRiver(const Timeline& tl, const Weather& w, int changeFrom, double rainFactor) {
     const int length = tl.ModelLength();

@@ -11,14 +11,14 @@ namespace tidemark::demo {
 
 struct BasinParameters {
     double areaSqMi = 100;
-    double peakHours = 6;           // time to peak of the unit hydrograph
+    double peakHours = 6;  // time to peak of the unit hydrograph
     double gammaShape = 3.5;
-    double soilCapacity = 3.0;      // inches
+    double soilCapacity = 3.0;  // inches
     double soilStart = 1.2;
     double percolationPerDay = 0.04;
     double soilDryingPerDay = 0.06;
-    double groundwaterDays = 30;    // baseflow recession constant
-    double baseflowCfs = 50;        // baseflow the groundwater store starts at
+    double groundwaterDays = 30;  // baseflow recession constant
+    double baseflowCfs = 50;      // baseflow the groundwater store starts at
 };
 
 // Flow in cfs from basin-average rain (inches per 5-minute step).

@@ -158,8 +158,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     fs::path notes = folder / kStationNotesFileName;
-    if (!WriteText(folder / kFrequencyFileName, FrequencyFileText()) ||
-        !WriteText(notes, StationNotesHtml(data)) ||
+    if (!WriteText(folder / kFrequencyFileName, FrequencyFileText()) || !WriteText(notes, StationNotesHtml(data)) ||
         !WriteText(folder / "Tidemark_setup.txt", DemoSetupText(notes.string())) ||
         !WriteText(streamkeep / kAlertFileName, AlertReportText(data)))
         return 1;

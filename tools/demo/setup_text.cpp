@@ -82,7 +82,7 @@ DemoGraph WebScreen(const std::string& address) {
 std::vector<DemoPage> DemoPages(const std::string& notesAddress) {
     std::vector<DemoPage> pages;
 
-    {   // Four graphs: the flood picture at a glance.
+    {  // Four graphs: the flood picture at a glance.
         DemoPage p{"River Conditions", 11, 9, -1, false, false, {}};
         DemoGraph stage = Graph(kStageMillFalls, kLight, kStagePens);
         stage.runsuffix = ",ALERT";
@@ -103,7 +103,7 @@ std::vector<DemoPage> DemoPages(const std::string& notesAddress) {
         p.graphs = {stage, flow, creek, rain};
         pages.push_back(p);
     }
-    {   // One graph: the forecast point with the downstream gauge and the official
+    {  // One graph: the forecast point with the downstream gauge and the official
         // forecast laid over it.
         DemoPage p{"Mill Falls Forecast", 14, 10, -1, false, false, {}};
         DemoGraph g = Graph(kStageMillFalls, kSlate, kStagePens);
@@ -117,7 +117,7 @@ std::vector<DemoPage> DemoPages(const std::string& notesAddress) {
         p.graphs = {g};
         pages.push_back(p);
     }
-    {   // Two graphs: how rare the recent rain was.
+    {  // Two graphs: how rare the recent rain was.
         DemoPage p{"Rainfall Frequency", 12, 9, -1, false, false, {}};
         DemoGraph interval = Graph(kRainCedarRidge, kLight, kRainPens);
         interval.freqtype = -1;
@@ -130,7 +130,7 @@ std::vector<DemoPage> DemoPages(const std::string& notesAddress) {
         p.graphs = {interval, depth};
         pages.push_back(p);
     }
-    {   // Three graphs: month-to-date totals.
+    {  // Three graphs: month-to-date totals.
         DemoPage p{"Monthly Rainfall and ET", 11, 9, -1, false, false, {}};
         DemoGraph a = Graph(kRainCedarRidge, kLight, kRainPens);
         a.parametername = "Monthly Rainfall";
@@ -141,7 +141,7 @@ std::vector<DemoPage> DemoPages(const std::string& notesAddress) {
         p.graphs = {a, b, c};
         pages.push_back(p);
     }
-    {   // Six graphs: the rain gauges, the broken one switched off, a season-to-date
+    {  // Six graphs: the rain gauges, the broken one switched off, a season-to-date
         // comparison and the radar's error against the gauge.
         DemoPage p{"Rain Gauges", 10, 8, -1, false, false, {}};
         DemoGraph cedar = Graph(kRainCedarRidge, kLight, kRainPens);
@@ -164,7 +164,7 @@ std::vector<DemoPage> DemoPages(const std::string& notesAddress) {
         p.graphs = {cedar, hollow, mill, harbor, total, radar};
         pages.push_back(p);
     }
-    {   // Nine graphs on hourly values with the daily extremes merged in.
+    {  // Nine graphs on hourly values with the daily extremes merged in.
         DemoPage p{"Weather", 10, 8, -1, false, true, {}};
         DemoGraph air = Graph(kAirTempCedarRidge, kLight, kAirPens);
         air.lowwatch = 32;  // frost
@@ -185,7 +185,7 @@ std::vector<DemoPage> DemoPages(const std::string& notesAddress) {
         p.graphs = {air, coast, humidity, pressure, direction, speed, et, ranked, hollow};
         pages.push_back(p);
     }
-    {   // Twelve graphs for the wall display, on black.
+    {  // Twelve graphs for the wall display, on black.
         DemoPage p{"All Stations", 9, 7, 0, false, true, {}};
         DemoGraph mill = Graph(kStageMillFalls, kDark, kDarkPens);
         mill.highwatch = kMillFallsAction;
@@ -215,12 +215,12 @@ std::vector<DemoPage> DemoPages(const std::string& notesAddress) {
         p.graphs = {mill, creek, harbor, flow, creekFlow, lake, release, r1, r2, r3, air, wind};
         pages.push_back(p);
     }
-    {   // A web screen: the local station notes page.
+    {  // A web screen: the local station notes page.
         DemoPage p{"Station Notes", 10, 8, 0, true, false, {}};
         p.graphs = {WebScreen(notesAddress)};
         pages.push_back(p);
     }
-    {   // Two graphs: the reservoir between its watch levels, and what goes in and out.
+    {  // Two graphs: the reservoir between its watch levels, and what goes in and out.
         DemoPage p{"Lake Tamsin", 12, 9, -1, true, false, {}};
         DemoGraph lake = Graph(kLakeTamsinElevation, kLight, kLakePens);
         lake.highwatch = 1248.5;  // spillway crest
@@ -260,8 +260,8 @@ std::string GraphLine(int number, const DemoGraph& g) {
     if (!g.runsuffix.empty()) dsidField += g.runnumber != 0 ? "," + Num(g.runnumber) : g.runsuffix;
     std::string line = Num(number) + ";" + dsidField + ";" + g.parametername + ";" + g.stationname + ";" +
                        Num(g.hrmarker) + ";" + Num(g.daymarker) + ";" + Num(g.logyscale) + ";" + Num(g.backcolor) +
-                       ";" + Num(g.back2color) + ";" + Num(g.hrcolor) + ";" + Num(g.daycolor) + ";" +
-                       Num(g.highwatch) + ";" + Num(g.lowwatch) + ";" + Num(g.watchcount) + ";" + Num(g.rankcum);
+                       ";" + Num(g.back2color) + ";" + Num(g.hrcolor) + ";" + Num(g.daycolor) + ";" + Num(g.highwatch) +
+                       ";" + Num(g.lowwatch) + ";" + Num(g.watchcount) + ";" + Num(g.rankcum);
     if (g.freqtype != 0) line += ";" + Num(g.freqtype);
     if (g.freqtype == 1 || g.freqtype == 2 || g.freqtype == 4)
         line += ";" + Num(g.coeff1) + ";" + Num(g.coeff2) + ";" + Num(g.coeff3);

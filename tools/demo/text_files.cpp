@@ -39,10 +39,14 @@ constexpr FrequencyRow kFrequencyRows[] = {
 std::string Escape(const std::string& s) {
     std::string out;
     for (char c : s) {
-        if (c == '&') out += "&amp;";
-        else if (c == '<') out += "&lt;";
-        else if (c == '>') out += "&gt;";
-        else out += c;
+        if (c == '&')
+            out += "&amp;";
+        else if (c == '<')
+            out += "&lt;";
+        else if (c == '>')
+            out += "&gt;";
+        else
+            out += c;
     }
     return out;
 }
@@ -107,10 +111,10 @@ void AddRainAlerts(const DemoData& data, std::vector<AlertBlock>& blocks) {
         if (dry >= 6 * kStepsPerHour) armed = true;
         if (armed && hour >= 0.5) {
             armed = false;
-            blocks.push_back({tl.TimeAt(i),
-                              {{kRainCedarRidge, "1-hour total above 0.50 in", hour, 2},
-                               {kStageMillFalls, "stage at time of rain alert", StoredAt(data, kStageMillFalls, i),
-                                2}}});
+            blocks.push_back(
+                {tl.TimeAt(i),
+                 {{kRainCedarRidge, "1-hour total above 0.50 in", hour, 2},
+                  {kStageMillFalls, "stage at time of rain alert", StoredAt(data, kStageMillFalls, i), 2}}});
         }
     }
 }
@@ -139,10 +143,15 @@ std::string StationNotesHtml(const DemoData& data) {
     l.push_back("<meta charset=\"utf-8\">");
     l.push_back("<title>Willow River Basin - Station Notes</title>");
     l.push_back("<style>");
-    l.push_back("body { font-family: 'Liberation Sans', Arial, sans-serif; margin: 24px; background: #f4f6f9; color: #1c2733; }");
-    l.push_back("h1 { font-size: 22px; margin: 0 0 4px 0; } h2 { font-size: 17px; margin: 22px 0 8px 0; color: #1f4e79; }");
+    l.push_back(
+        "body { font-family: 'Liberation Sans', Arial, sans-serif; margin: 24px; background: #f4f6f9; color: #1c2733; "
+        "}");
+    l.push_back(
+        "h1 { font-size: 22px; margin: 0 0 4px 0; } h2 { font-size: 17px; margin: 22px 0 8px 0; color: #1f4e79; }");
     l.push_back("p.sub { margin: 0 0 16px 0; color: #55606b; }");
-    l.push_back("table { border-collapse: collapse; background: #fff; } td, th { border: 1px solid #c9d1da; padding: 4px 10px; text-align: left; font-size: 14px; }");
+    l.push_back(
+        "table { border-collapse: collapse; background: #fff; } td, th { border: 1px solid #c9d1da; padding: 4px 10px; "
+        "text-align: left; font-size: 14px; }");
     l.push_back("th { background: #dde5ee; } td.n { text-align: right; } .off { color: #a00; font-weight: bold; }");
     l.push_back("</style>");
     l.push_back("</head>");
@@ -184,11 +193,14 @@ std::string StationNotesHtml(const DemoData& data) {
     l.push_back("<li><span class=\"off\">Harbor Point rain gauge out of service</span> since " +
                 ShortDateTimeText(data.harborPointGaugeOffline) +
                 " (tipping bucket jammed; technician visit scheduled). Its graph is switched off.</li>");
-    l.push_back("<li>Lake Tamsin guide curve 1246.0 ft; spillway crest 1248.5 ft. Gate changes are made at 08:00.</li>");
+    l.push_back(
+        "<li>Lake Tamsin guide curve 1246.0 ft; spillway crest 1248.5 ft. Gate changes are made at 08:00.</li>");
     l.push_back("<li>Official Mill Falls forecast issued " + ShortDateTimeText(data.forecastIssued) +
                 "; model traces (QPF, zero QPF, QPF x1.5) are run daily at 06:00.</li>");
     l.push_back("<li>Wind direction is recorded in quarter turns: 0 north, 1 east, 2 south, 3 west.</li>");
-    l.push_back("<li>Rain gauges record 0.01 in tips every 5 minutes; the Cedar Ridge radar estimate is for comparison only.</li>");
+    l.push_back(
+        "<li>Rain gauges record 0.01 in tips every 5 minutes; the Cedar Ridge radar estimate is for comparison "
+        "only.</li>");
     l.push_back("</ul>");
     l.push_back("</body>");
     l.push_back("</html>");
@@ -205,8 +217,9 @@ std::string AlertReportText(const DemoData& data) {
         int peakAt = 0;
         for (int i = 0; i <= tl.NowIndex(); ++i)
             if (StoredAt(data, kStageMillFalls, i) > StoredAt(data, kStageMillFalls, peakAt)) peakAt = i;
-        blocks.push_back({tl.TimeAt(peakAt),
-                          {{kStageMillFalls, "highest stage of the period", StoredAt(data, kStageMillFalls, peakAt), 2}}});
+        blocks.push_back(
+            {tl.TimeAt(peakAt),
+             {{kStageMillFalls, "highest stage of the period", StoredAt(data, kStageMillFalls, peakAt), 2}}});
     }
     std::stable_sort(blocks.begin(), blocks.end(),
                      [](const AlertBlock& a, const AlertBlock& b) { return a.issued < b.issued; });

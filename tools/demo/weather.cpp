@@ -5,9 +5,7 @@
 
 namespace tidemark::demo {
 
-int FloodStormStart(const Timeline& timeline) {
-    return timeline.ModelIndexOf(timeline.now) - 34 * kStepsPerHour;
-}
+int FloodStormStart(const Timeline& timeline) { return timeline.ModelIndexOf(timeline.now) - 34 * kStepsPerHour; }
 
 namespace {
 
@@ -27,7 +25,9 @@ std::vector<double> StormProfile(const Storm& s, Random& r) {
     const double n = s.length;
     int bursts = s.convective ? 1 : 1 + static_cast<int>(r.Uniform() * 3);
     double background = s.convective ? 0.03 : 0.25;
-    struct Burst { double centre, width, amplitude; };
+    struct Burst {
+        double centre, width, amplitude;
+    };
     std::vector<Burst> list;
     for (int b = 0; b < bursts; ++b) {
         if (s.convective)
@@ -126,7 +126,8 @@ void SpreadRain(const Timeline& tl, Weather& w, Random& r, double floodScale) {
             }
         }
     }
-    for (int g = 0; g < kGaugeCount; ++g) w.rainGauge[static_cast<size_t>(g)] = RecordAsTips(w.rainTrue[static_cast<size_t>(g)]);
+    for (int g = 0; g < kGaugeCount; ++g)
+        w.rainGauge[static_cast<size_t>(g)] = RecordAsTips(w.rainTrue[static_cast<size_t>(g)]);
     w.radarRain = RecordAsTips(radarTrue);
 }
 
@@ -260,12 +261,14 @@ void ComputeEvapotranspiration(const Timeline& tl, Weather& w) {
         double sum = 0;
         for (int k = 0; k < kDay; ++k) {
             double h = (k + 0.5) / kStepsPerHour;
-            if (h > sunrise && h < sunrise + dayLength) shape[static_cast<size_t>(k)] = std::sin(kPi * (h - sunrise) / dayLength);
+            if (h > sunrise && h < sunrise + dayLength)
+                shape[static_cast<size_t>(k)] = std::sin(kPi * (h - sunrise) / dayLength);
             sum += shape[static_cast<size_t>(k)];
         }
         for (int k = 0; k < kDay && day + k < length; ++k) {
             if (day + k < 0) continue;
-            w.evapotranspiration[static_cast<size_t>(day + k)] = RoundStored(et0 * shape[static_cast<size_t>(k)] / sum, {4, 0});
+            w.evapotranspiration[static_cast<size_t>(day + k)] =
+                RoundStored(et0 * shape[static_cast<size_t>(k)] / sum, {4, 0});
         }
     }
 }

@@ -29,7 +29,7 @@ struct Weather {
     std::vector<double> cloud;                               // 0 clear .. 1 overcast and raining
     std::vector<double> airTempCedarRidge, airTempHarborPoint;
     std::vector<double> humidity, pressure, windDirection, windSpeed;
-    std::vector<double> evapotranspiration;                  // Cedar Ridge, inches per step
+    std::vector<double> evapotranspiration;  // Cedar Ridge, inches per step
 };
 
 // Storms and rain only. Every draw comes from the seed's own streams, so calls that

@@ -25,8 +25,7 @@ std::string Extension(const std::string& file) {
 DbResult<ConnectionTarget> ResolveSqlite(const std::vector<std::pair<std::string, std::string>>& pairs,
                                          const std::string& programFolder) {
     std::string file = ConnectionValue(pairs, {"Data Source", "DataSource", "Database"});
-    if (file.empty())
-        return DbError{"The SQLite connection string names no database file: add Data Source=FILE"};
+    if (file.empty()) return DbError{"The SQLite connection string names no database file: add Data Source=FILE"};
     if (file.front() != '/') file = programFolder + file;
     ConnectionTarget target;
     target.kind = ConnectionTarget::Kind::SQLite;
@@ -57,13 +56,12 @@ DbResult<ConnectionTarget> ResolvePostgres(const std::vector<std::pair<std::stri
 DbError JetFileError(const std::vector<std::pair<std::string, std::string>>& pairs) {
     std::string file = ConnectionValue(pairs, {"Data Source", "DataSource"});
     if (file.empty())
-        return DbError{"The Jet connection string names no database file, and Access and Excel file "
-                       "databases are not yet supported. " +
-                       std::string(kExpectedForms)};
+        return DbError{
+            "The Jet connection string names no database file, and Access and Excel file "
+            "databases are not yet supported. " +
+            std::string(kExpectedForms)};
     std::string ext = Extension(file);
-    std::string what = ext == ".mdb" || ext == ".accdb" ? "Access"
-                       : ext == ".xls" || ext == ".xlsx" ? "Excel"
-                                                         : "Jet";
+    std::string what = ext == ".mdb" || ext == ".accdb" ? "Access" : ext == ".xls" || ext == ".xlsx" ? "Excel" : "Jet";
     return DbError{"Cannot open the database file " + file + ": " + what +
                    " file databases (.mdb, .xls, .xlsx) are not yet supported. " + kExpectedForms};
 }
@@ -125,8 +123,8 @@ DbResult<ConnectionTarget> ResolveConnectionString(const std::string& connection
                                                    const std::string& programFolder) {
     std::vector<std::pair<std::string, std::string>> pairs = SplitConnectionString(connectionString);
     if (pairs.empty())
-        return DbError{"The database connection string \"" + TrimBlanks(connectionString) +
-                       "\" names no database. " + kExpectedForms};
+        return DbError{"The database connection string \"" + TrimBlanks(connectionString) + "\" names no database. " +
+                       kExpectedForms};
 
     std::string provider = ConnectionValue(pairs, {"Provider"});
     std::string providerKey = LCase(provider);

@@ -39,6 +39,6 @@ protected:
 // Opens the database a completed connection string names, read-only. programFolder ends
 // with "/"; a relative SQLite file is looked for there.
 DbResult<std::unique_ptr<Database>> OpenConnection(const std::string& connectionString,
-                                                 const std::string& programFolder);
+                                                   const std::string& programFolder);
 
 }  // namespace tidemark

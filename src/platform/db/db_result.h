@@ -16,7 +16,7 @@ struct DbError {
 template <class T>
 class DbResult {
 public:
-    DbResult(T value) : state_(std::move(value)) {}       // NOLINT: implicit by design
+    DbResult(T value) : state_(std::move(value)) {}        // NOLINT: implicit by design
     DbResult(DbError error) : state_(std::move(error)) {}  // NOLINT: implicit by design
 
     bool ok() const { return std::holds_alternative<T>(state_); }

@@ -52,24 +52,35 @@ std::vector<Token> Tokenize(std::string_view s) {
         char closing;
         bool doubled = false;
         switch (c) {
-        case '\'': kind = Token::Kind::Quoted; closing = '\''; doubled = true; break;
-        case '"': kind = Token::Kind::DoubleQuoted; closing = '"'; doubled = true; break;
-        case '[': kind = Token::Kind::Bracketed; closing = ']'; break;
-        case '#': {
-            size_t end = s.find('#', i + 1);
-            if (end != std::string_view::npos && LiteralDate(s.substr(i + 1, end - i - 1))) {
-                tokens.push_back({Token::Kind::HashDate, std::string(s.substr(i, end - i + 1))});
-                i = end + 1;
-            } else {
+            case '\'':
+                kind = Token::Kind::Quoted;
+                closing = '\'';
+                doubled = true;
+                break;
+            case '"':
+                kind = Token::Kind::DoubleQuoted;
+                closing = '"';
+                doubled = true;
+                break;
+            case '[':
+                kind = Token::Kind::Bracketed;
+                closing = ']';
+                break;
+            case '#': {
+                size_t end = s.find('#', i + 1);
+                if (end != std::string_view::npos && LiteralDate(s.substr(i + 1, end - i - 1))) {
+                    tokens.push_back({Token::Kind::HashDate, std::string(s.substr(i, end - i + 1))});
+                    i = end + 1;
+                } else {
+                    plain(s.substr(i, 1));
+                    ++i;
+                }
+                continue;
+            }
+            default:
                 plain(s.substr(i, 1));
                 ++i;
-            }
-            continue;
-        }
-        default:
-            plain(s.substr(i, 1));
-            ++i;
-            continue;
+                continue;
         }
         size_t end = FindClosing(s, i + 1, closing, doubled);
         size_t stop = end == std::string_view::npos ? s.size() : end + 1;
@@ -82,16 +93,16 @@ std::vector<Token> Tokenize(std::string_view s) {
 std::string DateText(double day) {
     CivilTime t = ToCivil(day);
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
-                  t.hour, t.minute, t.second);
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second);
     return buffer;
 }
 
 std::string DateLiteral(SqlDialect dialect, double day) {
     switch (dialect) {
-    case SqlDialect::SQLite: return "'" + DateText(day) + "'";
-    case SqlDialect::PostgreSQL: return "TIMESTAMP '" + DateText(day) + "'";
-    case SqlDialect::OdbcEscape: return "{ts '" + DateText(day) + "'}";
+        case SqlDialect::SQLite: return "'" + DateText(day) + "'";
+        case SqlDialect::PostgreSQL: return "TIMESTAMP '" + DateText(day) + "'";
+        case SqlDialect::OdbcEscape: return "{ts '" + DateText(day) + "'}";
     }
     return {};
 }
@@ -115,19 +126,17 @@ std::string BracketedName(SqlDialect dialect, const std::string& token) {
 
 std::string ConvertToken(SqlDialect dialect, const Token& token) {
     switch (token.kind) {
-    case Token::Kind::HashDate:
-        return DateLiteral(dialect, *LiteralDate(std::string_view(token.text).substr(1, token.text.size() - 2)));
-    case Token::Kind::Quoted:
-        if (token.text.size() >= 2 && token.text.back() == '\'') {
-            std::string inside = ReplaceAll(token.text.substr(1, token.text.size() - 2), "''", "'");
-            if (std::optional<double> day = LiteralDate(inside)) return DateLiteral(dialect, *day);
-        }
-        return token.text;
-    case Token::Kind::Bracketed:
-        return BracketedName(dialect, token.text);
-    case Token::Kind::Plain:
-    case Token::Kind::DoubleQuoted:
-        return token.text;
+        case Token::Kind::HashDate:
+            return DateLiteral(dialect, *LiteralDate(std::string_view(token.text).substr(1, token.text.size() - 2)));
+        case Token::Kind::Quoted:
+            if (token.text.size() >= 2 && token.text.back() == '\'') {
+                std::string inside = ReplaceAll(token.text.substr(1, token.text.size() - 2), "''", "'");
+                if (std::optional<double> day = LiteralDate(inside)) return DateLiteral(dialect, *day);
+            }
+            return token.text;
+        case Token::Kind::Bracketed: return BracketedName(dialect, token.text);
+        case Token::Kind::Plain:
+        case Token::Kind::DoubleQuoted: return token.text;
     }
     return token.text;
 }
@@ -179,8 +188,7 @@ size_t FindWord(const Command& command, std::string_view word, bool last) {
         if (i + word.size() < s.size() && IsWordChar(s[i + word.size()])) continue;
         bool same = true;
         for (size_t k = 0; k < word.size() && same; ++k)
-            same = command.plain[i + k] &&
-                   std::tolower(static_cast<unsigned char>(s[i + k])) == word[k];
+            same = command.plain[i + k] && std::tolower(static_cast<unsigned char>(s[i + k])) == word[k];
         if (!same) continue;
         found = i;
         if (!last) return found;
@@ -235,15 +243,11 @@ std::string Convert(SqlDialect dialect, std::string_view statement) {
 
 }  // namespace
 
-std::string ApplyDialect(SqlDialect dialect, std::string_view statement) {
-    return Convert(dialect, statement);
-}
+std::string ApplyDialect(SqlDialect dialect, std::string_view statement) { return Convert(dialect, statement); }
 
 std::string SqliteDialect(std::string_view statement) { return Convert(SqlDialect::SQLite, statement); }
 
-std::string PostgresDialect(std::string_view statement) {
-    return Convert(SqlDialect::PostgreSQL, statement);
-}
+std::string PostgresDialect(std::string_view statement) { return Convert(SqlDialect::PostgreSQL, statement); }
 
 SqlDialect OdbcDialectFor(std::string_view dbmsName) {
     std::string name = LCase(dbmsName);
@@ -265,8 +269,7 @@ bool HasSeveralStatements(std::string_view statement) {
 
 bool IsReadingStatement(std::string_view statement) {
     size_t i = 0;
-    while (i < statement.size() && (std::isspace(static_cast<unsigned char>(statement[i])) || statement[i] == '('))
-        ++i;
+    while (i < statement.size() && (std::isspace(static_cast<unsigned char>(statement[i])) || statement[i] == '(')) ++i;
     size_t end = i;
     while (end < statement.size() && IsWordChar(statement[end])) ++end;
     std::string word = LCase(statement.substr(i, end - i));

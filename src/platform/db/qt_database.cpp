@@ -40,10 +40,10 @@ namespace {
 
 // Windows-1252 characters 0x80 to 0x9F; the rest of the code page is Latin-1. The
 // undefined positions keep their C1 code points, as Windows itself maps them.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 QString FromProgramText(const std::string& text) {
     QString out;
@@ -89,8 +89,10 @@ void AppendUtf8AsProgramText(const unsigned char* text, size_t length, std::stri
         char32_t u = extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
         bool valid = extra > 0;
         for (int k = 1; valid && k <= extra; ++k) {
-            if (i + static_cast<size_t>(k) >= length || (text[i + k] & 0xC0) != 0x80) valid = false;
-            else u = (u << 6) | (text[i + k] & 0x3F);
+            if (i + static_cast<size_t>(k) >= length || (text[i + k] & 0xC0) != 0x80)
+                valid = false;
+            else
+                u = (u << 6) | (text[i + k] & 0x3F);
         }
         if (valid && ((extra == 1 && u < 0x80) || (extra == 2 && u < 0x800) || (extra == 3 && u < 0x10000) ||
                       u > 0x10FFFF || (u >= 0xD800 && u <= 0xDFFF)))
@@ -100,8 +102,10 @@ void AppendUtf8AsProgramText(const unsigned char* text, size_t length, std::stri
             ++i;
             continue;
         }
-        if (u > 0xFFFF) out += "??";
-        else out += ProgramCharOf(u);
+        if (u > 0xFFFF)
+            out += "??";
+        else
+            out += ProgramCharOf(u);
         i += static_cast<size_t>(extra) + 1;
     }
 }
@@ -125,31 +129,28 @@ double DayNumberOf(const QDate& date, const QTime& time) {
 void AddValue(Recordset::Builder& row, const QVariant& value) {
     if (value.isNull()) return row.AddNull();
     switch (value.metaType().id()) {
-    case QMetaType::QDateTime: {
-        // The wall-clock fields as stored. A time that falls in the gap of a
-        // daylight-saving change makes the QDateTime invalid in local time, yet its date
-        // and time fields still hold what the engine sent, and stored series (kept in
-        // standard time) do have rows there.
-        QDateTime dt = value.toDateTime();
-        if (!dt.date().isValid() || !dt.time().isValid()) return row.AddNull();
-        return row.AddDateTime(DayNumberOf(dt.date(), dt.time()));
-    }
-    case QMetaType::QDate:
-        return row.AddDateTime(DayNumberOf(value.toDate(), QTime(0, 0)));
-    case QMetaType::QTime:
-        return row.AddDateTime(DayNumberOf(QDate(1899, 12, 30), value.toTime()));
-    case QMetaType::QString:
-        return row.AddText(ToProgramText(value.toString()));
-    case QMetaType::QByteArray: {
-        QByteArray bytes = value.toByteArray();
-        return row.AddText(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
-    }
-    default: {
-        bool ok = false;
-        double number = value.toDouble(&ok);
-        if (ok) return row.AddNumber(number);
-        return row.AddText(ToProgramText(value.toString()));
-    }
+        case QMetaType::QDateTime: {
+            // The wall-clock fields as stored. A time that falls in the gap of a
+            // daylight-saving change makes the QDateTime invalid in local time, yet its date
+            // and time fields still hold what the engine sent, and stored series (kept in
+            // standard time) do have rows there.
+            QDateTime dt = value.toDateTime();
+            if (!dt.date().isValid() || !dt.time().isValid()) return row.AddNull();
+            return row.AddDateTime(DayNumberOf(dt.date(), dt.time()));
+        }
+        case QMetaType::QDate: return row.AddDateTime(DayNumberOf(value.toDate(), QTime(0, 0)));
+        case QMetaType::QTime: return row.AddDateTime(DayNumberOf(QDate(1899, 12, 30), value.toTime()));
+        case QMetaType::QString: return row.AddText(ToProgramText(value.toString()));
+        case QMetaType::QByteArray: {
+            QByteArray bytes = value.toByteArray();
+            return row.AddText(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+        }
+        default: {
+            bool ok = false;
+            double number = value.toDouble(&ok);
+            if (ok) return row.AddNumber(number);
+            return row.AddText(ToProgramText(value.toString()));
+        }
     }
 }
 
@@ -188,29 +189,30 @@ DbResult<Recordset> RunOnSqlite(sqlite3* db, const std::string& sql) {
         for (int i = 0; i < columns; ++i) {
             sqlite3_value* value = sqlite3_column_value(statement, i);
             switch (sqlite3_value_type(value)) {
-            case SQLITE_NULL: rows.AddNull(); break;
-            case SQLITE_INTEGER: rows.AddNumber(static_cast<double>(sqlite3_value_int64(value))); break;
-            case SQLITE_FLOAT: rows.AddNumber(sqlite3_value_double(value)); break;
-            case SQLITE_BLOB: {
-                const void* bytes = sqlite3_value_blob(value);
-                int length = sqlite3_value_bytes(value);
-                rows.AddText(std::string_view(static_cast<const char*>(bytes), bytes ? static_cast<size_t>(length) : 0));
-                break;
-            }
-            default: {
-                const unsigned char* chars = sqlite3_value_text(value);
-                size_t length = chars ? static_cast<size_t>(sqlite3_value_bytes(value)) : 0;
-                size_t ascii = 0;
-                while (ascii < length && chars[ascii] < 0x80) ++ascii;
-                if (ascii == length) {
-                    rows.AddText(std::string_view(reinterpret_cast<const char*>(chars), length));
-                } else {
-                    text.clear();
-                    AppendUtf8AsProgramText(chars, length, text);
-                    rows.AddText(text);
+                case SQLITE_NULL: rows.AddNull(); break;
+                case SQLITE_INTEGER: rows.AddNumber(static_cast<double>(sqlite3_value_int64(value))); break;
+                case SQLITE_FLOAT: rows.AddNumber(sqlite3_value_double(value)); break;
+                case SQLITE_BLOB: {
+                    const void* bytes = sqlite3_value_blob(value);
+                    int length = sqlite3_value_bytes(value);
+                    rows.AddText(
+                        std::string_view(static_cast<const char*>(bytes), bytes ? static_cast<size_t>(length) : 0));
+                    break;
                 }
-                break;
-            }
+                default: {
+                    const unsigned char* chars = sqlite3_value_text(value);
+                    size_t length = chars ? static_cast<size_t>(sqlite3_value_bytes(value)) : 0;
+                    size_t ascii = 0;
+                    while (ascii < length && chars[ascii] < 0x80) ++ascii;
+                    if (ascii == length) {
+                        rows.AddText(std::string_view(reinterpret_cast<const char*>(chars), length));
+                    } else {
+                        text.clear();
+                        AppendUtf8AsProgramText(chars, length, text);
+                        rows.AddText(text);
+                    }
+                    break;
+                }
             }
         }
         rows.EndRow();
@@ -235,7 +237,8 @@ QString NextConnectionName() {
 std::string OdbcDbmsName(const QSqlDatabase& db, const std::string& connectionString) {
     QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
     // QODBC hands out its connection handle as a plain pointer.
-    if (handle.isValid() && (qstrcmp(handle.typeName(), "void*") == 0 || qstrcmp(handle.typeName(), "SQLHANDLE") == 0)) {
+    if (handle.isValid() &&
+        (qstrcmp(handle.typeName(), "void*") == 0 || qstrcmp(handle.typeName(), "SQLHANDLE") == 0)) {
         SQLHANDLE hdbc = *static_cast<const SQLHANDLE*>(handle.constData());
         SQLCHAR name[256] = {};
         SQLSMALLINT length = 0;
@@ -256,21 +259,21 @@ public:
         {
             QSqlDatabase db = QSqlDatabase::database(name_, false);
             switch (target.kind) {
-            case ConnectionTarget::Kind::SQLite: {
-                DbResult<bool> ready = ConnectSqlite(db, target);
-                if (!ready) return ready;
-                break;
-            }
-            case ConnectionTarget::Kind::PostgreSQL: {
-                DbResult<bool> ready = ConnectPostgres(db, target);
-                if (!ready) return ready;
-                break;
-            }
-            case ConnectionTarget::Kind::Odbc: {
-                DbResult<bool> ready = ConnectOdbc(db, target);
-                if (!ready) return ready;
-                break;
-            }
+                case ConnectionTarget::Kind::SQLite: {
+                    DbResult<bool> ready = ConnectSqlite(db, target);
+                    if (!ready) return ready;
+                    break;
+                }
+                case ConnectionTarget::Kind::PostgreSQL: {
+                    DbResult<bool> ready = ConnectPostgres(db, target);
+                    if (!ready) return ready;
+                    break;
+                }
+                case ConnectionTarget::Kind::Odbc: {
+                    DbResult<bool> ready = ConnectOdbc(db, target);
+                    if (!ready) return ready;
+                    break;
+                }
             }
         }
         open_ = true;
@@ -296,8 +299,7 @@ public:
         if (HasSeveralStatements(sql))
             return DbError{"The statement holds more than one command; only one is run at a time"};
         // Connections are read-only already; this also covers ODBC drivers that ignore it.
-        if (!IsReadingStatement(sql))
-            return DbError{"Only statements that read (SELECT) are run on the database"};
+        if (!IsReadingStatement(sql)) return DbError{"Only statements that read (SELECT) are run on the database"};
         if (direct_) return RunOnSqlite(direct_, sql);
         QSqlDatabase db = QSqlDatabase::database(name_, false);
         QSqlQuery query(db);
@@ -333,8 +335,7 @@ private:
         // data); say which file is missing instead.
         std::error_code ec;
         std::filesystem::file_status status = std::filesystem::status(target.file, ec);
-        if (!std::filesystem::exists(status))
-            return DbError{"The database file " + target.file + " does not exist"};
+        if (!std::filesystem::exists(status)) return DbError{"The database file " + target.file + " does not exist"};
         if (!std::filesystem::is_regular_file(status))
             return DbError{"The database file " + target.file + " is not a file"};
         db.setDatabaseName(FromProgramText(target.file));
@@ -435,18 +436,18 @@ private:
 
 const char* QtDriverFor(ConnectionTarget::Kind kind) {
     switch (kind) {
-    case ConnectionTarget::Kind::SQLite: return "QSQLITE";
-    case ConnectionTarget::Kind::PostgreSQL: return "QPSQL";
-    case ConnectionTarget::Kind::Odbc: return "QODBC";
+        case ConnectionTarget::Kind::SQLite: return "QSQLITE";
+        case ConnectionTarget::Kind::PostgreSQL: return "QPSQL";
+        case ConnectionTarget::Kind::Odbc: return "QODBC";
     }
     return "";
 }
 
 const char* DebianPackageFor(ConnectionTarget::Kind kind) {
     switch (kind) {
-    case ConnectionTarget::Kind::SQLite: return "libqt6sql6-sqlite";
-    case ConnectionTarget::Kind::PostgreSQL: return "libqt6sql6-psql";
-    case ConnectionTarget::Kind::Odbc: return "libqt6sql6-odbc";
+        case ConnectionTarget::Kind::SQLite: return "libqt6sql6-sqlite";
+        case ConnectionTarget::Kind::PostgreSQL: return "libqt6sql6-psql";
+        case ConnectionTarget::Kind::Odbc: return "libqt6sql6-odbc";
     }
     return "";
 }
@@ -454,7 +455,7 @@ const char* DebianPackageFor(ConnectionTarget::Kind kind) {
 }  // namespace
 
 DbResult<std::unique_ptr<Database>> OpenConnection(const std::string& connectionString,
-                                                 const std::string& programFolder) {
+                                                   const std::string& programFolder) {
     DbResult<ConnectionTarget> target = ResolveConnectionString(connectionString, programFolder);
     if (!target) return DbError{target.error()};
     const char* driver = QtDriverFor(target->kind);

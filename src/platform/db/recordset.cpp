@@ -59,8 +59,8 @@ std::optional<double> StoredDateTime(std::string_view text) {
 std::string IsoText(double day) {
     CivilTime t = ToCivil(day);
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
-                  t.hour, t.minute, t.second);
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second);
     return buffer;
 }
 
@@ -71,10 +71,10 @@ Recordset::Recordset(std::vector<std::string> fieldNames, std::vector<std::vecto
     for (const std::vector<FieldValue>& row : rows) {
         for (const FieldValue& value : row) {
             switch (value.kind) {
-            case FieldValue::Kind::Null: builder.AddNull(); break;
-            case FieldValue::Kind::Number: builder.AddNumber(value.number); break;
-            case FieldValue::Kind::DateTime: builder.AddDateTime(value.number); break;
-            case FieldValue::Kind::Text: builder.AddText(value.text); break;
+                case FieldValue::Kind::Null: builder.AddNull(); break;
+                case FieldValue::Kind::Number: builder.AddNumber(value.number); break;
+                case FieldValue::Kind::DateTime: builder.AddDateTime(value.number); break;
+                case FieldValue::Kind::Text: builder.AddText(value.text); break;
             }
         }
         builder.EndRow();
@@ -129,10 +129,10 @@ DbResult<FieldValue> Recordset::Field(int index) const {
     const Cell* cell = CurrentCell(index, &error);
     if (!cell) return DbError{error};
     switch (cell->kind) {
-    case FieldValue::Kind::Null: return FieldValue::Null();
-    case FieldValue::Kind::Number: return FieldValue::OfNumber(cell->number);
-    case FieldValue::Kind::DateTime: return FieldValue::OfDateTime(cell->number);
-    case FieldValue::Kind::Text: return FieldValue::OfText(std::string(TextOf(*cell)));
+        case FieldValue::Kind::Null: return FieldValue::Null();
+        case FieldValue::Kind::Number: return FieldValue::OfNumber(cell->number);
+        case FieldValue::Kind::DateTime: return FieldValue::OfDateTime(cell->number);
+        case FieldValue::Kind::Text: return FieldValue::OfText(std::string(TextOf(*cell)));
     }
     return DbError{"Unknown field kind"};
 }
@@ -188,9 +188,9 @@ DbResult<std::string> Recordset::Text(int index) const {
     const Cell* cell = ValueCell(index, &error);
     if (!cell) return DbError{error};
     switch (cell->kind) {
-    case FieldValue::Kind::DateTime: return IsoText(cell->number);
-    case FieldValue::Kind::Number: return CStr(cell->number);
-    default: return std::string(TextOf(*cell));
+        case FieldValue::Kind::DateTime: return IsoText(cell->number);
+        case FieldValue::Kind::Number: return CStr(cell->number);
+        default: return std::string(TextOf(*cell));
     }
 }
 

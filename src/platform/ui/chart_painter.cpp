@@ -54,9 +54,7 @@ QPen MakePen(const ChartPen& p, const Mapper& m, Qt::PenCapStyle cap = Qt::FlatC
 
 // Puts a line of the given width on pixel centres (odd widths) or edges (even), so
 // thin axis and grid lines stay sharp under antialiasing.
-double Crisp(double v, double width) {
-    return (std::lround(width) % 2 == 1) ? std::floor(v) + 0.5 : std::round(v);
-}
+double Crisp(double v, double width) { return (std::lround(width) % 2 == 1) ? std::floor(v) + 0.5 : std::round(v); }
 
 QFont MakeFont(const ChartFont& f, const Mapper& m) {
     QFont font(ProgramText(f.name));
@@ -257,8 +255,8 @@ void DrawSeriesLine(QPainter& painter, const ChartSeries& series, std::span<cons
     QRectF far = clip.adjusted(-2000, -2000, 2000, 2000);
 
     LineBuilder line(painter, pen);
-    bool havePrevious = false;  // a point before this one, with no gap between
-    bool previousDrawn = false; // ... that has been put into the line
+    bool havePrevious = false;   // a point before this one, with no gap between
+    bool previousDrawn = false;  // ... that has been put into the line
     QPointF previous;
     int previousSide = 0;
     size_t n = std::min(xs.size(), ys.size());
@@ -393,8 +391,10 @@ void DrawAxes(QPainter& painter, const ChartSurface& surface, const ChartLayout&
         painter.setPen(pen);
         double y = Crisp(m.Y(L.x.linePosition), pen.widthF());
         std::vector<QLineF> lines{QLineF(area.left(), y, area.right(), y)};
-        for (double t : L.x.majorPositions) lines.emplace_back(Crisp(m.X(t), pen.widthF()), y, Crisp(m.X(t), pen.widthF()), y + major);
-        for (double t : L.x.minorPositions) lines.emplace_back(Crisp(m.X(t), pen.widthF()), y, Crisp(m.X(t), pen.widthF()), y + minor);
+        for (double t : L.x.majorPositions)
+            lines.emplace_back(Crisp(m.X(t), pen.widthF()), y, Crisp(m.X(t), pen.widthF()), y + major);
+        for (double t : L.x.minorPositions)
+            lines.emplace_back(Crisp(m.X(t), pen.widthF()), y, Crisp(m.X(t), pen.widthF()), y + minor);
         painter.drawLines(lines.data(), static_cast<int>(lines.size()));
     }
     if (yAxis.pen.style != PenStyle::None) {
@@ -402,8 +402,10 @@ void DrawAxes(QPainter& painter, const ChartSurface& surface, const ChartLayout&
         painter.setPen(pen);
         double x = Crisp(m.X(L.y.linePosition), pen.widthF());
         std::vector<QLineF> lines{QLineF(x, area.top(), x, area.bottom())};
-        for (double t : L.y.majorPositions) lines.emplace_back(x - major, Crisp(m.Y(t), pen.widthF()), x, Crisp(m.Y(t), pen.widthF()));
-        for (double t : L.y.minorPositions) lines.emplace_back(x - minor, Crisp(m.Y(t), pen.widthF()), x, Crisp(m.Y(t), pen.widthF()));
+        for (double t : L.y.majorPositions)
+            lines.emplace_back(x - major, Crisp(m.Y(t), pen.widthF()), x, Crisp(m.Y(t), pen.widthF()));
+        for (double t : L.y.minorPositions)
+            lines.emplace_back(x - minor, Crisp(m.Y(t), pen.widthF()), x, Crisp(m.Y(t), pen.widthF()));
         painter.drawLines(lines.data(), static_cast<int>(lines.size()));
     }
 
@@ -421,8 +423,8 @@ void DrawAxes(QPainter& painter, const ChartSurface& surface, const ChartLayout&
     double yRight = (yAxis.labelsInsidePlot ? m.X(L.y.linePosition) : area.left()) - major - m.Size(30);
     for (const AxisLabel& label : L.y.labels) {
         double y = m.Y(label.position);
-        painter.drawText(QRectF(yRight - 1000, y - 100, 1000, 200), Qt::AlignRight | Qt::AlignVCenter | Qt::TextDontClip,
-                         ProgramText(label.text));
+        painter.drawText(QRectF(yRight - 1000, y - 100, 1000, 200),
+                         Qt::AlignRight | Qt::AlignVCenter | Qt::TextDontClip, ProgramText(label.text));
     }
 
     // Axis titles: the Y title reads upwards along the left edge.
@@ -476,7 +478,8 @@ void DrawLegend(QPainter& painter, const ChartSurface& surface, const Mapper& m,
     QFontMetricsF metrics(font);
     double line = metrics.lineSpacing(), sample = 2 * line, width = 0;
     for (const Entry& e : entries) width = std::max(width, metrics.horizontalAdvance(e.text));
-    QRectF box(area.right() - width - sample - 3 * 4, area.top() + 4, width + sample + 3 * 4, entries.size() * line + 8);
+    QRectF box(area.right() - width - sample - 3 * 4, area.top() + 4, width + sample + 3 * 4,
+               entries.size() * line + 8);
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(Qt::white);
     painter.drawRect(box);
@@ -495,9 +498,9 @@ void DrawLegend(QPainter& painter, const ChartSurface& surface, const Mapper& m,
 QString ProgramText(std::string_view text) {
     // Windows-1252 differs from Latin-1 only in 0x80-0x9F.
     static const char16_t k80[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+                                     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
     QString out;
     out.reserve(static_cast<qsizetype>(text.size()));
     for (unsigned char c : text) out.append(QChar(c >= 0x80 && c < 0xA0 ? k80[c - 0x80] : char16_t(c)));
@@ -507,7 +510,8 @@ QString ProgramText(std::string_view text) {
 void PaintChart(QPainter& painter, const ChartSurface& surface, const QRectF& target) {
     if (target.width() <= 0 || target.height() <= 0) return;
     double widthTwips = surface.Width() > 0 && surface.Height() > 0 ? surface.Width() : target.width() * kTwipsPerPixel;
-    double heightTwips = surface.Width() > 0 && surface.Height() > 0 ? surface.Height() : target.height() * kTwipsPerPixel;
+    double heightTwips =
+        surface.Width() > 0 && surface.Height() > 0 ? surface.Height() : target.height() * kTwipsPerPixel;
     ChartLayout L = LayoutChart(surface, widthTwips, heightTwips);
     Mapper m;
     m.left = target.left();

@@ -42,9 +42,9 @@ std::string EncodePng(const QImage& source) {
     std::string header;
     PutUint32(header, static_cast<uint32_t>(width));
     PutUint32(header, static_cast<uint32_t>(height));
-    header += static_cast<char>(8);               // bits per channel
-    header += static_cast<char>(alpha ? 6 : 2);   // RGBA or RGB
-    header += std::string(3, '\0');               // deflate, adaptive filtering scheme, no interlace
+    header += static_cast<char>(8);              // bits per channel
+    header += static_cast<char>(alpha ? 6 : 2);  // RGBA or RGB
+    header += std::string(3, '\0');              // deflate, adaptive filtering scheme, no interlace
 
     z_stream z{};
     if (deflateInit(&z, kDeflateLevel) != Z_OK) return {};

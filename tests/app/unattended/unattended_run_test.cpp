@@ -75,12 +75,13 @@ int Distinct(const QImage& image) {
 }  // namespace
 
 TEST(UnattendedRun, WritesEveryPublishedPageAndEndsByItself) {
-    SqliteFixture db("INSERT INTO rsite VALUES (101, 'Creek', 1, 'Stage', 'ft', 1);"
-                     "INSERT INTO rsite VALUES (102, 'River', 1, 'Stage', 'ft', 2);"
-                     "INSERT INTO rupdate VALUES (0, 'logger', '2026-03-10 13:05:00');"
-                     "INSERT INTO rhour VALUES (101, '2026-03-10 10:00:00', 2.5);"
-                     "INSERT INTO rhour VALUES (101, '2026-03-10 11:00:00', 2.75);"
-                     "INSERT INTO rhour VALUES (102, '2026-03-10 11:00:00', 7.125);");
+    SqliteFixture db(
+        "INSERT INTO rsite VALUES (101, 'Creek', 1, 'Stage', 'ft', 1);"
+        "INSERT INTO rsite VALUES (102, 'River', 1, 'Stage', 'ft', 2);"
+        "INSERT INTO rupdate VALUES (0, 'logger', '2026-03-10 13:05:00');"
+        "INSERT INTO rhour VALUES (101, '2026-03-10 10:00:00', 2.5);"
+        "INSERT INTO rhour VALUES (101, '2026-03-10 11:00:00', 2.75);"
+        "INSERT INTO rhour VALUES (102, '2026-03-10 11:00:00', 7.125);");
     ASSERT_TRUE(db.ok()) << db.error();
     const std::vector<std::vector<Graph>> pages = {
         {{101, 0xF0E9E4}, {102, 0xD0F0D0}},
@@ -91,14 +92,13 @@ TEST(UnattendedRun, WritesEveryPublishedPageAndEndsByItself) {
     ASSERT_TRUE(WriteFileAtomic(db.Folder() + "Tidemark_setup.txt", SetupText(pages, 3)));
 
     TempFolder work;
-    ASSERT_TRUE(work.Write("screen.json", "{\"screens\":[{\"name\":\"s1\",\"x\":0,\"y\":0,\"width\":" +
-                                              std::to_string(kScreenWidth) + ",\"height\":" +
-                                              std::to_string(kScreenHeight) +
-                                              ",\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":1}]}"));
+    ASSERT_TRUE(work.Write("screen.json",
+                           "{\"screens\":[{\"name\":\"s1\",\"x\":0,\"y\":0,\"width\":" + std::to_string(kScreenWidth) +
+                               ",\"height\":" + std::to_string(kScreenHeight) +
+                               ",\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":1}]}"));
     setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + work.File("screen.json")).c_str(), 1);
-    ProgramResult run = RunProgram({TIDEMARK_EXE, "1", "--folder", db.Folder(), "--headless", "--now",
-                                    "2026-03-10 14:00"},
-                                   work.File("run.out"));
+    ProgramResult run = RunProgram(
+        {TIDEMARK_EXE, "1", "--folder", db.Folder(), "--headless", "--now", "2026-03-10 14:00"}, work.File("run.out"));
     ASSERT_EQ(run.exitCode, 0) << run.output;
 
     QSize size;

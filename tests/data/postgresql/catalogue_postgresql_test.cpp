@@ -21,10 +21,10 @@ private:
     std::string error_;
 };
 
-INSTANTIATE_TEST_SUITE_P(
-    Engines, CatalogueAndStamp,
-    ::testing::Values(DataBackendParam{"PostgreSQL", [] { return std::unique_ptr<DataBackend>(new PostgresBackend); }}),
-    DataBackendName);
+INSTANTIATE_TEST_SUITE_P(Engines, CatalogueAndStamp,
+                         ::testing::Values(DataBackendParam{
+                             "PostgreSQL", [] { return std::unique_ptr<DataBackend>(new PostgresBackend); }}),
+                         DataBackendName);
 
 }  // namespace
 }  // namespace tidemark

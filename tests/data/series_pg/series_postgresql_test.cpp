@@ -21,11 +21,10 @@ private:
     std::string error_;
 };
 
-INSTANTIATE_TEST_SUITE_P(
-    Postgres, SeriesEngineTest,
-    ::testing::Values(EngineParam{"PostgreSQL",
-                                  [] { return std::unique_ptr<SeriesBackend>(new PostgresSeriesBackend); }}),
-    EngineName);
+INSTANTIATE_TEST_SUITE_P(Postgres, SeriesEngineTest,
+                         ::testing::Values(EngineParam{
+                             "PostgreSQL", [] { return std::unique_ptr<SeriesBackend>(new PostgresSeriesBackend); }}),
+                         EngineName);
 
 }  // namespace
 }  // namespace tidemark::seriestest

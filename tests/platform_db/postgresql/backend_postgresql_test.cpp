@@ -30,16 +30,14 @@ private:
     std::string error_;
 };
 
-INSTANTIATE_TEST_SUITE_P(
-    Engines, BackendTest,
-    ::testing::Values(BackendParam{"PostgreSQL", [] { return std::unique_ptr<TestBackend>(new PostgresBackend); }}),
-    BackendName);
+INSTANTIATE_TEST_SUITE_P(Engines, BackendTest,
+                         ::testing::Values(BackendParam{
+                             "PostgreSQL", [] { return std::unique_ptr<TestBackend>(new PostgresBackend); }}),
+                         BackendName);
 
 class PostgresOnly : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(backend_.SetUpError().empty()) << backend_.SetUpError();
-    }
+    void SetUp() override { ASSERT_TRUE(backend_.SetUpError().empty()) << backend_.SetUpError(); }
     PostgresBackend backend_;
 };
 
@@ -63,8 +61,8 @@ TEST_F(PostgresOnly, TimesInsideADaylightSavingGapAreKept) {
     setenv("TZ", "America/New_York", 1);
     tzset();
     std::string error;
-    ASSERT_TRUE(backend_.Fill("insert into rhour values (1, '2020-03-08 02:30:00', 1), (1, '2020-03-08 03:30:00', 2);",
-                              &error))
+    ASSERT_TRUE(
+        backend_.Fill("insert into rhour values (1, '2020-03-08 02:30:00', 1), (1, '2020-03-08 03:30:00', 2);", &error))
         << error;
     DbResult<std::unique_ptr<Database>> db = OpenConnection(backend_.ConnectionString(), "/");
     ASSERT_TRUE(db.ok()) << db.error();
@@ -72,8 +70,10 @@ TEST_F(PostgresOnly, TimesInsideADaylightSavingGapAreKept) {
     ASSERT_TRUE(rs.ok()) << rs.error();
     std::vector<std::string> times;
     for (; !rs->Eof(); rs->MoveNext()) times.push_back(DayText(rs->DayNumber(0).value()));
-    if (oldZone) setenv("TZ", saved.c_str(), 1);
-    else unsetenv("TZ");
+    if (oldZone)
+        setenv("TZ", saved.c_str(), 1);
+    else
+        unsetenv("TZ");
     tzset();
     EXPECT_EQ(times, (std::vector<std::string>{"2020-03-08 02:30", "2020-03-08 03:30"}));
 }
