@@ -16,7 +16,7 @@ if [ -z "$CXX" ]; then
 fi
 
 mkdir -p "$OUT/obj"
-FLAGS=(-std=c++20 -O1 -g -fno-omit-frame-pointer -I"$ROOT/src" -Wall -Wextra
+FLAGS=(-std=c++20 -O1 -g -fno-omit-frame-pointer -I"$ROOT/src" -I"$ROOT/tests" -Wall -Wextra
        -fsanitize=address,undefined -fno-sanitize-recover=undefined)
 
 # The reader and what it links: setup, analysis (the frequency table) and core.

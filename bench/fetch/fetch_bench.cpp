@@ -24,12 +24,12 @@
 #include <unistd.h>
 
 #include "core/daynum.h"
-#include "core/recording_host.h"
 #include "data/connection_rules.h"
 #include "data/database_access.h"
 #include "data/getvalues.h"
 #include "data/series_statements.h"
 #include "platform/db/dialect.h"
+#include "support/recording_host.h"
 
 namespace fs = std::filesystem;
 using namespace tidemark;

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "core/daynum.h"
-#include "core/recording_host.h"
 #include "data/load_pages.h"
+#include "support/recording_host.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <filesystem>
 
 #include "core/daynum.h"
-#include "core/recording_host.h"
 #include "core/textfile.h"
 #include "data/alert_report.h"
+#include "support/recording_host.h"
 #include "support/temp_folder.h"
 
 using namespace tidemark;

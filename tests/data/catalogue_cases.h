@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "core/daynum.h"
-#include "core/recording_host.h"
 #include "data/connection_rules.h"
 #include "data/site_catalogue_loader.h"
 #include "data/update_check.h"
+#include "support/recording_host.h"
 
 namespace tidemark {
 

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "catalogue_cases.h"
-#include "core/recording_host.h"
 #include "core/textfile.h"
 #include "data/data_hooks.h"
 #include "data/program_state.h"
 #include "platform/db/database.h"
+#include "support/recording_host.h"
 #include "support/sqlite_fixture.h"
 #include "support/temp_folder.h"
 

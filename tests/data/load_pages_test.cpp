@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "core/daynum.h"
-#include "core/recording_host.h"
 #include "core/textfile.h"
 #include "data/load_pages.h"
+#include "support/recording_host.h"
 #include "support/setup_text.h"
 #include "support/sqlite_fixture.h"
 

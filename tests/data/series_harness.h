@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "core/daynum.h"
-#include "core/recording_host.h"
 #include "core/vbtext.h"
 #include "data/connection_rules.h"
 #include "data/database_access.h"
 #include "data/getvalues.h"
 #include "data/program_state.h"
+#include "support/recording_host.h"
 
 namespace tidemark::seriestest {
 

@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "core/daynum.h"
-#include "core/recording_host.h"
 #include "data/load_pages.h"
 #include "demo_support.h"
+#include "support/recording_host.h"
 
 using namespace tidemark;
 namespace fs = std::filesystem;

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "analysis/frequency.h"
-#include "core/recording_host.h"
 #include "setup/setup_reader.h"
 #include "setup/setup_writer.h"
+#include "support/recording_host.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <QImage>
 
-#include "core/recording_host.h"
 #include "core/textfile.h"
 #include "publish/save_and_publish.h"
+#include "support/recording_host.h"
 #include "support/temp_folder.h"
 
 using namespace tidemark;

@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "core/daynum.h"
-#include "core/recording_host.h"
 #include "data/program_state.h"
-#include "render/page_view.h"
 #include "render/render_state.h"
 #include "render/showgraphs.h"
+#include "support/recording_host.h"
+#include "support/recording_page_view.h"
 
 namespace tidemark::testsupport {
 

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "analysis/frequency.h"
-#include "core/recording_host.h"
 #include "core/textfile.h"
 #include "setup/setup_model.h"
 #include "setup/setup_reader.h"
 #include "setup/site_catalogue.h"
+#include "support/recording_host.h"
 #include "support/temp_folder.h"
 
 namespace tidemark::test {
