@@ -8,14 +8,14 @@
 
 #include "core/textfile.h"
 #include "data/load_pages.h"
+#include "platform/qt_text.h"
 #include "render/page_view.h"
 #include "render/showgraphs.h"
 
 namespace tidemark {
 namespace {
 
-// Program text is 8-bit (Windows-1252 outside ASCII); Latin-1 keeps every byte.
-QString Text(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
+QString Text(const std::string& s) { return ProgramText(s); }
 
 QJsonValue DayOrNull(double day) { return day == 0 ? QJsonValue() : QJsonValue(day); }
 

@@ -10,15 +10,13 @@
 #include "core/daynum.h"
 #include "core/vbtext.h"
 #include "data/update_check.h"
+#include "platform/qt_text.h"
 #include "platform/ui/chart_painter.h"
 
 namespace tidemark {
 namespace {
 
-std::string BoxText(const QLineEdit* box) {
-    QByteArray bytes = box->text().toLatin1();
-    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
-}
+std::string BoxText(const QLineEdit* box) { return ToProgramText(box->text()); }
 
 }  // namespace
 

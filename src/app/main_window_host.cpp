@@ -8,6 +8,7 @@
 #include "app/console_host.h"
 #include "app/main_window.h"
 #include "core/daynum.h"
+#include "platform/qt_text.h"
 #include "platform/ui/chart_painter.h"
 
 namespace tidemark {
@@ -63,8 +64,7 @@ std::string MainWindow::Input(const std::string& prompt, const std::string& titl
     QString answer = QInputDialog::getText(this, ProgramText(title), ProgramText(prompt), QLineEdit::Normal,
                                            ProgramText(defaultText), &ok);
     if (!ok) return {};
-    QByteArray bytes = answer.toLatin1();
-    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+    return ToProgramText(answer);
 }
 
 void MainWindow::Yield() { QCoreApplication::processEvents(); }

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "app/main_window.h"
+#include "platform/qt_text.h"
 #include "platform/ui/chart_painter.h"
 #include "publish/graph_cells.h"
 #include "publish/image_names.h"

@@ -9,6 +9,7 @@
 #include "app/text_measure.h"
 #include "app/widget_text.h"
 #include "pages/layout.h"
+#include "platform/qt_text.h"
 #include "platform/ui/chart_painter.h"
 #include "platform/ui/chart_view.h"
 

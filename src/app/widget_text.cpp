@@ -1,5 +1,6 @@
 #include "app/widget_text.h"
 
+#include "platform/qt_text.h"
 #include "platform/ui/chart_painter.h"
 
 namespace tidemark {

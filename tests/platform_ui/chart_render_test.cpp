@@ -345,7 +345,5 @@ TEST(ChartRender, LegendListsNamedSeriesWhenShown) {
     EXPECT_GT(CountColor(shown, corner, RGB(0, 0, 0), 200), 10) << "the name";
 }
 
-TEST(ChartRender, ProgramTextIsWindows1252) { EXPECT_EQ(ProgramText("caf\xe9 \x80"), QString::fromUtf8("café €")); }
-
 }  // namespace
 }  // namespace tidemark

@@ -33,82 +33,11 @@
 #include "platform/db/connection_string.h"
 #include "platform/db/database.h"
 #include "platform/db/dialect.h"
+#include "platform/qt_text.h"
 
 namespace tidemark {
 
 namespace {
-
-// Windows-1252 characters 0x80 to 0x9F; the rest of the code page is Latin-1. The
-// undefined positions keep their C1 code points, as Windows itself maps them.
-constexpr char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-QString FromProgramText(const std::string& text) {
-    QString out;
-    out.reserve(static_cast<qsizetype>(text.size()));
-    for (char c : text) {
-        unsigned char b = static_cast<unsigned char>(c);
-        out.append(QChar(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : char16_t(b)));
-    }
-    return out;
-}
-
-// The program-text byte of a UTF-16 unit: Latin-1 and the Windows-1252 extras; '?' for
-// anything else.
-char ProgramCharOf(char32_t u) {
-    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return static_cast<char>(u);
-    for (int i = 0; i < 32; ++i)
-        if (kCp1252High[i] == u) return static_cast<char>(0x80 + i);
-    return '?';
-}
-
-std::string ToProgramText(const QString& text) {
-    std::string out;
-    out.reserve(static_cast<size_t>(text.size()));
-    for (QChar qc : text) out += ProgramCharOf(qc.unicode());
-    return out;
-}
-
-// UTF-8 from the SQLite library to program text, appended to `out`, as QString would
-// decode it: an invalid byte becomes one '?', a character beyond 16 bits two (its
-// surrogate pair).
-void AppendUtf8AsProgramText(const unsigned char* text, size_t length, std::string& out) {
-    size_t i = 0;
-    while (i < length) {
-        unsigned char b = text[i];
-        if (b < 0x80) {
-            size_t run = i;
-            while (run < length && text[run] < 0x80) ++run;
-            out.append(reinterpret_cast<const char*>(text + i), run - i);
-            i = run;
-            continue;
-        }
-        int extra = (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
-        char32_t u = extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
-        bool valid = extra > 0;
-        for (int k = 1; valid && k <= extra; ++k) {
-            if (i + static_cast<size_t>(k) >= length || (text[i + k] & 0xC0) != 0x80)
-                valid = false;
-            else
-                u = (u << 6) | (text[i + k] & 0x3F);
-        }
-        if (valid && ((extra == 1 && u < 0x80) || (extra == 2 && u < 0x800) || (extra == 3 && u < 0x10000) ||
-                      u > 0x10FFFF || (u >= 0xD800 && u <= 0xDFFF)))
-            valid = false;
-        if (!valid) {
-            out += '?';
-            ++i;
-            continue;
-        }
-        if (u > 0xFFFF)
-            out += "??";
-        else
-            out += ProgramCharOf(u);
-        i += static_cast<size_t>(extra) + 1;
-    }
-}
 
 // The engine's own words first; Qt's generic wording only when the engine said nothing.
 std::string ErrorText(const QSqlError& error) {
@@ -164,7 +93,7 @@ std::string SqliteErrorText(sqlite3* db) {
 
 // Runs a statement on a SQLite handle and reads all its rows.
 DbResult<Recordset> RunOnSqlite(sqlite3* db, const std::string& sql) {
-    QByteArray utf8 = FromProgramText(sql).toUtf8();
+    QByteArray utf8 = ProgramText(sql).toUtf8();
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(db, utf8.constData(), static_cast<int>(utf8.size()), &statement, nullptr) != SQLITE_OK) {
         std::string error = SqliteErrorText(db);
@@ -177,7 +106,7 @@ DbResult<Recordset> RunOnSqlite(sqlite3* db, const std::string& sql) {
     for (int i = 0; i < columns; ++i) {
         const char* name = sqlite3_column_name(statement, i);
         std::string text;
-        if (name) AppendUtf8AsProgramText(reinterpret_cast<const unsigned char*>(name), std::strlen(name), text);
+        if (name) AppendUtf8AsWindows1252(name, text);
         names.push_back(std::move(text));
     }
     Recordset::Builder rows(std::move(names));
@@ -208,7 +137,7 @@ DbResult<Recordset> RunOnSqlite(sqlite3* db, const std::string& sql) {
                         rows.AddText(std::string_view(reinterpret_cast<const char*>(chars), length));
                     } else {
                         text.clear();
-                        AppendUtf8AsProgramText(chars, length, text);
+                        AppendUtf8AsWindows1252(std::string_view(reinterpret_cast<const char*>(chars), length), text);
                         rows.AddText(text);
                     }
                     break;
@@ -304,7 +233,7 @@ public:
         QSqlDatabase db = QSqlDatabase::database(name_, false);
         QSqlQuery query(db);
         query.setForwardOnly(true);
-        if (!query.exec(FromProgramText(sql))) return DbError{ErrorText(query.lastError())};
+        if (!query.exec(ProgramText(sql))) return DbError{ErrorText(query.lastError())};
         if (!query.isSelect()) return DbError{"The statement returns no records"};
 
         QSqlRecord record = query.record();
@@ -338,7 +267,7 @@ private:
         if (!std::filesystem::exists(status)) return DbError{"The database file " + target.file + " does not exist"};
         if (!std::filesystem::is_regular_file(status))
             return DbError{"The database file " + target.file + " is not a file"};
-        db.setDatabaseName(FromProgramText(target.file));
+        db.setDatabaseName(ProgramText(target.file));
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
         if (!db.open())
             return DbError{"Cannot open the database file " + target.file + ": " + ErrorText(db.lastError())};
@@ -354,7 +283,7 @@ private:
     // The handle statements run on; without it (the library refuses a second handle)
     // they run through QSQLITE, only slower.
     void OpenDirectSqlite(const std::string& file) {
-        QByteArray path = FromProgramText(file).toUtf8();
+        QByteArray path = ProgramText(file).toUtf8();
         sqlite3* handle = nullptr;
         if (sqlite3_open_v2(path.constData(), &handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) !=
             SQLITE_OK) {
@@ -369,11 +298,11 @@ private:
     DbResult<bool> ConnectPostgres(QSqlDatabase& db, const ConnectionTarget& target) {
         dialect_ = SqlDialect::PostgreSQL;
         engineName_ = "PostgreSQL";
-        db.setHostName(FromProgramText(target.host));
+        db.setHostName(ProgramText(target.host));
         db.setPort(target.port);
-        db.setDatabaseName(FromProgramText(target.database));
-        db.setUserName(FromProgramText(target.user));
-        db.setPassword(FromProgramText(target.password));
+        db.setDatabaseName(ProgramText(target.database));
+        db.setUserName(ProgramText(target.user));
+        db.setPassword(ProgramText(target.password));
         db.setConnectOptions(QStringLiteral("connect_timeout=10"));
         std::string where = "database " + target.database + " on " + target.host + ":" + std::to_string(target.port);
         if (!db.open()) return DbError{"Cannot open the PostgreSQL " + where + ": " + ErrorText(db.lastError())};
@@ -397,7 +326,7 @@ private:
             std::string trimmed = TrimBlanks(connection);
             connection = trimmed + (trimmed.empty() || trimmed.back() == ';' ? "" : ";") + "NoCreat=1;";
         }
-        db.setDatabaseName(FromProgramText(connection));
+        db.setDatabaseName(ProgramText(connection));
         db.setConnectOptions(QStringLiteral("SQL_ATTR_ACCESS_MODE=SQL_MODE_READ_ONLY;SQL_ATTR_LOGIN_TIMEOUT=10"));
         if (!db.open())
             return DbError{"Cannot open the ODBC data source " + RedactConnectionString(target.odbc) + ": " +

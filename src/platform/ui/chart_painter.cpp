@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/color.h"
+#include "platform/qt_text.h"
 #include "render/chart_layout.h"
 
 namespace tidemark {
@@ -494,18 +495,6 @@ void DrawLegend(QPainter& painter, const ChartSurface& surface, const Mapper& m,
 }
 
 }  // namespace
-
-QString ProgramText(std::string_view text) {
-    // Windows-1252 differs from Latin-1 only in 0x80-0x9F.
-    static const char16_t k80[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-    QString out;
-    out.reserve(static_cast<qsizetype>(text.size()));
-    for (unsigned char c : text) out.append(QChar(c >= 0x80 && c < 0xA0 ? k80[c - 0x80] : char16_t(c)));
-    return out;
-}
 
 void PaintChart(QPainter& painter, const ChartSurface& surface, const QRectF& target) {
     if (target.width() <= 0 || target.height() <= 0) return;

@@ -22,7 +22,4 @@ void PaintChart(QPainter& painter, const ChartSurface& surface, const QRectF& ta
 // the backdrop is not solid the image is white.
 QImage RenderChartImage(const ChartSurface& surface, QSize pixelSize);
 
-// Program text (Windows-1252 bytes) as a QString.
-QString ProgramText(std::string_view text);
-
 }  // namespace tidemark
