@@ -136,6 +136,20 @@ TEST_P(BackendTest, HourlyWindowIncludesBothMidnightsAndLastMinute) {
     EXPECT_EQ(Series(QuoteDates(ReplaceAll(statement, "rhour", "[rhour$]"))), expected);
 }
 
+// The same edges written in the other forms stored date-times come in: a "T" between date
+// and time, fractional seconds, no seconds. Each falls on the side its instant is on.
+TEST_P(BackendTest, EveryStoredFormOfAnInstantFallsOnTheSameSideOfTheWindow) {
+    Fill(
+        "insert into rhour values (1234, '2020-02-29T23:59:59.999', 1);"
+        "insert into rhour values (1234, '2020-03-01T00:00:00', 2);"
+        "insert into rhour values (1234, '2020-03-04 12:00', 3);"
+        "insert into rhour values (1234, '2020-03-08T00:00:00.000', 4);"
+        "insert into rhour values (1234, '2020-03-08 00:00:00.500', 5);"
+        "insert into rhour values (1234, '2020-03-08T00:01', 6);");
+    EXPECT_EQ(Series(QuoteDates(ValueStatement("", "rhour", 1234, start_, end_))),
+              (std::vector<std::string>{"2020-03-01 00:00 2", "2020-03-04 12:00 3", "2020-03-08 00:00 4"}));
+}
+
 TEST_P(BackendTest, DailyMaxMinArriveMergedInDateOrder) {
     Fill(
         "insert into rhour values (1234, '2020-03-01 01:00:00', 1);"

@@ -17,14 +17,22 @@ const std::string kHourlyMaxMin =
     "union select datatype_site_id, date_time, value from rdaymin where datatype_site_id = 1234 and date_time "
     "between #01-Mar-2020# and #08-Mar-2020# order by date_time;";
 
+// What a date range over a text column becomes on SQLite: a day-wide text range that the
+// key can narrow, and the comparison of instants.
+std::string SqliteRange(const std::string& column, const std::string& firstDay, const std::string& dayAfter,
+                        const std::string& from, const std::string& to) {
+    return "(" + column + " >= '" + firstDay + "' and " + column + " < '" + dayAfter + "' and julianday(" + column +
+           ") between julianday('" + from + "') and julianday('" + to + "'))";
+}
+
 TEST(Dialect, SqliteMergesTheUnionAndWritesIsoText) {
+    const std::string range =
+        SqliteRange("date_time", "2020-03-01", "2020-03-09", "2020-03-01 00:00:00", "2020-03-08 00:00:00");
     const std::string expected =
-        "select datatype_site_id, date_time, value from rhour where datatype_site_id = 1234 and date_time between "
-        "'2020-03-01 00:00:00' and '2020-03-08 00:00:00' "
-        "union select datatype_site_id, date_time, value from rdaymax where datatype_site_id = 1234 and date_time "
-        "between '2020-03-01 00:00:00' and '2020-03-08 00:00:00' "
-        "union select datatype_site_id, date_time, value from rdaymin where datatype_site_id = 1234 and date_time "
-        "between '2020-03-01 00:00:00' and '2020-03-08 00:00:00' order by date_time;";
+        "select datatype_site_id, date_time, value from rhour where datatype_site_id = 1234 and " + range +
+        " union select datatype_site_id, date_time, value from rdaymax where datatype_site_id = 1234 and " + range +
+        " union select datatype_site_id, date_time, value from rdaymin where datatype_site_id = 1234 and " + range +
+        " order by date_time;";
     EXPECT_EQ(SqliteDialect(kHourlyMaxMin), expected);
     // Non-Jet providers send the dates between quotes; the result is the same.
     EXPECT_EQ(SqliteDialect(ReplaceAll(kHourlyMaxMin, "#", "'")), expected);
@@ -49,8 +57,9 @@ TEST(Dialect, SingleStatementsKeepTheirShapeAndTimesAreKept) {
         "SELECT date_time, value FROM mhour WHERE trace= 2 AND run_id=65 AND datatype_site_id=1234 AND date_time "
         "BETWEEN '05-Mar-2020 06:00' AND '10-Mar-2020' ORDER BY date_time;";
     EXPECT_EQ(SqliteDialect(trace),
-              "SELECT date_time, value FROM mhour WHERE trace= 2 AND run_id=65 AND datatype_site_id=1234 AND "
-              "date_time BETWEEN '2020-03-05 06:00:00' AND '2020-03-10 00:00:00' ORDER BY date_time;");
+              "SELECT date_time, value FROM mhour WHERE trace= 2 AND run_id=65 AND datatype_site_id=1234 AND " +
+                  SqliteRange("date_time", "2020-03-05", "2020-03-11", "2020-03-05 06:00:00", "2020-03-10 00:00:00") +
+                  " ORDER BY date_time;");
     EXPECT_EQ(SqliteDialect("select * from rupdate where datatype_site_id=0;"),
               "select * from rupdate where datatype_site_id=0;");
     EXPECT_EQ(SqliteDialect("select * from [rsite$] order by site_name;"), "select * from [rsite] order by site_name;");

@@ -1,8 +1,10 @@
 #include "platform/db/dialect.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <optional>
+#include <regex>
 #include <vector>
 
 #include "core/daynum.h"
@@ -14,7 +16,8 @@ namespace {
 
 // The statement cut into the pieces whose inside must not be read as SQL words.
 struct Token {
-    enum class Kind { Plain, Quoted, HashDate, Bracketed, DoubleQuoted };
+    // Rewritten: text the dialect step made itself, passed on as it is.
+    enum class Kind { Plain, Quoted, HashDate, Bracketed, DoubleQuoted, Rewritten };
     Kind kind;
     std::string text;  // with its delimiters
 };
@@ -136,9 +139,55 @@ std::string ConvertToken(SqlDialect dialect, const Token& token) {
             return token.text;
         case Token::Kind::Bracketed: return BracketedName(dialect, token.text);
         case Token::Kind::Plain:
-        case Token::Kind::DoubleQuoted: return token.text;
+        case Token::Kind::DoubleQuoted:
+        case Token::Kind::Rewritten: return token.text;
     }
     return token.text;
+}
+
+// The date of a literal token, if it is one of the program's date literals.
+std::optional<double> DateOfToken(const Token& token) {
+    if (token.kind != Token::Kind::HashDate && token.kind != Token::Kind::Quoted) return std::nullopt;
+    if (token.text.size() < 2 || token.text.back() != token.text.front()) return std::nullopt;
+    std::string inside = token.text.substr(1, token.text.size() - 2);
+    if (token.kind == Token::Kind::Quoted) inside = ReplaceAll(inside, "''", "'");
+    return LiteralDate(inside);
+}
+
+std::string DayText(double day) { return DateText(std::floor(day)).substr(0, 10); }
+
+// SQLite keeps date-times as text and compares them as text, so "2026-03-11T00:00:00" or
+// "2026-03-11 00:00:00.000" - forms the schema accepts - fall outside a range that ends
+// at '2026-03-11 00:00:00'. A range over such a column is compared as instants instead
+// (julianday reads every ISO form exactly), behind a day-wide text range that every form
+// of those instants falls into, so the primary key still narrows the rows read.
+std::string SqliteDateRange(const std::string& column, double from, double to) {
+    return "(" + column + " >= '" + DayText(from) + "' and " + column + " < '" + DayText(to + 1) + "' and julianday(" +
+           column + ") between julianday('" + DateText(from) + "') and julianday('" + DateText(to) + "'))";
+}
+
+// Finds "column between <date> and <date>" and puts the instant comparison in its place.
+void NormalizeSqliteDateRanges(std::vector<Token>& tokens) {
+    static const std::regex kColumnBetween(R"(([A-Za-z_][A-Za-z0-9_.]*)\s+between\s+$)", std::regex::icase);
+    static const std::regex kAnd(R"(^\s+and\s+$)", std::regex::icase);
+    std::vector<Token> out;
+    out.reserve(tokens.size());
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        std::smatch head;
+        std::optional<double> from, to;
+        if (tokens[i].kind == Token::Kind::Plain && i + 3 < tokens.size() &&
+            std::regex_search(tokens[i].text, head, kColumnBetween) && (from = DateOfToken(tokens[i + 1])) &&
+            tokens[i + 2].kind == Token::Kind::Plain && std::regex_match(tokens[i + 2].text, kAnd) &&
+            (to = DateOfToken(tokens[i + 3]))) {
+            std::string before = tokens[i].text.substr(0, static_cast<size_t>(head.position(0)));
+            if (!before.empty()) out.push_back({Token::Kind::Plain, before});
+            out.push_back({Token::Kind::Rewritten, SqliteDateRange(head[1].str(), *from, *to)});
+            i += 3;
+            continue;
+        }
+        out.push_back(std::move(tokens[i]));
+    }
+    tokens = std::move(out);
 }
 
 // One command: its text and which characters are outside literals.
@@ -212,7 +261,9 @@ bool StartsWithUnion(const std::string& text) {
 }
 
 std::string Convert(SqlDialect dialect, std::string_view statement) {
-    std::vector<Command> all = SplitCommands(Tokenize(statement), dialect, true);
+    std::vector<Token> tokens = Tokenize(statement);
+    if (dialect == SqlDialect::SQLite) NormalizeSqliteDateRanges(tokens);
+    std::vector<Command> all = SplitCommands(tokens, dialect, true);
     std::vector<const Command*> commands;
     for (const Command& c : all)
         if (!IsBlank(c.text)) commands.push_back(&c);

@@ -3,6 +3,9 @@
 // engine's step turns them into what that engine runs correctly:
 //   - date literals #dd-mmm-yyyy#, 'dd-mmm-yyyy', #dd-mmm-yyyy hh:mm#, 'dd-mmm-yyyy hh:mm'
 //     become the engine's date-time form, so they compare right with stored date-times;
+//     on SQLite, whose date-times are text, "column between <date> and <date>" compares
+//     instants, so every stored form of a date-time (" " or "T", fractional seconds)
+//     falls inside or outside the range the same way;
 //   - "... order by date_time;union select ... order by date_time;" (several selects, each
 //     ordered and ended by ";", joined by "union") becomes one UNION with one final
 //     ORDER BY, the only form SQL engines accept;
