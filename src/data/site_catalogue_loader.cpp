@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/vbtext.h"
+#include "core/windows1252.h"
 #include "data/connection_rules.h"
 #include "data/database_access.h"
 
@@ -57,6 +58,21 @@ DbResult<SiteEntry> EntryOfRow(const Recordset& rs) {
     return e;
 }
 
+// The rows ordered by site name with letter case ignored, as users of these databases
+// have always seen the list; engines that order text by its bytes put "alder Creek" after
+// "Zuni". Rows of equal names keep the engine's order.
+DbResult<std::vector<SiteEntry>> EntriesInNameOrder(Recordset& rs) {
+    std::vector<SiteEntry> rows;
+    for (; !rs.Eof(); rs.MoveNext()) {
+        DbResult<SiteEntry> entry = EntryOfRow(rs);
+        if (!entry) return DbError{entry.error()};
+        rows.push_back(std::move(entry.value()));
+    }
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const SiteEntry& a, const SiteEntry& b) { return LessIgnoringCase(a.sitename, b.sitename); });
+    return rows;
+}
+
 }  // namespace
 
 DbResult<CatalogueLoad> LoadSiteCatalogue(Host& host, const SetupSettings& settings, const std::string& programFolder,
@@ -70,23 +86,21 @@ DbResult<CatalogueLoad> LoadSiteCatalogue(Host& host, const SetupSettings& setti
 
     CatalogueLoad load;
     load.rows = rs->RecordCount();
+    DbResult<std::vector<SiteEntry>> rows = EntriesInNameOrder(rs.value());
+    if (!rows) return DbError{rows.error()};
     SiteCatalogue loaded;
     if (load.rows > 0) loaded.Reserve(static_cast<int>(std::min<long>(3 * load.rows, SiteCatalogue::kMaxEntries)));
-    for (; !rs->Eof(); rs->MoveNext()) {
-        DbResult<SiteEntry> entry = EntryOfRow(rs.value());
-        if (!entry) return DbError{entry.error()};
-        const char* monthly = MonthlyName(entry->datatypeid);
+    for (SiteEntry& entry : rows.value()) {
+        const char* monthly = MonthlyName(entry.datatypeid);
         SiteEntry monthlyEntry;
         if (*monthly) {
-            monthlyEntry = entry.value();
+            monthlyEntry = entry;
             monthlyEntry.datatypename = monthly;
         }
-        bool listed = loaded.Append(std::move(entry.value()));
+        bool listed = loaded.Append(std::move(entry));
         if (*monthly && listed) listed = loaded.Append(std::move(monthlyEntry));
         if (!listed) ++load.rowsLeftOut;
     }
-    rs->Close();
-    CloseDatabase(db.value());
     catalogue = std::move(loaded);
     return load;
 }

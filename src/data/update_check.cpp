@@ -23,8 +23,6 @@ DbResult<bool> CheckUpdate(Host& host, const SetupSettings& settings, const std:
         if (!stamp) return DbError{stamp.error()};
         lastUpdate = stamp.value();
     }
-    rs->Close();
-    CloseDatabase(db.value());
     return found;
 }
 

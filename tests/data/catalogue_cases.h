@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -101,6 +102,24 @@ TEST_P(CatalogueAndStamp, RowsInSiteNameOrderWithMonthlyEntriesAfterTheirRow) {
     EXPECT_EQ(catalogue.Entry(2).datatypename, "Monthly Rainfall");
     EXPECT_EQ(host_.yields, 1);
     EXPECT_TRUE(host_.messages.empty());
+}
+
+TEST_P(CatalogueAndStamp, SiteNamesSortWithoutRegardToLetterCase) {
+    Fill(
+        "insert into rsite values (1, 'beaver Pond', 1, 'Stage', 'ft', 1);"
+        "insert into rsite values (2, 'Zuni Wash', 1, 'Stage', 'ft', 2);"
+        "insert into rsite values (3, 'alder Creek', 1, 'Stage', 'ft', 3);"
+        "insert into rsite values (4, 'Birch', 1, 'Stage', 'ft', 4);"
+        "insert into rsite values (5, 'ALDER CREEK', 2, 'Flow', 'cfs', 5);"
+        "insert into rsite values (6, 'Aspen', 1, 'Stage', 'ft', 6);");
+    SiteCatalogue catalogue;
+    ASSERT_TRUE(Load(catalogue).ok());
+    std::vector<int32_t> order;
+    for (const SiteEntry& e : catalogue.Entries()) order.push_back(e.dsid);
+    // Equal names but for case: 3 and 5 in either order, then the rest by name.
+    ASSERT_EQ(order.size(), 6u);
+    EXPECT_EQ(std::vector<int32_t>(order.begin() + 2, order.end()), (std::vector<int32_t>{6, 1, 4, 2}));
+    EXPECT_EQ(std::set<int32_t>(order.begin(), order.begin() + 2), (std::set<int32_t>{3, 5}));
 }
 
 TEST_P(CatalogueAndStamp, EmptySiteTableGivesAnEmptyCatalogue) {

@@ -102,7 +102,8 @@ std::string ConnectionFailure(const std::string& description) { return descripti
 TEST(SetupWithDatabase, LoadsTheCatalogueThenAppendsWebScreens) {
     testsupport::SqliteFixture fixture(
         "insert into rsite values (10, 'Alder Creek', 10, 'Precipitation', 'in', 1);"
-        "insert into rsite values (40, 'Dam; Outlet', 1, 'Stage', 'ft', 4);");
+        "insert into rsite values (40, 'Dam; Outlet', 1, 'Stage', 'ft', 4);"
+        "insert into rsite values (30, 'birch Bend', 1, 'Stage', 'ft', 3);");
     ASSERT_TRUE(fixture.ok()) << fixture.error();
     ASSERT_TRUE(WriteFileAtomic(fixture.Folder() + kSetupFileName,
                                 SetupText("Database Connection String=  Provider=SQLite;Data Source=tidemark.db  ")));
@@ -125,6 +126,7 @@ TEST(SetupWithDatabase, LoadsTheCatalogueThenAppendsWebScreens) {
     std::vector<SiteEntry> expected{
         Site(10, "Alder Creek", 10, "Precipitation", "in"),
         Site(10, "Alder Creek", 10, "Monthly Rainfall", "in"),
+        Site(30, "birch Bend", 1, "Stage", "ft"),  // letter case does not order the list
         Site(40, "Dam, Outlet", 1, "Stage", "ft"),
         web1,
         web2,
