@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -160,4 +161,32 @@ TEST_F(JsonExportTest, AFatalLoadExitsNonZeroWithTheMessageOnStandardError) {
     EXPECT_TRUE(root.isEmpty());
     EXPECT_NE(output_.find("Reading setup file " + db_.Folder() + "Tidemark_setup.txt on page #1"), std::string::npos)
         << output_;
+}
+
+// Texts of the setup file are Windows-1252, those of the database UTF-8; both reach the
+// export as the same characters. Date-times written with "T" or fractional seconds at
+// the very edges of the window are graphed like any other.
+TEST_F(JsonExportTest, TextsOfBothSourcesAndEveryStoredDateFormArriveWhole) {
+    std::string sql =
+        "INSERT INTO rsite VALUES (101, 'Br\xC3\xBC"
+        "cke', 1, 'Flow', 'm\xC2\xB3/s', 1);"
+        "INSERT INTO rupdate VALUES (0, 'logger', '2026-03-10 13:05:00');" +
+        Rows(101, "rhour",
+             {{"2026-03-08T00:00:00", 1}, {"2026-03-09 12:00:00.000", 2}, {"2026-03-11T00:00:00.000", 3}});
+    ASSERT_TRUE(db_.Exec(sql));
+    QJsonObject root = Export(SetupText({" 1 ;Caf\xE9 \x96 Flows; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON", Graph(1, "101",
+                                                                                                      "Br\xFC"
+                                                                                                      "cke",
+                                                                                                      0, 0)}));
+    ASSERT_FALSE(root.isEmpty()) << output_;
+    EXPECT_EQ(root["pages"].toArray()[0].toObject()["title"].toString(), QString::fromUtf8("Café – Flows"));
+    QJsonObject g = GraphAt(root, 1, 0);
+    EXPECT_TRUE(g["title"].toString().startsWith(QString::fromUtf8("Brücke\r\n")))
+        << g["title"].toString().toStdString();
+    EXPECT_EQ(g["unit"].toString(), QString::fromUtf8("m³/s"));
+    std::vector<double> days;
+    for (const auto& x : SeriesOf(g, 1)["x"].toArray())
+        if (!x.isNull()) days.push_back(x.toDouble());
+    for (double edge : {DateSerial(2026, 3, 8), DateSerial(2026, 3, 11)})
+        EXPECT_NE(std::find(days.begin(), days.end(), edge), days.end()) << "no point at day " << edge;
 }
