@@ -21,8 +21,9 @@ const std::string kHourlyMaxMin =
 // key can narrow, and the comparison of instants.
 std::string SqliteRange(const std::string& column, const std::string& firstDay, const std::string& dayAfter,
                         const std::string& from, const std::string& to) {
-    return "(" + column + " >= '" + firstDay + "' and " + column + " < '" + dayAfter + "' and julianday(" + column +
-           ") between julianday('" + from + "') and julianday('" + to + "'))";
+    return "(" + column + " >= '" + firstDay + "' and " + column + " < '" + dayAfter + "' and (" + column +
+           " between '" + from + "' and '" + to + "' or julianday(" + column + ") between julianday('" + from +
+           "') and julianday('" + to + "')))";
 }
 
 TEST(Dialect, SqliteMergesTheUnionAndWritesIsoText) {

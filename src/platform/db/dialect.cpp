@@ -158,12 +158,15 @@ std::string DayText(double day) { return DateText(std::floor(day)).substr(0, 10)
 
 // SQLite keeps date-times as text and compares them as text, so "2026-03-11T00:00:00" or
 // "2026-03-11 00:00:00.000" - forms the schema accepts - fall outside a range that ends
-// at '2026-03-11 00:00:00'. A range over such a column is compared as instants instead
-// (julianday reads every ISO form exactly), behind a day-wide text range that every form
-// of those instants falls into, so the primary key still narrows the rows read.
+// at '2026-03-11 00:00:00'. Such a range is compared as instants (julianday reads every
+// ISO form exactly), within a day-wide text range that every form of those instants
+// falls into, so the primary key still narrows the rows read. A row inside the range as
+// text is inside it as an instant too; only the others pay for julianday.
 std::string SqliteDateRange(const std::string& column, double from, double to) {
-    return "(" + column + " >= '" + DayText(from) + "' and " + column + " < '" + DayText(to + 1) + "' and julianday(" +
-           column + ") between julianday('" + DateText(from) + "') and julianday('" + DateText(to) + "'))";
+    const std::string first = "'" + DateText(from) + "'", last = "'" + DateText(to) + "'";
+    return "(" + column + " >= '" + DayText(from) + "' and " + column + " < '" + DayText(to + 1) + "' and (" + column +
+           " between " + first + " and " + last + " or julianday(" + column + ") between julianday(" + first +
+           ") and julianday(" + last + ")))";
 }
 
 // Finds "column between <date> and <date>" and puts the instant comparison in its place.
