@@ -77,10 +77,10 @@ void MainWindow::Form_Resize() {
     Yield();
 
     FormLayoutInput in;
-    in.clientWidth = width() * kWindowTwipsPerPixel;
-    in.clientHeight = height() * kWindowTwipsPerPixel;
+    in.clientWidth = width() * kTwipsPerPixel;
+    in.clientHeight = height() * kTwipsPerPixel;
     in.windowHeightPixels = frameGeometry().height();
-    in.statusFrameWidth = dataRefresh_->width() * kWindowTwipsPerPixel;
+    in.statusFrameWidth = dataRefresh_->width() * kTwipsPerPixel;
     in.browserCount = state_.pages.webscreencount;
     in.lastFittedBrowser = lastFittedBrowser_;
     in.refitAll = refitAll_;

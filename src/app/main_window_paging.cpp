@@ -156,7 +156,7 @@ void MainWindow::OpenGraphMenu(int slot, double x, double y) {
     }
     // The list is sized before it is placed so its height is known.
     graphMenu_->ShowAt(QPoint(0, 0));
-    double menuHeight = graphMenu_->height() * kWindowTwipsPerPixel;
+    double menuHeight = graphMenu_->height() * kTwipsPerPixel;
     if (lower) y = std::min(chart.Height() - menuHeight - 600, 0.0);
     graphMenu_->move(TwipsPoint(x + chart.Left(), y + chart.Top()));
     graphMenu_->raise();

@@ -11,8 +11,8 @@ namespace tidemark {
 TextMeasure QtTextMeasure() {
     return [](const std::string& fontName, double fontSize, const std::string& text) {
         QFontMetricsF metrics(ProgramFont(fontName, fontSize));
-        return TextExtent{metrics.horizontalAdvance(ProgramText(text)) * kWindowTwipsPerPixel,
-                          metrics.height() * kWindowTwipsPerPixel};
+        return TextExtent{metrics.horizontalAdvance(ProgramText(text)) * kTwipsPerPixel,
+                          metrics.height() * kTwipsPerPixel};
     };
 }
 

@@ -8,17 +8,14 @@
 #include <string>
 
 #include "core/color.h"
+#include "core/units.h"
 
 namespace tidemark {
-
-inline constexpr double kWindowTwipsPerPixel = 15;
 
 inline QColor ToQColor(int32_t color) {
     Rgb c = SplitColor(color);
     return QColor(c.red, c.green, c.blue);
 }
-
-inline int TwipsToPixels(double twips) { return static_cast<int>(std::lround(twips / kWindowTwipsPerPixel)); }
 
 // A font of the program's settings: the named family (the default when empty) at a size
 // in points (kept when 0 or less).

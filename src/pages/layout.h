@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "core/units.h"
+
 namespace tidemark {
 
 struct PageRec;
@@ -117,7 +119,7 @@ struct FormLayoutInput {
     bool minimised = false;
     double clientWidth = 0, clientHeight = 0;  // ScaleWidth, ScaleHeight (twips)
     double windowHeightPixels = 0;             // outer height, for the screen-height class
-    double twipsPerPixelX = 15, twipsPerPixelY = 15;
+    double twipsPerPixelX = kTwipsPerPixel, twipsPerPixelY = kTwipsPerPixel;
     int graphCount = 1;  // the page's highest used slot + 1
     int16_t titlefontsize = 0, axisfontsize = 0;
     int16_t yaxislabels = 0;  // -1 = Y axis titles shown

@@ -5,6 +5,7 @@
 #include <array>
 #include <vector>
 
+#include "core/units.h"
 #include "pages/layout.h"
 
 namespace tidemark {
@@ -21,7 +22,7 @@ struct GraphCellsInput {
     std::array<bool, kLayoutSlots> used{};  // dsid != 0
     std::array<bool, kLayoutSlots> webScreen{};  // dsid == -1
     int imageWidth = 0, imageHeight = 0;         // the captured client area (pixels)
-    double twipsPerPixel = 15;
+    double twipsPerPixel = kTwipsPerPixel;
 };
 
 // The slot whose chart starts the second row, by graph count; -1 for a one-graph page.

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/units.h"
+
 #include "render/chart_surface.h"
 
 namespace tidemark {
@@ -58,8 +60,6 @@ struct ChartLayout {
     double xTitleCenterY = 0;
 };
 
-inline constexpr double kTwipsPerPixel = 15.0;
-inline constexpr double kTwipsPerPoint = 20.0;
 inline constexpr double kMajorTickTwips = 60;
 inline constexpr double kMinorTickTwips = 30;
 

@@ -11,6 +11,7 @@
 
 #include "core/color.h"
 #include "core/textfile.h"
+#include "core/units.h"
 #include "core/vbtext.h"
 
 namespace tidemark {
@@ -219,8 +220,8 @@ void Parser::ReadTopSection() {
         s.axisfontname = pieces.size() > 1 ? Trim(pieces[1]) : std::string();
         if (pieces.size() > 3) {
             // Pen widths are kept in twips, 15 to the pixel.
-            s.penwidth1 = ToInt16(Val(pieces[2]) * 15, pieces[2], "Pen width");
-            s.penwidth2 = ToInt16(Val(pieces[3]) * 15, pieces[3], "Pen width");
+            s.penwidth1 = ToInt16(PixelsToTwips(Val(pieces[2])), pieces[2], "Pen width");
+            s.penwidth2 = ToInt16(PixelsToTwips(Val(pieces[3])), pieces[3], "Pen width");
         }
     }
     s.connectionstring = Trim(AfterFirstEquals(line(7)));

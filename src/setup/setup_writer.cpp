@@ -5,6 +5,7 @@
 
 #include "core/color.h"
 #include "core/textfile.h"
+#include "core/units.h"
 #include "core/vbtext.h"
 #include "setup/setup_format.h"
 
@@ -14,7 +15,7 @@ namespace {
 int16_t ClampInt16(int v) { return static_cast<int16_t>(std::clamp(v, -32768, 32767)); }
 
 // Pen widths are kept in twips and written in pixels, whole part only.
-std::string PenWidthPixels(int16_t twips) { return FileNumber(Int(static_cast<double>(twips) / 15)); }
+std::string PenWidthPixels(int16_t twips) { return FileNumber(Int(static_cast<double>(twips) / kTwipsPerPixel)); }
 
 bool Written(const PageSet& pages, int page) { return !pages.Page(page).removed; }
 
