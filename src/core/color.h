@@ -17,6 +17,14 @@ inline int32_t RGB(int red, int green, int blue) {
     return static_cast<int32_t>((red & 0xFF) | ((green & 0xFF) << 8) | ((blue & 0xFF) << 16));
 }
 
+// A colour and an alpha 0-255 as one 32-bit ARGB value: alpha in the top byte, then red,
+// green and blue.
+inline uint32_t RGBtoBGRA(int32_t color, int alpha) {
+    Rgb c = SplitColor(color);
+    return (static_cast<uint32_t>(alpha & 0xFF) << 24) | (static_cast<uint32_t>(c.red) << 16) |
+           (static_cast<uint32_t>(c.green) << 8) | static_cast<uint32_t>(c.blue);
+}
+
 // A graph whose second back colour is this value is switched off.
 inline constexpr int32_t kSwitchedOffColor = 65535;
 

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "core/color.h"
+#include "platform/ui/chart_painter.h"
 #include "platform/ui/png_writer.h"
 
 namespace tidemark {
@@ -99,6 +100,66 @@ TEST(PngWriter, WritesFilesWholeOrNotAtAll) {
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(QFile::exists(QString::fromStdString(missing)));
     EXPECT_FALSE(WritePng(QImage(), dir.filePath("empty.png").toStdString(), &error));
+}
+
+// The colour a band leaves on a white wall.
+QRgb OnWhite(int32_t color) {
+    Rgb c = SplitColor(color);
+    auto mix = [](int v) { return (v * 100 + 255 * 155 + 127) / 255; };
+    return qRgb(mix(c.red), mix(c.green), mix(c.blue));
+}
+
+bool Near(QRgb a, QRgb b) {
+    return std::abs(qRed(a) - qRed(b)) <= 2 && std::abs(qGreen(a) - qGreen(b)) <= 2 &&
+           std::abs(qBlue(a) - qBlue(b)) <= 2;
+}
+
+TEST(ChartView, FloodCategoriesArePaintedOverThePlotOnEveryRepaint) {
+    ChartSurface surface;
+    surface.SetPlotWallColor(0xFFFFFF);
+    ChartValueScale& y = surface.YAxis().scale;
+    y = {false, 0, 20, 4, 0};
+    surface.SetBounds(0, 0, 600 * 15, 450 * 15);
+    ChartView view(surface);
+    view.ApplySurface();
+    FloodBandRequest request;
+    request.ymin = 0;
+    request.ymax = 20;
+    request.divisions = 4;
+    request.minor = 12;
+    request.moderate = 15;
+    request.major = 18;
+    request.dsid = 2105;
+    view.SetFloodCategories(request);
+
+    for (int repaint = 0; repaint < 2; ++repaint) {
+        QImage shot = view.grab().toImage();
+        QRectF plot = PlotAreaIn(surface, QRectF(view.rect()));
+        int x = static_cast<int>(plot.right()) - 4;  // right of the labels
+        // Down the column: each band's colour in order, as many pixels as its feet.
+        const std::vector<std::pair<int32_t, double>> bands = {
+            {0xFF8EE2, 2}, {0x7272FF, 3}, {0x72C6FF, 3}, {0x72FFFF, 1}};
+        std::vector<int> heights(bands.size(), 0);
+        std::vector<size_t> order;
+        for (int yPixel = static_cast<int>(plot.top()) + 1; yPixel < static_cast<int>(plot.bottom()); ++yPixel)
+            for (size_t b = 0; b < bands.size(); ++b)
+                if (Near(shot.pixel(x, yPixel), OnWhite(bands[b].first))) {
+                    ++heights[b];
+                    if (order.empty() || order.back() != b) order.push_back(b);
+                }
+        EXPECT_EQ(order, (std::vector<size_t>{0, 1, 2, 3}));
+        double unit = plot.height() / 20;  // pixels per foot
+        for (size_t b = 0; b < bands.size(); ++b) EXPECT_NEAR(heights[b], bands[b].second * unit, 2) << "band " << b;
+        // Below the action band the wall is white again.
+        EXPECT_EQ(shot.pixel(x, static_cast<int>(plot.top() + 10 * unit)), qRgb(255, 255, 255));
+        // The labels are there too: dark pixels left in the major band.
+        bool labelled = false;
+        for (int lx = static_cast<int>(plot.left()) + 10; lx < static_cast<int>(plot.left()) + 60 && !labelled; ++lx)
+            for (int ly = static_cast<int>(plot.top()); ly < static_cast<int>(plot.top() + 2 * unit); ++ly)
+                labelled = labelled || qGray(shot.pixel(lx, ly)) < 150;
+        EXPECT_TRUE(labelled);
+        view.update();
+    }
 }
 
 }  // namespace

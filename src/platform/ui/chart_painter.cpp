@@ -494,20 +494,39 @@ void DrawLegend(QPainter& painter, const ChartSurface& surface, const Mapper& m,
     }
 }
 
+// The chart laid out at its own size (or the target's, when it has none) and the
+// mapping of that layout onto the target.
+struct Placement {
+    ChartLayout layout;
+    Mapper mapper;
+};
+
+Placement Place(const ChartSurface& surface, const QRectF& target) {
+    bool sized = surface.Width() > 0 && surface.Height() > 0;
+    double widthTwips = sized ? surface.Width() : PixelsToTwips(target.width());
+    double heightTwips = sized ? surface.Height() : PixelsToTwips(target.height());
+    Placement p{LayoutChart(surface, widthTwips, heightTwips), {}};
+    p.mapper.left = target.left();
+    p.mapper.top = target.top();
+    p.mapper.sx = target.width() / widthTwips;
+    p.mapper.sy = target.height() / heightTwips;
+    p.mapper.s = std::min(p.mapper.sx, p.mapper.sy);
+    return p;
+}
+
 }  // namespace
+
+QRectF PlotAreaIn(const ChartSurface& surface, const QRectF& target) {
+    if (target.width() <= 0 || target.height() <= 0) return {};
+    Placement p = Place(surface, target);
+    return p.mapper.Rect(p.layout.plotArea);
+}
 
 void PaintChart(QPainter& painter, const ChartSurface& surface, const QRectF& target) {
     if (target.width() <= 0 || target.height() <= 0) return;
-    double widthTwips = surface.Width() > 0 && surface.Height() > 0 ? surface.Width() : target.width() * kTwipsPerPixel;
-    double heightTwips =
-        surface.Width() > 0 && surface.Height() > 0 ? surface.Height() : target.height() * kTwipsPerPixel;
-    ChartLayout L = LayoutChart(surface, widthTwips, heightTwips);
-    Mapper m;
-    m.left = target.left();
-    m.top = target.top();
-    m.sx = target.width() / widthTwips;
-    m.sy = target.height() / heightTwips;
-    m.s = std::min(m.sx, m.sy);
+    Placement placement = Place(surface, target);
+    const ChartLayout& L = placement.layout;
+    const Mapper& m = placement.mapper;
 
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);

@@ -18,6 +18,9 @@ namespace tidemark {
 // and scaled to fit target.
 void PaintChart(QPainter& painter, const ChartSurface& surface, const QRectF& target);
 
+// Where PaintChart puts the plot area (the wall inside the axes) within target.
+QRectF PlotAreaIn(const ChartSurface& surface, const QRectF& target);
+
 // The surface drawn into an image of the given pixel size, without any window. Where
 // the backdrop is not solid the image is white.
 QImage RenderChartImage(const ChartSurface& surface, QSize pixelSize);

@@ -4,14 +4,12 @@
 #include <QPainter>
 #include <cmath>
 
+#include "pages/flood_bands.h"
 #include "platform/ui/chart_painter.h"
+#include "platform/ui/flood_overlay.h"
 #include "render/chart_layout.h"
 
 namespace tidemark {
-
-namespace {
-int ToPixels(int twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
-}  // namespace
 
 ChartView::ChartView(ChartSurface& surface, QWidget* parent) : QWidget(parent), surface_(surface) {
     setMouseTracking(true);
@@ -21,9 +19,9 @@ ChartView::ChartView(ChartSurface& surface, QWidget* parent) : QWidget(parent), 
 void ChartView::ApplySurface() {
     if (surface_.Width() > 0 && surface_.Height() > 0) {
         // Place by edges so neighbouring charts meet without a gap or overlap from rounding.
-        int left = ToPixels(surface_.Left()), top = ToPixels(surface_.Top());
-        int right = ToPixels(surface_.Left() + surface_.Width());
-        int bottom = ToPixels(surface_.Top() + surface_.Height());
+        int left = TwipsToPixels(surface_.Left()), top = TwipsToPixels(surface_.Top());
+        int right = TwipsToPixels(surface_.Left() + surface_.Width());
+        int bottom = TwipsToPixels(surface_.Top() + surface_.Height());
         setGeometry(left, top, std::max(1, right - left), std::max(1, bottom - top));
     }
     setEnabled(surface_.Enabled());
@@ -31,9 +29,17 @@ void ChartView::ApplySurface() {
     update();
 }
 
+void ChartView::SetFloodCategories(std::optional<FloodBandRequest> request) {
+    flood_ = request;
+    update();
+}
+
 void ChartView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     PaintChart(painter, surface_, QRectF(rect()));
+    if (!flood_) return;
+    QRectF plot = PlotAreaIn(surface_, QRectF(rect()));
+    drawFloodCategories(painter, FloodCategoryBands(*flood_, {plot.left(), plot.top(), plot.width(), plot.height()}));
 }
 
 void ChartView::mouseMoveEvent(QMouseEvent* event) {

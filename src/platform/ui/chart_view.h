@@ -2,7 +2,9 @@
 // The widget that shows one ChartSurface. The surface holds everything the graph is;
 // the view paints it and reports the mouse in the surface's twips.
 #include <QWidget>
+#include <optional>
 
+#include "pages/layout.h"
 #include "render/chart_surface.h"
 
 namespace tidemark {
@@ -20,6 +22,11 @@ public:
     // widget and repaints it. Callers change the surface, then call this once.
     void ApplySurface();
 
+    // Flood categories painted over the plot on every repaint, so they are in every
+    // capture of the window; nothing clears them.
+    void SetFloodCategories(std::optional<FloodBandRequest> request);
+    const std::optional<FloodBandRequest>& FloodCategories() const { return flood_; }
+
 Q_SIGNALS:
     // Positions are twips from the widget's top-left corner.
     void MouseMoved(double xTwips, double yTwips);
@@ -32,6 +39,7 @@ protected:
 
 private:
     ChartSurface& surface_;
+    std::optional<FloodBandRequest> flood_;
 };
 
 }  // namespace tidemark

@@ -1,0 +1,103 @@
+#include "pages/flood_bands.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+
+#include "core/color.h"
+
+namespace tidemark {
+namespace {
+
+// Levels are single precision in the setup file; the label shows the shortest text that
+// reads back as that single, so 12.3 is "12.3" and not its double expansion.
+std::string LevelText(double level) {
+    char buffer[32];
+    auto end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(level)).ptr;
+    return std::string(buffer, end);
+}
+
+const char* CategoryName(FloodCategory category) {
+    switch (category) {
+        case FloodCategory::Major: return "Major ";
+        case FloodCategory::Moderate: return "Moderate ";
+        case FloodCategory::Minor: return "Minor ";
+        case FloodCategory::Action: return "Action ";
+    }
+    return "";
+}
+
+// Lays the bands one under the other from the top of the plot.
+class BandStack {
+public:
+    BandStack(const FloodBandRequest& r, const PixelBox& plot)
+        : ymin_(r.ymin), ymax_(r.ymax), plot_(plot), pixelsPerUnit_(plot.height / (r.ymax - r.ymin)) {}
+
+    // A band whose value range is [lower, upper]; only drawn when its lower edge lies on
+    // the axis. The height is kept in the stack either way (0 when not drawn).
+    void Add(FloodCategory category, double level, double lower, double upper, std::vector<FloodBand>& out) {
+        if (!(lower >= ymin_ && lower < ymax_)) return;
+        double height = std::max(0.0, (std::min(upper, ymax_) - lower) * pixelsPerUnit_);
+        // Nothing may spill below the plot, whatever the levels say.
+        height = std::min(height, plot_.Bottom() - nextTop_);
+        if (height <= 0) return;
+        FloodBand band;
+        band.category = category;
+        band.box = {plot_.left, nextTop_, plot_.width, height};
+        band.color = FloodCategoryColor(category);
+        band.label = CategoryName(category) + LevelText(level) + "'";
+        band.labelX = plot_.left + 10;
+        band.labelY = band.box.Bottom() - 13;
+        nextTop_ += height;
+        out.push_back(std::move(band));
+    }
+
+private:
+    double ymin_, ymax_;
+    PixelBox plot_;
+    double pixelsPerUnit_;
+    double nextTop_ = plot_.top;
+};
+
+}  // namespace
+
+int32_t FloodCategoryColor(FloodCategory category) {
+    switch (category) {
+        case FloodCategory::Major: return 0xFF8EE2;     // violet
+        case FloodCategory::Moderate: return 0x7272FF;  // red
+        case FloodCategory::Minor: return 0x72C6FF;     // orange
+        case FloodCategory::Action: return 0x72FFFF;    // yellow
+    }
+    return 0;
+}
+
+double FloodActionLevel(const FloodBandRequest& r) {
+    if (r.highwatch != 0) return r.highwatch;
+    int thousands = std::abs(static_cast<int>(r.dsid)) / 1000;
+    if (thousands == 2 || thousands == 3) return r.minor - 1;
+    return r.minor - (r.ymax - r.ymin) / r.divisions;
+}
+
+std::vector<FloodBand> FloodCategoryBands(const FloodBandRequest& r, const PixelBox& plot) {
+    std::vector<FloodBand> bands;
+    if (r.divisions == 0 || !(r.ymax > r.ymin) || plot.height <= 0 || plot.width <= 0) return bands;
+    BandStack stack(r, plot);
+
+    double major = std::max(r.major, r.ymin);
+    stack.Add(FloodCategory::Major, r.major, major, r.ymax, bands);
+
+    double moderate = r.moderate < r.ymin && r.ymin < major ? r.ymin : r.moderate;
+    stack.Add(FloodCategory::Moderate, r.moderate, moderate, major > r.ymax ? r.ymax : r.major, bands);
+
+    double minor = r.minor < r.ymin && r.ymin < moderate ? r.ymin : r.minor;
+    stack.Add(FloodCategory::Minor, r.minor, minor, moderate > r.ymax ? r.ymax : r.moderate, bands);
+
+    double action = FloodActionLevel(r);
+    if (action != 0 && action < r.ymax) {
+        double lower = action < r.ymin && r.ymin < r.minor ? r.ymin : action;
+        stack.Add(FloodCategory::Action, action, lower, r.minor, bands);
+    }
+    return bands;
+}
+
+}  // namespace tidemark

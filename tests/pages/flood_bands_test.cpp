@@ -1,0 +1,99 @@
+#include "pages/flood_bands.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace tidemark {
+namespace {
+
+FloodBandRequest Request(double minor, double moderate, double major, int16_t dsid, double highwatch = 0,
+                         double ymin = 0, double ymax = 20, int divisions = 4) {
+    FloodBandRequest r;
+    r.ymin = ymin;
+    r.ymax = ymax;
+    r.divisions = divisions;
+    r.minor = minor;
+    r.moderate = moderate;
+    r.major = major;
+    r.dsid = dsid;
+    r.highwatch = highwatch;
+    return r;
+}
+
+// 10 pixels per unit on a 0-20 axis.
+const PixelBox kPlot{30, 5, 400, 200};
+
+struct Expected {
+    FloodCategory category;
+    double top, height;
+    const char* label;
+};
+
+void ExpectBands(const std::vector<FloodBand>& bands, const std::vector<Expected>& expected) {
+    ASSERT_EQ(bands.size(), expected.size());
+    for (size_t i = 0; i < bands.size(); ++i) {
+        SCOPED_TRACE(expected[i].label);
+        EXPECT_EQ(bands[i].category, expected[i].category);
+        EXPECT_DOUBLE_EQ(bands[i].box.top, kPlot.top + expected[i].top);
+        EXPECT_DOUBLE_EQ(bands[i].box.height, expected[i].height);
+        EXPECT_EQ(bands[i].box.left, kPlot.left);
+        EXPECT_EQ(bands[i].box.width, kPlot.width);
+        EXPECT_EQ(bands[i].label, expected[i].label);
+        EXPECT_EQ(bands[i].labelX, kPlot.left + 10);
+        EXPECT_DOUBLE_EQ(bands[i].labelY, bands[i].box.Bottom() - 13);
+        EXPECT_EQ(bands[i].color, FloodCategoryColor(expected[i].category));
+    }
+}
+
+TEST(FloodBands, FourBandsFromTheTopWithTheActionLevelOneBelowMinorInThe2000s) {
+    ExpectBands(FloodCategoryBands(Request(12, 15, 18, 2105), kPlot),
+                {{FloodCategory::Major, 0, 20, "Major 18'"},
+                 {FloodCategory::Moderate, 20, 30, "Moderate 15'"},
+                 {FloodCategory::Minor, 50, 30, "Minor 12'"},
+                 {FloodCategory::Action, 80, 10, "Action 11'"}});
+}
+
+TEST(FloodBands, AMajorLevelAboveTheAxisLeavesModerateAtTheTop) {
+    ExpectBands(FloodCategoryBands(Request(12, 15, 25, 3001), kPlot), {{FloodCategory::Moderate, 0, 50, "Moderate 15'"},
+                                                                       {FloodCategory::Minor, 50, 30, "Minor 12'"},
+                                                                       {FloodCategory::Action, 80, 10, "Action 11'"}});
+}
+
+TEST(FloodBands, ActionLevelIsOneDivisionBelowMinorElseTheHighWatchLevel) {
+    ExpectBands(FloodCategoryBands(Request(12, 15, 18, 1500), kPlot),
+                {{FloodCategory::Major, 0, 20, "Major 18'"},
+                 {FloodCategory::Moderate, 20, 30, "Moderate 15'"},
+                 {FloodCategory::Minor, 50, 30, "Minor 12'"},
+                 {FloodCategory::Action, 80, 50, "Action 7'"}});
+    std::vector<FloodBand> watched = FloodCategoryBands(Request(12.3f, 15, 18, 2105, 9.5), kPlot);
+    ASSERT_EQ(watched.size(), 4u);
+    EXPECT_EQ(watched[2].label, "Minor 12.3'");  // a single's shortest form
+    EXPECT_EQ(watched[3].label, "Action 9.5'");
+}
+
+TEST(FloodBands, LevelsBelowTheAxisClipAtThePlotBottom) {
+    // Axis 10-20: minor 8 is raised to the axis, the action level 7 has no band.
+    std::vector<FloodBand> bands = FloodCategoryBands(Request(8, 15, 18, 2105, 0, 10, 20), kPlot);
+    ASSERT_EQ(bands.size(), 3u);
+    EXPECT_EQ(bands[2].category, FloodCategory::Minor);
+    EXPECT_DOUBLE_EQ(bands[2].box.Bottom(), kPlot.Bottom());
+    EXPECT_EQ(bands[2].label, "Minor 8'");
+}
+
+TEST(FloodBands, AnActionLevelAboveMinorLevelsAboveTheAxisStaysInsideThePlot) {
+    // Minor 25 and up are off the axis; the high watch level 15 gives a band 15-20 only.
+    std::vector<FloodBand> bands = FloodCategoryBands(Request(25, 30, 35, 2105, 15), kPlot);
+    ASSERT_EQ(bands.size(), 1u);
+    EXPECT_EQ(bands[0].category, FloodCategory::Action);
+    EXPECT_DOUBLE_EQ(bands[0].box.top, kPlot.top);
+    EXPECT_DOUBLE_EQ(bands[0].box.height, 50);
+}
+
+TEST(FloodBands, NoBandsWithoutDivisionsOrRange) {
+    EXPECT_TRUE(FloodCategoryBands(Request(12, 15, 18, 2105, 0, 0, 20, 0), kPlot).empty());
+    EXPECT_TRUE(FloodCategoryBands(Request(12, 15, 18, 2105, 0, 20, 20), kPlot).empty());
+}
+
+}  // namespace
+}  // namespace tidemark
