@@ -38,6 +38,15 @@ PublishSettingsFile ReadPublishSettings(const std::string& programFolder) {
     return file;
 }
 
+bool WritePublishSettings(const std::string& programFolder, const PublishSettingsFile& settings, std::string* error) {
+    // Line breaks inside a box would shift every later line when the file is read back.
+    auto oneLine = [](const std::string& text) { return ReplaceAll(ReplaceAll(text, "\r", " "), "\n", " "); };
+    std::string tick = std::string(" ") + (settings.saveEachGraph ? "1" : "0") + "  Separately on/off";
+    std::string text =
+        JoinLinesCrLf({oneLine(settings.address), oneLine(settings.folder), oneLine(settings.user), tick});
+    return WriteFileAtomic(programFolder + kPublishSettingsFileName, text, error);
+}
+
 bool IsLocalFolderAddress(const std::string& address) {
     std::string a = Trim(address);
     return Contains(a, ":\\") || StartsWith(a, "/") || StartsWith(a, "~/");

@@ -22,6 +22,11 @@ struct PublishSettingsFile {
 // past the end of a short file stay empty too.
 PublishSettingsFile ReadPublishSettings(const std::string& programFolder);
 
+// Writes the four lines (CR LF), replacing the file whole or leaving it as it was. The
+// password has no place in the file. False with a description.
+bool WritePublishSettings(const std::string& programFolder, const PublishSettingsFile& settings,
+                          std::string* error = nullptr);
+
 // What the publishing settings dialog holds when it is confirmed.
 struct PublishChoice {
     std::string address;

@@ -84,3 +84,20 @@ TEST(PublishSettings, FtpNeedsAPasswordAndOtherwiseChangesNothing) {
     EXPECT_EQ(state.ftpAddress, "ftp.example.org");
     EXPECT_EQ(state.ftpFolder, "images");
 }
+
+TEST(PublishSettings, WrittenFileReadsBackLineForLine) {
+    TempFolder folder;
+    PublishSettingsFile written{"ftp.example.org:2121", "river images", "web\r\nuser", false};
+    ASSERT_TRUE(WritePublishSettings(folder.Path(), written));
+    auto bytes = ReadFileBytes(folder.Path() + kPublishSettingsFileName);
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(*bytes, "ftp.example.org:2121\r\nriver images\r\nweb  user\r\n 0  Separately on/off\r\n");
+    written.saveEachGraph = true;
+    written.user = "webuser";
+    ASSERT_TRUE(WritePublishSettings(folder.Path(), written));
+    PublishSettingsFile read = ReadPublishSettings(folder.Path());
+    EXPECT_EQ(read.address, written.address);
+    EXPECT_EQ(read.folder, written.folder);
+    EXPECT_EQ(read.user, "webuser");
+    EXPECT_TRUE(read.saveEachGraph);
+}
