@@ -1,0 +1,80 @@
+#include "app/publishing_controller.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+
+#include "app/publish_dialog.h"
+
+namespace tidemark {
+
+PublishingController::PublishingController(ProgramState& state, Host& host, QWidget* dialogParent,
+                                           std::function<void()> reopenAutoPaging, UploadFunction upload)
+    : state_(state), host_(host), dialogParent_(dialogParent), reopenAutoPaging_(std::move(reopenAutoPaging)),
+      upload_(std::move(upload)) {}
+
+PublishingController::~PublishingController() = default;
+
+PublishDialog& PublishingController::Dialog() {
+    LoadDialog();
+    return *dialog_;
+}
+
+void PublishingController::LoadDialog() {
+    if (dialog_) return;
+    dialog_ = std::make_unique<PublishDialog>(dialogParent_);
+    dialog_->setModal(true);
+    dialog_->LoadOnce(ReadPublishSettings(state_.programFolder));
+    QObject::connect(dialog_.get(), &PublishDialog::OkClicked, [this] { Ok(); });
+    QObject::connect(dialog_.get(), &PublishDialog::CancelClicked, [this] { Cancel(); });
+    QObject::connect(dialog_.get(), &PublishDialog::SaveWebInfoClicked, [this] { SaveWebInfo(); });
+}
+
+void PublishingController::ShowModal() {
+    LoadDialog();
+    // exec() returns once OK or Cancel has hidden the dialog.
+    dialog_->exec();
+}
+
+void PublishingController::ConfirmUnattended(const std::string& password) {
+    LoadDialog();
+    if (!password.empty()) dialog_->SetPassword(password);
+    host_.Yield();
+    Ok();
+    host_.Yield();
+}
+
+void PublishingController::TickFtp() { Dialog().SetFtpTicked(true); }
+
+void PublishingController::ClearOneOffPublish() {
+    state_.imageCycleMarker = 0;
+    if (dialog_) dialog_->SetFtpTicked(false);
+    publish_.ftp = false;
+}
+
+void PublishingController::Ok() {
+    dialog_->hide();
+    host_.Yield();
+    ConfirmOutcome outcome = ConfirmPublishing(dialog_->Choice(), state_.programFolder, CommandLineMode(), publish_,
+                                               state_.imageCycleMarker);
+    if (outcome == ConfirmOutcome::NeedsPassword) {
+        host_.Message("Enter a password for FTP");
+        if (reopenAutoPaging_) reopenAutoPaging_();
+    }
+}
+
+void PublishingController::Cancel() {
+    dialog_->hide();
+    state_.imageCycleMarker = 0;
+}
+
+void PublishingController::SaveWebInfo() {
+    std::string path = state_.programFolder + kPublishSettingsFileName;
+    std::string error;
+    if (!WritePublishSettings(state_.programFolder, dialog_->SettingsFile(), &error)) {
+        host_.Message(error, MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+    host_.Message(path + " ... saved.");
+}
+
+}  // namespace tidemark
