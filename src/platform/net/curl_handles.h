@@ -1,0 +1,64 @@
+#pragma once
+// Owners of libcurl's handles, so every way out of an upload releases them, and the
+// library's one-time global set-up.
+#include <curl/curl.h>
+
+#include <string>
+
+namespace tidemark {
+
+// curl_global_init runs once per process, on the first call from any thread; later
+// calls report its outcome. False with libcurl's reason when it failed.
+bool EnsureCurlInitialised(std::string* error);
+
+class CurlEasy {
+public:
+    CurlEasy() : handle_(curl_easy_init()) {}
+    ~CurlEasy() {
+        if (handle_) curl_easy_cleanup(handle_);
+    }
+    CurlEasy(const CurlEasy&) = delete;
+    CurlEasy& operator=(const CurlEasy&) = delete;
+
+    CURL* get() const { return handle_; }
+
+private:
+    CURL* handle_;
+};
+
+class CurlMulti {
+public:
+    CurlMulti() : handle_(curl_multi_init()) {}
+    ~CurlMulti() {
+        if (handle_) curl_multi_cleanup(handle_);
+    }
+    CurlMulti(const CurlMulti&) = delete;
+    CurlMulti& operator=(const CurlMulti&) = delete;
+
+    CURLM* get() const { return handle_; }
+
+private:
+    CURLM* handle_;
+};
+
+// An easy handle added to a multi handle, taken out again before either is cleaned up
+// (declare it after both).
+class CurlMultiMembership {
+public:
+    CurlMultiMembership(const CurlMulti& multi, const CurlEasy& easy)
+        : multi_(multi.get()), easy_(easy.get()), added_(curl_multi_add_handle(multi_, easy_) == CURLM_OK) {}
+    ~CurlMultiMembership() {
+        if (added_) curl_multi_remove_handle(multi_, easy_);
+    }
+    CurlMultiMembership(const CurlMultiMembership&) = delete;
+    CurlMultiMembership& operator=(const CurlMultiMembership&) = delete;
+
+    bool ok() const { return added_; }
+
+private:
+    CURLM* multi_;
+    CURL* easy_;
+    bool added_;
+};
+
+}  // namespace tidemark

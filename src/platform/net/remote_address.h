@@ -1,0 +1,47 @@
+#pragma once
+// The web site address as the user types it, and the URL an upload goes to.
+//   host, host:port, [v6]:port      -> FTP, port 21 unless given
+//   ftp://host[:port]               -> FTP
+//   ftps://host[:port]              -> FTP with explicit TLS (AUTH TLS on the usual port 21,
+//                                      not the implicit-TLS port 990 curl gives ftps://)
+//   sftp://host[:port]              -> SFTP, port 22 unless given
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace tidemark {
+
+enum class RemoteProtocol { Ftp, Ftps, Sftp };
+
+struct RemoteAddress {
+    RemoteProtocol protocol = RemoteProtocol::Ftp;
+    std::string host;  // without brackets for an IPv6 address
+    int port = 21;
+};
+
+struct AddressError {
+    std::string message;
+};
+
+// Reads the typed address (outer blanks ignored, scheme in any letter case, trailing
+// "/" allowed). User names, passwords and folders have boxes of their own, so an
+// address holding "@" or a path is refused rather than guessed at.
+std::variant<RemoteAddress, AddressError> ParseRemoteAddress(std::string_view typed);
+
+// "FTP", "FTPS" or "SFTP", for messages.
+const char* ProtocolLabel(RemoteProtocol protocol);
+
+// host:port as a person would write it, for messages ("[::1]:21" for IPv6).
+std::string HostAndPort(const RemoteAddress& address);
+
+// Percent-encodes everything but the URL's unreserved characters, so one folder or
+// file name travels as one path segment whatever it holds (blanks, "#", "%", "?").
+std::string EscapePathSegment(std::string_view segment);
+
+// The URL of the remote file: the folder (empty = the login directory; a leading "/"
+// = from the server's root), then the remote name, each "/"-separated part escaped on
+// its own. FTPS uses ftp:// (TLS is asked for by option). SFTP paths that are not
+// absolute go below the login directory ("/~/").
+std::string RemoteFileUrl(const RemoteAddress& address, std::string_view folder, std::string_view remoteName);
+
+}  // namespace tidemark

@@ -1,0 +1,201 @@
+// Uploads by plain FTP to a private pyftpdlib server: what arrives, where, and how
+// each kind of failure ends (in time, at its step, without the password).
+#include <gtest/gtest.h>
+
+#include "support/ftp_server.h"
+#include "support/loopback.h"
+#include "upload_fixture.h"
+
+namespace tidemark {
+namespace {
+
+using nettest::BinaryBlob;
+using nettest::ExpectFailureNames;
+using nettest::LocalFiles;
+using nettest::QuickOptions;
+using nettest::Stopwatch;
+using testsupport::FtpServer;
+using testsupport::FtpServerSettings;
+using testsupport::SilentListener;
+
+class FtpUpload : public ::testing::Test {
+protected:
+    void StartServer(FtpServerSettings settings = {}) {
+        server_ = std::make_unique<FtpServer>(std::move(settings));
+        std::string error;
+        ASSERT_TRUE(server_->Start(&error)) << error;
+        ASSERT_TRUE(server_->MakeFolder("images"));
+    }
+    void SetUp() override { StartServer(); }
+
+    UploadRequest Request(const std::string& localPath, const std::string& folder, const std::string& remoteName) {
+        return {server_->HostAndPort(), folder, server_->User(), server_->Password(), localPath, remoteName};
+    }
+
+    std::unique_ptr<FtpServer> server_;
+    LocalFiles local_;
+};
+
+TEST_F(FtpUpload, ActiveAndPassiveModesDeliverTheBytesUnchangedAndReplaceOlderFiles) {
+    for (FtpDataMode mode : {FtpDataMode::Active, FtpDataMode::Passive}) {
+        SCOPED_TRACE(mode == FtpDataMode::Active ? "active" : "passive");
+        UploadOptions options = QuickOptions();
+        options.dataMode = mode;
+        std::string remote = mode == FtpDataMode::Active ? "Tidemark_window1.png" : "Tidemark_window2.png";
+
+        std::string first = BinaryBlob(200 * 1024, 1);
+        UploadResult result = UploadFile(Request(local_.Make("first.png", first), "images", remote), options);
+        ASSERT_TRUE(result.ok()) << result.description();
+        EXPECT_EQ(server_->Read("images/" + remote), first);
+
+        // A shorter image later must not leave the tail of the earlier one behind.
+        std::string second = BinaryBlob(5000, 2);
+        result = UploadFile(Request(local_.Make("second.png", second), "images", remote), options);
+        ASSERT_TRUE(result.ok()) << result.description();
+        EXPECT_EQ(server_->Read("images/" + remote), second);
+    }
+}
+
+TEST_F(FtpUpload, AnEmptyFolderPutsTheFileInTheLoginDirectory) {
+    std::string bytes = BinaryBlob(3000);
+    UploadResult result = UploadFile(Request(local_.Make("p.png", bytes), "", "Tidemark_window.png"), QuickOptions());
+    ASSERT_TRUE(result.ok()) << result.description();
+    EXPECT_EQ(server_->Read("Tidemark_window.png"), bytes);
+    EXPECT_FALSE(server_->Exists("images/Tidemark_window.png"));
+}
+
+TEST_F(FtpUpload, FolderAndFileNamesWithBlanksAndUrlCharactersArriveAsTyped) {
+    ASSERT_TRUE(server_->MakeFolder("web site"));
+    ASSERT_TRUE(server_->MakeFolder("web site/my images"));
+    std::string bytes = BinaryBlob(1000);
+    UploadResult result =
+        UploadFile(Request(local_.Make("p.png", bytes), "web site/my images", "page #1 100%.png"), QuickOptions());
+    ASSERT_TRUE(result.ok()) << result.description();
+    EXPECT_EQ(server_->Read("web site/my images/page #1 100%.png"), bytes);
+}
+
+TEST_F(FtpUpload, LoginAndFolderFailuresNameTheirStep) {
+    std::string path = local_.Make("p.png", BinaryBlob(1000));
+    UploadRequest wrongPassword = Request(path, "images", "p.png");
+    wrongPassword.password = "not the password";
+    ExpectFailureNames(UploadFile(wrongPassword, QuickOptions()), UploadStep::Login, server_->HostAndPort(),
+                       wrongPassword.password);
+
+    UploadResult missingFolder = UploadFile(Request(path, "no such folder", "p.png"), QuickOptions());
+    ExpectFailureNames(missingFolder, UploadStep::Folder, server_->HostAndPort(), server_->Password());
+    EXPECT_NE(missingFolder.description().find("\"no such folder\""), std::string::npos) << missingFolder.description();
+    EXPECT_FALSE(server_->Exists("p.png"));
+}
+
+TEST_F(FtpUpload, AMissingLocalFileFailsWithoutAServer) {
+    Stopwatch clock;
+    UploadResult result = UploadFile({"127.0.0.1:1", "", "u", "pw", "/nonexistent/p.png", "p.png"}, QuickOptions());
+    ExpectFailureNames(result, UploadStep::Upload, "127.0.0.1:1", "pw");
+    EXPECT_NE(result.description().find("/nonexistent/p.png"), std::string::npos) << result.description();
+    EXPECT_LT(clock.Seconds(), 0.5);
+}
+
+// Servers that misbehave in the middle of a transfer.
+class FtpServerFault : public FtpUpload {
+protected:
+    void SetUp() override {}
+};
+
+TEST_F(FtpServerFault, AServerCuttingTheTransferShortIsAFailure) {
+    FtpServerSettings cutting;
+    cutting.cutAfterBytes = 64 * 1024;
+    StartServer(cutting);
+    UploadResult result =
+        UploadFile(Request(local_.Make("p.png", BinaryBlob(4 * 1024 * 1024)), "images", "p.png"), QuickOptions());
+    ExpectFailureNames(result, UploadStep::Upload, server_->HostAndPort(), server_->Password());
+}
+
+TEST_F(FtpServerFault, AStalledTransferEndsAtTheLowSpeedLimitAndKeepsYielding) {
+    FtpServerSettings stalling;
+    stalling.stallAfterBytes = 0;
+    StartServer(stalling);
+    UploadOptions options = QuickOptions();
+    options.limits.lowSpeedTime = std::chrono::seconds(1);
+    // Passive, where libcurl's own words name the limit that ended it.
+    options.dataMode = FtpDataMode::Passive;
+    int yields = 0;
+    options.yield = [&] { return ++yields > 0; };
+
+    Stopwatch clock;
+    // Larger than the loopback socket buffers, which take the first megabytes anyway.
+    std::string path = local_.Make("big.png", BinaryBlob(48 * 1024 * 1024));
+    UploadResult result = UploadFile(Request(path, "images", "big.png"), options);
+    ExpectFailureNames(result, UploadStep::Upload, server_->HostAndPort(), server_->Password());
+    EXPECT_NE(result.description().find("too slow"), std::string::npos) << result.description();
+    // libcurl judges the speed over the last few seconds, so the stall shows late.
+    EXPECT_LT(clock.Seconds(), 12);
+    EXPECT_GE(yields, 10);  // one per 50 ms over at least the second of the stall
+}
+
+TEST_F(FtpServerFault, ASlowTransferEndsAtTheWholeTransferLimit) {
+    FtpServerSettings slow;
+    slow.readBytesPerSecond = 64 * 1024;
+    StartServer(slow);
+    UploadOptions options = QuickOptions();
+    options.limits.transfer = std::chrono::milliseconds(2500);
+
+    Stopwatch clock;
+    UploadResult result =
+        UploadFile(Request(local_.Make("p.png", BinaryBlob(4 * 1024 * 1024)), "images", "p.png"), options);
+    ExpectFailureNames(result, UploadStep::Upload, server_->HostAndPort(), server_->Password());
+    EXPECT_GT(clock.Seconds(), 2.0);
+    EXPECT_LT(clock.Seconds(), 5.0);
+}
+
+// Servers that are not there, or never speak.
+class UnreachableServer : public ::testing::Test {
+protected:
+    UploadRequest Request(const std::string& address) {
+        return {address, "images", "user", "secret-pw", local_.Make("p.png", BinaryBlob(1000)), "p.png"};
+    }
+    LocalFiles local_;
+};
+
+TEST_F(UnreachableServer, AServerThatIsDownFailsAtOnce) {
+    std::string address = "127.0.0.1:" + std::to_string(testsupport::FreeLoopbackPort());
+    Stopwatch clock;
+    ExpectFailureNames(UploadFile(Request(address), QuickOptions()), UploadStep::Connect, address, "secret-pw");
+    EXPECT_LT(clock.Seconds(), 1.0);
+}
+
+TEST_F(UnreachableServer, ASilentServerFailsAtTheConnectLimit) {
+    SilentListener silent;
+    ASSERT_TRUE(silent.ok());
+    for (const char* scheme : {"ftp://", "ftps://", "sftp://"}) {
+        std::string address = "127.0.0.1:" + std::to_string(silent.Port());
+        UploadOptions options = QuickOptions();
+        options.limits.connect = std::chrono::milliseconds(700);
+        options.hostKeyCheck = SshHostKeyCheck::DoNotCheck;
+        Stopwatch clock;
+        ExpectFailureNames(UploadFile(Request(scheme + address), options), UploadStep::Connect, address, "secret-pw");
+        EXPECT_GT(clock.Seconds(), 0.6) << scheme;
+        EXPECT_LT(clock.Seconds(), 2.5) << scheme;
+    }
+}
+
+TEST_F(UnreachableServer, TheYieldRunsWhileWaitingAndCanAbandonTheUpload) {
+    SilentListener silent;
+    ASSERT_TRUE(silent.ok());
+    UploadOptions options = QuickOptions();
+    options.limits.connect = std::chrono::seconds(10);
+    options.yieldInterval = std::chrono::milliseconds(40);
+    int yields = 0;
+    options.yield = [&] { return ++yields < 5; };
+
+    Stopwatch clock;
+    UploadResult result = UploadFile(Request("127.0.0.1:" + std::to_string(silent.Port())), options);
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.step(), UploadStep::Connect);
+    EXPECT_NE(result.description().find("abandoned"), std::string::npos) << result.description();
+    EXPECT_EQ(yields, 5);
+    EXPECT_GT(clock.Seconds(), 4 * 0.04);
+    EXPECT_LT(clock.Seconds(), 2.0);
+}
+
+}  // namespace
+}  // namespace tidemark

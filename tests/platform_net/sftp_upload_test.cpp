@@ -1,0 +1,102 @@
+// Uploads by SFTP to a private sshd: password and key logins, and the host key checked
+// against a known-hosts file unless checking is explicitly given up.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "support/child_process.h"
+#include "support/ssh_server.h"
+#include "upload_fixture.h"
+
+namespace tidemark {
+namespace {
+
+using nettest::BinaryBlob;
+using nettest::ExpectFailureNames;
+using nettest::LocalFiles;
+using nettest::QuickOptions;
+using nettest::Stopwatch;
+using testsupport::ReadWholeFile;
+using testsupport::SshServer;
+
+class SftpUpload : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(server_.Start(&error)) << error;
+        ASSERT_EQ(mkdir((server_.LoginDirectory() + "images").c_str(), 0755), 0);
+    }
+
+    UploadRequest Request(const std::string& folder, const std::string& bytes) {
+        return {"sftp://" + server_.HostAndPort(),
+                folder,
+                server_.User(),
+                server_.Password(),
+                local_.Make("p.png", bytes),
+                "Tidemark_window.png"};
+    }
+    UploadOptions Checked(const std::string& knownHosts) {
+        UploadOptions options = QuickOptions();
+        options.knownHostsFile = knownHosts;
+        return options;
+    }
+    std::string Arrived(const std::string& relative) { return ReadWholeFile(server_.LoginDirectory() + relative); }
+
+    SshServer server_;
+    LocalFiles local_;
+};
+
+TEST_F(SftpUpload, APasswordLoginDeliversIntoTheFolderOrTheLoginDirectory) {
+    if (!server_.PasswordLogin()) GTEST_SKIP() << "No private mount namespace here for a test password";
+    std::string bytes = BinaryBlob(200 * 1024);
+    UploadResult result = UploadFile(Request("images", bytes), Checked(server_.KnownHostsFile()));
+    ASSERT_TRUE(result.ok()) << result.description();
+    EXPECT_EQ(Arrived("images/Tidemark_window.png"), bytes);
+
+    result = UploadFile(Request("", "short"), Checked(server_.KnownHostsFile()));
+    ASSERT_TRUE(result.ok()) << result.description();
+    EXPECT_EQ(Arrived("Tidemark_window.png"), "short");
+}
+
+TEST_F(SftpUpload, AKeyLoginWorksAndAWrongPasswordFailsAtLogin) {
+    UploadOptions options = Checked(server_.KnownHostsFile());
+    UploadRequest wrong = Request("images", "bytes");
+    wrong.password = "not the password";
+    ExpectFailureNames(UploadFile(wrong, options), UploadStep::Login, server_.HostAndPort(), wrong.password);
+
+    options.privateKeyFile = server_.PrivateKeyFile();
+    UploadResult result = UploadFile(Request("images", "bytes"), options);
+    ASSERT_TRUE(result.ok()) << result.description();
+    EXPECT_EQ(Arrived("images/Tidemark_window.png"), "bytes");
+}
+
+TEST_F(SftpUpload, AMissingFolderFailsAtTheFolderStep) {
+    UploadOptions options = Checked(server_.KnownHostsFile());
+    options.privateKeyFile = server_.PrivateKeyFile();
+    ExpectFailureNames(UploadFile(Request("no such folder", "x"), options), UploadStep::Folder, server_.HostAndPort(),
+                       server_.Password());
+}
+
+TEST_F(SftpUpload, TheHostKeyMustBeKnownUnlessCheckingIsGivenUp) {
+    UploadOptions stranger = Checked(server_.StrangerKnownHostsFile());
+    stranger.privateKeyFile = server_.PrivateKeyFile();
+    ExpectFailureNames(UploadFile(Request("images", "x"), stranger), UploadStep::Connect, server_.HostAndPort(),
+                       server_.Password());
+
+    UploadOptions none = stranger;
+    none.knownHostsFile.clear();
+    Stopwatch clock;
+    UploadResult refused = UploadFile(Request("images", "x"), none);
+    ExpectFailureNames(refused, UploadStep::Connect, server_.HostAndPort(), server_.Password());
+    EXPECT_NE(refused.description().find("known-hosts"), std::string::npos) << refused.description();
+    EXPECT_LT(clock.Seconds(), 0.5);
+    EXPECT_EQ(Arrived("images/Tidemark_window.png"), "");
+
+    UploadOptions unchecked = none;
+    unchecked.hostKeyCheck = SshHostKeyCheck::DoNotCheck;
+    UploadResult accepted = UploadFile(Request("images", "unchecked"), unchecked);
+    ASSERT_TRUE(accepted.ok()) << accepted.description();
+    EXPECT_EQ(Arrived("images/Tidemark_window.png"), "unchecked");
+}
+
+}  // namespace
+}  // namespace tidemark

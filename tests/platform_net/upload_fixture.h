@@ -1,0 +1,66 @@
+#pragma once
+// What the upload tests share: file contents that break any text-mode transfer, a
+// local file to send, short time limits and a stopwatch.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "platform/net/ftp_client.h"
+#include "support/temp_folder.h"
+
+namespace tidemark::nettest {
+
+// A PNG signature (CR LF, ^Z, LF), zero bytes, lone CRs and LFs and every other byte
+// value, repeated to the size.
+inline std::string BinaryBlob(size_t size, unsigned seed = 1) {
+    std::string bytes = "\x89PNG\r\n\x1a\n";
+    bytes += std::string("\0\0\r\r\n\n\n\r", 8);
+    for (unsigned i = 0; bytes.size() < size; ++i) bytes += static_cast<char>((i * 7 + seed * 13) % 256);
+    bytes.resize(size);
+    return bytes;
+}
+
+// Limits short enough for a test to wait them out.
+inline UploadOptions QuickOptions() {
+    UploadOptions options;
+    options.limits.connect = std::chrono::milliseconds(2000);
+    options.limits.transfer = std::chrono::seconds(20);
+    options.limits.lowSpeedTime = std::chrono::seconds(2);
+    return options;
+}
+
+class Stopwatch {
+public:
+    double Seconds() const { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count(); }
+
+private:
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+// A folder of files to send.
+class LocalFiles {
+public:
+    // The path of a new local file holding the bytes.
+    std::string Make(const std::string& name, const std::string& bytes) {
+        std::string error;
+        EXPECT_TRUE(folder_.Write(name, bytes, &error)) << error;
+        return folder_.File(name);
+    }
+
+private:
+    testsupport::TempFolder folder_{"tidemark-upload"};
+};
+
+// A failure at the step, whose description names the server and the step and keeps
+// the password out.
+inline void ExpectFailureNames(const UploadResult& result, UploadStep step, const std::string& hostAndPort,
+                               const std::string& password) {
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.step(), step) << result.description();
+    EXPECT_NE(result.description().find(hostAndPort), std::string::npos) << result.description();
+    EXPECT_NE(result.description().find(UploadStepText(step)), std::string::npos) << result.description();
+    EXPECT_EQ(result.description().find(password), std::string::npos) << result.description();
+}
+
+}  // namespace tidemark::nettest

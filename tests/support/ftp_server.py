@@ -1,0 +1,107 @@
+"""A private FTP or FTPS server for tests: one user with one home folder, on loopback.
+
+Run with Debian's /usr/bin/python3 (pyftpdlib, and python3-openssl for TLS). Once it
+accepts connections it writes its port to --ready-file. Faults for the client to meet:
+--cut-after N closes an upload's data connection after N bytes with "426";
+--stall-after N stops reading an upload's data after N bytes;
+--read-limit N reads uploads at N bytes a second.
+"""
+import argparse
+import logging
+import os
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import DTPHandler, FTPHandler, ThrottledDTPHandler, TLS_DTPHandler, TLS_FTPHandler
+from pyftpdlib.servers import FTPServer
+
+
+def parse_arguments():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--home", required=True)
+    parser.add_argument("--user", required=True)
+    parser.add_argument("--password", required=True)
+    parser.add_argument("--ready-file", required=True)
+    parser.add_argument("--cert", help="PEM certificate: TLS required on control and data")
+    parser.add_argument("--key", help="PEM private key of --cert")
+    parser.add_argument("--cut-after", type=int)
+    parser.add_argument("--stall-after", type=int)
+    parser.add_argument("--read-limit", type=int)
+    return parser.parse_args()
+
+
+class CuttingUploads:
+    cut_after = None
+
+    def handle_read(self):
+        super().handle_read()
+        if self.receive and not self._closed and self.tot_bytes_received >= self.cut_after:
+            self._resp = ("426 Connection closed; transfer aborted.", logging.warning)
+            self.close()
+
+    handle_read_event = handle_read  # the base class binds its own handle_read here
+
+
+class StallingUploads:
+    stall_after = None
+
+    def readable(self):
+        if self.receive and self.tot_bytes_received >= self.stall_after:
+            return False
+        return super().readable()
+
+
+class EarlyHandshakeTLS_DTPHandler(TLS_DTPHandler):
+    """Takes a client's TLS handshake on a data connection that comes before the
+    transfer command (libcurl 7.87 and later start it at once), as FTPS servers
+    commonly do; pyftpdlib 1.5 would take the early bytes for a hang-up."""
+
+    def readable(self):
+        return self._ssl_accepting or super().readable()
+
+
+def data_handler(arguments):
+    base = EarlyHandshakeTLS_DTPHandler if arguments.cert else DTPHandler
+    if arguments.cut_after is not None:
+        return type("CuttingDTP", (CuttingUploads, base), {"cut_after": arguments.cut_after})
+    if arguments.stall_after is not None:
+        return type("StallingDTP", (StallingUploads, base), {"stall_after": arguments.stall_after})
+    if arguments.read_limit is not None:
+        return type("ThrottledDTP", (ThrottledDTPHandler,), {"read_limit": arguments.read_limit})
+    return base
+
+
+def command_handler(arguments):
+    authorizer = DummyAuthorizer()
+    authorizer.add_user(arguments.user, arguments.password, arguments.home, perm="elradfmwMT")
+    if arguments.cert:
+        handler = type("Handler", (TLS_FTPHandler,), {})
+        handler.certfile = arguments.cert
+        handler.keyfile = arguments.key
+        handler.tls_control_required = True
+        handler.tls_data_required = True
+    else:
+        handler = type("Handler", (FTPHandler,), {})
+    handler.authorizer = authorizer
+    handler.auth_failed_timeout = 0.2  # the default 3 s pause after a wrong password
+    handler.dtp_handler = data_handler(arguments)
+    return handler
+
+
+def announce_port(ready_file, port):
+    # Written whole under another name first, so a reader never sees half a number.
+    partial = ready_file + ".partial"
+    with open(partial, "w") as out:
+        out.write("%d\n" % port)
+    os.rename(partial, ready_file)
+
+
+def main():
+    arguments = parse_arguments()
+    logging.basicConfig(level=logging.INFO)
+    server = FTPServer(("127.0.0.1", 0), command_handler(arguments))
+    announce_port(arguments.ready_file, server.socket.getsockname()[1])
+    server.serve_forever(handle_exit=True)
+
+
+if __name__ == "__main__":
+    main()
