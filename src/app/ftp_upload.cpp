@@ -1,0 +1,47 @@
+#include "app/ftp_upload.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace tidemark {
+namespace {
+
+std::string Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+bool Switched(const char* name) {
+    std::string v = Environment(name);
+    return !v.empty() && v != "0";
+}
+
+}  // namespace
+
+UploadOptions UploadOptionsFromEnvironment() {
+    UploadOptions options;
+    options.dataMode = Switched("TIDEMARK_FTP_PASSIVE") ? FtpDataMode::Passive : FtpDataMode::Active;
+    options.caFile = Environment("TIDEMARK_FTPS_CA_FILE");
+    options.tlsPeerCheck = Switched("TIDEMARK_FTPS_NO_VERIFY") ? TlsPeerCheck::DoNotVerify : TlsPeerCheck::Verify;
+    std::string knownHosts = Environment("TIDEMARK_SFTP_KNOWN_HOSTS");
+    options.knownHostsFile = knownHosts.empty() ? DefaultKnownHostsFile() : knownHosts;
+    options.hostKeyCheck =
+        Switched("TIDEMARK_SFTP_NO_HOST_CHECK") ? SshHostKeyCheck::DoNotCheck : SshHostKeyCheck::KnownHostsFile;
+    return options;
+}
+
+UploadFunction MakeFtpUpload(std::function<void()> yield, std::function<void(const std::string&)> reportFailure) {
+    UploadOptions options = UploadOptionsFromEnvironment();
+    options.yield = [yield] {
+        if (yield) yield();
+        return true;
+    };
+    return [options, reportFailure](const PublishState& state, const std::string& path, const std::string& remote) {
+        UploadResult result =
+            UploadFile({state.ftpAddress, state.ftpFolder, state.ftpUser, state.ftpPassword, path, remote}, options);
+        if (!result.ok() && reportFailure) reportFailure(result.description());
+        return result.ok();
+    };
+}
+
+}  // namespace tidemark
