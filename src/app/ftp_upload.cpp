@@ -1,5 +1,7 @@
 #include "app/ftp_upload.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <string>
 
@@ -20,6 +22,8 @@ bool Switched(const char* name) {
 
 UploadOptions UploadOptionsFromEnvironment() {
     UploadOptions options;
+    if (double seconds = std::atof(Environment("TIDEMARK_FTP_TIMEOUT").c_str()); seconds > 0)
+        options.limits.connect = std::chrono::milliseconds(static_cast<long long>(std::min(seconds, 3600.0) * 1000));
     options.dataMode = Switched("TIDEMARK_FTP_PASSIVE") ? FtpDataMode::Passive : FtpDataMode::Active;
     options.caFile = Environment("TIDEMARK_FTPS_CA_FILE");
     options.tlsPeerCheck = Switched("TIDEMARK_FTPS_NO_VERIFY") ? TlsPeerCheck::DoNotVerify : TlsPeerCheck::Verify;

@@ -3,6 +3,7 @@
 // need beyond the publishing settings file, read from the environment so the file stays
 // what it has always been:
 //   TIDEMARK_FTP_PASSIVE=1       passive data connections (servers behind NAT)
+//   TIDEMARK_FTP_TIMEOUT=SECONDS the longest wait for a server to answer (default 15)
 //   TIDEMARK_FTPS_CA_FILE=FILE   trust this certificate (e.g. the site's own) for ftps://
 //   TIDEMARK_FTPS_NO_VERIFY=1    do not check the ftps:// server's certificate at all
 //   TIDEMARK_SFTP_KNOWN_HOSTS=F  the known-hosts file for sftp:// (default ~/.ssh/known_hosts)
