@@ -70,7 +70,7 @@ TEST_F(WindowTest, AShortPagingIntervalTurnsPages) {
     EXPECT_EQ(window_->PagingTimer().interval(), 1000);
     EXPECT_TRUE(window_->PagingTimer().isActive());
     EXPECT_EQ(state_.currentpage, 2);  // the first turn comes at once
-    QTRY_COMPARE_WITH_TIMEOUT(state_.currentpage, static_cast<int16_t>(4), 3500);
+    ASSERT_TRUE(WaitUntil([&] { return state_.currentpage == 4; }, 3500)) << "page " << state_.currentpage;
     EXPECT_EQ(window_->ReloadCount(), 0);  // the stamp did not change
 
     // Turning paging off stops the timer and any image cycle.
@@ -107,7 +107,7 @@ TEST_F(WindowTest, AChangedUpdateStampReloadsExactlyOnce) {
 
     // A minimised window neither checks nor pages in a normal start.
     window_->showMinimized();
-    QTRY_VERIFY(window_->isMinimized());
+    ASSERT_TRUE(WaitUntil([&] { return window_->isMinimized(); }));
     window_->PagingTick();
     EXPECT_EQ(state_.currentpage, 1);
 }
