@@ -177,6 +177,7 @@ private:
     // main_window_open_close.cpp
     LoadPagesHooks MakeLoadHooks();
     void ApplyStartupPosition();
+    StartupPosition CurrentPosition() const;
     void ShowInStartupState();
     bool SaveSetupOnClose();
     bool WebScreensOnlyPage() const;

@@ -61,8 +61,12 @@ void MainWindow::ApplyStartupPosition() {
     if (!saved.present || saved.state == 2) return;
     // A width from a much wider display would put the window mostly off this screen.
     if (saved.width >= 1.5 * ScreenGeometry().width()) return;
-    resize(std::max(1, static_cast<int>(saved.width)), std::max(1, static_cast<int>(saved.height)));
-    move(static_cast<int>(saved.left), static_cast<int>(saved.top));
+    // Line 9 holds the client area, which is what is saved (CurrentPosition) and set here.
+    // The frame a window manager adds is not known before the window is shown: a corner
+    // saved with the frame but put back without it (or the other way round) would move
+    // the window by the frame's thickness at every start.
+    setGeometry(static_cast<int>(saved.left), static_cast<int>(saved.top), std::max(1, static_cast<int>(saved.width)),
+                std::max(1, static_cast<int>(saved.height)));
 }
 
 void MainWindow::ShowInStartupState() {
@@ -132,16 +136,24 @@ bool MainWindow::WebScreensOnlyPage() const {
     return true;
 }
 
+StartupPosition MainWindow::CurrentPosition() const {
+    // The client area, as ApplyStartupPosition puts it back (see there).
+    bool maximised = isMaximized();
+    bool minimised = isMinimized();
+    QRect client = maximised || minimised ? normalGeometry() : geometry();
+    StartupPosition position;
+    position.top = static_cast<float>(client.top());
+    position.left = static_cast<float>(client.left());
+    position.width = static_cast<float>(client.width());
+    position.height = static_cast<float>(client.height());
+    position.state = static_cast<int16_t>(maximised ? 2 : minimised ? 1 : 0);
+    position.present = true;
+    return position;
+}
+
 bool MainWindow::SaveSetupOnClose() {
     SetupSettings& s = state_.settings;
-    bool maximised = isMaximized();
-    QRect normal = maximised || isMinimized() ? normalGeometry() : geometry();
-    s.startup.top = static_cast<float>(normal.top());
-    s.startup.left = static_cast<float>(normal.left());
-    s.startup.width = static_cast<float>(normal.width());
-    s.startup.height = static_cast<float>(normal.height());
-    s.startup.state = static_cast<int16_t>(maximised ? 2 : isMinimized() ? 1 : 0);
-    s.startup.present = true;
+    s.startup = CurrentPosition();
     s.autopaging = autoFrame_->AutoPagingOn()->isChecked();
     s.pageseconds = autoFrame_->PageTimeText().toStdString();
     SetupWriter writer;
