@@ -14,6 +14,9 @@
 namespace tidemark {
 namespace {
 
+// What a cancelled save dialog reports: cancelling ends the save as a failure does.
+constexpr const char* kSaveCancelled = "Cancel was selected.";
+
 QStringList QtFilters(const std::vector<FileFilter>& filters) {
     QStringList out;
     for (const FileFilter& f : filters) {
@@ -50,7 +53,6 @@ std::optional<std::string> MainWindow::AskImageFileName() {
             [&dialog](const QString& filter) { dialog.setDefaultSuffix(filter.startsWith("Bmp") ? "bmp" : "png"); });
     dialog.selectFile(QString(kInteractiveImageName) + ".png");
     repaint();
-    // A cancelled dialog ends the save; there is nothing to report.
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     repaint();
     Yield();
@@ -78,7 +80,10 @@ void MainWindow::savePageImage() {
 
     if (state_.imageCycleMarker == 0) {
         std::optional<std::string> name = AskImageFileName();
-        if (!name) return;
+        if (!name) {
+            Message(kSaveCancelled, MsgButtons::Ok, MsgIcon::Exclamation);
+            return;
+        }
         SaveAndPublish(page, *name, context, publish_, *this, hooks);
         return;
     }

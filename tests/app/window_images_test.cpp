@@ -2,10 +2,13 @@
 // image per graph, and the interactive save.
 #include "window_fixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QImage>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTimer>
 
 #include "app/auto_paging_frame.h"
 #include "app/menu_list.h"
@@ -88,9 +91,27 @@ TEST_F(WindowTest, TheInteractiveSaveWritesTheNameChosen) {
     QImage image(QString::fromStdString(bmp));
     EXPECT_EQ(image.size(), window_->size());
     EXPECT_EQ(image.pixelColor(3, 3), Color(kBackA));
+}
 
-    // Cancelling the dialog writes nothing and says nothing.
-    window_->SetSaveDialogAnswer(std::string());
+TEST_F(WindowTest, ACancelledSaveDialogIsReportedAndWritesNothing) {
+    WriteFourPages();
+    ASSERT_EQ(Open(), 0);
+    bool offered = false;
+    QTimer answer;
+    answer.setInterval(10);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        answer.stop();
+        offered = true;
+        EXPECT_EQ(dialog->selectedFiles().value(0), QString::fromStdString(db_.Folder() + "Tidemark_graph.png"));
+        dialog->reject();
+    });
+    answer.start();
+    window_->OutputMenu()->ShowAt(QPoint(10, 10));
     window_->OutputMenu()->Choose("Save as PNG File");
-    EXPECT_EQ(messages_.size(), 1u);
+    EXPECT_TRUE(offered);
+    EXPECT_EQ(messages_, std::vector<std::string>{"Cancel was selected."});
+    EXPECT_FALSE(FileExists(db_.Folder() + "Tidemark_graph.png"));
+    EXPECT_FALSE(window_->HasClosed());
 }
