@@ -24,6 +24,7 @@
 #include "core/host.h"
 #include "data/load_pages.h"
 #include "data/program_state.h"
+#include "pages/layout.h"
 #include "publish/publish_settings.h"
 #include "render/page_view.h"
 #include "setup/setup_model.h"
@@ -161,11 +162,19 @@ private:
     void RunWebMenu(const QString& entry);
     void RunOutputMenu(const QString& entry);
     QPoint TwipsPoint(double left, double top) const;
+    // main_window_layout.cpp
+    // Steps of the layout pass up to the end of the freeze of painting; false when it
+    // found the window minimised and touched nothing.
+    bool PlacePageFrozen();
+    FormLayoutInput LayoutInput(bool havePage) const;
+    void PlaceSlots(const FormLayout& out, const FormLayoutInput& in, bool havePage);
+    void PlaceCompassLabels(const FormLayout& out);
     // main_window_page_view.cpp
     std::array<DrawnSlot, kGraphsPerPage> DrawnSlots() const;
     bool WarningFlag(int slot) const;
     void ClearCurrentValues();
     // main_window_paging.cpp
+    LoadOutcome LoadPagesAgain();  // reload mode, with `loading` raised
     bool ReloadAllPages();
     void ResetMenusForPageChange();
     void HideWarnings();
@@ -176,6 +185,7 @@ private:
     std::optional<std::string> AskImageFileName();
     // main_window_open_close.cpp
     LoadPagesHooks MakeLoadHooks();
+    LoadOutcome LoadAllPages();  // full mode, with the busy flag and `loading` raised
     void ApplyStartupPosition();
     StartupPosition CurrentPosition() const;
     void ShowInStartupState();

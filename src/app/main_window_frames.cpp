@@ -99,9 +99,7 @@ void MainWindow::ConfirmDays() {
     state_.historicalStart = historical;
     state_.historyStartText = BoxText(daysFrame_->HistoryStartDate());
     ClearCurrentValues();
-    state_.loading = true;
-    LoadOutcome outcome = LoadPages(state_, *this, LoadMode::Reload, MakeLoadHooks());
-    state_.loading = false;
+    LoadOutcome outcome = LoadPagesAgain();
     if (!outcome.ok) {
         // The reload kept the data shown (its caption says why); the window it was drawn
         // for stays in force too.

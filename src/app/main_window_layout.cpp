@@ -6,6 +6,7 @@
 
 #include "app/main_window.h"
 #include "app/menu_list.h"
+#include "app/scope_guard.h"
 #include "app/text_measure.h"
 #include "app/widget_text.h"
 #include "pages/layout.h"
@@ -70,11 +71,49 @@ void MainWindow::Form_Resize() {
         return;
     }
     if (isMinimized()) return;
-    layingOut_ = true;
+    {
+        ScopedValue<bool> layingOut(layingOut_, true);
+        if (PlacePageFrozen()) {
+            page_->update();
+            if (keyCapture_->isVisible()) keyCapture_->setFocus();
+            Yield();
+            refitAll_ = false;
+        }
+    }
+    if (relayoutPending_) {
+        relayoutPending_ = false;
+        Form_Resize();
+    }
+}
+
+bool MainWindow::PlacePageFrozen() {
     bool froze = page_->updatesEnabled();
     if (froze) page_->setUpdatesEnabled(false);
+    ScopeExit thaw([this, froze] {
+        if (froze) page_->setUpdatesEnabled(true);
+    });
     Yield();
 
+    int page = state_.currentpage;
+    bool havePage = state_.pages.ValidPage(page) && page >= 1 && static_cast<size_t>(page) < state_.pages.pages.size();
+    FormLayoutInput in = LayoutInput(havePage);
+    FormLayout out = ::tidemark::Form_Resize(in, QtTextMeasure());
+    if (out.skipped) return false;
+    screenClass_ = out.screenClass;
+    layoutW_ = out.W;
+    layoutH_ = out.H;
+    layoutGraphCount_ = out.graphCount;
+    dataRefresh_->move(TwipsToPixels(out.statusFrameLeft), TwipsToPixels(out.statusFrameTop));
+    for (QLabel* label : compassBoxes_) label->hide();
+    PlaceSlots(out, in, havePage);
+    if (havePage) PlaceCompassLabels(out);
+    lastFittedBrowser_ = out.lastFittedBrowser;
+    graphMenu_->SetEntryText(0, "Enlarge");
+    Yield();
+    return true;
+}
+
+FormLayoutInput MainWindow::LayoutInput(bool havePage) const {
     FormLayoutInput in;
     in.clientWidth = width() * kWindowTwipsPerPixel;
     in.clientHeight = height() * kWindowTwipsPerPixel;
@@ -84,41 +123,29 @@ void MainWindow::Form_Resize() {
     in.lastFittedBrowser = lastFittedBrowser_;
     in.refitAll = refitAll_;
     in.overlayAvailable = false;  // flood-category bands come with the watch-level work
-    int page = state_.currentpage;
-    bool havePage = state_.pages.ValidPage(page) && page >= 1 && static_cast<size_t>(page) < state_.pages.pages.size();
-    if (havePage) {
-        const PageRec& rec = state_.pages.Page(page);
-        FillFromPage(in, rec, state_.settings);
-        std::array<DrawnSlot, kGraphsPerPage> drawn = DrawnSlots();
-        for (int s = 0; s < kLayoutSlots; ++s) {
-            SlotLayoutInput& slot = in.slots[static_cast<size_t>(s)];
-            const DrawnSlot& d = drawn[static_cast<size_t>(s)];
-            slot.title = d.title;
-            slot.currentValue = d.currentValue;
-            slot.warning = d.warning;
-            slot.yScale = {d.yMin, d.yMax, d.yDivisions};
-            if (static_cast<size_t>(page) < state_.labels.size()) {
-                slot.unitName = state_.labels[static_cast<size_t>(page)][static_cast<size_t>(s)].unit;
-                slot.yAxisTitle = slot.unitName;
-            }
-        }
-    } else {
+    if (!havePage) {
         for (SlotLayoutInput& slot : in.slots) slot.dsid = 0;
+        return in;
     }
-
-    FormLayout out = ::tidemark::Form_Resize(in, QtTextMeasure());
-    if (out.skipped) {
-        if (froze) page_->setUpdatesEnabled(true);
-        layingOut_ = false;
-        return;
+    int page = state_.currentpage;
+    FillFromPage(in, state_.pages.Page(page), state_.settings);
+    std::array<DrawnSlot, kGraphsPerPage> drawn = DrawnSlots();
+    for (int s = 0; s < kLayoutSlots; ++s) {
+        SlotLayoutInput& slot = in.slots[static_cast<size_t>(s)];
+        const DrawnSlot& d = drawn[static_cast<size_t>(s)];
+        slot.title = d.title;
+        slot.currentValue = d.currentValue;
+        slot.warning = d.warning;
+        slot.yScale = {d.yMin, d.yMax, d.yDivisions};
+        if (static_cast<size_t>(page) < state_.labels.size()) {
+            slot.unitName = state_.labels[static_cast<size_t>(page)][static_cast<size_t>(s)].unit;
+            slot.yAxisTitle = slot.unitName;
+        }
     }
-    screenClass_ = out.screenClass;
-    layoutW_ = out.W;
-    layoutH_ = out.H;
-    layoutGraphCount_ = out.graphCount;
-    dataRefresh_->move(TwipsToPixels(out.statusFrameLeft), TwipsToPixels(out.statusFrameTop));
-    for (QLabel* label : compassBoxes_) label->hide();
+    return in;
+}
 
+void MainWindow::PlaceSlots(const FormLayout& out, const FormLayoutInput& in, bool havePage) {
     for (int s = 0; s < kLayoutSlots; ++s) {
         const SlotLayout& slot = out.slots[static_cast<size_t>(s)];
         if (!havePage || !slot.used || slot.webScreen) {
@@ -146,7 +173,10 @@ void MainWindow::Form_Resize() {
         warning->setVisible(slot.warningBox.visible);
         Yield();
     }
-    for (int i = 0; i < kCompassBoxes && havePage; ++i) {
+}
+
+void MainWindow::PlaceCompassLabels(const FormLayout& out) {
+    for (int i = 0; i < kCompassBoxes; ++i) {
         const CompassLabel& c = out.compass[static_cast<size_t>(i)];
         if (!c.visible) continue;
         QLabel* label = compassBoxes_[static_cast<size_t>(i)];
@@ -156,20 +186,6 @@ void MainWindow::Form_Resize() {
         PlaceBox(label, c.rect);
         label->raise();
         label->show();
-    }
-    lastFittedBrowser_ = out.lastFittedBrowser;
-
-    graphMenu_->SetEntryText(0, "Enlarge");
-    Yield();
-    if (froze) page_->setUpdatesEnabled(true);
-    page_->update();
-    if (keyCapture_->isVisible()) keyCapture_->setFocus();
-    Yield();
-    refitAll_ = false;
-    layingOut_ = false;
-    if (relayoutPending_) {
-        relayoutPending_ = false;
-        Form_Resize();
     }
 }
 

@@ -9,6 +9,7 @@
 #include "app/auto_paging_frame.h"
 #include "app/main_window.h"
 #include "app/menu_list.h"
+#include "app/scope_guard.h"
 #include "app/splash_window.h"
 #include "app/widget_text.h"
 #include "core/vbtext.h"
@@ -87,11 +88,7 @@ int MainWindow::Open() {
         Yield();
     }
 
-    busy_ = true;
-    state_.loading = true;
-    LoadOutcome outcome = LoadPages(state_, *this, LoadMode::Full, MakeLoadHooks());
-    busy_ = false;
-    state_.loading = false;
+    LoadOutcome outcome = LoadAllPages();
     if (outcome.fatal) {
         splash_.reset();
         closed_ = true;
@@ -122,6 +119,12 @@ int MainWindow::Open() {
     }
     if (autoFrame_->AutoPagingOn()->isChecked()) StartPaging();
     return 0;
+}
+
+LoadOutcome MainWindow::LoadAllPages() {
+    ScopedValue<bool> busy(busy_, true);
+    ScopedValue<bool> loading(state_.loading, true);
+    return LoadPages(state_, *this, LoadMode::Full, MakeLoadHooks());
 }
 
 bool MainWindow::WebScreensOnlyPage() const {

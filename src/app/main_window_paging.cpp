@@ -6,6 +6,7 @@
 #include "app/auto_paging_frame.h"
 #include "app/main_window.h"
 #include "app/menu_list.h"
+#include "app/scope_guard.h"
 #include "app/widget_text.h"
 #include "data/update_check.h"
 #include "pages/navigation.h"
@@ -56,12 +57,15 @@ void MainWindow::StartPaging() {
     pagingTimer_.start();
 }
 
+LoadOutcome MainWindow::LoadPagesAgain() {
+    ScopedValue<bool> loading(state_.loading, true);
+    return LoadPages(state_, *this, LoadMode::Reload, MakeLoadHooks());
+}
+
 bool MainWindow::ReloadAllPages() {
     dataRefresh_->raise();
     dataRefresh_->show();
-    state_.loading = true;
-    LoadOutcome outcome = LoadPages(state_, *this, LoadMode::Reload, MakeLoadHooks());
-    state_.loading = false;
+    LoadOutcome outcome = LoadPagesAgain();
     lastReloadFault_ = outcome.message;
     // Web screens are loaded afresh when next shown.
     lastFittedBrowser_ = -1;
@@ -75,12 +79,9 @@ void MainWindow::PagingTick() {
     // A tick that arrives while a page is drawn, a load runs or an earlier tick still
     // waits for the database comes again with the next interval.
     if (ticking_ || busy_ || state_.loading || closed_) return;
-    ticking_ = true;
+    ScopedValue<bool> ticking(ticking_, true);
     if (isMinimized()) {
-        if (!CommandLineMode()) {
-            ticking_ = false;
-            return;
-        }
+        if (!CommandLineMode()) return;
         showNormal();
     }
     std::string fault;
@@ -97,7 +98,6 @@ void MainWindow::PagingTick() {
     nextPage();
     // Drawing the page set the caption; the fault stays readable after it.
     if (!fault.empty() && !closed_) SetCaption(Caption() + fault);
-    ticking_ = false;
 }
 
 void MainWindow::BlinkTick() {
