@@ -12,6 +12,7 @@
 #include "pages/layout.h"
 #include "platform/ui/chart_painter.h"
 #include "platform/ui/chart_view.h"
+#include "render/chart_style.h"
 
 namespace tidemark {
 namespace {
@@ -31,28 +32,25 @@ void SetColors(QLabel* label, int32_t back, int32_t text, bool opaque) {
 
 ChartRect ToChartRect(const ChartCoordRect& r) { return ChartRect{r.minX, r.minY, r.maxX, r.maxY}; }
 
-void StyleChart(ChartSurface& chart, const SlotLayout& slot, const FormLayoutInput& in) {
-    chart.SetBounds(static_cast<int>(std::lround(slot.chart.left)), static_cast<int>(std::lround(slot.chart.top)),
-                    static_cast<int>(std::lround(slot.chart.width)), static_cast<int>(std::lround(slot.chart.height)));
-    chart.SetTitleText(slot.titleText);
-    if (slot.titleFontSize > 0) chart.Title().font.size = slot.titleFontSize;
-    if (!in.titlefontname.empty()) chart.Title().font.name = in.titlefontname;
-    for (ChartAxis* axis : {&chart.XAxis(), &chart.YAxis()}) {
-        if (slot.axisFontSize > 0) axis->labelFont.size = slot.axisFontSize;
-        if (!in.axisfontname.empty()) axis->labelFont.name = in.axisfontname;
-    }
-    chart.SetAxisColor(slot.contrastColor);
-    chart.Title().font.color = slot.titleColor;
-    chart.YAxis().title.visible = false;
-    chart.SetPlotRect(ToChartRect(slot.plot));
-    if (slot.yAxisTitleVisible) {
-        chart.YAxis().title.text = slot.yAxisTitle;
-        if (slot.yAxisTitleFontSize > 0) chart.YAxis().title.font.size = slot.yAxisTitleFontSize;
-        chart.YAxis().title.visible = true;
-    }
-    chart.SetTitleRect(ToChartRect(slot.titleRect));
-    chart.SetEnabled(true);
-    chart.SetVisible(true);
+ChartStyle StyleOf(const SlotLayout& slot, const FormLayoutInput& in) {
+    ChartStyle style;
+    style.left = slot.chart.left;
+    style.top = slot.chart.top;
+    style.width = slot.chart.width;
+    style.height = slot.chart.height;
+    style.titleText = slot.titleText;
+    style.titleFontName = in.titlefontname;
+    style.titleFontSize = slot.titleFontSize;
+    style.titleColor = slot.titleColor;
+    style.axisFontName = in.axisfontname;
+    style.axisFontSize = slot.axisFontSize;
+    style.axisColor = slot.contrastColor;
+    style.plot = ToChartRect(slot.plot);
+    style.titleRect = ToChartRect(slot.titleRect);
+    style.yAxisTitleVisible = slot.yAxisTitleVisible;
+    style.yAxisTitle = slot.yAxisTitle;
+    style.yAxisTitleFontSize = slot.yAxisTitleFontSize;
+    return style;
 }
 
 }  // namespace
@@ -154,7 +152,7 @@ void MainWindow::PlaceSlots(const FormLayout& out, const FormLayoutInput& in, bo
             continue;
         }
         ChartView* view = charts_[static_cast<size_t>(s)];
-        StyleChart(view->Surface(), slot, in);
+        ApplyChartStyle(view->Surface(), StyleOf(slot, in));
         view->ApplySurface();
 
         QLabel* value = valueBoxes_[static_cast<size_t>(s)];
