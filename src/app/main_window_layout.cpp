@@ -98,9 +98,7 @@ bool MainWindow::PlacePageFrozen() {
     FormLayout out = ::tidemark::Form_Resize(in, QtTextMeasure());
     if (out.skipped) return false;
     screenClass_ = out.screenClass;
-    layoutW_ = out.W;
-    layoutH_ = out.H;
-    layoutGraphCount_ = out.graphCount;
+    lastLayout_ = {out.W, out.H, out.graphCount};
     dataRefresh_->move(TwipsToPixels(out.statusFrameLeft), TwipsToPixels(out.statusFrameTop));
     for (QLabel* label : compassBoxes_) label->hide();
     PlaceSlots(out, in, havePage);

@@ -11,6 +11,7 @@
 #include "app/menu_list.h"
 #include "app/scope_guard.h"
 #include "app/splash_window.h"
+#include "app/warning_blink.h"
 #include "app/widget_text.h"
 #include "core/vbtext.h"
 #include "pages/navigation.h"
@@ -30,7 +31,7 @@ QRect ScreenGeometry() {
 
 }  // namespace
 
-LoadPagesHooks MainWindow::MakeLoadHooks() {
+LoadPagesHooks MainWindow::LoadHooks() {
     LoadPagesHooks hooks;
     hooks.progress = [this](int widthTwips) {
         if (!isVisible() || isMinimized()) return;
@@ -80,8 +81,8 @@ void MainWindow::ShowInStartupState() {
 
 int MainWindow::Open() {
     screenClass_ = ScreenClassFromHeight(ScreenGeometry().height());
-    pngAvailable_ = PngWritingAvailable();
-    if (!pngAvailable_ && !CommandLineMode()) Message("Error loading GDI+!", MsgButtons::Ok, MsgIcon::Critical);
+    if (!images_->PngAvailable() && !CommandLineMode())
+        Message("Error loading GDI+!", MsgButtons::Ok, MsgIcon::Critical);
     if (CommandLineMode()) {
         splash_ = std::make_unique<SplashWindow>();
         splash_->show();
@@ -112,19 +113,19 @@ int MainWindow::Open() {
         autoFrame_->WritePageImage()->setChecked(true);
         autoFrame_->SetPageTimeText(std::to_string(state_.autostartseconds));
         Yield();
-        ConfirmPublishingFromSettings(true);
+        images_->ConfirmPublishing(true);
         Yield();
     } else {
-        blinkTimer_.start();
+        blink_->Start();
     }
-    if (autoFrame_->AutoPagingOn()->isChecked()) StartPaging();
+    if (autoFrame_->AutoPagingOn()->isChecked()) paging_->Start();
     return 0;
 }
 
 LoadOutcome MainWindow::LoadAllPages() {
     ScopedValue<bool> busy(busy_, true);
     ScopedValue<bool> loading(state_.loading, true);
-    return LoadPages(state_, *this, LoadMode::Full, MakeLoadHooks());
+    return LoadPages(state_, *this, LoadMode::Full, LoadHooks());
 }
 
 bool MainWindow::WebScreensOnlyPage() const {
@@ -175,7 +176,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    pagingTimer_.stop();
+    paging_->Stop();
     if (!endingRun_ && WebScreensOnlyPage() && !webMenu_->isVisible()) {
         // A page of documents only: the menu offers the way on instead of closing.
         webMenu_->ShowAt(QPoint(width() * 3 / 4, 0));
@@ -190,7 +191,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
             return;
         }
     }
-    blinkTimer_.stop();
+    blink_->Stop();
     splash_.reset();
     closed_ = true;
     event->accept();
@@ -200,7 +201,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::EndRun(int status) {
     endingRun_ = true;
     exitStatus_ = status;
-    pagingTimer_.stop();
+    paging_->Stop();
     close();
 }
 
