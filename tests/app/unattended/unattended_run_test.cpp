@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -157,4 +158,39 @@ TEST(UnattendedRun, AFractionOfASecondRoundsToAWholeSecond) {
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_TRUE(FileExists(db.Folder() + "Tidemark_window1.png")) << run.output;
     EXPECT_TRUE(FileExists(db.Folder() + "Tidemark_window2.png")) << run.output;
+}
+
+namespace {
+
+std::vector<std::string> ScreenFilesInTemp() {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::temp_directory_path()))
+        if (entry.path().filename().string().rfind("tidemark-screen-", 0) == 0) names.push_back(entry.path());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+// Without a screen of its own the offscreen platform is 800 x 800; the program gives it a
+// full-size one for the images, through a file that is gone once the program started.
+TEST(UnattendedRun, APlainOffscreenRunPublishesForAFullSizeScreen) {
+    SqliteFixture db(kRows);
+    ASSERT_TRUE(db.ok()) << db.error();
+    ASSERT_TRUE(WriteFileAtomic(db.Folder() + "Tidemark_setup.txt", SetupText({{{101, 0xF0E9E4}}}, 0)));
+    TempFolder work;
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    std::vector<std::string> before = ScreenFilesInTemp();
+    ProgramResult run =
+        RunProgram({TIDEMARK_EXE, "1", "--folder", db.Folder(), "--headless", "--now", "2026-03-10 14:00"},
+                   work.File("run.out"), 60);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    QImage image(QString::fromStdString(db.Folder() + "Tidemark_window1.png"));
+    ASSERT_FALSE(image.isNull()) << run.output;
+    // The maximised window's client area on a 1920 x 1080 screen.
+    EXPECT_GE(image.width(), 1900);
+    EXPECT_LE(image.width(), 1920);
+    EXPECT_GE(image.height(), 1040);
+    EXPECT_LE(image.height(), 1080);
+    EXPECT_EQ(ScreenFilesInTemp(), before);
 }
