@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-webengine-dev qt6-pdf-dev libqt6sql6-sqlite libqt6sql6-odbc libqt6sql6-psql
   libgl-dev zlib1g-dev unixodbc-dev odbc-mdbtools mdbtools libcurl4-openssl-dev sqlite3 libsqlite3-dev libsqliteodbc
   libgtest-dev libgmock-dev libbenchmark-dev python3-pyftpdlib postgresql
-  fonts-liberation2 fonts-dejavu-core xvfb xauth gnuplot-nox clang-format ccache
+  fonts-liberation2 fonts-dejavu-core xvfb xauth openbox gnuplot-nox clang-format ccache
   # FTPS test server (TLS for pyftpdlib), test certificates and keys, the SFTP test server
   python3-openssl openssl openssh-server
 )

@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
         }
     });
     QObject::connect(&window, &MainWindow::ImageWritten, [&](const QString&) { ++images; });
-    QObject::connect(&window.PagingTimer(), &QTimer::timeout, [&] { ++ticks; });
+    QObject::connect(&window.Pager().Timer(), &QTimer::timeout, [&] { ++ticks; });
     QObject::connect(&window, &MainWindow::Closed, &app, [&app](int status) { app.exit(status); });
 
     if (window.Open() != 0) {

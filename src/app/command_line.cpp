@@ -3,7 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
+#include <optional>
 
 #include "core/daynum.h"
 #include "core/vbtext.h"
@@ -57,11 +57,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const std::st
     std::string text;
     for (const auto& w : words) text += (text.empty() ? "" : " ") + w;
     text = Trim(text);
-    double seconds = Val(text);
-    if (std::fabs(seconds) > 32767) {
-        cl.error = "the number of seconds per page must lie within -32767 to 32767";
+    // A whole number as every number of the program becomes one: to the nearest, halves
+    // to even, in 16 bits. Cutting off the fraction would make "0.6" a normal start.
+    if (std::optional<int16_t> seconds = CInt(Val(text))) {
+        cl.autostartseconds = *seconds;
     } else {
-        cl.autostartseconds = static_cast<int16_t>(std::trunc(seconds));
+        cl.error = "the number of seconds per page must lie within -32768 to 32767";
     }
     size_t space = text.find(' ');
     if (space != std::string::npos) cl.password = Trim(text.substr(space + 1));

@@ -11,12 +11,17 @@
 #include "app/days_frame.h"
 #include "app/menu_list.h"
 #include "app/splash_window.h"
+#include "app/warning_blink.h"
 #include "app/widget_text.h"
 #include "platform/ui/chart_view.h"
 #include "render/render_state.h"
 
 namespace tidemark {
 namespace {
+
+// Clicks at or below this depth in a chart (twips from its top) page; above it lies the
+// title strip.
+constexpr double kTitleStripTwips = 700;
 
 // The design size of the window, used until the setup's saved position says otherwise.
 constexpr int kDesignWidth = 1200;
@@ -45,14 +50,8 @@ MainWindow::MainWindow(ProgramState& state, WindowOptions options, QWidget* pare
                                                        : QRect(0, 0, kDesignWidth, kDesignHeight);
     resize(std::min(kDesignWidth, available.width()), std::min(kDesignHeight, available.height()));
     CreateWidgets();
+    CreateCollaborators();
     FillMenus();
-
-    pagingTimer_.setObjectName("pagingTimer");
-    pagingTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&pagingTimer_, &QTimer::timeout, this, &MainWindow::PagingTick);
-    blinkTimer_.setObjectName("blinkTimer");
-    blinkTimer_.setInterval(500);
-    connect(&blinkTimer_, &QTimer::timeout, this, &MainWindow::BlinkTick);
 }
 
 MainWindow::~MainWindow() = default;
@@ -139,8 +138,18 @@ void MainWindow::CreateWidgets() {
 
     autoFrame_ = new AutoPagingFrame(this);
     daysFrame_ = new DaysFrame(this);
-    connect(autoFrame_, &AutoPagingFrame::Confirmed, this, &MainWindow::ConfirmAutoPaging);
-    connect(daysFrame_, &DaysFrame::Confirmed, this, &MainWindow::ConfirmDays);
+}
+
+void MainWindow::CreateCollaborators() {
+    // The window's side of each, through its private bases.
+    PageImageWindow& imageWindow = *this;
+    PagingWindow& pagingWindow = *this;
+    images_ = std::make_unique<PageImages>(state_, *this, imageWindow, options_.password, options_.printWrittenImages);
+    paging_ = std::make_unique<Paging>(state_, *this, pagingWindow, *autoFrame_, *daysFrame_);
+    connect(autoFrame_, &AutoPagingFrame::Confirmed, paging_.get(), &Paging::ConfirmAutoPaging);
+    connect(daysFrame_, &DaysFrame::Confirmed, paging_.get(), &Paging::ConfirmDays);
+    blink_ = std::make_unique<WarningBlink>([this](int slot) { return WarningFlag(slot); },
+                                            [this](int slot, bool on) { PaintWarning(slot, on); });
 }
 
 void MainWindow::FillMenus() {
@@ -162,11 +171,11 @@ void MainWindow::RunGraphMenu(const QString& entry) {
         autoFrame_->ShowAt(at);
     } else if (entry == "Days") {
         state_.setupdirty = true;
-        ShowDaysFrame(at);
+        paging_->ShowDaysFrame(at);
     } else if (entry == "Print") {
         outputMenu_->ShowAt(at);
     } else if (entry == "Back") {
-        previouspage();
+        paging_->PreviousPage();
     }
     // "Cancel": hiding the menu was all.
 }
@@ -181,9 +190,9 @@ void MainWindow::RunWebMenu(const QString& entry) {
     } else if (entry == "Back") {
         Form_Resize();
         Yield();
-        previouspage();
+        paging_->PreviousPage();
     } else if (entry == "Next") {
-        nextPage();
+        paging_->NextPage();
         Yield();
     }
 }
@@ -194,9 +203,59 @@ void MainWindow::RunOutputMenu(const QString& entry) {
         // Always the interactive save, even while a round of page images runs.
         int marker = state_.imageCycleMarker;
         state_.imageCycleMarker = 0;
-        savePageImage();
+        images_->Save();
         state_.imageCycleMarker = marker;
     }
+}
+
+void MainWindow::HideWarnings() {
+    for (QLabel* box : warningBoxes_) box->hide();
+}
+
+void MainWindow::ChartClicked(int slot, Qt::MouseButton button, Qt::KeyboardModifiers modifiers, double x, double y) {
+    if (busy_) return;
+    currentGraph_ = slot;
+    webMenu_->hide();
+    if (blink_->Running()) {
+        blink_->Stop();
+        HideWarnings();
+    }
+    if (y >= kTitleStripTwips) {
+        bool shifted = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+        if (button == Qt::LeftButton && shifted) {
+            paging_->PreviousPage();
+        } else if (button == Qt::LeftButton) {
+            paging_->NextPage();
+        } else if (button == Qt::RightButton) {
+            paging_->Stop();
+            OpenGraphMenu(slot, x, y);
+        }
+        return;
+    }
+    // The title strip: the values list of point inspection belongs here.
+    graphMenu_->hide();
+}
+
+void MainWindow::OpenGraphMenu(int slot, double x, double y) {
+    const ChartSurface& chart = charts_[static_cast<size_t>(slot)]->Surface();
+    int n = 1;
+    if (state_.pages.ValidPage(state_.currentpage) &&
+        static_cast<size_t>(state_.currentpage) < state_.pages.pages.size())
+        n = state_.pages.Page(state_.currentpage).lastslot + 1;
+    // Graphs in the lower part of the page open the menu upward so it stays on screen.
+    bool lower;
+    if (n > 1) {
+        int firstLower = n <= 3 ? 2 : n <= 5 ? 3 : n <= 8 ? 6 : 8;
+        lower = slot >= firstLower;
+    } else {
+        lower = slot != 0;
+    }
+    // The list is sized before it is placed so its height is known.
+    graphMenu_->ShowAt(QPoint(0, 0));
+    double menuHeight = graphMenu_->height() * kTwipsPerPixel;
+    if (lower) y = std::min(chart.Height() - menuHeight - 600, 0.0);
+    graphMenu_->move(TwipsPoint(x + chart.Left(), y + chart.Top()));
+    graphMenu_->raise();
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {

@@ -1,16 +1,15 @@
 #pragma once
 // The main window: the page of up to 12 graphs with their value, compass and warning
-// boxes, the pop-up menus, the floating frames, the paging and blink timers, page
-// images, start-up and close. It is the Host and the PageView of the whole program.
+// boxes, the pop-up menus, the floating frames, start-up and close. It is the Host and
+// the PageView of the whole program. Paging with the refresh cycle, the warning blink and
+// page images are collaborators the window owns (paging.h, warning_blink.h,
+// page_images.h); it implements what they need of the screen.
 //
-// The class is split by concern over several files:
-//   main_window.cpp            widgets, menus and their commands
+// The window's own code is split by concern over several files:
+//   main_window.cpp            widgets, menus, chart clicks and the menu commands
 //   main_window_host.cpp       Host: caption, messages, input, yielding, the clock
-//   main_window_page_view.cpp  PageView: drawing a page, what drawing left per slot
+//   main_window_page_view.cpp  PageView and the collaborators' window interfaces
 //   main_window_layout.cpp     the layout pass applied to the widgets
-//   main_window_paging.cpp     paging, the paging and blink timers, chart clicks, reloads
-//   main_window_frames.cpp     the Auto Paging and Days frames
-//   main_window_images.cpp     page and graph images
 //   main_window_open_close.cpp start-up, the saved window position, close
 #include <array>
 #include <functional>
@@ -18,13 +17,14 @@
 #include <optional>
 #include <string>
 
-#include <QTimer>
 #include <QWidget>
 
+#include "app/page_images.h"
+#include "app/paging.h"
 #include "core/host.h"
 #include "data/load_pages.h"
 #include "data/program_state.h"
-#include "publish/publish_settings.h"
+#include "pages/layout.h"
 #include "render/page_view.h"
 #include "setup/setup_model.h"
 
@@ -40,6 +40,7 @@ class MenuList;
 class AutoPagingFrame;
 class DaysFrame;
 class SplashWindow;
+class WarningBlink;
 
 inline constexpr int kCompassBoxes = 45;
 
@@ -60,7 +61,7 @@ struct DrawnSlot {
     int yDivisions = 0;
 };
 
-class MainWindow : public QWidget, public Host, public PageView {
+class MainWindow : public QWidget, public Host, public PageView, private PagingWindow, private PageImageWindow {
     Q_OBJECT
 public:
     MainWindow(ProgramState& state, WindowOptions options = {}, QWidget* parent = nullptr);
@@ -97,25 +98,16 @@ public:
     int ScreenSizeClass() const override { return screenClass_; }
 
     // --- pages ---
-    void DrawCurrentPage();
-    void nextPage();
-    void previouspage();
+    void DrawCurrentPage() override;
     void Form_Resize();
-    void savePageImage();
-
-    // --- timers and frames ---
-    void PagingTick();
-    void BlinkTick();
-    void ConfirmAutoPaging();
-    void ConfirmDays();
-    // The paging timer's interval from the page-time box, and on.
-    void StartPaging();
     // A click released on chart `slot` at (x, y) twips from the chart's top-left corner.
     void ChartClicked(int slot, Qt::MouseButton button, Qt::KeyboardModifiers modifiers, double x, double y);
     void OpenGraphMenu(int slot, double x, double y);
-    void ShowDaysFrame(const QPoint& topLeft);
 
-    // --- for tests and the benchmark ---
+    // --- collaborators, and the rest for tests and the benchmark ---
+    Paging& Pager() { return *paging_; }
+    WarningBlink& Blink() { return *blink_; }
+    PageImages& Images() { return *images_; }
     RenderState& Render() { return *render_; }
     ProgramState& State() { return state_; }
     ChartView* Chart(int slot) const { return charts_.at(static_cast<size_t>(slot)); }
@@ -129,21 +121,11 @@ public:
     MenuList* OutputMenu() const { return outputMenu_; }
     AutoPagingFrame* AutoPaging() const { return autoFrame_; }
     DaysFrame* Days() const { return daysFrame_; }
-    QTimer& PagingTimer() { return pagingTimer_; }
-    QTimer& BlinkTimer() { return blinkTimer_; }
-    bool Busy() const { return busy_; }
-    bool BlinkPhase() const { return blinkPhase_; }
-    int ReloadCount() const { return reloadCount_; }
-    const PublishState& Publishing() const { return publish_; }
-    bool PngAvailable() const { return pngAvailable_; }
     bool HasClosed() const { return closed_; }
     int ExitStatus() const { return exitStatus_; }
-    // The save dialog's answer is taken from here when set (tests); empty = cancelled.
-    void SetSaveDialogAnswer(std::optional<std::string> answer) { saveDialogAnswer_ = std::move(answer); }
 
 Q_SIGNALS:
     void PageDrawn(int page);
-    void Reloaded(bool ok);
     void ImageWritten(const QString& path);
     // The window closed; the program ends with this status.
     void Closed(int exitStatus);
@@ -154,33 +136,53 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    // --- PagingWindow (main_window_page_view.cpp) ---
+    bool Drawing() const override { return busy_; }
+    bool WindowClosed() const override { return closed_; }
+    bool Minimised() const override { return isMinimized(); }
+    void RestoreFromMinimised() override { showNormal(); }
+    void PrepareForPageTurn() override;
+    void EndRun(int status) override;
+    LoadPagesHooks LoadHooks() override;
+    void ShowDataRefresh(bool shown) override;
+    void ForgetFittedBrowsers() override { lastFittedBrowser_ = -1; }
+    void ClearCurrentValues() override;
+    void ConfirmPublishing(bool commandLineMode) override { images_->ConfirmPublishing(commandLineMode); }
+    // --- PageImageWindow (main_window_page_view.cpp) ---
+    QImage CaptureClientArea() override;
+    QWidget& DialogParent() override { return *this; }
+    PageGeometry LastLayout() const override { return lastLayout_; }
+    void HoldPaging() override { paging_->Hold(); }
+    void ResumePaging() override { paging_->Resume(); }
+    void ImageSaved(const std::string& path) override;
+
     // main_window.cpp
     void CreateWidgets();
+    void CreateCollaborators();
     void FillMenus();
     void RunGraphMenu(const QString& entry);
     void RunWebMenu(const QString& entry);
     void RunOutputMenu(const QString& entry);
     QPoint TwipsPoint(double left, double top) const;
+    void HideWarnings();
+    // main_window_layout.cpp
+    // Steps of the layout pass up to the end of the freeze of painting; false when it
+    // found the window minimised and touched nothing.
+    bool PlacePageFrozen();
+    FormLayoutInput LayoutInput(bool havePage) const;
+    void PlaceSlots(const FormLayout& out, const FormLayoutInput& in, bool havePage);
+    void PlaceCompassLabels(const FormLayout& out);
     // main_window_page_view.cpp
     std::array<DrawnSlot, kGraphsPerPage> DrawnSlots() const;
     bool WarningFlag(int slot) const;
-    void ClearCurrentValues();
-    // main_window_paging.cpp
-    bool ReloadAllPages();
-    void ResetMenusForPageChange();
-    void HideWarnings();
-    // main_window_frames.cpp
-    void ConfirmPublishingFromSettings(bool commandLineMode);
-    // main_window_images.cpp
-    QImage CaptureClientArea();
-    std::optional<std::string> AskImageFileName();
+    void PaintWarning(int slot, bool on);
     // main_window_open_close.cpp
-    LoadPagesHooks MakeLoadHooks();
+    LoadOutcome LoadAllPages();  // full mode, with the busy flag and `loading` raised
     void ApplyStartupPosition();
+    StartupPosition CurrentPosition() const;
     void ShowInStartupState();
     bool SaveSetupOnClose();
     bool WebScreensOnlyPage() const;
-    void EndRun(int status);
     bool CommandLineMode() const { return state_.autostartseconds != 0; }
 
     ProgramState& state_;
@@ -205,38 +207,24 @@ private:
     AutoPagingFrame* autoFrame_ = nullptr;
     DaysFrame* daysFrame_ = nullptr;
     std::unique_ptr<SplashWindow> splash_;
-
-    QTimer pagingTimer_;
-    QTimer blinkTimer_;
-    bool pagingHeld_ = false;  // stopped for a page image, to be restarted after it
+    std::unique_ptr<PageImages> images_;
+    std::unique_ptr<Paging> paging_;
+    std::unique_ptr<WarningBlink> blink_;
 
     std::string caption_;
     int32_t background_ = 0xFFFFFF;
     bool busy_ = false;
-    bool blinkPhase_ = false;
     int screenClass_ = 0;
     int currentGraph_ = 0;
     int lastFittedBrowser_ = -1;
     bool refitAll_ = false;
-    bool historyStartState_ = false;  // "Historical Start Date" at the last change
-    bool opened_ = false;             // the layout pass runs only once the page set exists
+    bool opened_ = false;  // the layout pass runs only once the page set exists
     bool layingOut_ = false;
     bool relayoutPending_ = false;
-    bool ticking_ = false;
     bool closed_ = false;
     bool endingRun_ = false;
     int exitStatus_ = 0;
-    int reloadCount_ = 0;
-    std::string lastReloadFault_;
-
-    // The last layout pass, for cutting graph images.
-    double layoutW_ = 0, layoutH_ = 0;
-    int layoutGraphCount_ = 1;
-
-    PublishState publish_;
-    bool pngAvailable_ = true;
-    bool ftpNoticeShown_ = false;
-    std::optional<std::string> saveDialogAnswer_;
+    PageGeometry lastLayout_;  // of the last layout pass, for cutting graph images
 };
 
 }  // namespace tidemark

@@ -6,12 +6,14 @@
 
 #include "app/main_window.h"
 #include "app/menu_list.h"
+#include "app/scope_guard.h"
 #include "app/text_measure.h"
 #include "app/widget_text.h"
 #include "pages/layout.h"
 #include "platform/qt_text.h"
 #include "platform/ui/chart_painter.h"
 #include "platform/ui/chart_view.h"
+#include "render/chart_style.h"
 
 namespace tidemark {
 namespace {
@@ -31,28 +33,25 @@ void SetColors(QLabel* label, int32_t back, int32_t text, bool opaque) {
 
 ChartRect ToChartRect(const ChartCoordRect& r) { return ChartRect{r.minX, r.minY, r.maxX, r.maxY}; }
 
-void StyleChart(ChartSurface& chart, const SlotLayout& slot, const FormLayoutInput& in) {
-    chart.SetBounds(static_cast<int>(std::lround(slot.chart.left)), static_cast<int>(std::lround(slot.chart.top)),
-                    static_cast<int>(std::lround(slot.chart.width)), static_cast<int>(std::lround(slot.chart.height)));
-    chart.SetTitleText(slot.titleText);
-    if (slot.titleFontSize > 0) chart.Title().font.size = slot.titleFontSize;
-    if (!in.titlefontname.empty()) chart.Title().font.name = in.titlefontname;
-    for (ChartAxis* axis : {&chart.XAxis(), &chart.YAxis()}) {
-        if (slot.axisFontSize > 0) axis->labelFont.size = slot.axisFontSize;
-        if (!in.axisfontname.empty()) axis->labelFont.name = in.axisfontname;
-    }
-    chart.SetAxisColor(slot.contrastColor);
-    chart.Title().font.color = slot.titleColor;
-    chart.YAxis().title.visible = false;
-    chart.SetPlotRect(ToChartRect(slot.plot));
-    if (slot.yAxisTitleVisible) {
-        chart.YAxis().title.text = slot.yAxisTitle;
-        if (slot.yAxisTitleFontSize > 0) chart.YAxis().title.font.size = slot.yAxisTitleFontSize;
-        chart.YAxis().title.visible = true;
-    }
-    chart.SetTitleRect(ToChartRect(slot.titleRect));
-    chart.SetEnabled(true);
-    chart.SetVisible(true);
+ChartStyle StyleOf(const SlotLayout& slot, const FormLayoutInput& in) {
+    ChartStyle style;
+    style.left = slot.chart.left;
+    style.top = slot.chart.top;
+    style.width = slot.chart.width;
+    style.height = slot.chart.height;
+    style.titleText = slot.titleText;
+    style.titleFontName = in.titlefontname;
+    style.titleFontSize = slot.titleFontSize;
+    style.titleColor = slot.titleColor;
+    style.axisFontName = in.axisfontname;
+    style.axisFontSize = slot.axisFontSize;
+    style.axisColor = slot.contrastColor;
+    style.plot = ToChartRect(slot.plot);
+    style.titleRect = ToChartRect(slot.titleRect);
+    style.yAxisTitleVisible = slot.yAxisTitleVisible;
+    style.yAxisTitle = slot.yAxisTitle;
+    style.yAxisTitleFontSize = slot.yAxisTitleFontSize;
+    return style;
 }
 
 }  // namespace
@@ -71,11 +70,47 @@ void MainWindow::Form_Resize() {
         return;
     }
     if (isMinimized()) return;
-    layingOut_ = true;
+    {
+        ScopedValue<bool> layingOut(layingOut_, true);
+        if (PlacePageFrozen()) {
+            page_->update();
+            if (keyCapture_->isVisible()) keyCapture_->setFocus();
+            Yield();
+            refitAll_ = false;
+        }
+    }
+    if (relayoutPending_) {
+        relayoutPending_ = false;
+        Form_Resize();
+    }
+}
+
+bool MainWindow::PlacePageFrozen() {
     bool froze = page_->updatesEnabled();
     if (froze) page_->setUpdatesEnabled(false);
+    ScopeExit thaw([this, froze] {
+        if (froze) page_->setUpdatesEnabled(true);
+    });
     Yield();
 
+    int page = state_.currentpage;
+    bool havePage = state_.pages.ValidPage(page) && page >= 1 && static_cast<size_t>(page) < state_.pages.pages.size();
+    FormLayoutInput in = LayoutInput(havePage);
+    FormLayout out = ::tidemark::Form_Resize(in, QtTextMeasure());
+    if (out.skipped) return false;
+    screenClass_ = out.screenClass;
+    lastLayout_ = {out.W, out.H, out.graphCount};
+    dataRefresh_->move(TwipsToPixels(out.statusFrameLeft), TwipsToPixels(out.statusFrameTop));
+    for (QLabel* label : compassBoxes_) label->hide();
+    PlaceSlots(out, in, havePage);
+    if (havePage) PlaceCompassLabels(out);
+    lastFittedBrowser_ = out.lastFittedBrowser;
+    graphMenu_->SetEntryText(0, "Enlarge");
+    Yield();
+    return true;
+}
+
+FormLayoutInput MainWindow::LayoutInput(bool havePage) const {
     FormLayoutInput in;
     in.clientWidth = width() * kTwipsPerPixel;
     in.clientHeight = height() * kTwipsPerPixel;
@@ -85,41 +120,29 @@ void MainWindow::Form_Resize() {
     in.lastFittedBrowser = lastFittedBrowser_;
     in.refitAll = refitAll_;
     in.overlayAvailable = false;  // flood-category bands come with the watch-level work
-    int page = state_.currentpage;
-    bool havePage = state_.pages.ValidPage(page) && page >= 1 && static_cast<size_t>(page) < state_.pages.pages.size();
-    if (havePage) {
-        const PageRec& rec = state_.pages.Page(page);
-        FillFromPage(in, rec, state_.settings);
-        std::array<DrawnSlot, kGraphsPerPage> drawn = DrawnSlots();
-        for (int s = 0; s < kLayoutSlots; ++s) {
-            SlotLayoutInput& slot = in.slots[static_cast<size_t>(s)];
-            const DrawnSlot& d = drawn[static_cast<size_t>(s)];
-            slot.title = d.title;
-            slot.currentValue = d.currentValue;
-            slot.warning = d.warning;
-            slot.yScale = {d.yMin, d.yMax, d.yDivisions};
-            if (static_cast<size_t>(page) < state_.labels.size()) {
-                slot.unitName = state_.labels[static_cast<size_t>(page)][static_cast<size_t>(s)].unit;
-                slot.yAxisTitle = slot.unitName;
-            }
-        }
-    } else {
+    if (!havePage) {
         for (SlotLayoutInput& slot : in.slots) slot.dsid = 0;
+        return in;
     }
-
-    FormLayout out = ::tidemark::Form_Resize(in, QtTextMeasure());
-    if (out.skipped) {
-        if (froze) page_->setUpdatesEnabled(true);
-        layingOut_ = false;
-        return;
+    int page = state_.currentpage;
+    FillFromPage(in, state_.pages.Page(page), state_.settings);
+    std::array<DrawnSlot, kGraphsPerPage> drawn = DrawnSlots();
+    for (int s = 0; s < kLayoutSlots; ++s) {
+        SlotLayoutInput& slot = in.slots[static_cast<size_t>(s)];
+        const DrawnSlot& d = drawn[static_cast<size_t>(s)];
+        slot.title = d.title;
+        slot.currentValue = d.currentValue;
+        slot.warning = d.warning;
+        slot.yScale = {d.yMin, d.yMax, d.yDivisions};
+        if (static_cast<size_t>(page) < state_.labels.size()) {
+            slot.unitName = state_.labels[static_cast<size_t>(page)][static_cast<size_t>(s)].unit;
+            slot.yAxisTitle = slot.unitName;
+        }
     }
-    screenClass_ = out.screenClass;
-    layoutW_ = out.W;
-    layoutH_ = out.H;
-    layoutGraphCount_ = out.graphCount;
-    dataRefresh_->move(TwipsToPixels(out.statusFrameLeft), TwipsToPixels(out.statusFrameTop));
-    for (QLabel* label : compassBoxes_) label->hide();
+    return in;
+}
 
+void MainWindow::PlaceSlots(const FormLayout& out, const FormLayoutInput& in, bool havePage) {
     for (int s = 0; s < kLayoutSlots; ++s) {
         const SlotLayout& slot = out.slots[static_cast<size_t>(s)];
         if (!havePage || !slot.used || slot.webScreen) {
@@ -128,7 +151,7 @@ void MainWindow::Form_Resize() {
             continue;
         }
         ChartView* view = charts_[static_cast<size_t>(s)];
-        StyleChart(view->Surface(), slot, in);
+        ApplyChartStyle(view->Surface(), StyleOf(slot, in));
         view->ApplySurface();
 
         QLabel* value = valueBoxes_[static_cast<size_t>(s)];
@@ -147,7 +170,10 @@ void MainWindow::Form_Resize() {
         warning->setVisible(slot.warningBox.visible);
         Yield();
     }
-    for (int i = 0; i < kCompassBoxes && havePage; ++i) {
+}
+
+void MainWindow::PlaceCompassLabels(const FormLayout& out) {
+    for (int i = 0; i < kCompassBoxes; ++i) {
         const CompassLabel& c = out.compass[static_cast<size_t>(i)];
         if (!c.visible) continue;
         QLabel* label = compassBoxes_[static_cast<size_t>(i)];
@@ -157,20 +183,6 @@ void MainWindow::Form_Resize() {
         PlaceBox(label, c.rect);
         label->raise();
         label->show();
-    }
-    lastFittedBrowser_ = out.lastFittedBrowser;
-
-    graphMenu_->SetEntryText(0, "Enlarge");
-    Yield();
-    if (froze) page_->setUpdatesEnabled(true);
-    page_->update();
-    if (keyCapture_->isVisible()) keyCapture_->setFocus();
-    Yield();
-    refitAll_ = false;
-    layingOut_ = false;
-    if (relayoutPending_) {
-        relayoutPending_ = false;
-        Form_Resize();
     }
 }
 

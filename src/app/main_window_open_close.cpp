@@ -9,7 +9,9 @@
 #include "app/auto_paging_frame.h"
 #include "app/main_window.h"
 #include "app/menu_list.h"
+#include "app/scope_guard.h"
 #include "app/splash_window.h"
+#include "app/warning_blink.h"
 #include "app/widget_text.h"
 #include "core/vbtext.h"
 #include "pages/navigation.h"
@@ -29,7 +31,7 @@ QRect ScreenGeometry() {
 
 }  // namespace
 
-LoadPagesHooks MainWindow::MakeLoadHooks() {
+LoadPagesHooks MainWindow::LoadHooks() {
     LoadPagesHooks hooks;
     hooks.progress = [this](int widthTwips) {
         if (!isVisible() || isMinimized()) return;
@@ -61,8 +63,12 @@ void MainWindow::ApplyStartupPosition() {
     if (!saved.present || saved.state == 2) return;
     // A width from a much wider display would put the window mostly off this screen.
     if (saved.width >= 1.5 * ScreenGeometry().width()) return;
-    resize(std::max(1, static_cast<int>(saved.width)), std::max(1, static_cast<int>(saved.height)));
-    move(static_cast<int>(saved.left), static_cast<int>(saved.top));
+    // Line 9 holds the client area, which is what is saved (CurrentPosition) and set here.
+    // The frame a window manager adds is not known before the window is shown: a corner
+    // saved with the frame but put back without it (or the other way round) would move
+    // the window by the frame's thickness at every start.
+    setGeometry(static_cast<int>(saved.left), static_cast<int>(saved.top), std::max(1, static_cast<int>(saved.width)),
+                std::max(1, static_cast<int>(saved.height)));
 }
 
 void MainWindow::ShowInStartupState() {
@@ -75,19 +81,15 @@ void MainWindow::ShowInStartupState() {
 
 int MainWindow::Open() {
     screenClass_ = ScreenClassFromHeight(ScreenGeometry().height());
-    pngAvailable_ = PngWritingAvailable();
-    if (!pngAvailable_ && !CommandLineMode()) Message("Error loading GDI+!", MsgButtons::Ok, MsgIcon::Critical);
+    if (!images_->PngAvailable() && !CommandLineMode())
+        Message("Error loading GDI+!", MsgButtons::Ok, MsgIcon::Critical);
     if (CommandLineMode()) {
         splash_ = std::make_unique<SplashWindow>();
         splash_->show();
         Yield();
     }
 
-    busy_ = true;
-    state_.loading = true;
-    LoadOutcome outcome = LoadPages(state_, *this, LoadMode::Full, MakeLoadHooks());
-    busy_ = false;
-    state_.loading = false;
+    LoadOutcome outcome = LoadAllPages();
     if (outcome.fatal) {
         splash_.reset();
         closed_ = true;
@@ -111,13 +113,19 @@ int MainWindow::Open() {
         autoFrame_->WritePageImage()->setChecked(true);
         autoFrame_->SetPageTimeText(std::to_string(state_.autostartseconds));
         Yield();
-        ConfirmPublishingFromSettings(true);
+        images_->ConfirmPublishing(true);
         Yield();
     } else {
-        blinkTimer_.start();
+        blink_->Start();
     }
-    if (autoFrame_->AutoPagingOn()->isChecked()) StartPaging();
+    if (autoFrame_->AutoPagingOn()->isChecked()) paging_->Start();
     return 0;
+}
+
+LoadOutcome MainWindow::LoadAllPages() {
+    ScopedValue<bool> busy(busy_, true);
+    ScopedValue<bool> loading(state_.loading, true);
+    return LoadPages(state_, *this, LoadMode::Full, LoadHooks());
 }
 
 bool MainWindow::WebScreensOnlyPage() const {
@@ -132,16 +140,24 @@ bool MainWindow::WebScreensOnlyPage() const {
     return true;
 }
 
+StartupPosition MainWindow::CurrentPosition() const {
+    // The client area, as ApplyStartupPosition puts it back (see there).
+    bool maximised = isMaximized();
+    bool minimised = isMinimized();
+    QRect client = maximised || minimised ? normalGeometry() : geometry();
+    StartupPosition position;
+    position.top = static_cast<float>(client.top());
+    position.left = static_cast<float>(client.left());
+    position.width = static_cast<float>(client.width());
+    position.height = static_cast<float>(client.height());
+    position.state = static_cast<int16_t>(maximised ? 2 : minimised ? 1 : 0);
+    position.present = true;
+    return position;
+}
+
 bool MainWindow::SaveSetupOnClose() {
     SetupSettings& s = state_.settings;
-    bool maximised = isMaximized();
-    QRect normal = maximised || isMinimized() ? normalGeometry() : geometry();
-    s.startup.top = static_cast<float>(normal.top());
-    s.startup.left = static_cast<float>(normal.left());
-    s.startup.width = static_cast<float>(normal.width());
-    s.startup.height = static_cast<float>(normal.height());
-    s.startup.state = static_cast<int16_t>(maximised ? 2 : isMinimized() ? 1 : 0);
-    s.startup.present = true;
+    s.startup = CurrentPosition();
     s.autopaging = autoFrame_->AutoPagingOn()->isChecked();
     s.pageseconds = autoFrame_->PageTimeText().toStdString();
     SetupWriter writer;
@@ -160,7 +176,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    pagingTimer_.stop();
+    paging_->Stop();
     if (!endingRun_ && WebScreensOnlyPage() && !webMenu_->isVisible()) {
         // A page of documents only: the menu offers the way on instead of closing.
         webMenu_->ShowAt(QPoint(width() * 3 / 4, 0));
@@ -175,7 +191,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
             return;
         }
     }
-    blinkTimer_.stop();
+    blink_->Stop();
     splash_.reset();
     closed_ = true;
     event->accept();
@@ -185,7 +201,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::EndRun(int status) {
     endingRun_ = true;
     exitStatus_ = status;
-    pagingTimer_.stop();
+    paging_->Stop();
     close();
 }
 

@@ -1,11 +1,14 @@
-// The window as the PageView of drawing: what happens around drawing a page, and what
-// drawing left per graph for the layout pass.
+// The window as the PageView of drawing (what happens around drawing a page, and what
+// drawing left per graph for the layout pass), and as the window its collaborators
+// (paging, page images, the warning blink) work on.
 #include <QApplication>
 #include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 
 #include "app/main_window.h"
+#include "app/menu_list.h"
+#include "app/warning_blink.h"
 #include "app/widget_text.h"
 #include "render/render_state.h"
 #include "render/showgraphs.h"
@@ -18,7 +21,7 @@ void MainWindow::DrawCurrentPage() {
 }
 
 void MainWindow::BeginDrawing() {
-    blinkTimer_.stop();
+    blink_->Stop();
     busy_ = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     page_->setUpdatesEnabled(false);
@@ -41,7 +44,7 @@ void MainWindow::HideSlotBoxes(int slot) {
     valueBoxes_[static_cast<size_t>(slot)]->hide();
 }
 
-void MainWindow::StartWarningBlink() { blinkTimer_.start(); }
+void MainWindow::StartWarningBlink() { blink_->Start(); }
 
 void MainWindow::LayoutPage() { Form_Resize(); }
 
@@ -56,17 +59,9 @@ void MainWindow::FocusMainTextBox() {
     if (keyCapture_->isVisible()) keyCapture_->setFocus();
 }
 
-void MainWindow::StopPagingTimer() {
-    pagingHeld_ = pagingTimer_.isActive();
-    pagingTimer_.stop();
-}
+void MainWindow::StopPagingTimer() { paging_->Hold(); }
 
-void MainWindow::RestartPagingTimer() {
-    // Only a timer that ran before the image was taken runs on; a run that ended in the
-    // meantime stays ended.
-    if (pagingHeld_ && !closed_) pagingTimer_.start();
-    pagingHeld_ = false;
-}
+void MainWindow::RestartPagingTimer() { paging_->Resume(); }
 
 void MainWindow::WaitMilliseconds(int ms) {
     QEventLoop loop;
@@ -74,7 +69,34 @@ void MainWindow::WaitMilliseconds(int ms) {
     loop.exec();
 }
 
-void MainWindow::SavePageImage() { savePageImage(); }
+void MainWindow::SavePageImage() { images_->Save(); }
+
+void MainWindow::PrepareForPageTurn() {
+    graphMenu_->hide();
+    webMenu_->hide();
+    if (webMenu_->EntryText(0) == "Shrink") {
+        // An enlarged web screen goes back into the page before paging on.
+        Form_Resize();
+        Yield();
+    }
+    graphMenu_->SetEntryText(0, "Enlarge");
+    webMenu_->SetEntryText(0, "Enlarge");
+}
+
+void MainWindow::ShowDataRefresh(bool shown) {
+    if (shown) dataRefresh_->raise();
+    dataRefresh_->setVisible(shown);
+}
+
+QImage MainWindow::CaptureClientArea() {
+    Yield();
+    setFocus();
+    WaitMilliseconds(100);
+    Yield();
+    return grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+void MainWindow::ImageSaved(const std::string& path) { Q_EMIT ImageWritten(QString::fromLocal8Bit(path.c_str())); }
 
 std::array<DrawnSlot, kGraphsPerPage> MainWindow::DrawnSlots() const {
     std::array<DrawnSlot, kGraphsPerPage> slots{};
@@ -90,6 +112,14 @@ std::array<DrawnSlot, kGraphsPerPage> MainWindow::DrawnSlots() const {
         }
     }
     return slots;
+}
+
+void MainWindow::PaintWarning(int slot, bool on) {
+    QLabel* box = warningBoxes_[static_cast<size_t>(slot)];
+    QPalette p = box->palette();
+    // Off: the text takes the box's own colour and disappears.
+    p.setColor(QPalette::WindowText, on ? QColor(255, 0, 0) : p.color(QPalette::Window));
+    box->setPalette(p);
 }
 
 bool MainWindow::WarningFlag(int slot) const { return render_->warningFlags.at(static_cast<size_t>(slot)) != 0; }

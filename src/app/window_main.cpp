@@ -1,15 +1,15 @@
 #include "app/window_main.h"
 
-#include <unistd.h>
-
 #include <QApplication>
+#include <QDir>
+#include <QTemporaryFile>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "app/main_window.h"
 #include "core/daynum.h"
-#include "core/textfile.h"
 #include "data/program_state.h"
 
 namespace tidemark {
@@ -18,29 +18,29 @@ namespace {
 constexpr const char* kDefaultOffscreenScreen =
     R"({"screens":[{"name":"s1","x":0,"y":0,"width":1920,"height":1080,"logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})";
 
-// The offscreen platform's own screen is 800 x 800; page images are published for a
-// full-size display. Returns the file to remove once the platform has read it.
-std::string GiveOffscreenAScreen() {
+bool OffscreenWithoutAScreen() {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
-    if (!platform || std::string(platform) != "offscreen") return {};
-    char path[] = "/tmp/tidemark-screen-XXXXXX";
-    int fd = mkstemp(path);
-    if (fd < 0) return {};
-    ::close(fd);
-    if (!WriteFileAtomic(path, kDefaultOffscreenScreen)) {
-        RemoveFile(path);
-        return {};
+    return platform && std::string(platform) == "offscreen";
+}
+
+// The offscreen platform's own screen is 800 x 800; page images are published for a
+// full-size display, so a plain offscreen run gets one. The platform reads the file
+// while the application starts; it is removed when this returns.
+std::unique_ptr<QApplication> StartApplication(int& argc, char** argv) {
+    QTemporaryFile screen(QDir::tempPath() + "/tidemark-screen-XXXXXX.json");
+    if (OffscreenWithoutAScreen() && screen.open()) {
+        QByteArray json(kDefaultOffscreenScreen);
+        if (screen.write(json) == json.size() && screen.flush())
+            ::setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screen.fileName().toStdString()).c_str(), 1);
     }
-    ::setenv("QT_QPA_PLATFORM", (std::string("offscreen:configfile=") + path).c_str(), 1);
-    return path;
+    return std::make_unique<QApplication>(argc, argv);
 }
 
 }  // namespace
 
 int RunWindowedProgram(const CommandLine& cl, const std::string& programFolder, int argc, char** argv) {
-    std::string screenFile = GiveOffscreenAScreen();
-    QApplication app(argc, argv);
-    if (!screenFile.empty()) RemoveFile(screenFile);
+    std::unique_ptr<QApplication> application = StartApplication(argc, argv);
+    QApplication& app = *application;
     app.setApplicationName("Tidemark");
     app.setQuitOnLastWindowClosed(false);
 

@@ -3,7 +3,9 @@
 // it with a fixed clock; message boxes are answered from a queue and recorded.
 #include <gtest/gtest.h>
 
+#include <QTest>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -61,6 +63,10 @@ inline const char* kRows =
     "INSERT INTO rhour VALUES (101, '2026-03-10 13:00:00', 2.75);"
     "INSERT INTO rhour VALUES (102, '2026-03-10 13:00:00', 7.125);"
     "INSERT INTO rhour VALUES (103, '2026-03-10 13:00:00', 2);";
+
+// Lets events run until `done` holds; false when it still does not after `ms`. (Qt Test's
+// own QTRY macros only return from the test when they time out, which passes it.)
+inline bool WaitUntil(const std::function<bool()>& done, int ms = 5000) { return QTest::qWaitFor(done, ms); }
 
 class WindowTest : public ::testing::Test {
 protected:

@@ -2,10 +2,14 @@
 // image per graph, and the interactive save.
 #include "window_fixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QImage>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTimer>
+#include <functional>
 
 #include "app/auto_paging_frame.h"
 #include "app/menu_list.h"
@@ -18,6 +22,28 @@ using namespace tidemark::apptest;
 namespace {
 
 QColor Color(int32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+
+// Answers the file dialog that the next command opens, as a user would, while it shows.
+class FileDialogAnswer {
+public:
+    explicit FileDialogAnswer(std::function<void(QFileDialog&)> answer) : answer_(std::move(answer)) {
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            timer_.stop();
+            offered_ = true;
+            answer_(*dialog);
+        });
+        timer_.start();
+    }
+    bool Offered() const { return offered_; }
+
+private:
+    std::function<void(QFileDialog&)> answer_;
+    QTimer timer_;
+    bool offered_ = false;
+};
 
 }  // namespace
 
@@ -35,9 +61,9 @@ TEST_F(WindowTest, AnImageCycleWritesEachPageOnceThenEnds) {
     frame->WritePageImage()->setChecked(true);
     frame->AutoPagingOn()->setChecked(true);
     frame->PageTime()->setValue(3600);  // the test turns the pages itself
-    window_->ConfirmAutoPaging();
-    EXPECT_TRUE(window_->Publishing().saveEachGraph);
-    EXPECT_EQ(window_->Publishing().imageBasePath, pictures.Path() + "Tidemark_window.png");
+    window_->Pager().ConfirmAutoPaging();
+    EXPECT_TRUE(window_->Images().Publishing().saveEachGraph);
+    EXPECT_EQ(window_->Images().Publishing().imageBasePath, pictures.Path() + "Tidemark_window.png");
     // The first page of the cycle is drawn and written at once.
     EXPECT_EQ(state_.currentpage, 2);
     EXPECT_EQ(state_.imageCycleMarker, 2);
@@ -46,8 +72,8 @@ TEST_F(WindowTest, AnImageCycleWritesEachPageOnceThenEnds) {
     EXPECT_FALSE(FileExists(pictures.File("Tidemark_window_2_2.png")));  // page 2 has one graph
     EXPECT_EQ(window_->Caption(), "Saved... " + first);
 
-    window_->nextPage();  // page 4: three graphs
-    window_->nextPage();  // page 1: two graphs
+    window_->Pager().NextPage();  // page 4: three graphs
+    window_->Pager().NextPage();  // page 1: two graphs
     for (const char* name : {"Tidemark_window_4_1.png", "Tidemark_window_4_2.png", "Tidemark_window_4_3.png",
                              "Tidemark_window_1_1.png", "Tidemark_window_1_2.png"})
         EXPECT_TRUE(FileExists(pictures.File(name))) << name;
@@ -64,10 +90,10 @@ TEST_F(WindowTest, AnImageCycleWritesEachPageOnceThenEnds) {
 
     // Back at the cycle's first page: the cycle ends, nothing more is written, and an
     // interactive run goes on.
-    window_->nextPage();
+    window_->Pager().NextPage();
     EXPECT_EQ(state_.currentpage, 2);
     EXPECT_EQ(state_.imageCycleMarker, 0);
-    window_->nextPage();
+    window_->Pager().NextPage();
     EXPECT_EQ(written.count(), 6);
     EXPECT_FALSE(window_->HasClosed());
 }
@@ -76,11 +102,16 @@ TEST_F(WindowTest, TheInteractiveSaveWritesTheNameChosen) {
     WriteFourPages();
     ASSERT_EQ(Open(), 0);
     std::string bmp = db_.Folder() + "mine.bmp";
-    window_->SetSaveDialogAnswer(bmp);
+    FileDialogAnswer answer([&](QFileDialog& dialog) {
+        dialog.selectFile(QString::fromStdString(bmp));
+        // What the dialog's Save button does (accept() is protected in QFileDialog).
+        static_cast<QDialog&>(dialog).accept();
+    });
     window_->GraphMenu()->ShowAt(QPoint(10, 10));
     window_->GraphMenu()->Choose("Print");
     ASSERT_TRUE(window_->OutputMenu()->isVisible());
     window_->OutputMenu()->Choose("Save as PNG File");
+    EXPECT_TRUE(answer.Offered());
     EXPECT_EQ(messages_, std::vector<std::string>{"Picture saved to file."});
     auto bytes = ReadFileBytes(bmp);
     ASSERT_TRUE(bytes.has_value());
@@ -88,9 +119,19 @@ TEST_F(WindowTest, TheInteractiveSaveWritesTheNameChosen) {
     QImage image(QString::fromStdString(bmp));
     EXPECT_EQ(image.size(), window_->size());
     EXPECT_EQ(image.pixelColor(3, 3), Color(kBackA));
+}
 
-    // Cancelling the dialog writes nothing and says nothing.
-    window_->SetSaveDialogAnswer(std::string());
+TEST_F(WindowTest, ACancelledSaveDialogIsReportedAndWritesNothing) {
+    WriteFourPages();
+    ASSERT_EQ(Open(), 0);
+    FileDialogAnswer answer([&](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.selectedFiles().value(0), QString::fromStdString(db_.Folder() + "Tidemark_graph.png"));
+        dialog.reject();
+    });
+    window_->OutputMenu()->ShowAt(QPoint(10, 10));
     window_->OutputMenu()->Choose("Save as PNG File");
-    EXPECT_EQ(messages_.size(), 1u);
+    EXPECT_TRUE(answer.Offered());
+    EXPECT_EQ(messages_, std::vector<std::string>{"Cancel was selected."});
+    EXPECT_FALSE(FileExists(db_.Folder() + "Tidemark_graph.png"));
+    EXPECT_FALSE(window_->HasClosed());
 }

@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 
 #include "app/menu_list.h"
+#include "app/warning_blink.h"
 #include "core/vbtext.h"
 #include "platform/ui/chart_view.h"
 
@@ -54,8 +55,8 @@ TEST_F(WindowTest, OpensWithPageOneDrawnUnderItsCaption) {
     EXPECT_EQ(shot.pixelColor(3, bottom->y() + 3), Color(kBackB));
 
     // A normal start runs the blink timer and pages only when the setup says so.
-    EXPECT_TRUE(window_->BlinkTimer().isActive());
-    EXPECT_FALSE(window_->PagingTimer().isActive());
+    EXPECT_TRUE(window_->Blink().Timer().isActive());
+    EXPECT_FALSE(window_->Pager().Timer().isActive());
 }
 
 TEST_F(WindowTest, MenusHoldTheirItemsAndGreyOutWhatIsNotOfferedYet) {
@@ -101,8 +102,8 @@ TEST_F(WindowTest, LayoutPlacesValueBoxesAndCompassLabels) {
     for (int i = 0; i < kCompassBoxes; ++i) EXPECT_FALSE(window_->CompassBox(i)->isVisible());
 
     // Page 3: a wind direction of 2 quarter turns reads South, with the compass letters.
-    window_->nextPage();
-    window_->nextPage();
+    window_->Pager().NextPage();
+    window_->Pager().NextPage();
     ASSERT_EQ(state_.currentpage, 3);
     EXPECT_EQ(window_->ValueBox(0)->text(), "South");
     QStringList letters;

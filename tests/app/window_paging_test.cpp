@@ -12,6 +12,7 @@
 #include "app/auto_paging_frame.h"
 #include "app/days_frame.h"
 #include "app/menu_list.h"
+#include "app/warning_blink.h"
 #include "platform/ui/chart_view.h"
 #include "render/render_state.h"
 
@@ -51,9 +52,9 @@ TEST_F(WindowTest, ClicksPageForwardAndBackSkippingRemovedPages) {
     EXPECT_EQ(state_.currentpage, 4);
 
     // The right button holds paging and opens the graph menu.
-    window_->PagingTimer().start(60000);
+    window_->Pager().Timer().start(60000);
     window_->ChartClicked(0, Qt::RightButton, {}, 300, 900);
-    EXPECT_FALSE(window_->PagingTimer().isActive());
+    EXPECT_FALSE(window_->Pager().Timer().isActive());
     EXPECT_TRUE(window_->GraphMenu()->isVisible());
     EXPECT_EQ(state_.currentpage, 4);
 }
@@ -67,48 +68,48 @@ TEST_F(WindowTest, AShortPagingIntervalTurnsPages) {
     frame->PageTime()->setValue(0);  // 0 seconds pages every second
     QTest::mouseClick(frame->OkButton(), Qt::LeftButton);
     EXPECT_FALSE(frame->isVisible());
-    EXPECT_EQ(window_->PagingTimer().interval(), 1000);
-    EXPECT_TRUE(window_->PagingTimer().isActive());
+    EXPECT_EQ(window_->Pager().Timer().interval(), 1000);
+    EXPECT_TRUE(window_->Pager().Timer().isActive());
     EXPECT_EQ(state_.currentpage, 2);  // the first turn comes at once
-    QTRY_COMPARE_WITH_TIMEOUT(state_.currentpage, static_cast<int16_t>(4), 3500);
-    EXPECT_EQ(window_->ReloadCount(), 0);  // the stamp did not change
+    ASSERT_TRUE(WaitUntil([&] { return state_.currentpage == 4; }, 3500)) << "page " << state_.currentpage;
+    EXPECT_EQ(window_->Pager().ReloadCount(), 0);  // the stamp did not change
 
     // Turning paging off stops the timer and any image cycle.
     frame->AutoPagingOn()->setChecked(false);
     EXPECT_FALSE(frame->PageTime()->isEnabled());
     frame->WritePageImage()->setChecked(true);
-    window_->ConfirmAutoPaging();
-    EXPECT_FALSE(window_->PagingTimer().isActive());
+    window_->Pager().ConfirmAutoPaging();
+    EXPECT_FALSE(window_->Pager().Timer().isActive());
     EXPECT_EQ(state_.imageCycleMarker, 0);
 }
 
 TEST_F(WindowTest, AChangedUpdateStampReloadsExactlyOnce) {
     WriteFourPages();
     ASSERT_EQ(Open(), 0);
-    window_->PagingTick();
-    EXPECT_EQ(window_->ReloadCount(), 0);
+    window_->Pager().Tick();
+    EXPECT_EQ(window_->Pager().ReloadCount(), 0);
     EXPECT_EQ(state_.currentpage, 2);
 
     // The logger writes a new value and stamps the update.
     ASSERT_TRUE(
         db_.Exec("INSERT INTO rhour VALUES (101, '2026-03-10 13:30:00', 3.5);"
                  "UPDATE rupdate SET date_time = '2026-03-10 13:45:00' WHERE datatype_site_id = 0;"));
-    window_->PagingTick();
-    EXPECT_EQ(window_->ReloadCount(), 1);
+    window_->Pager().Tick();
+    EXPECT_EQ(window_->Pager().ReloadCount(), 1);
     EXPECT_EQ(state_.currentpage, 3);
     EXPECT_EQ(state_.store.At(1, 0).currentValue, 3.5);
     EXPECT_EQ(window_->Caption(), "Wind 2026-Mar-10 updated at 01:45 PM");
     EXPECT_FALSE(window_->DataRefreshFrame()->isVisible());
 
-    window_->PagingTick();
-    window_->PagingTick();
-    EXPECT_EQ(window_->ReloadCount(), 1);
+    window_->Pager().Tick();
+    window_->Pager().Tick();
+    EXPECT_EQ(window_->Pager().ReloadCount(), 1);
     EXPECT_EQ(state_.currentpage, 1);
 
     // A minimised window neither checks nor pages in a normal start.
     window_->showMinimized();
-    QTRY_VERIFY(window_->isMinimized());
-    window_->PagingTick();
+    ASSERT_TRUE(WaitUntil([&] { return window_->isMinimized(); }));
+    window_->Pager().Tick();
     EXPECT_EQ(state_.currentpage, 1);
 }
 
@@ -122,23 +123,23 @@ TEST_F(WindowTest, TheBlinkPhaseTogglesTheWarningBox) {
     ASSERT_TRUE(warning->isVisible());
     EXPECT_EQ(warning->text(), "WARNING!");
     EXPECT_FALSE(window_->WarningBox(1)->isVisible());
-    ASSERT_TRUE(window_->BlinkTimer().isActive());
-    EXPECT_EQ(window_->BlinkTimer().interval(), 500);
+    ASSERT_TRUE(window_->Blink().Timer().isActive());
+    EXPECT_EQ(window_->Blink().Timer().interval(), 500);
 
     auto textColor = [&] { return warning->palette().color(QPalette::WindowText); };
     QColor back = warning->palette().color(QPalette::Window);
-    bool phase = window_->BlinkPhase();
-    window_->BlinkTick();
-    EXPECT_NE(window_->BlinkPhase(), phase);
+    bool phase = window_->Blink().Phase();
+    window_->Blink().Tick();
+    EXPECT_NE(window_->Blink().Phase(), phase);
     QColor first = textColor();
-    window_->BlinkTick();
+    window_->Blink().Tick();
     QColor second = textColor();
     EXPECT_NE(first, second);
     EXPECT_TRUE((first == QColor(255, 0, 0) && second == back) || (second == QColor(255, 0, 0) && first == back));
 
     // A click on a chart stops the blinking and hides the warnings.
     window_->ChartClicked(1, Qt::LeftButton, {}, 100, 300);
-    EXPECT_FALSE(window_->BlinkTimer().isActive());
+    EXPECT_FALSE(window_->Blink().Timer().isActive());
     EXPECT_FALSE(warning->isVisible());
 }
 
@@ -146,46 +147,46 @@ TEST_F(WindowTest, TheDaysFrameReloadsOnlyOnAChange) {
     WriteFourPages();
     ASSERT_EQ(Open(), 0);
     DaysFrame* frame = window_->Days();
-    window_->ShowDaysFrame(QPoint(20, 20));
+    window_->Pager().ShowDaysFrame(QPoint(20, 20));
     EXPECT_TRUE(frame->isVisible());
     EXPECT_EQ(frame->Days()->value(), 5);
     EXPECT_EQ(frame->FutureDays()->value(), 2);
     EXPECT_EQ(frame->HistoryStartDate()->text(), "Feb-24-2026");  // today - 14 days
     QTest::mouseClick(frame->OkButton(), Qt::LeftButton);
     EXPECT_FALSE(frame->isVisible());
-    EXPECT_EQ(window_->ReloadCount(), 0);
+    EXPECT_EQ(window_->Pager().ReloadCount(), 0);
 
     // Only the future days change: every page is fetched again for the new window.
-    window_->ShowDaysFrame(QPoint(20, 20));
+    window_->Pager().ShowDaysFrame(QPoint(20, 20));
     frame->FutureDays()->setValue(0);
-    window_->ConfirmDays();
-    EXPECT_EQ(window_->ReloadCount(), 1);
+    window_->Pager().ConfirmDays();
+    EXPECT_EQ(window_->Pager().ReloadCount(), 1);
     EXPECT_EQ(state_.window.end, DateSerial(2026, 3, 11));
     EXPECT_EQ(state_.window.start, DateSerial(2026, 3, 6));
     EXPECT_EQ(drawn_.back(), 1);
 
-    window_->ShowDaysFrame(QPoint(20, 20));
+    window_->Pager().ShowDaysFrame(QPoint(20, 20));
     EXPECT_EQ(frame->Days()->value(), 5);
     EXPECT_EQ(frame->FutureDays()->value(), 0);
-    window_->ConfirmDays();
-    EXPECT_EQ(window_->ReloadCount(), 1);
+    window_->Pager().ConfirmDays();
+    EXPECT_EQ(window_->Pager().ReloadCount(), 1);
 
     // A historical start reloads, and so does turning it off again.
     frame->HistoricalStart()->setChecked(true);
     frame->HistoryStartDate()->setText("Mar-01-2026");
-    window_->ConfirmDays();
-    EXPECT_EQ(window_->ReloadCount(), 2);
+    window_->Pager().ConfirmDays();
+    EXPECT_EQ(window_->Pager().ReloadCount(), 2);
     EXPECT_EQ(state_.window.start, DateSerial(2026, 3, 1));
     frame->HistoricalStart()->setChecked(false);
-    window_->ConfirmDays();
-    EXPECT_EQ(window_->ReloadCount(), 3);
-    window_->ConfirmDays();
-    EXPECT_EQ(window_->ReloadCount(), 3);
+    window_->Pager().ConfirmDays();
+    EXPECT_EQ(window_->Pager().ReloadCount(), 3);
+    window_->Pager().ConfirmDays();
+    EXPECT_EQ(window_->Pager().ReloadCount(), 3);
 
     // A date that is not one: the message names it and the window stays as it was.
     frame->HistoricalStart()->setChecked(true);
     frame->HistoryStartDate()->setText("someday");
-    window_->ConfirmDays();
+    window_->Pager().ConfirmDays();
     ASSERT_FALSE(messages_.empty());
     EXPECT_NE(messages_.back().find("someday"), std::string::npos);
     EXPECT_EQ(state_.window.start, DateSerial(2026, 3, 6));

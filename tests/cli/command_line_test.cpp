@@ -26,6 +26,25 @@ TEST(CommandLine, SecondsAndPassword) {
     EXPECT_EQ(cl.autostartseconds, 0);
 }
 
+// Whole seconds as the program's integer conversion makes them: to the nearest, halves
+// to even, within 16 bits.
+TEST(CommandLine, SecondsRoundToTheNearestWholeNumberHalvesToEven) {
+    EXPECT_EQ(ParseCommandLine({"30.7"}, "").autostartseconds, 31);
+    EXPECT_EQ(ParseCommandLine({"30.2", "secret"}, "").autostartseconds, 30);
+    EXPECT_EQ(ParseCommandLine({"0.6"}, "").autostartseconds, 1);
+    EXPECT_EQ(ParseCommandLine({"-0.6"}, "").autostartseconds, -1);
+    EXPECT_EQ(ParseCommandLine({"2.5"}, "").autostartseconds, 2);
+    EXPECT_EQ(ParseCommandLine({"3.5"}, "").autostartseconds, 4);
+    // Half a second is no seconds at all: a normal start.
+    EXPECT_EQ(ParseCommandLine({"0.5"}, "").autostartseconds, 0);
+
+    EXPECT_EQ(ParseCommandLine({"32767.4"}, "").autostartseconds, 32767);
+    EXPECT_EQ(ParseCommandLine({"-32768"}, "").autostartseconds, -32768);
+    EXPECT_EQ(ParseCommandLine({"-32768"}, "").PageSeconds(), 32768);
+    EXPECT_FALSE(ParseCommandLine({"32767.5"}, "").error.empty());
+    EXPECT_FALSE(ParseCommandLine({"-32768.6"}, "").error.empty());
+}
+
 TEST(CommandLine, PasswordFromTheEnvironmentUnlessGiven) {
     EXPECT_EQ(ParseCommandLine({"60"}, "fromenv").password, "fromenv");
     EXPECT_EQ(ParseCommandLine({"60", "given"}, "fromenv").password, "given");

@@ -5,15 +5,41 @@
 #include <sys/wait.h>
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 extern char** environ;
 
 namespace tidemark::testsupport {
+namespace {
 
-ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& outputFile) {
+// Waits for the child and returns its wait status (-1, which is no normal exit, when it
+// cannot be waited for); past the deadline (if any) it is killed first.
+int WaitForExit(pid_t pid, int timeoutSeconds) {
+    int status = 0;
+    if (timeoutSeconds > 0) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+        while (true) {
+            pid_t done = waitpid(pid, &status, WNOHANG);
+            if (done == pid) return status;
+            if (done < 0 && errno != EINTR) return -1;
+            if (std::chrono::steady_clock::now() >= deadline) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        kill(pid, SIGKILL);
+    }
+    while (waitpid(pid, &status, 0) < 0)
+        if (errno != EINTR) return -1;
+    return status;
+}
+
+}  // namespace
+
+ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& outputFile, int timeoutSeconds) {
     ProgramResult result;
     if (argv.empty()) return result;
     std::vector<char*> args;
@@ -32,8 +58,7 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string
         result.output = "Cannot start " + argv[0] + ": " + std::strerror(rc);
         return result;
     }
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+    int status = WaitForExit(pid, timeoutSeconds);
     std::ifstream in(outputFile, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();

@@ -11,8 +11,9 @@ struct ProgramResult {
 };
 
 // argv[0] is looked up on PATH unless it holds a "/". outputFile receives the output
-// while the program runs (it is read back into the result).
-ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& outputFile);
+// while the program runs (it is read back into the result). A program still running
+// after timeoutSeconds (0 = no limit) is killed and its exit code is -1.
+ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& outputFile, int timeoutSeconds = 0);
 
 // The arguments as one line, for messages.
 std::string CommandLine(const std::vector<std::string>& argv);

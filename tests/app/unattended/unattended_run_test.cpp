@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,23 @@ std::string SetupText(const std::vector<std::vector<Graph>>& pages, int ftpOffPa
     return JoinLinesCrLf(lines);
 }
 
+const char* kRows =
+    "INSERT INTO rsite VALUES (101, 'Creek', 1, 'Stage', 'ft', 1);"
+    "INSERT INTO rsite VALUES (102, 'River', 1, 'Stage', 'ft', 2);"
+    "INSERT INTO rupdate VALUES (0, 'logger', '2026-03-10 13:05:00');"
+    "INSERT INTO rhour VALUES (101, '2026-03-10 10:00:00', 2.5);"
+    "INSERT INTO rhour VALUES (101, '2026-03-10 11:00:00', 2.75);"
+    "INSERT INTO rhour VALUES (102, '2026-03-10 11:00:00', 7.125);";
+
+// The offscreen platform with a screen of kScreenWidth x kScreenHeight for the program.
+bool GiveTheProgramAScreen(const TempFolder& work) {
+    if (!work.Write("screen.json", "{\"screens\":[{\"name\":\"s1\",\"x\":0,\"y\":0,\"width\":" +
+                                       std::to_string(kScreenWidth) + ",\"height\":" + std::to_string(kScreenHeight) +
+                                       ",\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":1}]}"))
+        return false;
+    return setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + work.File("screen.json")).c_str(), 1) == 0;
+}
+
 QColor Color(int32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
 int Distinct(const QImage& image) {
@@ -75,13 +93,7 @@ int Distinct(const QImage& image) {
 }  // namespace
 
 TEST(UnattendedRun, WritesEveryPublishedPageAndEndsByItself) {
-    SqliteFixture db(
-        "INSERT INTO rsite VALUES (101, 'Creek', 1, 'Stage', 'ft', 1);"
-        "INSERT INTO rsite VALUES (102, 'River', 1, 'Stage', 'ft', 2);"
-        "INSERT INTO rupdate VALUES (0, 'logger', '2026-03-10 13:05:00');"
-        "INSERT INTO rhour VALUES (101, '2026-03-10 10:00:00', 2.5);"
-        "INSERT INTO rhour VALUES (101, '2026-03-10 11:00:00', 2.75);"
-        "INSERT INTO rhour VALUES (102, '2026-03-10 11:00:00', 7.125);");
+    SqliteFixture db(kRows);
     ASSERT_TRUE(db.ok()) << db.error();
     const std::vector<std::vector<Graph>> pages = {
         {{101, 0xF0E9E4}, {102, 0xD0F0D0}},
@@ -92,11 +104,7 @@ TEST(UnattendedRun, WritesEveryPublishedPageAndEndsByItself) {
     ASSERT_TRUE(WriteFileAtomic(db.Folder() + "Tidemark_setup.txt", SetupText(pages, 3)));
 
     TempFolder work;
-    ASSERT_TRUE(work.Write("screen.json",
-                           "{\"screens\":[{\"name\":\"s1\",\"x\":0,\"y\":0,\"width\":" + std::to_string(kScreenWidth) +
-                               ",\"height\":" + std::to_string(kScreenHeight) +
-                               ",\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":1}]}"));
-    setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + work.File("screen.json")).c_str(), 1);
+    ASSERT_TRUE(GiveTheProgramAScreen(work));
     ProgramResult run = RunProgram(
         {TIDEMARK_EXE, "1", "--folder", db.Folder(), "--headless", "--now", "2026-03-10 14:00"}, work.File("run.out"));
     ASSERT_EQ(run.exitCode, 0) << run.output;
@@ -132,4 +140,57 @@ TEST(UnattendedRun, WritesEveryPublishedPageAndEndsByItself) {
     }
     EXPECT_FALSE(FileExists(db.Folder() + "Tidemark_window3.png"));
     EXPECT_FALSE(FileExists(db.Folder() + "Tidemark_window5.png"));
+}
+
+// The number of seconds is taken as a whole number the way the program converts all
+// numbers, halves to even: 0.6 is one second, an unattended start, not 0, a normal one.
+TEST(UnattendedRun, AFractionOfASecondRoundsToAWholeSecond) {
+    SqliteFixture db(kRows);
+    ASSERT_TRUE(db.ok()) << db.error();
+    ASSERT_TRUE(
+        WriteFileAtomic(db.Folder() + "Tidemark_setup.txt", SetupText({{{101, 0xF0E9E4}}, {{102, 0xC0E0FF}}}, 0)));
+    TempFolder work;
+    ASSERT_TRUE(GiveTheProgramAScreen(work));
+    // A normal start would run until it is killed.
+    ProgramResult run =
+        RunProgram({TIDEMARK_EXE, "0.6", "--folder", db.Folder(), "--headless", "--now", "2026-03-10 14:00"},
+                   work.File("run.out"), 30);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(FileExists(db.Folder() + "Tidemark_window1.png")) << run.output;
+    EXPECT_TRUE(FileExists(db.Folder() + "Tidemark_window2.png")) << run.output;
+}
+
+namespace {
+
+std::vector<std::string> ScreenFilesInTemp() {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::temp_directory_path()))
+        if (entry.path().filename().string().rfind("tidemark-screen-", 0) == 0) names.push_back(entry.path());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+// Without a screen of its own the offscreen platform is 800 x 800; the program gives it a
+// full-size one for the images, through a file that is gone once the program started.
+TEST(UnattendedRun, APlainOffscreenRunPublishesForAFullSizeScreen) {
+    SqliteFixture db(kRows);
+    ASSERT_TRUE(db.ok()) << db.error();
+    ASSERT_TRUE(WriteFileAtomic(db.Folder() + "Tidemark_setup.txt", SetupText({{{101, 0xF0E9E4}}}, 0)));
+    TempFolder work;
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    std::vector<std::string> before = ScreenFilesInTemp();
+    ProgramResult run =
+        RunProgram({TIDEMARK_EXE, "1", "--folder", db.Folder(), "--headless", "--now", "2026-03-10 14:00"},
+                   work.File("run.out"), 60);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    QImage image(QString::fromStdString(db.Folder() + "Tidemark_window1.png"));
+    ASSERT_FALSE(image.isNull()) << run.output;
+    // The maximised window's client area on a 1920 x 1080 screen.
+    EXPECT_GE(image.width(), 1900);
+    EXPECT_LE(image.width(), 1920);
+    EXPECT_GE(image.height(), 1040);
+    EXPECT_LE(image.height(), 1080);
+    EXPECT_EQ(ScreenFilesInTemp(), before);
 }

@@ -1,0 +1,144 @@
+#include "app/page_images.h"
+
+#include <QFileDialog>
+#include <QWidget>
+#include <iostream>
+
+#include "platform/qt_text.h"
+#include "platform/ui/chart_painter.h"
+#include "publish/graph_cells.h"
+#include "publish/image_names.h"
+
+namespace tidemark {
+namespace {
+
+// What a cancelled save dialog reports: cancelling ends the save as a failure does.
+constexpr const char* kSaveCancelled = "Cancel was selected.";
+
+QStringList QtFilters(const std::vector<FileFilter>& filters) {
+    QStringList out;
+    for (const FileFilter& f : filters) {
+        QStringList patterns;
+        for (const std::string& p : f.patterns) patterns << QString::fromStdString(p == "*.*" ? "*" : p);
+        // The description is shown as it is; the patterns in the last brackets select.
+        out << QString::fromStdString(f.description) + " (" + patterns.join(' ') + ")";
+    }
+    return out;
+}
+
+}  // namespace
+
+PageImages::PageImages(ProgramState& state, Host& host, PageImageWindow& window, std::string password,
+                       bool printWrittenImages)
+    : state_(state), host_(host), window_(window), password_(std::move(password)),
+      printWrittenImages_(printWrittenImages), pngAvailable_(PngWritingAvailable()) {}
+
+void PageImages::ConfirmPublishing(bool commandLineMode) {
+    PublishSettingsFile file = ReadPublishSettings(state_.programFolder);
+    PublishChoice choice;
+    choice.address = file.address;
+    choice.folder = file.folder;
+    choice.user = file.user;
+    choice.saveEachGraph = file.saveEachGraph;
+    choice.password = password_;
+    choice.ftp = !password_.empty();
+    if (::tidemark::ConfirmPublishing(choice, state_.programFolder, commandLineMode, publish_,
+                                      state_.imageCycleMarker) == ConfirmOutcome::NeedsPassword) {
+        host_.Message("Enter a password for FTP");
+        return;
+    }
+    if (publish_.ftp && !ftpNoticeShown_) {
+        ftpNoticeShown_ = true;
+        std::cerr << "FTP publishing is not available in this version; page images are kept in "
+                  << publish_.imageBasePath.substr(0, publish_.imageBasePath.rfind('/') + 1) << std::endl;
+    }
+}
+
+std::optional<std::string> PageImages::AskFileName() {
+    QWidget& parent = window_.DialogParent();
+    QFileDialog dialog(&parent, "Save page image", ProgramText(state_.programFolder));
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    QStringList filters = QtFilters(ParseFileFilter(kSaveDialogFilter));
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix("png");
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        dialog.setDefaultSuffix(filter.startsWith("Bmp") ? "bmp" : "png");
+    });
+    dialog.selectFile(QString(kInteractiveImageName) + ".png");
+    parent.repaint();
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    parent.repaint();
+    host_.Yield();
+    QByteArray name = dialog.selectedFiles().first().toLocal8Bit();
+    return std::string(name.constData(), static_cast<size_t>(name.size()));
+}
+
+PublishContext PageImages::Context() const {
+    PublishContext context;
+    context.imageCycleMarker = state_.imageCycleMarker;
+    context.commandLineMode = CommandLineMode();
+    context.pngAvailable = pngAvailable_;
+    context.programFolder = state_.programFolder;
+    return context;
+}
+
+PublishHooks PageImages::Hooks() {
+    PublishHooks hooks;
+    hooks.stopPaging = [this] { window_.HoldPaging(); };
+    hooks.restartPaging = [this] { window_.ResumePaging(); };
+    hooks.written = [this](const std::string& path) {
+        if (CommandLineMode() && printWrittenImages_) std::cout << "Saved... " << path << std::endl;
+        window_.ImageSaved(path);
+    };
+    return hooks;
+}
+
+void PageImages::Save() {
+    if (window_.WindowClosed()) return;
+    host_.Yield();
+    QImage page = window_.CaptureClientArea();
+    PublishContext context = Context();
+    PublishHooks hooks = Hooks();
+
+    if (state_.imageCycleMarker == 0) {
+        std::optional<std::string> name = AskFileName();
+        if (!name) {
+            host_.Message(kSaveCancelled, MsgButtons::Ok, MsgIcon::Exclamation);
+            return;
+        }
+        SaveAndPublish(page, *name, context, publish_, host_, hooks);
+        return;
+    }
+    if (!publish_.saveEachGraph) {
+        SaveAndPublish(page, PageImagePath(publish_.imageBasePath, state_.currentpage), context, publish_, host_,
+                       hooks);
+        return;
+    }
+    SaveEachGraph(page, context, hooks);
+}
+
+void PageImages::SaveEachGraph(const QImage& page, const PublishContext& context, const PublishHooks& hooks) {
+    int p = state_.currentpage;
+    PageGeometry layout = window_.LastLayout();
+    GraphCellsInput cells;
+    cells.graphCount = layout.graphCount;
+    cells.W = layout.W;
+    cells.H = layout.H;
+    cells.imageWidth = page.width();
+    cells.imageHeight = page.height();
+    if (state_.pages.ValidPage(p) && static_cast<size_t>(p) < state_.pages.pages.size()) {
+        const PageRec& rec = state_.pages.Page(p);
+        for (int s = 0; s < kLayoutSlots; ++s) {
+            cells.used[static_cast<size_t>(s)] = !rec.slots[static_cast<size_t>(s)].IsEmpty();
+            cells.webScreen[static_cast<size_t>(s)] = rec.slots[static_cast<size_t>(s)].IsWebScreen();
+        }
+    }
+    for (const PixelCrop& crop : GraphCrops(cells)) {
+        QImage graph = page.copy(crop.left, crop.top, crop.width, crop.height);
+        SaveAndPublish(graph, GraphImagePath(publish_.imageBasePath, p, crop.slot), context, publish_, host_, hooks);
+        if (window_.WindowClosed()) return;
+    }
+}
+
+}  // namespace tidemark

@@ -1,0 +1,75 @@
+#pragma once
+// Page images: the client area captured after the page has painted, written whole or
+// cut into one image per graph, under the names of the image cycle or the one the user
+// picks, and handed to publishing. The window owns it and gives it what it needs of the
+// screen through PageImageWindow.
+#include <QImage>
+#include <optional>
+#include <string>
+
+#include "core/host.h"
+#include "data/program_state.h"
+#include "publish/publish_settings.h"
+#include "publish/save_and_publish.h"
+
+class QWidget;
+
+namespace tidemark {
+
+// What the last layout pass made of the page, for cutting graph images.
+struct PageGeometry {
+    double W = 0, H = 0;  // twips
+    int graphCount = 1;
+};
+
+// What page images need of the window.
+class PageImageWindow {
+public:
+    virtual ~PageImageWindow() = default;
+
+    // The client area as it shows once pending paints are done.
+    virtual QImage CaptureClientArea() = 0;
+    // The save dialog's parent, repainted around the dialog.
+    virtual QWidget& DialogParent() = 0;
+    virtual PageGeometry LastLayout() const = 0;
+    virtual bool WindowClosed() const = 0;
+    // The paging timer is held while an image goes out.
+    virtual void HoldPaging() = 0;
+    virtual void ResumePaging() = 0;
+    virtual void ImageSaved(const std::string& path) = 0;
+};
+
+class PageImages {
+public:
+    // password: FTP password of the command line (or environment); printWrittenImages:
+    // command-line mode prints each path written on standard output.
+    PageImages(ProgramState& state, Host& host, PageImageWindow& window, std::string password, bool printWrittenImages);
+
+    // The interactive save (image-cycle marker 0) or the cycle's image of the current page.
+    void Save();
+    // The publishing settings dialog confirmed with what Tidemark_autoweb.txt holds; a
+    // password ticks FTP.
+    void ConfirmPublishing(bool commandLineMode);
+
+    const PublishState& Publishing() const { return publish_; }
+    // Whether PNG files can be written at all (checked once, at construction).
+    bool PngAvailable() const { return pngAvailable_; }
+
+private:
+    bool CommandLineMode() const { return state_.autostartseconds != 0; }
+    PublishContext Context() const;
+    PublishHooks Hooks();
+    std::optional<std::string> AskFileName();
+    void SaveEachGraph(const QImage& page, const PublishContext& context, const PublishHooks& hooks);
+
+    ProgramState& state_;
+    Host& host_;
+    PageImageWindow& window_;
+    std::string password_;
+    bool printWrittenImages_;
+    PublishState publish_;
+    bool pngAvailable_;
+    bool ftpNoticeShown_ = false;
+};
+
+}  // namespace tidemark

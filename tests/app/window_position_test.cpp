@@ -1,0 +1,129 @@
+// The window position of line 9 of the setup file: applied at start, written when the
+// setup is saved on closing, and the same place again when the program opens next.
+#include "window_fixture.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
+
+#include "app/menu_list.h"
+#include "core/vbtext.h"
+
+using namespace tidemark;
+using namespace tidemark::apptest;
+
+QT_BEGIN_NAMESPACE
+void PrintTo(const QRect& r, std::ostream* os) {
+    *os << r.width() << "x" << r.height() << " at (" << r.x() << ", " << r.y() << ")";
+}
+void PrintTo(const QPoint& p, std::ostream* os) { *os << "(" << p.x() << ", " << p.y() << ")"; }
+void PrintTo(const QSize& s, std::ostream* os) { *os << s.width() << "x" << s.height(); }
+QT_END_NAMESPACE
+
+namespace {
+
+std::string StartupLine(const std::string& setup) {
+    size_t at = setup.find("Start Up=");
+    if (at == std::string::npos) return {};
+    return setup.substr(at, setup.find("\r\n", at) - at);
+}
+
+// Top, left, width, height and state as the file holds them.
+std::vector<double> StartupValues(const std::string& line) {
+    std::vector<double> values;
+    std::string rest = line.substr(line.find('=') + 1);
+    for (size_t comma; (comma = rest.find(',')) != std::string::npos; rest = rest.substr(comma + 1))
+        values.push_back(Val(rest.substr(0, comma)));
+    values.push_back(Val(rest));
+    return values;
+}
+
+std::string WithStartup(const std::string& setup, const std::string& line) {
+    return ReplaceAll(setup, StartupLine(setup), line);
+}
+
+class WindowPositionTest : public WindowTest {
+protected:
+    std::vector<double> SavedStartup() {
+        auto bytes = ReadFileBytes(db_.Folder() + "Tidemark_setup.txt");
+        return bytes ? StartupValues(StartupLine(*bytes)) : std::vector<double>();
+    }
+
+    // Saves the setup the way a user does: a command that changes the setup ("Days" of
+    // the graph menu), then closing the window and answering Yes.
+    void SaveByClosing() {
+        window_->GraphMenu()->ShowAt(QPoint(10, 10));
+        window_->GraphMenu()->Choose("Days");
+        ASSERT_TRUE(state_.setupdirty);
+        answers_.push_back(MsgAnswer::Yes);
+        ASSERT_TRUE(window_->close());
+        ASSERT_TRUE(window_->HasClosed());
+    }
+
+    // The program started again on the same folder.
+    int Reopen() {
+        window_.reset();
+        state_ = ProgramState{};
+        state_.programFolder = db_.Folder();
+        return Open();
+    }
+};
+
+}  // namespace
+
+TEST_F(WindowPositionTest, SavingAndReopeningLeavesTheWindowWhereItWas) {
+    WriteFourPages();
+    ASSERT_EQ(Open(), 0);
+    // The window is put somewhere else and made larger.
+    window_->setGeometry(150, 90, 700, 500);
+    // Under a window manager the window settles some time later.
+    QTest::qWait(300);
+    const QRect frame = window_->frameGeometry();
+    const QRect client = window_->geometry();
+
+    for (int round = 1; round <= 3; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        SaveByClosing();
+        ASSERT_EQ(Reopen(), 0);
+        WaitUntil([&] { return window_->frameGeometry() == frame && window_->geometry() == client; });
+        EXPECT_EQ(window_->frameGeometry(), frame);
+        EXPECT_EQ(window_->geometry(), client);
+    }
+    // Top, left, width, height: the client area, where the page is.
+    SaveByClosing();
+    EXPECT_EQ(SavedStartup(),
+              (std::vector<double>{static_cast<double>(client.top()), static_cast<double>(client.left()),
+                                   static_cast<double>(client.width()), static_cast<double>(client.height()), 0}));
+}
+
+TEST_F(WindowPositionTest, AMaximisedWindowKeepsItsNormalPlaceForNextTime) {
+    WriteFourPages();
+    auto setup = ReadFileBytes(db_.Folder() + "Tidemark_setup.txt");
+    ASSERT_TRUE(setup.has_value());
+    WriteSetup(WithStartup(*setup, "Start Up= 40,30,640,480,0"));
+    ASSERT_EQ(Open(), 0);
+    EXPECT_EQ(window_->geometry(), QRect(30, 40, 640, 480));
+    EXPECT_EQ(window_->size(), QSize(640, 480));
+
+    window_->showMaximized();
+    ASSERT_TRUE(WaitUntil([&] { return window_->isMaximized(); }));
+    SaveByClosing();
+    EXPECT_EQ(SavedStartup(), (std::vector<double>{40, 30, 640, 480, 2}));
+
+    // Opened maximised; the saved place is the setup's until the next save.
+    ASSERT_EQ(Reopen(), 0);
+    EXPECT_TRUE(WaitUntil([&] { return window_->isMaximized(); }));
+}
+
+TEST_F(WindowPositionTest, ASavedWidthOfOneAndAHalfScreensIsIgnored) {
+    WriteFourPages();
+    auto setup = ReadFileBytes(db_.Folder() + "Tidemark_setup.txt");
+    ASSERT_TRUE(setup.has_value());
+    int screenWidth = QGuiApplication::primaryScreen()->geometry().width();
+    std::string tooWide = std::to_string(screenWidth * 3 / 2);
+    WriteSetup(WithStartup(*setup, "Start Up= 40,30," + tooWide + ",480,0"));
+    ASSERT_EQ(Open(), 0);
+    EXPECT_NE(window_->width(), screenWidth * 3 / 2);
+    EXPECT_NE(window_->height(), 480);
+    EXPECT_NE(window_->pos(), QPoint(30, 40));
+}
