@@ -1,11 +1,13 @@
 // The main window's widgets and pop-up menus, and the menu commands this window offers.
 #include "app/main_window.h"
+#include "app/ftp_upload.h"
 
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScreen>
+#include <iostream>
 
 #include "app/auto_paging_frame.h"
 #include "app/days_frame.h"
@@ -144,12 +146,25 @@ void MainWindow::CreateCollaborators() {
     // The window's side of each, through its private bases.
     PageImageWindow& imageWindow = *this;
     PagingWindow& pagingWindow = *this;
-    images_ = std::make_unique<PageImages>(state_, *this, imageWindow, options_.password, options_.printWrittenImages);
+    publishing_ = std::make_unique<PublishingController>(
+        state_, *this, this, [this] { autoFrame_->ShowAt(autoFrame_->pos()); },
+        MakeFtpUpload([this] { Yield(); },
+                      [](const std::string& description) { std::cerr << description << std::endl; }));
+    images_ = std::make_unique<PageImages>(state_, *this, imageWindow, *publishing_, options_.printWrittenImages);
     paging_ = std::make_unique<Paging>(state_, *this, pagingWindow, *autoFrame_, *daysFrame_);
     connect(autoFrame_, &AutoPagingFrame::Confirmed, paging_.get(), &Paging::ConfirmAutoPaging);
     connect(daysFrame_, &DaysFrame::Confirmed, paging_.get(), &Paging::ConfirmDays);
     blink_ = std::make_unique<WarningBlink>([this](int slot) { return WarningFlag(slot); },
                                             [this](int slot, bool on) { PaintWarning(slot, on); });
+}
+
+void MainWindow::ConfirmPublishing(bool commandLineMode) {
+    // Unattended, nobody can answer the dialog: it is confirmed as the settings file and
+    // the command line leave it.
+    if (commandLineMode)
+        publishing_->ConfirmUnattended(options_.password);
+    else
+        publishing_->ShowModal();
 }
 
 void MainWindow::FillMenus() {

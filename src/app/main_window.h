@@ -108,6 +108,7 @@ public:
     Paging& Pager() { return *paging_; }
     WarningBlink& Blink() { return *blink_; }
     PageImages& Images() { return *images_; }
+    PublishingController& Publishing() { return *publishing_; }
     RenderState& Render() { return *render_; }
     ProgramState& State() { return state_; }
     ChartView* Chart(int slot) const { return charts_.at(static_cast<size_t>(slot)); }
@@ -147,7 +148,7 @@ private:
     void ShowDataRefresh(bool shown) override;
     void ForgetFittedBrowsers() override { lastFittedBrowser_ = -1; }
     void ClearCurrentValues() override;
-    void ConfirmPublishing(bool commandLineMode) override { images_->ConfirmPublishing(commandLineMode); }
+    void ConfirmPublishing(bool commandLineMode) override;
     // --- PageImageWindow (main_window_page_view.cpp) ---
     QImage CaptureClientArea() override;
     QWidget& DialogParent() override { return *this; }
@@ -172,6 +173,7 @@ private:
     FormLayoutInput LayoutInput(bool havePage) const;
     void PlaceSlots(const FormLayout& out, const FormLayoutInput& in, bool havePage);
     void PlaceCompassLabels(const FormLayout& out);
+    void ApplyFloodCategories(const FormLayout& out);
     // main_window_page_view.cpp
     std::array<DrawnSlot, kGraphsPerPage> DrawnSlots() const;
     bool WarningFlag(int slot) const;
@@ -207,6 +209,7 @@ private:
     AutoPagingFrame* autoFrame_ = nullptr;
     DaysFrame* daysFrame_ = nullptr;
     std::unique_ptr<SplashWindow> splash_;
+    std::unique_ptr<PublishingController> publishing_;
     std::unique_ptr<PageImages> images_;
     std::unique_ptr<Paging> paging_;
     std::unique_ptr<WarningBlink> blink_;

@@ -104,6 +104,7 @@ bool MainWindow::PlacePageFrozen() {
     for (QLabel* label : compassBoxes_) label->hide();
     PlaceSlots(out, in, havePage);
     if (havePage) PlaceCompassLabels(out);
+    ApplyFloodCategories(out);
     lastFittedBrowser_ = out.lastFittedBrowser;
     graphMenu_->SetEntryText(0, "Enlarge");
     Yield();
@@ -119,7 +120,8 @@ FormLayoutInput MainWindow::LayoutInput(bool havePage) const {
     in.browserCount = state_.pages.webscreencount;
     in.lastFittedBrowser = lastFittedBrowser_;
     in.refitAll = refitAll_;
-    in.overlayAvailable = false;  // flood-category bands come with the watch-level work
+    // The chart views paint the bands themselves, on every repaint and so in every image.
+    in.overlayAvailable = true;
     if (!havePage) {
         for (SlotLayoutInput& slot : in.slots) slot.dsid = 0;
         return in;
@@ -169,6 +171,18 @@ void MainWindow::PlaceSlots(const FormLayout& out, const FormLayoutInput& in, bo
         warning->raise();
         warning->setVisible(slot.warningBox.visible);
         Yield();
+    }
+}
+
+void MainWindow::ApplyFloodCategories(const FormLayout& out) {
+    std::array<std::optional<FloodBandRequest>, kGraphsPerPage> requests;
+    for (const FloodBandRequest& r : out.floodBands)
+        if (r.slot >= 0 && r.slot < kGraphsPerPage) requests[static_cast<size_t>(r.slot)] = r;
+    for (int s = 0; s < kGraphsPerPage; ++s) {
+        ChartView* view = charts_[static_cast<size_t>(s)];
+        const std::optional<FloodBandRequest>& wanted = requests[static_cast<size_t>(s)];
+        // Only a change repaints: most pages have no bands at all.
+        if (view->FloodCategories().has_value() != wanted.has_value() || wanted) view->SetFloodCategories(wanted);
     }
 }
 

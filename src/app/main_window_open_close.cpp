@@ -113,7 +113,7 @@ int MainWindow::Open() {
         autoFrame_->WritePageImage()->setChecked(true);
         autoFrame_->SetPageTimeText(std::to_string(state_.autostartseconds));
         Yield();
-        images_->ConfirmPublishing(true);
+        ConfirmPublishing(true);
         Yield();
     } else {
         blink_->Start();

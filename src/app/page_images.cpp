@@ -28,31 +28,12 @@ QStringList QtFilters(const std::vector<FileFilter>& filters) {
 
 }  // namespace
 
-PageImages::PageImages(ProgramState& state, Host& host, PageImageWindow& window, std::string password,
+PageImages::PageImages(ProgramState& state, Host& host, PageImageWindow& window, const PublishingController& publishing,
                        bool printWrittenImages)
-    : state_(state), host_(host), window_(window), password_(std::move(password)),
-      printWrittenImages_(printWrittenImages), pngAvailable_(PngWritingAvailable()) {}
+    : state_(state), host_(host), window_(window), publishing_(publishing), printWrittenImages_(printWrittenImages),
+      pngAvailable_(PngWritingAvailable()) {}
 
-void PageImages::ConfirmPublishing(bool commandLineMode) {
-    PublishSettingsFile file = ReadPublishSettings(state_.programFolder);
-    PublishChoice choice;
-    choice.address = file.address;
-    choice.folder = file.folder;
-    choice.user = file.user;
-    choice.saveEachGraph = file.saveEachGraph;
-    choice.password = password_;
-    choice.ftp = !password_.empty();
-    if (::tidemark::ConfirmPublishing(choice, state_.programFolder, commandLineMode, publish_,
-                                      state_.imageCycleMarker) == ConfirmOutcome::NeedsPassword) {
-        host_.Message("Enter a password for FTP");
-        return;
-    }
-    if (publish_.ftp && !ftpNoticeShown_) {
-        ftpNoticeShown_ = true;
-        std::cerr << "FTP publishing is not available in this version; page images are kept in "
-                  << publish_.imageBasePath.substr(0, publish_.imageBasePath.rfind('/') + 1) << std::endl;
-    }
-}
+const PublishState& PageImages::Publishing() const { return publishing_.State(); }
 
 std::optional<std::string> PageImages::AskFileName() {
     QWidget& parent = window_.DialogParent();
@@ -87,11 +68,21 @@ PublishHooks PageImages::Hooks() {
     PublishHooks hooks;
     hooks.stopPaging = [this] { window_.HoldPaging(); };
     hooks.restartPaging = [this] { window_.ResumePaging(); };
+    if (publishing_.HasUpload()) hooks.upload = publishing_.Upload();
     hooks.written = [this](const std::string& path) {
         if (CommandLineMode() && printWrittenImages_) std::cout << "Saved... " << path << std::endl;
         window_.ImageSaved(path);
     };
     return hooks;
+}
+
+void PageImages::Publish(const QImage& image, const std::string& path, const PublishContext& context,
+                         const PublishHooks& hooks) {
+    SaveAndPublish(image, path, context, Publishing(), host_, hooks);
+    // Nobody reads the caption of an unattended run: the upload's outcome goes where the
+    // written paths go.
+    if (CommandLineMode() && printWrittenImages_ && Publishing().ftp && context.imageCycleMarker != 0)
+        std::cout << host_.Caption() << std::endl;
 }
 
 void PageImages::Save() {
@@ -107,12 +98,11 @@ void PageImages::Save() {
             host_.Message(kSaveCancelled, MsgButtons::Ok, MsgIcon::Exclamation);
             return;
         }
-        SaveAndPublish(page, *name, context, publish_, host_, hooks);
+        Publish(page, *name, context, hooks);
         return;
     }
-    if (!publish_.saveEachGraph) {
-        SaveAndPublish(page, PageImagePath(publish_.imageBasePath, state_.currentpage), context, publish_, host_,
-                       hooks);
+    if (!Publishing().saveEachGraph) {
+        Publish(page, PageImagePath(Publishing().imageBasePath, state_.currentpage), context, hooks);
         return;
     }
     SaveEachGraph(page, context, hooks);
@@ -136,7 +126,7 @@ void PageImages::SaveEachGraph(const QImage& page, const PublishContext& context
     }
     for (const PixelCrop& crop : GraphCrops(cells)) {
         QImage graph = page.copy(crop.left, crop.top, crop.width, crop.height);
-        SaveAndPublish(graph, GraphImagePath(publish_.imageBasePath, p, crop.slot), context, publish_, host_, hooks);
+        Publish(graph, GraphImagePath(Publishing().imageBasePath, p, crop.slot), context, hooks);
         if (window_.WindowClosed()) return;
     }
 }

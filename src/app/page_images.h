@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "app/publishing_controller.h"
 #include "core/host.h"
 #include "data/program_state.h"
 #include "publish/publish_settings.h"
@@ -41,17 +42,14 @@ public:
 
 class PageImages {
 public:
-    // password: FTP password of the command line (or environment); printWrittenImages:
-    // command-line mode prints each path written on standard output.
-    PageImages(ProgramState& state, Host& host, PageImageWindow& window, std::string password, bool printWrittenImages);
+    // printWrittenImages: command-line mode prints each path written (and each upload's
+    // outcome) on standard output.
+    PageImages(ProgramState& state, Host& host, PageImageWindow& window, const PublishingController& publishing,
+               bool printWrittenImages);
 
     // The interactive save (image-cycle marker 0) or the cycle's image of the current page.
     void Save();
-    // The publishing settings dialog confirmed with what Tidemark_autoweb.txt holds; a
-    // password ticks FTP.
-    void ConfirmPublishing(bool commandLineMode);
-
-    const PublishState& Publishing() const { return publish_; }
+    const PublishState& Publishing() const;
     // Whether PNG files can be written at all (checked once, at construction).
     bool PngAvailable() const { return pngAvailable_; }
 
@@ -60,16 +58,16 @@ private:
     PublishContext Context() const;
     PublishHooks Hooks();
     std::optional<std::string> AskFileName();
+    void Publish(const QImage& image, const std::string& path, const PublishContext& context,
+                 const PublishHooks& hooks);
     void SaveEachGraph(const QImage& page, const PublishContext& context, const PublishHooks& hooks);
 
     ProgramState& state_;
     Host& host_;
     PageImageWindow& window_;
-    std::string password_;
+    const PublishingController& publishing_;
     bool printWrittenImages_;
-    PublishState publish_;
     bool pngAvailable_;
-    bool ftpNoticeShown_ = false;
 };
 
 }  // namespace tidemark

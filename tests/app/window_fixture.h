@@ -3,7 +3,10 @@
 // it with a fixed clock; message boxes are answered from a queue and recorded.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -11,6 +14,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/publish_dialog.h"
 #include "core/daynum.h"
 #include "core/textfile.h"
 #include "support/sqlite_fixture.h"
@@ -67,6 +71,20 @@ inline const char* kRows =
 // Lets events run until `done` holds; false when it still does not after `ms`. (Qt Test's
 // own QTRY macros only return from the test when they time out, which passes it.)
 inline bool WaitUntil(const std::function<bool()>& done, int ms = 5000) { return QTest::qWaitFor(done, ms); }
+
+// Answers the publishing settings dialog the next time it is shown modally: `answer`
+// may fill its boxes, then the named button is clicked ("OKButton", "CancelButton").
+inline void AnswerPublishDialog(const std::string& button, std::function<void(PublishDialog&)> answer = {}) {
+    QTimer::singleShot(0, [button, answer] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<PublishDialog*>(w); dialog && dialog->isVisible()) {
+                if (answer) answer(*dialog);
+                dialog->findChild<QPushButton*>(QString::fromStdString(button))->click();
+                return;
+            }
+        ADD_FAILURE() << "the publishing settings dialog was not shown";
+    });
+}
 
 class WindowTest : public ::testing::Test {
 protected:

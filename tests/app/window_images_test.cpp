@@ -61,6 +61,7 @@ TEST_F(WindowTest, AnImageCycleWritesEachPageOnceThenEnds) {
     frame->WritePageImage()->setChecked(true);
     frame->AutoPagingOn()->setChecked(true);
     frame->PageTime()->setValue(3600);  // the test turns the pages itself
+    AnswerPublishDialog("OKButton");
     window_->Pager().ConfirmAutoPaging();
     EXPECT_TRUE(window_->Images().Publishing().saveEachGraph);
     EXPECT_EQ(window_->Images().Publishing().imageBasePath, pictures.Path() + "Tidemark_window.png");

@@ -1,0 +1,182 @@
+// `tidemark 1 PASSWORD --folder DIR` on the demo folder with publishing settings that name
+// a private FTP server: every page image arrives byte for byte in the site's folder, and
+// the round ends by itself also when the server is down or never answers.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/color.h"
+#include "core/textfile.h"
+#include "pages/flood_bands.h"
+#include "support/ftp_server.h"
+#include "support/loopback.h"
+#include "support/run_program.h"
+#include "support/temp_folder.h"
+
+using namespace tidemark;
+using namespace tidemark::testsupport;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kNow = "2024-03-01 07:25";
+
+// A demo program folder with a 1920 x 1080 screen for the headless run.
+class DemoFolder {
+public:
+    DemoFolder() {
+        ProgramResult made = RunProgram({TIDEMARK_DEMO_EXE, Program(), "--now", kNow}, root_.File("demo.log"));
+        ok_ = made.exitCode == 0;
+        error_ = made.output;
+        root_.Write("screen.json", R"({"screens":[{"name":"s1","x":0,"y":0,"width":1920,"height":1080,)"
+                                   R"("logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})");
+    }
+    bool ok() const { return ok_; }
+    const std::string& error() const { return error_; }
+    std::string Program() const { return root_.File("Tidemark/"); }
+    std::string ScreenFile() const { return root_.File("screen.json"); }
+
+    void PublishTo(const std::string& address, const std::string& folder, const std::string& user) const {
+        WriteFileAtomic(Program() + "Tidemark_autoweb.txt",
+                        JoinLinesCrLf({address, folder, user, " 0  Separately on/off"}));
+    }
+
+    std::vector<std::string> PageImages() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(Program())) {
+            std::string name = e.path().filename().string();
+            if (name.rfind("Tidemark_window", 0) == 0 && e.path().extension() == ".png") names.push_back(name);
+        }
+        return names;
+    }
+
+    // One unattended round, with the password on the command line or in the environment.
+    ProgramResult Run(const std::string& password, bool passwordInEnvironment = false) const {
+        std::vector<std::string> argv{TIDEMARK_EXE, "1"};
+        if (!passwordInEnvironment) argv.push_back(password);
+        for (const char* a : {"--headless", "--folder"}) argv.push_back(a);
+        argv.push_back(Program());
+        argv.push_back("--now");
+        argv.push_back(kNow);
+        ::setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + ScreenFile()).c_str(), 1);
+        if (passwordInEnvironment)
+            ::setenv("TIDEMARK_FTP_PASSWORD", password.c_str(), 1);
+        else
+            ::unsetenv("TIDEMARK_FTP_PASSWORD");
+        ProgramResult r = RunProgram(argv, root_.File("run.log"));
+        ::unsetenv("TIDEMARK_FTP_PASSWORD");
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        return r;
+    }
+
+private:
+    TempFolder root_{"tidemark-publish"};
+    bool ok_ = false;
+    std::string error_;
+};
+
+int Count(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+}  // namespace
+
+TEST(PublishRun, EveryPageImageArrivesWholeInTheSiteFolder) {
+    DemoFolder demo;
+    ASSERT_TRUE(demo.ok()) << demo.error();
+    FtpServer server;
+    std::string error;
+    ASSERT_TRUE(server.Start(&error)) << error;
+    ASSERT_TRUE(server.MakeFolder("river pages"));
+    demo.PublishTo(server.HostAndPort(), "river pages", server.User());
+
+    ProgramResult run = demo.Run(server.Password());
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    std::vector<std::string> images = demo.PageImages();
+    ASSERT_GE(images.size(), 5u) << run.output;
+    for (const std::string& name : images) {
+        SCOPED_TRACE(name);
+        auto local = ReadFileBytes(demo.Program() + name);
+        ASSERT_TRUE(local);
+        EXPECT_EQ(server.Read("river pages/" + name), *local);
+    }
+    EXPECT_EQ(Count(run.output, "FTP'ing... "), static_cast<int>(images.size())) << run.output;
+    EXPECT_EQ(Count(run.output, " ...done"), static_cast<int>(images.size())) << run.output;
+    EXPECT_EQ(run.output.find(server.Password()), std::string::npos);
+    auto settings = ReadFileBytes(demo.Program() + "Tidemark_autoweb.txt");
+    EXPECT_EQ(settings->find(server.Password()), std::string::npos);
+}
+
+TEST(PublishRun, APasswordFromTheEnvironmentAndAnEmptyFolderUseTheLoginDirectory) {
+    DemoFolder demo;
+    ASSERT_TRUE(demo.ok()) << demo.error();
+    FtpServer server;
+    std::string error;
+    ASSERT_TRUE(server.Start(&error)) << error;
+    demo.PublishTo(server.HostAndPort(), "", server.User());
+    ProgramResult run = demo.Run(server.Password(), true);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    for (const std::string& name : demo.PageImages()) EXPECT_TRUE(server.Exists(name)) << name;
+}
+
+TEST(PublishRun, AWrongPasswordOrAServerThatIsDownOrSilentFailsEachImageAndTheRoundEnds) {
+    DemoFolder demo;
+    ASSERT_TRUE(demo.ok()) << demo.error();
+    FtpServer server;
+    std::string error;
+    ASSERT_TRUE(server.Start(&error)) << error;
+    SilentListener silent;
+    ASSERT_TRUE(silent.ok());
+    const std::vector<std::string> addresses = {server.HostAndPort(), "127.0.0.1:" + std::to_string(FreeLoopbackPort()),
+                                                "127.0.0.1:" + std::to_string(silent.Port())};
+    for (const std::string& address : addresses) {
+        SCOPED_TRACE(address);
+        demo.PublishTo(address, "", server.User());
+        ::setenv("TIDEMARK_FTP_TIMEOUT", "2", 1);
+        auto start = std::chrono::steady_clock::now();
+        ProgramResult run = demo.Run("not the password");
+        ::unsetenv("TIDEMARK_FTP_TIMEOUT");
+        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_EQ(run.exitCode, 0) << run.output;
+        size_t images = demo.PageImages().size();
+        EXPECT_GE(images, 5u);
+        EXPECT_EQ(Count(run.output, " ...failed"), static_cast<int>(images)) << run.output;
+        EXPECT_EQ(Count(run.output, " ...done"), 0);
+        EXPECT_LT(seconds, 120);
+    }
+}
+
+TEST(PublishRun, PageOneCarriesItsFloodBands) {
+    DemoFolder demo;
+    ASSERT_TRUE(demo.ok()) << demo.error();
+    demo.PublishTo("", "", "");
+    ProgramResult run = demo.Run("");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    QImage page(QString::fromStdString(demo.Program() + "Tidemark_window1.png"));
+    ASSERT_FALSE(page.isNull()) << run.output;
+    // The band colours as alpha 100 leaves them on the graph's white plot.
+    auto onWhite = [](int32_t color) {
+        Rgb c = SplitColor(color);
+        auto mix = [](int v) { return (v * 100 + 255 * 155 + 127) / 255; };
+        return qRgb(mix(c.red), mix(c.green), mix(c.blue));
+    };
+    std::set<FloodCategory> seen;
+    for (FloodCategory category :
+         {FloodCategory::Major, FloodCategory::Moderate, FloodCategory::Minor, FloodCategory::Action}) {
+        QRgb want = onWhite(FloodCategoryColor(category));
+        int pixels = 0;
+        for (int y = 0; y < page.height() / 2; y += 2)
+            for (int x = 0; x < page.width() / 2; x += 2)
+                if (page.pixel(x, y) == want) ++pixels;
+        if (pixels > 50) seen.insert(category);
+    }
+    EXPECT_GE(seen.size(), 2u) << "flood bands on page 1: " << seen.size();
+}
