@@ -156,7 +156,7 @@ private:
         int timeStep = unitStatement ? 5 : 60;
         std::string statement = unitStatement ? UnitValuesStatement(def.dsid, state_.window.start, state_.window.end)
                                               : HourlyStatement(def.dsid, state_.window.start, state_.window.end,
-                                                                state_.checkmaxmin && !depthDuration);
+                                                                settings.includedailymaxmin && !depthDuration);
         bool unitsToHours = unitStatement && PageUnitsOff() && def.freqtype >= 0;
         Recordset rs = Open(RewriteStatement(statement, settings, unitsToHours));
 

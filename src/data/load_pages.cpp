@@ -151,7 +151,7 @@ private:
             GraphDef& second = page.slots[static_cast<size_t>(slot + kSecondSeriesOffset)];
             if (graph.freqtype == -2 || graph.freqtype == 3) second.freqtype = graph.freqtype;
             state_.labels[static_cast<size_t>(p)][static_cast<size_t>(slot)] =
-                SeriesLabelsFor(graph, state_.catalogue, state_.settings, page, state_.checkmaxmin);
+                SeriesLabelsFor(graph, state_.catalogue, state_.settings, page);
             FetchOptions options;
             options.roundHalfEven = true;
             options.modelErrorThreshold = threshold;

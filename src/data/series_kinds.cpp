@@ -24,7 +24,7 @@ SeriesKind KindOf(const GraphDef& graph, const SetupSettings& settings, const Pa
 bool IsRainfallDataType(int32_t datatypeid) { return datatypeid == 10 || datatypeid == 11; }
 
 SeriesLabels SeriesLabelsFor(const GraphDef& graph, const SiteCatalogue& catalogue, const SetupSettings& settings,
-                             const PageRec& page, bool checkmaxmin) {
+                             const PageRec& page) {
     const SiteEntry* entry = nullptr;
     for (const SiteEntry& candidate : catalogue.Entries())
         if (candidate.dsid == graph.dsid) {
@@ -36,7 +36,7 @@ SeriesLabels SeriesLabelsFor(const GraphDef& graph, const SiteCatalogue& catalog
     SeriesLabels labels;
     if (rainfall)
         labels.legend1 = "Hourly Total";
-    else if (checkmaxmin)
+    else if (settings.includedailymaxmin)
         labels.legend1 = "Hourly Avg w/Daily MaxMin";
     else
         labels.legend1 = "Hourly Avg";

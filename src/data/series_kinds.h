@@ -39,7 +39,7 @@ bool IsRainfallDataType(int32_t datatypeid);
 // Legend entries 1-3 and the unit label of a graph, from its catalogue entry (the first
 // entry with the graph's dsid; none gives an empty unit name and no rainfall type).
 SeriesLabels SeriesLabelsFor(const GraphDef& graph, const SiteCatalogue& catalogue, const SetupSettings& settings,
-                             const PageRec& page, bool checkmaxmin);
+                             const PageRec& page);
 
 // Minute boundaries crossed going from a to b (negative when b < a).
 long long MinuteBoundaries(double a, double b);

@@ -33,6 +33,8 @@ struct SetupSettings {
     int16_t days = 0;    // days up to and including today; 0 in the file means 7
     int16_t endday = 0;  // days after today (may be negative)
     bool plotunitvalues = false;
+    // Line 3, and from then on the one state of the "Include daily max/min in hourlys"
+    // box: the setup frame's box writes here, fetching and the series names read it.
     bool includedailymaxmin = false;
     bool bigcurrentvalue = false;
     bool autopaging = false;

@@ -187,28 +187,30 @@ TEST(SeriesLabelsFor, NameTheSeriesByDataTypeAndSettings) {
     GraphDef stage;
     stage.dsid = 202;
 
-    SeriesLabels labels = SeriesLabelsFor(rain, catalogue, settings, page, true);
+    settings.includedailymaxmin = true;
+    SeriesLabels labels = SeriesLabelsFor(rain, catalogue, settings, page);
     EXPECT_EQ(labels.legend1, "Hourly Total");
     EXPECT_EQ(labels.legend2, "Daily Total");
     EXPECT_EQ(labels.legend3, "Watch Level");
     EXPECT_EQ(labels.unit, "in");
 
-    labels = SeriesLabelsFor(stage, catalogue, settings, page, true);
+    labels = SeriesLabelsFor(stage, catalogue, settings, page);
     EXPECT_EQ(labels.legend1, "Hourly Avg w/Daily MaxMin");
     EXPECT_EQ(labels.legend2, "Daily Avg");
     EXPECT_EQ(labels.unit, "ft");
-    EXPECT_EQ(SeriesLabelsFor(stage, catalogue, settings, page, false).legend1, "Hourly Avg");
+    settings.includedailymaxmin = false;
+    EXPECT_EQ(SeriesLabelsFor(stage, catalogue, settings, page).legend1, "Hourly Avg");
 
     settings.plotunitvalues = true;
-    EXPECT_EQ(SeriesLabelsFor(rain, catalogue, settings, page, false).legend1, "Unit Values");
+    EXPECT_EQ(SeriesLabelsFor(rain, catalogue, settings, page).legend1, "Unit Values");
     page.unitsoff = true;
-    EXPECT_EQ(SeriesLabelsFor(rain, catalogue, settings, page, false).legend1, "Hourly Total");
+    EXPECT_EQ(SeriesLabelsFor(rain, catalogue, settings, page).legend1, "Hourly Total");
 
     rain.freqtype = -1;
-    EXPECT_EQ(SeriesLabelsFor(rain, catalogue, settings, page, false).unit, "Years");
+    EXPECT_EQ(SeriesLabelsFor(rain, catalogue, settings, page).unit, "Years");
     GraphDef unknown;
     unknown.dsid = 999;
-    EXPECT_EQ(SeriesLabelsFor(unknown, catalogue, settings, page, false).unit, "");
+    EXPECT_EQ(SeriesLabelsFor(unknown, catalogue, settings, page).unit, "");
 }
 
 }  // namespace

@@ -6,6 +6,13 @@
 
 namespace tidemark::testsupport {
 
-std::string SqliteSetupText(int days, int endday, const std::vector<std::string>& pageLines);
+// The True/False lines of the top section a test may turn on.
+struct SetupSwitches {
+    bool plotUnitValues = false;      // line 2
+    bool includeDailyMaxMin = false;  // line 3
+};
+
+std::string SqliteSetupText(int days, int endday, const std::vector<std::string>& pageLines,
+                            const SetupSwitches& switches = {});
 
 }  // namespace tidemark::testsupport
