@@ -21,6 +21,10 @@ SeriesKind KindOf(const GraphDef& graph, const SetupSettings& settings, const Pa
     return SeriesKind::Hourly;
 }
 
+bool HoldsSecondSeries(const GraphDef& graph, const GraphDef& second) {
+    return second.dsid != 0 || graph.freqtype == -2;
+}
+
 bool IsRainfallDataType(int32_t datatypeid) { return datatypeid == 10 || datatypeid == 11; }
 
 SeriesLabels SeriesLabelsFor(const GraphDef& graph, const SiteCatalogue& catalogue, const SetupSettings& settings,

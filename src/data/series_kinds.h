@@ -33,6 +33,10 @@ bool UnitsTurnedToHours(const GraphDef& graph, const PageRec& page);
 // values, hourly with daily max/min, hourly.
 SeriesKind KindOf(const GraphDef& graph, const SetupSettings& settings, const PageRec& page, bool checkmaxmin);
 
+// True when slot g + 12 holds points that are drawn with graph g: the graph names a
+// second series, or it is a depth-duration graph, which keeps its largest depths there.
+bool HoldsSecondSeries(const GraphDef& graph, const GraphDef& second);
+
 // Catalogue data types whose values are totals.
 bool IsRainfallDataType(int32_t datatypeid);
 

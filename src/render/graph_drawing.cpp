@@ -10,6 +10,7 @@
 #include "analysis/frequency.h"
 #include "core/color.h"
 #include "core/vbtext.h"
+#include "data/series_kinds.h"
 #include "render/graph_kinds.h"
 #include "render/graph_series.h"
 #include "render/showgraphs.h"
@@ -234,7 +235,8 @@ void DrawGraph(ProgramState& state, RenderState& render, PageView& view, int pag
     const GraphDef& def2 = pageRec.slots.at(static_cast<size_t>(slot + kSecondSeriesOffset));
     if (!state.store.Has(page, slot)) throw std::runtime_error("No data has been loaded for this graph");
     const SlotSeries& main = state.store.At(page, slot);
-    const SlotSeries* second = def2.dsid != 0 ? &state.store.At(page, slot + kSecondSeriesOffset) : nullptr;
+    const SlotSeries* second =
+        HoldsSecondSeries(def, def2) ? &state.store.At(page, slot + kSecondSeriesOffset) : nullptr;
     ChartSurface& chart = render.charts[static_cast<size_t>(slot)];
 
     GraphInputs in{pageRec,

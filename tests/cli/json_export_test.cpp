@@ -161,3 +161,52 @@ TEST_F(JsonExportTest, AFatalLoadExitsNonZeroWithTheMessageOnStandardError) {
     EXPECT_NE(output_.find("Reading setup file " + db_.Folder() + "Tidemark_setup.txt on page #1"), std::string::npos)
         << output_;
 }
+
+// Header of the one-year interval, then durations of 5, 15 and 60 minutes.
+const char kFrequencyTable[] =
+    "Duration\t1\t2\t5\t10\t25\t50\t100\t200\t500\t1000\r\n"
+    "5min\t0.2\t0.3\t0.4\t0.5\t0.6\t0.7\t0.8\t0.9\t1\t1.1\r\n"
+    "15min\t0.4\t0.6\t0.8\t1\t1.2\t1.4\t1.6\t1.8\t2\t2.2\r\n"
+    "1h\t0.6\t0.9\t1.2\t1.5\t1.8\t2.1\t2.4\t2.7\t3\t3.3\r\n";
+
+// A series' cells as text: the number, or "null" where nothing is drawn.
+std::vector<std::string> Cells(const QJsonObject& series, const char* axis) {
+    std::vector<std::string> cells;
+    for (const auto& v : series[axis].toArray())
+        cells.push_back(v.isNull() ? "null" : QString::number(v.toDouble()).toStdString());
+    return cells;
+}
+
+using Texts = std::vector<std::string>;
+
+TEST_F(JsonExportTest, DepthDurationGraphsDrawTheirIntervalsAndTheirRainfallDepths) {
+    std::string sql =
+        "INSERT INTO rsite VALUES (301, 'Ridge', 10, 'Rain', 'inches', 1);"
+        "INSERT INTO rupdate VALUES (0, 'logger', '2026-03-10 13:05:00');" +
+        Rows(301, "runit",
+             {{"2026-03-10 12:00:00", 0},
+              {"2026-03-10 12:05:00", 0.2},
+              {"2026-03-10 12:10:00", 0.3},
+              {"2026-03-10 12:15:00", 0.1},
+              {"2026-03-10 12:20:00", 0}});
+    ASSERT_TRUE(db_.Exec(sql));
+    ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "Tidemark_Frequency.txt", kFrequencyTable));
+    QJsonObject root =
+        Export(SetupText({" 1 ;Rain; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON", Graph(1, "301", "Ridge Maxima", 0, 0, "; -2 ")}));
+    QJsonObject g = GraphAt(root, 1, 0);
+    ASSERT_FALSE(g.isEmpty()) << output_;
+    EXPECT_EQ(g["rows"].toInt(), 3);
+
+    // Series 1: the recurrence interval of each duration's largest depth.
+    QJsonObject intervals = SeriesOf(g, 1);
+    EXPECT_EQ(intervals["legend"].toString(), "Frequecy");
+    EXPECT_EQ(Cells(intervals, "x"), (Texts{"5", "15", "60"}));
+    EXPECT_EQ(Cells(intervals, "y"), (Texts{"2", "2", "1"}));
+
+    // Series 5: the largest depth that fell within each duration, against the same minutes.
+    QJsonObject depths = SeriesOf(g, 5);
+    EXPECT_EQ(depths["legend"].toString(), "Rainfall");
+    EXPECT_TRUE(depths["line"].toBool());
+    EXPECT_EQ(Cells(depths, "x"), (Texts{"5", "15", "60"}));
+    EXPECT_EQ(Cells(depths, "y"), (Texts{"0.3", "0.6", "0.6"}));
+}
