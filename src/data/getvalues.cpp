@@ -37,7 +37,7 @@ T Take(DbResult<T> result) {
 struct SeriesDef {
     int dsid = 0;
     std::string parametername;
-    int freqtype = 0;
+    FreqType freqtype = FreqType::Plain;
 
     bool Monthly() const { return Contains(parametername, "Monthly"); }
 };
@@ -78,7 +78,7 @@ private:
                  std::to_string(page_) + " to fetch");
         main_ = DefOf(state_.pages.Graph(page_, slot_));
         const GraphDef& second = state_.pages.Graph(page_, SecondSlot());
-        hasSecond_ = second.dsid != 0;
+        hasSecond_ = second.Kind() != SlotKind::Empty;
         if (hasSecond_) second_ = DefOf(second);
         Initialise();
         // Nothing is stored until the first row: a fault before it leaves an empty graph.
@@ -89,7 +89,7 @@ private:
     void Initialise() {
         SlotSeries& graph = Slot(slot_);
         int capacity = std::min(state_.store.PointCapacity(), graph.PointRoom());
-        double start = main_.freqtype == -2 ? 0.0 : kMissing;
+        double start = main_.freqtype == FreqType::DepthDuration ? 0.0 : kMissing;
         for (int i = 1; i <= capacity; ++i) graph.points[static_cast<size_t>(i)].value = start;
         int days = std::min<int>(state_.window.span, graph.DailyRoom());
         for (int i = 1; i <= days; ++i) graph.dailyPoints[static_cast<size_t>(i)].value = kMissing;
@@ -114,7 +114,7 @@ private:
             dailyCount = ReadMonthly(slot_, main_);
         } else {
             ReadRows(slot_, main_, false);
-            if (main_.freqtype == -2) {
+            if (main_.freqtype == FreqType::DepthDuration) {
                 FinishDepthDuration();
                 return;
             }
@@ -140,7 +140,7 @@ private:
         // Depth-duration maxima belong to a graph's main slot; a second series marked so
         // is read as a plain series.
         SeriesDef def = second_;
-        if (def.freqtype == -2) def.freqtype = 0;
+        if (def.freqtype == FreqType::DepthDuration) def.freqtype = FreqType::Plain;
         ReadRows(slot, def, true);
         SlotSeries& graph = Slot(slot_);
         const SlotSeries& second = Slot(slot);
@@ -151,16 +151,16 @@ private:
     // and the current value.
     void ReadRows(int slot, const SeriesDef& def, bool isSecond) {
         const SetupSettings& settings = state_.settings;
-        bool depthDuration = def.freqtype == -2;
+        bool depthDuration = def.freqtype == FreqType::DepthDuration;
         bool unitStatement = settings.plotunitvalues || depthDuration;
         int timeStep = unitStatement ? 5 : 60;
         std::string statement = unitStatement ? UnitValuesStatement(def.dsid, state_.window.start, state_.window.end)
                                               : HourlyStatement(def.dsid, state_.window.start, state_.window.end,
                                                                 settings.includedailymaxmin && !depthDuration);
-        bool unitsToHours = unitStatement && PageUnitsOff() && def.freqtype >= 0;
+        bool unitsToHours = unitStatement && PageUnitsOff() && !UsesFrequencyTable(def.freqtype);
         Recordset rs = Open(RewriteStatement(statement, settings, unitsToHours));
 
-        bool composeModelError = isSecond && options_.modelErrorThreshold && main_.freqtype == 3;
+        bool composeModelError = isSecond && options_.modelErrorThreshold && main_.freqtype == FreqType::ModelError;
         ModelErrorText modelError(options_.modelErrorThreshold.value_or(0));
         if (composeModelError) Slot(slot_).modelErrorText.clear();
 
@@ -178,7 +178,7 @@ private:
             if (series.lastRowTime == 0) series.lastRowTime = state_.window.start;
             if (!depthDuration) i = StoreHourFillers(series, i, series.lastRowTime, d);
             double v = Take(rs.Number(2));
-            if (def.freqtype == -1) {
+            if (def.freqtype == FreqType::Recurrence) {
                 int step = RecurrenceTimeStep(MinuteBoundaries(series.lastRowTime, d));
                 if (i > 1) timeStep = step;
                 v = Getfrequency(v, table, timeStep);
@@ -254,7 +254,7 @@ private:
             ++i;
             double d = Take(rs.DayNumber(1));
             double v = Take(rs.Number(2));
-            if (def.freqtype < 0) v = Getfrequency(v, state_.frequency, 1440);
+            if (UsesFrequencyTable(def.freqtype)) v = Getfrequency(v, state_.frequency, 1440);
             if (i > 1) {
                 // Days missing before this one (never negative: a row that does not
                 // move on by a whole day leaves nothing to fill).
@@ -289,7 +289,7 @@ private:
         bool unitStatement = settings.plotunitvalues;
         std::string statement = unitStatement ? UnitValuesStatement(def.dsid, window.start, window.end)
                                               : HourlyStatement(def.dsid, window.start, window.end, false);
-        bool unitsToHours = unitStatement && PageUnitsOff() && def.freqtype >= 0;
+        bool unitsToHours = unitStatement && PageUnitsOff() && !UsesFrequencyTable(def.freqtype);
         Recordset rows = Open(RewriteStatement(statement, settings, unitsToHours));
         SlotSeries& series = Slot(slot);
         BeginStoring(slot, false);

@@ -7,22 +7,24 @@
 namespace tidemark {
 
 bool ReadsUnitValues(const GraphDef& graph, const SetupSettings& settings) {
-    return settings.plotunitvalues || graph.freqtype == -2;
+    return settings.plotunitvalues || graph.freqtype == FreqType::DepthDuration;
 }
 
-bool UnitsTurnedToHours(const GraphDef& graph, const PageRec& page) { return page.unitsoff && graph.freqtype >= 0; }
+bool UnitsTurnedToHours(const GraphDef& graph, const PageRec& page) {
+    return page.unitsoff && !UsesFrequencyTable(graph.freqtype);
+}
 
 SeriesKind KindOf(const GraphDef& graph, const SetupSettings& settings, const PageRec& page, bool checkmaxmin) {
     if (Contains(graph.parametername, "Monthly")) return SeriesKind::MonthlyCumulative;
-    if (graph.freqtype == -2) return SeriesKind::DepthDurationMaxima;
-    if (graph.freqtype == -1) return SeriesKind::RecurrenceInterval;
+    if (graph.freqtype == FreqType::DepthDuration) return SeriesKind::DepthDurationMaxima;
+    if (graph.freqtype == FreqType::Recurrence) return SeriesKind::RecurrenceInterval;
     if (ReadsUnitValues(graph, settings) && !UnitsTurnedToHours(graph, page)) return SeriesKind::UnitValues;
     if (checkmaxmin) return SeriesKind::HourlyWithDailyMaxMin;
     return SeriesKind::Hourly;
 }
 
 bool HoldsSecondSeries(const GraphDef& graph, const GraphDef& second) {
-    return second.dsid != 0 || graph.freqtype == -2;
+    return second.Kind() != SlotKind::Empty || graph.freqtype == FreqType::DepthDuration;
 }
 
 bool IsRainfallDataType(int32_t datatypeid) { return datatypeid == 10 || datatypeid == 11; }
@@ -47,7 +49,7 @@ SeriesLabels SeriesLabelsFor(const GraphDef& graph, const SiteCatalogue& catalog
     if (settings.plotunitvalues && !page.unitsoff) labels.legend1 = "Unit Values";
     labels.legend2 = rainfall ? "Daily Total" : "Daily Avg";
     labels.legend3 = "Watch Level";
-    if (graph.freqtype < 0)
+    if (UsesFrequencyTable(graph.freqtype))
         labels.unit = "Years";
     else if (entry)
         labels.unit = entry->unitname;

@@ -193,7 +193,8 @@ void ApplyMarkerModes(ChartSurface& chart, const GraphDef& def, int option, int 
 // The Y range, rounded; fixed unless it dips below 0 over a short span.
 void StyleValueAxis(ChartSurface& chart, YScale& stored, ValueRange range, const GraphDef& def) {
     double min = range.min, max = range.max;
-    if (def.freqtype == 4 && static_cast<float>(max) <= def.coeff3) max = static_cast<double>(def.coeff3) + 0.1;
+    if (def.freqtype == FreqType::ColorBand && static_cast<float>(max) <= def.coeff3)
+        max = static_cast<double>(def.coeff3) + 0.1;
     NiceAxisResult n = Niceaxis(min, max);
     int major = WholeNumber((n.max - n.min) / n.step, "value axis divisions");
     stored = YScale{n.min, n.max, n.step, static_cast<int16_t>(major)};
@@ -307,8 +308,8 @@ void DrawGraph(ProgramState& state, RenderState& render, PageView& view, int pag
     chart.SetPlotWallColor(Colour(def.back2color));
     if (chart.RowCount() == 0) chart.SetRowCount(kEmptyGridRows);
 
-    XRange xRange =
-        def.freqtype == -2 ? StyleDurationAxis(chart, in) : StyleDateAxis(chart, state.window, state.settings.days);
+    XRange xRange = def.freqtype == FreqType::DepthDuration ? StyleDurationAxis(chart, in)
+                                                            : StyleDateAxis(chart, state.window, state.settings.days);
     chart.XAxis().labelFont.style = 2;
     chart.XAxis().majorGrid.style = PenStyle::Dot;
     chart.XAxis().minorGrid.style = PenStyle::None;
@@ -341,12 +342,12 @@ void DrawGraph(ProgramState& state, RenderState& render, PageView& view, int pag
     chart.Series(kSecondX).legendText = legends.second;
 
     // Annotations of probability and model-comparison graphs.
-    if ((def.freqtype == 1 || def.freqtype == 2) && data.Any()) {
+    if (IsProbability(def.freqtype) && data.Any()) {
         float years = 0;
         if (ReturnPeriod(data.max, def.freqtype, def.coeff1, def.coeff2, def.coeff3, years))
             title += ReturnPeriodText(years);
     }
-    if (def.freqtype == 3) title += main.modelErrorText;
+    if (def.freqtype == FreqType::ModelError) title += main.modelErrorText;
     render.titles[static_cast<size_t>(slot)] = title;
 
     if (warning != 0 && state.autostartseconds == 0) view.StartWarningBlink();

@@ -99,7 +99,7 @@ TEST_F(SeriesKindsTest, AWindowWithTwoMonthStartsRestartsOnlyAtTheFirst) {
 TEST_F(SeriesKindsTest, RecurrenceIntervalsOnHourlyRowsUseTheHourRow) {
     SeriesHarness h(backend_, At(2020, 3, 1), 2, At(2020, 3, 9));
     LoadFrequencyTable(h);
-    h.Define(0, 4, "Rain", -1);
+    h.Define(0, 4, "Rain", FreqType::Recurrence);
     h.Fill("rhour", 4, {{At(2020, 3, 1, 0), 1.4}, {At(2020, 3, 1, 1), 1.4}, {At(2020, 3, 1, 3), 1.4}});
     h.Fill("rday", 4, {{At(2020, 3, 1), 3.1}});
     EXPECT_EQ(h.Fetch(0), "");
@@ -112,7 +112,7 @@ TEST_F(SeriesKindsTest, RecurrenceIntervalsFollowTheTimeStepOfUnitRows) {
     SeriesHarness h(backend_, At(2020, 3, 1), 1, At(2020, 3, 9));
     h.state.settings.plotunitvalues = true;
     LoadFrequencyTable(h);
-    h.Define(0, 4, "Rain", -1);
+    h.Define(0, 4, "Rain", FreqType::Recurrence);
     h.Fill("runit", 4,
            {{At(2020, 3, 1, 0, 0), 0.3},     // first row: the statement's 5 minutes
             {At(2020, 3, 1, 0, 5), 0.3},     // 5
@@ -130,7 +130,7 @@ TEST_F(SeriesKindsTest, RecurrenceIntervalsFollowTheTimeStepOfUnitRows) {
 TEST_F(SeriesKindsTest, DepthDurationMaximaSpreadRowsOverFiveMinuteSteps) {
     SeriesHarness h(backend_, At(2020, 3, 1), 1, At(2020, 3, 9));
     LoadFrequencyTable(h);
-    h.Define(0, 4, "Rain", -2);
+    h.Define(0, 4, "Rain", FreqType::DepthDuration);
     // Rows 10 minutes apart: each spreads over two steps. The first only starts reading.
     h.Fill("runit", 4,
            {{At(2020, 3, 1, 0, 0), 9},
@@ -165,7 +165,7 @@ TEST_F(SeriesKindsTest, DepthDurationPointsStartAtZeroAndUnitValuesAreReadRegard
     SeriesHarness h(backend_, At(2020, 3, 1), 1, At(2020, 3, 9));
     h.state.settings.plotunitvalues = false;
     LoadFrequencyTable(h);
-    h.Define(0, 4, "Rain", -2);
+    h.Define(0, 4, "Rain", FreqType::DepthDuration);
     h.Slot(0).points[40].value = 123;
     EXPECT_EQ(h.Fetch(0), "");
     EXPECT_EQ(h.Slot(0).points[40].value, 0);
@@ -206,7 +206,7 @@ TEST(SeriesLabelsFor, NameTheSeriesByDataTypeAndSettings) {
     page.unitsoff = true;
     EXPECT_EQ(SeriesLabelsFor(rain, catalogue, settings, page).legend1, "Hourly Total");
 
-    rain.freqtype = -1;
+    rain.freqtype = FreqType::Recurrence;
     EXPECT_EQ(SeriesLabelsFor(rain, catalogue, settings, page).unit, "Years");
     GraphDef unknown;
     unknown.dsid = 999;
