@@ -32,17 +32,9 @@ T Take(DbResult<T> result) {
     return std::move(result.value());
 }
 
-// What the fetch reads of a graph definition, taken when the fetch starts: commands
+// The fetch works on copies of the graph definitions taken when it starts: commands
 // that run while the fetch yields may edit the definitions.
-struct SeriesDef {
-    int dsid = 0;
-    std::string parametername;
-    FreqType freqtype = FreqType::Plain;
-
-    bool Monthly() const { return Contains(parametername, "Monthly"); }
-};
-
-SeriesDef DefOf(const GraphDef& graph) { return {graph.dsid, graph.parametername, graph.freqtype}; }
+using SeriesDef = GraphDef;
 
 class SlotFetch {
 public:
@@ -76,10 +68,10 @@ private:
             page_ >= static_cast<int>(state_.pages.pages.size()) || !state_.store.Has(page_, slot_))
             Fail("Subscript out of range: there is no graph " + std::to_string(slot_ + 1) + " on page " +
                  std::to_string(page_) + " to fetch");
-        main_ = DefOf(state_.pages.Graph(page_, slot_));
+        main_ = state_.pages.Graph(page_, slot_);
         const GraphDef& second = state_.pages.Graph(page_, SecondSlot());
         hasSecond_ = second.Kind() != SlotKind::Empty;
-        if (hasSecond_) second_ = DefOf(second);
+        if (hasSecond_) second_ = second;
         Initialise();
         // Nothing is stored until the first row: a fault before it leaves an empty graph.
         BeginStoring(slot_, false);
@@ -110,11 +102,12 @@ private:
 
     void ReadGraph() {
         long long dailyCount = 0;
-        if (main_.Monthly()) {
+        SeriesKind kind = KindOf(main_);
+        if (kind == SeriesKind::MonthlyCumulative) {
             dailyCount = ReadMonthly(slot_, main_);
         } else {
             ReadRows(slot_, main_, false);
-            if (main_.freqtype == FreqType::DepthDuration) {
+            if (kind == SeriesKind::DepthDurationMaxima) {
                 FinishDepthDuration();
                 return;
             }
@@ -133,14 +126,14 @@ private:
 
     void ReadSecond() {
         int slot = SecondSlot();
-        if (second_.Monthly()) {
+        if (KindOf(second_) == SeriesKind::MonthlyCumulative) {
             CurrentFromLastDay(slot, ReadMonthly(slot, second_));
             return;
         }
         // Depth-duration maxima belong to a graph's main slot; a second series marked so
         // is read as a plain series.
         SeriesDef def = second_;
-        if (def.freqtype == FreqType::DepthDuration) def.freqtype = FreqType::Plain;
+        if (KindOf(def) == SeriesKind::DepthDurationMaxima) def.freqtype = FreqType::Plain;
         ReadRows(slot, def, true);
         SlotSeries& graph = Slot(slot_);
         const SlotSeries& second = Slot(slot);
@@ -150,15 +143,11 @@ private:
     // The main statement's rows: hour fillers, the frequency step of the kind, points
     // and the current value.
     void ReadRows(int slot, const SeriesDef& def, bool isSecond) {
-        const SetupSettings& settings = state_.settings;
-        bool depthDuration = def.freqtype == FreqType::DepthDuration;
-        bool unitStatement = settings.plotunitvalues || depthDuration;
-        int timeStep = unitStatement ? 5 : 60;
-        std::string statement = unitStatement ? UnitValuesStatement(def.dsid, state_.window.start, state_.window.end)
-                                              : HourlyStatement(def.dsid, state_.window.start, state_.window.end,
-                                                                settings.includedailymaxmin && !depthDuration);
-        bool unitsToHours = unitStatement && PageUnitsOff() && !UsesFrequencyTable(def.freqtype);
-        Recordset rs = Open(RewriteStatement(statement, settings, unitsToHours));
+        const SeriesKind kind = KindOf(def);
+        const bool depthDuration = kind == SeriesKind::DepthDurationMaxima;
+        const SeriesSource source = Source(def);
+        int timeStep = source.TimeStepMinutes();
+        Recordset rs = Open(MainStatement(def, source));
 
         bool composeModelError = isSecond && options_.modelErrorThreshold && main_.freqtype == FreqType::ModelError;
         ModelErrorText modelError(options_.modelErrorThreshold.value_or(0));
@@ -178,7 +167,7 @@ private:
             if (series.lastRowTime == 0) series.lastRowTime = state_.window.start;
             if (!depthDuration) i = StoreHourFillers(series, i, series.lastRowTime, d);
             double v = Take(rs.Number(2));
-            if (def.freqtype == FreqType::Recurrence) {
+            if (kind == SeriesKind::RecurrenceInterval) {
                 int step = RecurrenceTimeStep(MinuteBoundaries(series.lastRowTime, d));
                 if (i > 1) timeStep = step;
                 v = Getfrequency(v, table, timeStep);
@@ -286,11 +275,7 @@ private:
             rs.Close();
         }
 
-        bool unitStatement = settings.plotunitvalues;
-        std::string statement = unitStatement ? UnitValuesStatement(def.dsid, window.start, window.end)
-                                              : HourlyStatement(def.dsid, window.start, window.end, false);
-        bool unitsToHours = unitStatement && PageUnitsOff() && !UsesFrequencyTable(def.freqtype);
-        Recordset rows = Open(RewriteStatement(statement, settings, unitsToHours));
+        Recordset rows = Open(MainStatement(def, Source(def)));
         SlotSeries& series = Slot(slot);
         BeginStoring(slot, false);
         double cum = prior;
@@ -433,11 +418,20 @@ private:
 
     int SecondSlot() const { return slot_ + kSecondSeriesOffset; }
 
-    bool PageUnitsOff() const {
+    // Which rows the series reads, by the settings and page flags of the moment.
+    SeriesSource Source(const SeriesDef& def) const {
         if (page_ >= static_cast<int>(state_.pages.pages.size()))
             Fail("Subscript out of range: page " + std::to_string(page_) + " was removed while graph " +
                  std::to_string(slot_ + 1) + " was being fetched");
-        return state_.pages.Page(page_).unitsoff;
+        return SourceOf(def, state_.settings, state_.pages.Page(page_));
+    }
+
+    // The series' main statement with its rewrites.
+    std::string MainStatement(const SeriesDef& def, const SeriesSource& source) const {
+        const DateWindow& w = state_.window;
+        std::string statement = source.unitValues ? UnitValuesStatement(def.dsid, w.start, w.end)
+                                                  : HourlyStatement(def.dsid, w.start, w.end, source.dailyMaxMin);
+        return RewriteStatement(statement, state_.settings, source.unitsToHours);
     }
 
     // The slot, looked up afresh: a command run while the fetch yielded may have resized

@@ -6,25 +6,24 @@
 
 namespace tidemark {
 
-bool ReadsUnitValues(const GraphDef& graph, const SetupSettings& settings) {
-    return settings.plotunitvalues || graph.freqtype == FreqType::DepthDuration;
-}
-
-bool UnitsTurnedToHours(const GraphDef& graph, const PageRec& page) {
-    return page.unitsoff && !UsesFrequencyTable(graph.freqtype);
-}
-
-SeriesKind KindOf(const GraphDef& graph, const SetupSettings& settings, const PageRec& page, bool checkmaxmin) {
+SeriesKind KindOf(const GraphDef& graph) {
     if (Contains(graph.parametername, "Monthly")) return SeriesKind::MonthlyCumulative;
     if (graph.freqtype == FreqType::DepthDuration) return SeriesKind::DepthDurationMaxima;
     if (graph.freqtype == FreqType::Recurrence) return SeriesKind::RecurrenceInterval;
-    if (ReadsUnitValues(graph, settings) && !UnitsTurnedToHours(graph, page)) return SeriesKind::UnitValues;
-    if (checkmaxmin) return SeriesKind::HourlyWithDailyMaxMin;
-    return SeriesKind::Hourly;
+    return SeriesKind::Plain;
+}
+
+SeriesSource SourceOf(const GraphDef& graph, const SetupSettings& settings, const PageRec& page) {
+    SeriesKind kind = KindOf(graph);
+    SeriesSource source;
+    source.unitValues = settings.plotunitvalues || kind == SeriesKind::DepthDurationMaxima;
+    source.unitsToHours = source.unitValues && page.unitsoff && !UsesFrequencyTable(graph.freqtype);
+    source.dailyMaxMin = !source.unitValues && settings.includedailymaxmin && kind != SeriesKind::MonthlyCumulative;
+    return source;
 }
 
 bool HoldsSecondSeries(const GraphDef& graph, const GraphDef& second) {
-    return second.Kind() != SlotKind::Empty || graph.freqtype == FreqType::DepthDuration;
+    return second.Kind() != SlotKind::Empty || KindOf(graph) == SeriesKind::DepthDurationMaxima;
 }
 
 bool IsRainfallDataType(int32_t datatypeid) { return datatypeid == 10 || datatypeid == 11; }

@@ -229,3 +229,22 @@ TEST_F(LoadPagesTest, IncludeDailyMaxMinOnLineThreeMergesTheDailyExtremesIntoHou
     EXPECT_EQ(PresentPoints(off.store.At(1, 0)), hourly);
     EXPECT_EQ(off.labels[1][0].legend1, "Hourly Avg");
 }
+
+TEST_F(LoadPagesTest, UnitValuesAreReadUnlessThePageTurnsThemToHoursForGraphsOutsideTheFrequencyTable) {
+    ASSERT_TRUE(
+        db_.Exec("INSERT INTO runit VALUES (101, '2026-03-10 10:05:00', 2.625);"
+                 "INSERT INTO runit VALUES (101, '2026-03-10 10:10:00', 2.5);"
+                 "INSERT INTO rdaymax VALUES (101, '2026-03-09 15:30:00', 3.875);"));
+    std::string unitsOff = PageLine(1, "Hours");
+    unitsOff.replace(unitsOff.find("UNITS_ON"), 8, "UNITS_OFF");
+    WriteSetup(testsupport::SqliteSetupText(
+        5, 0, {unitsOff, GraphLine(1, 101), GraphLine(2, 101) + "; -1 ", PageLine(2, "Units"), GraphLine(1, 101)},
+        {.plotUnitValues = true, .includeDailyMaxMin = true}));
+    ASSERT_TRUE(LoadPages(state_, host_, LoadMode::Full).ok);
+    // Hourly rows on the page of hours, without the daily extremes that only the hourly
+    // statement of an hourly setup takes in.
+    EXPECT_EQ(PresentPoints(state_.store.At(1, 0)), (std::vector<std::string>{"03-10 10:00 2.5", "03-10 11:00 2.75"}));
+    // A recurrence-interval graph keeps its unit values there (no table: 0 years).
+    EXPECT_EQ(PresentPoints(state_.store.At(1, 1)), (std::vector<std::string>{"03-10 10:05 0", "03-10 10:10 0"}));
+    EXPECT_EQ(PresentPoints(state_.store.At(2, 0)), (std::vector<std::string>{"03-10 10:05 2.625", "03-10 10:10 2.5"}));
+}
