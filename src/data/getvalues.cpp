@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <limits>
 #include <memory>
 #include <utility>
 
@@ -244,16 +245,7 @@ private:
             double d = Take(rs.DayNumber(1));
             double v = Take(rs.Number(2));
             if (UsesFrequencyTable(def.freqtype)) v = Getfrequency(v, state_.frequency, 1440);
-            if (i > 1) {
-                // Days missing before this one (never negative: a row that does not
-                // move on by a whole day leaves nothing to fill).
-                double gap = RoundHalfEven((d - series.dailyPoints[static_cast<size_t>(i - 1)].time) - 1);
-                while (gap > 0 && i <= span) {
-                    StoreDaily(series, i, d - gap, kMissing);
-                    ++i;
-                    gap -= 1;
-                }
-            }
+            i = FillDailyGaps(series, i, d, span);
             if (i > span) i = span;
             StoreDaily(series, i, d, v);
         }
@@ -262,19 +254,46 @@ private:
         return i;
     }
 
+    // Days missing between the daily value before index i and the day d, stored as
+    // missing days from index i on but not beyond index `last`; returns the index the
+    // day itself goes to. A row that does not move on by a whole day fills nothing.
+    long long FillDailyGaps(SlotSeries& series, long long i, double d, long long last) {
+        if (i < 2) return i;
+        double gap = RoundHalfEven((d - series.dailyPoints[static_cast<size_t>(i - 1)].time) - 1);
+        while (gap > 0 && i <= last) {
+            StoreDaily(series, i, d - gap, kMissing);
+            ++i;
+            gap -= 1;
+        }
+        return i;
+    }
+
     // Monthly cumulative: the month-so-far total, the running total of the hourly or
     // unit rows, and the running total of the daily values over the whole window.
     long long ReadMonthly(int slot, const SeriesDef& def) {
-        const SetupSettings& settings = state_.settings;
+        double prior = ReadMonthSoFar(def);
+        ReadMonthlyRows(slot, def, prior);
+        // The time of the last hourly total stays the graph's time: dating the total at
+        // midnight would make every monthly graph read as stale from 2 o'clock on.
+        const bool hourlyCurrent = Slot(slot).currentTime != 0;
+        return ReadMonthlyDays(slot, def, prior, hourlyCurrent);
+    }
+
+    // The total of the month's days before the window (0 when it starts on the 1st).
+    double ReadMonthSoFar(const SeriesDef& def) {
         const DateWindow& window = state_.window;
         double prior = 0;
-        if (DayOfMonth(window.start) != 1) {
-            std::string statement = MonthSoFarStatement(def.dsid, FirstOfMonth(window.start), window.start - 1);
-            Recordset rs = Open(RewriteStatement(statement, settings, false));
-            for (; !rs.Eof(); rs.MoveNext()) prior += Take(rs.Number(1));
-            rs.Close();
-        }
+        if (DayOfMonth(window.start) == 1) return prior;
+        std::string statement = MonthSoFarStatement(def.dsid, FirstOfMonth(window.start), window.start - 1);
+        Recordset rs = Open(RewriteStatement(statement, state_.settings, false));
+        for (; !rs.Eof(); rs.MoveNext()) prior += Take(rs.Number(1));
+        rs.Close();
+        return prior;
+    }
 
+    // The hourly or unit rows as a running total from `prior`, restarted once, after the
+    // first row dated on the 1st of a month.
+    void ReadMonthlyRows(int slot, const SeriesDef& def, double prior) {
         Recordset rows = Open(MainStatement(def, Source(def)));
         SlotSeries& series = Slot(slot);
         BeginStoring(slot, false);
@@ -311,14 +330,18 @@ private:
         // The count of points now held, so a refreshed graph shows all of them.
         series.pointCount = static_cast<int16_t>(i);
         EndStoring();
+    }
 
-        // The time of the last hourly total stays the graph's time: dating the total at
-        // midnight would make every monthly graph read as stale from 2 o'clock on.
-        const bool hourlyCurrent = Slot(slot).currentTime != 0;
-        Recordset days = Open(RewriteStatement(DailyStatement(def.dsid, window.start, window.end), settings, false));
+    // The daily values of the whole window as a running total from `prior`, restarted
+    // once, on the first day that is the 1st of a month; returns the index of the last
+    // daily value stored.
+    long long ReadMonthlyDays(int slot, const SeriesDef& def, double prior, bool hourlyCurrent) {
+        const DateWindow& window = state_.window;
+        Recordset days =
+            Open(RewriteStatement(DailyStatement(def.dsid, window.start, window.end), state_.settings, false));
         SlotSeries& daily = Slot(slot);
-        cum = prior;
-        reset = false;
+        double cum = prior;
+        bool reset = false;
         long long j = 0;
         for (; !days.Eof(); days.MoveNext()) {
             ++j;
@@ -329,14 +352,7 @@ private:
                 reset = true;
             }
             cum = FormatRound(cum + v, "#0.####");
-            if (j >= 2) {
-                double gap = RoundHalfEven((d - daily.dailyPoints[static_cast<size_t>(j - 1)].time) - 1);
-                while (gap > 0) {
-                    StoreDaily(daily, j, d - gap, kMissing);
-                    ++j;
-                    gap -= 1;
-                }
-            }
+            j = FillDailyGaps(daily, j, d, std::numeric_limits<long long>::max());
             StoreDaily(daily, j, d, cum);
             if (d <= fetchStart_ && !hourlyCurrent) daily.currentTime = d;
         }

@@ -40,6 +40,16 @@ std::vector<std::string> PresentPoints(const SlotSeries& s) {
     return out;
 }
 
+// "mm-dd value" of the slot's first `count` daily values.
+std::vector<std::string> Days(const SlotSeries& s, int count) {
+    std::vector<std::string> out;
+    for (int i = 1; i <= count; ++i) {
+        const SeriesPoint& p = s.dailyPoints[static_cast<size_t>(i)];
+        out.push_back(FormatDate(p.time, "mm-dd") + " " + CStr(p.value));
+    }
+    return out;
+}
+
 // 10 March 2026, 14:00.
 const double kNow = MakeDayNumber(2026, 3, 10, 14, 0, 0);
 
@@ -247,4 +257,19 @@ TEST_F(LoadPagesTest, UnitValuesAreReadUnlessThePageTurnsThemToHoursForGraphsOut
     // A recurrence-interval graph keeps its unit values there (no table: 0 years).
     EXPECT_EQ(PresentPoints(state_.store.At(1, 1)), (std::vector<std::string>{"03-10 10:05 0", "03-10 10:10 0"}));
     EXPECT_EQ(PresentPoints(state_.store.At(2, 0)), (std::vector<std::string>{"03-10 10:05 2.625", "03-10 10:10 2.5"}));
+}
+
+TEST_F(LoadPagesTest, MissingDaysAreFilledInPlainAndMonthlyDailyValues) {
+    ASSERT_TRUE(
+        db_.Exec("INSERT INTO rday VALUES (102, '2026-03-06 00:00:00', 1);"
+                 "INSERT INTO rday VALUES (102, '2026-03-09 00:00:00', 2);"));
+    std::string monthly = GraphLine(2, 102);
+    monthly.replace(monthly.find(";Stage;"), 7, ";Monthly Rainfall;");
+    WriteSetup(SetupText(5, 0, {PageLine(1, "Days"), GraphLine(1, 102), monthly}));
+    ASSERT_TRUE(LoadPages(state_, host_, LoadMode::Full).ok);
+    EXPECT_EQ(Days(state_.store.At(1, 0), 4),
+              (std::vector<std::string>{"03-06 1", "03-07 -9999", "03-08 -9999", "03-09 2"}));
+    // The monthly graph's days carry the running total across the gap.
+    EXPECT_EQ(Days(state_.store.At(1, 1), 4),
+              (std::vector<std::string>{"03-06 1", "03-07 -9999", "03-08 -9999", "03-09 3"}));
 }
