@@ -226,11 +226,21 @@ std::string UnitLabel(const ProgramState& state, int page, int slot) {
     return row[static_cast<size_t>(slot)].unit;
 }
 
+// The setup's pen widths, or, when it sets none, the widths of the screen size class.
+PenWidths DrawingPenWidths(const SetupSettings& settings, RenderState& render, const PageView& view) {
+    if (settings.penwidth1 != 0) return {settings.penwidth1, settings.penwidth2};
+    if (!render.defaultPens) {
+        int16_t width = view.ScreenSizeClass() >= 250 ? 30 : 15;
+        render.defaultPens = PenWidths{width, width};
+    }
+    return *render.defaultPens;
+}
+
 int Clamp(int count, int room) { return std::clamp(count, 0, std::max(room, 0)); }
 
 }  // namespace
 
-void DrawGraph(ProgramState& state, RenderState& render, PageView& view, int page, int slot, double now) {
+void DrawGraph(const ProgramState& state, RenderState& render, PageView& view, int page, int slot, double now) {
     const PageRec& pageRec = state.pages.Page(page);
     const GraphDef& def = pageRec.slots.at(static_cast<size_t>(slot));
     const GraphDef& def2 = pageRec.slots.at(static_cast<size_t>(slot + kSecondSeriesOffset));
@@ -274,13 +284,8 @@ void DrawGraph(ProgramState& state, RenderState& render, PageView& view, int pag
     WriteDailySeries(chart, main, state.settings.days, data);
     WriteSecondSeries(chart, in, data);
 
-    SetupSettings& settings = state.settings;
-    if (settings.penwidth1 == 0) {
-        int16_t width = view.ScreenSizeClass() >= 250 ? 30 : 15;
-        settings.penwidth1 = width;
-        settings.penwidth2 = width;
-    }
-    int pw1 = settings.penwidth1, pw2 = settings.penwidth2;
+    const PenWidths pens = DrawingPenWidths(state.settings, render, view);
+    const int pw1 = pens.main, pw2 = pens.daily;
 
     ValueRange shownRange = data;
     WriteTraces(chart, state, in, page, slot, pw1, shownRange);

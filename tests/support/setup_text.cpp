@@ -19,7 +19,7 @@ std::string SqliteSetupText(int days, int endday, const std::vector<std::string>
         std::string("Include Daily Max/Min = ") + TrueFalse(switches.includeDailyMaxMin),
         "Big Current Value = False",
         "Auto Paging = False, 5",
-        "Font Names & Pen Widths = Arial, Arial, 1, 1",
+        switches.penWidths ? "Font Names & Pen Widths = Arial, Arial, 1, 1" : "Font Names & Pen Widths = Arial, Arial",
         "Database Connection String= Provider=SQLite;Data Source=tidemark.db",
         "",
         "Start Up= 0,0,800,600,0",
