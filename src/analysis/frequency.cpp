@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "analysis/axis.h"
+#include "core/color.h"
 #include "core/textfile.h"
 #include "core/vbtext.h"
 
@@ -101,6 +102,8 @@ FrequencyLoadResult ReadFrequencyTable(const std::string& path, FrequencyTable& 
 double Getfrequency(double depth, const FrequencyTable& table, int minutes) {
     int columns = std::min<int>(table.columns, static_cast<int>(table.header.size()) - 1);
     int rowCount = std::min<int>(table.rows, static_cast<int>(table.minutes.size()) - 1);
+    // A value the logger never recorded has no interval: it stays a gap, not a 0-year point.
+    if (IsMissing(depth)) return kMissing;
     if (columns < 1 || !std::isfinite(depth) || depth < 0) return 0;
     int r = 1;
     while (r <= rowCount && table.minutes[static_cast<size_t>(r)] != minutes) ++r;

@@ -34,8 +34,9 @@ FrequencyLoadResult ReadFrequencyTable(const std::string& path, FrequencyTable& 
 
 // Recurrence interval in years of `depth` over `minutes`; 0 when the table has no row
 // for that duration. Above a row's last depth it extrapolates along the last two columns.
-// Never NaN or infinite: a negative depth, or a bracket that cannot be interpolated
-// (non-positive intervals, equal depths), gives 0.
+// The missing value (-9999) stays missing. Never NaN or infinite: any other negative
+// depth, or a bracket that cannot be interpolated (non-positive intervals, equal
+// depths), gives 0.
 double Getfrequency(double depth, const FrequencyTable& table, int minutes);
 
 // Upper-tail probability of the standard normal distribution, P(Z > x).

@@ -70,7 +70,7 @@ QJsonObject GraphJson(const ProgramState& state, const RenderState& render, int 
     const GraphDef& g = state.pages.Graph(page, slot);
     const ChartSurface& chart = render.charts[static_cast<size_t>(slot)];
     QJsonObject o{{"slot", slot}, {"dsid", g.dsid}};
-    if (g.IsWebScreen()) {
+    if (g.Kind() == SlotKind::WebScreen) {
         o["web"] = true;
         o["title"] = Text(g.stationname);
         return o;
@@ -115,8 +115,8 @@ std::string ExportPagesJson(ProgramState& state, RenderState& render, Host& host
         showgraphs(state, render, host, view);
         QJsonArray graphs;
         for (int s = 0; s < kGraphsPerPage; ++s) {
-            int dsid = state.pages.Graph(p, s).dsid;
-            if (dsid == -1 || std::abs(dsid) >= 2) graphs.append(GraphJson(state, render, p, s));
+            const GraphDef& g = state.pages.Graph(p, s);
+            if (g.Kind() == SlotKind::WebScreen || g.IsDrawnGraph()) graphs.append(GraphJson(state, render, p, s));
         }
         pages.append(QJsonObject{
             {"page", p}, {"title", Text(page.title)}, {"caption", Text(host.Caption())}, {"graphs", graphs}});

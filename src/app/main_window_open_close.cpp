@@ -135,7 +135,7 @@ bool MainWindow::WebScreensOnlyPage() const {
     for (int s = 0; s <= page.lastslot && s < kGraphsPerPage; ++s) {
         const GraphDef& g = page.slots[static_cast<size_t>(s)];
         std::string address = UCase(g.stationname);
-        if (!g.IsWebScreen() || !(Contains(address, ".PDF") || Contains(address, ".XL"))) return false;
+        if (g.Kind() != SlotKind::WebScreen || !(Contains(address, ".PDF") || Contains(address, ".XL"))) return false;
     }
     return true;
 }

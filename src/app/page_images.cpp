@@ -120,8 +120,8 @@ void PageImages::SaveEachGraph(const QImage& page, const PublishContext& context
     if (state_.pages.ValidPage(p) && static_cast<size_t>(p) < state_.pages.pages.size()) {
         const PageRec& rec = state_.pages.Page(p);
         for (int s = 0; s < kLayoutSlots; ++s) {
-            cells.used[static_cast<size_t>(s)] = !rec.slots[static_cast<size_t>(s)].IsEmpty();
-            cells.webScreen[static_cast<size_t>(s)] = rec.slots[static_cast<size_t>(s)].IsWebScreen();
+            cells.used[static_cast<size_t>(s)] = rec.slots[static_cast<size_t>(s)].Kind() != SlotKind::Empty;
+            cells.webScreen[static_cast<size_t>(s)] = rec.slots[static_cast<size_t>(s)].Kind() == SlotKind::WebScreen;
         }
     }
     for (const PixelCrop& crop : GraphCrops(cells)) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <limits>
 #include <memory>
 #include <utility>
 
@@ -32,17 +33,9 @@ T Take(DbResult<T> result) {
     return std::move(result.value());
 }
 
-// What the fetch reads of a graph definition, taken when the fetch starts: commands
+// The fetch works on copies of the graph definitions taken when it starts: commands
 // that run while the fetch yields may edit the definitions.
-struct SeriesDef {
-    int dsid = 0;
-    std::string parametername;
-    int freqtype = 0;
-
-    bool Monthly() const { return Contains(parametername, "Monthly"); }
-};
-
-SeriesDef DefOf(const GraphDef& graph) { return {graph.dsid, graph.parametername, graph.freqtype}; }
+using SeriesDef = GraphDef;
 
 class SlotFetch {
 public:
@@ -76,10 +69,10 @@ private:
             page_ >= static_cast<int>(state_.pages.pages.size()) || !state_.store.Has(page_, slot_))
             Fail("Subscript out of range: there is no graph " + std::to_string(slot_ + 1) + " on page " +
                  std::to_string(page_) + " to fetch");
-        main_ = DefOf(state_.pages.Graph(page_, slot_));
+        main_ = state_.pages.Graph(page_, slot_);
         const GraphDef& second = state_.pages.Graph(page_, SecondSlot());
-        hasSecond_ = second.dsid != 0;
-        if (hasSecond_) second_ = DefOf(second);
+        hasSecond_ = second.Kind() != SlotKind::Empty;
+        if (hasSecond_) second_ = second;
         Initialise();
         // Nothing is stored until the first row: a fault before it leaves an empty graph.
         BeginStoring(slot_, false);
@@ -89,7 +82,7 @@ private:
     void Initialise() {
         SlotSeries& graph = Slot(slot_);
         int capacity = std::min(state_.store.PointCapacity(), graph.PointRoom());
-        double start = main_.freqtype == -2 ? 0.0 : kMissing;
+        double start = main_.freqtype == FreqType::DepthDuration ? 0.0 : kMissing;
         for (int i = 1; i <= capacity; ++i) graph.points[static_cast<size_t>(i)].value = start;
         int days = std::min<int>(state_.window.span, graph.DailyRoom());
         for (int i = 1; i <= days; ++i) graph.dailyPoints[static_cast<size_t>(i)].value = kMissing;
@@ -110,11 +103,12 @@ private:
 
     void ReadGraph() {
         long long dailyCount = 0;
-        if (main_.Monthly()) {
+        SeriesKind kind = KindOf(main_);
+        if (kind == SeriesKind::MonthlyCumulative) {
             dailyCount = ReadMonthly(slot_, main_);
         } else {
             ReadRows(slot_, main_, false);
-            if (main_.freqtype == -2) {
+            if (kind == SeriesKind::DepthDurationMaxima) {
                 FinishDepthDuration();
                 return;
             }
@@ -133,14 +127,14 @@ private:
 
     void ReadSecond() {
         int slot = SecondSlot();
-        if (second_.Monthly()) {
+        if (KindOf(second_) == SeriesKind::MonthlyCumulative) {
             CurrentFromLastDay(slot, ReadMonthly(slot, second_));
             return;
         }
         // Depth-duration maxima belong to a graph's main slot; a second series marked so
         // is read as a plain series.
         SeriesDef def = second_;
-        if (def.freqtype == -2) def.freqtype = 0;
+        if (KindOf(def) == SeriesKind::DepthDurationMaxima) def.freqtype = FreqType::Plain;
         ReadRows(slot, def, true);
         SlotSeries& graph = Slot(slot_);
         const SlotSeries& second = Slot(slot);
@@ -150,17 +144,13 @@ private:
     // The main statement's rows: hour fillers, the frequency step of the kind, points
     // and the current value.
     void ReadRows(int slot, const SeriesDef& def, bool isSecond) {
-        const SetupSettings& settings = state_.settings;
-        bool depthDuration = def.freqtype == -2;
-        bool unitStatement = settings.plotunitvalues || depthDuration;
-        int timeStep = unitStatement ? 5 : 60;
-        std::string statement = unitStatement ? UnitValuesStatement(def.dsid, state_.window.start, state_.window.end)
-                                              : HourlyStatement(def.dsid, state_.window.start, state_.window.end,
-                                                                state_.checkmaxmin && !depthDuration);
-        bool unitsToHours = unitStatement && PageUnitsOff() && def.freqtype >= 0;
-        Recordset rs = Open(RewriteStatement(statement, settings, unitsToHours));
+        const SeriesKind kind = KindOf(def);
+        const bool depthDuration = kind == SeriesKind::DepthDurationMaxima;
+        const SeriesSource source = Source(def);
+        int timeStep = source.TimeStepMinutes();
+        Recordset rs = Open(MainStatement(def, source));
 
-        bool composeModelError = isSecond && options_.modelErrorThreshold && main_.freqtype == 3;
+        bool composeModelError = isSecond && options_.modelErrorThreshold && main_.freqtype == FreqType::ModelError;
         ModelErrorText modelError(options_.modelErrorThreshold.value_or(0));
         if (composeModelError) Slot(slot_).modelErrorText.clear();
 
@@ -178,7 +168,7 @@ private:
             if (series.lastRowTime == 0) series.lastRowTime = state_.window.start;
             if (!depthDuration) i = StoreHourFillers(series, i, series.lastRowTime, d);
             double v = Take(rs.Number(2));
-            if (def.freqtype == -1) {
+            if (kind == SeriesKind::RecurrenceInterval) {
                 int step = RecurrenceTimeStep(MinuteBoundaries(series.lastRowTime, d));
                 if (i > 1) timeStep = step;
                 v = Getfrequency(v, table, timeStep);
@@ -254,17 +244,8 @@ private:
             ++i;
             double d = Take(rs.DayNumber(1));
             double v = Take(rs.Number(2));
-            if (def.freqtype < 0) v = Getfrequency(v, state_.frequency, 1440);
-            if (i > 1) {
-                // Days missing before this one (never negative: a row that does not
-                // move on by a whole day leaves nothing to fill).
-                double gap = RoundHalfEven((d - series.dailyPoints[static_cast<size_t>(i - 1)].time) - 1);
-                while (gap > 0 && i <= span) {
-                    StoreDaily(series, i, d - gap, kMissing);
-                    ++i;
-                    gap -= 1;
-                }
-            }
+            if (UsesFrequencyTable(def.freqtype)) v = Getfrequency(v, state_.frequency, 1440);
+            i = FillDailyGaps(series, i, d, span);
             if (i > span) i = span;
             StoreDaily(series, i, d, v);
         }
@@ -273,24 +254,47 @@ private:
         return i;
     }
 
+    // Days missing between the daily value before index i and the day d, stored as
+    // missing days from index i on but not beyond index `last`; returns the index the
+    // day itself goes to. A row that does not move on by a whole day fills nothing.
+    long long FillDailyGaps(SlotSeries& series, long long i, double d, long long last) {
+        if (i < 2) return i;
+        double gap = RoundHalfEven((d - series.dailyPoints[static_cast<size_t>(i - 1)].time) - 1);
+        while (gap > 0 && i <= last) {
+            StoreDaily(series, i, d - gap, kMissing);
+            ++i;
+            gap -= 1;
+        }
+        return i;
+    }
+
     // Monthly cumulative: the month-so-far total, the running total of the hourly or
     // unit rows, and the running total of the daily values over the whole window.
     long long ReadMonthly(int slot, const SeriesDef& def) {
-        const SetupSettings& settings = state_.settings;
+        double prior = ReadMonthSoFar(def);
+        ReadMonthlyRows(slot, def, prior);
+        // The time of the last hourly total stays the graph's time: dating the total at
+        // midnight would make every monthly graph read as stale from 2 o'clock on.
+        const bool hourlyCurrent = Slot(slot).currentTime != 0;
+        return ReadMonthlyDays(slot, def, prior, hourlyCurrent);
+    }
+
+    // The total of the month's days before the window (0 when it starts on the 1st).
+    double ReadMonthSoFar(const SeriesDef& def) {
         const DateWindow& window = state_.window;
         double prior = 0;
-        if (DayOfMonth(window.start) != 1) {
-            std::string statement = MonthSoFarStatement(def.dsid, FirstOfMonth(window.start), window.start - 1);
-            Recordset rs = Open(RewriteStatement(statement, settings, false));
-            for (; !rs.Eof(); rs.MoveNext()) prior += Take(rs.Number(1));
-            rs.Close();
-        }
+        if (DayOfMonth(window.start) == 1) return prior;
+        std::string statement = MonthSoFarStatement(def.dsid, FirstOfMonth(window.start), window.start - 1);
+        Recordset rs = Open(RewriteStatement(statement, state_.settings, false));
+        for (; !rs.Eof(); rs.MoveNext()) prior += Take(rs.Number(1));
+        rs.Close();
+        return prior;
+    }
 
-        bool unitStatement = settings.plotunitvalues;
-        std::string statement = unitStatement ? UnitValuesStatement(def.dsid, window.start, window.end)
-                                              : HourlyStatement(def.dsid, window.start, window.end, false);
-        bool unitsToHours = unitStatement && PageUnitsOff() && def.freqtype >= 0;
-        Recordset rows = Open(RewriteStatement(statement, settings, unitsToHours));
+    // The hourly or unit rows as a running total from `prior`, restarted once, after the
+    // first row dated on the 1st of a month.
+    void ReadMonthlyRows(int slot, const SeriesDef& def, double prior) {
+        Recordset rows = Open(MainStatement(def, Source(def)));
         SlotSeries& series = Slot(slot);
         BeginStoring(slot, false);
         double cum = prior;
@@ -326,14 +330,18 @@ private:
         // The count of points now held, so a refreshed graph shows all of them.
         series.pointCount = static_cast<int16_t>(i);
         EndStoring();
+    }
 
-        // The time of the last hourly total stays the graph's time: dating the total at
-        // midnight would make every monthly graph read as stale from 2 o'clock on.
-        const bool hourlyCurrent = Slot(slot).currentTime != 0;
-        Recordset days = Open(RewriteStatement(DailyStatement(def.dsid, window.start, window.end), settings, false));
+    // The daily values of the whole window as a running total from `prior`, restarted
+    // once, on the first day that is the 1st of a month; returns the index of the last
+    // daily value stored.
+    long long ReadMonthlyDays(int slot, const SeriesDef& def, double prior, bool hourlyCurrent) {
+        const DateWindow& window = state_.window;
+        Recordset days =
+            Open(RewriteStatement(DailyStatement(def.dsid, window.start, window.end), state_.settings, false));
         SlotSeries& daily = Slot(slot);
-        cum = prior;
-        reset = false;
+        double cum = prior;
+        bool reset = false;
         long long j = 0;
         for (; !days.Eof(); days.MoveNext()) {
             ++j;
@@ -344,14 +352,7 @@ private:
                 reset = true;
             }
             cum = FormatRound(cum + v, "#0.####");
-            if (j >= 2) {
-                double gap = RoundHalfEven((d - daily.dailyPoints[static_cast<size_t>(j - 1)].time) - 1);
-                while (gap > 0) {
-                    StoreDaily(daily, j, d - gap, kMissing);
-                    ++j;
-                    gap -= 1;
-                }
-            }
+            j = FillDailyGaps(daily, j, d, std::numeric_limits<long long>::max());
             StoreDaily(daily, j, d, cum);
             if (d <= fetchStart_ && !hourlyCurrent) daily.currentTime = d;
         }
@@ -433,11 +434,20 @@ private:
 
     int SecondSlot() const { return slot_ + kSecondSeriesOffset; }
 
-    bool PageUnitsOff() const {
+    // Which rows the series reads, by the settings and page flags of the moment.
+    SeriesSource Source(const SeriesDef& def) const {
         if (page_ >= static_cast<int>(state_.pages.pages.size()))
             Fail("Subscript out of range: page " + std::to_string(page_) + " was removed while graph " +
                  std::to_string(slot_ + 1) + " was being fetched");
-        return state_.pages.Page(page_).unitsoff;
+        return SourceOf(def, state_.settings, state_.pages.Page(page_));
+    }
+
+    // The series' main statement with its rewrites.
+    std::string MainStatement(const SeriesDef& def, const SeriesSource& source) const {
+        const DateWindow& w = state_.window;
+        std::string statement = source.unitValues ? UnitValuesStatement(def.dsid, w.start, w.end)
+                                                  : HourlyStatement(def.dsid, w.start, w.end, source.dailyMaxMin);
+        return RewriteStatement(statement, state_.settings, source.unitsToHours);
     }
 
     // The slot, looked up afresh: a command run while the fetch yielded may have resized

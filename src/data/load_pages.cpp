@@ -141,17 +141,18 @@ private:
         state_.modelErrorThreshold[static_cast<size_t>(p)] = threshold;
         for (int slot = 0; slot < kGraphsPerPage; ++slot) {
             GraphDef& graph = page.slots[static_cast<size_t>(slot)];
-            if (graph.IsWebScreen()) {
+            if (graph.Kind() == SlotKind::WebScreen) {
                 // Browsers come with the web-screen layer; until it is plugged in a web
                 // screen slot simply stays empty.
                 if (hooks_.prepareWebScreen) hooks_.prepareWebScreen(p, slot);
                 continue;
             }
-            if (graph.IsEmpty()) continue;
+            if (graph.Kind() == SlotKind::Empty) continue;
             GraphDef& second = page.slots[static_cast<size_t>(slot + kSecondSeriesOffset)];
-            if (graph.freqtype == -2 || graph.freqtype == 3) second.freqtype = graph.freqtype;
+            if (graph.freqtype == FreqType::DepthDuration || graph.freqtype == FreqType::ModelError)
+                second.freqtype = graph.freqtype;
             state_.labels[static_cast<size_t>(p)][static_cast<size_t>(slot)] =
-                SeriesLabelsFor(graph, state_.catalogue, state_.settings, page, state_.checkmaxmin);
+                SeriesLabelsFor(graph, state_.catalogue, state_.settings, page);
             FetchOptions options;
             options.roundHalfEven = true;
             options.modelErrorThreshold = threshold;

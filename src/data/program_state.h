@@ -47,7 +47,6 @@ struct ProgramState {
     std::vector<double> modelErrorThreshold;
 
     double lastUpdate = 0;         // the database's last update stamp (0 = never read)
-    bool checkmaxmin = false;      // "Include Daily Max/Min" box
     bool historicalStart = false;  // "Historical Start Date" box
     std::string historyStartText;  // the date typed for it
 

@@ -6,25 +6,30 @@
 
 namespace tidemark {
 
-bool ReadsUnitValues(const GraphDef& graph, const SetupSettings& settings) {
-    return settings.plotunitvalues || graph.freqtype == -2;
+SeriesKind KindOf(const GraphDef& graph) {
+    if (Contains(graph.parametername, "Monthly")) return SeriesKind::MonthlyCumulative;
+    if (graph.freqtype == FreqType::DepthDuration) return SeriesKind::DepthDurationMaxima;
+    if (graph.freqtype == FreqType::Recurrence) return SeriesKind::RecurrenceInterval;
+    return SeriesKind::Plain;
 }
 
-bool UnitsTurnedToHours(const GraphDef& graph, const PageRec& page) { return page.unitsoff && graph.freqtype >= 0; }
+SeriesSource SourceOf(const GraphDef& graph, const SetupSettings& settings, const PageRec& page) {
+    SeriesKind kind = KindOf(graph);
+    SeriesSource source;
+    source.unitValues = settings.plotunitvalues || kind == SeriesKind::DepthDurationMaxima;
+    source.unitsToHours = source.unitValues && page.unitsoff && !UsesFrequencyTable(graph.freqtype);
+    source.dailyMaxMin = !source.unitValues && settings.includedailymaxmin && kind != SeriesKind::MonthlyCumulative;
+    return source;
+}
 
-SeriesKind KindOf(const GraphDef& graph, const SetupSettings& settings, const PageRec& page, bool checkmaxmin) {
-    if (Contains(graph.parametername, "Monthly")) return SeriesKind::MonthlyCumulative;
-    if (graph.freqtype == -2) return SeriesKind::DepthDurationMaxima;
-    if (graph.freqtype == -1) return SeriesKind::RecurrenceInterval;
-    if (ReadsUnitValues(graph, settings) && !UnitsTurnedToHours(graph, page)) return SeriesKind::UnitValues;
-    if (checkmaxmin) return SeriesKind::HourlyWithDailyMaxMin;
-    return SeriesKind::Hourly;
+bool HoldsSecondSeries(const GraphDef& graph, const GraphDef& second) {
+    return second.Kind() != SlotKind::Empty || KindOf(graph) == SeriesKind::DepthDurationMaxima;
 }
 
 bool IsRainfallDataType(int32_t datatypeid) { return datatypeid == 10 || datatypeid == 11; }
 
 SeriesLabels SeriesLabelsFor(const GraphDef& graph, const SiteCatalogue& catalogue, const SetupSettings& settings,
-                             const PageRec& page, bool checkmaxmin) {
+                             const PageRec& page) {
     const SiteEntry* entry = nullptr;
     for (const SiteEntry& candidate : catalogue.Entries())
         if (candidate.dsid == graph.dsid) {
@@ -36,14 +41,14 @@ SeriesLabels SeriesLabelsFor(const GraphDef& graph, const SiteCatalogue& catalog
     SeriesLabels labels;
     if (rainfall)
         labels.legend1 = "Hourly Total";
-    else if (checkmaxmin)
+    else if (settings.includedailymaxmin)
         labels.legend1 = "Hourly Avg w/Daily MaxMin";
     else
         labels.legend1 = "Hourly Avg";
     if (settings.plotunitvalues && !page.unitsoff) labels.legend1 = "Unit Values";
     labels.legend2 = rainfall ? "Daily Total" : "Daily Avg";
     labels.legend3 = "Watch Level";
-    if (graph.freqtype < 0)
+    if (UsesFrequencyTable(graph.freqtype))
         labels.unit = "Years";
     else if (entry)
         labels.unit = entry->unitname;

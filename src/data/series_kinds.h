@@ -13,25 +13,38 @@
 
 namespace tidemark {
 
+// How the rows of a graph's main statement are shaped into its points.
 enum class SeriesKind {
     MonthlyCumulative,    // running total since the start of the month
-    DepthDurationMaxima,  // freqtype -2: (duration, recurrence interval) per table row
-    RecurrenceInterval,   // freqtype -1: (date, recurrence interval)
-    UnitValues,
-    Hourly,
-    HourlyWithDailyMaxMin,
+    DepthDurationMaxima,  // (duration, recurrence interval) per row of the frequency table
+    RecurrenceInterval,   // (date, recurrence interval)
+    Plain,                // (date, value)
 };
 
-// True when the graph's main statement reads unit values: unit values are plotted, or
-// the graph is a depth-duration graph.
-bool ReadsUnitValues(const GraphDef& graph, const SetupSettings& settings);
-// True when its unit-values statement is turned to hourly values: a page marked
-// `unitsoff` plots hourly values, except for graphs with a negative freqtype.
-bool UnitsTurnedToHours(const GraphDef& graph, const PageRec& page);
+// The kind, decided in this order: monthly (by its parameter name), depth-duration,
+// recurrence interval, plain.
+SeriesKind KindOf(const GraphDef& graph);
 
-// The kind, decided in this order: monthly, depth-duration, recurrence interval, unit
-// values, hourly with daily max/min, hourly.
-SeriesKind KindOf(const GraphDef& graph, const SetupSettings& settings, const PageRec& page, bool checkmaxmin);
+// Which rows a graph's main statement reads.
+struct SeriesSource {
+    // The unit-values statement (a 5-minute time step), else the hourly one (60 minutes).
+    bool unitValues = false;
+    // The unit-values statement turned to hourly values: a page marked `unitsoff` plots
+    // hourly values, except for graphs that work with the frequency table.
+    bool unitsToHours = false;
+    // The hourly statement with the daily maxima and minima merged in.
+    bool dailyMaxMin = false;
+
+    int TimeStepMinutes() const { return unitValues ? 5 : 60; }
+};
+
+// The one set of rules for the statement of every kind: depth-duration graphs read unit
+// values whatever the settings; monthly totals never take in the daily extremes.
+SeriesSource SourceOf(const GraphDef& graph, const SetupSettings& settings, const PageRec& page);
+
+// True when slot g + 12 holds points that are drawn with graph g: the graph names a
+// second series, or it is a depth-duration graph, which keeps its largest depths there.
+bool HoldsSecondSeries(const GraphDef& graph, const GraphDef& second);
 
 // Catalogue data types whose values are totals.
 bool IsRainfallDataType(int32_t datatypeid);
@@ -39,7 +52,7 @@ bool IsRainfallDataType(int32_t datatypeid);
 // Legend entries 1-3 and the unit label of a graph, from its catalogue entry (the first
 // entry with the graph's dsid; none gives an empty unit name and no rainfall type).
 SeriesLabels SeriesLabelsFor(const GraphDef& graph, const SiteCatalogue& catalogue, const SetupSettings& settings,
-                             const PageRec& page, bool checkmaxmin);
+                             const PageRec& page);
 
 // Minute boundaries crossed going from a to b (negative when b < a).
 long long MinuteBoundaries(double a, double b);

@@ -254,7 +254,7 @@ FormLayout Form_Resize(const FormLayoutInput& in, const TextMeasure& measure) {
     // Every used slot needs a cell of the grid, whatever the page's recorded count says.
     int n = ClampGraphCount(in.graphCount);
     for (int s = kLayoutSlots - 1; s >= n; --s)
-        if (in.slots[static_cast<size_t>(s)].dsid != 0) {
+        if (in.slots[static_cast<size_t>(s)].Kind() != SlotKind::Empty) {
             n = s + 1;
             break;
         }
@@ -269,7 +269,7 @@ FormLayout Form_Resize(const FormLayoutInput& in, const TextMeasure& measure) {
     const LayoutConstants k = ConstantsFor(out.layoutClass);
     for (int s = 0; s < kLayoutSlots; ++s) {
         const SlotLayoutInput& def = in.slots[static_cast<size_t>(s)];
-        if (def.dsid == 0) continue;
+        if (def.Kind() == SlotKind::Empty) continue;
         SlotLayout& slot = out.slots[static_cast<size_t>(s)];
         slot.used = true;
         slot.contrastColor = ContrastColor(def.backcolor);
@@ -279,7 +279,7 @@ FormLayout Form_Resize(const FormLayoutInput& in, const TextMeasure& measure) {
         slot.axisFontSize = in.axisfontsize;
         slot.chart = NonNegative(ChartRectFor(n, s, out.W, out.H));
 
-        if (def.dsid == -1) {
+        if (def.Kind() == SlotKind::WebScreen) {
             slot.webScreen = true;
             slot.browser = NonNegative(BrowserRectFor(n, slot.chart, out.W, out.H));
             continue;
@@ -308,7 +308,7 @@ FormLayout Form_Resize(const FormLayoutInput& in, const TextMeasure& measure) {
     if (in.overlayAvailable) {
         for (int s = 0; s < kLayoutSlots; ++s) {
             const SlotLayoutInput& def = in.slots[static_cast<size_t>(s)];
-            if (!out.slots[static_cast<size_t>(s)].chartVisible || def.freqtype != 4) continue;
+            if (!out.slots[static_cast<size_t>(s)].chartVisible || def.freqtype != FreqType::ColorBand) continue;
             out.floodBands.push_back({s, def.yScale.minimum, def.yScale.maximum, def.yScale.divisions, def.coeff1,
                                       def.coeff2, def.coeff3, def.dsid, def.highwatch});
         }
@@ -335,7 +335,7 @@ void FillFromPage(FormLayoutInput& input, const PageRec& page, const SetupSettin
         slot.coeff2 = def.coeff2;
         slot.coeff3 = def.coeff3;
         slot.highwatch = def.highwatch;
-        if (def.IsWebScreen()) {
+        if (def.Kind() == SlotKind::WebScreen) {
             slot.browserIndex = def.backcolor;
             slot.fitImage = def.hrcolor != 0;
         }

@@ -14,11 +14,9 @@
 #include <vector>
 
 #include "core/units.h"
+#include "setup/setup_model.h"
 
 namespace tidemark {
-
-struct PageRec;
-struct SetupSettings;
 
 inline constexpr int kLayoutSlots = 12;
 inline constexpr int kCompassLabelsPerSlot = 5;
@@ -96,10 +94,10 @@ struct LayoutYScale {
 
 // What the pass reads of one slot.
 struct SlotLayoutInput {
-    int16_t dsid = 0;  // 0 empty, -1 web screen
+    int16_t dsid = 0;
     int32_t backcolor = 0;
     int32_t back2color = 0;
-    int16_t freqtype = 0;                      // 4 = colour band
+    FreqType freqtype = FreqType::Plain;
     float coeff1 = 0, coeff2 = 0, coeff3 = 0;  // minor, moderate, major flood levels
     double highwatch = 0;
     // Left by graph drawing.
@@ -113,6 +111,8 @@ struct SlotLayoutInput {
     int browserIndex = 0;
     bool fitImage = false;   // fit the document's first image to the browser
     bool scriptable = true;  // false for PDF and spreadsheet addresses
+
+    SlotKind Kind() const { return SlotKindOf(dsid); }
 };
 
 struct FormLayoutInput {
@@ -159,7 +159,7 @@ struct CompassLabel {
 };
 
 struct SlotLayout {
-    bool used = false;  // dsid != 0
+    bool used = false;  // the slot is not empty
     bool webScreen = false;
     WindowRect chart;
     bool chartVisible = false;  // charts of graphs (not web screens) are shown

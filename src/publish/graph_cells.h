@@ -19,8 +19,8 @@ struct PixelCrop {
 struct GraphCellsInput {
     int graphCount = 1;                     // the page's highest used slot + 1
     double W = 0, H = 0;                    // the layout pass' client width and height less the bottom band (twips)
-    std::array<bool, kLayoutSlots> used{};  // dsid != 0
-    std::array<bool, kLayoutSlots> webScreen{};  // dsid == -1
+    std::array<bool, kLayoutSlots> used{};  // the slot is not empty
+    std::array<bool, kLayoutSlots> webScreen{};  // the slot is a web screen
     int imageWidth = 0, imageHeight = 0;         // the captured client area (pixels)
     double twipsPerPixel = kTwipsPerPixel;
 };

@@ -10,6 +10,7 @@
 #include "analysis/frequency.h"
 #include "core/color.h"
 #include "core/vbtext.h"
+#include "data/series_kinds.h"
 #include "render/graph_kinds.h"
 #include "render/graph_series.h"
 #include "render/showgraphs.h"
@@ -192,7 +193,8 @@ void ApplyMarkerModes(ChartSurface& chart, const GraphDef& def, int option, int 
 // The Y range, rounded; fixed unless it dips below 0 over a short span.
 void StyleValueAxis(ChartSurface& chart, YScale& stored, ValueRange range, const GraphDef& def) {
     double min = range.min, max = range.max;
-    if (def.freqtype == 4 && static_cast<float>(max) <= def.coeff3) max = static_cast<double>(def.coeff3) + 0.1;
+    if (def.freqtype == FreqType::ColorBand && static_cast<float>(max) <= def.coeff3)
+        max = static_cast<double>(def.coeff3) + 0.1;
     NiceAxisResult n = Niceaxis(min, max);
     int major = WholeNumber((n.max - n.min) / n.step, "value axis divisions");
     stored = YScale{n.min, n.max, n.step, static_cast<int16_t>(major)};
@@ -224,17 +226,28 @@ std::string UnitLabel(const ProgramState& state, int page, int slot) {
     return row[static_cast<size_t>(slot)].unit;
 }
 
+// The setup's pen widths, or, when it sets none, the widths of the screen size class.
+PenWidths DrawingPenWidths(const SetupSettings& settings, RenderState& render, const PageView& view) {
+    if (settings.penwidth1 != 0) return {settings.penwidth1, settings.penwidth2};
+    if (!render.defaultPens) {
+        int16_t width = view.ScreenSizeClass() >= 250 ? 30 : 15;
+        render.defaultPens = PenWidths{width, width};
+    }
+    return *render.defaultPens;
+}
+
 int Clamp(int count, int room) { return std::clamp(count, 0, std::max(room, 0)); }
 
 }  // namespace
 
-void DrawGraph(ProgramState& state, RenderState& render, PageView& view, int page, int slot, double now) {
+void DrawGraph(const ProgramState& state, RenderState& render, PageView& view, int page, int slot, double now) {
     const PageRec& pageRec = state.pages.Page(page);
     const GraphDef& def = pageRec.slots.at(static_cast<size_t>(slot));
     const GraphDef& def2 = pageRec.slots.at(static_cast<size_t>(slot + kSecondSeriesOffset));
     if (!state.store.Has(page, slot)) throw std::runtime_error("No data has been loaded for this graph");
     const SlotSeries& main = state.store.At(page, slot);
-    const SlotSeries* second = def2.dsid != 0 ? &state.store.At(page, slot + kSecondSeriesOffset) : nullptr;
+    const SlotSeries* second =
+        HoldsSecondSeries(def, def2) ? &state.store.At(page, slot + kSecondSeriesOffset) : nullptr;
     ChartSurface& chart = render.charts[static_cast<size_t>(slot)];
 
     GraphInputs in{pageRec,
@@ -271,13 +284,8 @@ void DrawGraph(ProgramState& state, RenderState& render, PageView& view, int pag
     WriteDailySeries(chart, main, state.settings.days, data);
     WriteSecondSeries(chart, in, data);
 
-    SetupSettings& settings = state.settings;
-    if (settings.penwidth1 == 0) {
-        int16_t width = view.ScreenSizeClass() >= 250 ? 30 : 15;
-        settings.penwidth1 = width;
-        settings.penwidth2 = width;
-    }
-    int pw1 = settings.penwidth1, pw2 = settings.penwidth2;
+    const PenWidths pens = DrawingPenWidths(state.settings, render, view);
+    const int pw1 = pens.main, pw2 = pens.daily;
 
     ValueRange shownRange = data;
     WriteTraces(chart, state, in, page, slot, pw1, shownRange);
@@ -305,8 +313,8 @@ void DrawGraph(ProgramState& state, RenderState& render, PageView& view, int pag
     chart.SetPlotWallColor(Colour(def.back2color));
     if (chart.RowCount() == 0) chart.SetRowCount(kEmptyGridRows);
 
-    XRange xRange =
-        def.freqtype == -2 ? StyleDurationAxis(chart, in) : StyleDateAxis(chart, state.window, state.settings.days);
+    XRange xRange = def.freqtype == FreqType::DepthDuration ? StyleDurationAxis(chart, in)
+                                                            : StyleDateAxis(chart, state.window, state.settings.days);
     chart.XAxis().labelFont.style = 2;
     chart.XAxis().majorGrid.style = PenStyle::Dot;
     chart.XAxis().minorGrid.style = PenStyle::None;
@@ -339,12 +347,12 @@ void DrawGraph(ProgramState& state, RenderState& render, PageView& view, int pag
     chart.Series(kSecondX).legendText = legends.second;
 
     // Annotations of probability and model-comparison graphs.
-    if ((def.freqtype == 1 || def.freqtype == 2) && data.Any()) {
+    if (IsProbability(def.freqtype) && data.Any()) {
         float years = 0;
         if (ReturnPeriod(data.max, def.freqtype, def.coeff1, def.coeff2, def.coeff3, years))
             title += ReturnPeriodText(years);
     }
-    if (def.freqtype == 3) title += main.modelErrorText;
+    if (def.freqtype == FreqType::ModelError) title += main.modelErrorText;
     render.titles[static_cast<size_t>(slot)] = title;
 
     if (warning != 0 && state.autostartseconds == 0) view.StartWarningBlink();

@@ -15,7 +15,7 @@ bool IsTotalsIdentifier(int id) {
 }
 
 int EffectiveOption(const GraphDef& def) {
-    if (def.hasdsid2 != 0 || def.freqtype == -2) return -2;
+    if (def.hasdsid2 != 0 || def.freqtype == FreqType::DepthDuration) return -2;
     return def.rankcum;
 }
 
@@ -33,15 +33,16 @@ double RoundedTotal(double total) { return FormatRound(total, total > 50 ? "0" :
 KindLegends LegendsFor(const GraphDef& def) {
     KindLegends legends;
     int option = EffectiveOption(def);
-    if (def.freqtype == -1) {
+    bool years = UsesFrequencyTable(def.freqtype);
+    if (def.freqtype == FreqType::Recurrence) {
         legends.main = "Frequecy";
         legends.second = "Series 2";
     }
     if (option == -1) legends.second = "Rank";
-    if (option == -2 && def.freqtype >= 0) legends.second = "Series 2";
-    if (option == -2 && def.freqtype < 0) {
+    if (option == -2 && !years) legends.second = "Series 2";
+    if (option == -2 && years) {
         legends.main = "Frequecy";
-        if (def.freqtype == -2) legends.second = "Rainfall";
+        if (def.freqtype == FreqType::DepthDuration) legends.second = "Rainfall";
     }
     return legends;
 }
@@ -57,16 +58,16 @@ double DeviateForFactor(double k, double skew) {
     return 6 / skew * (std::cbrt(1 + skew * k / 2) - 1) + skew / 6;
 }
 
-bool ReturnPeriod(double largest, int freqtype, double mean, double sd, double skew, float& years) {
+bool ReturnPeriod(double largest, FreqType freqtype, double mean, double sd, double skew, float& years) {
     if (!(largest > 0) || !(sd > 0) || !std::isfinite(mean) || !std::isfinite(skew)) return false;
     // The value exceeded with probability 0.999: the bottom of the fitted distribution.
     double bottom = mean + FrequencyFactor(funk(0.999), skew) * sd;
-    if (freqtype == 1) bottom = std::pow(10.0, bottom);
+    if (freqtype == FreqType::LogProbability) bottom = std::pow(10.0, bottom);
     if (largest < bottom) {
         years = static_cast<float>(largest / bottom);
         return std::isfinite(years);
     }
-    double y = freqtype == 1 ? std::log10(largest) : largest;
+    double y = freqtype == FreqType::LogProbability ? std::log10(largest) : largest;
     double factor = (y - mean) / sd;
     // The standard normal deviate with the same exceedance probability as this factor
     // under the skewed distribution.

@@ -54,12 +54,12 @@ double FrequencyFactor(double z, double skew);
 // The standard normal deviate whose frequency factor is k: the inverse of the above.
 double DeviateForFactor(double k, double skew);
 
-// Return period in years of the largest value of a probability graph (freqtype 1: the
-// fitted distribution is of log10 values; 2: of the values), from the mean, standard
+// Return period in years of the largest value of a probability graph (the fitted
+// distribution is of log10 values or of the values themselves), from the mean, standard
 // deviation and skew. Below the value exceeded with probability 0.999 it is the ratio
 // of the largest value to that value. Nothing when there is no period to show: the
 // largest value is not above 0, or the standard deviation is not positive.
-bool ReturnPeriod(double largest, int freqtype, double mean, double sd, double skew, float& years);
+bool ReturnPeriod(double largest, FreqType freqtype, double mean, double sd, double skew, float& years);
 
 // ", P=" + the period as "0", "0.0" or "0.00" by its size + "yrs".
 std::string ReturnPeriodText(float years);

@@ -4,6 +4,7 @@
 // page, read again by the page layout and the graph menu). Owned by the main window.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,13 @@ struct YScale {
     bool operator==(const YScale&) const = default;
 };
 
+// Pen widths of the main and the daily series, in twips.
+struct PenWidths {
+    int16_t main = 0;
+    int16_t daily = 0;
+    bool operator==(const PenWidths&) const = default;
+};
+
 struct RenderState {
     std::array<ChartSurface, kGraphsPerPage> charts;
     // Latest value of each graph's main series, -9999 when missing or stale.
@@ -30,6 +38,11 @@ struct RenderState {
     std::array<std::string, kGraphsPerPage + 1> titles;
     // -1 when a watch level is crossed; drives the slot's blinking "WARNING!" box.
     std::array<int16_t, kGraphsPerPage> warningFlags{};
+
+    // The widths drawing chose for a setup that sets none, by the screen size class of
+    // the first graph drawn; they stay while the window moves between screens. The
+    // setup itself keeps its "not set".
+    std::optional<PenWidths> defaultPens;
 
     RenderState() { currentValues.fill(kMissing); }
 

@@ -1,6 +1,5 @@
 #include "render/showgraphs.h"
 
-#include <cstdlib>
 #include <exception>
 #include <string>
 
@@ -17,7 +16,7 @@ void ClearSlots(RenderState& render, PageView& view, const PageRec& page) {
         chart.SetVisible(false);
         view.HideSlotBoxes(g);
         render.warningFlags[static_cast<size_t>(g)] = 0;
-        if (page.slots[static_cast<size_t>(g)].dsid == 0) {
+        if (page.slots[static_cast<size_t>(g)].Kind() == SlotKind::Empty) {
             chart.SetColumnCount(0);
             chart.SetRowCount(0);
             chart.SetTitleText("");
@@ -73,8 +72,7 @@ void showgraphs(ProgramState& state, RenderState& render, Host& host, PageView& 
 
     double now = host.Now();
     for (int g = 0; g < kGraphsPerPage; ++g) {
-        // 0 is an empty slot, -1 a web screen, 1 no series at all.
-        if (std::abs(static_cast<int>(page.slots[static_cast<size_t>(g)].dsid)) < 2) continue;
+        if (!page.slots[static_cast<size_t>(g)].IsDrawnGraph()) continue;
         try {
             DrawGraph(state, render, view, pageNumber, g, now);
         } catch (const std::exception& e) {

@@ -20,7 +20,8 @@ namespace tidemark {
 void showgraphs(ProgramState& state, RenderState& render, Host& host, PageView& view);
 
 // Draws one graph slot (0-11) of a page at the present time `now`; throws on a fault.
-// Used by showgraphs for every slot whose dsid is 2 or more in absolute value.
-void DrawGraph(ProgramState& state, RenderState& render, PageView& view, int page, int slot, double now);
+// Reads the setup and the series without changing them.
+// Used by showgraphs for every slot that holds a drawn graph.
+void DrawGraph(const ProgramState& state, RenderState& render, PageView& view, int page, int slot, double now);
 
 }  // namespace tidemark

@@ -33,6 +33,8 @@ struct SetupSettings {
     int16_t days = 0;    // days up to and including today; 0 in the file means 7
     int16_t endday = 0;  // days after today (may be negative)
     bool plotunitvalues = false;
+    // Line 3, and from then on the one state of the "Include daily max/min in hourlys"
+    // box: the setup frame's box writes here, fetching and the series names read it.
     bool includedailymaxmin = false;
     bool bigcurrentvalue = false;
     bool autopaging = false;
@@ -53,10 +55,49 @@ struct SetupSettings {
     bool operator==(const SetupSettings&) const = default;
 };
 
+// What a graph slot holds, told by its dsid: 0 nothing, -1 a web screen (whose
+// definition reuses the chart fields), anything else a graph.
+enum class SlotKind { Empty, Graph, WebScreen };
+
+inline constexpr int16_t kEmptySlotDsid = 0;
+inline constexpr int16_t kWebScreenDsid = -1;
+
+constexpr SlotKind SlotKindOf(int16_t dsid) {
+    if (dsid == kEmptySlotDsid) return SlotKind::Empty;
+    if (dsid == kWebScreenDsid) return SlotKind::WebScreen;
+    return SlotKind::Graph;
+}
+
+// The "freq type" field of a graph line: which analysis its values go through. Codes
+// that have no meaning of their own are held as read, so saving writes them back.
+enum class FreqType : int16_t {
+    DepthDuration = -2,  // the largest depth per duration of the frequency table
+    Recurrence = -1,     // every value as its recurrence interval in years
+    Plain = 0,
+    LogProbability = 1,  // return period of the largest value, fitted to log10 values
+    Probability = 2,     // the same, fitted to the values themselves
+    ModelError = 3,      // the model's error against the observations, in the title
+    ColorBand = 4,       // flood-category bands up to coeff3
+};
+
+// The code as the file holds it.
+constexpr int16_t FreqCode(FreqType type) { return static_cast<int16_t>(type); }
+
+// Every negative code works with the frequency table: reading such a line loads it,
+// daily values become intervals and the unit is years.
+constexpr bool UsesFrequencyTable(FreqType type) { return FreqCode(type) < 0; }
+
+constexpr bool IsProbability(FreqType type) {
+    return type == FreqType::LogProbability || type == FreqType::Probability;
+}
+
+// The types whose lines carry coeff1-coeff3.
+constexpr bool HasCoefficients(FreqType type) { return IsProbability(type) || type == FreqType::ColorBand; }
+
 struct GraphDef {
     int16_t page = 0;
     int16_t slot = 0;
-    int16_t dsid = 0;  // 0 = empty slot, -1 = web screen
+    int16_t dsid = 0;  // SlotKindOf tells what it names
     std::string parametername;
     std::string stationname;  // web screen: the address
     int16_t hrmarker = 0;     // web screen: scroll bars switch
@@ -71,12 +112,14 @@ struct GraphDef {
     int16_t watchcount = 0;
     int16_t rankcum = 0;   // -1 ranked, 2 cumulative, 0 plain
     int16_t hasdsid2 = 0;  // -1 when the dsid field held a second identifier
-    int16_t freqtype = 0;
+    FreqType freqtype = FreqType::Plain;
     float coeff1 = 0, coeff2 = 0, coeff3 = 0;
     int16_t tracecount = 0;  // run-time: model-run traces added
 
-    bool IsEmpty() const { return dsid == 0; }
-    bool IsWebScreen() const { return dsid == -1; }
+    SlotKind Kind() const { return SlotKindOf(dsid); }
+    // Drawn from its fetched series; a graph with identifier 1 keeps its place on the
+    // page but is not drawn.
+    bool IsDrawnGraph() const { return Kind() == SlotKind::Graph && dsid != 1; }
     bool operator==(const GraphDef&) const = default;
 };
 

@@ -316,7 +316,7 @@ void Parser::ReadGraphLine(const std::vector<std::string>& f) {
     g.lowwatch = Val(f[12]);
     if (n >= 14) g.watchcount = LenientInt16(f[13], "watchcount");
     if (n >= 15) g.rankcum = StrictInt16(f[14], "rankcum");
-    if (n == 16 || n >= 19) g.freqtype = StrictInt16(f[15], "freqtype");
+    if (n == 16 || n >= 19) g.freqtype = static_cast<FreqType>(StrictInt16(f[15], "freqtype"));
     if (n >= 19) {
         g.coeff1 = StrictSingle(f[16], "coeff1");
         g.coeff2 = StrictSingle(f[17], "coeff2");
@@ -325,8 +325,8 @@ void Parser::ReadGraphLine(const std::vector<std::string>& f) {
     if (g.back2color == kSwitchedOffColor && !StartsWith(g.stationname, "OFF ")) g.stationname = "OFF " + g.stationname;
     // Saved pages carry all 12 graph lines, so an empty line must not make a 4-graph page
     // lay out as a 12-graph one: the page's size is its highest slot in use.
-    if (!g.IsEmpty() && slot > p.lastslot) p.lastslot = static_cast<int16_t>(slot);
-    if (n == 16 && g.freqtype < 0) LoadFrequencyTable();
+    if (g.Kind() != SlotKind::Empty && slot > p.lastslot) p.lastslot = static_cast<int16_t>(slot);
+    if (n == 16 && UsesFrequencyTable(g.freqtype)) LoadFrequencyTable();
 }
 
 void Parser::ReadDsidField(const std::string& field, int slot) {
@@ -359,7 +359,7 @@ void Parser::ReadWebScreenLine(const std::vector<std::string>& f) {
     int slot = GraphSlot(f[0]);
     PageRec& p = CurrentPage();
     GraphDef& g = ClearSlot(slot);
-    g.dsid = -1;
+    g.dsid = kWebScreenDsid;
     g.parametername = "Web Screen";
     g.stationname = f[3];
     g.hrmarker = StrictInt16(f[4], "hrmarker");

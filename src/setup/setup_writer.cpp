@@ -28,8 +28,8 @@ std::string DsidField(const PageRec& p, int slot) {
     const std::string& suffix = p.runsuffix[static_cast<size_t>(slot)];
     int16_t run = p.runnumber[static_cast<size_t>(slot)];
     std::string field;
-    if (g.dsid != 0) field += FileNumber(g.dsid);
-    if (second != 0 || (!suffix.empty() && run != 0)) field += "," + FileNumber(second);
+    if (g.Kind() != SlotKind::Empty) field += FileNumber(g.dsid);
+    if (SlotKindOf(second) != SlotKind::Empty || (!suffix.empty() && run != 0)) field += "," + FileNumber(second);
     if (!suffix.empty()) field += run != 0 ? "," + FileNumber(run) : suffix;
     return field;
 }
@@ -42,14 +42,14 @@ std::string GraphLine(const PageRec& p, int slot) {
          {double(g.hrmarker), double(g.daymarker), double(g.logyscale), double(g.backcolor), double(g.back2color),
           double(g.hrcolor), double(g.daycolor), g.highwatch, g.lowwatch, double(g.watchcount), double(g.rankcum)})
         l += ";" + FileNumber(v);
-    if (g.freqtype != 0) l += ";" + FileNumber(g.freqtype);
-    if (g.freqtype == 1 || g.freqtype == 2 || g.freqtype == 4)
+    if (g.freqtype != FreqType::Plain) l += ";" + FileNumber(FreqCode(g.freqtype));
+    if (HasCoefficients(g.freqtype))
         l += ";" + FileSingle(g.coeff1) + ";" + FileSingle(g.coeff2) + ";" + FileSingle(g.coeff3);
     return l;
 }
 
 std::string WebScreenLine(const GraphDef& g, int slot) {
-    return FileNumber(slot + 1) + ";" + FileNumber(-1) + ";Web Screen;" + FieldText(g.stationname) + ";" +
+    return FileNumber(slot + 1) + ";" + FileNumber(kWebScreenDsid) + ";Web Screen;" + FieldText(g.stationname) + ";" +
            FileNumber(g.hrmarker) + ";" + FileNumber(g.daymarker) + ";" + FileNumber(g.logyscale) + ";" +
            FileNumber(g.back2color) + ";" + FileNumber(g.hrcolor);
 }
@@ -71,7 +71,7 @@ void SetupWriter::PrepareForSave(PageSet& pages) const {
         if (!Written(pages, p)) continue;
         for (int s = 0; s < kGraphsPerPage; ++s) {
             GraphDef& g = pages.Graph(p, s);
-            if (!g.IsWebScreen()) continue;
+            if (g.Kind() != SlotKind::WebScreen) continue;
             if (!IsHtmlAddress(g.stationname)) {
                 g.daymarker = 0;
                 g.logyscale = 0;
@@ -114,9 +114,9 @@ std::string SetupWriter::ComposeSetup(const SetupSettings& s, const PageSet& pag
         lines.push_back(PageLine(rec, ++number));
         for (int s = 0; s < kGraphsPerPage; ++s) {
             const GraphDef& g = rec.slots[static_cast<size_t>(s)];
-            if (g.IsWebScreen())
+            if (g.Kind() == SlotKind::WebScreen)
                 lines.push_back(WebScreenLine(g, s));
-            else if (g.IsEmpty())
+            else if (g.Kind() == SlotKind::Empty)
                 lines.push_back(GraphLine(empty, s));
             else
                 lines.push_back(GraphLine(rec, s));
@@ -132,7 +132,7 @@ std::string SetupWriter::ComposeOnOff(const PageSet& pages) {
         if (!Written(pages, p)) continue;
         for (int s = 0; s < kGraphsPerPage; ++s) {
             const GraphDef& g = pages.Graph(p, s);
-            if (g.IsEmpty() || g.IsWebScreen() || g.back2color != kSwitchedOffColor) continue;
+            if (g.Kind() != SlotKind::Graph || g.back2color != kSwitchedOffColor) continue;
             lines.push_back(std::to_string(g.dsid) + ",\"" + LineText(g.parametername) + "\",\"" +
                             LineText(g.stationname) + "\"");
         }

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "analysis/frequency.h"
+#include "core/color.h"
 #include "core/textfile.h"
 
 using namespace tidemark;
@@ -110,7 +111,7 @@ TEST(Getfrequency, UnusableTablesGiveZeroNeverNanOrInfinity) {
                    {&flatTop, 3},
                    {&steep, 5},
                    {&ragged, 5},
-                   {&kTenColumns, -9999},
+                   {&kTenColumns, -9998},
                    {&kTenColumns, NAN},
                    {&kTenColumns, INFINITY}}) {
         double years = Getfrequency(c.depth, *c.table, 60);
@@ -118,6 +119,9 @@ TEST(Getfrequency, UnusableTablesGiveZeroNeverNanOrInfinity) {
         EXPECT_EQ(years, 0) << c.depth;
     }
     EXPECT_DOUBLE_EQ(Getfrequency(2, flatTop, 60), 2);  // the usable part still answers
+    // A missing value stays missing, whatever the table holds.
+    EXPECT_EQ(Getfrequency(kMissing, kTenColumns, 60), kMissing);
+    EXPECT_EQ(Getfrequency(kMissing, zeroRow, 45), kMissing);
 }
 
 TEST_F(FrequencyFile, ReadsHeaderRowsAndUnits) {

@@ -190,3 +190,83 @@ TEST_F(JsonExportTest, TextsOfBothSourcesAndEveryStoredDateFormArriveWhole) {
     for (double edge : {DateSerial(2026, 3, 8), DateSerial(2026, 3, 11)})
         EXPECT_NE(std::find(days.begin(), days.end(), edge), days.end()) << "no point at day " << edge;
 }
+
+// Header of the one-year interval, then durations of 5, 15 and 60 minutes.
+const char kFrequencyTable[] =
+    "Duration\t1\t2\t5\t10\t25\t50\t100\t200\t500\t1000\r\n"
+    "5min\t0.2\t0.3\t0.4\t0.5\t0.6\t0.7\t0.8\t0.9\t1\t1.1\r\n"
+    "15min\t0.4\t0.6\t0.8\t1\t1.2\t1.4\t1.6\t1.8\t2\t2.2\r\n"
+    "1h\t0.6\t0.9\t1.2\t1.5\t1.8\t2.1\t2.4\t2.7\t3\t3.3\r\n";
+
+// 12 significant digits: enough to tell the hours of a day number apart.
+std::string NumberText(double v) { return QString::number(v, 'g', 12).toStdString(); }
+
+// A series' cells as text: the number, or "null" where nothing is drawn.
+std::vector<std::string> Cells(const QJsonObject& series, const char* axis) {
+    std::vector<std::string> cells;
+    for (const auto& v : series[axis].toArray()) cells.push_back(v.isNull() ? "null" : NumberText(v.toDouble()));
+    return cells;
+}
+
+using Texts = std::vector<std::string>;
+
+TEST_F(JsonExportTest, DepthDurationGraphsDrawTheirIntervalsAndTheirRainfallDepths) {
+    std::string sql =
+        "INSERT INTO rsite VALUES (301, 'Ridge', 10, 'Rain', 'inches', 1);"
+        "INSERT INTO rupdate VALUES (0, 'logger', '2026-03-10 13:05:00');" +
+        Rows(301, "runit",
+             {{"2026-03-10 12:00:00", 0},
+              {"2026-03-10 12:05:00", 0.2},
+              {"2026-03-10 12:10:00", 0.3},
+              {"2026-03-10 12:15:00", 0.1},
+              {"2026-03-10 12:20:00", 0}});
+    ASSERT_TRUE(db_.Exec(sql));
+    ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "Tidemark_Frequency.txt", kFrequencyTable));
+    QJsonObject root =
+        Export(SetupText({" 1 ;Rain; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON", Graph(1, "301", "Ridge Maxima", 0, 0, "; -2 ")}));
+    QJsonObject g = GraphAt(root, 1, 0);
+    ASSERT_FALSE(g.isEmpty()) << output_;
+    EXPECT_EQ(g["rows"].toInt(), 3);
+
+    // Series 1: the recurrence interval of each duration's largest depth.
+    QJsonObject intervals = SeriesOf(g, 1);
+    EXPECT_EQ(intervals["legend"].toString(), "Frequecy");
+    EXPECT_EQ(Cells(intervals, "x"), (Texts{"5", "15", "60"}));
+    EXPECT_EQ(Cells(intervals, "y"), (Texts{"2", "2", "1"}));
+
+    // Series 5: the largest depth that fell within each duration, against the same minutes.
+    QJsonObject depths = SeriesOf(g, 5);
+    EXPECT_EQ(depths["legend"].toString(), "Rainfall");
+    EXPECT_TRUE(depths["line"].toBool());
+    EXPECT_EQ(Cells(depths, "x"), (Texts{"5", "15", "60"}));
+    EXPECT_EQ(Cells(depths, "y"), (Texts{"0.3", "0.6", "0.6"}));
+}
+
+TEST_F(JsonExportTest, AMissingValueOfARecurrenceIntervalGraphIsAGapNotZeroYears) {
+    std::string sql =
+        "INSERT INTO rsite VALUES (302, 'Ridge', 10, 'Rain', 'inches', 1);"
+        "INSERT INTO rupdate VALUES (0, 'logger', '2026-03-10 13:05:00');" +
+        Rows(302, "rhour",
+             {{"2026-03-10 10:00:00", 0.6}, {"2026-03-10 11:00:00", -9999}, {"2026-03-10 12:00:00", 0.9}}) +
+        Rows(302, "rday", {{"2026-03-08 00:00:00", -9999}, {"2026-03-09 00:00:00", 1.5}});
+    ASSERT_TRUE(db_.Exec(sql));
+    ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "Tidemark_Frequency.txt", kFrequencyTable));
+    QJsonObject root =
+        Export(SetupText({" 1 ;Rain; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON", Graph(1, "302", "Ridge Intervals", 0, 0, "; -1 ")}));
+    QJsonObject g = GraphAt(root, 1, 0);
+    ASSERT_FALSE(g.isEmpty()) << output_;
+
+    // The hours from 10:00 on: 1 year, a gap, 2 years.
+    QJsonObject hourly = SeriesOf(g, 1);
+    Texts x = Cells(hourly, "x"), y = Cells(hourly, "y");
+    auto at = std::find(x.begin(), x.end(), NumberText(MakeDayNumber(2026, 3, 10, 10, 0, 0)));
+    ASSERT_LE(at + 3, x.end()) << "no point at 10:00";
+    size_t i = static_cast<size_t>(at - x.begin());
+    EXPECT_EQ(Texts(y.begin() + i, y.begin() + i + 3), (Texts{"1", "null", "2"}));
+    EXPECT_EQ(g["currentValue"].toDouble(), 2);
+
+    // A missing day stays missing too; the table has no daily row, so a present day is 0.
+    Texts days = Cells(SeriesOf(g, 3), "y");
+    ASSERT_GE(days.size(), 2u);
+    EXPECT_EQ(Texts(days.begin(), days.begin() + 2), (Texts{"null", "0"}));
+}

@@ -113,7 +113,7 @@ TEST_F(GetvaluesFaultTest, DepthDurationAmountsBeyondTheRoomAreReported) {
     h.state.frequency.steps = {0, 1};
     h.state.frequency.depth = {{0, 5}, {0, 1}};
     h.state.store.Size(1, 56, 3, 56);  // room for unit values not allocated
-    h.Define(0, 4, "Rain", -2);
+    h.Define(0, 4, "Rain", FreqType::DepthDuration);
     h.Fill("runit", 4, {{At(2020, 3, 1, 0), 1}, {At(2020, 3, 1, 6), 1}});
     h.Getvalues(0);
     ASSERT_EQ(h.host.messages.size(), 1u);

@@ -128,8 +128,8 @@ TEST_F(GetvaluesTest, AUnitsOffPageReadsHourlyValuesExceptForFrequencyGraphs) {
     h.Resize();
     h.Fill("runit", 4, {{At(2020, 3, 1, 0, 5), 0.5}});
     h.Fill("rhour", 4, {{At(2020, 3, 1, 1), 7}});
-    h.Define(0, 4, "Flow", 0);
-    h.Define(1, 4, "Flow", -1);
+    h.Define(0, 4, "Flow", FreqType::Plain);
+    h.Define(1, 4, "Flow", FreqType::Recurrence);
     EXPECT_EQ(h.Fetch(0), "");
     EXPECT_EQ(h.Points(0), (std::vector<std::string>{"03-01 01:00 7"}));
     EXPECT_EQ(h.Fetch(1), "");

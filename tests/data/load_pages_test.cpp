@@ -6,6 +6,7 @@
 
 #include "core/daynum.h"
 #include "core/textfile.h"
+#include "core/vbtext.h"
 #include "data/load_pages.h"
 #include "support/recording_host.h"
 #include "support/setup_text.h"
@@ -27,6 +28,26 @@ std::string PageLine(int page, const std::string& title) {
 std::string GraphLine(int graph, int dsid) {
     return " " + std::to_string(graph) + " ; " + std::to_string(dsid) +
            " ;Stage;Creek; 0 ; 0 ; 0 ; 16777215 ; 16777215 ; 255 ; 65280 ; 0 ; 0 ; 0 ; 0 ";
+}
+
+// "mm-dd hh:nn value" of every point of the slot that holds a value.
+std::vector<std::string> PresentPoints(const SlotSeries& s) {
+    std::vector<std::string> out;
+    for (int i = 1; i <= s.pointCount; ++i) {
+        const SeriesPoint& p = s.points[static_cast<size_t>(i)];
+        if (!IsMissing(p.value)) out.push_back(FormatDate(p.time, "mm-dd hh:nn") + " " + CStr(p.value));
+    }
+    return out;
+}
+
+// "mm-dd value" of the slot's first `count` daily values.
+std::vector<std::string> Days(const SlotSeries& s, int count) {
+    std::vector<std::string> out;
+    for (int i = 1; i <= count; ++i) {
+        const SeriesPoint& p = s.dailyPoints[static_cast<size_t>(i)];
+        out.push_back(FormatDate(p.time, "mm-dd") + " " + CStr(p.value));
+    }
+    return out;
 }
 
 // 10 March 2026, 14:00.
@@ -191,4 +212,64 @@ TEST_F(LoadPagesTest, AFailedReloadKeepsTheLastGoodDataAndGoesOn) {
     ASSERT_EQ(host_.messages.size(), 1u);
     EXPECT_NE(host_.messages[0].find("reload failed"), std::string::npos);
     EXPECT_EQ(state_.store.At(1, 0).currentValue, 2.75);
+}
+
+TEST_F(LoadPagesTest, IncludeDailyMaxMinOnLineThreeMergesTheDailyExtremesIntoHourlyGraphs) {
+    ASSERT_TRUE(
+        db_.Exec("INSERT INTO rdaymax VALUES (101, '2026-03-09 15:30:00', 3.875);"
+                 "INSERT INTO rdaymin VALUES (101, '2026-03-09 04:15:00', 1.125);"));
+    const std::vector<std::string> page = {PageLine(1, "Rivers"), GraphLine(1, 101)};
+    const std::vector<std::string> hourly = {"03-10 10:00 2.5", "03-10 11:00 2.75"};
+
+    WriteSetup(testsupport::SqliteSetupText(5, 0, page, {.includeDailyMaxMin = true}));
+    ASSERT_TRUE(LoadPages(state_, host_, LoadMode::Full).ok);
+    EXPECT_EQ(PresentPoints(state_.store.At(1, 0)),
+              (std::vector<std::string>{"03-09 04:15 1.125", "03-09 15:30 3.875", hourly[0], hourly[1]}));
+    EXPECT_EQ(state_.labels[1][0].legend1, "Hourly Avg w/Daily MaxMin");
+    // A reload keeps to the setting.
+    ASSERT_TRUE(LoadPages(state_, host_, LoadMode::Reload).ok);
+    EXPECT_EQ(PresentPoints(state_.store.At(1, 0)).size(), 4u);
+    EXPECT_EQ(state_.labels[1][0].legend1, "Hourly Avg w/Daily MaxMin");
+
+    // Off, the same graph reads the hourly rows alone.
+    WriteSetup(testsupport::SqliteSetupText(5, 0, page));
+    ProgramState off;
+    off.programFolder = db_.Folder();
+    ASSERT_TRUE(LoadPages(off, host_, LoadMode::Full).ok);
+    EXPECT_EQ(PresentPoints(off.store.At(1, 0)), hourly);
+    EXPECT_EQ(off.labels[1][0].legend1, "Hourly Avg");
+}
+
+TEST_F(LoadPagesTest, UnitValuesAreReadUnlessThePageTurnsThemToHoursForGraphsOutsideTheFrequencyTable) {
+    ASSERT_TRUE(
+        db_.Exec("INSERT INTO runit VALUES (101, '2026-03-10 10:05:00', 2.625);"
+                 "INSERT INTO runit VALUES (101, '2026-03-10 10:10:00', 2.5);"
+                 "INSERT INTO rdaymax VALUES (101, '2026-03-09 15:30:00', 3.875);"));
+    std::string unitsOff = PageLine(1, "Hours");
+    unitsOff.replace(unitsOff.find("UNITS_ON"), 8, "UNITS_OFF");
+    WriteSetup(testsupport::SqliteSetupText(
+        5, 0, {unitsOff, GraphLine(1, 101), GraphLine(2, 101) + "; -1 ", PageLine(2, "Units"), GraphLine(1, 101)},
+        {.plotUnitValues = true, .includeDailyMaxMin = true}));
+    ASSERT_TRUE(LoadPages(state_, host_, LoadMode::Full).ok);
+    // Hourly rows on the page of hours, without the daily extremes that only the hourly
+    // statement of an hourly setup takes in.
+    EXPECT_EQ(PresentPoints(state_.store.At(1, 0)), (std::vector<std::string>{"03-10 10:00 2.5", "03-10 11:00 2.75"}));
+    // A recurrence-interval graph keeps its unit values there (no table: 0 years).
+    EXPECT_EQ(PresentPoints(state_.store.At(1, 1)), (std::vector<std::string>{"03-10 10:05 0", "03-10 10:10 0"}));
+    EXPECT_EQ(PresentPoints(state_.store.At(2, 0)), (std::vector<std::string>{"03-10 10:05 2.625", "03-10 10:10 2.5"}));
+}
+
+TEST_F(LoadPagesTest, MissingDaysAreFilledInPlainAndMonthlyDailyValues) {
+    ASSERT_TRUE(
+        db_.Exec("INSERT INTO rday VALUES (102, '2026-03-06 00:00:00', 1);"
+                 "INSERT INTO rday VALUES (102, '2026-03-09 00:00:00', 2);"));
+    std::string monthly = GraphLine(2, 102);
+    monthly.replace(monthly.find(";Stage;"), 7, ";Monthly Rainfall;");
+    WriteSetup(SetupText(5, 0, {PageLine(1, "Days"), GraphLine(1, 102), monthly}));
+    ASSERT_TRUE(LoadPages(state_, host_, LoadMode::Full).ok);
+    EXPECT_EQ(Days(state_.store.At(1, 0), 4),
+              (std::vector<std::string>{"03-06 1", "03-07 -9999", "03-08 -9999", "03-09 2"}));
+    // The monthly graph's days carry the running total across the gap.
+    EXPECT_EQ(Days(state_.store.At(1, 1), 4),
+              (std::vector<std::string>{"03-06 1", "03-07 -9999", "03-08 -9999", "03-09 3"}));
 }

@@ -64,8 +64,8 @@ TEST(ModelErrorFetch, IsComposedWhileTheModelSeriesIsRead) {
     SqliteSeriesBackend backend;
     ASSERT_TRUE(backend.SetUpError().empty()) << backend.SetUpError();
     SeriesHarness h(backend, At(2020, 3, 1), 1, At(2020, 3, 9));
-    h.Define(0, 4, "Rain", 3);
-    h.Define(12, 5, "Rain", 3);
+    h.Define(0, 4, "Rain", FreqType::ModelError);
+    h.Define(12, 5, "Rain", FreqType::ModelError);
     h.Fill("rhour", 4, {{At(2020, 3, 1, 0), 1.0}, {At(2020, 3, 1, 1), 2.0}, {At(2020, 3, 1, 4), 1.0}});
     h.Fill("rhour", 5, {{At(2020, 3, 1, 0), 1.5}, {At(2020, 3, 1, 1), 1.0}, {At(2020, 3, 1, 4), 0.0}});
     FetchOptions options;
@@ -78,7 +78,7 @@ TEST(ModelErrorFetch, IsComposedWhileTheModelSeriesIsRead) {
     EXPECT_EQ(h.Fetch(0), "");
     EXPECT_EQ(h.Slot(0).modelErrorText, "58%  n3");
     // Another freqtype composes nothing.
-    h.Define(0, 4, "Rain", 0);
+    h.Define(0, 4, "Rain", FreqType::Plain);
     h.Slot(0).modelErrorText.clear();
     EXPECT_EQ(h.Fetch(0, options), "");
     EXPECT_EQ(h.Slot(0).modelErrorText, "");

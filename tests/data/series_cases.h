@@ -54,7 +54,7 @@ TEST_P(SeriesEngineTest, HourGapsGetFillersFromTheWindowStartOn) {
 
 TEST_P(SeriesEngineTest, HourlyRowsMergeWithTheDailyMaximaAndMinimaByDate) {
     SeriesHarness h(Backend(), At(2020, 3, 1), 2, At(2020, 3, 4));
-    h.state.checkmaxmin = true;
+    h.state.settings.includedailymaxmin = true;
     h.Define(0, 9);
     h.Fill("rhour", 9, {{At(2020, 3, 1, 0), 4}, {At(2020, 3, 1, 1), 5}, {At(2020, 3, 2, 0), 6}});
     // The maximum at 00:30, the minimum at 00:45; a minimum identical in all three
@@ -71,7 +71,7 @@ TEST_P(SeriesEngineTest, HourlyRowsMergeWithTheDailyMaximaAndMinimaByDate) {
     EXPECT_EQ(points[26], "03-02 00:00 6");
 
     // Without the box the same graph reads the hourly rows alone.
-    h.state.checkmaxmin = false;
+    h.state.settings.includedailymaxmin = false;
     EXPECT_EQ(h.Fetch(0), "");
     EXPECT_EQ(h.Slot(0).points[2].time, At(2020, 3, 1, 1));
 }

@@ -98,13 +98,14 @@ public:
         return Fill(InsertRows(table, dsid, rows));
     }
 
-    GraphDef& Define(int slot, int dsid, const std::string& parametername = "Flow", int freqtype = 0) {
+    GraphDef& Define(int slot, int dsid, const std::string& parametername = "Flow",
+                     FreqType freqtype = FreqType::Plain) {
         GraphDef& graph = state.pages.Graph(1, slot);
         graph.page = 1;
         graph.slot = static_cast<int16_t>(slot);
         graph.dsid = static_cast<int16_t>(dsid);
         graph.parametername = parametername;
-        graph.freqtype = static_cast<int16_t>(freqtype);
+        graph.freqtype = freqtype;
         return graph;
     }
 

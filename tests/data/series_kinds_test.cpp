@@ -99,7 +99,7 @@ TEST_F(SeriesKindsTest, AWindowWithTwoMonthStartsRestartsOnlyAtTheFirst) {
 TEST_F(SeriesKindsTest, RecurrenceIntervalsOnHourlyRowsUseTheHourRow) {
     SeriesHarness h(backend_, At(2020, 3, 1), 2, At(2020, 3, 9));
     LoadFrequencyTable(h);
-    h.Define(0, 4, "Rain", -1);
+    h.Define(0, 4, "Rain", FreqType::Recurrence);
     h.Fill("rhour", 4, {{At(2020, 3, 1, 0), 1.4}, {At(2020, 3, 1, 1), 1.4}, {At(2020, 3, 1, 3), 1.4}});
     h.Fill("rday", 4, {{At(2020, 3, 1), 3.1}});
     EXPECT_EQ(h.Fetch(0), "");
@@ -112,7 +112,7 @@ TEST_F(SeriesKindsTest, RecurrenceIntervalsFollowTheTimeStepOfUnitRows) {
     SeriesHarness h(backend_, At(2020, 3, 1), 1, At(2020, 3, 9));
     h.state.settings.plotunitvalues = true;
     LoadFrequencyTable(h);
-    h.Define(0, 4, "Rain", -1);
+    h.Define(0, 4, "Rain", FreqType::Recurrence);
     h.Fill("runit", 4,
            {{At(2020, 3, 1, 0, 0), 0.3},     // first row: the statement's 5 minutes
             {At(2020, 3, 1, 0, 5), 0.3},     // 5
@@ -130,7 +130,7 @@ TEST_F(SeriesKindsTest, RecurrenceIntervalsFollowTheTimeStepOfUnitRows) {
 TEST_F(SeriesKindsTest, DepthDurationMaximaSpreadRowsOverFiveMinuteSteps) {
     SeriesHarness h(backend_, At(2020, 3, 1), 1, At(2020, 3, 9));
     LoadFrequencyTable(h);
-    h.Define(0, 4, "Rain", -2);
+    h.Define(0, 4, "Rain", FreqType::DepthDuration);
     // Rows 10 minutes apart: each spreads over two steps. The first only starts reading.
     h.Fill("runit", 4,
            {{At(2020, 3, 1, 0, 0), 9},
@@ -165,7 +165,7 @@ TEST_F(SeriesKindsTest, DepthDurationPointsStartAtZeroAndUnitValuesAreReadRegard
     SeriesHarness h(backend_, At(2020, 3, 1), 1, At(2020, 3, 9));
     h.state.settings.plotunitvalues = false;
     LoadFrequencyTable(h);
-    h.Define(0, 4, "Rain", -2);
+    h.Define(0, 4, "Rain", FreqType::DepthDuration);
     h.Slot(0).points[40].value = 123;
     EXPECT_EQ(h.Fetch(0), "");
     EXPECT_EQ(h.Slot(0).points[40].value, 0);
@@ -187,28 +187,30 @@ TEST(SeriesLabelsFor, NameTheSeriesByDataTypeAndSettings) {
     GraphDef stage;
     stage.dsid = 202;
 
-    SeriesLabels labels = SeriesLabelsFor(rain, catalogue, settings, page, true);
+    settings.includedailymaxmin = true;
+    SeriesLabels labels = SeriesLabelsFor(rain, catalogue, settings, page);
     EXPECT_EQ(labels.legend1, "Hourly Total");
     EXPECT_EQ(labels.legend2, "Daily Total");
     EXPECT_EQ(labels.legend3, "Watch Level");
     EXPECT_EQ(labels.unit, "in");
 
-    labels = SeriesLabelsFor(stage, catalogue, settings, page, true);
+    labels = SeriesLabelsFor(stage, catalogue, settings, page);
     EXPECT_EQ(labels.legend1, "Hourly Avg w/Daily MaxMin");
     EXPECT_EQ(labels.legend2, "Daily Avg");
     EXPECT_EQ(labels.unit, "ft");
-    EXPECT_EQ(SeriesLabelsFor(stage, catalogue, settings, page, false).legend1, "Hourly Avg");
+    settings.includedailymaxmin = false;
+    EXPECT_EQ(SeriesLabelsFor(stage, catalogue, settings, page).legend1, "Hourly Avg");
 
     settings.plotunitvalues = true;
-    EXPECT_EQ(SeriesLabelsFor(rain, catalogue, settings, page, false).legend1, "Unit Values");
+    EXPECT_EQ(SeriesLabelsFor(rain, catalogue, settings, page).legend1, "Unit Values");
     page.unitsoff = true;
-    EXPECT_EQ(SeriesLabelsFor(rain, catalogue, settings, page, false).legend1, "Hourly Total");
+    EXPECT_EQ(SeriesLabelsFor(rain, catalogue, settings, page).legend1, "Hourly Total");
 
-    rain.freqtype = -1;
-    EXPECT_EQ(SeriesLabelsFor(rain, catalogue, settings, page, false).unit, "Years");
+    rain.freqtype = FreqType::Recurrence;
+    EXPECT_EQ(SeriesLabelsFor(rain, catalogue, settings, page).unit, "Years");
     GraphDef unknown;
     unknown.dsid = 999;
-    EXPECT_EQ(SeriesLabelsFor(unknown, catalogue, settings, page, false).unit, "");
+    EXPECT_EQ(SeriesLabelsFor(unknown, catalogue, settings, page).unit, "");
 }
 
 }  // namespace

@@ -391,14 +391,14 @@ TEST(Layout, WebScreenPassFitsUntilTheLastBrowser) {
 
 TEST(Layout, FloodBandsForColourBandGraphsWhenTheOverlayRuns) {
     FormLayoutInput in = Page(3);
-    in.slots[1].freqtype = 4;
+    in.slots[1].freqtype = FreqType::ColorBand;
     in.slots[1].yScale = {0, 20, 4};
     in.slots[1].coeff1 = 12;
     in.slots[1].coeff2 = 15;
     in.slots[1].coeff3 = 18;
     in.slots[1].dsid = 2050;
-    in.slots[2].freqtype = 4;
-    in.slots[2].dsid = -1;  // a web screen never gets bands
+    in.slots[2].freqtype = FreqType::ColorBand;
+    in.slots[2].dsid = kWebScreenDsid;  // a web screen never gets bands
     in.browserCount = 1;
     EXPECT_TRUE(Lay(in).floodBands.empty()) << "no overlay painter, no bands";
     in.overlayAvailable = true;

@@ -17,7 +17,7 @@ TEST(SpecialKinds, EffectiveOptionAndTotalsIdentifiers) {
     g.hasdsid2 = -1;
     EXPECT_EQ(EffectiveOption(g), -2);
     g.hasdsid2 = 0;
-    g.freqtype = -2;
+    g.freqtype = FreqType::DepthDuration;
     EXPECT_EQ(EffectiveOption(g), -2);
 
     EXPECT_FALSE(IsTotalsIdentifier(8999));
@@ -36,16 +36,16 @@ TEST(SpecialKinds, LegendsByKind) {
     GraphDef g;
     EXPECT_EQ(LegendsFor(g).main, "");
     EXPECT_EQ(LegendsFor(g).second, "");
-    g.freqtype = -1;
+    g.freqtype = FreqType::Recurrence;
     EXPECT_EQ(LegendsFor(g).main, "Frequecy");
     EXPECT_EQ(LegendsFor(g).second, "Series 2");
-    g.freqtype = 0;
+    g.freqtype = FreqType::Plain;
     g.rankcum = -1;
     EXPECT_EQ(LegendsFor(g).second, "Rank");
     g.hasdsid2 = -1;
     EXPECT_EQ(LegendsFor(g).main, "");
     EXPECT_EQ(LegendsFor(g).second, "Series 2");
-    g.freqtype = -2;
+    g.freqtype = FreqType::DepthDuration;
     EXPECT_EQ(LegendsFor(g).main, "Frequecy");
     EXPECT_EQ(LegendsFor(g).second, "Rainfall");
 }
@@ -60,7 +60,7 @@ TEST(SpecialKinds, FrequencyFactorMatchesPublishedPearsonValues) {
         for (double k : {-2.0, 0.3, 2.5}) EXPECT_NEAR(FrequencyFactor(DeviateForFactor(k, g), g), k, 1e-9);
 }
 
-float Period(double largest, int freqtype, double m, double s, double g) {
+float Period(double largest, FreqType freqtype, double m, double s, double g) {
     float years = 0;
     EXPECT_TRUE(ReturnPeriod(largest, freqtype, m, s, g, years));
     return years;
@@ -68,28 +68,28 @@ float Period(double largest, int freqtype, double m, double s, double g) {
 
 TEST(SpecialKinds, ReturnPeriodAtKnownQuantiles) {
     // The normal 1% quantile of log10 values.
-    EXPECT_NEAR(Period(std::pow(10, 2.326), 1, 0, 1, 0), 100, 0.5);
+    EXPECT_NEAR(Period(std::pow(10, 2.326), FreqType::LogProbability, 0, 1, 0), 100, 0.5);
     // The skewed 1% quantiles from the published factors.
-    EXPECT_NEAR(Period(std::pow(10, 2.686), 1, 0, 1, 0.5), 100, 1.5);
-    EXPECT_NEAR(Period(1.955, 2, 0, 1, -0.5), 100, 1.5);
+    EXPECT_NEAR(Period(std::pow(10, 2.686), FreqType::LogProbability, 0, 1, 0.5), 100, 1.5);
+    EXPECT_NEAR(Period(1.955, FreqType::Probability, 0, 1, -0.5), 100, 1.5);
     // 10% exceedance with mean 3 and deviation 2 on plain values: 3 + 1.2816 * 2.
-    EXPECT_NEAR(Period(3 + 1.2816 * 2, 2, 3, 2, 0), 10, 0.05);
+    EXPECT_NEAR(Period(3 + 1.2816 * 2, FreqType::Probability, 3, 2, 0), 10, 0.05);
 }
 
 TEST(SpecialKinds, ReturnPeriodBelowTheBottomOfTheDistributionIsARatio) {
     // Mean 10, deviation 1: the value exceeded with probability 0.999 is 10 - 3.09.
     double bottom = 10 + funk(0.999);
-    EXPECT_NEAR(Period(bottom / 2, 2, 10, 1, 0), 0.5, 1e-6);
-    EXPECT_NEAR(Period(bottom, 2, 10, 1, 0), 1.001, 0.001) << "at the bottom the tail route starts";
+    EXPECT_NEAR(Period(bottom / 2, FreqType::Probability, 10, 1, 0), 0.5, 1e-6);
+    EXPECT_NEAR(Period(bottom, FreqType::Probability, 10, 1, 0), 1.001, 0.001) << "at the bottom the tail route starts";
     double logBottom = std::pow(10, 1 + 0.1 * funk(0.999));
-    EXPECT_NEAR(Period(2, 1, 1, 0.1, 0), 2 / logBottom, 1e-6);
+    EXPECT_NEAR(Period(2, FreqType::LogProbability, 1, 0.1, 0), 2 / logBottom, 1e-6);
 }
 
 TEST(SpecialKinds, NoReturnPeriodWithoutAPositiveValueOrSpread) {
     float years = 0;
-    EXPECT_FALSE(ReturnPeriod(0, 1, 0, 1, 0, years));
-    EXPECT_FALSE(ReturnPeriod(-2, 2, 0, 1, 0, years));
-    EXPECT_FALSE(ReturnPeriod(5, 2, 0, 0, 0, years));
+    EXPECT_FALSE(ReturnPeriod(0, FreqType::LogProbability, 0, 1, 0, years));
+    EXPECT_FALSE(ReturnPeriod(-2, FreqType::Probability, 0, 1, 0, years));
+    EXPECT_FALSE(ReturnPeriod(5, FreqType::Probability, 0, 0, 0, years));
 }
 
 TEST(SpecialKinds, ReturnPeriodFormatsBySize) {

@@ -100,7 +100,7 @@ TEST(RankedGraphs, ValuesAreSortedAgainstTheMainSeriesDates) {
 TEST(FrequencyGraphs, DepthDurationGraphsHaveALogarithmicMinutesAxis) {
     PageFixture f;
     GraphDef& g = f.AddGraph(0, {});
-    g.freqtype = -2;
+    g.freqtype = FreqType::DepthDuration;
     SlotSeries& s = f.Series(0);
     double minutes[] = {5, 15, 60, 360, 1440};
     double years[] = {1.2, 2, 5, 3, 1.5};
@@ -119,7 +119,7 @@ TEST(FrequencyGraphs, DepthDurationGraphsHaveALogarithmicMinutesAxis) {
 
 TEST(FrequencyGraphs, RecurrenceIntervalLegends) {
     PageFixture f;
-    f.AddGraph(0, {1, 2}).freqtype = -1;
+    f.AddGraph(0, {1, 2}).freqtype = FreqType::Recurrence;
     f.Draw();
     EXPECT_EQ(f.Chart(0).Series(1).legendText, "Frequecy");
     EXPECT_EQ(f.Chart(0).Series(5).legendText, "Series 2");
@@ -129,10 +129,10 @@ TEST(FrequencyGraphs, RecurrenceIntervalLegends) {
 TEST(ColourBands, MaximumReachesAboveTheBandTop) {
     PageFixture f;
     GraphDef& low = f.AddGraph(0, {0, 3});
-    low.freqtype = 4;
+    low.freqtype = FreqType::ColorBand;
     low.coeff3 = 5;
     GraphDef& high = f.AddGraph(1, {0, 3});
-    high.freqtype = 4;
+    high.freqtype = FreqType::ColorBand;
     high.coeff3 = 2;
     f.AddGraph(2, {0, 3});
     f.Draw();
@@ -258,7 +258,7 @@ TEST(SpikeMarkers, NonZeroValuesRiseFromZero) {
 }
 
 // A graph whose largest value is `largest`, with the fitted distribution's coefficients.
-std::string AnnotatedTitle(int16_t freqtype, double largest, float mean, float sd, float skew) {
+std::string AnnotatedTitle(FreqType freqtype, double largest, float mean, float sd, float skew) {
     PageFixture f;
     GraphDef& g = f.AddGraph(0, {largest / 2, largest, largest / 3});
     g.freqtype = freqtype;
@@ -273,9 +273,9 @@ std::string AnnotatedTitle(int16_t freqtype, double largest, float mean, float s
 }
 
 TEST(ProbabilityAnnotation, NormalOnePercentQuantileIsAHundredYears) {
-    EXPECT_EQ(AnnotatedTitle(1, std::pow(10, 2.326), 0, 1, 0), ", P=100yrs");
+    EXPECT_EQ(AnnotatedTitle(FreqType::LogProbability, std::pow(10, 2.326), 0, 1, 0), ", P=100yrs");
     PageFixture f;
-    f.AddGraph(0, {1, std::pow(10, 2.326)}).freqtype = 1;
+    f.AddGraph(0, {1, std::pow(10, 2.326)}).freqtype = FreqType::LogProbability;
     f.Graph(0).coeff2 = 1;
     f.Draw();
     EXPECT_TRUE(f.Title(0).ends_with(" Mar 04 1:00 AM, P=100yrs")) << f.Title(0);
@@ -285,28 +285,32 @@ TEST(ProbabilityAnnotation, SkewedQuantilesOfBothSigns) {
     double z = funk(0.01);
     for (float skew : {0.5f, -0.5f}) {
         double k = FrequencyFactor(z, skew);
-        EXPECT_EQ(AnnotatedTitle(1, std::pow(10, 0.5 + 0.25 * k), 0.5f, 0.25f, skew), ", P=100yrs") << skew;
-        EXPECT_EQ(AnnotatedTitle(2, 40 + 8 * k, 40, 8, skew), ", P=100yrs") << skew;
+        EXPECT_EQ(AnnotatedTitle(FreqType::LogProbability, std::pow(10, 0.5 + 0.25 * k), 0.5f, 0.25f, skew),
+                  ", P=100yrs")
+            << skew;
+        EXPECT_EQ(AnnotatedTitle(FreqType::Probability, 40 + 8 * k, 40, 8, skew), ", P=100yrs") << skew;
     }
     // The skew matters: the normal 1% quantile is rarer under negative skew.
-    EXPECT_NE(AnnotatedTitle(2, 40 + 8 * z, 40, 8, -0.5f), ", P=100yrs");
+    EXPECT_NE(AnnotatedTitle(FreqType::Probability, 40 + 8 * z, 40, 8, -0.5f), ", P=100yrs");
 }
 
 TEST(ProbabilityAnnotation, RoutesAndFormats) {
     double bottom = 10 + funk(0.999);  // exceeded with probability 0.999
-    EXPECT_EQ(AnnotatedTitle(2, bottom / 2, 10, 1, 0), ", P=0.50yrs") << "below the bottom: the ratio";
-    EXPECT_EQ(AnnotatedTitle(2, 0.8416, 0, 1, 0), ", P=5.0yrs");
-    EXPECT_EQ(AnnotatedTitle(2, 1.2816 + 0.0001, 0, 1, 0), ", P=10yrs");
-    EXPECT_EQ(AnnotatedTitle(2, 0.1, 0, 1, 0), ", P=2.2yrs");
-    EXPECT_EQ(AnnotatedTitle(2, 1 + funk(1 / 1.5), 1, 1, 0), ", P=1.50yrs");
-    EXPECT_EQ(AnnotatedTitle(2, -2, 0, 1, 0), "") << "no annotation when the largest value is not above 0";
-    EXPECT_EQ(AnnotatedTitle(2, 3, 0, 0, 0), "") << "nor without a spread";
-    EXPECT_EQ(AnnotatedTitle(0, 300, 0, 1, 0), "") << "plain graphs";
+    EXPECT_EQ(AnnotatedTitle(FreqType::Probability, bottom / 2, 10, 1, 0), ", P=0.50yrs")
+        << "below the bottom: the ratio";
+    EXPECT_EQ(AnnotatedTitle(FreqType::Probability, 0.8416, 0, 1, 0), ", P=5.0yrs");
+    EXPECT_EQ(AnnotatedTitle(FreqType::Probability, 1.2816 + 0.0001, 0, 1, 0), ", P=10yrs");
+    EXPECT_EQ(AnnotatedTitle(FreqType::Probability, 0.1, 0, 1, 0), ", P=2.2yrs");
+    EXPECT_EQ(AnnotatedTitle(FreqType::Probability, 1 + funk(1 / 1.5), 1, 1, 0), ", P=1.50yrs");
+    EXPECT_EQ(AnnotatedTitle(FreqType::Probability, -2, 0, 1, 0), "")
+        << "no annotation when the largest value is not above 0";
+    EXPECT_EQ(AnnotatedTitle(FreqType::Probability, 3, 0, 0, 0), "") << "nor without a spread";
+    EXPECT_EQ(AnnotatedTitle(FreqType::Plain, 300, 0, 1, 0), "") << "plain graphs";
 }
 
 TEST(ModelErrorText, AppendedToTheTitle) {
     PageFixture f;
-    f.AddGraph(0, {1, 2}).freqtype = 3;
+    f.AddGraph(0, {1, 2}).freqtype = FreqType::ModelError;
     f.Series(0).modelErrorText = "12%  n45";
     f.AddGraph(1, {1, 2});
     f.Series(1).modelErrorText = "9%  n3";

@@ -106,14 +106,16 @@ TEST(ShowGraphs, DefaultPenWidthsFollowTheScreenSizeClass) {
         f.state.settings.penwidth2 = 75;
         f.AddGraph(0, {1, 2});
         f.Draw();
-        EXPECT_EQ(f.state.settings.penwidth1, width) << screenClass;
-        EXPECT_EQ(f.state.settings.penwidth2, width) << screenClass;
-        EXPECT_EQ(f.Chart(0).Series(1).pen.width, width);
+        // Without a main width both series take the default, the daily width too.
+        EXPECT_EQ(f.Chart(0).Series(1).pen.width, width) << screenClass;
+        EXPECT_EQ(f.Chart(0).Series(3).pen.width, width) << screenClass;
+        EXPECT_EQ(f.state.settings.penwidth1, 0) << "the setup keeps its own widths";
+        EXPECT_EQ(f.state.settings.penwidth2, 75);
     }
     PageFixture set;
     set.AddGraph(0, {1, 2});
     set.Draw();
-    EXPECT_EQ(set.state.settings.penwidth1, 30);
+    EXPECT_EQ(set.Chart(0).Series(1).pen.width, 30);
     EXPECT_EQ(set.Chart(0).Series(3).pen.width, 45);
 }
 

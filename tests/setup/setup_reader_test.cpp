@@ -131,20 +131,20 @@ TEST(SetupReader, PagesAndGraphs) {
     EXPECT_DOUBLE_EQ(g.lowwatch, 3.25);
     EXPECT_EQ(g.watchcount, 2);
     EXPECT_EQ(g.hasdsid2, 0);
-    EXPECT_EQ(g.freqtype, 0);
+    EXPECT_EQ(g.freqtype, FreqType::Plain);
 
     const GraphDef& weir = p1.slots[4];
     EXPECT_EQ(weir.logyscale, -1);
     EXPECT_DOUBLE_EQ(weir.lowwatch, -1.5);
     EXPECT_EQ(weir.watchcount, -3);
-    EXPECT_EQ(weir.freqtype, 1);
+    EXPECT_EQ(weir.freqtype, FreqType::LogProbability);
     EXPECT_FLOAT_EQ(weir.coeff1, 0.5f);
     EXPECT_FLOAT_EQ(weir.coeff2, -2.25f);
     EXPECT_FLOAT_EQ(weir.coeff3, 1e-7f);
     EXPECT_EQ(p1.slots[2].rankcum, 2);
-    EXPECT_EQ(p1.slots[2].freqtype, -1);
-    EXPECT_EQ(p1.slots[3].freqtype, 3);
-    EXPECT_TRUE(p1.slots[5].IsEmpty());
+    EXPECT_EQ(p1.slots[2].freqtype, FreqType::Recurrence);
+    EXPECT_EQ(p1.slots[3].freqtype, FreqType::ModelError);
+    EXPECT_TRUE(p1.slots[5].Kind() == SlotKind::Empty);
 }
 
 TEST(SetupReader, DsidFieldForms) {
@@ -197,7 +197,7 @@ TEST(SetupReader, WebScreensGetBrowserIndicesAndCatalogueEntries) {
     ASSERT_TRUE(run.result.ok) << run.result.message;
     const PageSet& ps = run.model.pages;
     const GraphDef& w1 = ps.Graph(1, 6);
-    EXPECT_TRUE(w1.IsWebScreen());
+    EXPECT_TRUE(w1.Kind() == SlotKind::WebScreen);
     EXPECT_EQ(w1.parametername, "Web Screen");
     EXPECT_EQ(w1.stationname, "https://example.org/river.html");
     EXPECT_EQ(w1.hrmarker, 1);
@@ -251,18 +251,18 @@ TEST(SetupReader, LineClassificationByFieldCount) {
     const PageSet& ps = run.model.pages;
     EXPECT_EQ(ps.pagecount, 1);
     EXPECT_EQ(ps.Page(1).title, "Rivers");
-    EXPECT_TRUE(ps.Graph(1, 0).IsEmpty());
-    EXPECT_TRUE(ps.Graph(1, 1).IsEmpty());
+    EXPECT_TRUE(ps.Graph(1, 0).Kind() == SlotKind::Empty);
+    EXPECT_TRUE(ps.Graph(1, 1).Kind() == SlotKind::Empty);
     EXPECT_EQ(ps.Graph(1, 2).dsid, 103);
     EXPECT_EQ(ps.Graph(1, 2).watchcount, 0);
     EXPECT_DOUBLE_EQ(ps.Graph(1, 2).lowwatch, 6);
     EXPECT_EQ(ps.Graph(1, 3).rankcum, -1);
-    EXPECT_EQ(ps.Graph(1, 3).freqtype, 0);
-    EXPECT_EQ(ps.Graph(1, 4).freqtype, 0);
-    EXPECT_EQ(ps.Graph(1, 5).freqtype, 0);
-    EXPECT_EQ(ps.Graph(1, 6).freqtype, 2);
+    EXPECT_EQ(ps.Graph(1, 3).freqtype, FreqType::Plain);
+    EXPECT_EQ(ps.Graph(1, 4).freqtype, FreqType::Plain);
+    EXPECT_EQ(ps.Graph(1, 5).freqtype, FreqType::Plain);
+    EXPECT_EQ(ps.Graph(1, 6).freqtype, FreqType::Probability);
     EXPECT_FLOAT_EQ(ps.Graph(1, 6).coeff3, 2);
-    EXPECT_EQ(ps.Graph(1, 7).freqtype, 3);
+    EXPECT_EQ(ps.Graph(1, 7).freqtype, FreqType::ModelError);
     EXPECT_EQ(ps.Graph(1, 8).dsid, 109);
     EXPECT_EQ(ps.Page(1).lastslot, 8);
     EXPECT_EQ(ps.Page(2).title, "");
@@ -376,7 +376,7 @@ TEST(SetupReader, MissingFrequencyFileIsShownOnceAndReadingGoesOn) {
     ASSERT_TRUE(run.result.ok) << run.result.message;
     std::string expected = run.folder.File(kFrequencyFileName) + " not found.";
     EXPECT_EQ(run.host.messages, std::vector<std::string>{expected});
-    EXPECT_EQ(run.model.pages.Graph(1, 9).freqtype, -2);
+    EXPECT_EQ(run.model.pages.Graph(1, 9).freqtype, FreqType::DepthDuration);
     EXPECT_TRUE(run.model.frequency.Empty());
 }
 

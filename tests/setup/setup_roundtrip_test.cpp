@@ -89,8 +89,9 @@ void FillGraph(Generator& gen, PageSet& ps, int page, int slot) {
     g.watchcount = gen.Int16();
     g.rankcum = gen.Chance(50) ? static_cast<int16_t>(gen.Int(-1, 2)) : gen.Int16();
     const int16_t freqtypes[] = {0, 0, -1, -2, 1, 2, 3, 4, 5};
-    g.freqtype = gen.Chance(90) ? freqtypes[gen.Int(0, 8)] : gen.Int16();
-    if (g.freqtype == 1 || g.freqtype == 2 || g.freqtype == 4) {
+    g.freqtype = static_cast<FreqType>(gen.Chance(90) ? freqtypes[gen.Int(0, 8)] : gen.Int16());
+    if (g.freqtype == FreqType::LogProbability || g.freqtype == FreqType::Probability ||
+        g.freqtype == FreqType::ColorBand) {
         g.coeff1 = gen.Single();
         g.coeff2 = gen.Single();
         g.coeff3 = gen.Single();
@@ -191,7 +192,8 @@ Expected GenerateModel(uint32_t seed) {
                 FillGraph(gen, e.pages, p, slot);
             else if (kind <= 7)
                 FillWebScreen(gen, e, p, slot);
-            if (kind <= 7 && !rec.slots[static_cast<size_t>(slot)].IsEmpty()) rec.lastslot = static_cast<int16_t>(slot);
+            if (kind <= 7 && rec.slots[static_cast<size_t>(slot)].Kind() != SlotKind::Empty)
+                rec.lastslot = static_cast<int16_t>(slot);
             GraphDef& g = rec.slots[static_cast<size_t>(slot)];
             g.page = static_cast<int16_t>(p);
             g.slot = static_cast<int16_t>(slot);

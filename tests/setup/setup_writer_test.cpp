@@ -133,6 +133,25 @@ TEST(SetupWriter, EveryPageHasTwelveGraphLinesAndEndsWithEnd) {
     EXPECT_EQ(SetupWriter::ComposeOnOff(m.pages), "");
 }
 
+TEST(SetupWriter, FreqTypesWithoutAMeaningAreWrittenBackAsRead) {
+    Model m = SmallModel(3);
+    m.pages.Graph(1, 0).freqtype = static_cast<FreqType>(5);
+    m.pages.Graph(2, 0).freqtype = static_cast<FreqType>(-32768);
+    m.pages.Graph(3, 0).freqtype = FreqType::ColorBand;
+    m.pages.Graph(3, 0).coeff3 = 18;
+    auto lines = LinesOf(SetupWriter::ComposeSetup(m.settings, m.pages));
+    EXPECT_EQ(lines[13], " 1 ; 101 ;Stage;Site 1; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 5 ");
+    EXPECT_EQ(lines[26], " 1 ; 102 ;Stage;Site 2; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ;-32768 ");
+    EXPECT_EQ(lines[39], " 1 ; 103 ;Stage;Site 3; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 4 ; 0 ; 0 ; 18 ");
+
+    TempFolder folder;
+    folder.Write(kSetupFileName, SetupWriter::ComposeSetup(m.settings, m.pages));
+    Model back = ReadOk(folder);
+    EXPECT_EQ(FreqCode(back.pages.Graph(1, 0).freqtype), 5);
+    EXPECT_EQ(FreqCode(back.pages.Graph(2, 0).freqtype), -32768);
+    EXPECT_EQ(back.pages.Graph(3, 0).freqtype, FreqType::ColorBand);
+}
+
 TEST(SetupWriter, RemovedPagesAreDroppedAndTheRestRenumbered) {
     TempFolder folder;
     Model m = SmallModel(3);

@@ -5,14 +5,21 @@
 
 namespace tidemark::testsupport {
 
-std::string SqliteSetupText(int days, int endday, const std::vector<std::string>& pageLines) {
+namespace {
+
+const char* TrueFalse(bool on) { return on ? "True" : "False"; }
+
+}  // namespace
+
+std::string SqliteSetupText(int days, int endday, const std::vector<std::string>& pageLines,
+                            const SetupSwitches& switches) {
     std::vector<std::string> lines = {
         "Days = " + std::to_string(days) + " ; End Day +" + std::to_string(endday),
-        "Plot Unit Values = False",
-        "Include Daily Max/Min = False",
+        std::string("Plot Unit Values = ") + TrueFalse(switches.plotUnitValues),
+        std::string("Include Daily Max/Min = ") + TrueFalse(switches.includeDailyMaxMin),
         "Big Current Value = False",
         "Auto Paging = False, 5",
-        "Font Names & Pen Widths = Arial, Arial, 1, 1",
+        switches.penWidths ? "Font Names & Pen Widths = Arial, Arial, 1, 1" : "Font Names & Pen Widths = Arial, Arial",
         "Database Connection String= Provider=SQLite;Data Source=tidemark.db",
         "",
         "Start Up= 0,0,800,600,0",

@@ -6,6 +6,14 @@
 
 namespace tidemark::testsupport {
 
-std::string SqliteSetupText(int days, int endday, const std::vector<std::string>& pageLines);
+// What a test may change in the top section.
+struct SetupSwitches {
+    bool plotUnitValues = false;      // line 2
+    bool includeDailyMaxMin = false;  // line 3
+    bool penWidths = true;            // line 6 gives widths of 1 pixel; off: none
+};
+
+std::string SqliteSetupText(int days, int endday, const std::vector<std::string>& pageLines,
+                            const SetupSwitches& switches = {});
 
 }  // namespace tidemark::testsupport
