@@ -147,7 +147,6 @@ void BM_Getvalues1(benchmark::State& state) {
             break;
         }
         for (int g = 0; g < kGraphs; ++g) Getvalues1(fixture->state, host, *db.value(), 1, g);
-        db.value()->Close();
     }
     if (!host.messages.empty()) state.SkipWithError(host.messages.front().c_str());
     if (fixture->state.store.At(1, 0).pointCount != kSpan * kRowsPerDay) state.SkipWithError("wrong point count");

@@ -14,10 +14,4 @@ namespace tidemark {
 // the connection rules). programFolder ends with "/".
 DbResult<std::unique_ptr<Database>> OpenDatabase(const SetupSettings& settings, const std::string& programFolder);
 
-// Closes the connection if it is open; the record sets a caller holds are closed by
-// their own destructors.
-inline void CloseDatabase(std::unique_ptr<Database>& db) {
-    if (db && db->IsOpen()) db->Close();
-}
-
 }  // namespace tidemark

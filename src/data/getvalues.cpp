@@ -200,7 +200,6 @@ private:
                 modelError.AddRow(d, v, observed.points, observed.pointCount);
             }
         }
-        rs.Close();
         // A depth-duration graph's count is its number of durations, set when it finishes.
         if (!depthDuration) {
             if (i > kMaxPointCount) Fail(OverflowText());
@@ -249,7 +248,6 @@ private:
             if (i > span) i = span;
             StoreDaily(series, i, d, v);
         }
-        rs.Close();
         if (series.pointCount < i) series.pointCount = static_cast<int16_t>(i);
         return i;
     }
@@ -287,7 +285,6 @@ private:
         std::string statement = MonthSoFarStatement(def.dsid, FirstOfMonth(window.start), window.start - 1);
         Recordset rs = Open(RewriteStatement(statement, state_.settings, false));
         for (; !rs.Eof(); rs.MoveNext()) prior += Take(rs.Number(1));
-        rs.Close();
         return prior;
     }
 
@@ -324,7 +321,6 @@ private:
                 reset = true;
             }
         }
-        rows.Close();
         series.currentValue = RoundCurrent(series.currentValue, "#0.##");
         if (i > kMaxPointCount) Fail(OverflowText());
         // The count of points now held, so a refreshed graph shows all of them.
@@ -356,7 +352,6 @@ private:
             StoreDaily(daily, j, d, cum);
             if (d <= fetchStart_ && !hourlyCurrent) daily.currentTime = d;
         }
-        days.Close();
         if (j > kMaxPointCount) Fail(OverflowText());
         if (daily.pointCount < j) daily.pointCount = static_cast<int16_t>(j);
         return j;
@@ -519,7 +514,6 @@ void Getvalues1(ProgramState& state, Host& host, int page, int slot, const Fetch
     });
     std::string fault = fetch.Run();
     if (!fault.empty()) host.Message(kFaultPrefix + fault, MsgButtons::Ok);
-    CloseDatabase(own);
 }
 
 }  // namespace tidemark

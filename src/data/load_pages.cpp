@@ -92,7 +92,6 @@ public:
             if (!CheckUpdateInto(error)) return Fail(error);
             host_.SetCaption(BaseCaption(state_));
         }
-        CloseDatabase(db);
         return LoadOutcome{};
     }
 
