@@ -17,6 +17,7 @@
 #include "app/publish_dialog.h"
 #include "core/daynum.h"
 #include "core/textfile.h"
+#include "support/setup_text.h"
 #include "support/sqlite_fixture.h"
 
 namespace tidemark::apptest {
@@ -29,24 +30,8 @@ inline constexpr int32_t kBackB = 0xD0F0D0;  // light green
 inline constexpr int32_t kBackC = 0xC0E0FF;  // light orange
 
 inline std::string SetupText(const std::vector<std::string>& pageLines, const std::string& bigValue = "False") {
-    std::vector<std::string> lines = {
-        "Days = 5 ; End Day +2",
-        "Plot Unit Values = False",
-        "Include Daily Max/Min = False",
-        "Big Current Value = " + bigValue,
-        "Auto Paging = False, 5",
-        "Font Names & Pen Widths = Liberation Sans, Liberation Sans, 1, 1",
-        "Database Connection String= Provider=SQLite;Data Source=tidemark.db",
-        "",
-        "Start Up= 0,0,800,600,0",
-        "Metric Units=False",
-        "",
-        "Page/Graph; dsid; parametername; stationname; hrmarker; daymarker; logyscale; backcolor;back2color; "
-        "hrcolor; daycolor; highwatch; lowwatch; watchcount; rank",
-    };
-    lines.insert(lines.end(), pageLines.begin(), pageLines.end());
-    lines.push_back("END");
-    return JoinLinesCrLf(lines);
+    return testsupport::SqliteSetupText(5, 2, pageLines,
+                                        {.bigCurrentValue = bigValue == "True", .fontName = "Liberation Sans"});
 }
 
 inline std::string PageLine(int page, const std::string& title, bool ftpOff = false) {

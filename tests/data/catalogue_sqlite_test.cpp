@@ -12,6 +12,7 @@
 #include "data/program_state.h"
 #include "platform/db/database.h"
 #include "support/recording_host.h"
+#include "support/setup_text.h"
 #include "support/sqlite_fixture.h"
 #include "support/temp_folder.h"
 
@@ -42,38 +43,19 @@ INSTANTIATE_TEST_SUITE_P(
                                        [] { return std::unique_ptr<DataBackend>(new OdbcSqliteBackend); }}),
     DataBackendName);
 
-// The top section of a setup file (lines 1-12) with the given line 7.
-std::vector<std::string> TopSection(const std::string& connectionLine) {
-    return {
-        "Days = 7 ; End Day +0",
-        "Plot Unit Values = False",
-        "Include Daily Max/Min = False",
-        "Big Current Value = False",
-        "Auto Paging = False, 30",
-        "Font Names & Pen Widths = Arial, Arial,  1 ,  1 ",
-        connectionLine,
-        "",
-        "Start Up=  0 , 0 , 800 , 600 , 0 ",
-        "Metric Units=False",
-        "",
-        "Page/Graph; dsid (, dsid2, run, alert); parametername; stationname; hrmarker; daymarker; "
-        "logyscale; backcolor;back2color; hrcolor; daycolor; highwatch; lowwatch; watchcount; "
-        "rank-1/cumulative2; freq type -1or-2/prob type 1or2/MAE3/ColorBand4; coeff1; coeff2; coeff3",
-    };
-}
-
+// A setup file whose line 7 is `connectionLine`, with a graph page and two web screens.
 std::string SetupText(const std::string& connectionLine) {
-    std::vector<std::string> lines = TopSection(connectionLine);
-    for (const char* line : {
-             " 1 ;Rivers; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON",
-             " 1 ; 10 ;Precipitation;Alder Creek; 0 ; 1 ; 0 ; 16777215 ; 16777215 ; 255 ; 255 ; 0 ; 0 ; 0 ; 0 ",
-             " 2 ;-1 ;Web Screen;https://example.org/river.html; 1 ; 0 ; 0 ; 1 ; 0 ",
-             " 2 ;Web; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON",
-             " 1 ;-1 ;Web Screen;file:///srv/report.pdf; 0 ; 0 ; 0 ; 0 ; 1 ",
-             "END",
-         })
-        lines.push_back(line);
-    return JoinLinesCrLf(lines);
+    const std::string label = "Database Connection String=";
+    return testsupport::SqliteSetupText(
+        7, 0,
+        {
+            " 1 ;Rivers; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON",
+            " 1 ; 10 ;Precipitation;Alder Creek; 0 ; 1 ; 0 ; 16777215 ; 16777215 ; 255 ; 255 ; 0 ; 0 ; 0 ; 0 ",
+            " 2 ;-1 ;Web Screen;https://example.org/river.html; 1 ; 0 ; 0 ; 1 ; 0 ",
+            " 2 ;Web; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON",
+            " 1 ;-1 ;Web Screen;file:///srv/report.pdf; 0 ; 0 ; 0 ; 0 ; 1 ",
+        },
+        {.connection = connectionLine.substr(connectionLine.find(label) == 0 ? label.size() + 1 : 0)});
 }
 
 struct Model {

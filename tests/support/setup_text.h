@@ -8,9 +8,14 @@ namespace tidemark::testsupport {
 
 // What a test may change in the top section.
 struct SetupSwitches {
-    bool plotUnitValues = false;      // line 2
-    bool includeDailyMaxMin = false;  // line 3
-    bool penWidths = true;            // line 6 gives widths of 1 pixel; off: none
+    bool plotUnitValues = false;            // line 2
+    bool includeDailyMaxMin = false;        // line 3
+    bool penWidths = true;                  // line 6 gives widths of 1 pixel; off: none
+    bool bigCurrentValue = false;           // line 4
+    std::string fontName = "Arial";         // line 6, for titles and axes
+    std::string startUp = "0,0,800,600,0";  // line 9: top, left, width, height, state
+    // Line 7 after "Database Connection String= ".
+    std::string connection = "Provider=SQLite;Data Source=tidemark.db";
 };
 
 std::string SqliteSetupText(int days, int endday, const std::vector<std::string>& pageLines,

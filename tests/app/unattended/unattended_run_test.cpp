@@ -13,6 +13,7 @@
 #include "core/textfile.h"
 #include "pages/layout.h"
 #include "support/run_program.h"
+#include "support/setup_text.h"
 #include "support/sqlite_fixture.h"
 #include "support/temp_folder.h"
 
@@ -33,20 +34,7 @@ struct Graph {
 };
 
 std::string SetupText(const std::vector<std::vector<Graph>>& pages, int ftpOffPage) {
-    std::vector<std::string> lines = {
-        "Days = 3 ; End Day +0",
-        "Plot Unit Values = False",
-        "Include Daily Max/Min = False",
-        "Big Current Value = False",
-        "Auto Paging = False, 5",
-        "Font Names & Pen Widths = Liberation Sans, Liberation Sans, 1, 1",
-        "Database Connection String= Provider=SQLite;Data Source=tidemark.db",
-        "",
-        "Start Up= 0,0,800,600,2",
-        "Metric Units=False",
-        "",
-        "Page/Graph; dsid; parametername; stationname; ...",
-    };
+    std::vector<std::string> lines;
     for (size_t p = 0; p < pages.size(); ++p) {
         int page = static_cast<int>(p) + 1;
         lines.push_back(" " + std::to_string(page) + " ;Page " + std::to_string(page) + "; 10 ; 8 ;-1 ;" +
@@ -56,8 +44,7 @@ std::string SetupText(const std::vector<std::vector<Graph>>& pages, int ftpOffPa
                             " ;Stage;Creek; 0 ; 0 ; 0 ; " + std::to_string(pages[p][g].backcolor) +
                             " ; 16777215 ; 255 ; 65280 ; 0 ; 0 ; 0 ; 0 ");
     }
-    lines.push_back("END");
-    return JoinLinesCrLf(lines);
+    return SqliteSetupText(3, 0, lines, {.fontName = "Liberation Sans", .startUp = "0,0,800,600,2"});
 }
 
 const char* kRows =
