@@ -181,8 +181,8 @@ void MainWindow::ApplyFloodCategories(const FormLayout& out) {
     for (int s = 0; s < kGraphsPerPage; ++s) {
         ChartView* view = charts_[static_cast<size_t>(s)];
         const std::optional<FloodBandRequest>& wanted = requests[static_cast<size_t>(s)];
-        // Only a change repaints: most pages have no bands at all.
-        if (view->FloodCategories().has_value() != wanted.has_value() || wanted) view->SetFloodCategories(wanted);
+        // Charts that had no bands and get none are not repainted for it.
+        if (view->FloodCategories() || wanted) view->SetFloodCategories(wanted);
     }
 }
 

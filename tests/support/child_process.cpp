@@ -1,8 +1,6 @@
 #include "support/child_process.h"
 
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 
 #include <cstring>
@@ -10,22 +8,11 @@
 #include <sstream>
 #include <thread>
 
-extern char** environ;
-
 namespace tidemark::testsupport {
 
 bool ChildProcess::Start(const std::vector<std::string>& argv, const std::string& outputFile, std::string* error) {
     Stop();
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    int rc = argv.empty() ? EINVAL : posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    int rc = SpawnWithOutput(argv, outputFile, pid_);
     if (rc == 0) return true;
     pid_ = -1;
     if (error) *error = "Cannot start " + (argv.empty() ? std::string("nothing") : argv[0]) + ": " + std::strerror(rc);
@@ -49,13 +36,6 @@ void ChildProcess::Stop() {
     int status = 0;
     waitpid(pid_, &status, 0);
     pid_ = -1;
-}
-
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
 }
 
 bool WaitForText(const std::string& file, const std::string& text, ChildProcess& process,

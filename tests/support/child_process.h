@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "support/run_program.h"
+
 namespace tidemark::testsupport {
 
 class ChildProcess {
@@ -31,8 +33,5 @@ private:
 // the first case.
 bool WaitForText(const std::string& file, const std::string& text, ChildProcess& process,
                  std::chrono::milliseconds limit);
-
-// The whole file, or "" when it cannot be read.
-std::string ReadWholeFile(const std::string& path);
 
 }  // namespace tidemark::testsupport

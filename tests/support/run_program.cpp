@@ -39,30 +39,39 @@ int WaitForExit(pid_t pid, int timeoutSeconds) {
 
 }  // namespace
 
-ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& outputFile, int timeoutSeconds) {
-    ProgramResult result;
-    if (argv.empty()) return result;
+int SpawnWithOutput(const std::vector<std::string>& argv, const std::string& outputFile, pid_t& pid) {
+    if (argv.empty()) return EINVAL;
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
-
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    pid_t pid = 0;
     int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
+    return rc;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& outputFile, int timeoutSeconds) {
+    ProgramResult result;
+    if (argv.empty()) return result;
+    pid_t pid = 0;
+    int rc = SpawnWithOutput(argv, outputFile, pid);
     if (rc != 0) {
         result.output = "Cannot start " + argv[0] + ": " + std::strerror(rc);
         return result;
     }
     int status = WaitForExit(pid, timeoutSeconds);
-    std::ifstream in(outputFile, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    result.output = text.str();
+    result.output = ReadWholeFile(outputFile);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }

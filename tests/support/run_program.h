@@ -1,5 +1,7 @@
 #pragma once
 // Runs a program and waits for it, with its standard output and error captured.
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -14,6 +16,14 @@ struct ProgramResult {
 // while the program runs (it is read back into the result). A program still running
 // after timeoutSeconds (0 = no limit) is killed and its exit code is -1.
 ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& outputFile, int timeoutSeconds = 0);
+
+// Starts argv (argv[0] looked up on PATH unless it holds a "/") with no input and its
+// standard output and error going to outputFile. 0 and the child's pid, or the error
+// number when it could not start.
+int SpawnWithOutput(const std::vector<std::string>& argv, const std::string& outputFile, pid_t& pid);
+
+// The whole file, or "" when it cannot be read.
+std::string ReadWholeFile(const std::string& path);
 
 // The arguments as one line, for messages.
 std::string CommandLine(const std::vector<std::string>& argv);

@@ -127,24 +127,6 @@ std::string BracketedName(SqlDialect dialect, const std::string& token) {
     return "\"" + ReplaceAll(name, "\"", "\"\"") + "\"";
 }
 
-std::string ConvertToken(SqlDialect dialect, const Token& token) {
-    switch (token.kind) {
-        case Token::Kind::HashDate:
-            return DateLiteral(dialect, *LiteralDate(std::string_view(token.text).substr(1, token.text.size() - 2)));
-        case Token::Kind::Quoted:
-            if (token.text.size() >= 2 && token.text.back() == '\'') {
-                std::string inside = ReplaceAll(token.text.substr(1, token.text.size() - 2), "''", "'");
-                if (std::optional<double> day = LiteralDate(inside)) return DateLiteral(dialect, *day);
-            }
-            return token.text;
-        case Token::Kind::Bracketed: return BracketedName(dialect, token.text);
-        case Token::Kind::Plain:
-        case Token::Kind::DoubleQuoted:
-        case Token::Kind::Rewritten: return token.text;
-    }
-    return token.text;
-}
-
 // The date of a literal token, if it is one of the program's date literals.
 std::optional<double> DateOfToken(const Token& token) {
     if (token.kind != Token::Kind::HashDate && token.kind != Token::Kind::Quoted) return std::nullopt;
@@ -152,6 +134,20 @@ std::optional<double> DateOfToken(const Token& token) {
     std::string inside = token.text.substr(1, token.text.size() - 2);
     if (token.kind == Token::Kind::Quoted) inside = ReplaceAll(inside, "''", "'");
     return LiteralDate(inside);
+}
+
+std::string ConvertToken(SqlDialect dialect, const Token& token) {
+    switch (token.kind) {
+        case Token::Kind::HashDate:
+        case Token::Kind::Quoted:
+            if (std::optional<double> day = DateOfToken(token)) return DateLiteral(dialect, *day);
+            return token.text;
+        case Token::Kind::Bracketed: return BracketedName(dialect, token.text);
+        case Token::Kind::Plain:
+        case Token::Kind::DoubleQuoted:
+        case Token::Kind::Rewritten: return token.text;
+    }
+    return token.text;
 }
 
 std::string DayText(double day) { return DateText(std::floor(day)).substr(0, 10); }

@@ -522,8 +522,8 @@ QRectF PlotAreaIn(const ChartSurface& surface, const QRectF& target) {
     return p.mapper.Rect(p.layout.plotArea);
 }
 
-void PaintChart(QPainter& painter, const ChartSurface& surface, const QRectF& target) {
-    if (target.width() <= 0 || target.height() <= 0) return;
+QRectF PaintChart(QPainter& painter, const ChartSurface& surface, const QRectF& target) {
+    if (target.width() <= 0 || target.height() <= 0) return {};
     Placement placement = Place(surface, target);
     const ChartLayout& L = placement.layout;
     const Mapper& m = placement.mapper;
@@ -566,6 +566,7 @@ void PaintChart(QPainter& painter, const ChartSurface& surface, const QRectF& ta
     DrawAxes(painter, surface, L, m, area);
     DrawTitle(painter, surface, L, m);
     painter.restore();
+    return area;
 }
 
 QImage RenderChartImage(const ChartSurface& surface, QSize pixelSize) {

@@ -16,7 +16,8 @@ namespace tidemark {
 // Paints the surface into target (device pixels of the painter). The surface is laid
 // out at its own size in twips when it has one, otherwise at target's size times 15,
 // and scaled to fit target.
-void PaintChart(QPainter& painter, const ChartSurface& surface, const QRectF& target);
+// Returns where the plot area went, for what is painted over it.
+QRectF PaintChart(QPainter& painter, const ChartSurface& surface, const QRectF& target);
 
 // Where PaintChart puts the plot area (the wall inside the axes) within target.
 QRectF PlotAreaIn(const ChartSurface& surface, const QRectF& target);

@@ -36,9 +36,8 @@ void ChartView::SetFloodCategories(std::optional<FloodBandRequest> request) {
 
 void ChartView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    PaintChart(painter, surface_, QRectF(rect()));
+    QRectF plot = PaintChart(painter, surface_, QRectF(rect()));
     if (!flood_) return;
-    QRectF plot = PlotAreaIn(surface_, QRectF(rect()));
     drawFloodCategories(painter, FloodCategoryBands(*flood_, {plot.left(), plot.top(), plot.width(), plot.height()}));
 }
 
