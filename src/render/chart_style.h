@@ -27,9 +27,9 @@ struct ChartStyle {
     double yAxisTitleFontSize = 0;  // 0: kept
 };
 
-// Styles the chart and makes it enabled and visible. A plot or title rectangle whose
-// max corner is not above and right of its min corner throws ChartError (as setting it
-// on the surface does); what came before it stays applied.
+// Styles the chart and makes it enabled and visible. A chart without room (no width or
+// height, or a plot or title rectangle whose max corner is not above and right of its min
+// corner) is only placed, with no negative size, and hidden: it draws nothing.
 void ApplyChartStyle(ChartSurface& chart, const ChartStyle& style);
 
 }  // namespace tidemark

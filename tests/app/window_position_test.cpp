@@ -127,3 +127,21 @@ TEST_F(WindowPositionTest, ASavedWidthOfOneAndAHalfScreensIsIgnored) {
     EXPECT_NE(window_->height(), 480);
     EXPECT_NE(window_->pos(), QPoint(30, 40));
 }
+
+// A tiny saved size, or a window dragged very small, leaves the graphs no room: they are
+// not drawn, and the program goes on and draws them again once there is room.
+TEST_F(WindowPositionTest, AWindowTooSmallForItsGraphsGoesOnAndDrawsThemWhenThereIsRoom) {
+    WriteFourPages();
+    auto setup = ReadFileBytes(db_.Folder() + "Tidemark_setup.txt");
+    ASSERT_TRUE(setup.has_value());
+    WriteSetup(WithStartup(*setup, "Start Up= 0 , 0 , 50 , 5 , 0 "));
+    ASSERT_EQ(Open(), 0);
+    window_->resize(40, 4);
+    QTest::qWait(50);
+    window_->resize(1200, 900);
+    QTest::qWait(50);
+    auto* chart = window_->findChild<QWidget*>("MSChart1_0");
+    ASSERT_NE(chart, nullptr);
+    EXPECT_TRUE(chart->isVisible());
+    EXPECT_GT(chart->width(), 100);
+}
