@@ -1,5 +1,8 @@
 #include "data/alert_report.h"
 
+#include <cmath>
+#include <limits>
+#include <optional>
 #include <vector>
 
 #include "core/daynum.h"
@@ -41,6 +44,8 @@ class ReportReader {
 public:
     ReportReader(ProgramState& state, std::vector<std::string> lines) : state_(state), lines_(std::move(lines)) {}
 
+    const std::vector<std::string>& Problems() const { return problems_; }
+
     void Run() {
         while (pos_ < lines_.size()) {
             if (IsIssueLine(lines_[pos_])) {
@@ -62,11 +67,19 @@ private:
         if (!issued || *issued <= state_.window.start || *issued > state_.window.end) return;
         ++pos_;  // the line after the issue line
         while (pos_ < lines_.size() && !IsIssueLine(lines_[pos_])) {
-            const std::string& seriesLine = lines_[pos_++];
-            int dsid = static_cast<int>(Val(seriesLine.substr(0, 6)));
-            if (dsid == 0) continue;
+            const size_t lineNumber = ++pos_;
+            const std::string key = lines_[lineNumber - 1].substr(0, 6);
+            std::optional<int> dsid = SeriesKey(key);
+            if (!dsid) {
+                // A key no series can have (e.g. "1e99 W"): its values belong to no graph.
+                ReadValues();
+                problems_.push_back("Alert report line " + std::to_string(lineNumber) + ": the series number \"" + key +
+                                    "\" is out of range; its values are ignored.");
+                continue;
+            }
+            if (*dsid == 0) continue;
             std::optional<double> value = ReadValues();
-            if (value) MarkGraphs(state_, dsid, *issued, *value);
+            if (value) MarkGraphs(state_, *dsid, *issued, *value);
         }
     }
 
@@ -87,9 +100,16 @@ private:
         return value;
     }
 
+    static std::optional<int> SeriesKey(const std::string& text) {
+        double key = std::trunc(Val(text));
+        if (!std::isfinite(key) || std::fabs(key) > std::numeric_limits<int>::max()) return std::nullopt;
+        return static_cast<int>(key);
+    }
+
     ProgramState& state_;
     std::vector<std::string> lines_;
     size_t pos_ = 0;
+    std::vector<std::string> problems_;
 };
 
 }  // namespace
@@ -111,7 +131,11 @@ void ReadAlertFile(ProgramState& state, Host& host) {
     if (!state.pages.HasAlertTable()) return;
     auto bytes = ReadFileBytes(path);
     if (!bytes) return;  // unreadable: no marks, as any other fault while reading
-    ReportReader(state, SplitLines(*bytes)).Run();
+    ReportReader reader(state, SplitLines(*bytes));
+    reader.Run();
+    std::string problems;
+    for (const std::string& problem : reader.Problems()) problems += (problems.empty() ? "" : "\r\n") + problem;
+    if (!problems.empty()) host.Message(problems);
 }
 
 void ClearAlertMarks(PageSet& pages, int page) {

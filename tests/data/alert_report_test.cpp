@@ -151,3 +151,29 @@ TEST_F(AlertReportTest, ClearingKeepsTheWatchedSeries) {
     EXPECT_EQ(Alert(1, 0).dsid, 101);
     ClearAlertMarks(state_.pages, 99);  // out of range: nothing happens
 }
+
+TEST_F(AlertReportTest, ASeriesNumberOutOfRangeIsToldAndTheRestIsRead) {
+    WriteReport({
+        "Issued: 2026-03-02 10:00",
+        "g",
+        "1e99 W",
+        "v",
+        "7",
+        "",
+        "-9e12",
+        "v",
+        "8",
+        "",
+        "   101",
+        "v",
+        "5",
+        "",
+    });
+    Read();
+    ASSERT_EQ(host_.messages.size(), 1u);
+    EXPECT_EQ(host_.messages[0],
+              "Alert report line 3: the series number \"1e99 W\" is out of range; its values are ignored.\r\n"
+              "Alert report line 7: the series number \"-9e12\" is out of range; its values are ignored.");
+    EXPECT_EQ(Alert(1, 0).markcount, 1);
+    EXPECT_EQ(Alert(1, 1).markcount, 0);
+}
