@@ -48,6 +48,7 @@ struct WindowOptions {
     std::optional<double> fixedNow;  // a fixed clock (reproducible runs and tests)
     std::string password;            // FTP password from the command line
     bool printWrittenImages = true;  // command-line mode: each image path on standard output
+    bool headless = false;           // offscreen: nobody can answer a message box
     // Answers message boxes instead of a person (tests); unset = real boxes.
     std::function<MsgAnswer(const std::string& text, MsgButtons buttons)> answerMessage;
 };
@@ -186,6 +187,7 @@ private:
     bool SaveSetupOnClose();
     bool WebScreensOnlyPage() const;
     bool CommandLineMode() const { return state_.autostartseconds != 0; }
+    bool NobodyToAnswer() const { return CommandLineMode() || options_.headless; }
 
     ProgramState& state_;
     WindowOptions options_;

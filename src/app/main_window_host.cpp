@@ -44,7 +44,7 @@ void MainWindow::SetCaption(const std::string& text) {
 
 MsgAnswer MainWindow::Message(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title) {
     if (options_.answerMessage) return options_.answerMessage(text, buttons);
-    if (CommandLineMode()) {
+    if (NobodyToAnswer()) {
         std::cerr << ConsoleHost::OneLine(text) << std::endl;
         return ConsoleHost::DefaultAnswer(buttons);
     }
@@ -59,7 +59,7 @@ MsgAnswer MainWindow::Message(const std::string& text, MsgButtons buttons, MsgIc
 }
 
 std::string MainWindow::Input(const std::string& prompt, const std::string& title, const std::string& defaultText) {
-    if (CommandLineMode()) return {};
+    if (NobodyToAnswer()) return {};
     bool ok = false;
     QString answer = QInputDialog::getText(this, ProgramText(title), ProgramText(prompt), QLineEdit::Normal,
                                            ProgramText(defaultText), &ok);

@@ -50,6 +50,7 @@ int RunWindowedProgram(const CommandLine& cl, const std::string& programFolder, 
     WindowOptions options;
     if (!cl.now.empty()) options.fixedNow = ParseDateTimeText(cl.now);
     options.password = cl.password;
+    options.headless = cl.headless;
 
     MainWindow window(state, options);
     QObject::connect(&window, &MainWindow::Closed, &app, [&app](int status) { app.exit(status); });

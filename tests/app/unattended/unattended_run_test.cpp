@@ -181,3 +181,13 @@ TEST(UnattendedRun, APlainOffscreenRunPublishesForAFullSizeScreen) {
     EXPECT_LE(image.height(), 1080);
     EXPECT_EQ(ScreenFilesInTemp(), before);
 }
+
+// Without a screen nobody can answer a message box: a setup that cannot load is told on
+// standard error and the program ends with a failure instead of waiting for ever.
+TEST(UnattendedRun, AHeadlessStartWithABrokenSetupSaysWhyAndFails) {
+    TempFolder folder;
+    ASSERT_TRUE(folder.Write("Tidemark_setup.txt", "only one line\r\n"));
+    ProgramResult run = RunProgram({TIDEMARK_EXE, "--folder", folder.Path(), "--headless"}, folder.File("run.out"), 60);
+    EXPECT_GT(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("Tidemark_setup.txt"), std::string::npos) << run.output;
+}
