@@ -67,8 +67,8 @@ private:
         if (!issued || *issued <= state_.window.start || *issued > state_.window.end) return;
         ++pos_;  // the line after the issue line
         while (pos_ < lines_.size() && !IsIssueLine(lines_[pos_])) {
-            const size_t lineNumber = ++pos_;
-            const std::string key = lines_[lineNumber - 1].substr(0, 6);
+            const std::string key = lines_[pos_++].substr(0, 6);
+            const size_t lineNumber = pos_;  // counted from 1
             std::optional<int> dsid = SeriesKey(key);
             if (!dsid) {
                 // A key no series can have (e.g. "1e99 W"): its values belong to no graph.

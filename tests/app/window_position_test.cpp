@@ -60,6 +60,13 @@ protected:
         ASSERT_TRUE(window_->HasClosed());
     }
 
+    void WriteFourPagesStartingAt(const std::string& startupLine) {
+        WriteFourPages();
+        auto setup = ReadFileBytes(db_.Folder() + "Tidemark_setup.txt");
+        ASSERT_TRUE(setup.has_value());
+        WriteSetup(WithStartup(*setup, startupLine));
+    }
+
     // The program started again on the same folder.
     int Reopen() {
         window_.reset();
@@ -97,10 +104,7 @@ TEST_F(WindowPositionTest, SavingAndReopeningLeavesTheWindowWhereItWas) {
 }
 
 TEST_F(WindowPositionTest, AMaximisedWindowKeepsItsNormalPlaceForNextTime) {
-    WriteFourPages();
-    auto setup = ReadFileBytes(db_.Folder() + "Tidemark_setup.txt");
-    ASSERT_TRUE(setup.has_value());
-    WriteSetup(WithStartup(*setup, "Start Up= 40,30,640,480,0"));
+    WriteFourPagesStartingAt("Start Up= 40,30,640,480,0");
     ASSERT_EQ(Open(), 0);
     EXPECT_EQ(window_->geometry(), QRect(30, 40, 640, 480));
     EXPECT_EQ(window_->size(), QSize(640, 480));
@@ -116,12 +120,9 @@ TEST_F(WindowPositionTest, AMaximisedWindowKeepsItsNormalPlaceForNextTime) {
 }
 
 TEST_F(WindowPositionTest, ASavedWidthOfOneAndAHalfScreensIsIgnored) {
-    WriteFourPages();
-    auto setup = ReadFileBytes(db_.Folder() + "Tidemark_setup.txt");
-    ASSERT_TRUE(setup.has_value());
     int screenWidth = QGuiApplication::primaryScreen()->geometry().width();
     std::string tooWide = std::to_string(screenWidth * 3 / 2);
-    WriteSetup(WithStartup(*setup, "Start Up= 40,30," + tooWide + ",480,0"));
+    WriteFourPagesStartingAt("Start Up= 40,30," + tooWide + ",480,0");
     ASSERT_EQ(Open(), 0);
     EXPECT_NE(window_->width(), screenWidth * 3 / 2);
     EXPECT_NE(window_->height(), 480);
@@ -131,10 +132,7 @@ TEST_F(WindowPositionTest, ASavedWidthOfOneAndAHalfScreensIsIgnored) {
 // A tiny saved size, or a window dragged very small, leaves the graphs no room: they are
 // not drawn, and the program goes on and draws them again once there is room.
 TEST_F(WindowPositionTest, AWindowTooSmallForItsGraphsGoesOnAndDrawsThemWhenThereIsRoom) {
-    WriteFourPages();
-    auto setup = ReadFileBytes(db_.Folder() + "Tidemark_setup.txt");
-    ASSERT_TRUE(setup.has_value());
-    WriteSetup(WithStartup(*setup, "Start Up= 0 , 0 , 50 , 5 , 0 "));
+    WriteFourPagesStartingAt("Start Up= 0 , 0 , 50 , 5 , 0 ");
     ASSERT_EQ(Open(), 0);
     window_->resize(40, 4);
     QTest::qWait(50);
