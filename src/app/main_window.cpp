@@ -13,17 +13,16 @@
 #include "app/days_frame.h"
 #include "app/menu_list.h"
 #include "app/splash_window.h"
+#include "app/value_box_label.h"
+#include "app/values_list.h"
 #include "app/warning_blink.h"
+#include "app/watch_levels_frame.h"
 #include "app/widget_text.h"
 #include "platform/ui/chart_view.h"
 #include "render/render_state.h"
 
 namespace tidemark {
 namespace {
-
-// Clicks at or below this depth in a chart (twips from its top) page; above it lies the
-// title strip.
-constexpr double kTitleStripTwips = 700;
 
 // The design size of the window, used until the setup's saved position says otherwise.
 constexpr int kDesignWidth = 1200;
@@ -70,14 +69,22 @@ void MainWindow::CreateWidgets() {
                 [this, s](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, double x, double y) {
                     ChartClicked(s, button, modifiers, x, y);
                 });
+        connect(chart, &ChartView::MouseMoved, this, [this, s](double x, double y) { ChartHovered(s, x, y); });
         charts_[static_cast<size_t>(s)] = chart;
     }
-    // Value boxes lie over their charts and let the chart show through.
+    // Value boxes lie over their charts and let the chart show through; a click that
+    // does not drag one is the chart's.
     for (int s = 0; s < kGraphsPerPage; ++s) {
-        auto* box = new QLabel(page_);
+        auto* box = new ValueBoxLabel(page_);
         box->setObjectName(QString("RichTextBox1_%1").arg(s));
-        box->setAttribute(Qt::WA_TransparentForMouseEvents);
         box->hide();
+        connect(box, &ValueBoxLabel::Dropped, this,
+                [this, s](const QPoint& point, const QPoint& start) { DropValueBox(s, point, start); });
+        connect(box, &ValueBoxLabel::ClickedThrough, this,
+                [this, s](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint& point) {
+                    QPoint at = point - charts_[static_cast<size_t>(s)]->pos();
+                    ChartClicked(s, button, modifiers, at.x() * kTwipsPerPixel, at.y() * kTwipsPerPixel);
+                });
         valueBoxes_[static_cast<size_t>(s)] = box;
     }
     for (int i = 0; i < kCompassBoxes; ++i) {
@@ -136,10 +143,14 @@ void MainWindow::CreateWidgets() {
     connect(graphMenu_, &MenuList::Chosen, this, &MainWindow::RunGraphMenu);
     connect(webMenu_, &MenuList::Chosen, this, &MainWindow::RunWebMenu);
     connect(outputMenu_, &MenuList::Chosen, this, &MainWindow::RunOutputMenu);
-    connect(colorsMenu_, &MenuList::Chosen, colorsMenu_, &QWidget::hide);
+    connect(colorsMenu_, &MenuList::Chosen, this, &MainWindow::RunColorsMenu);
+
+    valuesList_ = new ValuesListBox(page_);
+    connect(valuesList_, &ValuesListBox::Closed, this, &MainWindow::CloseValuesList);
 
     autoFrame_ = new AutoPagingFrame(this);
     daysFrame_ = new DaysFrame(this);
+    levelsFrame_ = new WatchLevelsFrame(this);
 }
 
 void MainWindow::CreateCollaborators() {
@@ -154,6 +165,10 @@ void MainWindow::CreateCollaborators() {
     paging_ = std::make_unique<Paging>(state_, *this, pagingWindow, *autoFrame_, *daysFrame_);
     connect(autoFrame_, &AutoPagingFrame::Confirmed, paging_.get(), &Paging::ConfirmAutoPaging);
     connect(daysFrame_, &DaysFrame::Confirmed, paging_.get(), &Paging::ConfirmDays);
+    GraphMenuView& menuView = *this;
+    graphCommands_ = std::make_unique<GraphCommands>(state_, *render_, *this, menuView);
+    connect(levelsFrame_, &WatchLevelsFrame::Confirmed, this,
+            [this] { graphCommands_->ApplyWatchLevels(currentGraph_, levelsFrame_->Texts()); });
     blink_ = std::make_unique<WarningBlink>([this](int slot) { return WarningFlag(slot); },
                                             [this](int slot, bool on) { PaintWarning(slot, on); });
 }
@@ -169,31 +184,17 @@ void MainWindow::ConfirmPublishing(bool commandLineMode) {
 
 void MainWindow::FillMenus() {
     // Commands of later parts of the program are listed greyed out until they exist.
-    graphMenu_->Fill(kGraphMenuEntries, {"Days", "Auto Paging", "Print", "Back", "Cancel"});
-    colorsMenu_->Fill(kColorsMenuEntries, {"Cancel"});
+    QStringList graphCommands = kGraphMenuEntries;
+    graphCommands.removeAll("Setup");
+    graphCommands.removeAll("Add Trace");
+    graphMenu_->Fill(kGraphMenuEntries, graphCommands);
+    colorsMenu_->Fill(kColorsMenuEntries, kColorsMenuEntries);
     webMenu_->Fill(kWebMenuEntries, {"Auto Paging", "Print", "Back", "Next", "Cancel"});
     // Printers come with printing; saving the page as a file works now.
     outputMenu_->Fill({"Save as PNG File", "Default Printer", "Cancel"}, {"Save as PNG File", "Cancel"});
 }
 
 QPoint MainWindow::TwipsPoint(double left, double top) const { return QPoint(TwipsToPixels(left), TwipsToPixels(top)); }
-
-void MainWindow::RunGraphMenu(const QString& entry) {
-    QPoint at = graphMenu_->pos();
-    graphMenu_->hide();
-    if (keyCapture_->isVisible()) keyCapture_->setFocus();
-    if (entry == "Auto Paging") {
-        autoFrame_->ShowAt(at);
-    } else if (entry == "Days") {
-        state_.setupdirty = true;
-        paging_->ShowDaysFrame(at);
-    } else if (entry == "Print") {
-        outputMenu_->ShowAt(at);
-    } else if (entry == "Back") {
-        paging_->PreviousPage();
-    }
-    // "Cancel": hiding the menu was all.
-}
 
 void MainWindow::RunWebMenu(const QString& entry) {
     QPoint at = webMenu_->pos();
@@ -225,52 +226,6 @@ void MainWindow::RunOutputMenu(const QString& entry) {
 
 void MainWindow::HideWarnings() {
     for (QLabel* box : warningBoxes_) box->hide();
-}
-
-void MainWindow::ChartClicked(int slot, Qt::MouseButton button, Qt::KeyboardModifiers modifiers, double x, double y) {
-    if (busy_) return;
-    currentGraph_ = slot;
-    webMenu_->hide();
-    if (blink_->Running()) {
-        blink_->Stop();
-        HideWarnings();
-    }
-    if (y >= kTitleStripTwips) {
-        bool shifted = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-        if (button == Qt::LeftButton && shifted) {
-            paging_->PreviousPage();
-        } else if (button == Qt::LeftButton) {
-            paging_->NextPage();
-        } else if (button == Qt::RightButton) {
-            paging_->Stop();
-            OpenGraphMenu(slot, x, y);
-        }
-        return;
-    }
-    // The title strip: the values list of point inspection belongs here.
-    graphMenu_->hide();
-}
-
-void MainWindow::OpenGraphMenu(int slot, double x, double y) {
-    const ChartSurface& chart = charts_[static_cast<size_t>(slot)]->Surface();
-    int n = 1;
-    if (state_.pages.ValidPage(state_.currentpage) &&
-        static_cast<size_t>(state_.currentpage) < state_.pages.pages.size())
-        n = state_.pages.Page(state_.currentpage).lastslot + 1;
-    // Graphs in the lower part of the page open the menu upward so it stays on screen.
-    bool lower;
-    if (n > 1) {
-        int firstLower = n <= 3 ? 2 : n <= 5 ? 3 : n <= 8 ? 6 : 8;
-        lower = slot >= firstLower;
-    } else {
-        lower = slot != 0;
-    }
-    // The list is sized before it is placed so its height is known.
-    graphMenu_->ShowAt(QPoint(0, 0));
-    double menuHeight = graphMenu_->height() * kTwipsPerPixel;
-    if (lower) y = std::min(chart.Height() - menuHeight - 600, 0.0);
-    graphMenu_->move(TwipsPoint(x + chart.Left(), y + chart.Top()));
-    graphMenu_->raise();
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {

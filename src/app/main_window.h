@@ -24,6 +24,7 @@
 #include "core/host.h"
 #include "data/load_pages.h"
 #include "data/program_state.h"
+#include "pages/graph_menu.h"
 #include "pages/layout.h"
 #include "render/page_view.h"
 #include "setup/setup_model.h"
@@ -40,7 +41,9 @@ class MenuList;
 class AutoPagingFrame;
 class DaysFrame;
 class SplashWindow;
+class ValuesListBox;
 class WarningBlink;
+class WatchLevelsFrame;
 
 inline constexpr int kCompassBoxes = 45;
 
@@ -62,7 +65,12 @@ struct DrawnSlot {
     int yDivisions = 0;
 };
 
-class MainWindow : public QWidget, public Host, public PageView, private PagingWindow, private PageImageWindow {
+class MainWindow : public QWidget,
+                   public Host,
+                   public PageView,
+                   private PagingWindow,
+                   private PageImageWindow,
+                   private GraphMenuView {
     Q_OBJECT
 public:
     MainWindow(ProgramState& state, WindowOptions options = {}, QWidget* parent = nullptr);
@@ -103,7 +111,10 @@ public:
     void Form_Resize();
     // A click released on chart `slot` at (x, y) twips from the chart's top-left corner.
     void ChartClicked(int slot, Qt::MouseButton button, Qt::KeyboardModifiers modifiers, double x, double y);
+    // The pointer over chart `slot` at (x, y) twips: the tooltip of the point under it.
+    void ChartHovered(int slot, double x, double y);
     void OpenGraphMenu(int slot, double x, double y);
+    int CurrentGraph() const { return currentGraph_; }
 
     // --- collaborators, and the rest for tests and the benchmark ---
     Paging& Pager() { return *paging_; }
@@ -123,6 +134,9 @@ public:
     MenuList* OutputMenu() const { return outputMenu_; }
     AutoPagingFrame* AutoPaging() const { return autoFrame_; }
     DaysFrame* Days() const { return daysFrame_; }
+    WatchLevelsFrame* WatchLevels() const { return levelsFrame_; }
+    ValuesListBox* ValuesList() const { return valuesList_; }
+    GraphCommands& Commands() { return *graphCommands_; }
     bool HasClosed() const { return closed_; }
     int ExitStatus() const { return exitStatus_; }
 
@@ -157,16 +171,33 @@ private:
     void HoldPaging() override { paging_->Hold(); }
     void ResumePaging() override { paging_->Resume(); }
     void ImageSaved(const std::string& path) override;
+    // --- GraphMenuView (main_window_graph_menu.cpp) ---
+    void SetEntryText(int row, const std::string& text) override;
+    std::string EntryText(int row) const override;
+    void RedrawPage() override { DrawCurrentPage(); }
+    void RefreshChart(int slot) override;
+    EnlargeArea Area() const override;
+    void HidePageForEnlarged(const WindowRect& valuesList) override;
+    void Open(SideFrame frame) override;
+    void PreviousPage() override;
+    std::optional<int32_t> ChooseColor(int32_t initial) override;
+    std::optional<FontChoice> ChooseFont(const FontChoice& initial) override;
 
     // main_window.cpp
     void CreateWidgets();
     void CreateCollaborators();
     void FillMenus();
-    void RunGraphMenu(const QString& entry);
     void RunWebMenu(const QString& entry);
     void RunOutputMenu(const QString& entry);
     QPoint TwipsPoint(double left, double top) const;
     void HideWarnings();
+    // main_window_graph_menu.cpp
+    void RunGraphMenu(const QString& entry);
+    void RunColorsMenu(const QString& entry);
+    void ToggleValuesList(int slot);
+    void CloseValuesList();
+    void DropValueBox(int slot, const QPoint& point, const QPoint& startTopLeft);
+    int PageGraphCount() const;
     // main_window_layout.cpp
     // Steps of the layout pass up to the end of the freeze of painting; false when it
     // found the window minimised and touched nothing.
@@ -210,6 +241,10 @@ private:
     MenuList* outputMenu_ = nullptr;
     AutoPagingFrame* autoFrame_ = nullptr;
     DaysFrame* daysFrame_ = nullptr;
+    WatchLevelsFrame* levelsFrame_ = nullptr;
+    ValuesListBox* valuesList_ = nullptr;
+    std::unique_ptr<GraphCommands> graphCommands_;
+    QPoint menuAt_;  // where the graph menu was, for the frames its commands open
     std::unique_ptr<SplashWindow> splash_;
     std::unique_ptr<PublishingController> publishing_;
     std::unique_ptr<PageImages> images_;

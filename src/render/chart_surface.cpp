@@ -210,7 +210,12 @@ ChartHit ChartSurface::HitTest(double xTwips, double yTwips) const {
             double px = layout.x.Map(xs[r]);
             double py = layout.y.Map(ys[r]);
             if (std::isnan(px) || std::isnan(py)) continue;
-            if (px < area.left || px > area.Right() || py < area.top || py > area.Bottom()) continue;
+            // Points on the axis' minimum or maximum lie on the area's edge, give or take
+            // the rounding of the mapping.
+            constexpr double kEdge = 0.5;
+            if (px < area.left - kEdge || px > area.Right() + kEdge || py < area.top - kEdge ||
+                py > area.Bottom() + kEdge)
+                continue;
             double d = std::hypot(px - xTwips, py - yTwips);
             if (d <= reach && d < bestDistance) {
                 bestDistance = d;

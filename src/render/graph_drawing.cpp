@@ -159,7 +159,10 @@ void StyleFixedSeries(ChartSurface& chart, const GraphDef& def, int option, int 
     if (option == -1) ShowMarkers(second, false, pw2, 2 * pw2, MarkerStyle::Plus);
 }
 
-void ApplyMarkerModes(ChartSurface& chart, const GraphDef& def, int option, int pw1, int pw2) {
+}  // namespace
+
+void ApplyMarkerModes(ChartSurface& chart, const GraphDef& def, PenWidths pens) {
+    const int option = EffectiveOption(def), pw1 = pens.main, pw2 = pens.daily;
     ChartSeries& main = chart.Series(kMainX);
     ChartSeries& second = chart.Series(kSecondX);
     switch (def.hrmarker) {
@@ -189,6 +192,8 @@ void ApplyMarkerModes(ChartSurface& chart, const GraphDef& def, int option, int 
         default: break;
     }
 }
+
+namespace {
 
 // The Y range, rounded; fixed unless it dips below 0 over a short span.
 void StyleValueAxis(ChartSurface& chart, YScale& stored, ValueRange range, const GraphDef& def) {
@@ -228,17 +233,21 @@ std::string UnitLabel(const ProgramState& state, int page, int slot) {
 
 // The setup's pen widths, or, when it sets none, the widths of the screen size class.
 PenWidths DrawingPenWidths(const SetupSettings& settings, RenderState& render, const PageView& view) {
-    if (settings.penwidth1 != 0) return {settings.penwidth1, settings.penwidth2};
-    if (!render.defaultPens) {
+    if (settings.penwidth1 == 0 && !render.defaultPens) {
         int16_t width = view.ScreenSizeClass() >= 250 ? 30 : 15;
         render.defaultPens = PenWidths{width, width};
     }
-    return *render.defaultPens;
+    return PensInUse(settings, render);
 }
 
 int Clamp(int count, int room) { return std::clamp(count, 0, std::max(room, 0)); }
 
 }  // namespace
+
+PenWidths PensInUse(const SetupSettings& settings, const RenderState& render) {
+    if (settings.penwidth1 != 0) return {settings.penwidth1, settings.penwidth2};
+    return render.defaultPens.value_or(PenWidths{15, 15});
+}
 
 void DrawGraph(const ProgramState& state, RenderState& render, PageView& view, int page, int slot, double now) {
     const PageRec& pageRec = state.pages.Page(page);
@@ -331,7 +340,7 @@ void DrawGraph(const ProgramState& state, RenderState& render, PageView& view, i
 
     StyleFixedSeries(chart, def, in.option, pw1, pw2);
     WriteLevelLines(chart, def, xRange);
-    ApplyMarkerModes(chart, def, in.option, pw1, pw2);
+    ApplyMarkerModes(chart, def, pens);
     StyleRunNumberTrace(chart, in, pw2);
 
     if (def.logyscale != 0) {

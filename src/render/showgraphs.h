@@ -24,4 +24,12 @@ void showgraphs(ProgramState& state, RenderState& render, Host& host, PageView& 
 // Used by showgraphs for every slot that holds a drawn graph.
 void DrawGraph(const ProgramState& state, RenderState& render, PageView& view, int page, int slot, double now);
 
+// The pen widths drawing uses: the setup's, or those it chose for the screen.
+PenWidths PensInUse(const SetupSettings& settings, const RenderState& render);
+
+// The line and marker settings of the main, daily and second series for the graph's
+// marker modes (hrmarker, daymarker), exactly as drawing sets them, so that a changed
+// mode can be shown at once without drawing the page again.
+void ApplyMarkerModes(ChartSurface& chart, const GraphDef& def, PenWidths pens);
+
 }  // namespace tidemark

@@ -1,0 +1,208 @@
+// The window's side of the graph menu and point inspection: routing clicks on charts,
+// the values list, the dragged value box, and what the graph commands need of the screen.
+#include <QColorDialog>
+#include <QFontDialog>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "app/auto_paging_frame.h"
+#include "app/main_window.h"
+#include "app/menu_list.h"
+#include "app/values_list.h"
+#include "app/warning_blink.h"
+#include "app/watch_levels_frame.h"
+#include "app/widget_text.h"
+#include "data/series_kinds.h"
+#include "pages/point_inspection.h"
+#include "platform/qt_text.h"
+#include "platform/ui/chart_view.h"
+#include "render/render_state.h"
+
+namespace tidemark {
+
+int MainWindow::PageGraphCount() const {
+    int page = state_.currentpage;
+    if (!state_.pages.ValidPage(page) || static_cast<size_t>(page) >= state_.pages.pages.size()) return 1;
+    return state_.pages.Page(page).lastslot + 1;
+}
+
+void MainWindow::ChartClicked(int slot, Qt::MouseButton button, Qt::KeyboardModifiers modifiers, double x, double y) {
+    if (busy_) return;
+    currentGraph_ = slot;
+    webMenu_->hide();
+    if (blink_->Running()) {
+        blink_->Stop();
+        HideWarnings();
+    }
+    if (y >= kTitleStripTwips) {
+        bool shifted = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+        if (button == Qt::LeftButton && shifted) {
+            paging_->PreviousPage();
+        } else if (button == Qt::LeftButton) {
+            paging_->NextPage();
+        } else if (button == Qt::RightButton) {
+            paging_->Stop();
+            OpenGraphMenu(slot, x, y);
+        }
+        return;
+    }
+    graphMenu_->hide();
+    ToggleValuesList(slot);
+}
+
+void MainWindow::ChartHovered(int slot, double x, double y) {
+    int page = state_.currentpage;
+    if (!state_.pages.ValidPage(page) || static_cast<size_t>(page) >= state_.pages.pages.size()) return;
+    ChartView* chart = charts_[static_cast<size_t>(slot)];
+    std::string tip = PointTooltip(chart->Surface(), state_.pages.Graph(page, slot), x, y);
+    chart->setToolTip(ProgramText(tip));
+}
+
+void MainWindow::ToggleValuesList(int slot) {
+    if (valuesList_->isVisible()) {
+        CloseValuesList();
+        return;
+    }
+    int page = state_.currentpage;
+    if (!state_.pages.ValidPage(page) || static_cast<size_t>(page) >= state_.pages.pages.size() ||
+        !state_.store.Has(page, slot))
+        return;
+    const PageRec& rec = state_.pages.Page(page);
+    const GraphDef& def = rec.slots.at(static_cast<size_t>(slot));
+    const GraphDef& def2 = rec.slots.at(static_cast<size_t>(slot + kSecondSeriesOffset));
+    const SlotSeries* second =
+        HoldsSecondSeries(def, def2) ? &state_.store.At(page, slot + kSecondSeriesOffset) : nullptr;
+    PointLines list = ValuesListFor(def, state_.store.At(page, slot), second);
+    WindowRect r = ValuesListRect(list.longest, charts_[static_cast<size_t>(slot)]->Surface(), PageGraphCount());
+    valuesList_->setGeometry(TwipsToPixels(r.left), TwipsToPixels(r.top), std::max(1, TwipsToPixels(r.width)),
+                             std::max(1, TwipsToPixels(r.height)));
+    valueBoxes_[static_cast<size_t>(slot)]->hide();
+    valuesList_->ShowLines(list.lines);
+}
+
+void MainWindow::CloseValuesList() {
+    valuesList_->hide();
+    if (keyCapture_->isVisible()) keyCapture_->setFocus();
+}
+
+void MainWindow::OpenGraphMenu(int slot, double x, double y) {
+    valuesList_->hide();
+    ChartSurface& chart = charts_[static_cast<size_t>(slot)]->Surface();
+    // An enlarged graph that made room for the values list takes the whole width again.
+    if (graphCommands_->Enlarged() && chart.Left() > 0) {
+        chart.SetBounds(0, chart.Top(), width() * kTwipsPerPixel, chart.Height());
+        ChartRect plot = chart.PlotRect();
+        plot.minX = 800;
+        plot.maxX = std::max(plot.minX, chart.Width() - 400.0);
+        chart.SetPlotRect(plot);
+        RefreshChart(slot);
+    }
+    // The list is sized before it is placed so its height is known.
+    graphMenu_->ShowAt(QPoint(0, 0));
+    WindowPoint at = GraphMenuPosition(slot, PageGraphCount(), chart, x, y, graphMenu_->height() * kTwipsPerPixel);
+    graphMenu_->move(TwipsPoint(at.x, at.y));
+    graphMenu_->raise();
+}
+
+void MainWindow::RunGraphMenu(const QString& entry) {
+    menuAt_ = graphMenu_->pos();
+    graphMenu_->hide();
+    valuesList_->hide();
+    if (keyCapture_->isVisible()) keyCapture_->setFocus();
+    graphCommands_->Run(ToProgramText(entry), currentGraph_);
+    if (keyCapture_->isVisible()) keyCapture_->setFocus();
+}
+
+void MainWindow::RunColorsMenu(const QString& entry) {
+    colorsMenu_->hide();
+    if (keyCapture_->isVisible()) keyCapture_->setFocus();
+    graphCommands_->RunColors(ToProgramText(entry), currentGraph_);
+    if (keyCapture_->isVisible()) keyCapture_->setFocus();
+}
+
+void MainWindow::DropValueBox(int slot, const QPoint& point, const QPoint& startTopLeft) {
+    QLabel* box = valueBoxes_[static_cast<size_t>(slot)];
+    // Dropped off its own graph, the box goes back to where it was.
+    if (!charts_[static_cast<size_t>(slot)]->geometry().contains(point)) {
+        box->move(startTopLeft);
+        return;
+    }
+    box->move(point - QPoint(box->width() / 2, box->height() / 2));
+    Yield();
+    box->hide();
+    box->show();
+}
+
+// --- GraphMenuView ---
+
+void MainWindow::SetEntryText(int row, const std::string& text) { graphMenu_->SetEntryText(row, ProgramText(text)); }
+
+std::string MainWindow::EntryText(int row) const { return ToProgramText(graphMenu_->EntryText(row)); }
+
+void MainWindow::RefreshChart(int slot) {
+    ChartView* chart = charts_[static_cast<size_t>(slot)];
+    chart->ApplySurface();
+    chart->raise();
+}
+
+EnlargeArea MainWindow::Area() const {
+    EnlargeArea area;
+    area.clientWidth = width() * kTwipsPerPixel;
+    area.clientHeight = height() * kTwipsPerPixel;
+    area.windowHeight = frameGeometry().height() * kTwipsPerPixel;
+    area.valuesListWidth = valuesList_->isVisible() ? valuesList_->width() * kTwipsPerPixel : 0;
+    return area;
+}
+
+void MainWindow::HidePageForEnlarged(const WindowRect& valuesList) {
+    for (ChartView* chart : charts_) chart->hide();
+    for (QLabel* box : valueBoxes_) box->hide();
+    for (QLabel* box : compassBoxes_) box->hide();
+    HideBrowsers();
+    if (valuesList_->isVisible()) {
+        valuesList_->setGeometry(TwipsToPixels(valuesList.left), TwipsToPixels(valuesList.top),
+                                 std::max(1, TwipsToPixels(valuesList.width)),
+                                 std::max(1, TwipsToPixels(valuesList.height)));
+        valuesList_->raise();
+    }
+}
+
+void MainWindow::Open(SideFrame frame) {
+    switch (frame) {
+        case SideFrame::ColorsMenu: colorsMenu_->ShowAt(menuAt_); break;
+        case SideFrame::Days: paging_->ShowDaysFrame(menuAt_); break;
+        case SideFrame::WatchLevels:
+            levelsFrame_->Fill(graphCommands_->WatchLevelsOf(currentGraph_));
+            levelsFrame_->ShowAt(menuAt_);
+            break;
+        case SideFrame::AutoPaging: autoFrame_->ShowAt(menuAt_); break;
+        case SideFrame::OutputChooser: outputMenu_->ShowAt(menuAt_); break;
+        // The setup frame and the trace dialog are not in this version; their entries
+        // are greyed out.
+        case SideFrame::Setup:
+        case SideFrame::TraceDialog: break;
+    }
+}
+
+void MainWindow::PreviousPage() { paging_->PreviousPage(); }
+
+std::optional<int32_t> MainWindow::ChooseColor(int32_t initial) {
+    QColorDialog dialog(ToQColor(initial), this);
+    dialog.setObjectName("CommonDialog1");
+    dialog.setOption(QColorDialog::DontUseNativeDialog);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    QColor c = dialog.selectedColor();
+    return RGB(c.red(), c.green(), c.blue());
+}
+
+std::optional<FontChoice> MainWindow::ChooseFont(const FontChoice& initial) {
+    QFontDialog dialog(ProgramFont(initial.name, initial.size > 0 ? initial.size : 8), this);
+    dialog.setObjectName("CommonDialog1");
+    // Screen fonts that scale, as the charts draw at any size.
+    dialog.setOptions(QFontDialog::DontUseNativeDialog | QFontDialog::ScalableFonts);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    QFont font = dialog.selectedFont();
+    return FontChoice{ToProgramText(font.family()), font.pointSizeF()};
+}
+
+}  // namespace tidemark

@@ -1,0 +1,28 @@
+#pragma once
+// The values list of point inspection: one line per point of a graph's main series,
+// shown beside the graph. Ctrl+Insert copies the selected lines; a double click closes it.
+#include <QListWidget>
+#include <string>
+#include <vector>
+
+namespace tidemark {
+
+class ValuesListBox : public QListWidget {
+    Q_OBJECT
+public:
+    explicit ValuesListBox(QWidget* parent);
+
+    // Fills the list, selects the last line and shows it in front.
+    void ShowLines(const std::vector<std::string>& lines);
+    std::vector<std::string> SelectedLines() const;
+
+Q_SIGNALS:
+    // Double click: the list closed itself.
+    void Closed();
+
+protected:
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+};
+
+}  // namespace tidemark
