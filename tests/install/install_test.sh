@@ -72,9 +72,11 @@ if ! out=$(groff -man -Tutf8 -ww -z "$page" 2>&1) || [ -n "$out" ]; then fail "g
 if ! MANWIDTH=80 man --warnings -P cat -l "$page" >"$work/page.txt" 2>"$work/man.err" || [ -s "$work/man.err" ]; then
   fail "man -l: $(cat "$work/man.err")"
 fi
+# Every option of --help has an entry of its own under OPTIONS (a tag at the outer indent).
 help=$("$prefix/bin/tidemark" --help)
+sed -n '/^OPTIONS/,/^[A-Z]/p' "$work/page.txt" | grep -E '^ {7}-' >"$work/tags.txt"
 for option in $(grep -oE -- '--[a-z][a-z-]*' <<<"$help" | sort -u); do
-  grep -qF -- "$option" "$work/page.txt" || fail "the manual page does not describe $option"
+  grep -qE -- "(^ *|[ ,])$option([ ,=]|\$)" "$work/tags.txt" || fail "the manual page's OPTIONS has no $option"
 done
 for name in $(grep -rhoE '"TIDEMARK_[A-Z_]+"' "$SOURCE/src" | tr -d '"' | sort -u) QT_QPA_PLATFORM VISUAL EDITOR; do
   grep -qw -- "$name" "$work/page.txt" || fail "the manual page does not describe $name"
