@@ -20,25 +20,50 @@ std::string WithSlash(std::string folder) {
     return folder;
 }
 
+// "-45" is a negative number of seconds and "-.5" a fraction, but "-v" is an option this
+// program does not have. Words after the seconds are the password, which may start
+// with anything.
+bool LooksLikeShortOption(const std::string& word) {
+    if (word.size() < 2 || word[0] != '-') return false;
+    char c = word[1];
+    return !(c >= '0' && c <= '9') && c != '.';
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args, const std::string& envPassword) {
     CommandLine cl;
     std::vector<std::string> words;
+    bool optionsEnded = false;
+    // Only the first mistake is told; later words cannot make it right.
+    auto fail = [&](const std::string& error) {
+        if (cl.error.empty()) cl.error = error;
+    };
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto value = [&](const std::string& name) -> std::string {
             if (a.size() > name.size() && a.compare(0, name.size() + 1, name + "=") == 0)
                 return a.substr(name.size() + 1);
             if (i + 1 < args.size()) return args[++i];
-            cl.error = name + " needs a value";
+            fail("option '" + name + "' requires an argument");
             return {};
         };
-        if (a == "--help" || a == "-h") {
+        auto flag = [&](const std::string& name) {
+            if (a == name) return true;
+            if (!StartsWith(a, name + "=")) return false;
+            fail("option '" + name + "' doesn't allow an argument");
+            return true;
+        };
+        if (optionsEnded) {
+            words.push_back(a);
+        } else if (a == "--") {
+            // Everything after "--" is plain words, so a password may begin with "-".
+            optionsEnded = true;
+        } else if (a == "-h" || flag("--help")) {
             cl.help = true;
-        } else if (a == "--version") {
+        } else if (flag("--version")) {
             cl.version = true;
-        } else if (a == "--headless") {
+        } else if (flag("--headless")) {
             cl.headless = true;
         } else if (a == "--folder" || StartsWith(a, "--folder=")) {
             cl.folder = WithSlash(value("--folder"));
@@ -46,9 +71,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const std::st
             cl.exportJson = value("--export-json");
         } else if (a == "--now" || StartsWith(a, "--now=")) {
             cl.now = value("--now");
-            if (!ParseDateTimeText(cl.now)) cl.error = "--now needs a date-time such as \"2026-12-08 14:05\"";
+            if (cl.error.empty() && !ParseDateTimeText(cl.now))
+                fail("invalid date-time '" + cl.now + "' for --now (use \"YYYY-MM-DD HH:MM\")");
         } else if (StartsWith(a, "--")) {
-            cl.error = "unknown option " + a;
+            fail("unrecognized option '" + a + "'");
+        } else if (words.empty() && LooksLikeShortOption(a)) {
+            fail(std::string("invalid option -- '") + a[1] + "'");
         } else {
             words.push_back(a);
         }
@@ -62,7 +90,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const std::st
     if (std::optional<int16_t> seconds = CInt(Val(text))) {
         cl.autostartseconds = *seconds;
     } else {
-        cl.error = "the number of seconds per page must lie within -32768 to 32767";
+        fail("the number of seconds per page must lie within -32768 to 32767");
     }
     size_t space = text.find(' ');
     if (space != std::string::npos) cl.password = Trim(text.substr(space + 1));
@@ -76,18 +104,34 @@ std::string UsageText() {
            "\n"
            "Shows the pages of graphs defined in Tidemark_setup.txt of the program folder.\n"
            "\n"
-           "  SECONDS             start unattended: turn pages every SECONDS seconds and write\n"
-           "                      an image of every page on each update\n"
+           "  SECONDS             start unattended: turn pages every SECONDS seconds, write an\n"
+           "                      image of each page, and end after one round of pages\n"
            "  PASSWORD            FTP password for publishing the images (or set\n"
            "                      TIDEMARK_FTP_PASSWORD, which keeps it out of the process list)\n"
            "  --folder DIR        the program folder (default: the current folder)\n"
            "  --headless          no window, even when a display is present\n"
            "  --export-json FILE  load every page, draw it and write what was drawn as JSON\n"
            "  --now DATETIME      take DATETIME (\"YYYY-MM-DD HH:MM\") as the present time\n"
-           "  --version           print the version\n"
-           "  --help              print this text\n";
+           "  --version           print the version and exit\n"
+           "  -h, --help          print this text and exit\n"
+           "  --                  take every later word as SECONDS or PASSWORD\n"
+           "\n"
+           "Exit status:\n"
+           "  0  the program ended normally\n"
+           "  1  a fault ended it: the setup could not be loaded, or the export not written\n"
+           "  2  the command line could not be understood\n"
+           "\n"
+           "The files of the program folder and the environment are described in tidemark(1).\n";
 }
 
 std::string VersionText() { return std::string("Version ") + TIDEMARK_VERSION; }
+
+std::string VersionBanner() {
+    return std::string("tidemark (Tidemark) ") + TIDEMARK_VERSION + "\nCopyright (C) 2026 the Tidemark developers.\n";
+}
+
+std::string CommandLineErrorText(const std::string& error) {
+    return "tidemark: " + error + "\nTry 'tidemark --help' for more information.\n";
+}
 
 }  // namespace tidemark

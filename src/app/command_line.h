@@ -26,7 +26,16 @@ struct CommandLine {
 // args without the program name; envPassword is TIDEMARK_FTP_PASSWORD (may be empty).
 CommandLine ParseCommandLine(const std::vector<std::string>& args, const std::string& envPassword);
 
+// The exit statuses of the program, as --help and the manual page list them.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailure = 1;  // a fault ended the program, e.g. the setup would not load
+inline constexpr int kExitUsage = 2;    // the command line could not be understood
+
 std::string UsageText();
-std::string VersionText();  // "Version " + major.minor.revision
+std::string VersionText();    // "Version " + major.minor.revision, as the splash window shows it
+std::string VersionBanner();  // what --version prints: name, version and copyright lines
+// What a command line that could not be understood prints on standard error: the
+// mistake and where to read how it should look.
+std::string CommandLineErrorText(const std::string& error);
 
 }  // namespace tidemark

@@ -35,16 +35,16 @@ int main(int argc, char** argv) {
     const char* envPassword = std::getenv("TIDEMARK_FTP_PASSWORD");
     CommandLine cl = ParseCommandLine(args, envPassword ? envPassword : "");
     if (!cl.error.empty()) {
-        std::cerr << "tidemark: " << cl.error << "\n\n" << UsageText();
-        return 2;
+        std::cerr << CommandLineErrorText(cl.error);
+        return kExitUsage;
     }
     if (cl.help) {
         std::cout << UsageText();
-        return 0;
+        return kExitSuccess;
     }
     if (cl.version) {
-        std::cout << "Tidemark " << VersionText() << "\n";
-        return 0;
+        std::cout << VersionBanner();
+        return kExitSuccess;
     }
     std::string folder = AbsoluteFolder(cl.folder);
     if (!cl.exportJson.empty()) {

@@ -42,6 +42,8 @@ int RunWindowedProgram(const CommandLine& cl, const std::string& programFolder, 
     std::unique_ptr<QApplication> application = StartApplication(argc, argv);
     QApplication& app = *application;
     app.setApplicationName("Tidemark");
+    // Lets the desktop match the window to tidemark.desktop and so to its icon.
+    app.setDesktopFileName("tidemark");
     app.setQuitOnLastWindowClosed(false);
 
     ProgramState state;

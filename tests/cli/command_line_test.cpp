@@ -67,10 +67,38 @@ TEST(CommandLine, OptionsBesideTheNumber) {
 
     EXPECT_TRUE(ParseCommandLine({"--help"}, "").help);
     EXPECT_TRUE(ParseCommandLine({"--version"}, "").version);
-    EXPECT_EQ(VersionText().rfind("Version ", 0), 0u);
+    // The splash window's label and the banner of --version carry the same number.
+    ASSERT_EQ(VersionText().rfind("Version ", 0), 0u);
+    EXPECT_EQ(VersionBanner().rfind("tidemark (Tidemark) " + VersionText().substr(8) + "\n", 0), 0u);
+}
+
+// After "--" every word is plain: a password may begin with "-" or "--".
+TEST(CommandLine, DoubleDashEndsTheOptions) {
+    CommandLine cl = ParseCommandLine({"--folder", "/srv/tm", "--", "60", "--headless"}, "");
+    EXPECT_TRUE(cl.error.empty()) << cl.error;
+    EXPECT_EQ(cl.autostartseconds, 60);
+    EXPECT_EQ(cl.password, "--headless");
+    EXPECT_FALSE(cl.headless);
+}
+
+// A dash before the seconds is an option unless a number follows it; after the seconds
+// the words are the password, whatever they start with.
+TEST(CommandLine, ShortOptionsAreToldApartFromNegativeSecondsAndPasswords) {
+    EXPECT_EQ(ParseCommandLine({"-v"}, "").error, "invalid option -- 'v'");
+    EXPECT_TRUE(ParseCommandLine({"-h"}, "").help);
+    EXPECT_EQ(ParseCommandLine({"-.6"}, "").autostartseconds, -1);
+
+    CommandLine cl = ParseCommandLine({"60", "-pass"}, "");
+    EXPECT_TRUE(cl.error.empty()) << cl.error;
+    EXPECT_EQ(cl.password, "-pass");
 }
 
 TEST(CommandLine, MistakesAreNamed) {
+    EXPECT_EQ(ParseCommandLine({"--version=2"}, "").error, "option '--version' doesn't allow an argument");
+    // The first mistake is the one told.
+    EXPECT_EQ(ParseCommandLine({"--bad", "--worse"}, "").error, "unrecognized option '--bad'");
+    EXPECT_EQ(CommandLineErrorText("unrecognized option '--bad'"),
+              "tidemark: unrecognized option '--bad'\nTry 'tidemark --help' for more information.\n");
     EXPECT_NE(ParseCommandLine({"--frobnicate"}, "").error.find("--frobnicate"), std::string::npos);
     EXPECT_NE(ParseCommandLine({"--folder"}, "").error.find("--folder"), std::string::npos);
     EXPECT_NE(ParseCommandLine({"--now", "tomorrow"}, "").error.find("--now"), std::string::npos);

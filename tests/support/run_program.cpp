@@ -37,9 +37,9 @@ int WaitForExit(pid_t pid, int timeoutSeconds) {
     return status;
 }
 
-}  // namespace
-
-int SpawnWithOutput(const std::vector<std::string>& argv, const std::string& outputFile, pid_t& pid) {
+// errorFile empty: standard error goes where standard output goes.
+int Spawn(const std::vector<std::string>& argv, const std::string& outputFile, const std::string& errorFile,
+          pid_t& pid) {
     if (argv.empty()) return EINVAL;
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
@@ -48,10 +48,19 @@ int SpawnWithOutput(const std::vector<std::string>& argv, const std::string& out
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    if (errorFile.empty())
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    else
+        posix_spawn_file_actions_addopen(&actions, 2, errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     return rc;
+}
+
+}  // namespace
+
+int SpawnWithOutput(const std::vector<std::string>& argv, const std::string& outputFile, pid_t& pid) {
+    return Spawn(argv, outputFile, "", pid);
 }
 
 std::string ReadWholeFile(const std::string& path) {
@@ -72,6 +81,22 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string
     }
     int status = WaitForExit(pid, timeoutSeconds);
     result.output = ReadWholeFile(outputFile);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+SeparateStreamsResult RunProgramSeparately(const std::vector<std::string>& argv, const std::string& outFile,
+                                           const std::string& errFile, int timeoutSeconds) {
+    SeparateStreamsResult result;
+    pid_t pid = 0;
+    int rc = Spawn(argv, outFile, errFile, pid);
+    if (rc != 0) {
+        result.err = "Cannot start " + (argv.empty() ? std::string("nothing") : argv[0]) + ": " + std::strerror(rc);
+        return result;
+    }
+    int status = WaitForExit(pid, timeoutSeconds);
+    result.out = ReadWholeFile(outFile);
+    result.err = ReadWholeFile(errFile);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }

@@ -17,6 +17,16 @@ struct ProgramResult {
 // after timeoutSeconds (0 = no limit) is killed and its exit code is -1.
 ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& outputFile, int timeoutSeconds = 0);
 
+// The same with standard output and standard error kept apart, for checks of which of
+// the two a text went to.
+struct SeparateStreamsResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+SeparateStreamsResult RunProgramSeparately(const std::vector<std::string>& argv, const std::string& outFile,
+                                           const std::string& errFile, int timeoutSeconds = 0);
+
 // Starts argv (argv[0] looked up on PATH unless it holds a "/") with no input and its
 // standard output and error going to outputFile. 0 and the child's pid, or the error
 // number when it could not start.

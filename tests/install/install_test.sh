@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix and checks what a system gets from it: the
+# programs, a desktop entry a launcher accepts and starts, a manual page that renders
+# cleanly and keeps up with the program's options, files and environment, the schema,
+# and a user service that systemd accepts.
+#   install_test.sh BUILD_DIR SOURCE_DIR VERSION CMAKE
+set -uo pipefail
+BUILD=$1
+SOURCE=$2
+VERSION=$3
+CMAKE=$4
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/tidemark-install-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+export LC_ALL=C.UTF-8
+
+prefix=$work/prefix
+if ! "$CMAKE" --install "$BUILD" --prefix "$prefix" >"$work/install.log" 2>&1; then
+  cat "$work/install.log" >&2
+  echo "FAIL: cmake --install" >&2
+  exit 1
+fi
+
+desktop=$prefix/share/applications/tidemark.desktop
+icon=$prefix/share/icons/hicolor/scalable/apps/tidemark.svg
+page=$prefix/share/man/man1/tidemark.1
+unit=$prefix/lib/systemd/user/tidemark-kiosk.service
+for f in bin/tidemark bin/tidemark-demo; do
+  [ -x "$prefix/$f" ] || fail "$f is not an installed program"
+done
+for f in "$desktop" "$icon" "$page" "$unit" "$prefix/share/doc/tidemark/kiosk.env.example"; do
+  [ -s "$f" ] || fail "${f#"$prefix"/} is missing"
+done
+for f in schema.sql schema_postgresql.sql; do
+  cmp -s "$SOURCE/db/$f" "$prefix/share/tidemark/$f" || fail "share/tidemark/$f differs from db/$f"
+done
+
+# The installed program runs from where it was put.
+version=$("$prefix/bin/tidemark" --version | head -n 1)
+[ "$version" = "tidemark (Tidemark) $VERSION" ] || fail "installed tidemark --version says '$version'"
+
+# Desktop entry: valid, its icon is the one installed, and a launcher starts the program
+# on the kiosk's default folder (a stand-in program records what it was given).
+if ! out=$(desktop-file-validate "$desktop" 2>&1) || [ -n "$out" ]; then
+  fail "desktop-file-validate: $out"
+fi
+grep -qx 'Icon=tidemark' "$desktop" || fail "the desktop entry's icon is not tidemark"
+mkdir -p "$work/fake/bin" "$work/home"
+printf '#!/bin/sh\nprintf "%%s\\n" "$@" >"%s"\n' "$work/fake/args" >"$work/fake/bin/tidemark"
+chmod +x "$work/fake/bin/tidemark"
+(cd "$work" && env -u TIDEMARK_FOLDER PATH="$work/fake/bin:$PATH" HOME="$work/home" gio launch "$desktop") ||
+  fail "gio launch of the desktop entry"
+for _ in $(seq 50); do [ -s "$work/fake/args" ] && break; sleep 0.1; done
+expected=$(printf -- '--folder\n%s/home/Tidemark' "$work")
+[ "$(cat "$work/fake/args" 2>/dev/null)" = "$expected" ] ||
+  fail "the desktop entry started: $(tr '\n' ' ' <"$work/fake/args" 2>/dev/null)"
+
+/usr/bin/python3 - "$icon" <<'PY' || fail "the icon is not an SVG drawing with a square view box"
+import sys, xml.etree.ElementTree as ET
+root = ET.parse(sys.argv[1]).getroot()
+box = root.get("viewBox", "").split()
+assert root.tag == "{http://www.w3.org/2000/svg}svg" and len(box) == 4 and box[2] == box[3], box
+PY
+
+# Manual page: no warnings from groff or man, and nothing the program has left out.
+if ! out=$(groff -man -Tutf8 -ww -z "$page" 2>&1) || [ -n "$out" ]; then fail "groff: $out"; fi
+if ! MANWIDTH=80 man --warnings -P cat -l "$page" >"$work/page.txt" 2>"$work/man.err" || [ -s "$work/man.err" ]; then
+  fail "man -l: $(cat "$work/man.err")"
+fi
+# Every option of --help has an entry of its own under OPTIONS (a tag at the outer indent).
+help=$("$prefix/bin/tidemark" --help)
+sed -n '/^OPTIONS/,/^[A-Z]/p' "$work/page.txt" | grep -E '^ {7}-' >"$work/tags.txt"
+for option in $(grep -oE -- '--[a-z][a-z-]*' <<<"$help" | sort -u); do
+  grep -qE -- "(^ *|[ ,])$option([ ,=]|\$)" "$work/tags.txt" || fail "the manual page's OPTIONS has no $option"
+done
+for name in $(grep -rhoE '"TIDEMARK_[A-Z_]+"' "$SOURCE/src" | tr -d '"' | sort -u) QT_QPA_PLATFORM VISUAL EDITOR; do
+  grep -qw -- "$name" "$work/page.txt" || fail "the manual page does not describe $name"
+done
+for name in Tidemark_setup.txt Tidemark_setup_backup.txt Tidemark_OnOff.txt Tidemark_Frequency.txt \
+  Tidemark_autoweb.txt Streamkeep_Alert.txt Tidemark_window Tidemark_graph; do
+  grep -rqF "\"$name" "$SOURCE/src" || fail "the program no longer names $name"
+  grep -qF "$name" "$work/page.txt" || fail "the manual page does not name $name"
+done
+for status in 0 1 2; do
+  sed -n '/^EXIT STATUS/,/^[A-Z]/p' "$work/page.txt" | grep -qE "^ +$status( |\$)" ||
+    fail "the manual page's EXIT STATUS has no $status"
+done
+
+# User service: systemd accepts it as it is, it runs the installed program, and the
+# password stays off the command line.
+grep -qxF "ExecStart=$prefix/bin/tidemark \${TIDEMARK_SECONDS} --folder \${TIDEMARK_FOLDER}" "$unit" ||
+  fail "unexpected $(grep '^ExecStart=' "$unit")"
+grep '^ExecStart=' "$unit" | grep -qi password && fail "the password is on the service's command line"
+# verify also looks the unit's Documentation= page up, in the installed manual pages.
+mkdir -p "$work/run" && chmod 700 "$work/run"
+if ! out=$(HOME="$work/home" XDG_RUNTIME_DIR="$work/run" MANPATH="$prefix/share/man:" \
+  systemd-analyze --user verify "$unit" 2>&1) ||
+  [ -n "$out" ]; then
+  fail "systemd-analyze verify: $out"
+fi
+
+# A package build stages the files under DESTDIR; the service still names the final place.
+if DESTDIR=$work/stage "$CMAKE" --install "$BUILD" --prefix /opt/tidemark >"$work/stage.log" 2>&1; then
+  grep -q '^ExecStart=/opt/tidemark/bin/tidemark ' "$work/stage/opt/tidemark/lib/systemd/user/tidemark-kiosk.service" ||
+    fail "a staged service does not run /opt/tidemark/bin/tidemark"
+  [ -x "$work/stage/opt/tidemark/bin/tidemark" ] || fail "DESTDIR was not honoured"
+else
+  cat "$work/stage.log" >&2
+  fail "cmake --install with DESTDIR"
+fi
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures check(s) failed" >&2
+  exit 1
+fi
+echo "install tree in order"
