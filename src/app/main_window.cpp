@@ -10,6 +10,7 @@
 #include <iostream>
 
 #include "app/auto_paging_frame.h"
+#include "app/companion_launcher.h"
 #include "app/days_frame.h"
 #include "app/menu_list.h"
 #include "app/splash_window.h"
@@ -151,6 +152,7 @@ void MainWindow::CreateWidgets() {
     autoFrame_ = new AutoPagingFrame(this);
     daysFrame_ = new DaysFrame(this);
     levelsFrame_ = new WatchLevelsFrame(this);
+    CreateSetupFrame();
 }
 
 void MainWindow::CreateCollaborators() {
@@ -185,7 +187,6 @@ void MainWindow::ConfirmPublishing(bool commandLineMode) {
 void MainWindow::FillMenus() {
     // Commands of later parts of the program are listed greyed out until they exist.
     QStringList graphCommands = kGraphMenuEntries;
-    graphCommands.removeAll("Setup");
     graphCommands.removeAll("Add Trace");
     graphMenu_->Fill(kGraphMenuEntries, graphCommands);
     colorsMenu_->Fill(kColorsMenuEntries, kColorsMenuEntries);

@@ -26,6 +26,7 @@
 #include "data/program_state.h"
 #include "pages/graph_menu.h"
 #include "pages/layout.h"
+#include "pages/setup_command.h"
 #include "render/page_view.h"
 #include "setup/setup_model.h"
 
@@ -40,6 +41,8 @@ class ChartView;
 class MenuList;
 class AutoPagingFrame;
 class DaysFrame;
+class CompanionLauncher;
+class SetupFrame;
 class SplashWindow;
 class ValuesListBox;
 class WarningBlink;
@@ -70,7 +73,8 @@ class MainWindow : public QWidget,
                    public PageView,
                    private PagingWindow,
                    private PageImageWindow,
-                   private GraphMenuView {
+                   private GraphMenuView,
+                   private SetupCommandView {
     Q_OBJECT
 public:
     MainWindow(ProgramState& state, WindowOptions options = {}, QWidget* parent = nullptr);
@@ -135,6 +139,8 @@ public:
     AutoPagingFrame* AutoPaging() const { return autoFrame_; }
     DaysFrame* Days() const { return daysFrame_; }
     WatchLevelsFrame* WatchLevels() const { return levelsFrame_; }
+    SetupFrame* Setup() const { return setupFrame_; }
+    QFrame* SavingFrame() const { return savingFrame_; }
     ValuesListBox* ValuesList() const { return valuesList_; }
     GraphCommands& Commands() { return *graphCommands_; }
     bool HasClosed() const { return closed_; }
@@ -182,6 +188,12 @@ private:
     void PreviousPage() override;
     std::optional<int32_t> ChooseColor(int32_t initial) override;
     std::optional<FontChoice> ChooseFont(const FontChoice& initial) override;
+    // --- SetupCommandView (main_window_setup.cpp) ---
+    void ShowSaving(bool shown) override;
+    SaveResult SaveSetup() override;
+    void ReloadPages() override;
+    void PrepareWebScreen(int page, int slot) override;
+    void NextPage() override;
 
     // main_window.cpp
     void CreateWidgets();
@@ -198,6 +210,11 @@ private:
     void CloseValuesList();
     void DropValueBox(int slot, const QPoint& point, const QPoint& startTopLeft);
     int PageGraphCount() const;
+    // main_window_setup.cpp
+    void CreateSetupFrame();
+    void OpenSetupFrame();
+    void RunSetupCommand();
+    void EditSetupFile();
     // main_window_layout.cpp
     // Steps of the layout pass up to the end of the freeze of painting; false when it
     // found the window minimised and touched nothing.
@@ -242,6 +259,9 @@ private:
     AutoPagingFrame* autoFrame_ = nullptr;
     DaysFrame* daysFrame_ = nullptr;
     WatchLevelsFrame* levelsFrame_ = nullptr;
+    SetupFrame* setupFrame_ = nullptr;
+    QFrame* savingFrame_ = nullptr;
+    std::unique_ptr<CompanionLauncher> companion_;
     ValuesListBox* valuesList_ = nullptr;
     std::unique_ptr<GraphCommands> graphCommands_;
     QPoint menuAt_;  // where the graph menu was, for the frames its commands open

@@ -177,9 +177,8 @@ void MainWindow::Open(SideFrame frame) {
             break;
         case SideFrame::AutoPaging: autoFrame_->ShowAt(menuAt_); break;
         case SideFrame::OutputChooser: outputMenu_->ShowAt(menuAt_); break;
-        // The setup frame and the trace dialog are not in this version; their entries
-        // are greyed out.
-        case SideFrame::Setup:
+        case SideFrame::Setup: OpenSetupFrame(); break;
+        // The trace dialog is not in this version; its entry is greyed out.
         case SideFrame::TraceDialog: break;
     }
 }

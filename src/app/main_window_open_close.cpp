@@ -156,19 +156,20 @@ StartupPosition MainWindow::CurrentPosition() const {
 }
 
 bool MainWindow::SaveSetupOnClose() {
-    SetupSettings& s = state_.settings;
-    s.startup = CurrentPosition();
-    s.autopaging = autoFrame_->AutoPagingOn()->isChecked();
-    s.pageseconds = autoFrame_->PageTimeText().toStdString();
-    SetupWriter writer;
-    SaveResult saved = writer.Write(state_.programFolder, s, state_.pages);
-    if (!saved.ok) {
-        // The changes are still in memory: the window stays open so they can be saved.
-        Message(saved.message, MsgButtons::Ok, MsgIcon::Critical);
-        return false;
+    SetupFrameState frame;
+    frame.option = SetupOption::SaveAll;
+    int page = state_.currentpage;
+    if (!state_.pages.ValidPage(page) || page < 1) {
+        // Nothing was shown yet: the pages are saved as they were read.
+        SaveResult saved = SaveSetup();
+        if (!saved.ok) Message(saved.message, MsgButtons::Ok, MsgIcon::Critical);
+        if (saved.ok) state_.setupdirty = false;
+        return saved.ok;
     }
-    state_.setupdirty = false;
-    return true;
+    frame.pageTitle = state_.pages.Page(page).title;
+    frame.plotUnitValues = state_.settings.plotunitvalues;
+    // A failed save keeps the window open, so the changes can still be saved.
+    return CommandSave(state_, *this, *this, frame, currentGraph_, true) == SetupCommandOutcome::Done;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -63,13 +63,16 @@ public:
     void ShowDaysFrame(const QPoint& topLeft);
     void ConfirmDays();
 
+    // Every page fetched again, with the "Data Refresh" frame over the page; false when
+    // the reload failed (the old series are kept).
+    bool ReloadAllPages();
+
     QTimer& Timer() { return timer_; }
     int ReloadCount() const { return reloadCount_; }
 
 private:
     bool CommandLineMode() const { return state_.autostartseconds != 0; }
     LoadOutcome LoadPagesAgain();
-    bool ReloadAllPages();
     // A fault of the update check or reload, for the caption; empty when all went well.
     std::string CheckForNewData();
 

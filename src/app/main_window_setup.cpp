@@ -1,0 +1,93 @@
+// The window's side of setup editing: the setup frame and its buttons, the "Saving
+// setup..." frame, and what the setup command needs of the screen.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "app/auto_paging_frame.h"
+#include "app/companion_launcher.h"
+#include "app/main_window.h"
+#include "app/setup_frame.h"
+#include "platform/db/editor_launcher.h"
+#include "platform/qt_text.h"
+#include "setup/setup_writer.h"
+
+namespace tidemark {
+
+void MainWindow::CreateSetupFrame() {
+    setupFrame_ = new SetupFrame(this);
+    connect(setupFrame_, &SetupFrame::SaveRequested, this, &MainWindow::RunSetupCommand);
+    connect(setupFrame_, &SetupFrame::EditSetupRequested, this, &MainWindow::EditSetupFile);
+    connect(setupFrame_, &SetupFrame::CompanionRequested, this,
+            [this] { companion_->Launch(state_.programFolder, ToProgramText(setupFrame_->Dsid()->text())); });
+    // The box is the one state of the setting: fetching reads it from the next fetch on.
+    connect(setupFrame_, &SetupFrame::MaxMinChanged, this,
+            [this](bool on) { state_.settings.includedailymaxmin = on; });
+    companion_ = std::make_unique<CompanionLauncher>(*this);
+
+    savingFrame_ = new QFrame(this);
+    savingFrame_->setObjectName("FrameSaving");
+    savingFrame_->setFrameShape(QFrame::Box);
+    savingFrame_->setAutoFillBackground(true);
+    auto* layout = new QVBoxLayout(savingFrame_);
+    layout->addWidget(new QLabel("Saving setup...", savingFrame_));
+    savingFrame_->hide();
+}
+
+void MainWindow::OpenSetupFrame() {
+    int page = state_.currentpage;
+    if (!state_.pages.ValidPage(page) || page < 1) return;
+    const PageRec& rec = state_.pages.Page(page);
+    setupFrame_->Fill(page, currentGraph_, rec.title, rec.slots.at(static_cast<size_t>(currentGraph_)),
+                      state_.catalogue, state_.settings);
+    setupFrame_->ShowAt(menuAt_);
+}
+
+void MainWindow::RunSetupCommand() {
+    SetupFrameState frame = setupFrame_->State();
+    if (frame.option) setupFrame_->hide();
+    SetupCommandOutcome outcome = CommandSave(state_, *this, *this, frame, currentGraph_);
+    if (outcome != SetupCommandOutcome::NoOption) setupFrame_->ClearOption();
+}
+
+void MainWindow::EditSetupFile() {
+    // The user edits the file itself now; what the window changed is not asked about.
+    OpenInEditor(state_.programFolder + "Tidemark_setup.txt");
+    state_.setupdirty = false;
+}
+
+// --- SetupCommandView ---
+
+void MainWindow::ShowSaving(bool shown) {
+    if (shown) {
+        savingFrame_->adjustSize();
+        savingFrame_->move((width() - savingFrame_->width()) / 2, (height() - savingFrame_->height()) / 2);
+        savingFrame_->raise();
+    }
+    savingFrame_->setVisible(shown);
+    Yield();
+}
+
+SaveResult MainWindow::SaveSetup() {
+    SetupSettings& s = state_.settings;
+    s.startup = CurrentPosition();
+    s.autopaging = autoFrame_->AutoPagingOn()->isChecked();
+    s.pageseconds = autoFrame_->PageTimeText().toStdString();
+    SetupWriter writer;
+    return writer.Write(state_.programFolder, s, state_.pages);
+}
+
+void MainWindow::ReloadPages() {
+    int page = state_.currentpage;
+    paging_->ReloadAllPages();
+    state_.currentpage = static_cast<int16_t>(page);
+}
+
+void MainWindow::PrepareWebScreen(int, int) {
+    // Web screens have no browsers yet: the slot stays empty until they do.
+}
+
+void MainWindow::NextPage() { paging_->NextPage(); }
+
+}  // namespace tidemark
