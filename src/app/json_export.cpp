@@ -66,6 +66,27 @@ QJsonArray ColumnJson(const ChartSurface& chart, int column) {
     return values;
 }
 
+// The traces a graph shows, each with its chart columns, label and stored points.
+QJsonArray TracesJson(const ProgramState& state, int page, int slot) {
+    QJsonArray traces;
+    const GraphDef& g = state.pages.Graph(page, slot);
+    for (int n = 1; n <= g.tracecount; ++n) {
+        const ModelTrace* trace = state.traces.Find(page, slot, n);
+        if (!trace) continue;
+        QJsonArray points;
+        for (int i = 1; i <= trace->PointRoom(); ++i) {
+            const SeriesPoint& p = trace->points[static_cast<size_t>(i)];
+            if (!IsMissing(p.value)) points.append(QJsonArray{p.time, p.value});
+        }
+        traces.append(QJsonObject{{"trace", n},
+                                  {"columns", QJsonArray{2 * n + 11, 2 * n + 12}},
+                                  {"label", Text(trace->label)},
+                                  {"lastRun", Text(state.traces.FindGraph(page, slot)->lastRunText)},
+                                  {"points", points}});
+    }
+    return traces;
+}
+
 QJsonObject GraphJson(const ProgramState& state, const RenderState& render, int page, int slot) {
     const GraphDef& g = state.pages.Graph(page, slot);
     const ChartSurface& chart = render.charts[static_cast<size_t>(slot)];
@@ -100,6 +121,7 @@ QJsonObject GraphJson(const ProgramState& state, const RenderState& render, int 
                                   {"y", ColumnJson(chart, x + 1)}});
     }
     o["series"] = series;
+    o["traces"] = TracesJson(state, page, slot);
     return o;
 }
 

@@ -14,6 +14,7 @@
 #include "app/days_frame.h"
 #include "app/menu_list.h"
 #include "app/splash_window.h"
+#include "app/trace_dialog.h"
 #include "app/value_box_label.h"
 #include "app/values_list.h"
 #include "app/warning_blink.h"
@@ -153,6 +154,8 @@ void MainWindow::CreateWidgets() {
     daysFrame_ = new DaysFrame(this);
     levelsFrame_ = new WatchLevelsFrame(this);
     CreateSetupFrame();
+    traceDialog_ = new TraceDialog(state_, *this, this);
+    connect(traceDialog_, &TraceDialog::TracesChanged, this, &MainWindow::DrawCurrentPage);
 }
 
 void MainWindow::CreateCollaborators() {
@@ -186,9 +189,7 @@ void MainWindow::ConfirmPublishing(bool commandLineMode) {
 
 void MainWindow::FillMenus() {
     // Commands of later parts of the program are listed greyed out until they exist.
-    QStringList graphCommands = kGraphMenuEntries;
-    graphCommands.removeAll("Add Trace");
-    graphMenu_->Fill(kGraphMenuEntries, graphCommands);
+    graphMenu_->Fill(kGraphMenuEntries, kGraphMenuEntries);
     colorsMenu_->Fill(kColorsMenuEntries, kColorsMenuEntries);
     webMenu_->Fill(kWebMenuEntries, {"Auto Paging", "Print", "Back", "Next", "Cancel"});
     // Printers come with printing; saving the page as a file works now.

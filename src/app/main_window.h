@@ -44,6 +44,7 @@ class DaysFrame;
 class CompanionLauncher;
 class SetupFrame;
 class SplashWindow;
+class TraceDialog;
 class ValuesListBox;
 class WarningBlink;
 class WatchLevelsFrame;
@@ -140,6 +141,7 @@ public:
     DaysFrame* Days() const { return daysFrame_; }
     WatchLevelsFrame* WatchLevels() const { return levelsFrame_; }
     SetupFrame* Setup() const { return setupFrame_; }
+    TraceDialog* Traces() const { return traceDialog_; }
     QFrame* SavingFrame() const { return savingFrame_; }
     ValuesListBox* ValuesList() const { return valuesList_; }
     GraphCommands& Commands() { return *graphCommands_; }
@@ -260,6 +262,7 @@ private:
     DaysFrame* daysFrame_ = nullptr;
     WatchLevelsFrame* levelsFrame_ = nullptr;
     SetupFrame* setupFrame_ = nullptr;
+    TraceDialog* traceDialog_ = nullptr;
     QFrame* savingFrame_ = nullptr;
     std::unique_ptr<CompanionLauncher> companion_;
     ValuesListBox* valuesList_ = nullptr;

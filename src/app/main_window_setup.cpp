@@ -66,7 +66,7 @@ void MainWindow::ShowSaving(bool shown) {
         savingFrame_->raise();
     }
     savingFrame_->setVisible(shown);
-    Yield();
+    if (shown) savingFrame_->repaint();
 }
 
 SaveResult MainWindow::SaveSetup() {

@@ -10,6 +10,7 @@
 #include "data/database_access.h"
 #include "data/getvalues.h"
 #include "data/model_error.h"
+#include "data/model_runs.h"
 #include "data/series_kinds.h"
 #include "data/update_check.h"
 #include "setup/setup_reader.h"
@@ -155,15 +156,22 @@ private:
             FetchOptions options;
             options.roundHalfEven = true;
             options.modelErrorThreshold = threshold;
+            // Traces are added afresh by every load.
+            graph.tracecount = 0;
             error = FetchSeries(state_, host_, db, p, slot, options);
             if (!error.empty()) return false;
-            // Model runs come with the model-run layer; until it is plugged in a ",RUN"
-            // graph shows its observed series only.
-            if (Contains(page.runsuffix[static_cast<size_t>(slot)], ",RUN") && hooks_.loadModelRun)
-                hooks_.loadModelRun(p, slot);
+            if (Contains(page.runsuffix[static_cast<size_t>(slot)], "RU")) AddModelRun(db, p, slot);
         }
         if (pages.HasAlertTable()) ClearAlertMarks(pages, p);
         return true;
+    }
+
+    // The newest run of yesterday or earlier over a graph that asks for runs. A run that
+    // cannot be read costs the graph its trace, not the load.
+    void AddModelRun(Database& db, int p, int slot) {
+        std::string fault = AddUnattendedTrace(state_, db, p, slot, host_.Now());
+        if (fault.empty() || state_.autostartseconds != 0) return;
+        host_.Message(fault, MsgButtons::Ok, MsgIcon::Exclamation);
     }
 
     bool CheckUpdateInto(std::string& error) {

@@ -25,8 +25,6 @@ struct LoadPagesHooks {
     std::function<void()> showFirstPageUnattended;
     // A web screen slot of a page: its browser is prepared by the web-screen layer.
     std::function<void(int page, int slot)> prepareWebScreen;
-    // A graph whose dsid field carries ",RUN": the model-run layer adds its traces.
-    std::function<void(int page, int slot)> loadModelRun;
     // Opens the setup file in the user's editor after a connection fault at start.
     std::function<void(const std::string& path)> openEditor;
 };

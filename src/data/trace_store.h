@@ -40,6 +40,13 @@ public:
         return pages_[static_cast<size_t>(page)][static_cast<size_t>(slot)];
     }
 
+    // The traces of a graph, or nothing when none was ever added.
+    const GraphTraces* FindGraph(int page, int slot) const {
+        if (page < 0 || static_cast<size_t>(page) >= pages_.size() || slot < 0 || slot >= kGraphsPerPage)
+            return nullptr;
+        return &pages_[static_cast<size_t>(page)][static_cast<size_t>(slot)];
+    }
+
     // Trace n (1-based) of a graph, or nothing when it was never added.
     const ModelTrace* Find(int page, int slot, int n) const {
         if (page < 0 || static_cast<size_t>(page) >= pages_.size() || slot < 0 || slot >= kGraphsPerPage || n < 1)
