@@ -85,7 +85,12 @@ std::string Paging::CheckForNewData() {
     auto checked = CheckUpdate(host_, state_);
     // The database may be busy being written; paging goes on with the data shown.
     if (!checked) return " ... update check failed: " + checked.error();
-    if (state_.lastUpdate != before && !ReloadAllPages()) return " ... reload failed: " + lastReloadFault_;
+    if (state_.lastUpdate != before && !ReloadAllPages()) {
+        // The pages still show the data of the old stamp: the caption tells its time, and
+        // the next tick sees the new stamp as new again and tries once more.
+        state_.lastUpdate = before;
+        return " ... reload failed: " + lastReloadFault_;
+    }
     return {};
 }
 

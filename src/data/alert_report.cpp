@@ -12,6 +12,9 @@
 namespace tidemark {
 namespace {
 
+// Far beyond any reading a gauge gives, well inside what the value axis can divide.
+constexpr double kLargestAlertValue = 1e12;
+
 constexpr const char* kAlertFileName = "Streamkeep_Alert.txt";
 
 bool IsIssueLine(const std::string& line) { return StartsWith(line, "Iss"); }
@@ -79,6 +82,13 @@ private:
             }
             if (*dsid == 0) continue;
             std::optional<double> value = ReadValues();
+            if (value && !(std::fabs(*value) <= kLargestAlertValue)) {
+                // A mark that far off would take the graph's value axis beyond what it
+                // can divide, and the graph would show nothing.
+                problems_.push_back("Alert report line " + std::to_string(lineNumber) + ": the value " + CStr(*value) +
+                                    " of series " + std::to_string(*dsid) + " is out of range; it is ignored.");
+                continue;
+            }
             if (value) MarkGraphs(state_, *dsid, *issued, *value);
         }
     }

@@ -1,5 +1,6 @@
 #include "data/load_pages.h"
 
+#include <array>
 #include <memory>
 #include <utility>
 
@@ -28,12 +29,30 @@ struct LoadedData {
     int16_t days = 0;
     bool daysisspan = false;
     double lastUpdate = 0;
+    // The alert marks and trace counts drawn with that data: the pages reloaded before a
+    // fault have already cleared theirs.
+    std::vector<std::array<AlertSlot, kRunSlots>> alerts;
+    bool alertspresent = false;
+    std::vector<std::array<int16_t, kGraphsPerPage>> tracecounts;
 
     static LoadedData TakeFrom(ProgramState& s) {
-        return LoadedData{std::move(s.store),    s.window,    s.labels, s.modelErrorThreshold, s.settings.days,
-                          s.settings.daysisspan, s.lastUpdate};
+        LoadedData d{std::move(s.store),    s.window,     s.labels,       s.modelErrorThreshold, s.settings.days,
+                     s.settings.daysisspan, s.lastUpdate, s.pages.alerts, s.pages.alertspresent, {}};
+        for (const PageRec& page : s.pages.pages) {
+            std::array<int16_t, kGraphsPerPage> counts{};
+            for (int slot = 0; slot < kGraphsPerPage; ++slot)
+                counts[static_cast<size_t>(slot)] = page.slots[static_cast<size_t>(slot)].tracecount;
+            d.tracecounts.push_back(counts);
+        }
+        return d;
     }
     void PutBack(ProgramState& s) {
+        s.pages.alerts = std::move(alerts);
+        s.pages.alertspresent = alertspresent;
+        for (size_t p = 0; p < tracecounts.size() && p < s.pages.pages.size(); ++p)
+            for (int slot = 0; slot < kGraphsPerPage; ++slot)
+                s.pages.pages[p].slots[static_cast<size_t>(slot)].tracecount =
+                    tracecounts[p][static_cast<size_t>(slot)];
         s.store = std::move(store);
         s.window = window;
         s.labels = std::move(labels);

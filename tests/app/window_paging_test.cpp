@@ -143,6 +143,30 @@ TEST_F(WindowTest, TheBlinkPhaseTogglesTheWarningBox) {
     EXPECT_FALSE(warning->isVisible());
 }
 
+TEST_F(WindowTest, AFailedReloadIsTriedAgainAndTheCaptionKeepsTheTimeOfTheDataShown) {
+    WriteFourPages();
+    ASSERT_EQ(Open(), 0);
+    // The table is gone just as the logger stamps an update.
+    ASSERT_TRUE(
+        db_.Exec("ALTER TABLE rhour RENAME TO rhour_away;"
+                 "UPDATE rupdate SET date_time = '2026-03-10 13:45:00' WHERE datatype_site_id = 0;"));
+    window_->Pager().Tick();
+    EXPECT_EQ(window_->Pager().ReloadCount(), 1);
+    EXPECT_NE(window_->Caption().find("updated at 01:05 PM ... reload failed: "), std::string::npos)
+        << window_->Caption();
+    EXPECT_EQ(state_.store.At(1, 0).currentValue, 2.75);
+
+    // Mended, with the stamp unchanged since: the next tick loads the new data.
+    ASSERT_TRUE(
+        db_.Exec("ALTER TABLE rhour_away RENAME TO rhour;"
+                 "INSERT INTO rhour VALUES (101, '2026-03-10 13:30:00', 3.5);"));
+    window_->Pager().Tick();
+    EXPECT_EQ(window_->Pager().ReloadCount(), 2);
+    EXPECT_EQ(state_.store.At(1, 0).currentValue, 3.5);
+    EXPECT_NE(window_->Caption().find("updated at 01:45 PM"), std::string::npos) << window_->Caption();
+    EXPECT_EQ(window_->Caption().find("failed"), std::string::npos);
+}
+
 TEST_F(WindowTest, TheDaysFrameReloadsOnlyOnAChange) {
     WriteFourPages();
     ASSERT_EQ(Open(), 0);

@@ -168,12 +168,17 @@ TEST_F(AlertReportTest, ASeriesNumberOutOfRangeIsToldAndTheRestIsRead) {
         "v",
         "5",
         "",
+        "   101",
+        "v",
+        "1e308",
+        "",
     });
     Read();
     ASSERT_EQ(host_.messages.size(), 1u);
     EXPECT_EQ(host_.messages[0],
               "Alert report line 3: the series number \"1e99 W\" is out of range; its values are ignored.\r\n"
-              "Alert report line 7: the series number \"-9e12\" is out of range; its values are ignored.");
+              "Alert report line 7: the series number \"-9e12\" is out of range; its values are ignored.\r\n"
+              "Alert report line 15: the value 1E+308 of series 101 is out of range; it is ignored.");
     EXPECT_EQ(Alert(1, 0).markcount, 1);
     EXPECT_EQ(Alert(1, 1).markcount, 0);
 }
