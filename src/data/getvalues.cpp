@@ -164,10 +164,10 @@ private:
         long long step5 = 0;  // 5-minute steps of a depth-duration graph
         for (; !rs.Eof(); rs.MoveNext()) {
             ++i;
-            double d = Take(rs.DayNumber(1));
+            double d = TakeAt(rs, rs.DayNumber(1));
             if (series.lastRowTime == 0) series.lastRowTime = state_.window.start;
             if (!depthDuration) i = StoreHourFillers(series, i, series.lastRowTime, d);
-            double v = Take(rs.Number(2));
+            double v = TakeAt(rs, rs.Number(2));
             if (kind == SeriesKind::RecurrenceInterval) {
                 int step = RecurrenceTimeStep(MinuteBoundaries(series.lastRowTime, d));
                 if (i > 1) timeStep = step;
@@ -241,8 +241,8 @@ private:
         long long i = 0;
         for (; !rs.Eof(); rs.MoveNext()) {
             ++i;
-            double d = Take(rs.DayNumber(1));
-            double v = Take(rs.Number(2));
+            double d = TakeAt(rs, rs.DayNumber(1));
+            double v = TakeAt(rs, rs.Number(2));
             if (UsesFrequencyTable(def.freqtype)) v = Getfrequency(v, state_.frequency, 1440);
             i = FillDailyGaps(series, i, d, span);
             if (i > span) i = span;
@@ -300,8 +300,8 @@ private:
         long long i = 0;
         for (; !rows.Eof(); rows.MoveNext()) {
             ++i;
-            double d = Take(rows.DayNumber(1));
-            double v = Take(rows.Number(2));
+            double d = TakeAt(rows, rows.DayNumber(1));
+            double v = TakeAt(rows, rows.Number(2));
             if (!first) i = StoreHourFillers(series, i, series.lastRowTime, d);
             if (first) {
                 // The first row's own amount belongs to the time before the window.
@@ -341,8 +341,8 @@ private:
         long long j = 0;
         for (; !days.Eof(); days.MoveNext()) {
             ++j;
-            double d = Take(days.DayNumber(1));
-            double v = Take(days.Number(2));
+            double d = TakeAt(days, days.DayNumber(1));
+            double v = TakeAt(days, days.Number(2));
             if (DayOfMonth(d) == 1 && !reset) {
                 cum = 0;
                 reset = true;
@@ -457,13 +457,35 @@ private:
     // Lets the event loop run once, then opens the statement.
     Recordset Open(const std::string& statement) {
         host_.Yield();
+        table_ = FirstTable(statement);
         return Take(db_->OpenRecordset(statement));
+    }
+
+    // A row that cannot be read is named with its table, series and time, so the one bad
+    // reading among thousands can be found.
+    template <class T>
+    T TakeAt(const Recordset& rs, DbResult<T> result) {
+        if (!result) {
+            DbResult<std::string> series = rs.Text(0), time = rs.Text(1);
+            Fail("Table " + table_ + ", series " + (series ? series.value() : "?") + ", row " +
+                 (time ? time.value() : "?") + ": " + result.error());
+        }
+        return std::move(result.value());
+    }
+
+    static std::string FirstTable(const std::string& statement) {
+        std::string lower = LCase(statement);
+        size_t from = lower.find(" from ");
+        if (from == std::string::npos) return "?";
+        size_t start = from + 6, end = statement.find_first_of(" ;", start);
+        return statement.substr(start, end == std::string::npos ? std::string::npos : end - start);
     }
 
     double RoundCurrent(double value, const char* mask) const {
         return options_.roundHalfEven ? Round(value, 2) : FormatRound(value, mask);
     }
 
+    std::string table_;  // of the statement being read
     ProgramState& state_;
     Host& host_;
     int page_;

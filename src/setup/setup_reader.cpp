@@ -405,12 +405,45 @@ LoadResult SetupReader::Fail(SetupFault fault, const std::string& message) {
     return {false, fault, message};
 }
 
+std::string TextShapeFault(const std::string& bytes) {
+    constexpr size_t kLongestLine = 64 * 1024;
+    size_t nul = bytes.find('\0');
+    if (nul != std::string::npos)
+        return "The setup file is not a text file: it holds a NUL byte at byte " + std::to_string(nul + 1);
+    size_t controls = 0, lineStart = 0, line = 1;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (c == '\n' || (c == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'))) {
+            lineStart = i + 1;
+            ++line;
+            continue;
+        }
+        if (c < 32 && c != '\t' && c != '\r') ++controls;
+        if (i - lineStart >= kLongestLine)
+            return "Line " + std::to_string(line) + " of the setup file is longer than " +
+                   std::to_string(kLongestLine) + " characters; setup lines are short texts";
+    }
+    if (controls > 0 && controls * 20 > bytes.size())
+        return "The setup file is not a text file: " + std::to_string(controls) + " of its " +
+               std::to_string(bytes.size()) + " bytes are control characters";
+    if (bytes.find_first_not_of(" \t\r\n") == std::string::npos)
+        return bytes.empty() ? "The setup file is empty" : "The setup file holds only blanks and empty lines";
+    return {};
+}
+
 LoadResult SetupReader::Read(const std::string& programFolder, const SetupTargets& targets) {
     const std::string path = programFolder + kSetupFileName;
     if (!FileExists(path)) return Fail(SetupFault::NotFound, "Setup file not found!  " + path);
     std::string error;
     auto bytes = ReadFileBytes(path, &error);
     if (!bytes) return Fail(SetupFault::Loading, TopSectionFaultMessage(error, path, ""));
+    // Told before anything else reads it, and before the TAB rule writes it back.
+    if (std::string shape = TextShapeFault(*bytes); !shape.empty())
+        return Fail(SetupFault::Loading, TopSectionFaultMessage(shape, path, ""));
+    if (bytes->find('\n') == std::string::npos && bytes->find('\r') != std::string::npos) {
+        // Line ends of CR alone: read as the lines they are.
+        std::replace(bytes->begin(), bytes->end(), '\r', '\n');
+    }
     if (bytes->find('\t') != std::string::npos) {
         std::replace(bytes->begin(), bytes->end(), '\t', ';');
         host_.Message("Tidemark_setup.txt will be re-saved with out Tabs", MsgButtons::Ok);

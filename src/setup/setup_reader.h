@@ -48,6 +48,10 @@ struct SetupTargets {
     FrequencyTable& frequency;
 };
 
+// Why bytes cannot be a setup file at all (binary content, a line of a megabyte, nothing
+// but blanks), or empty when they may be one.
+std::string TextShapeFault(const std::string& bytes);
+
 class SetupReader {
 public:
     explicit SetupReader(Host& host, SetupReaderHooks hooks = {});

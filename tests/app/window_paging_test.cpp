@@ -165,6 +165,19 @@ TEST_F(WindowTest, AFailedReloadIsTriedAgainAndTheCaptionKeepsTheTimeOfTheDataSh
     EXPECT_EQ(state_.store.At(1, 0).currentValue, 3.5);
     EXPECT_NE(window_->Caption().find("updated at 01:45 PM"), std::string::npos) << window_->Caption();
     EXPECT_EQ(window_->Caption().find("failed"), std::string::npos);
+
+    // A reading without a value is named, and once it is mended the display goes on.
+    ASSERT_TRUE(
+        db_.Exec("INSERT INTO rhour VALUES (101, '2026-03-10 13:40:00', NULL);"
+                 "UPDATE rupdate SET date_time = '2026-03-10 13:50:00' WHERE datatype_site_id = 0;"));
+    window_->Pager().Tick();
+    EXPECT_NE(window_->Caption().find("reload failed: Table rhour, series 101, row 2026-03-10 13:40:00: Invalid use "
+                                      "of Null"),
+              std::string::npos)
+        << window_->Caption();
+    ASSERT_TRUE(db_.Exec("UPDATE rhour SET value = 3.75 WHERE date_time = '2026-03-10 13:40:00';"));
+    window_->Pager().Tick();
+    EXPECT_EQ(state_.store.At(1, 0).currentValue, 3.75);
 }
 
 TEST_F(WindowTest, TheDaysFrameReloadsOnlyOnAChange) {

@@ -25,7 +25,9 @@ TEST_F(GetvaluesFaultTest, ANullValueEndsTheFetchKeepingTheRowsBeforeIt) {
     h.Slot(0).pointCount = 30;
     h.Getvalues(0);
     ASSERT_EQ(h.host.messages.size(), 1u);
-    EXPECT_EQ(h.host.messages[0], "Sub Getvalues1: Invalid use of Null: field 3 (value) is empty");
+    EXPECT_EQ(h.host.messages[0],
+              "Sub Getvalues1: Table rhour, series 4, row 2020-03-01 04:00:00: Invalid use of Null: field 3 (value) is "
+              "empty");
     // The fillers before the empty row were stored; nothing after it.
     EXPECT_EQ(h.Points(0), (std::vector<std::string>{"03-01 00:00 1", "03-01 01:00 2.004", "03-01 02:00 -9999",
                                                      "03-01 03:00 -9999"}));

@@ -85,6 +85,11 @@ TEST(SqliteFile, MissingFileFailsWithoutCreatingOne) {
     EXPECT_NE(error.find("odbc.db does not exist"), std::string::npos) << error;
     EXPECT_FALSE(FileExists(folder.Path() + "nothere.db"));
     EXPECT_FALSE(FileExists(folder.Path() + "odbc.db"));
+
+    // An empty file is told as empty, not as a database without tables.
+    ASSERT_TRUE(WriteFileAtomic(folder.Path() + "empty.db", ""));
+    error = OpenError("Provider=SQLite;Data Source=empty.db", folder.Path());
+    EXPECT_NE(error.find("empty.db is empty (0 bytes)"), std::string::npos) << error;
 }
 
 TEST(SqliteFile, NotADatabaseOrAFolderIsReportedByName) {

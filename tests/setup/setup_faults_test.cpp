@@ -183,8 +183,8 @@ TEST(SetupReaderFaults, TopSectionFaultsNameTheLine) {
                                           run.WhereTop("Font Names & Pen Widths = Arial, Arial, 3000, 1"));
     }
     {
-        FaultRun run(std::vector<std::string>{});
+        FaultRun run(std::vector<std::string>{"Days = 5", "Plot Unit Values = False"});
         EXPECT_EQ(run.result.message,
-                  "The setup file ends at line 0; its top section needs 10 lines" + run.WhereTop(""));
+                  "The setup file ends at line 2; its top section needs 10 lines" + run.WhereTop(""));
     }
 }

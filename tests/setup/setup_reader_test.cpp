@@ -3,6 +3,8 @@
 #include <stdexcept>
 
 #include "core/color.h"
+#include "core/textfile.h"
+#include "core/vbtext.h"
 #include "setup/setup_reader.h"
 #include "setup_test_support.h"
 
@@ -415,4 +417,41 @@ TEST(SetupReader, InvalidFrequencyFileIsALoadingFault) {
     EXPECT_NE(r.message.find("\r\nReading setup file " + folder.File(kSetupFileName) + " on page #1, line#16"),
               std::string::npos)
         << r.message;
+}
+
+TEST(SetupReader, FilesThatCannotBeSetupFilesAreToldForWhatTheyAreAndLeftAlone) {
+    TempFolder folder;
+    std::string sample = SampleSetup();
+    struct Case {
+        std::string bytes;
+        std::string told;
+    };
+    std::string binary = "Days = 5\r\n";
+    for (int i = 0; i < 200; ++i) binary += static_cast<char>(i % 7 == 0 ? 1 : 'x');
+    const Case cases[] = {
+        {"Days\t= 5\r\n" + std::string("\0abc", 4) + sample, "holds a NUL byte at byte 11"},
+        {binary + "\x02\x03\x04\x05\x06\x07\x08\x0b\x0c\x0e\x0f\x10\x11", "are control characters"},
+        {"Days = " + std::string(70000, '9') + "\r\n" + sample, "Line 1 of the setup file is longer than 65536"},
+        {" \t \r\n\r\n  ", "holds only blanks and empty lines"},
+        {"", "The setup file is empty"},
+    };
+    for (const Case& c : cases) {
+        folder.Write(kSetupFileName, c.bytes);
+        RecordingHost host;
+        Model model;
+        LoadResult r = SetupReader(host).Read(folder.path(), model.Targets());
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(r.message.find(c.told), std::string::npos) << r.message;
+        // Not written back with its TABs replaced: the file stays as the user has it.
+        EXPECT_EQ(ReadFileBytes(folder.File(kSetupFileName)).value_or("?"), c.bytes);
+    }
+
+    // Line ends of CR alone are line ends.
+    std::string crOnly = ReplaceAll(sample, "\r\n", "\r");
+    folder.Write(kSetupFileName, crOnly);
+    RecordingHost host;
+    Model model;
+    LoadResult r = SetupReader(host).Read(folder.path(), model.Targets());
+    EXPECT_TRUE(r.ok) << r.message;
+    EXPECT_GE(model.pages.pagecount, 1);
 }

@@ -267,6 +267,9 @@ private:
         if (!std::filesystem::exists(status)) return DbError{"The database file " + target.file + " does not exist"};
         if (!std::filesystem::is_regular_file(status))
             return DbError{"The database file " + target.file + " is not a file"};
+        // SQLite takes an empty file for an empty database; the cause is the file.
+        if (std::filesystem::file_size(target.file, ec) == 0 && !ec)
+            return DbError{"The database file " + target.file + " is empty (0 bytes): it holds no tables"};
         db.setDatabaseName(ProgramText(target.file));
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
         if (!db.open())
