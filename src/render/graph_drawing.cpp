@@ -240,6 +240,18 @@ PenWidths DrawingPenWidths(const SetupSettings& settings, RenderState& render, c
     return PensInUse(settings, render);
 }
 
+// Values no gauge reads (a stray 1E+308) would leave an axis that cannot be divided and
+// a graph that is not drawn: the axis stops at this size and the title says so.
+constexpr double kAxisLimit = 1e12;
+constexpr const char* kClampedAxisNote = " (axis cut at +-1E+12: values beyond it)";
+
+bool ClampToAxisLimit(ValueRange& range) {
+    if (range.min >= -kAxisLimit && range.max <= kAxisLimit) return false;
+    range.min = std::clamp(range.min, -kAxisLimit, kAxisLimit);
+    range.max = std::clamp(range.max, -kAxisLimit, kAxisLimit);
+    return true;
+}
+
 int Clamp(int count, int room) { return std::clamp(count, 0, std::max(room, 0)); }
 
 }  // namespace
@@ -336,6 +348,7 @@ void DrawGraph(const ProgramState& state, RenderState& render, PageView& view, i
         shownRange.Add(4);
     }
     if (in.mainCount == 0 || !shownRange.Any()) shownRange = ValueRange{0, 1};
+    const bool clamped = ClampToAxisLimit(shownRange);
     StyleValueAxis(chart, render.Scale(page, slot), shownRange, def);
 
     StyleFixedSeries(chart, def, in.option, pw1, pw2);
@@ -362,6 +375,7 @@ void DrawGraph(const ProgramState& state, RenderState& render, PageView& view, i
             title += ReturnPeriodText(years);
     }
     if (def.freqtype == FreqType::ModelError) title += main.modelErrorText;
+    if (clamped) title += kClampedAxisNote;
     render.titles[static_cast<size_t>(slot)] = title;
 
     if (warning != 0 && state.autostartseconds == 0) view.StartWarningBlink();

@@ -167,3 +167,15 @@ TEST_F(WindowTest, AFaultWhileLoadingEndsTheProgram) {
     EXPECT_NE(messages_[0].find("on page #1"), std::string::npos) << messages_[0];
     EXPECT_TRUE(window_->HasClosed());
 }
+
+TEST_F(WindowTest, AValueBeyondAnyReadingStillDrawsItsGraphWithTheAxisCutAndSaysSo) {
+    ASSERT_TRUE(db_.Exec("INSERT INTO rhour VALUES (101, '2026-03-10 11:00:00', 1e308);"));
+    WriteFourPages();
+    ASSERT_EQ(Open(), 0);
+    EXPECT_TRUE(messages_.empty()) << messages_.front();
+    const ChartSurface& chart = window_->Chart(0)->Surface();
+    EXPECT_TRUE(window_->Chart(0)->isVisible());
+    EXPECT_LE(chart.YAxis().scale.maximum, 2e12);
+    EXPECT_NE(window_->Render().titles[0].find("axis cut at +-1E+12"), std::string::npos);
+    EXPECT_EQ(window_->Render().titles[1].find("axis cut"), std::string::npos);
+}
