@@ -11,6 +11,8 @@ PACKAGES=(
   fonts-liberation2 fonts-dejavu-core xvfb xauth openbox gnuplot-nox clang-format ccache
   # FTPS test server (TLS for pyftpdlib), test certificates and keys, the SFTP test server
   python3-openssl openssl openssh-server
+  # printing: Qt's CUPS plugin, the test scheduler with its PDF queues, and the PDF checks
+  libqt6printsupport6 cups printer-driver-cups-pdf poppler-utils
   # checks of the installed tree: desktop entry, launcher, manual page, user service
   desktop-file-utils libglib2.0-bin man-db groff-base systemd
 )

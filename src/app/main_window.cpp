@@ -13,6 +13,7 @@
 #include "app/companion_launcher.h"
 #include "app/days_frame.h"
 #include "app/menu_list.h"
+#include "app/output_chooser.h"
 #include "app/splash_window.h"
 #include "app/trace_dialog.h"
 #include "app/value_box_label.h"
@@ -20,6 +21,7 @@
 #include "app/warning_blink.h"
 #include "app/watch_levels_frame.h"
 #include "app/widget_text.h"
+#include "app/window_printer.h"
 #include "platform/ui/chart_view.h"
 #include "render/render_state.h"
 
@@ -167,6 +169,9 @@ void MainWindow::CreateCollaborators() {
         MakeFtpUpload([this] { Yield(); },
                       [](const std::string& description) { std::cerr << description << std::endl; }));
     images_ = std::make_unique<PageImages>(state_, *this, imageWindow, *publishing_, options_.printWrittenImages);
+    printer_ = std::make_unique<WindowPrinter>(
+        *this, [this] { return CaptureClientArea(); }, [this] { Yield(); });
+    outputChooser_ = std::make_unique<OutputChooser>(*outputMenu_, state_, *this, *publishing_, *images_, *printer_);
     paging_ = std::make_unique<Paging>(state_, *this, pagingWindow, *autoFrame_, *daysFrame_);
     connect(autoFrame_, &AutoPagingFrame::Confirmed, paging_.get(), &Paging::ConfirmAutoPaging);
     connect(daysFrame_, &DaysFrame::Confirmed, paging_.get(), &Paging::ConfirmDays);
@@ -192,8 +197,7 @@ void MainWindow::FillMenus() {
     graphMenu_->Fill(kGraphMenuEntries, kGraphMenuEntries);
     colorsMenu_->Fill(kColorsMenuEntries, kColorsMenuEntries);
     webMenu_->Fill(kWebMenuEntries, {"Auto Paging", "Print", "Back", "Next", "Cancel"});
-    // Printers come with printing; saving the page as a file works now.
-    outputMenu_->Fill({"Save as PNG File", "Default Printer", "Cancel"}, {"Save as PNG File", "Cancel"});
+    outputChooser_->Fill();
 }
 
 QPoint MainWindow::TwipsPoint(double left, double top) const { return QPoint(TwipsToPixels(left), TwipsToPixels(top)); }
@@ -204,7 +208,7 @@ void MainWindow::RunWebMenu(const QString& entry) {
     if (entry == "Auto Paging") {
         autoFrame_->ShowAt(at);
     } else if (entry == "Print") {
-        outputMenu_->ShowAt(at);
+        outputChooser_->ShowAt(at, PrintWay::CapturedPicture);
     } else if (entry == "Back") {
         Form_Resize();
         Yield();
@@ -215,16 +219,7 @@ void MainWindow::RunWebMenu(const QString& entry) {
     }
 }
 
-void MainWindow::RunOutputMenu(const QString& entry) {
-    outputMenu_->hide();
-    if (entry == "Save as PNG File") {
-        // Always the interactive save, even while a round of page images runs.
-        int marker = state_.imageCycleMarker;
-        state_.imageCycleMarker = 0;
-        images_->Save();
-        state_.imageCycleMarker = marker;
-    }
-}
+void MainWindow::RunOutputMenu(const QString& entry) { outputChooser_->Run(entry); }
 
 void MainWindow::HideWarnings() {
     for (QLabel* box : warningBoxes_) box->hide();

@@ -39,6 +39,8 @@ namespace tidemark {
 struct RenderState;
 class ChartView;
 class MenuList;
+class OutputChooser;
+class WindowPrinter;
 class AutoPagingFrame;
 class DaysFrame;
 class CompanionLauncher;
@@ -271,6 +273,8 @@ private:
     std::unique_ptr<SplashWindow> splash_;
     std::unique_ptr<PublishingController> publishing_;
     std::unique_ptr<PageImages> images_;
+    std::unique_ptr<WindowPrinter> printer_;
+    std::unique_ptr<OutputChooser> outputChooser_;
     std::unique_ptr<Paging> paging_;
     std::unique_ptr<WarningBlink> blink_;
 

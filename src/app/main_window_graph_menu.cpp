@@ -8,6 +8,7 @@
 #include "app/auto_paging_frame.h"
 #include "app/main_window.h"
 #include "app/menu_list.h"
+#include "app/output_chooser.h"
 #include "app/trace_dialog.h"
 #include "app/values_list.h"
 #include "app/warning_blink.h"
@@ -177,7 +178,7 @@ void MainWindow::Open(SideFrame frame) {
             levelsFrame_->ShowAt(menuAt_);
             break;
         case SideFrame::AutoPaging: autoFrame_->ShowAt(menuAt_); break;
-        case SideFrame::OutputChooser: outputMenu_->ShowAt(menuAt_); break;
+        case SideFrame::OutputChooser: outputChooser_->ShowAt(menuAt_, PrintWay::Window); break;
         case SideFrame::Setup: OpenSetupFrame(); break;
         case SideFrame::TraceDialog: traceDialog_->Run(currentGraph_); break;
     }

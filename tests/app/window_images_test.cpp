@@ -111,9 +111,12 @@ TEST_F(WindowTest, TheInteractiveSaveWritesTheNameChosen) {
     window_->GraphMenu()->ShowAt(QPoint(10, 10));
     window_->GraphMenu()->Choose("Print");
     ASSERT_TRUE(window_->OutputMenu()->isVisible());
+    answers_.push_back(MsgAnswer::No);  // no FTP
     window_->OutputMenu()->Choose("Save as PNG File");
     EXPECT_TRUE(answer.Offered());
-    EXPECT_EQ(messages_, std::vector<std::string>{"Picture saved to file."});
+    EXPECT_EQ(messages_, (std::vector<std::string>{"Do you want to FTP image also?", "Picture saved to file."}));
+    EXPECT_FALSE(window_->Publishing().Dialog().isVisible());
+    EXPECT_FALSE(window_->Images().Publishing().ftp);
     auto bytes = ReadFileBytes(bmp);
     ASSERT_TRUE(bytes.has_value());
     EXPECT_EQ(bytes->substr(0, 2), "BM");  // a ".bmp" name gives the bitmap format
@@ -130,9 +133,10 @@ TEST_F(WindowTest, ACancelledSaveDialogIsReportedAndWritesNothing) {
         dialog.reject();
     });
     window_->OutputMenu()->ShowAt(QPoint(10, 10));
+    answers_.push_back(MsgAnswer::No);
     window_->OutputMenu()->Choose("Save as PNG File");
     EXPECT_TRUE(answer.Offered());
-    EXPECT_EQ(messages_, std::vector<std::string>{"Cancel was selected."});
+    EXPECT_EQ(messages_, (std::vector<std::string>{"Do you want to FTP image also?", "Cancel was selected."}));
     EXPECT_FALSE(FileExists(db_.Folder() + "Tidemark_graph.png"));
     EXPECT_FALSE(window_->HasClosed());
 }

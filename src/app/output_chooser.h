@@ -1,0 +1,43 @@
+#pragma once
+// The output chooser that "Print" in the graph menu and in the web-screen menu opens:
+// save the page as an image file (and send it by FTP once when asked), print it on the
+// default printer or on any installed printer, or do nothing.
+#include <QPoint>
+#include <QString>
+
+#include "app/window_printer.h"
+#include "core/host.h"
+#include "data/program_state.h"
+
+namespace tidemark {
+
+class MenuList;
+class PageImages;
+class PublishingController;
+
+class OutputChooser {
+public:
+    OutputChooser(MenuList& menu, ProgramState& state, Host& host, PublishingController& publishing, PageImages& images,
+                  WindowPrinter& printer);
+
+    // "Save as PNG File", "Default Printer", the installed printers as the system lists
+    // them, "Cancel".
+    void Fill();
+    // Printers come and go while the program runs: the list is filled afresh each time.
+    void ShowAt(const QPoint& topLeft, PrintWay way);
+    // Carries out the entry the user picked; the chooser is hidden first.
+    void Run(const QString& entry);
+
+private:
+    void SaveAsPng();
+
+    MenuList& menu_;
+    ProgramState& state_;
+    Host& host_;
+    PublishingController& publishing_;
+    PageImages& images_;
+    WindowPrinter& printer_;
+    PrintWay way_ = PrintWay::Window;
+};
+
+}  // namespace tidemark

@@ -1,0 +1,98 @@
+#include "app/window_printer.h"
+
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QWidget>
+#include <algorithm>
+#include <iostream>
+
+#include "core/units.h"
+
+namespace tidemark {
+namespace {
+
+// A captured pixel is 15 twips on paper, as on the screen it came from.
+constexpr double kPixelsPerInch = 1440.0 / kTwipsPerPixel;
+
+void Report(const QString& printer, const char* what) {
+    std::cerr << "Printing on " << (printer.isEmpty() ? std::string("the default printer") : printer.toStdString())
+              << " failed: " << what << std::endl;
+}
+
+}  // namespace
+
+WindowPrinter::WindowPrinter(QWidget& window, std::function<QImage()> capture, std::function<void()> yield)
+    : window_(window), capture_(std::move(capture)), yield_(std::move(yield)) {}
+
+QStringList WindowPrinter::PrinterNames() { return QPrinterInfo::availablePrinterNames(); }
+
+bool WindowPrinter::Print(const QString& choice, PrintWay way) {
+    QPrinter printer(QPrinter::HighResolution);
+    QPrinterInfo installed = QPrinterInfo::printerInfo(choice);
+    if (!installed.isNull()) printer.setPrinterName(installed.printerName());
+    printer.setDocName("Tidemark");
+    printer.setPageOrientation(QPageLayout::Portrait);
+
+    std::optional<QSize> remembered = FitWindowToPaper(choice, printer);
+    bool printed = PrintPage(printer, way);
+    printer.setPageOrientation(QPageLayout::Portrait);
+    if (remembered) {
+        window_.resize(*remembered);
+        yield_();
+    }
+    return printed;
+}
+
+std::optional<QSize> WindowPrinter::FitWindowToPaper(const QString& choice, QPrinter& printer) {
+    if (choice == kDefaultPrinterEntry) return std::nullopt;
+    // The paper as the printer holds it now, upright: the window takes that shape even
+    // though the page then goes out in landscape.
+    QRectF paper = printer.pageLayout().fullRect(QPageLayout::Point);
+    double paperWidth = paper.width() * kTwipsPerPoint;
+    double paperHeight = paper.height() * kTwipsPerPoint;
+    if (paperWidth <= 0 || paperWidth >= PixelsToTwips(window_.width())) return std::nullopt;
+    if (window_.isMinimized() || window_.isMaximized()) window_.showNormal();
+    QSize remembered = window_.size();
+    window_.resize(TwipsToPixels(paperWidth), TwipsToPixels(paperHeight));
+    yield_();
+    return remembered;
+}
+
+bool WindowPrinter::PrintPage(QPrinter& printer, PrintWay way) {
+    // The picture is taken before the printer is opened, so the window is still the
+    // one that shows when a capture yields.
+    QImage picture;
+    if (way == PrintWay::CapturedPicture) {
+        picture = capture_();
+        if (picture.isNull()) {
+            Report(printer.printerName(), "the window could not be captured");
+            return false;
+        }
+    }
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        Report(printer.printerName(), "the printer could not be opened");
+        return false;
+    }
+    if (way == PrintWay::CapturedPicture) {
+        double scale = printer.resolution() / kPixelsPerInch;
+        painter.scale(scale, scale);
+        painter.drawImage(QPointF(0, 0), picture);
+    } else {
+        // The window fills the printable area as far as its shape allows.
+        QRectF area = printer.pageLayout().paintRectPixels(printer.resolution());
+        double scale =
+            std::min(area.width() / std::max(1, window_.width()), area.height() / std::max(1, window_.height()));
+        painter.scale(scale, scale);
+        window_.render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    }
+    if (!painter.end() || printer.printerState() == QPrinter::Error) {
+        Report(printer.printerName(), "the print system did not take the page");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tidemark
