@@ -14,7 +14,14 @@ import sys
 
 
 def parse_date(text):
-    return datetime.datetime.strptime(text.replace("T", " ")[:19], "%Y-%m-%d %H:%M:%S")
+    """Every form the schema allows: "T" or " ", seconds and fractions optional."""
+    text = text.replace("T", " ")
+    for form in ("%Y-%m-%d %H:%M:%S.%f", "%Y-%m-%d %H:%M:%S", "%Y-%m-%d %H:%M", "%Y-%m-%d"):
+        try:
+            return datetime.datetime.strptime(text, form)
+        except ValueError:
+            pass
+    return text
 
 
 def tables(db):

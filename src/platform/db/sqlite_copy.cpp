@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <cmath>
 #include <cstdio>
 
 #include "core/daynum.h"
@@ -23,10 +24,18 @@ std::string QuoteSqliteName(std::string_view name) {
 
 namespace {
 
+// Whole seconds as the schema writes them; a fraction of a second (workbooks keep
+// times to the millisecond) is kept after a ".", so an instant just before a window's
+// edge stays before it.
 int FormatDateTime(double day, char (&text)[40]) {
-    CivilTime c = ToCivil(day);
-    return std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day, c.hour, c.minute,
-                         c.second);
+    long long ms = std::llround(day * 86400000.0);
+    long long fraction = ms % 1000;
+    if (fraction < 0) fraction += 1000;
+    CivilTime c = ToCivil(static_cast<double>(ms - fraction) / 86400000.0);
+    int length = std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day, c.hour,
+                               c.minute, c.second);
+    if (fraction != 0) length += std::snprintf(text + length, sizeof text - length, ".%03lld", fraction);
+    return length;
 }
 
 }  // namespace

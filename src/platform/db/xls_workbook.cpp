@@ -103,7 +103,7 @@ DbResult<std::unique_ptr<Workbook>> OpenXlsWorkbook(const std::string& path) {
     if (rc != FREEXL_OK || !raw)
         return DbError{"The file " + path + " is not an Excel workbook (.xls) that can be read"};
     unsigned int password = 0;
-    if (freexl_get_info(raw, FREEXL_BIFF_PASSWORD, &password) == FREEXL_OK && password)
+    if (freexl_get_info(raw, FREEXL_BIFF_PASSWORD, &password) == FREEXL_OK && password == FREEXL_BIFF_OBFUSCATED)
         return DbError{"The workbook " + path + " is protected by a password"};
     unsigned int count = 0;
     if (freexl_get_info(raw, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK)
