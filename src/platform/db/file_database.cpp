@@ -116,7 +116,8 @@ DbResult<std::pair<FileStamp, std::shared_ptr<sqlite3>>> StableCopy(const FileDa
 
 class FileCopyDatabase final : public Database {
 public:
-    FileCopyDatabase(std::shared_ptr<sqlite3> db, FileDatabaseKind kind) : db_(std::move(db)), kind_(kind) {}
+    FileCopyDatabase(std::shared_ptr<sqlite3> db, const FileDatabaseTarget& target)
+        : db_(std::move(db)), kind_(target.kind), file_(target.file) {}
 
     bool IsOpen() const override { return db_ != nullptr; }
     void Close() override { db_.reset(); }
@@ -127,7 +128,9 @@ public:
         if (HasSeveralStatements(sql))
             return DbError{"The statement holds more than one command; only one is run at a time"};
         if (!IsReadingStatement(sql)) return DbError{"Only statements that read (SELECT) are run on the database"};
-        return RunOnSqlite(db_.get(), sql);
+        DbResult<Recordset> rows = RunOnSqlite(db_.get(), sql);
+        if (rows) return rows;
+        return DbError{InFileTerms(rows.error())};
     }
 
     std::string AdaptStatement(const std::string& statement) const override {
@@ -139,8 +142,18 @@ public:
     }
 
 private:
+    // SQLite's "no such table: x" said of the file the user named.
+    std::string InFileTerms(const std::string& error) const {
+        const std::string missing = "no such table: ";
+        if (error.compare(0, missing.size(), missing) != 0) return error;
+        std::string table = error.substr(missing.size());
+        return kind_ == FileDatabaseKind::Access ? "The Access file " + file_ + " has no table " + table
+                                                 : "The workbook " + file_ + " has no sheet " + table;
+    }
+
     std::shared_ptr<sqlite3> db_;
     FileDatabaseKind kind_;
+    std::string file_;
 };
 
 }  // namespace
@@ -154,14 +167,14 @@ DbResult<std::unique_ptr<Database>> OpenFileDatabase(const FileDatabaseTarget& t
     auto found = cache.copies.find(native);
     if (found != cache.copies.end() && found->second.stamp == stamp.value() &&
         found->second.headerRow == target.headerRow)
-        return std::unique_ptr<Database>(std::make_unique<FileCopyDatabase>(found->second.db, target.kind));
+        return std::unique_ptr<Database>(std::make_unique<FileCopyDatabase>(found->second.db, target));
     // The old copy goes first: two copies of a large file need not be held at once.
     if (found != cache.copies.end()) cache.copies.erase(found);
     auto copy = StableCopy(target, native);
     if (!copy) return DbError{copy.error()};
     ++cache.made;
     cache.copies[native] = CachedCopy{copy->first, target.headerRow, copy->second};
-    return std::unique_ptr<Database>(std::make_unique<FileCopyDatabase>(copy->second, target.kind));
+    return std::unique_ptr<Database>(std::make_unique<FileCopyDatabase>(copy->second, target));
 }
 
 long long FileCopiesMade() {
