@@ -12,8 +12,11 @@
 #include <vector>
 
 #include "core/windows1252.h"
+#include "platform/db/access_file.h"
 #include "platform/db/database.h"
 #include "platform/db/file_database.h"
+#include "platform/db/sqlite_copy.h"
+#include "platform/db/sqlite_run.h"
 #include "support/run_program.h"
 #include "support/temp_folder.h"
 
@@ -228,6 +231,24 @@ TEST(AccessFile, HdbStatementsRunOnTheCopy) {
         EXPECT_GE(day, last);
         last = day;
     }
+}
+
+TEST(AccessFile, CopiesOnlyTheNamedTablesThatExist) {
+    AccessCopy file("nwind.mdb");
+    ASSERT_EQ(file.error(), "");
+    DbResult<SqliteCopy> copy = SqliteCopy::Create();
+    ASSERT_TRUE(copy.ok()) << copy.error();
+    DbResult<bool> copied = CopyAccessFile(file.Path(), copy.value(), {"orders", "shippers", "rhour"});
+    ASSERT_TRUE(copied.ok()) << copied.error();
+    EXPECT_EQ(copy->RowsCopied(), 830 + 3);
+    DbResult<std::shared_ptr<sqlite3>> db = copy->Finish();
+    ASSERT_TRUE(db.ok()) << db.error();
+    DbResult<Recordset> tables =
+        RunOnSqlite(db.value().get(), "select name from sqlite_master where type = 'table' order by name");
+    ASSERT_TRUE(tables.ok()) << tables.error();
+    std::vector<std::string> names;
+    for (; !tables->Eof(); tables->MoveNext()) names.push_back(tables->Text(0).value());
+    EXPECT_EQ(names, (std::vector<std::string>{"Orders", "Shippers"}));
 }
 
 }  // namespace

@@ -22,9 +22,10 @@ struct TableDefFreer {
 using MdbFileHandle = std::unique_ptr<MdbHandle, MdbCloser>;
 using MdbTable = std::unique_ptr<MdbTableDef, TableDefFreer>;
 
-// Memo fields longer than this are cut by libmdb; it is far beyond any text the
-// program reads.
-constexpr size_t kBindSize = 256 * 1024;
+// Memo fields longer than this are cut by libmdb: the 65,535 characters Access itself
+// lets a user type, as UTF-8 of mostly one-byte characters. libmdb allocates this much
+// for every text it converts, so it is not made larger than needed.
+constexpr size_t kBindSize = 64 * 1024;
 
 enum class FieldRead { Integer, Real, DateTime, Money, Text, Number, Blob, Ole };
 
@@ -70,7 +71,7 @@ double StraightDayNumber(double ole) {
 struct BoundColumn {
     MdbColumn* column = nullptr;
     FieldRead read = FieldRead::Text;
-    std::vector<char> text;  // libmdb's text of the field, for the reads that need it
+    std::unique_ptr<char[]> text;  // libmdb's text of the field, for the reads that need it
     int length = 0;
 };
 
@@ -90,8 +91,9 @@ public:
             // again, and no decimal comma under a locale that writes one.
             if (b.read == FieldRead::Text || b.read == FieldRead::Number || b.read == FieldRead::Blob ||
                 b.read == FieldRead::Ole) {
-                b.text.assign(kBindSize, 0);
-                mdb_bind_column(table_, static_cast<int>(i) + 1, b.text.data(), &b.length);
+                b.text.reset(new char[kBindSize]);  // not cleared: libmdb writes every value whole
+                b.text[0] = 0;
+                mdb_bind_column(table_, static_cast<int>(i) + 1, b.text.get(), &b.length);
             }
         }
         return true;
@@ -126,12 +128,12 @@ private:
             case FieldRead::Number: {
                 if (b.length == 0) return copy.AddNull();
                 char* end = nullptr;
-                double value = std::strtod(b.text.data(), &end);
-                if (end == b.text.data()) return copy.AddText(std::string_view(b.text.data(), b.length));
+                double value = std::strtod(b.text.get(), &end);
+                if (end == b.text.get()) return copy.AddText(std::string_view(b.text.get(), b.length));
                 return copy.AddReal(value);
             }
-            case FieldRead::Text: return copy.AddText(std::string_view(b.text.data(), static_cast<size_t>(b.length)));
-            case FieldRead::Blob: return copy.AddBlob(std::string_view(b.text.data(), static_cast<size_t>(b.length)));
+            case FieldRead::Text: return copy.AddText(std::string_view(b.text.get(), static_cast<size_t>(b.length)));
+            case FieldRead::Blob: return copy.AddBlob(std::string_view(b.text.get(), static_cast<size_t>(b.length)));
             case FieldRead::Ole: {
                 size_t size = 0;
                 void* bytes = mdb_ole_read_full(mdb_, b.column, &size);
@@ -167,9 +169,16 @@ DbResult<bool> CopyTable(MdbHandle* mdb, MdbCatalogEntry* entry, SqliteCopy& cop
     return copy.EndTable();
 }
 
+bool Wanted(const char* name, const std::vector<std::string>& only) {
+    if (only.empty()) return true;
+    for (const std::string& table : only)
+        if (g_ascii_strcasecmp(table.c_str(), name) == 0) return true;
+    return false;
+}
+
 }  // namespace
 
-DbResult<bool> CopyAccessFile(const std::string& path, SqliteCopy& copy) {
+DbResult<bool> CopyAccessFile(const std::string& path, SqliteCopy& copy, const std::vector<std::string>& only) {
     MdbFileHandle mdb(mdb_open(path.c_str(), MDB_NOFLAGS));
     if (!mdb) return DbError{"The file " + path + " is not an Access database (.mdb, .accdb) that can be read"};
     mdb_set_bind_size(mdb.get(), kBindSize);
@@ -178,7 +187,8 @@ DbResult<bool> CopyAccessFile(const std::string& path, SqliteCopy& copy) {
         return DbError{"Cannot read the list of tables of the Access file " + path};
     for (unsigned int i = 0; i < mdb->num_catalog; ++i) {
         auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
-        if (entry->object_type != MDB_TABLE || mdb_is_system_table(entry)) continue;
+        if (entry->object_type != MDB_TABLE || mdb_is_system_table(entry) || !Wanted(entry->object_name, only))
+            continue;
         DbResult<bool> copied = CopyTable(mdb.get(), entry, copy);
         if (!copied) return DbError{copied.error() + " (" + path + ")"};
     }

@@ -9,8 +9,10 @@
 #include <QtCore/QString>
 #include <QtCore/QXmlStreamReader>
 
+#include <charconv>
 #include <cmath>
 #include <memory>
+#include <optional>
 
 #include "core/daynum.h"
 #include "platform/db/workbook.h"
@@ -115,7 +117,10 @@ public:
         const std::string& name = names_[static_cast<size_t>(sheet)];
         std::unique_ptr<QuaZipFile> part = OpenPart(parts_[static_cast<size_t>(sheet)]);
         if (!part) return DbError{"The workbook " + path_ + " has no part for its sheet " + name};
-        QXmlStreamReader xml(part.get());
+        // The whole part at once: the parser then works on one buffer instead of
+        // re-assembling device reads, a good part of its time on large sheets.
+        QByteArray bytes = part->readAll();
+        QXmlStreamReader xml(bytes);
         WorkbookRow row;
         int nextRow = 1;
         while (!xml.atEnd()) {
@@ -238,6 +243,17 @@ private:
         return style >= 0 && static_cast<size_t>(style) < dateStyles_.size() && dateStyles_[static_cast<size_t>(style)];
     }
 
+    enum class CellType { Number, Shared, Text, Boolean, IsoDate, Error };
+
+    static CellType TypeOf(QStringView t) {
+        if (t.isEmpty() || t == u"n") return CellType::Number;
+        if (t == u"s") return CellType::Shared;
+        if (t == u"str" || t == u"inlineStr") return CellType::Text;
+        if (t == u"b") return CellType::Boolean;
+        if (t == u"d") return CellType::IsoDate;
+        return CellType::Error;
+    }
+
     // Reads one <row> to its end into row.
     void ReadRow(QXmlStreamReader& xml, WorkbookRow& row) {
         row.clear();
@@ -245,64 +261,111 @@ private:
             xml.readNext();
             if (xml.isEndElement() && xml.name() == u"row") break;
             if (!xml.isStartElement() || xml.name() != u"c") continue;
-            QXmlStreamAttributes attributes = xml.attributes();
-            int column = ColumnOfReference(attributes.value(QLatin1String("r")));
+            int column = -1;
+            CellType type = CellType::Number;
+            int style = 0;
+            // One pass over the attributes: this runs for every cell of the sheet.
+            const QXmlStreamAttributes attributes = xml.attributes();
+            for (const QXmlStreamAttribute& a : attributes) {
+                QStringView name = a.name();
+                if (name == u"r")
+                    column = ColumnOfReference(a.value());
+                else if (name == u"t")
+                    type = TypeOf(a.value());
+                else if (name == u"s")
+                    style = a.value().toInt();
+            }
             if (column < 0) column = static_cast<int>(row.size());
-            QString type = attributes.value(QLatin1String("t")).toString();
-            int style = attributes.hasAttribute(QLatin1String("s")) ? attributes.value(QLatin1String("s")).toInt() : 0;
-            WorkbookCell cell = ReadCell(xml, type, style);
             if (static_cast<size_t>(column) >= row.size()) row.resize(static_cast<size_t>(column) + 1);
-            row[static_cast<size_t>(column)] = std::move(cell);
+            ReadCell(xml, type, style, row[static_cast<size_t>(column)]);
         }
         while (!row.empty() && row.back().kind == WorkbookCell::Kind::Empty) row.pop_back();
     }
 
+    // The number in the text, parsed without a QString made for it.
+    static std::optional<double> NumberOf(QStringView text) {
+        char buffer[64];
+        qsizetype length = 0;
+        for (QChar c : text) {
+            if (c.isSpace()) continue;
+            if (length == static_cast<qsizetype>(sizeof buffer) || c.unicode() > 0x7f) return std::nullopt;
+            buffer[length++] = static_cast<char>(c.unicode());
+        }
+        double value = 0;
+        auto [end, error] = std::from_chars(buffer, buffer + length, value);
+        if (error != std::errc() || end != buffer + length || length == 0) return std::nullopt;
+        return value;
+    }
+
     // Reads one <c> to its end.
-    WorkbookCell ReadCell(QXmlStreamReader& xml, const QString& type, int style) {
-        WorkbookCell cell;
+    void ReadCell(QXmlStreamReader& xml, CellType type, int style, WorkbookCell& cell) {
+        cell = WorkbookCell{};
         QString value;
         bool hasValue = false;
+        bool inValue = false;
         while (!xml.atEnd()) {
             xml.readNext();
-            if (xml.isEndElement() && xml.name() == u"c") break;
+            if (xml.isEndElement()) {
+                if (xml.name() == u"c") break;
+                if (xml.name() == u"v") inValue = false;
+                continue;
+            }
+            if (xml.isCharacters() && inValue) {
+                // Numbers and dates, nearly every cell of a series sheet, straight from
+                // the parser.
+                if (value.isEmpty() && type == CellType::Number) {
+                    if (std::optional<double> number = NumberOf(xml.text())) {
+                        bool date = IsDateStyle(style);
+                        cell.kind = date ? WorkbookCell::Kind::DateTime : WorkbookCell::Kind::Number;
+                        cell.number = date ? DayNumberOfSerial(*number, date1904_) : *number;
+                        hasValue = inValue = false;
+                        continue;
+                    }
+                }
+                value += xml.text();
+                continue;
+            }
             if (!xml.isStartElement()) continue;
             if (xml.name() == u"v") {
-                value = xml.readElementText();
-                hasValue = true;
+                hasValue = inValue = true;
             } else if (xml.name() == u"is") {
                 cell.kind = WorkbookCell::Kind::Text;
                 cell.text = StringItemText(xml).toStdString();
             }
         }
-        if (!hasValue) return cell;
-        if (type == u"s") {
-            bool ok = false;
-            qsizetype index = value.toLongLong(&ok);
-            if (ok && index >= 0 && static_cast<size_t>(index) < strings_.size()) {
+        if (!hasValue) return;
+        switch (type) {
+            case CellType::Shared: {
+                bool ok = false;
+                qsizetype index = value.toLongLong(&ok);
+                if (ok && index >= 0 && static_cast<size_t>(index) < strings_.size()) {
+                    cell.kind = WorkbookCell::Kind::Text;
+                    cell.text = strings_[static_cast<size_t>(index)];
+                }
+                break;
+            }
+            case CellType::Text:
                 cell.kind = WorkbookCell::Kind::Text;
-                cell.text = strings_[static_cast<size_t>(index)];
-            }
-        } else if (type == u"str" || type == u"inlineStr") {
-            cell.kind = WorkbookCell::Kind::Text;
-            cell.text = value.toStdString();
-        } else if (type == u"b") {
-            cell.kind = WorkbookCell::Kind::Boolean;
-            cell.number = value.trimmed() == u"1" ? 1 : 0;
-        } else if (type == u"d") {
-            std::optional<double> day = ParseIsoDateTime(ToProgramText(value));
-            if (day) {
-                cell.kind = WorkbookCell::Kind::DateTime;
-                cell.number = *day;
-            }
-        } else if (type != u"e") {
-            bool ok = false;
-            double number = value.toDouble(&ok);
-            if (ok) {
-                cell.kind = IsDateStyle(style) ? WorkbookCell::Kind::DateTime : WorkbookCell::Kind::Number;
-                cell.number = IsDateStyle(style) ? DayNumberOfSerial(number, date1904_) : number;
-            }
+                cell.text = value.toStdString();
+                break;
+            case CellType::Boolean:
+                cell.kind = WorkbookCell::Kind::Boolean;
+                cell.number = value.trimmed() == u"1" ? 1 : 0;
+                break;
+            case CellType::IsoDate:
+                if (std::optional<double> day = ParseIsoDateTime(ToProgramText(value))) {
+                    cell.kind = WorkbookCell::Kind::DateTime;
+                    cell.number = *day;
+                }
+                break;
+            case CellType::Number:
+                if (std::optional<double> number = NumberOf(value)) {
+                    cell.kind = IsDateStyle(style) ? WorkbookCell::Kind::DateTime : WorkbookCell::Kind::Number;
+                    cell.number = IsDateStyle(style) ? DayNumberOfSerial(*number, date1904_) : *number;
+                }
+                break;
+            case CellType::Error: break;  // #N/A and the like read as empty cells
         }
-        return cell;
     }
 
     std::string path_;
