@@ -7,6 +7,9 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   qt6-base-dev qt6-webengine-dev qt6-pdf-dev libqt6sql6-sqlite libqt6sql6-odbc libqt6sql6-psql
   libgl-dev zlib1g-dev unixodbc-dev odbc-mdbtools mdbtools libcurl4-openssl-dev sqlite3 libsqlite3-dev libsqliteodbc
+  # Access files (libmdb), .xls (FreeXL) and .xlsx (QuaZip) read as databases; workbooks
+  # written by the tests (openpyxl, xlwt)
+  mdbtools-dev libfreexl-dev libquazip1-qt6-dev python3-openpyxl python3-xlwt
   libgtest-dev libgmock-dev libbenchmark-dev python3-pyftpdlib postgresql
   fonts-liberation2 fonts-dejavu-core xvfb xauth openbox gnuplot-nox clang-format ccache
   # FTPS test server (TLS for pyftpdlib), test certificates and keys, the SFTP test server

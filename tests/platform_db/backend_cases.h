@@ -33,6 +33,9 @@ public:
     // A statement that passes for a read (it starts with WITH) but writes one rhour row
     // for series 77: only the engine's own read-only setting can stop it.
     virtual std::string DisguisedWrite() const = 0;
+    // False where date-times are kept to the second only (.xls workbooks read through
+    // FreeXL, which hands dates over as text without fractions).
+    virtual bool KeepsFractionsOfSeconds() const { return true; }
 };
 
 struct BackendParam {
@@ -146,8 +149,15 @@ TEST_P(BackendTest, EveryStoredFormOfAnInstantFallsOnTheSameSideOfTheWindow) {
         "insert into rhour values (1234, '2020-03-08T00:00:00.000', 4);"
         "insert into rhour values (1234, '2020-03-08 00:00:00.500', 5);"
         "insert into rhour values (1234, '2020-03-08T00:01', 6);");
-    EXPECT_EQ(Series(QuoteDates(ValueStatement("", "rhour", 1234, start_, end_))),
-              (std::vector<std::string>{"2020-03-01 00:00 2", "2020-03-04 12:00 3", "2020-03-08 00:00 4"}));
+    std::vector<std::string> expected = {"2020-03-01 00:00 2", "2020-03-04 12:00 3", "2020-03-08 00:00 4"};
+    std::vector<std::string> got = Series(QuoteDates(ValueStatement("", "rhour", 1234, start_, end_)));
+    // Cut to the second, half a second past the end is the end itself (and ties at one
+    // instant come in no set order).
+    if (!backend_->KeepsFractionsOfSeconds()) {
+        expected = {"2020-03-01 00:00 2", "2020-03-04 12:00 3", "2020-03-08 00:00 4", "2020-03-08 00:00 5"};
+        std::sort(got.begin(), got.end());
+    }
+    EXPECT_EQ(got, expected);
 }
 
 TEST_P(BackendTest, DailyMaxMinArriveMergedInDateOrder) {

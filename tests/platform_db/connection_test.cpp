@@ -51,13 +51,40 @@ TEST(ConnectionString, ResolvesEachEngine) {
     EXPECT_EQ(odbc->odbc, "DSN=hydro;UID=x");
 }
 
-TEST(ConnectionString, FileDatabasesAreRefusedByName) {
-    for (const char* file : {"C:\\Ledgerly\\LedgerlyHDB.mdb", "/data/book.xls", "/data/book.xlsx"}) {
-        std::string error = OpenError(std::string("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + file +
-                                      ";User Id=admin;Password=;");
-        EXPECT_NE(error.find(file), std::string::npos) << error;
-        EXPECT_NE(error.find("not yet supported"), std::string::npos) << error;
-    }
+TEST(ConnectionString, JetStringsNameFileReadersByExtension) {
+    const std::string jet = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=";
+    DbResult<ConnectionTarget> mdb = ResolveConnectionString(jet + "hdb/LedgerlyHDB.mdb;User Id=admin;", "/opt/tm/");
+    ASSERT_TRUE(mdb.ok()) << mdb.error();
+    EXPECT_EQ(mdb->kind, ConnectionTarget::Kind::AccessFile);
+    EXPECT_EQ(mdb->file, "/opt/tm/hdb/LedgerlyHDB.mdb");
+    EXPECT_EQ(ResolveConnectionString("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=/d/a.ACCDB", "/")->kind,
+              ConnectionTarget::Kind::AccessFile);
+
+    DbResult<ConnectionTarget> xls = ResolveConnectionString(jet + "/d/book.xls;Extended Properties=Excel 8.0;", "/");
+    ASSERT_TRUE(xls.ok()) << xls.error();
+    EXPECT_EQ(xls->kind, ConnectionTarget::Kind::Workbook);
+    EXPECT_TRUE(xls->headerRow);
+    // HDR=No inside the quoted Extended Properties, as Jet strings write it.
+    EXPECT_FALSE(
+        ResolveConnectionString(jet + "/d/book.xlsx;Extended Properties=\"Excel 12.0; HDR = No\"", "/")->headerRow);
+
+    std::string other = OpenError(jet + "/d/notes.txt");
+    EXPECT_NE(other.find("/d/notes.txt"), std::string::npos) << other;
+    EXPECT_NE(other.find("neither an Access file"), std::string::npos) << other;
+    EXPECT_NE(OpenError("Provider=Microsoft.Jet.OLEDB.4.0;User Id=admin").find("Data Source=FILE"), std::string::npos);
+}
+
+TEST(ConnectionString, MissingOrForeignFilesAreNamed) {
+    TempFolder folder;
+    ASSERT_TRUE(folder.Write("fake.mdb", "Standard Jet DB? no, just text"));
+    ASSERT_TRUE(folder.Write("fake.xlsx", "not a zip"));
+    ASSERT_TRUE(folder.Write("fake.xls", "not a compound document"));
+    const std::string jet = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=";
+    std::string missing = OpenError(jet + folder.File("gone.mdb"));
+    EXPECT_NE(missing.find(folder.File("gone.mdb") + " does not exist"), std::string::npos) << missing;
+    EXPECT_NE(OpenError(jet + "fake.mdb", folder.Path()).find("is not an Access database"), std::string::npos);
+    EXPECT_NE(OpenError(jet + "fake.xlsx", folder.Path()).find("is not an Excel workbook (.xlsx)"), std::string::npos);
+    EXPECT_NE(OpenError(jet + "fake.xls", folder.Path()).find("is not an Excel workbook (.xls)"), std::string::npos);
 }
 
 TEST(ConnectionString, BadStringsSayWhatIsWrong) {

@@ -9,6 +9,7 @@ namespace {
 const char kExpectedForms[] =
     "Use Provider=SQLite;Data Source=FILE, "
     "Provider=PostgreSQL;Host=HOST;Port=PORT;Database=NAME;User Id=USER;Password=PASSWORD, "
+    "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=FILE.mdb (or .accdb, .xls, .xlsx), "
     "or an ODBC string (Driver=...;... or DSN=...;...)";
 
 bool SameKey(const std::string& key, const char* name) { return LCase(key) == LCase(name); }
@@ -53,17 +54,34 @@ DbResult<ConnectionTarget> ResolvePostgres(const std::vector<std::pair<std::stri
     return target;
 }
 
-DbError JetFileError(const std::vector<std::pair<std::string, std::string>>& pairs) {
+// The provider of Jet strings is the file reader its extension names; the provider
+// text itself (Jet 4.0, ACE 12.0) and the Extended Properties only say what the
+// original engine was.
+DbResult<ConnectionTarget> ResolveJetFile(const std::vector<std::pair<std::string, std::string>>& pairs,
+                                          const std::string& connectionString, const std::string& programFolder) {
     std::string file = ConnectionValue(pairs, {"Data Source", "DataSource"});
     if (file.empty())
         return DbError{
-            "The Jet connection string names no database file, and Access and Excel file "
-            "databases are not yet supported. " +
-            std::string(kExpectedForms)};
+            "The Jet connection string names no database file: add Data Source=FILE (.mdb, .accdb, "
+            ".xls or .xlsx)"};
     std::string ext = Extension(file);
-    std::string what = ext == ".mdb" || ext == ".accdb" ? "Access" : ext == ".xls" || ext == ".xlsx" ? "Excel" : "Jet";
-    return DbError{"Cannot open the database file " + file + ": " + what +
-                   " file databases (.mdb, .xls, .xlsx) are not yet supported. " + kExpectedForms};
+    ConnectionTarget target;
+    if (ext == ".mdb" || ext == ".accdb") {
+        target.kind = ConnectionTarget::Kind::AccessFile;
+    } else if (ext == ".xls" || ext == ".xlsx" || ext == ".xlsm") {
+        target.kind = ConnectionTarget::Kind::Workbook;
+        // HDR=No may stand on its own or inside a quoted Extended Properties value.
+        std::string upper = UCase(connectionString);
+        std::string compact;
+        for (char c : upper)
+            if (c != ' ') compact += c;
+        target.headerRow = !Contains(compact, "HDR=NO");
+    } else {
+        return DbError{"The database file " + file +
+                       " is neither an Access file (.mdb, .accdb) nor an Excel workbook (.xls, .xlsx)"};
+    }
+    target.file = file.front() == '/' ? file : programFolder + file;
+    return target;
 }
 
 }  // namespace
@@ -133,7 +151,7 @@ DbResult<ConnectionTarget> ResolveConnectionString(const std::string& connection
         if (providerKey == "postgresql" || providerKey == "postgres" || providerKey == "pgsql")
             return ResolvePostgres(pairs);
         if (StartsWith(providerKey, "microsoft.jet.oledb") || StartsWith(providerKey, "microsoft.ace.oledb"))
-            return JetFileError(pairs);
+            return ResolveJetFile(pairs, connectionString, programFolder);
         return DbError{"The database provider \"" + provider + "\" is not supported. " + kExpectedForms};
     }
     if (!ConnectionValue(pairs, {"Driver", "DSN", "FileDSN"}).empty()) {

@@ -3,7 +3,8 @@
 //   Provider=SQLite;Data Source=FILE                        -> SQLite file, opened read-only
 //   Provider=PostgreSQL;Host=H;Port=P;Database=D;User Id=U;Password=W
 //   Driver=...;... or DSN=...;...                           -> ODBC, passed on unchanged
-//   Provider=Microsoft.Jet.OLEDB.4.0;Data Source=X.mdb|xls|xlsx -> file database (not served yet)
+//   Provider=Microsoft.Jet.OLEDB.4.0;Data Source=X.mdb|accdb    -> Access file
+//   Provider=Microsoft.Jet.OLEDB.4.0;Data Source=X.xls|xlsx     -> Excel workbook (HDR=No: no header row)
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,10 +26,11 @@ std::string ConnectionValue(const std::vector<std::pair<std::string, std::string
 std::string RedactConnectionString(const std::string& text);
 
 struct ConnectionTarget {
-    enum class Kind { SQLite, PostgreSQL, Odbc };
+    enum class Kind { SQLite, PostgreSQL, Odbc, AccessFile, Workbook };
     Kind kind = Kind::SQLite;
 
-    std::string file;  // SQLite: absolute or program-folder-relative path made whole
+    std::string file;       // SQLite, Access, workbook: absolute or program-folder-relative path made whole
+    bool headerRow = true;  // workbook: the first row names the columns
 
     std::string host;  // PostgreSQL
     int port = 5432;
@@ -39,9 +41,9 @@ struct ConnectionTarget {
     std::string odbc;  // ODBC: the connection string as given
 };
 
-// Works out the target; strings naming no engine served here (Jet files, other
-// providers, text without key=value pairs) give a message that says what is wrong.
-// programFolder ends with "/"; relative SQLite files are taken relative to it.
+// Works out the target; strings naming no engine served here (other providers, Jet
+// strings naming a file of another kind, text without key=value pairs) give a message that says what is wrong.
+// programFolder ends with "/"; relative database files are taken relative to it.
 DbResult<ConnectionTarget> ResolveConnectionString(const std::string& connectionString,
                                                    const std::string& programFolder);
 

@@ -33,6 +33,8 @@
 #include "platform/db/connection_string.h"
 #include "platform/db/database.h"
 #include "platform/db/dialect.h"
+#include "platform/db/file_database.h"
+#include "platform/db/sqlite_run.h"
 #include "platform/qt_text.h"
 
 namespace tidemark {
@@ -83,79 +85,6 @@ void AddValue(Recordset::Builder& row, const QVariant& value) {
     }
 }
 
-// The SQLite library's message, trimmed to its first line like the engines' others.
-std::string SqliteErrorText(sqlite3* db) {
-    QString text = QString::fromUtf8(sqlite3_errmsg(db)).trimmed();
-    qsizetype newline = text.indexOf(u'\n');
-    if (newline >= 0) text = text.left(newline).trimmed();
-    return ToProgramText(text);
-}
-
-// Runs a statement on a SQLite handle and reads all its rows.
-DbResult<Recordset> RunOnSqlite(sqlite3* db, const std::string& sql) {
-    QByteArray utf8 = ProgramText(sql).toUtf8();
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, utf8.constData(), static_cast<int>(utf8.size()), &statement, nullptr) != SQLITE_OK) {
-        std::string error = SqliteErrorText(db);
-        sqlite3_finalize(statement);
-        return DbError{error};
-    }
-    if (!statement) return DbError{"The statement returns no records"};
-    int columns = sqlite3_column_count(statement);
-    std::vector<std::string> names;
-    for (int i = 0; i < columns; ++i) {
-        const char* name = sqlite3_column_name(statement, i);
-        std::string text;
-        if (name) AppendUtf8AsWindows1252(name, text);
-        names.push_back(std::move(text));
-    }
-    Recordset::Builder rows(std::move(names));
-    std::string text;
-    int rc;
-    // The statement is stepped on this thread only, so its values are read through
-    // sqlite3_column_value (one library call a field instead of two or three).
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        for (int i = 0; i < columns; ++i) {
-            sqlite3_value* value = sqlite3_column_value(statement, i);
-            switch (sqlite3_value_type(value)) {
-                case SQLITE_NULL: rows.AddNull(); break;
-                case SQLITE_INTEGER: rows.AddNumber(static_cast<double>(sqlite3_value_int64(value))); break;
-                case SQLITE_FLOAT: rows.AddNumber(sqlite3_value_double(value)); break;
-                case SQLITE_BLOB: {
-                    const void* bytes = sqlite3_value_blob(value);
-                    int length = sqlite3_value_bytes(value);
-                    rows.AddText(
-                        std::string_view(static_cast<const char*>(bytes), bytes ? static_cast<size_t>(length) : 0));
-                    break;
-                }
-                default: {
-                    const unsigned char* chars = sqlite3_value_text(value);
-                    size_t length = chars ? static_cast<size_t>(sqlite3_value_bytes(value)) : 0;
-                    size_t ascii = 0;
-                    while (ascii < length && chars[ascii] < 0x80) ++ascii;
-                    if (ascii == length) {
-                        rows.AddText(std::string_view(reinterpret_cast<const char*>(chars), length));
-                    } else {
-                        text.clear();
-                        AppendUtf8AsWindows1252(std::string_view(reinterpret_cast<const char*>(chars), length), text);
-                        rows.AddText(text);
-                    }
-                    break;
-                }
-            }
-        }
-        rows.EndRow();
-    }
-    if (rc != SQLITE_DONE) {
-        std::string error = SqliteErrorText(db);
-        sqlite3_finalize(statement);
-        return DbError{error};
-    }
-    sqlite3_finalize(statement);
-    if (columns == 0) return DbError{"The statement returns no records"};
-    return rows.Finish();
-}
-
 QString NextConnectionName() {
     static std::atomic<unsigned long long> counter{0};
     return QStringLiteral("tidemark-db-%1").arg(++counter);
@@ -203,6 +132,9 @@ public:
                     if (!ready) return ready;
                     break;
                 }
+                case ConnectionTarget::Kind::AccessFile:
+                case ConnectionTarget::Kind::Workbook:
+                    return DbError{"Access files and workbooks are read by the file readers, not QtSql"};
             }
         }
         open_ = true;
@@ -371,6 +303,8 @@ const char* QtDriverFor(ConnectionTarget::Kind kind) {
         case ConnectionTarget::Kind::SQLite: return "QSQLITE";
         case ConnectionTarget::Kind::PostgreSQL: return "QPSQL";
         case ConnectionTarget::Kind::Odbc: return "QODBC";
+        case ConnectionTarget::Kind::AccessFile:
+        case ConnectionTarget::Kind::Workbook: return "";
     }
     return "";
 }
@@ -380,6 +314,8 @@ const char* DebianPackageFor(ConnectionTarget::Kind kind) {
         case ConnectionTarget::Kind::SQLite: return "libqt6sql6-sqlite";
         case ConnectionTarget::Kind::PostgreSQL: return "libqt6sql6-psql";
         case ConnectionTarget::Kind::Odbc: return "libqt6sql6-odbc";
+        case ConnectionTarget::Kind::AccessFile:
+        case ConnectionTarget::Kind::Workbook: return "";
     }
     return "";
 }
@@ -390,6 +326,14 @@ DbResult<std::unique_ptr<Database>> OpenConnection(const std::string& connection
                                                    const std::string& programFolder) {
     DbResult<ConnectionTarget> target = ResolveConnectionString(connectionString, programFolder);
     if (!target) return DbError{target.error()};
+    if (target->kind == ConnectionTarget::Kind::AccessFile || target->kind == ConnectionTarget::Kind::Workbook) {
+        FileDatabaseTarget file;
+        file.kind =
+            target->kind == ConnectionTarget::Kind::AccessFile ? FileDatabaseKind::Access : FileDatabaseKind::Workbook;
+        file.file = target->file;
+        file.headerRow = target->headerRow;
+        return OpenFileDatabase(file);
+    }
     const char* driver = QtDriverFor(target->kind);
     if (!QSqlDatabase::isDriverAvailable(QString::fromLatin1(driver)))
         return DbError{std::string("The database driver ") + driver + " is not installed (package " +
