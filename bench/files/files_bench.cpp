@@ -30,7 +30,7 @@ using namespace tidemark;
 namespace fs = std::filesystem;
 
 const char* const kNow = "2024-03-01 07:25";
-const char kAccessFile[] = "/work/shared/testdata/access/nwind.mdb";
+const std::string kAccessFile = std::string(TIDEMARK_SOURCE_DIR) + "/tests/data_files/access/nwind.mdb";
 
 fs::path BenchFolder() {
     static fs::path root = [] {

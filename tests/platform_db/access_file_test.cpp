@@ -26,11 +26,10 @@ namespace {
 namespace fs = std::filesystem;
 using testsupport::TempFolder;
 
-const char kAccessData[] = "/work/shared/testdata/access/";
-
+// Real files made by the engine itself, kept with the tests (see SOURCE.md there).
 std::string AccessDataFolder() {
     const char* env = std::getenv("TIDEMARK_ACCESS_TESTDATA");
-    return env ? std::string(env) + "/" : std::string(kAccessData);
+    return env ? std::string(env) + "/" : std::string(TIDEMARK_SOURCE_DIR) + "/tests/data_files/access/";
 }
 
 // A copy of a real file in a fresh folder, so nothing ever touches the originals.
