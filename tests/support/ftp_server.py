@@ -58,6 +58,15 @@ class EarlyHandshakeTLS_DTPHandler(TLS_DTPHandler):
     def readable(self):
         return self._ssl_accepting or super().readable()
 
+    def handle_read_event(self):
+        super().handle_read_event()
+        # pyOpenSSL hands out one TLS record a call. Records OpenSSL has already taken off
+        # the socket wait for a readable event that never comes once the client has sent
+        # its last bytes and hung up: the file would end short. Read them out now.
+        while (self._ssl_requested and not self._ssl_accepting and not self._ssl_closing
+               and not self._closed and self.receive and self.socket.pending() > 0):
+            DTPHandler.handle_read(self)
+
 
 def data_handler(arguments):
     base = EarlyHandshakeTLS_DTPHandler if arguments.cert else DTPHandler
