@@ -1,4 +1,4 @@
-// The window's side of the graph menu and point inspection: routing clicks on charts,
+// The window's side of the graph menu and of reading a graph with the mouse: clicks on charts,
 // the values list, the dragged value box, and what the graph commands need of the screen.
 #include <QColorDialog>
 #include <QFontDialog>
@@ -15,7 +15,7 @@
 #include "app/watch_levels_frame.h"
 #include "app/widget_text.h"
 #include "data/series_kinds.h"
-#include "pages/point_inspection.h"
+#include "pages/graph_readout.h"
 #include "platform/qt_text.h"
 #include "platform/ui/chart_view.h"
 #include "render/render_state.h"

@@ -4,7 +4,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 
-#include "pages/point_inspection.h"
+#include "pages/graph_readout.h"
 #include "platform/qt_text.h"
 
 namespace tidemark {

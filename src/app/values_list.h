@@ -1,5 +1,5 @@
 #pragma once
-// The values list of point inspection: one line per point of a graph's main series,
+// The values list of a graph: one line per point of a graph's main series,
 // shown beside the graph. Ctrl+Insert copies the selected lines; a double click closes it.
 #include <QListWidget>
 #include <string>

@@ -123,8 +123,8 @@ void GraphCommands::Run(std::string_view entryText, int slot) {
             Getvalues1(state_, host_, state_.currentpage, slot);
             view_.RedrawPage();
             break;
-        case GraphCommand::HourMarkers: StepHourMarkers(slot); break;
-        case GraphCommand::DayMarkers: StepDayMarkers(slot); break;
+        case GraphCommand::HourMarkers: StepMarkers(slot, &GraphDef::hrmarker, 2); break;
+        case GraphCommand::DayMarkers: StepMarkers(slot, &GraphDef::daymarker, 3); break;
         case GraphCommand::Rankings:
             def.rankcum = Toggled(def.rankcum, -1);
             view_.RedrawPage();
@@ -192,16 +192,10 @@ void GraphCommands::Shrink() {
     view_.LayoutPage();
 }
 
-void GraphCommands::StepHourMarkers(int slot) {
+void GraphCommands::StepMarkers(int slot, int16_t GraphDef::*mode, int16_t last) {
     GraphDef& def = Def(slot);
-    def.hrmarker = def.hrmarker >= 2 || def.hrmarker < 0 ? 0 : def.hrmarker + 1;
-    ApplyMarkerModes(render_.charts[static_cast<size_t>(slot)], def, PensInUse(state_.settings, render_));
-    view_.RefreshChart(slot);
-}
-
-void GraphCommands::StepDayMarkers(int slot) {
-    GraphDef& def = Def(slot);
-    def.daymarker = def.daymarker >= 3 || def.daymarker < 0 ? 0 : def.daymarker + 1;
+    int16_t& value = def.*mode;
+    value = value >= last || value < 0 ? 0 : static_cast<int16_t>(value + 1);
     ApplyMarkerModes(render_.charts[static_cast<size_t>(slot)], def, PensInUse(state_.settings, render_));
     view_.RefreshChart(slot);
 }

@@ -135,8 +135,8 @@ private:
 
     void Enlarge(int slot);
     void Shrink();
-    void StepHourMarkers(int slot);
-    void StepDayMarkers(int slot);
+    // Steps a marker mode 0, 1, ... last, 0 and shows it on the chart at once.
+    void StepMarkers(int slot, int16_t GraphDef::*mode, int16_t last);
     void NormalYaxis(int slot);
     void LogYaxis(int slot);
     void ToggleGauge(int slot);

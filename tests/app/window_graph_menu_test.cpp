@@ -1,4 +1,4 @@
-// The graph menu, the colours and fonts menu, the watch-level frame and point inspection
+// The graph menu, the colours and fonts menu, the watch-level frame and the mouse readout
 // on the real window over a program folder.
 #include "window_fixture.h"
 

@@ -4,7 +4,7 @@
 
 #include "core/daynum.h"
 #include "pages/graph_menu.h"
-#include "pages/point_inspection.h"
+#include "pages/graph_readout.h"
 #include "support/recording_host.h"
 
 using namespace tidemark;

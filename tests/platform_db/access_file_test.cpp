@@ -59,14 +59,6 @@ std::string RunTool(const std::vector<std::string>& argv, const std::string& log
     return r.output;
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        if (!line.empty()) lines.push_back(line);
-    return lines;
-}
-
 // mdb-export's CSV: text quoted (quotes doubled), NULL an empty unquoted field.
 using CsvField = std::optional<std::string>;
 std::vector<std::vector<CsvField>> ParseCsv(const std::string& text) {
@@ -161,7 +153,8 @@ TEST_P(AccessFileTest, EveryTableCopiesAsMdbExportReadsIt) {
     AccessCopy file(GetParam());
     ASSERT_EQ(file.error(), "");
     TempFolder logs("tm_access_log");
-    std::vector<std::string> tables = Lines(RunTool({"mdb-tables", "-1", file.Path()}, logs.Path()));
+    std::vector<std::string> tables =
+        testsupport::NonEmptyLines(RunTool({"mdb-tables", "-1", file.Path()}, logs.Path()));
     ASSERT_FALSE(tables.empty());
     DbResult<std::unique_ptr<Database>> db = OpenConnection(file.ConnectionString(), "/tmp/");
     ASSERT_TRUE(db.ok()) << db.error();

@@ -13,6 +13,7 @@
 #include <sstream>
 #include <thread>
 
+#include "core/vbtext.h"
 #include "support/loopback.h"
 #include "support/run_program.h"
 
@@ -27,19 +28,6 @@ constexpr const char* kBackend = "/usr/lib/cups/backend/cups-pdf";
 constexpr const char* kPdfPpd = "/usr/share/ppd/cups-pdf/CUPS-PDF_noopt.ppd";
 constexpr const char* kSystemPdfConfig = "/etc/cups/cups-pdf.conf";
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        if (!line.empty()) lines.push_back(line);
-    return lines;
-}
-
-void Replace(std::string& text, const std::string& from, const std::string& to) {
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-}
-
 // "QUEUE-12 user size date" -> 12.
 int JobNumber(const std::string& line) {
     std::string id = line.substr(0, line.find(' '));
@@ -50,11 +38,11 @@ int JobNumber(const std::string& line) {
 // Where the system's cups-pdf settings send the PDFs of jobs this process submits.
 std::string SystemOutputFolder() {
     std::string out = "${HOME}/PDF";
-    for (const std::string& line : Lines(ReadWholeFile(kSystemPdfConfig)))
+    for (const std::string& line : NonEmptyLines(ReadWholeFile(kSystemPdfConfig)))
         if (line.rfind("Out ", 0) == 0) out = line.substr(4);
     const passwd* account = getpwuid(geteuid());
-    Replace(out, "${HOME}", account ? account->pw_dir : "");
-    Replace(out, "${USER}", account ? account->pw_name : "");
+    out = ReplaceAll(out, "${HOME}", account ? account->pw_dir : "");
+    out = ReplaceAll(out, "${USER}", account ? account->pw_name : "");
     return out.empty() || out.back() == '/' ? out : out + "/";
 }
 
@@ -202,11 +190,11 @@ std::string CupsServer::Lpstat(const std::vector<std::string>& arguments) const 
     return RunProgram(argv, folder_.File("lpstat.out"), 30).output;
 }
 
-std::vector<std::string> CupsServer::Queues() const { return Lines(Lpstat({"-e"})); }
+std::vector<std::string> CupsServer::Queues() const { return NonEmptyLines(Lpstat({"-e"})); }
 
 std::vector<std::string> CupsServer::Jobs() const {
-    std::vector<std::string> jobs = Lines(Lpstat({"-W", "completed", "-o"}));
-    for (const std::string& job : Lines(Lpstat({"-W", "not-completed", "-o"}))) jobs.push_back(job);
+    std::vector<std::string> jobs = NonEmptyLines(Lpstat({"-W", "completed", "-o"}));
+    for (const std::string& job : NonEmptyLines(Lpstat({"-W", "not-completed", "-o"}))) jobs.push_back(job);
     // lpstat lists the newest first; job numbers grow.
     std::sort(jobs.begin(), jobs.end(),
               [](const std::string& a, const std::string& b) { return JobNumber(a) < JobNumber(b); });
@@ -222,7 +210,7 @@ std::string CupsServer::SubmittedDocument(const std::string& job) const {
 bool CupsServer::WaitUntilIdle(std::chrono::milliseconds limit) const {
     auto deadline = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < deadline) {
-        if (Lines(Lpstat({"-W", "not-completed", "-o"})).empty()) return true;
+        if (NonEmptyLines(Lpstat({"-W", "not-completed", "-o"})).empty()) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     return false;

@@ -107,4 +107,12 @@ std::string CommandLine(const std::vector<std::string>& argv) {
     return line;
 }
 
+std::vector<std::string> NonEmptyLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
 }  // namespace tidemark::testsupport

@@ -7,6 +7,9 @@
 
 namespace tidemark::testsupport {
 
+// The lines of a tool's output that are not empty.
+std::vector<std::string> NonEmptyLines(const std::string& text);
+
 struct ProgramResult {
     int exitCode = -1;   // -1 when it could not be started or did not exit normally
     std::string output;  // standard output and standard error together

@@ -1,4 +1,4 @@
-#include "pages/point_inspection.h"
+#include "pages/graph_readout.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 #pragma once
-// Point inspection on a drawn graph: the tooltip of the point under the pointer, the
+// Reading a drawn graph with the mouse: the tooltip of the point under the pointer, the
 // values list of every point of the graph's main series, and where the list and the
 // graph menu go. Positions and sizes are twips; window twips have their origin at the
 // client area's top-left corner, chart twips (clicks) at the chart's top-left corner.
