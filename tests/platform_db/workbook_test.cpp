@@ -138,6 +138,60 @@ TEST(XlsxReader, ReadsEveryCellForm) {
     EXPECT_FALSE(book.value()->ReadSheet(2).ok());
 }
 
+// The hand-made workbook with its first sheet replaced.
+bool WriteXlsxWithFirstSheet(const std::string& path, const std::string& sheet) {
+    return WriteZip(path, {{"_rels/.rels", kRootRels},
+                           {"xl/workbook.xml", WorkbookXml(false)},
+                           {"xl/_rels/workbook.xml.rels", kWorkbookRels},
+                           {"xl/sharedStrings.xml", kSharedStrings},
+                           {"xl/worksheets/first.xml", sheet},
+                           {"xl/worksheets/second.xml", kSecondSheet}});
+}
+
+DbResult<std::vector<WorkbookRow>> FirstSheetOf(const std::string& path) {
+    DbResult<std::unique_ptr<Workbook>> book = OpenWorkbook(path);
+    if (!book) return DbError{book.error()};
+    return book.value()->ReadSheet(0);
+}
+
+TEST(XlsxReader, PrefixedSheetsReadAndDamagedOnesAreTold) {
+    TempFolder folder;
+    std::string path = folder.File("book.xlsx");
+    // Writers of the .NET kind prefix every element; comments and CDATA may stand anywhere.
+    ASSERT_TRUE(WriteXlsxWithFirstSheet(
+        path, R"(<?xml version="1.0"?><x:worksheet xmlns:x="urn:x"><x:sheetData><!-- a <row> in a comment -->)"
+              R"(<x:row x:r='1'><x:c r="B1" t="inlineStr"><x:is><x:t><![CDATA[a<b]]></x:t></x:is></x:c>)"
+              R"(<x:c r="C1"><x:f>A1*2</x:f><x:v> 7.5 </x:v></x:c></x:row></x:sheetData></x:worksheet>)"));
+    DbResult<std::vector<WorkbookRow>> rows = FirstSheetOf(path);
+    ASSERT_TRUE(rows.ok()) << rows.error();
+    EXPECT_EQ(rows.value(), (std::vector<WorkbookRow>{{Empty(), Text("a<b"), Number(7.5)}}));
+
+    const std::string head = R"(<worksheet><sheetData><row r="1"><c r="A1"><v>1</v></c>)";
+    struct Damage {
+        std::string sheet;
+        std::string told;
+    };
+    for (const Damage& damage :
+         {Damage{head, "The part ends inside the element <row>"},
+          Damage{head + "</c></sheetData></worksheet>", "The end tag </c> closes no open element"},
+          Damage{head + "<c r=\"B1></row></sheetData></worksheet>", "A tag is not closed"}}) {
+        ASSERT_TRUE(WriteXlsxWithFirstSheet(path, damage.sheet));
+        DbResult<std::vector<WorkbookRow>> damaged = FirstSheetOf(path);
+        ASSERT_FALSE(damaged.ok()) << damage.sheet;
+        EXPECT_NE(damaged.error().find("The sheet rsite of the workbook " + path + " cannot be read: " + damage.told),
+                  std::string::npos)
+            << damaged.error();
+    }
+    // A row number beyond the last row a sheet can have, or a column beyond XFD, does not
+    // make the reader hand out a billion empty rows or cells.
+    ASSERT_TRUE(WriteXlsxWithFirstSheet(
+        path,
+        R"(<worksheet><sheetData><row r="2000000000"><c r="ZZZZZZZZZZ1"><v>3</v></c></row></sheetData></worksheet>)"));
+    rows = FirstSheetOf(path);
+    ASSERT_TRUE(rows.ok()) << rows.error();
+    EXPECT_EQ(rows.value(), (std::vector<WorkbookRow>{{Number(3)}}));
+}
+
 TEST(XlsxReader, Date1904WorkbooksCountFromTheirOwnStart) {
     TempFolder folder;
     std::string path = folder.File("mac.xlsx");

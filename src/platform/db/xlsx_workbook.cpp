@@ -9,6 +9,7 @@
 #include <QtCore/QString>
 #include <QtCore/QXmlStreamReader>
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <memory>
@@ -16,11 +17,14 @@
 
 #include "core/daynum.h"
 #include "platform/db/workbook.h"
+#include "platform/db/xml_scanner.h"
 #include "platform/qt_text.h"
 
 namespace tidemark {
 
 namespace {
+
+constexpr int kLastSheetRow = 1048576;
 
 bool IsBuiltInDateFormat(int id) {
     return (id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) || (id >= 50 && id <= 58);
@@ -63,36 +67,56 @@ bool IsDateFormatCode(const QString& code) {
     return false;
 }
 
-// "BC12" -> 54 (0-based column), or -1.
-int ColumnOfReference(QStringView ref) {
-    int column = 0;
-    qsizetype i = 0;
-    for (; i < ref.size() && ref[i].isLetter(); ++i) column = column * 26 + (ref[i].toUpper().unicode() - 'A' + 1);
-    return i == 0 ? -1 : column - 1;
-}
-
 // Text of an element holding <t> pieces (a shared or inline string), without the
-// phonetic runs; the reader ends on the element's end.
-QString StringItemText(QXmlStreamReader& xml) {
-    QString text;
+// phonetic runs; the scanner ends on the element's end.
+std::string StringItemText(XmlScanner& xml) {
+    std::string text;
+    int depth = 0;
     int phonetic = 0;
-    QStringView end = xml.name();
-    QString endName = end.toString();
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (xml.isStartElement()) {
-            if (xml.name() == u"rPh")
+    bool inText = false;
+    while (true) {
+        XmlScanner::Token token = xml.Next();
+        if (token == XmlScanner::Token::StartElement) {
+            ++depth;
+            if (xml.Name() == "rPh")
                 ++phonetic;
-            else if (xml.name() == u"t" && phonetic == 0)
-                text += xml.readElementText();
-        } else if (xml.isEndElement()) {
-            if (xml.name() == u"rPh")
+            else if (xml.Name() == "t")
+                inText = phonetic == 0;
+        } else if (token == XmlScanner::Token::EndElement) {
+            if (depth-- == 0) break;
+            if (xml.Name() == "rPh")
                 --phonetic;
-            else if (xml.name() == endName)
-                break;
+            else if (xml.Name() == "t")
+                inText = false;
+        } else if (token == XmlScanner::Token::Text) {
+            if (inText) text += xml.Text();
+        } else {
+            break;
         }
     }
     return text;
+}
+
+std::string_view AsView(const QByteArray& bytes) { return {bytes.constData(), static_cast<size_t>(bytes.size())}; }
+
+// "BC12" -> 54 (0-based column), or -1.
+int ColumnOfReference(std::string_view ref) {
+    int column = 0;
+    size_t i = 0;
+    for (; i < ref.size(); ++i) {
+        char c = ref[i];
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c < 'A' || c > 'Z') break;
+        if (i == 3) return -1;  // beyond XFD, the last column a sheet can have
+        column = column * 26 + (c - 'A' + 1);
+    }
+    return i == 0 ? -1 : column - 1;
+}
+
+int IntegerOf(std::string_view text, int fallback) {
+    int value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size() ? value : fallback;
 }
 
 class XlsxWorkbook final : public Workbook {
@@ -117,26 +141,25 @@ public:
         const std::string& name = names_[static_cast<size_t>(sheet)];
         std::unique_ptr<QuaZipFile> part = OpenPart(parts_[static_cast<size_t>(sheet)]);
         if (!part) return DbError{"The workbook " + path_ + " has no part for its sheet " + name};
-        // The whole part at once: the parser then works on one buffer instead of
-        // re-assembling device reads, a good part of its time on large sheets.
         QByteArray bytes = part->readAll();
-        QXmlStreamReader xml(bytes);
+        XmlScanner xml(AsView(bytes));
         WorkbookRow row;
         int nextRow = 1;
-        while (!xml.atEnd()) {
-            xml.readNext();
-            if (!xml.isStartElement() || xml.name() != u"row") continue;
-            int number = xml.attributes().value(QLatin1String("r")).toInt();
-            if (number <= 0) number = nextRow;
-            // Rows the file leaves out are empty rows.
+        while (true) {
+            XmlScanner::Token token = xml.Next();
+            if (token == XmlScanner::Token::EndOfDocument || token == XmlScanner::Token::Error) break;
+            if (token != XmlScanner::Token::StartElement || xml.Name() != "row") continue;
+            int number = IntegerOf(xml.Attribute("r").value_or(""), nextRow);
+            // Rows the file leaves out are empty rows; a row number going back or beyond
+            // the last row a sheet can have is taken as the next row.
+            if (number < nextRow || number > kLastSheetRow) number = nextRow;
             for (; nextRow < number; ++nextRow) visit(WorkbookRow{});
             ReadRow(xml, row);
             visit(row);
             nextRow = number + 1;
         }
-        if (xml.hasError())
-            return DbError{"The sheet " + name + " of the workbook " + path_ +
-                           " cannot be read: " + ToProgramText(xml.errorString())};
+        if (!xml.ErrorText().empty())
+            return DbError{"The sheet " + name + " of the workbook " + path_ + " cannot be read: " + xml.ErrorText()};
         return true;
     }
 
@@ -206,12 +229,15 @@ private:
     DbResult<bool> ReadSharedStrings() {
         std::unique_ptr<QuaZipFile> file = OpenPart(QStringLiteral("xl/sharedStrings.xml"));
         if (!file) return true;  // a workbook without text
-        QXmlStreamReader xml(file.get());
-        while (!xml.atEnd()) {
-            xml.readNext();
-            if (xml.isStartElement() && xml.name() == u"si") strings_.push_back(StringItemText(xml).toStdString());
+        QByteArray bytes = file->readAll();
+        XmlScanner xml(AsView(bytes));
+        while (true) {
+            XmlScanner::Token token = xml.Next();
+            if (token == XmlScanner::Token::EndOfDocument || token == XmlScanner::Token::Error) break;
+            if (token == XmlScanner::Token::StartElement && xml.Name() == "si") strings_.push_back(StringItemText(xml));
         }
-        if (xml.hasError()) return Broken(QStringLiteral("xl/sharedStrings.xml"), xml);
+        if (!xml.ErrorText().empty())
+            return DbError{"The workbook " + path_ + " cannot be read (xl/sharedStrings.xml): " + xml.ErrorText()};
         return true;
     }
 
@@ -245,123 +271,116 @@ private:
 
     enum class CellType { Number, Shared, Text, Boolean, IsoDate, Error };
 
-    static CellType TypeOf(QStringView t) {
-        if (t.isEmpty() || t == u"n") return CellType::Number;
-        if (t == u"s") return CellType::Shared;
-        if (t == u"str" || t == u"inlineStr") return CellType::Text;
-        if (t == u"b") return CellType::Boolean;
-        if (t == u"d") return CellType::IsoDate;
+    static CellType TypeOf(std::string_view t) {
+        if (t.empty() || t == "n") return CellType::Number;
+        if (t == "s") return CellType::Shared;
+        if (t == "str" || t == "inlineStr") return CellType::Text;
+        if (t == "b") return CellType::Boolean;
+        if (t == "d") return CellType::IsoDate;
         return CellType::Error;
     }
 
     // Reads one <row> to its end into row.
-    void ReadRow(QXmlStreamReader& xml, WorkbookRow& row) {
+    void ReadRow(XmlScanner& xml, WorkbookRow& row) {
         row.clear();
-        while (!xml.atEnd()) {
-            xml.readNext();
-            if (xml.isEndElement() && xml.name() == u"row") break;
-            if (!xml.isStartElement() || xml.name() != u"c") continue;
-            int column = -1;
-            CellType type = CellType::Number;
-            int style = 0;
-            // One pass over the attributes: this runs for every cell of the sheet.
-            const QXmlStreamAttributes attributes = xml.attributes();
-            for (const QXmlStreamAttribute& a : attributes) {
-                QStringView name = a.name();
-                if (name == u"r")
-                    column = ColumnOfReference(a.value());
-                else if (name == u"t")
-                    type = TypeOf(a.value());
-                else if (name == u"s")
-                    style = a.value().toInt();
-            }
+        int depth = 0;
+        while (true) {
+            XmlScanner::Token token = xml.Next();
+            if (token == XmlScanner::Token::EndElement && depth-- == 0) break;
+            if (token == XmlScanner::Token::EndOfDocument || token == XmlScanner::Token::Error) return;
+            if (token != XmlScanner::Token::StartElement) continue;
+            ++depth;
+            if (xml.Name() != "c") continue;
+            int column = ColumnOfReference(xml.Attribute("r").value_or(""));
+            CellType type = TypeOf(xml.Attribute("t").value_or(""));
+            int style = IntegerOf(xml.Attribute("s").value_or(""), 0);
             if (column < 0) column = static_cast<int>(row.size());
             if (static_cast<size_t>(column) >= row.size()) row.resize(static_cast<size_t>(column) + 1);
             ReadCell(xml, type, style, row[static_cast<size_t>(column)]);
+            --depth;  // ReadCell consumed the cell's end
         }
         while (!row.empty() && row.back().kind == WorkbookCell::Kind::Empty) row.pop_back();
     }
 
-    // The number in the text, parsed without a QString made for it.
-    static std::optional<double> NumberOf(QStringView text) {
-        char buffer[64];
-        qsizetype length = 0;
-        for (QChar c : text) {
-            if (c.isSpace()) continue;
-            if (length == static_cast<qsizetype>(sizeof buffer) || c.unicode() > 0x7f) return std::nullopt;
-            buffer[length++] = static_cast<char>(c.unicode());
-        }
+    // The number in the text (spaces around it allowed), or nothing.
+    static std::optional<double> NumberOf(std::string_view text) {
+        while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
+        while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
         double value = 0;
-        auto [end, error] = std::from_chars(buffer, buffer + length, value);
-        if (error != std::errc() || end != buffer + length || length == 0) return std::nullopt;
+        auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
         return value;
     }
 
-    // Reads one <c> to its end.
-    void ReadCell(QXmlStreamReader& xml, CellType type, int style, WorkbookCell& cell) {
-        cell = WorkbookCell{};
-        QString value;
+    // The cell's <v> text and inline string, read to the cell's end.
+    struct CellContent {
         bool hasValue = false;
+        std::string value;
+        std::optional<std::string> inlineText;
+    };
+
+    static CellContent ReadCellContent(XmlScanner& xml) {
+        CellContent content;
+        int depth = 0;
         bool inValue = false;
-        while (!xml.atEnd()) {
-            xml.readNext();
-            if (xml.isEndElement()) {
-                if (xml.name() == u"c") break;
-                if (xml.name() == u"v") inValue = false;
-                continue;
-            }
-            if (xml.isCharacters() && inValue) {
-                // Numbers and dates, nearly every cell of a series sheet, straight from
-                // the parser.
-                if (value.isEmpty() && type == CellType::Number) {
-                    if (std::optional<double> number = NumberOf(xml.text())) {
-                        bool date = IsDateStyle(style);
-                        cell.kind = date ? WorkbookCell::Kind::DateTime : WorkbookCell::Kind::Number;
-                        cell.number = date ? DayNumberOfSerial(*number, date1904_) : *number;
-                        hasValue = inValue = false;
-                        continue;
-                    }
+        while (true) {
+            XmlScanner::Token token = xml.Next();
+            if (token == XmlScanner::Token::EndOfDocument || token == XmlScanner::Token::Error) break;
+            if (token == XmlScanner::Token::EndElement) {
+                if (depth-- == 0) break;
+                inValue = false;
+            } else if (token == XmlScanner::Token::StartElement) {
+                if (xml.Name() == "is") {
+                    content.inlineText = StringItemText(xml);
+                    continue;
                 }
-                value += xml.text();
-                continue;
-            }
-            if (!xml.isStartElement()) continue;
-            if (xml.name() == u"v") {
-                hasValue = inValue = true;
-            } else if (xml.name() == u"is") {
-                cell.kind = WorkbookCell::Kind::Text;
-                cell.text = StringItemText(xml).toStdString();
+                ++depth;
+                inValue = depth == 1 && xml.Name() == "v";
+                content.hasValue |= inValue;
+            } else if (inValue) {
+                content.value += xml.Text();
             }
         }
-        if (!hasValue) return;
+        return content;
+    }
+
+    // Reads one <c> to its end.
+    void ReadCell(XmlScanner& xml, CellType type, int style, WorkbookCell& cell) {
+        cell = WorkbookCell{};
+        CellContent content = ReadCellContent(xml);
+        if (content.inlineText) {
+            cell.kind = WorkbookCell::Kind::Text;
+            cell.text = std::move(*content.inlineText);
+        }
+        if (!content.hasValue) return;
         switch (type) {
             case CellType::Shared: {
-                bool ok = false;
-                qsizetype index = value.toLongLong(&ok);
-                if (ok && index >= 0 && static_cast<size_t>(index) < strings_.size()) {
+                std::optional<double> index = NumberOf(content.value);
+                if (index && *index >= 0 && *index < static_cast<double>(strings_.size())) {
                     cell.kind = WorkbookCell::Kind::Text;
-                    cell.text = strings_[static_cast<size_t>(index)];
+                    cell.text = strings_[static_cast<size_t>(*index)];
                 }
                 break;
             }
             case CellType::Text:
                 cell.kind = WorkbookCell::Kind::Text;
-                cell.text = value.toStdString();
+                cell.text = std::move(content.value);
                 break;
             case CellType::Boolean:
                 cell.kind = WorkbookCell::Kind::Boolean;
-                cell.number = value.trimmed() == u"1" ? 1 : 0;
+                cell.number = NumberOf(content.value) == 1.0 ? 1 : 0;
                 break;
             case CellType::IsoDate:
-                if (std::optional<double> day = ParseIsoDateTime(ToProgramText(value))) {
+                if (std::optional<double> day = ParseIsoDateTime(content.value)) {
                     cell.kind = WorkbookCell::Kind::DateTime;
                     cell.number = *day;
                 }
                 break;
             case CellType::Number:
-                if (std::optional<double> number = NumberOf(value)) {
-                    cell.kind = IsDateStyle(style) ? WorkbookCell::Kind::DateTime : WorkbookCell::Kind::Number;
-                    cell.number = IsDateStyle(style) ? DayNumberOfSerial(*number, date1904_) : *number;
+                if (std::optional<double> number = NumberOf(content.value)) {
+                    bool date = IsDateStyle(style);
+                    cell.kind = date ? WorkbookCell::Kind::DateTime : WorkbookCell::Kind::Number;
+                    cell.number = date ? DayNumberOfSerial(*number, date1904_) : *number;
                 }
                 break;
             case CellType::Error: break;  // #N/A and the like read as empty cells
