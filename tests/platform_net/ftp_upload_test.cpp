@@ -110,6 +110,18 @@ TEST_F(FtpServerFault, AServerCuttingTheTransferShortIsAFailure) {
     ExpectFailureNames(result, UploadStep::Upload, server_->HostAndPort(), server_->Password());
 }
 
+TEST_F(FtpServerFault, AServerThatConfirmsAFileItLostPartOfIsAFailure) {
+    FtpServerSettings losing;
+    losing.keepOnlyBytes = 1000;
+    StartServer(losing);
+    UploadResult result =
+        UploadFile(Request(local_.Make("p.png", BinaryBlob(256 * 1024)), "images", "p.png"), QuickOptions());
+    ExpectFailureNames(result, UploadStep::Upload, server_->HostAndPort(), server_->Password());
+    EXPECT_NE(result.description().find("the server confirmed the file but holds 1000 of its 262144 bytes"),
+              std::string::npos)
+        << result.description();
+}
+
 TEST_F(FtpServerFault, AStalledTransferEndsAtTheLowSpeedLimitAndKeepsYielding) {
     FtpServerSettings stalling;
     stalling.stallAfterBytes = 0;

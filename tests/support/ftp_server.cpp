@@ -19,6 +19,7 @@ std::vector<std::string> ServerCommand(const FtpServerSettings& settings, const 
     std::vector<std::string> argv = {"/usr/bin/python3", ScriptPath(), "--home",       home,     "--user", user,
                                      "--password",       password,     "--ready-file", readyFile};
     if (!settings.certFile.empty()) argv.insert(argv.end(), {"--cert", settings.certFile, "--key", settings.keyFile});
+    if (settings.keepOnlyBytes >= 0) argv.insert(argv.end(), {"--keep-only", std::to_string(settings.keepOnlyBytes)});
     if (settings.cutAfterBytes >= 0) argv.insert(argv.end(), {"--cut-after", std::to_string(settings.cutAfterBytes)});
     if (settings.stallAfterBytes >= 0)
         argv.insert(argv.end(), {"--stall-after", std::to_string(settings.stallAfterBytes)});

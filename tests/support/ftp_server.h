@@ -14,8 +14,10 @@ struct FtpServerSettings {
     std::string certFile;
     std::string keyFile;
     // At most one of these: an upload's data connection is cut (426) or stops being
-    // read after this many bytes, or is read at this many bytes a second (plain FTP).
+    // read after this many bytes, or is read at this many bytes a second (plain FTP),
+    // or the upload is confirmed whole while only this many of its bytes are stored.
     long cutAfterBytes = -1;
+    long keepOnlyBytes = -1;
     long stallAfterBytes = -1;
     long readBytesPerSecond = -1;
 };

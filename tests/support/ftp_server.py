@@ -26,6 +26,7 @@ def parse_arguments():
     parser.add_argument("--cut-after", type=int)
     parser.add_argument("--stall-after", type=int)
     parser.add_argument("--read-limit", type=int)
+    parser.add_argument("--keep-only", type=int, help="store only this many bytes of an upload, confirm it all")
     return parser.parse_args()
 
 
@@ -39,6 +40,20 @@ class CuttingUploads:
             self.close()
 
     handle_read_event = handle_read  # the base class binds its own handle_read here
+
+
+class LosingUploads:
+    """Confirms every upload but stores only its first bytes: a server that loses the
+    end of a file without telling."""
+    keep_only = None
+
+    def handle_read(self):
+        super().handle_read()
+        if self.receive and not self._closed and self.file_obj.tell() > self.keep_only:
+            self.file_obj.truncate(self.keep_only)
+            self.file_obj.seek(self.keep_only)
+
+    handle_read_event = handle_read
 
 
 class StallingUploads:
@@ -60,9 +75,9 @@ class EarlyHandshakeTLS_DTPHandler(TLS_DTPHandler):
 
     def handle_read_event(self):
         super().handle_read_event()
-        # pyOpenSSL hands out one TLS record a call. Records OpenSSL has already taken off
-        # the socket wait for a readable event that never comes once the client has sent
-        # its last bytes and hung up: the file would end short. Read them out now.
+#pyOpenSSL hands out one TLS record a call.Records OpenSSL has already taken off
+#the socket wait for a readable event that never comes once the client has sent
+#its last bytes and hung up : the file would end short.Read them out now.
         while (self._ssl_requested and not self._ssl_accepting and not self._ssl_closing
                and not self._closed and self.receive and self.socket.pending() > 0):
             DTPHandler.handle_read(self)
@@ -72,6 +87,8 @@ def data_handler(arguments):
     base = EarlyHandshakeTLS_DTPHandler if arguments.cert else DTPHandler
     if arguments.cut_after is not None:
         return type("CuttingDTP", (CuttingUploads, base), {"cut_after": arguments.cut_after})
+    if arguments.keep_only is not None:
+        return type("LosingDTP", (LosingUploads, base), {"keep_only": arguments.keep_only})
     if arguments.stall_after is not None:
         return type("StallingDTP", (StallingUploads, base), {"stall_after": arguments.stall_after})
     if arguments.read_limit is not None:
@@ -97,7 +114,7 @@ def command_handler(arguments):
 
 
 def announce_port(ready_file, port):
-    # Written whole under another name first, so a reader never sees half a number.
+#Written whole under another name first, so a reader never sees half a number.
     partial = ready_file + ".partial"
     with open(partial, "w") as out:
         out.write("%d\n" % port)

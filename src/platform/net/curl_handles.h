@@ -41,6 +41,27 @@ private:
     CURLM* handle_;
 };
 
+// A list of strings for options such as CURLOPT_POSTQUOTE, which libcurl reads until
+// the transfer ends.
+class CurlStringList {
+public:
+    CurlStringList() = default;
+    ~CurlStringList() { curl_slist_free_all(list_); }
+    CurlStringList(const CurlStringList&) = delete;
+    CurlStringList& operator=(const CurlStringList&) = delete;
+
+    bool Append(const std::string& text) {
+        curl_slist* longer = curl_slist_append(list_, text.c_str());
+        if (!longer) return false;
+        list_ = longer;
+        return true;
+    }
+    curl_slist* get() const { return list_; }
+
+private:
+    curl_slist* list_ = nullptr;
+};
+
 // An easy handle added to a multi handle, taken out again before either is cleaned up
 // (declare it after both).
 class CurlMultiMembership {

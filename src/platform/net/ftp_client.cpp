@@ -5,9 +5,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <string_view>
 #include <utility>
 
 #include "platform/net/curl_handles.h"
@@ -72,31 +75,67 @@ private:
     std::string error_;
 };
 
-// The step the conversation has reached, read from the FTP commands libcurl sends.
+// What the FTP conversation shows: the step it has reached, read from the commands
+// libcurl sends, and the size the server gives for the file after it was stored.
 // SFTP sends no such commands; its failures name their step by their code alone.
-class StepTracker {
+class ConversationTracker {
 public:
     UploadStep reached() const { return reached_; }
+    std::optional<curl_off_t> storedSize() const { return storedSize_; }
 
     static int OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* self) {
+        auto* tracker = static_cast<ConversationTracker*>(self);
         // Only the command word is looked at; the rest (a password after PASS) is not kept.
-        if (type == CURLINFO_HEADER_OUT) static_cast<StepTracker*>(self)->Advance(StepOfCommand(data, size));
+        if (type == CURLINFO_HEADER_OUT) tracker->OnCommand(CommandWord(data, size));
+        if (type == CURLINFO_HEADER_IN) tracker->OnReply(std::string_view(data, size));
         return 0;
     }
 
 private:
-    static UploadStep StepOfCommand(const char* data, size_t size) {
-        std::string word(data, std::min(size, std::strcspn(data, " \r\n")));
+    static std::string CommandWord(const char* data, size_t size) {
+        std::string_view line(data, size);
+        return std::string(line.substr(0, line.find_first_of(" \r\n")));
+    }
+
+    static UploadStep StepOfCommand(const std::string& word) {
         if (word == "USER" || word == "PASS" || word == "ACCT") return UploadStep::Login;
         if (word == "CWD") return UploadStep::Folder;
         if (word == "EPSV" || word == "PASV" || word == "EPRT" || word == "PORT" || word == "TYPE" || word == "STOR")
             return UploadStep::Upload;
         return UploadStep::Connect;
     }
-    void Advance(UploadStep step) { reached_ = std::max(reached_, step); }
+
+    void OnCommand(const std::string& word) {
+        reached_ = std::max(reached_, StepOfCommand(word));
+        awaitingSize_ = word == "SIZE";
+    }
+
+    // "213 12345": the reply to SIZE.
+    void OnReply(std::string_view line) {
+        if (!awaitingSize_) return;
+        awaitingSize_ = false;
+        if (!line.starts_with("213 ")) return;
+        std::string_view digits = line.substr(4);
+        digits = digits.substr(0, digits.find_first_of("\r\n"));
+        curl_off_t value = 0;
+        auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        if (error == std::errc() && end == digits.data() + digits.size()) storedSize_ = value;
+    }
 
     UploadStep reached_ = UploadStep::Connect;
+    bool awaitingSize_ = false;
+    std::optional<curl_off_t> storedSize_;
 };
+
+// The command that asks the server, after the file is stored, how large it holds it:
+// a server can confirm a transfer whose last bytes it lost. The asterisk lets the
+// upload stand on a server that does not know SIZE. Nothing when the name cannot be
+// sent as a command.
+std::optional<std::string> StoredSizeCommand(const std::string& remoteName) {
+    std::string name = remoteName.substr(remoteName.find_last_of('/') + 1);
+    if (name.empty() || name.find_first_of("\r\n") != std::string::npos) return std::nullopt;
+    return "*SIZE " + name;
+}
 
 // Calls the caller's yield at most once per interval and passes on its wish to stop.
 // Ticked from libcurl's progress function and from the transfer loop, so the yield
@@ -227,7 +266,7 @@ void SetSftpOptions(OptionSetter& set, const UploadOptions& options) {
         set(CURLOPT_SSH_KNOWNHOSTS, options.knownHostsFile.c_str());
 }
 
-void SetObservers(OptionSetter& set, StepTracker& tracker, YieldPacer& pacer, char* errorBuffer) {
+void SetObservers(OptionSetter& set, ConversationTracker& tracker, YieldPacer& pacer, char* errorBuffer) {
     set(CURLOPT_ERRORBUFFER, errorBuffer);
     set(CURLOPT_NOPROGRESS, 0L);
     set(CURLOPT_XFERINFOFUNCTION, &YieldPacer::OnProgress);
@@ -235,7 +274,7 @@ void SetObservers(OptionSetter& set, StepTracker& tracker, YieldPacer& pacer, ch
     // The debug stream is the only place libcurl tells which FTP command it is at;
     // it is read by the tracker and goes nowhere else.
     set(CURLOPT_VERBOSE, 1L);
-    set(CURLOPT_DEBUGFUNCTION, &StepTracker::OnDebug);
+    set(CURLOPT_DEBUGFUNCTION, &ConversationTracker::OnDebug);
     set(CURLOPT_DEBUGDATA, &tracker);
 }
 
@@ -369,16 +408,27 @@ private:
             SetSftpOptions(set, options_);
         else
             SetFtpOptions(set, address_, options_);
+        if (address_.protocol != RemoteProtocol::Sftp) AskStoredSize(set);
         SetObservers(set, tracker_, pacer_, errorBuffer_);
         return set.failure();
+    }
+
+    void AskStoredSize(OptionSetter& set) {
+        std::optional<std::string> command = StoredSizeCommand(request_.remoteName);
+        if (command && afterUpload_.Append(*command)) set(CURLOPT_POSTQUOTE, afterUpload_.get());
     }
 
     UploadResult CheckAllSent(const FailureWriter& fail) const {
         curl_off_t sent = 0;
         curl_easy_getinfo(easy_.get(), CURLINFO_SIZE_UPLOAD_T, &sent);
-        if (sent == file_.size()) return UploadResult::Success();
-        return fail(UploadStep::Upload,
-                    "only " + std::to_string(sent) + " of " + std::to_string(file_.size()) + " bytes were sent");
+        if (sent != file_.size())
+            return fail(UploadStep::Upload,
+                        "only " + std::to_string(sent) + " of " + std::to_string(file_.size()) + " bytes were sent");
+        std::optional<curl_off_t> stored = tracker_.storedSize();
+        if (stored && *stored != file_.size())
+            return fail(UploadStep::Upload, "the server confirmed the file but holds " + std::to_string(*stored) +
+                                                " of its " + std::to_string(file_.size()) + " bytes");
+        return UploadResult::Success();
     }
 
     const RemoteAddress& address_;
@@ -387,7 +437,8 @@ private:
     LocalFile& file_;
     CurlMulti multi_;
     CurlEasy easy_;
-    StepTracker tracker_;
+    ConversationTracker tracker_;
+    CurlStringList afterUpload_;
     YieldPacer pacer_;
     char errorBuffer_[CURL_ERROR_SIZE] = {};
 };
