@@ -203,6 +203,7 @@ private:
     void PrepareWebScreen(int page, int slot) override;
     void NextPage() override;
     // --- WebScreensWindow (main_window_web.cpp) ---
+    bool Busy() const override { return busy_; }
     void HideGraphLists() override;
     void StopPaging() override;
     void SelectSlot(int slot) override { currentGraph_ = slot; }

@@ -192,6 +192,7 @@ void WebScreens::Place(const FormLayout& layout) {
 
 void WebScreens::DocumentMouseUp(int browser, const QString& tag, int button, bool ctrl) {
     active_ = browser;
+    if (window_.Busy()) return;
     window_.HideGraphLists();
     int page = state_.currentpage;
     if (!state_.pages.ValidPage(page)) return;

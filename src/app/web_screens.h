@@ -34,6 +34,8 @@ extern const char* const kHelpPageAddress;
 class WebScreensWindow {
 public:
     virtual ~WebScreensWindow() = default;
+    // A page is being drawn or loaded: a click in a document waits for it.
+    virtual bool Busy() const = 0;
     virtual void LayoutPage() = 0;  // the layout pass
     virtual void RedrawPage() = 0;  // draws the current page (and lays it out)
     virtual void NextPage() = 0;
