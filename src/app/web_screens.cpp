@@ -29,6 +29,7 @@ namespace {
 
 // Where a browser waits while it loads: the top-left corner, 20 twips square.
 constexpr double kParkedTwips = 20;
+constexpr const char* kPdfView = "toolbar=0&view=Fit";
 // The bound on waiting for a shown browser's pixels before a capture.
 constexpr int kPaintWaitMs = 4000;
 
@@ -98,11 +99,12 @@ void WebScreens::Show(Browser& browser, const std::string& address) {
         browser.ShowHtml(QString::fromUtf8(SheetPageHtml(path.toStdString())), QString::fromLocal8Bit(path));
         return;
     }
-    if (isFile) {
-        browser.Navigate(QUrl::fromLocalFile(QFileInfo(local).absoluteFilePath()));
-        return;
-    }
-    browser.Navigate(QUrl::fromUserInput(text, ProgramText(state_.programFolder)));
+    QUrl url = isFile ? QUrl::fromLocalFile(QFileInfo(local).absoluteFilePath())
+                      : QUrl::fromUserInput(text, ProgramText(state_.programFolder));
+    // A PDF shows its whole page without the viewer's tool bar, as a wall display wants
+    // it, unless the address asks for a view of its own.
+    if (url.path().endsWith(".pdf", Qt::CaseInsensitive) && !url.hasFragment()) url.setFragment(kPdfView);
+    browser.Navigate(url);
 }
 
 void WebScreens::Load(int page, int slot) {

@@ -40,9 +40,6 @@ bool Uniform(const QImage& image) {
     return true;
 }
 
-// The PDF viewer draws its empty frame first and the pages some hundred milliseconds
-// after the load has ended.
-constexpr int kViewerSettleMs = 1200;
 constexpr int kSettleStepMs = 100;
 
 }  // namespace
@@ -58,10 +55,7 @@ Browser::Browser(WebEngine& engine, QWidget* parent)
         loading_ = true;
         scrollBarsHidden_ = false;
     });
-    connect(page, &QWebEnginePage::loadFinished, this, [this](bool) {
-        loading_ = false;
-        loadedAtMs_ = NowMs();
-    });
+    connect(page, &QWebEnginePage::loadFinished, this, [this](bool) { loading_ = false; });
     connect(bridge_, &BrowserBridge::MouseUp, this, &Browser::DocumentMouseUp);
     connect(bridge_, &BrowserBridge::Painted, this,
             [this](int serial) { paintReported_ = std::max(paintReported_, serial); });
@@ -142,11 +136,10 @@ bool Browser::WaitUntilPainted(bool reportsPaint, int ms) {
         WaitFor([this] { return !Uniform(view_->grab().toImage()); }, std::min(left(), 300));
         return painted;
     }
-    // The viewer's frame first, then the pages drawn into it, then no more change.
+    // The viewer shows a plain backdrop until it has drawn the pages into it; then the
+    // pixels are let settle.
     auto grab = [this] { return view_->grab().toImage(); };
     if (!WaitFor([&] { return !Uniform(grab()); }, left())) return false;
-    QImage frame = grab();
-    WaitFor([&] { return NowMs() - loadedAtMs_ >= kViewerSettleMs && grab() != frame; }, left());
     QImage before = grab();
     return WaitFor(
         [&] {

@@ -78,7 +78,6 @@ private:
     QString sheetAddress_;
     int paintRequested_ = 0;
     int paintReported_ = -1;
-    qint64 loadedAtMs_ = 0;  // when the last load ended
 };
 
 }  // namespace tidemark
