@@ -17,6 +17,7 @@
 
 #include "core/daynum.h"
 #include "core/textfile.h"
+#include "platform/web/web_engine.h"
 
 namespace fs = std::filesystem;
 using namespace tidemark;
@@ -54,6 +55,7 @@ int main(int argc, char** argv) {
     std::string screen = (fs::temp_directory_path() / "tidemark-bench-screen.json").string();
     WriteFileAtomic(screen, kScreen);
     setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screen).c_str(), 1);
+    PrepareWebEngine();
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
 

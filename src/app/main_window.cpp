@@ -179,6 +179,8 @@ void MainWindow::CreateCollaborators() {
     graphCommands_ = std::make_unique<GraphCommands>(state_, *render_, *this, menuView);
     connect(levelsFrame_, &WatchLevelsFrame::Confirmed, this,
             [this] { graphCommands_->ApplyWatchLevels(currentGraph_, levelsFrame_->Texts()); });
+    WebScreensWindow& webWindow = *this;
+    webScreens_ = std::make_unique<WebScreens>(state_, *this, webWindow, *page_, *webMenu_);
     blink_ = std::make_unique<WarningBlink>([this](int slot) { return WarningFlag(slot); },
                                             [this](int slot, bool on) { PaintWarning(slot, on); });
 }
@@ -196,28 +198,13 @@ void MainWindow::FillMenus() {
     // Commands of later parts of the program are listed greyed out until they exist.
     graphMenu_->Fill(kGraphMenuEntries, kGraphMenuEntries);
     colorsMenu_->Fill(kColorsMenuEntries, kColorsMenuEntries);
-    webMenu_->Fill(kWebMenuEntries, {"Auto Paging", "Print", "Back", "Next", "Cancel"});
+    webMenu_->Fill(kWebMenuEntries, kWebMenuEntries);
     outputChooser_->Fill();
 }
 
 QPoint MainWindow::TwipsPoint(double left, double top) const { return QPoint(TwipsToPixels(left), TwipsToPixels(top)); }
 
-void MainWindow::RunWebMenu(const QString& entry) {
-    QPoint at = webMenu_->pos();
-    webMenu_->hide();
-    if (entry == "Auto Paging") {
-        autoFrame_->ShowAt(at);
-    } else if (entry == "Print") {
-        outputChooser_->ShowAt(at, PrintWay::CapturedPicture);
-    } else if (entry == "Back") {
-        Form_Resize();
-        Yield();
-        paging_->PreviousPage();
-    } else if (entry == "Next") {
-        paging_->NextPage();
-        Yield();
-    }
-}
+void MainWindow::RunWebMenu(const QString& entry) { webScreens_->RunMenu(entry); }
 
 void MainWindow::RunOutputMenu(const QString& entry) { outputChooser_->Run(entry); }
 

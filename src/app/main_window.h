@@ -11,6 +11,7 @@
 //   main_window_page_view.cpp  PageView and the collaborators' window interfaces
 //   main_window_layout.cpp     the layout pass applied to the widgets
 //   main_window_open_close.cpp start-up, the saved window position, close
+//   main_window_web.cpp        what the web screens need of the window
 #include <array>
 #include <functional>
 #include <memory>
@@ -21,6 +22,7 @@
 
 #include "app/page_images.h"
 #include "app/paging.h"
+#include "app/web_screens.h"
 #include "core/host.h"
 #include "data/load_pages.h"
 #include "data/program_state.h"
@@ -77,7 +79,8 @@ class MainWindow : public QWidget,
                    private PagingWindow,
                    private PageImageWindow,
                    private GraphMenuView,
-                   private SetupCommandView {
+                   private SetupCommandView,
+                   private WebScreensWindow {
     Q_OBJECT
 public:
     MainWindow(ProgramState& state, WindowOptions options = {}, QWidget* parent = nullptr);
@@ -147,6 +150,7 @@ public:
     QFrame* SavingFrame() const { return savingFrame_; }
     ValuesListBox* ValuesList() const { return valuesList_; }
     GraphCommands& Commands() { return *graphCommands_; }
+    WebScreens& Web() { return *webScreens_; }
     bool HasClosed() const { return closed_; }
     int ExitStatus() const { return exitStatus_; }
 
@@ -171,7 +175,7 @@ private:
     void EndRun(int status) override;
     LoadPagesHooks LoadHooks() override;
     void ShowDataRefresh(bool shown) override;
-    void ForgetFittedBrowsers() override { lastFittedBrowser_ = -1; }
+    void ForgetFittedBrowsers() override { webScreens_->SetLastFittedBrowser(-1); }
     void ClearCurrentValues() override;
     void ConfirmPublishing(bool commandLineMode) override;
     // --- PageImageWindow (main_window_page_view.cpp) ---
@@ -198,6 +202,18 @@ private:
     void ReloadPages() override;
     void PrepareWebScreen(int page, int slot) override;
     void NextPage() override;
+    // --- WebScreensWindow (main_window_web.cpp) ---
+    bool Busy() const override { return busy_; }
+    void HideGraphLists() override;
+    void StopPaging() override;
+    void SelectSlot(int slot) override { currentGraph_ = slot; }
+    int SelectedSlot() const override { return currentGraph_; }
+    void OpenAutoPagingAt(const QPoint& at) override;
+    void OpenSetupAt(const QPoint& at) override;
+    void OpenOutputChooserAt(const QPoint& at) override;
+    SplashWindow* Splash() override { return splash_.get(); }
+    double ClientWidthTwips() const override;
+    double ClientHeightTwips() const override;
 
     // main_window.cpp
     void CreateWidgets();
@@ -222,7 +238,7 @@ private:
     // main_window_layout.cpp
     // Steps of the layout pass up to the end of the freeze of painting; false when it
     // found the window minimised and touched nothing.
-    bool PlacePageFrozen();
+    bool PlacePageFrozen(FormLayout& out);
     FormLayoutInput LayoutInput(bool havePage) const;
     void PlaceSlots(const FormLayout& out, const FormLayoutInput& in, bool havePage);
     void PlaceCompassLabels(const FormLayout& out);
@@ -277,14 +293,13 @@ private:
     std::unique_ptr<OutputChooser> outputChooser_;
     std::unique_ptr<Paging> paging_;
     std::unique_ptr<WarningBlink> blink_;
+    std::unique_ptr<WebScreens> webScreens_;
 
     std::string caption_;
     int32_t background_ = 0xFFFFFF;
     bool busy_ = false;
     int screenClass_ = 0;
     int currentGraph_ = 0;
-    int lastFittedBrowser_ = -1;
-    bool refitAll_ = false;
     bool opened_ = false;  // the layout pass runs only once the page set exists
     bool layingOut_ = false;
     bool relayoutPending_ = false;

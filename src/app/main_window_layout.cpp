@@ -10,6 +10,7 @@
 #include "app/text_measure.h"
 #include "app/widget_text.h"
 #include "pages/layout.h"
+#include "pages/web_screen.h"
 #include "platform/qt_text.h"
 #include "platform/ui/chart_painter.h"
 #include "platform/ui/chart_view.h"
@@ -72,11 +73,14 @@ void MainWindow::Form_Resize() {
     if (isMinimized()) return;
     {
         ScopedValue<bool> layingOut(layingOut_, true);
-        if (PlacePageFrozen()) {
+        FormLayout out;
+        if (PlacePageFrozen(out)) {
             page_->update();
             if (keyCapture_->isVisible()) keyCapture_->setFocus();
             Yield();
-            refitAll_ = false;
+            // Browsers are shown once the page paints again, as they load in their own time.
+            webScreens_->Place(out);
+            webScreens_->ClearRefitAll();
         }
     }
     if (relayoutPending_) {
@@ -85,7 +89,7 @@ void MainWindow::Form_Resize() {
     }
 }
 
-bool MainWindow::PlacePageFrozen() {
+bool MainWindow::PlacePageFrozen(FormLayout& out) {
     bool froze = page_->updatesEnabled();
     if (froze) page_->setUpdatesEnabled(false);
     ScopeExit thaw([this, froze] {
@@ -96,7 +100,7 @@ bool MainWindow::PlacePageFrozen() {
     int page = state_.currentpage;
     bool havePage = state_.pages.ValidPage(page) && page >= 1 && static_cast<size_t>(page) < state_.pages.pages.size();
     FormLayoutInput in = LayoutInput(havePage);
-    FormLayout out = ::tidemark::Form_Resize(in, QtTextMeasure());
+    out = ::tidemark::Form_Resize(in, QtTextMeasure());
     if (out.skipped) return false;
     screenClass_ = out.screenClass;
     lastLayout_ = {out.W, out.H, out.graphCount};
@@ -105,7 +109,7 @@ bool MainWindow::PlacePageFrozen() {
     PlaceSlots(out, in, havePage);
     if (havePage) PlaceCompassLabels(out);
     ApplyFloodCategories(out);
-    lastFittedBrowser_ = out.lastFittedBrowser;
+    webScreens_->SetLastFittedBrowser(out.lastFittedBrowser);
     graphMenu_->SetEntryText(0, "Enlarge");
     Yield();
     return true;
@@ -118,8 +122,8 @@ FormLayoutInput MainWindow::LayoutInput(bool havePage) const {
     in.windowHeightPixels = frameGeometry().height();
     in.statusFrameWidth = dataRefresh_->width() * kTwipsPerPixel;
     in.browserCount = state_.pages.webscreencount;
-    in.lastFittedBrowser = lastFittedBrowser_;
-    in.refitAll = refitAll_;
+    in.lastFittedBrowser = webScreens_->LastFittedBrowser();
+    in.refitAll = webScreens_->RefitAll();
     // The chart views paint the bands themselves, on every repaint and so in every image.
     in.overlayAvailable = true;
     if (!havePage) {
@@ -127,7 +131,8 @@ FormLayoutInput MainWindow::LayoutInput(bool havePage) const {
         return in;
     }
     int page = state_.currentpage;
-    FillFromPage(in, state_.pages.Page(page), state_.settings);
+    const PageRec& rec = state_.pages.Page(page);
+    FillFromPage(in, rec, state_.settings);
     std::array<DrawnSlot, kGraphsPerPage> drawn = DrawnSlots();
     for (int s = 0; s < kLayoutSlots; ++s) {
         SlotLayoutInput& slot = in.slots[static_cast<size_t>(s)];
@@ -135,6 +140,8 @@ FormLayoutInput MainWindow::LayoutInput(bool havePage) const {
         slot.title = d.title;
         slot.currentValue = d.currentValue;
         slot.warning = d.warning;
+        if (slot.Kind() == SlotKind::WebScreen)
+            slot.scriptable = IsScriptableAddress(rec.slots[static_cast<size_t>(s)].stationname);
         slot.yScale = {d.yMin, d.yMax, d.yDivisions};
         if (static_cast<size_t>(page) < state_.labels.size()) {
             slot.unitName = state_.labels[static_cast<size_t>(page)][static_cast<size_t>(s)].unit;

@@ -52,6 +52,7 @@ LoadPagesHooks MainWindow::LoadHooks() {
     };
     // Unattended there is nobody to edit the file; the message on standard error says why
     // the run ended.
+    hooks.prepareWebScreen = [this](int page, int slot) { webScreens_->Load(page, slot); };
     hooks.openEditor = [this](const std::string& path) {
         if (state_.autostartseconds == 0) OpenInEditor(path);
     };

@@ -34,9 +34,7 @@ void MainWindow::SetBackgroundColor(int32_t color) {
     setPalette(p);
 }
 
-void MainWindow::HideBrowsers() {
-    // Web screens have no browsers yet: their slots stay empty.
-}
+void MainWindow::HideBrowsers() { webScreens_->HideBrowsers(); }
 
 void MainWindow::HideSlotBoxes(int slot) {
     if (slot < 0 || slot >= kGraphsPerPage) return;
@@ -78,6 +76,8 @@ void MainWindow::PrepareForPageTurn() {
         // An enlarged web screen goes back into the page before paging on.
         Form_Resize();
         Yield();
+        webScreens_->RestoreActiveScroll();
+        Yield();
     }
     graphMenu_->SetEntryText(0, "Enlarge");
     webMenu_->SetEntryText(0, "Enlarge");
@@ -93,6 +93,8 @@ QImage MainWindow::CaptureClientArea() {
     setFocus();
     WaitMilliseconds(100);
     Yield();
+    // A browser shows what it loaded some frames after the load ends.
+    webScreens_->WaitUntilPainted();
     return grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 

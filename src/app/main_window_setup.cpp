@@ -74,7 +74,7 @@ SaveResult MainWindow::SaveSetup() {
     s.startup = CurrentPosition();
     s.autopaging = autoFrame_->AutoPagingOn()->isChecked();
     s.pageseconds = autoFrame_->PageTimeText().toStdString();
-    SetupWriter writer;
+    SetupWriter writer(webScreens_.get());
     return writer.Write(state_.programFolder, s, state_.pages);
 }
 
@@ -84,9 +84,7 @@ void MainWindow::ReloadPages() {
     state_.currentpage = static_cast<int16_t>(page);
 }
 
-void MainWindow::PrepareWebScreen(int, int) {
-    // Web screens have no browsers yet: the slot stays empty until they do.
-}
+void MainWindow::PrepareWebScreen(int page, int slot) { webScreens_->Load(page, slot); }
 
 void MainWindow::NextPage() { paging_->NextPage(); }
 

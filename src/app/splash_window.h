@@ -1,7 +1,11 @@
 #pragma once
 // The small window shown while an unattended start loads its pages: the program's
-// title and version.
+// title and version, and while web screens load a progress bar, the count of the
+// browser loading and, after the last one, where help is found.
 #include <QWidget>
+
+class QFrame;
+class QLabel;
 
 namespace tidemark {
 
@@ -11,8 +15,18 @@ public:
     SplashWindow();
     QString VersionLabel() const;
 
+    // The bar's width in twips (the full bar is 3600) and the label beside it.
+    void SetProgress(int barWidthTwips, const QString& label);
+    void SetMessage(const QString& message);
+    QString ProgressLabel() const;
+    QString Message() const;
+    int ProgressBarWidth() const;  // pixels
+
 private:
     QString version_;
+    QFrame* bar_ = nullptr;
+    QLabel* progress_ = nullptr;
+    QLabel* message_ = nullptr;
 };
 
 }  // namespace tidemark

@@ -11,6 +11,7 @@
 #include "app/main_window.h"
 #include "core/daynum.h"
 #include "data/program_state.h"
+#include "platform/web/web_engine.h"
 
 namespace tidemark {
 namespace {
@@ -33,6 +34,7 @@ std::unique_ptr<QApplication> StartApplication(int& argc, char** argv) {
         if (screen.write(json) == json.size() && screen.flush())
             ::setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screen.fileName().toStdString()).c_str(), 1);
     }
+    PrepareWebEngine();
     return std::make_unique<QApplication>(argc, argv);
 }
 

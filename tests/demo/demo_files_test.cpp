@@ -286,7 +286,9 @@ TEST(DemoGenerator, SameSeedAndNowGiveTheSameFolder) {
         return tidemark::ReplaceAll(text, from.string(), "<folder>");
     };
     EXPECT_EQ(relocated(a.Text("Tidemark_setup.txt"), a.program), relocated(b.Text("Tidemark_setup.txt"), b.program));
-    for (const char* name : {"Tidemark_Frequency.txt", "station_notes.html"}) EXPECT_EQ(a.Text(name), b.Text(name));
+    for (const char* name :
+         {"Tidemark_Frequency.txt", "station_notes.html", "river_report.pdf", "latest_readings.xlsx"})
+        EXPECT_EQ(a.Text(name), b.Text(name)) << name;
     EXPECT_EQ(tidemark::ReadFileBytes((a.root / "Streamkeep" / "Streamkeep_Alert.txt").string()),
               tidemark::ReadFileBytes((b.root / "Streamkeep" / "Streamkeep_Alert.txt").string()));
 

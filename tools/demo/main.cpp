@@ -12,6 +12,7 @@
 #include "core/textfile.h"
 #include "demo_data.h"
 #include "demo_database.h"
+#include "report_files.h"
 #include "setup_text.h"
 #include "text_files.h"
 
@@ -26,8 +27,9 @@ const char* const kUsage =
     "Usage: tidemark-demo DIR [--now \"YYYY-MM-DD HH:MM\"] [--seed N]\n"
     "\n"
     "Writes a demo program folder into DIR (created when missing): the SQLite database\n"
-    "tidemark_demo.sqlite, Tidemark_setup.txt, Tidemark_Frequency.txt and\n"
-    "station_notes.html, and DIR/../Streamkeep/Streamkeep_Alert.txt.\n"
+    "tidemark_demo.sqlite, Tidemark_setup.txt, Tidemark_Frequency.txt, the web screens'\n"
+    "station_notes.html, river_report.pdf and latest_readings.xlsx, and\n"
+    "DIR/../Streamkeep/Streamkeep_Alert.txt.\n"
     "\n"
     "  --now \"YYYY-MM-DD HH:MM\"  the demo's present (default: local time now); it is\n"
     "                           rounded down to 5 minutes\n"
@@ -158,8 +160,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     fs::path notes = folder / kStationNotesFileName;
+    fs::path report = folder / kReportPdfFileName;
+    fs::path workbook = folder / kReadingsWorkbookFileName;
     if (!WriteText(folder / kFrequencyFileName, FrequencyFileText()) || !WriteText(notes, StationNotesHtml(data)) ||
-        !WriteText(folder / "Tidemark_setup.txt", DemoSetupText(notes.string())) ||
+        !WriteText(report, ReportPdf(data)) || !WriteText(workbook, ReadingsWorkbook(data)) ||
+        !WriteText(folder / "Tidemark_setup.txt",
+                   DemoSetupText({notes.string(), report.string(), workbook.string()})) ||
         !WriteText(streamkeep / kAlertFileName, AlertReportText(data)))
         return 1;
 

@@ -79,7 +79,7 @@ DemoGraph WebScreen(const std::string& address) {
     return g;
 }
 
-std::vector<DemoPage> DemoPages(const std::string& notesAddress) {
+std::vector<DemoPage> DemoPages(const DemoDocuments& documents) {
     std::vector<DemoPage> pages;
 
     {  // Four graphs: the flood picture at a glance.
@@ -216,8 +216,13 @@ std::vector<DemoPage> DemoPages(const std::string& notesAddress) {
         pages.push_back(p);
     }
     {  // A web screen: the local station notes page.
-        DemoPage p{"Station Notes", 10, 8, 0, true, false, {}};
-        p.graphs = {WebScreen(notesAddress)};
+        DemoPage p{"Station Notes", 10, 8, 0, false, false, {}};
+        p.graphs = {WebScreen(documents.notes)};
+        pages.push_back(p);
+    }
+    {  // Documents the browser shows but cannot script: a PDF report and a workbook.
+        DemoPage p{"Reports", 10, 8, 0, false, false, {}};
+        p.graphs = {WebScreen(documents.report), WebScreen(documents.workbook)};
         pages.push_back(p);
     }
     {  // Two graphs: the reservoir between its watch levels, and what goes in and out.
@@ -270,7 +275,7 @@ std::string GraphLine(int number, const DemoGraph& g) {
 
 }  // namespace
 
-std::string DemoSetupText(const std::string& notesAddress) {
+std::string DemoSetupText(const DemoDocuments& documents) {
     std::vector<std::string> lines;
     lines.push_back("Days =" + Num(7) + "; End Day +" + std::to_string(2));
     lines.push_back("Plot Unit Values = " + Bool(true));
@@ -288,7 +293,7 @@ std::string DemoSetupText(const std::string& notesAddress) {
         "backcolor;back2color; hrcolor; daycolor; highwatch; lowwatch; watchcount; rank-1/cumulative2; freq type "
         "-1or-2/prob type 1or2/MAE3/ColorBand4; coeff1; coeff2; coeff3");
     int number = 0;
-    for (const DemoPage& p : DemoPages(notesAddress)) {
+    for (const DemoPage& p : DemoPages(documents)) {
         ++number;
         lines.push_back(Num(number) + ";" + p.title + ";" + Num(p.titlefontsize) + ";" + Num(p.axisfontsize) + ";" +
                         Num(p.yaxislabels) + (p.ftpoff ? ";FTP_OFF;" : ";FTP_ON;") +

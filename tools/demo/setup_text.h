@@ -7,8 +7,12 @@ namespace tidemark::demo {
 inline constexpr const char* kDemoDatabaseFileName = "tidemark_demo.sqlite";
 inline constexpr const char* kStationNotesFileName = "station_notes.html";
 
-// The setup file's bytes (CR LF lines). `notesAddress` is what the station-notes web
-// screen shows.
-std::string DemoSetupText(const std::string& notesAddress);
+// What the web screens show: the station notes page, the PDF report and the workbook.
+struct DemoDocuments {
+    std::string notes, report, workbook;
+};
+
+// The setup file's bytes (CR LF lines).
+std::string DemoSetupText(const DemoDocuments& documents);
 
 }  // namespace tidemark::demo

@@ -1,0 +1,89 @@
+#include "app/sheet_page.h"
+
+#include "core/vbtext.h"
+#include "platform/db/workbook.h"
+
+namespace tidemark {
+namespace {
+
+std::string Escaped(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string CellText(const WorkbookCell& cell) {
+    switch (cell.kind) {
+        case WorkbookCell::Kind::Empty: return {};
+        case WorkbookCell::Kind::Number: return Trim(Str(cell.number));
+        case WorkbookCell::Kind::Text: return cell.text;
+        case WorkbookCell::Kind::DateTime:
+            return FormatDate(cell.number,
+                              cell.number == static_cast<long long>(cell.number) ? "dd-mmm-yyyy" : "dd-mmm-yyyy hh:mm");
+        case WorkbookCell::Kind::Boolean: return cell.number != 0 ? "TRUE" : "FALSE";
+    }
+    return {};
+}
+
+std::string Page(const std::string& title, const std::string& body) {
+    return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + Escaped(title) +
+           "</title>\n<style>body{font-family:sans-serif;margin:8px;background:#fff}"
+           "table{border-collapse:collapse}td,th{border:1px solid #999;padding:2px 6px;font-size:14px}"
+           "th{background:#e4e4e4;font-weight:normal}td.n{text-align:right}</style></head>\n<body>\n" +
+           body + "</body></html>\n";
+}
+
+std::string FileName(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::string SheetPageHtml(const std::string& path) {
+    std::string name = FileName(path);
+    auto workbook = OpenWorkbook(path);
+    if (!workbook) return Page(name, "<p>" + Escaped(workbook.error()) + "</p>\n");
+    Workbook& book = *workbook.value();
+    if (book.SheetNames().empty()) return Page(name, "<p>" + Escaped(name) + " has no sheets.</p>\n");
+    std::string sheetName = book.SheetNames().front();
+    std::string rows;
+    size_t columns = 0;
+    int count = 0;
+    auto read = book.ReadRows(0, [&](const WorkbookRow& row) {
+        if (++count > kSheetPageRows) return;
+        columns = std::max(columns, row.size());
+        rows += "<tr><th>" + std::to_string(count) + "</th>";
+        for (const WorkbookCell& cell : row) {
+            bool number = cell.kind == WorkbookCell::Kind::Number;
+            rows += number ? "<td class=\"n\">" : "<td>";
+            rows += Escaped(CellText(cell)) + "</td>";
+        }
+        rows += "</tr>\n";
+    });
+    if (!read) return Page(name, "<p>" + Escaped(read.error()) + "</p>\n");
+    // Column letters over the cells, as a spreadsheet shows them.
+    std::string head = "<tr><th></th>";
+    for (size_t c = 0; c < columns; ++c) {
+        std::string letters;
+        for (size_t n = c + 1; n > 0; n = (n - 1) / 26) letters.insert(letters.begin(), char('A' + (n - 1) % 26));
+        head += "<th>" + letters + "</th>";
+    }
+    head += "</tr>\n";
+    std::string more = count > kSheetPageRows
+                           ? "<p>" + std::to_string(count - kSheetPageRows) + " more rows are not shown.</p>\n"
+                           : std::string();
+    return Page(name + " - " + sheetName,
+                "<table id=\"sheet\" title=\"" + Escaped(sheetName) + "\">\n" + head + rows + "</table>\n" + more);
+}
+
+}  // namespace tidemark

@@ -1,0 +1,379 @@
+#include "app/web_screens.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+#include <QWebEngineView>
+#include <QWidget>
+
+#include "app/menu_list.h"
+#include "app/sheet_page.h"
+#include "app/splash_window.h"
+#include "core/units.h"
+#include "core/vbtext.h"
+#include "platform/qt_text.h"
+#include "platform/web/browser.h"
+#include "platform/web/web_engine.h"
+
+#ifndef TIDEMARK_HELP_PAGE
+#define TIDEMARK_HELP_PAGE "file:///usr/local/share/doc/tidemark/README.md"
+#endif
+
+namespace tidemark {
+
+const char* const kHelpPageAddress = TIDEMARK_HELP_PAGE;
+
+namespace {
+
+// Where a browser waits while it loads: the top-left corner, 20 twips square.
+constexpr double kParkedTwips = 20;
+constexpr const char* kPdfView = "toolbar=0&view=Fit";
+// The bound on waiting for a shown browser's pixels before a capture.
+constexpr int kPaintWaitMs = 4000;
+
+std::string Untrailed(const std::string& address) {
+    size_t end = address.size();
+    while (end > 0 && address[end - 1] == ' ') --end;
+    return address.substr(0, end);
+}
+
+QRect Pixels(const WindowRect& r) {
+    return QRect(TwipsToPixels(r.left), TwipsToPixels(r.top), std::max(1, TwipsToPixels(r.width)),
+                 std::max(1, TwipsToPixels(r.height)));
+}
+
+WindowRect Twips(const QRect& r) {
+    return {double(r.left() * kTwipsPerPixel), double(r.top() * kTwipsPerPixel), double(r.width() * kTwipsPerPixel),
+            double(r.height() * kTwipsPerPixel)};
+}
+
+}  // namespace
+
+WebScreens::WebScreens(ProgramState& state, Host& host, WebScreensWindow& window, QWidget& page, MenuList& menu)
+    : state_(state), host_(host), window_(window), page_(page), menu_(menu) {
+    // The active browser is the one that last took the focus.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (!now) return;
+        for (size_t i = 0; i < browsers_.size(); ++i) {
+            QWidget* view = browsers_[i] ? browsers_[i]->View() : nullptr;
+            if (view && (view == now || view->isAncestorOf(now) || view->focusProxy() == now))
+                active_ = static_cast<int>(i);
+        }
+    });
+}
+
+WebScreens::~WebScreens() = default;
+
+Browser* WebScreens::BrowserAt(int index) const {
+    if (index < 0 || static_cast<size_t>(index) >= browsers_.size()) return nullptr;
+    return browsers_[static_cast<size_t>(index)].get();
+}
+
+Browser& WebScreens::BrowserFor(int index) {
+    if (index < 0) index = 0;
+    if (!engine_) engine_ = std::make_unique<WebEngine>();
+    if (static_cast<size_t>(index) >= browsers_.size()) browsers_.resize(static_cast<size_t>(index) + 1);
+    std::unique_ptr<Browser>& browser = browsers_[static_cast<size_t>(index)];
+    if (!browser) {
+        browser = std::make_unique<Browser>(*engine_, &page_);
+        browser->View()->setObjectName(QString("WebBrowser1_%1").arg(index));
+        browser->View()->hide();
+        connect(
+            browser.get(), &Browser::DocumentMouseUp, this,
+            [this, index](const QString& tag, int button, bool ctrl) { DocumentMouseUp(index, tag, button, ctrl); });
+    }
+    return *browser;
+}
+
+void WebScreens::Show(Browser& browser, const std::string& address) {
+    std::string a = Untrailed(address);
+    QString text = ProgramText(a);
+    QString local = text.startsWith("~/") ? QDir::homePath() + text.mid(1) : text;
+    if (!local.contains("://") && !local.startsWith('/') && !local.contains(':'))
+        local = ProgramText(state_.programFolder) + local;  // relative names are in the program folder
+    bool isFile = !local.contains("://") && QFileInfo(local).isFile();
+    if (IsSheetAddress(a) && isFile) {
+        QByteArray path = QFile::encodeName(QFileInfo(local).absoluteFilePath());
+        browser.ShowHtml(QString::fromUtf8(SheetPageHtml(path.toStdString())), QString::fromLocal8Bit(path));
+        return;
+    }
+    QUrl url = isFile ? QUrl::fromLocalFile(QFileInfo(local).absoluteFilePath())
+                      : QUrl::fromUserInput(text, ProgramText(state_.programFolder));
+    // A PDF shows its whole page without the viewer's tool bar, as a wall display wants
+    // it, unless the address asks for a view of its own.
+    if (url.path().endsWith(".pdf", Qt::CaseInsensitive) && !url.hasFragment()) url.setFragment(kPdfView);
+    browser.Navigate(url);
+}
+
+void WebScreens::Load(int page, int slot) {
+    if (!state_.pages.ValidPage(page) || slot < 0 || slot >= kGraphsPerPage) return;
+    GraphDef& g = state_.pages.Graph(page, slot);
+    if (g.Kind() != SlotKind::WebScreen) return;
+    const std::string address = g.stationname;
+    const int b = g.backcolor;
+    Browser& browser = BrowserFor(b);
+    host_.Yield();
+    const bool scriptable = IsScriptableAddress(address);
+
+    const int count = std::max<int>(state_.pages.webscreencount, b + 1);
+    WebScreenProgress progress = ProgressFor(b, count);
+    if (SplashWindow* splash = window_.Splash())
+        splash->SetProgress(progress.barWidthTwips, ProgramText(progress.label));
+    host_.Yield();
+
+    QWebEngineView* view = browser.View();
+    view->setGeometry(0, 0, std::max(1, TwipsToPixels(kParkedTwips)), std::max(1, TwipsToPixels(kParkedTwips)));
+    view->show();
+    host_.Yield();
+    QString current = browser.Location();
+    host_.Yield();
+
+    bool loaded = true;
+    if (current.size() < 12) {
+        Show(browser, address);
+        loaded = browser.WaitComplete(kLoadWaitMs);
+    } else {
+        // A page the user navigated away from comes home again.
+        if (IsSheetAddress(address))
+            Show(browser, address);
+        else
+            browser.RefreshCompletely();
+        loaded = browser.WaitComplete(kLoadWaitMs);
+        if (loaded) {
+            Show(browser, address);
+            loaded = browser.WaitComplete(kLoadWaitMs);
+        }
+    }
+    if (loaded) {
+        host_.Yield();
+        if (scriptable) {
+            browser.ScrollTo(g.daymarker, g.logyscale);
+            host_.Yield();
+            if (g.hrmarker == 0) browser.SetScrollBarsHidden(true);
+        }
+        host_.Yield();
+        host_.Yield();
+        view->hide();
+        host_.Yield();
+        host_.Yield();
+    }
+    if (b + 1 == count)
+        if (SplashWindow* splash = window_.Splash()) splash->SetMessage(ProgramText(HelpNotice(kHelpPageAddress)));
+}
+
+void WebScreens::HideBrowsers() {
+    for (const auto& browser : browsers_)
+        if (browser) browser->View()->hide();
+}
+
+void WebScreens::Place(const FormLayout& layout) {
+    int page = state_.currentpage;
+    if (!state_.pages.ValidPage(page)) return;
+    for (const WebScreenStep& step : layout.webScreens) {
+        const GraphDef& g = state_.pages.Graph(page, step.slot);
+        Browser& browser = BrowserFor(step.browserIndex);
+        QWebEngineView* view = browser.View();
+        view->setGeometry(Pixels(step.rect));
+        view->raise();
+        view->show();
+        host_.Yield();
+        if (step.renavigate) {
+            Show(browser, g.stationname);
+            browser.WaitComplete(kLoadWaitMs);
+        }
+        host_.Yield();
+        if (step.fitImage) {
+            browser.FitFirstImage(step.imageWidthPixels, step.imageHeightPixels);
+            browser.ScrollTo(10, 17);
+            host_.Yield();
+        }
+    }
+}
+
+void WebScreens::DocumentMouseUp(int browser, const QString& tag, int button, bool ctrl) {
+    active_ = browser;
+    if (window_.Busy()) return;
+    window_.HideGraphLists();
+    int page = state_.currentpage;
+    if (!state_.pages.ValidPage(page)) return;
+    int slot = -1;
+    for (int s = 0; s < kGraphsPerPage; ++s) {
+        const GraphDef& g = state_.pages.Graph(page, s);
+        if (g.Kind() == SlotKind::WebScreen && g.backcolor == browser) {
+            slot = s;
+            break;
+        }
+    }
+    if (slot < 0) return;
+    const GraphDef& g = state_.pages.Graph(page, slot);
+    if (!IsScriptableAddress(g.stationname)) return;
+    window_.SelectSlot(slot);
+    window_.StopPaging();
+    switch (tidemark::DocumentMouseUp(ToProgramText(tag), button, ctrl, g.back2color != 0)) {
+        case DocumentClick::Nothing: break;
+        case DocumentClick::NextPage:
+            menu_.hide();
+            window_.NextPage();
+            break;
+        case DocumentClick::PreviousPage:
+            menu_.hide();
+            window_.PreviousPage();
+            break;
+        case DocumentClick::ShowMenu: {
+            WindowPoint at = WebMenuPosition(Twips(BrowserFor(browser).View()->geometry()));
+            menu_.ShowAt(QPoint(TwipsToPixels(at.x), TwipsToPixels(at.y)));
+            break;
+        }
+    }
+}
+
+GraphDef* WebScreens::MenuSlot(int& slot) {
+    int page = state_.currentpage;
+    if (!state_.pages.ValidPage(page)) return nullptr;
+    slot = window_.SelectedSlot();
+    if (slot >= 0 && slot < kGraphsPerPage && state_.pages.Graph(page, slot).Kind() == SlotKind::WebScreen)
+        return &state_.pages.Graph(page, slot);
+    // The menu opened from the page background or at a close: the page's first web screen.
+    for (int s = 0; s < kGraphsPerPage; ++s)
+        if (state_.pages.Graph(page, s).Kind() == SlotKind::WebScreen) {
+            slot = s;
+            return &state_.pages.Graph(page, s);
+        }
+    return nullptr;
+}
+
+void WebScreens::ScrollToSaved(Browser& browser, const GraphDef& g) {
+    if (IsScriptableAddress(g.stationname)) browser.ScrollTo(g.daymarker, g.logyscale);
+}
+
+void WebScreens::RunMenu(const QString& entry) {
+    QPoint at = menu_.pos();
+    menu_.hide();
+    std::optional<WebMenuCommand> command = WebMenuCommandFor(ToProgramText(entry));
+    if (!command) return;
+    switch (*command) {
+        case WebMenuCommand::AutoPaging: window_.OpenAutoPagingAt(at); return;
+        case WebMenuCommand::Print: window_.OpenOutputChooserAt(at); return;
+        case WebMenuCommand::Next:
+            window_.NextPage();
+            host_.Yield();
+            return;
+        case WebMenuCommand::Cancel: return;
+        default: break;
+    }
+    int slot = -1;
+    GraphDef* g = MenuSlot(slot);
+    if (*command == WebMenuCommand::Back && !g) {
+        window_.LayoutPage();
+        host_.Yield();
+        window_.PreviousPage();
+        return;
+    }
+    if (!g) return;
+    window_.SelectSlot(slot);
+    Browser& browser = BrowserFor(g->backcolor);
+    switch (*command) {
+        case WebMenuCommand::Enlarge: Enlarge(browser, *g); break;
+        case WebMenuCommand::Shrink:
+            menu_.SetEntryText(kWebMenuEnlargeRow, "Enlarge");
+            window_.LayoutPage();
+            host_.Yield();
+            ScrollToSaved(browser, *g);
+            break;
+        case WebMenuCommand::UpdateThis:
+            Load(state_.currentpage, slot);
+            lastFitted_ = -1;
+            window_.RedrawPage();
+            break;
+        case WebMenuCommand::ScrollBars: ToggleScrollBars(browser, *g); break;
+        case WebMenuCommand::Setup:
+            state_.setupdirty = true;
+            window_.OpenSetupAt(at);
+            break;
+        case WebMenuCommand::Open: {
+            QString location = browser.Location();
+            QUrl url = location.contains("://") ? QUrl(location) : QUrl::fromLocalFile(location);
+            QDesktopServices::openUrl(url);
+            break;
+        }
+        case WebMenuCommand::Back: Back(browser, *g); break;
+        default: break;
+    }
+}
+
+void WebScreens::Enlarge(Browser& browser, const GraphDef& g) {
+    menu_.SetEntryText(kWebMenuEnlargeRow, "Shrink");
+    QWebEngineView* view = browser.View();
+    WindowRect r = EnlargedBrowserRect(window_.ClientWidthTwips(), window_.ClientHeightTwips());
+    view->setGeometry(Pixels(r));
+    view->raise();
+    view->show();
+    if (g.hrcolor != 0 && IsScriptableAddress(g.stationname)) browser.FitFirstImage(view->width(), view->height());
+    host_.Yield();
+    refitAll_ = true;
+}
+
+void WebScreens::ToggleScrollBars(Browser& browser, GraphDef& g) {
+    state_.setupdirty = true;
+    if (!IsScriptableAddress(g.stationname)) return;
+    if (browser.ScrollBarsHidden()) {
+        browser.SetScrollBarsHidden(false);
+        g.hrmarker = -1;
+        return;
+    }
+    g.hrmarker = 0;
+    QPoint at = browser.ScrollPosition();
+    g.daymarker = static_cast<int16_t>(std::clamp(at.x(), -32768, 32767));
+    g.logyscale = static_cast<int16_t>(std::clamp(at.y(), -32768, 32767));
+    browser.SetScrollBarsHidden(true);
+}
+
+void WebScreens::Back(Browser& browser, const GraphDef& g) {
+    std::string home = Untrailed(g.stationname);
+    std::string location = ToProgramText(browser.Location());
+    std::string decoded = ToProgramText(QUrl::fromPercentEncoding(browser.Location().toUtf8()));
+    if (g.back2color != 0 && !Contains(location, home) && !Contains(decoded, home)) {
+        Show(browser, g.stationname);
+        browser.WaitComplete(kBackWaitMs);
+        return;
+    }
+    window_.LayoutPage();
+    host_.Yield();
+    ScrollToSaved(browser, g);
+    host_.Yield();
+    window_.PreviousPage();
+}
+
+void WebScreens::RestoreActiveScroll() {
+    int page = state_.currentpage;
+    Browser* browser = BrowserAt(active_);
+    if (!browser || !state_.pages.ValidPage(page)) return;
+    for (int s = 0; s < kGraphsPerPage; ++s) {
+        const GraphDef& g = state_.pages.Graph(page, s);
+        if (g.Kind() == SlotKind::WebScreen && g.backcolor == active_) ScrollToSaved(*browser, g);
+    }
+}
+
+void WebScreens::WaitUntilPainted() {
+    int page = state_.currentpage;
+    if (!state_.pages.ValidPage(page)) return;
+    for (int s = 0; s < kGraphsPerPage; ++s) {
+        const GraphDef& g = state_.pages.Graph(page, s);
+        if (g.Kind() != SlotKind::WebScreen) continue;
+        Browser* browser = BrowserAt(g.backcolor);
+        // A sheet is a page of the program's own and says when it has painted.
+        bool reportsPaint = IsScriptableAddress(g.stationname) || IsSheetAddress(g.stationname);
+        if (browser && browser->View()->isVisible()) browser->WaitUntilPainted(reportsPaint, kPaintWaitMs);
+    }
+}
+
+std::optional<ScrollPosition> WebScreens::CurrentScroll(int browserIndex) {
+    Browser* browser = BrowserAt(browserIndex);
+    if (!browser || browser->Location().isEmpty()) return std::nullopt;
+    QPoint at = browser->ScrollPosition();
+    return ScrollPosition{at.x(), at.y()};
+}
+
+}  // namespace tidemark

@@ -1,0 +1,120 @@
+#pragma once
+// Web screens on the window: one browser per web screen of the setup (made only for
+// those that exist, as each costs much memory), loading and reloading them, placing them
+// in the layout pass, the mouse-ups of their documents, the web-screen menu, the scroll
+// positions the setup file keeps, and waiting for their pixels before a page image. The
+// window owns it and gives it what it needs of the screen through WebScreensWindow.
+#include <QObject>
+#include <QPoint>
+#include <QString>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/host.h"
+#include "data/program_state.h"
+#include "pages/layout.h"
+#include "pages/web_screen.h"
+#include "setup/setup_writer.h"
+
+class QWidget;
+
+namespace tidemark {
+
+class Browser;
+class MenuList;
+class SplashWindow;
+class WebEngine;
+
+// Where "Help is online at" points: the project's README as installed.
+extern const char* const kHelpPageAddress;
+
+// What web screens need of the window.
+class WebScreensWindow {
+public:
+    virtual ~WebScreensWindow() = default;
+    // A page is being drawn or loaded: a click in a document waits for it.
+    virtual bool Busy() const = 0;
+    virtual void LayoutPage() = 0;  // the layout pass
+    virtual void RedrawPage() = 0;  // draws the current page (and lays it out)
+    virtual void NextPage() = 0;
+    virtual void PreviousPage() = 0;
+    // The values list and the graph menu are put away when a document is clicked.
+    virtual void HideGraphLists() = 0;
+    virtual void StopPaging() = 0;
+    virtual void SelectSlot(int slot) = 0;
+    virtual int SelectedSlot() const = 0;
+    virtual void OpenAutoPagingAt(const QPoint& at) = 0;
+    virtual void OpenSetupAt(const QPoint& at) = 0;
+    virtual void OpenOutputChooserAt(const QPoint& at) = 0;
+    // The splash window of an unattended start, while it shows; else null.
+    virtual SplashWindow* Splash() = 0;
+    virtual double ClientWidthTwips() const = 0;
+    virtual double ClientHeightTwips() const = 0;
+};
+
+class WebScreens : public QObject, public WebScrollSource {
+    Q_OBJECT
+public:
+    // Browsers are children of `page`; `menu` is the web-screen menu List4.
+    WebScreens(ProgramState& state, Host& host, WebScreensWindow& window, QWidget& page, MenuList& menu);
+    ~WebScreens() override;
+
+    // loadWebScreen: loads or reloads the web screen of slot `slot` of page `page`.
+    void Load(int page, int slot);
+    void HideBrowsers();
+    // The layout pass' web-screen steps: place, show, load PDF and sheet documents again,
+    // fit the first image of the browsers the pass refits.
+    void Place(const FormLayout& layout);
+
+    // Layout state shared with the pass: the last browser fitted (-1 none) and the
+    // refit-all flag that "Enlarge" sets and the pass clears.
+    int LastFittedBrowser() const { return lastFitted_; }
+    void SetLastFittedBrowser(int browser) { lastFitted_ = browser; }
+    bool RefitAll() const { return refitAll_; }
+    void ClearRefitAll() { refitAll_ = false; }
+
+    // The web-screen menu's entry, run for the selected slot and the active browser.
+    void RunMenu(const QString& entry);
+    // A mouse-up in the document of browser `browser`.
+    void DocumentMouseUp(int browser, const QString& tag, int button, bool ctrl);
+
+    // An enlarged web screen went back into the page: its document returns to the
+    // saved scroll position.
+    void RestoreActiveScroll();
+    // Before the window is captured: each shown browser has painted what it loaded.
+    void WaitUntilPainted();
+
+    // WebScrollSource: the setup writer's scroll positions (no events run).
+    std::optional<ScrollPosition> CurrentScroll(int browserIndex) override;
+
+    int ActiveBrowser() const { return active_; }
+    // Browser `index`, or null when none was made for it.
+    Browser* BrowserAt(int index) const;
+    int BrowserCount() const { return static_cast<int>(browsers_.size()); }
+
+private:
+    Browser& BrowserFor(int index);
+    // Navigates to the address, or shows a workbook's first sheet.
+    void Show(Browser& browser, const std::string& address);
+    // The web screen of the current page the menu acts on, with its browser.
+    GraphDef* MenuSlot(int& slot);
+    void Enlarge(Browser& browser, const GraphDef& g);
+    void ToggleScrollBars(Browser& browser, GraphDef& g);
+    void Back(Browser& browser, const GraphDef& g);
+    void ScrollToSaved(Browser& browser, const GraphDef& g);
+
+    ProgramState& state_;
+    Host& host_;
+    WebScreensWindow& window_;
+    QWidget& page_;
+    MenuList& menu_;
+    std::unique_ptr<WebEngine> engine_;  // made with the first browser
+    std::vector<std::unique_ptr<Browser>> browsers_;
+    int active_ = -1;
+    int lastFitted_ = -1;
+    bool refitAll_ = false;
+};
+
+}  // namespace tidemark

@@ -1,0 +1,80 @@
+#include "pages/web_screen.h"
+
+#include <array>
+#include <utility>
+
+#include "core/vbtext.h"
+
+namespace tidemark {
+namespace {
+
+std::string WithoutTrailingSpaces(std::string_view address) {
+    size_t end = address.size();
+    while (end > 0 && address[end - 1] == ' ') --end;
+    return std::string(address.substr(0, end));
+}
+
+std::string LastFive(std::string_view address) {
+    std::string s = UCase(WithoutTrailingSpaces(address));
+    return s.size() > 5 ? s.substr(s.size() - 5) : s;
+}
+
+bool EndsWith(const std::string& s, std::string_view end) {
+    return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
+}
+
+}  // namespace
+
+bool IsScriptableAddress(std::string_view address) {
+    std::string tail = LastFive(address);
+    return !Contains(tail, ".PDF") && !Contains(tail, ".XL");
+}
+
+bool IsSheetAddress(std::string_view address) {
+    std::string s = UCase(WithoutTrailingSpaces(address));
+    return EndsWith(s, ".XLS") || EndsWith(s, ".XLSX");
+}
+
+WebScreenProgress ProgressFor(int browser, int count) {
+    WebScreenProgress p;
+    if (count <= 0) return p;
+    p.barWidthTwips = (browser + 1) * kSplashBarTwips / count;
+    p.label = " " + std::to_string(browser + 1) + " of " + std::to_string(count);
+    return p;
+}
+
+std::string HelpNotice(std::string_view helpAddress) { return "Help is online at " + std::string(helpAddress); }
+
+DocumentClick DocumentMouseUp(std::string_view tag, int button, bool ctrl, bool allowNavigation) {
+    if (button == kLeftButton) {
+        if (allowNavigation) return DocumentClick::Nothing;
+        return ctrl ? DocumentClick::PreviousPage : DocumentClick::NextPage;
+    }
+    if (button == kRightButton) return UCase(Trim(tag)) == "BODY" ? DocumentClick::Nothing : DocumentClick::ShowMenu;
+    return DocumentClick::Nothing;
+}
+
+WindowPoint WebMenuPosition(const WindowRect& browser) {
+    return {browser.left + browser.width / 2, browser.top + 1000};
+}
+
+std::optional<WebMenuCommand> WebMenuCommandFor(std::string_view entryText) {
+    static const std::array<std::pair<std::string_view, WebMenuCommand>, 11> kEntries = {{
+        {"Enlarge", WebMenuCommand::Enlarge},
+        {"Shrink", WebMenuCommand::Shrink},
+        {"Update This", WebMenuCommand::UpdateThis},
+        {"ScrollBars", WebMenuCommand::ScrollBars},
+        {"Auto Paging", WebMenuCommand::AutoPaging},
+        {"Setup", WebMenuCommand::Setup},
+        {"Open", WebMenuCommand::Open},
+        {"Print", WebMenuCommand::Print},
+        {"Back", WebMenuCommand::Back},
+        {"Next", WebMenuCommand::Next},
+        {"Cancel", WebMenuCommand::Cancel},
+    }};
+    for (const auto& [text, command] : kEntries)
+        if (text == entryText) return command;
+    return std::nullopt;
+}
+
+}  // namespace tidemark

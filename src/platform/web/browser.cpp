@@ -1,0 +1,155 @@
+#include "platform/web/browser.h"
+
+#include <QDateTime>
+#include <QEventLoop>
+#include <QImage>
+#include <QTimer>
+#include <QWebChannel>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+#include <functional>
+
+#include "platform/web/web_engine.h"
+
+namespace tidemark {
+namespace {
+
+qint64 NowMs() { return QDateTime::currentMSecsSinceEpoch(); }
+
+// Lets events run until `done` holds or `ms` have passed; true when it holds.
+bool WaitFor(const std::function<bool()>& done, int ms) {
+    qint64 end = NowMs() + ms;
+    while (!done()) {
+        qint64 left = end - NowMs();
+        if (left <= 0) return false;
+        QEventLoop loop;
+        QTimer::singleShot(static_cast<int>(std::min<qint64>(left, 10)), &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+// All pixels alike: a frame the engine has not painted into yet (or only its backdrop).
+bool Uniform(const QImage& image) {
+    if (image.isNull()) return true;
+    QRgb first = image.pixel(0, 0);
+    for (int y = 0; y < image.height(); y += 3)
+        for (int x = 0; x < image.width(); x += 3)
+            if (image.pixel(x, y) != first) return false;
+    return true;
+}
+
+constexpr int kSettleStepMs = 100;
+
+}  // namespace
+
+Browser::Browser(WebEngine& engine, QWidget* parent)
+    : view_(new QWebEngineView(parent)), channel_(new QWebChannel(this)), bridge_(new BrowserBridge(this)) {
+    auto* page = new QWebEnginePage(&engine.Profile(), view_);
+    view_->setPage(page);
+    view_->setContextMenuPolicy(Qt::NoContextMenu);
+    channel_->registerObject("tidemark", bridge_);
+    page->setWebChannel(channel_, QWebEngineScript::ApplicationWorld);
+    connect(page, &QWebEnginePage::loadStarted, this, [this] {
+        loading_ = true;
+        scrollBarsHidden_ = false;
+    });
+    connect(page, &QWebEnginePage::loadFinished, this, [this](bool) { loading_ = false; });
+    connect(bridge_, &BrowserBridge::MouseUp, this, &Browser::DocumentMouseUp);
+    connect(bridge_, &BrowserBridge::Painted, this,
+            [this](int serial) { paintReported_ = std::max(paintReported_, serial); });
+}
+
+Browser::~Browser() {
+    // The page belongs to the view; the view goes before the profile it uses.
+    delete view_;
+}
+
+void Browser::Navigate(const QUrl& url) {
+    sheetAddress_.clear();
+    loading_ = true;
+    view_->load(url);
+}
+
+void Browser::ShowHtml(const QString& html, const QString& address) {
+    sheetAddress_ = address;
+    loading_ = true;
+    view_->setHtml(html, QUrl::fromLocalFile(address));
+}
+
+void Browser::RefreshCompletely() {
+    loading_ = true;
+    view_->page()->triggerAction(QWebEnginePage::ReloadAndBypassCache);
+}
+
+QString Browser::Location() const {
+    if (!sheetAddress_.isEmpty()) return sheetAddress_;
+    return view_->url().toString();
+}
+
+bool Browser::WaitComplete(int ms) {
+    return WaitFor([this] { return !loading_; }, ms);
+}
+
+void Browser::Run(const QString& script) { view_->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld); }
+
+void Browser::ScrollTo(int x, int y) { Run(QString("window.scrollTo(%1, %2);").arg(x).arg(y)); }
+
+QPoint Browser::ScrollPosition() const { return view_->page()->scrollPosition().toPoint(); }
+
+void Browser::SetScrollBarsHidden(bool hidden) {
+    // The document element carries the viewport's scroll bars in standards mode, the
+    // body in quirks mode: both are set.
+    const char* value = hidden ? "hidden" : "";
+    Run(QString("document.documentElement.style.overflow = '%1';"
+                "if (document.body) document.body.style.overflow = '%1';")
+            .arg(value));
+    scrollBarsHidden_ = hidden;
+}
+
+void Browser::FitFirstImage(int width, int height) {
+    QString script = QString(
+                         "(function () { var image = document.images[0]; if (!image) return false;"
+                         " image.width = %1; image.height = %2;"
+                         " document.documentElement.style.overflow = 'hidden';"
+                         " if (document.body) document.body.style.overflow = 'hidden'; return true; })()")
+                         .arg(width)
+                         .arg(height);
+    view_->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [this](const QVariant& fitted) {
+        if (fitted.toBool()) scrollBarsHidden_ = true;
+    });
+}
+
+bool Browser::WaitUntilPainted(bool reportsPaint, int ms) {
+    qint64 end = NowMs() + ms;
+    auto left = [end] { return static_cast<int>(std::max<qint64>(0, end - NowMs())); };
+    if (!view_->isVisible()) return true;
+    if (!WaitComplete(left())) return false;
+    if (reportsPaint) {
+        int serial = ++paintRequested_;
+        Run(QString("requestAnimationFrame(function () { requestAnimationFrame(function () {"
+                    " if (window.__tidemark) window.__tidemark.painted(%1); }); });")
+                .arg(serial));
+        bool painted = WaitFor([this, serial] { return paintReported_ >= serial; }, left());
+        // The frame the document produced still has to reach the view.
+        WaitFor([this] { return !Uniform(view_->grab().toImage()); }, std::min(left(), 300));
+        return painted;
+    }
+    // The viewer shows a plain backdrop until it has drawn the pages into it; then the
+    // pixels are let settle.
+    auto grab = [this] { return view_->grab().toImage(); };
+    if (!WaitFor([&] { return !Uniform(grab()); }, left())) return false;
+    QImage before = grab();
+    return WaitFor(
+        [&] {
+            WaitFor([] { return false; }, kSettleStepMs);
+            QImage now = grab();
+            bool settled = now == before;
+            before = now;
+            return settled;
+        },
+        left());
+}
+
+}  // namespace tidemark

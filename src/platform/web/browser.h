@@ -1,0 +1,83 @@
+#pragma once
+// One web screen's browser: a view on the shared profile, what the program asks of it
+// (navigate, refresh bypassing the cache, the address shown, whether loading is done,
+// scrolling, scroll bars, fitting the first image) and the mouse-ups of its document.
+// Waits here let the event loop run and are bounded.
+#include <QObject>
+#include <QPoint>
+#include <QString>
+#include <QUrl>
+
+class QWebEngineView;
+class QWebChannel;
+class QWidget;
+
+namespace tidemark {
+
+class WebEngine;
+
+// The object the document's script calls (through the web channel).
+class BrowserBridge : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    Q_INVOKABLE void mouseUp(const QString& tag, int button, bool ctrl) { Q_EMIT MouseUp(tag, button, ctrl); }
+    Q_INVOKABLE void painted(int serial) { Q_EMIT Painted(serial); }
+Q_SIGNALS:
+    void MouseUp(const QString& tag, int button, bool ctrl);
+    void Painted(int serial);
+};
+
+class Browser : public QObject {
+    Q_OBJECT
+public:
+    Browser(WebEngine& engine, QWidget* parent);
+    ~Browser() override;
+
+    QWebEngineView* View() const { return view_; }
+
+    void Navigate(const QUrl& url);
+    // Shows a document made by the program (a sheet as a table) under the address it
+    // stands for.
+    void ShowHtml(const QString& html, const QString& address);
+    // Loads the present document again from its source, not from the cache.
+    void RefreshCompletely();
+    // The address of the document shown (empty before the first load).
+    QString Location() const;
+    // The last load has ended (and nothing is loading).
+    bool Complete() const { return !loading_; }
+    // Lets events run until the load has ended; false when `ms` ran out first.
+    bool WaitComplete(int ms);
+
+    void ScrollTo(int x, int y);
+    // The document's scroll position as the engine last reported it (no events run).
+    QPoint ScrollPosition() const;
+    void SetScrollBarsHidden(bool hidden);
+    bool ScrollBarsHidden() const { return scrollBarsHidden_; }
+    // Sizes the document's first image to (width, height) pixels and hides the scroll
+    // bars when there is one; nothing happens to a document without images.
+    void FitFirstImage(int width, int height);
+
+    // Page images: lets events run until the view shows what it loaded, at most `ms`.
+    // A document that runs the program's script says when it has produced frames
+    // (`reportsPaint`); a PDF viewer cannot, so its pixels are watched until they show
+    // more than the viewer's empty frame and stay.
+    bool WaitUntilPainted(bool reportsPaint, int ms);
+
+Q_SIGNALS:
+    void DocumentMouseUp(const QString& tag, int button, bool ctrl);
+
+private:
+    void Run(const QString& script);
+
+    QWebEngineView* view_;
+    QWebChannel* channel_;
+    BrowserBridge* bridge_;
+    bool loading_ = false;
+    bool scrollBarsHidden_ = false;
+    QString sheetAddress_;
+    int paintRequested_ = 0;
+    int paintReported_ = -1;
+};
+
+}  // namespace tidemark

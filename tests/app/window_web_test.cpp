@@ -1,0 +1,200 @@
+// Web screens in the window: HTML, PDF and workbook documents on screen and in page
+// images, the splash while they load, the documents' clicks and the web-screen menu.
+#include <QImage>
+#include <QSignalSpy>
+
+#include "app/splash_window.h"
+#include "support/temp_folder.h"
+#include "web_fixture.h"
+
+using namespace tidemark;
+using namespace tidemark::apptest;
+
+namespace {
+
+// The share of pixels of `color` in the rectangle (allowing for the engine's rounding).
+double ShareOf(const QImage& image, const QRect& r, const QColor& color) {
+    int hits = 0, all = 0;
+    for (int y = r.top(); y <= r.bottom(); y += 4)
+        for (int x = r.left(); x <= r.right(); x += 4) {
+            QColor c = image.pixelColor(x, y);
+            ++all;
+            if (std::abs(c.red() - color.red()) < 8 && std::abs(c.green() - color.green()) < 8 &&
+                std::abs(c.blue() - color.blue()) < 8)
+                ++hits;
+        }
+    return all ? double(hits) / all : 0;
+}
+
+}  // namespace
+
+TEST_F(WebScreenTest, AnUnattendedRunLoadsEveryWebScreenAndItsImagesShowTheDocuments) {
+    testsupport::TempFolder pictures;
+    ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "Tidemark_autoweb.txt", pictures.Path() + "\r\n\r\n\r\n"));
+    // The PDF's address ends in a space: still a PDF.
+    WriteSetup(SetupText({PageLine(1, "Block"), WebLine(1, Html(), 0), PageLine(2, "Report"), WebLine(1, Pdf() + " "),
+                          PageLine(3, "Sites"), WebLine(1, Xlsx())}));
+    // The splash's labels as they change while the pages load.
+    std::vector<QString> labels;
+    QString notice;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* splash = qobject_cast<SplashWindow*>(w)) {
+                if (!splash->ProgressLabel().isEmpty() && (labels.empty() || labels.back() != splash->ProgressLabel()))
+                    labels.push_back(splash->ProgressLabel());
+                if (!splash->Message().isEmpty()) notice = splash->Message();
+            }
+    });
+    watch.start(0);
+    ASSERT_EQ(Open(1), 0);
+    watch.stop();
+    EXPECT_EQ(labels, (std::vector<QString>{" 1 of 3", " 2 of 3", " 3 of 3"}));
+    EXPECT_EQ(notice, QString("Help is online at ") + kHelpPageAddress);
+    EXPECT_TRUE(QString(kHelpPageAddress).endsWith("README.md"));
+
+    // Scroll bars off for the HTML page; the other two cannot be scripted.
+    EXPECT_EQ(Js(0, "document.documentElement.style.overflow")->toString(), "hidden");
+    // The first sheet of the workbook (its tables in name order): mhour, with its header row.
+    EXPECT_TRUE(Js(2, "document.getElementById('sheet').innerText")->toString().contains("datatype_site_id"));
+
+    ASSERT_TRUE(WaitUntil([&] { return window_->HasClosed(); }, 60000));
+    for (int p = 1; p <= 3; ++p) {
+        QImage image(QString::fromStdString(pictures.File("Tidemark_window" + std::to_string(p) + ".png")));
+        ASSERT_FALSE(image.isNull()) << p;
+        QRect middle(image.width() / 4, image.height() / 4, image.width() / 2, image.height() / 2);
+        if (p == 1) EXPECT_GT(ShareOf(image, middle, kBlockColor), 0.95);
+        // The viewer shows the red page among its grey margins.
+        if (p == 2) EXPECT_GT(ShareOf(image, middle, QColor(255, 0, 0)), 0.3);
+        // The sheet: white cells with dark text.
+        if (p == 3) {
+            EXPECT_GT(ShareOf(image, QRect(0, 0, 200, 100), QColor(255, 255, 255)), 0.2);
+            EXPECT_GT(ShareOf(image, QRect(0, 0, 200, 100), QColor(0xe4, 0xe4, 0xe4)), 0.02);
+        }
+    }
+}
+
+TEST_F(WebScreenTest, ClicksInTheDocumentPageOrOpenTheMenuAsTheNavigationSwitchSays) {
+    WriteSetup(
+        SetupText({PageLine(1, "Rivers"), GraphLine(1, 101), PageLine(2, "Block"), WebLine(1, Html()),
+                   PageLine(3, "Links"), WebLine(1, Html(), -1, 0, 0, 1), PageLine(4, "Creek"), GraphLine(1, 102)}));
+    ASSERT_EQ(Open(), 0);
+    window_->Pager().NextPage();
+    ASSERT_EQ(state_.currentpage, 2);
+    MenuList* menu = window_->WebMenu();
+
+    // Right button: nothing on the body, the menu on a link, over the browser's middle.
+    MouseUp(0, "", 2);
+    QTest::qWait(300);
+    EXPECT_FALSE(menu->isVisible());
+    MouseUp(0, "link", 2);
+    ASSERT_TRUE(WaitUntil([&] { return menu->isVisible(); }));
+    QRect view = BrowserOf(0)->View()->geometry();
+    EXPECT_NEAR(menu->pos().x(), view.left() + view.width() / 2, 1);
+    EXPECT_EQ(menu->pos().y(), view.top() + TwipsToPixels(1000));
+    EXPECT_FALSE(BrowserOf(0)->View()->contextMenuPolicy() == Qt::DefaultContextMenu);
+
+    // Left button pages forward, with Ctrl back.
+    MouseUp(0, "block", 0);
+    ASSERT_TRUE(WaitUntil([&] { return state_.currentpage == 3; }));
+    EXPECT_FALSE(menu->isVisible());
+    // Navigation allowed: the click is the page's (the link is followed), no paging.
+    MouseUp(1, "", 0);
+    QTest::qWait(300);
+    EXPECT_EQ(state_.currentpage, 3);
+    MouseUp(1, "block", 0, true);
+    QTest::qWait(300);
+    EXPECT_EQ(state_.currentpage, 3);
+    window_->Pager().PreviousPage();
+    ASSERT_EQ(state_.currentpage, 2);
+    MouseUp(0, "block", 0, true);
+    ASSERT_TRUE(WaitUntil([&] { return state_.currentpage == 1; }));
+    EXPECT_FALSE(window_->Pager().Timer().isActive());  // a click on a web screen stops auto paging
+}
+
+TEST_F(WebScreenTest, UpdateThisBringsANavigatedPageHomeAndBackReturnsFromALink) {
+    WriteSetup(
+        SetupText({PageLine(1, "Links"), WebLine(1, Html(), -1, 0, 0, 1), PageLine(2, "Rivers"), GraphLine(1, 101)}));
+    ASSERT_EQ(Open(), 0);
+    Browser* browser = BrowserOf(0);
+    ASSERT_NE(browser, nullptr);
+    ASSERT_TRUE(browser->View()->isVisible());
+    // The user follows the link.
+    Js(0, "document.getElementById('link').click(); true");
+    ASSERT_TRUE(WaitUntil([&] { return browser->Location().endsWith("other.html") && browser->Complete(); }));
+    // "Back" with navigation allowed and the page away from home: home again, same page.
+    window_->WebMenu()->Choose("Back");
+    EXPECT_TRUE(browser->Location().endsWith("block.html"));
+    EXPECT_EQ(state_.currentpage, 1);
+    // Away once more; "Update This" refreshes and navigates home.
+    Js(0, "document.getElementById('link').click(); true");
+    ASSERT_TRUE(WaitUntil([&] { return browser->Location().endsWith("other.html") && browser->Complete(); }));
+    window_->WebMenu()->Choose("Update This");
+    EXPECT_TRUE(browser->Location().endsWith("block.html"));
+    EXPECT_TRUE(browser->View()->isVisible());
+    // At home, "Back" turns to the previous page (wrapping to the last).
+    window_->WebMenu()->Choose("Back");
+    EXPECT_EQ(state_.currentpage, 2);
+}
+
+TEST_F(WebScreenTest, ScrollBarsKeepThePositionTheyWereHiddenAtAndTheSetupSavesWhereThePageIs) {
+    WriteSetup(SetupText({PageLine(1, "Block"), WebLine(1, Html(), -1, 0, 300)}));
+    ASSERT_EQ(Open(), 0);
+    Browser* browser = BrowserOf(0);
+    ASSERT_NE(browser, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return browser->ScrollPosition().y() == 300; }));  // the saved position
+    Js(0, "window.scrollTo(40, 700); true");
+    ASSERT_TRUE(WaitUntil([&] { return browser->ScrollPosition() == QPoint(40, 700); }));
+    const GraphDef& g = state_.pages.Graph(1, 0);
+    window_->WebMenu()->Choose("ScrollBars");  // hidden, at (40, 700)
+    EXPECT_EQ(g.hrmarker, 0);
+    EXPECT_EQ(g.daymarker, 40);
+    EXPECT_EQ(g.logyscale, 700);
+    EXPECT_TRUE(state_.setupdirty);
+    EXPECT_EQ(Js(0, "document.documentElement.style.overflow")->toString(), "hidden");
+    window_->WebMenu()->Choose("ScrollBars");  // shown again
+    EXPECT_EQ(g.hrmarker, -1);
+    EXPECT_EQ(Js(0, "document.documentElement.style.overflow")->toString(), "");
+    // Scrolled elsewhere and reloaded: the page comes back where the bars were hidden.
+    Js(0, "window.scrollTo(0, 100); true");
+    window_->WebMenu()->Choose("Update This");
+    ASSERT_TRUE(WaitUntil([&] { return browser->ScrollPosition() == QPoint(40, 700); }));
+
+    // Saving takes the position the page shows now.
+    Js(0, "window.scrollTo(0, 1234); true");
+    ASSERT_TRUE(WaitUntil([&] { return browser->ScrollPosition().y() == 1234; }));
+    answers_.push_back(MsgAnswer::Yes);  // "Do you want to SAVE SETUP CHANGES????"
+    window_->close();
+    ASSERT_TRUE(window_->HasClosed());
+    std::string text = ReadFileBytes(db_.Folder() + "Tidemark_setup.txt").value_or("");
+    EXPECT_NE(text.find(";Web Screen;" + Html() + ";-1 ; 0 ; 1234 ;"), std::string::npos) << text;
+}
+
+TEST_F(WebScreenTest, EnlargeCoversTheWindowUntilTheNextPage) {
+    WriteSetup(SetupText(
+        {PageLine(1, "Two"), GraphLine(1, 101), WebLine(2, Html()), PageLine(2, "Rivers"), GraphLine(1, 102)}));
+    ASSERT_EQ(Open(), 0);
+    Browser* browser = BrowserOf(0);
+    QRect placed = browser->View()->geometry();
+    window_->WebMenu()->Choose("Enlarge");
+    EXPECT_EQ(window_->WebMenu()->EntryText(0), "Shrink");
+    EXPECT_EQ(browser->View()->geometry(),
+              QRect(0, 0, TwipsToPixels(window_->width() * 15 + 22), TwipsToPixels(window_->height() * 15 + 22)));
+    window_->WebMenu()->Choose("Next");
+    EXPECT_EQ(state_.currentpage, 2);
+    EXPECT_EQ(window_->WebMenu()->EntryText(0), "Enlarge");
+    EXPECT_FALSE(browser->View()->isVisible());
+    window_->Pager().NextPage();
+    EXPECT_EQ(browser->View()->geometry(), placed);
+}
+
+TEST_F(WebScreenTest, ClosingOnAPageOfDocumentsOnlyOpensTheMenuInstead) {
+    WriteSetup(SetupText({PageLine(1, "Reports"), WebLine(1, Pdf()), WebLine(2, Xlsx())}));
+    ASSERT_EQ(Open(), 0);
+    window_->close();
+    EXPECT_FALSE(window_->HasClosed());
+    EXPECT_TRUE(window_->WebMenu()->isVisible());
+    EXPECT_EQ(window_->WebMenu()->pos().x(), window_->width() * 3 / 4);
+    window_->close();  // with the menu shown the window closes
+    EXPECT_TRUE(window_->HasClosed());
+}
