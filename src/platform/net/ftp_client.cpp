@@ -238,6 +238,12 @@ FtpDataMode EffectiveDataMode(RemoteProtocol protocol, FtpDataMode requested) {
     return protocol == RemoteProtocol::Ftps && activeTlsBroken ? FtpDataMode::Passive : requested;
 }
 
+// libcurl before 8.9 can end a TLS 1.3 data connection before the server has read the
+// last records of an upload (curl issue 6149, mended by curl pull request 13904): the
+// server confirms a file that lacks its end. TLS 1.2 has no records after the handshake
+// that cause it, so FTPS stays on 1.2 there.
+bool TlsOneThreeUploadsLoseData() { return curl_version_info(CURLVERSION_NOW)->version_num < 0x080900; }
+
 void SetFtpOptions(OptionSetter& set, const RemoteAddress& address, const UploadOptions& options) {
     // "-": the active-mode listening socket takes the address of the control connection.
     bool active = EffectiveDataMode(address.protocol, options.dataMode) == FtpDataMode::Active;
@@ -247,6 +253,8 @@ void SetFtpOptions(OptionSetter& set, const RemoteAddress& address, const Upload
     if (address.protocol != RemoteProtocol::Ftps) return;
     set(CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
     set(CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS));
+    if (TlsOneThreeUploadsLoseData())
+        set(CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2 | CURL_SSLVERSION_MAX_TLSv1_2));
     bool verify = options.tlsPeerCheck == TlsPeerCheck::Verify;
     set(CURLOPT_SSL_VERIFYPEER, verify ? 1L : 0L);
     set(CURLOPT_SSL_VERIFYHOST, verify ? 2L : 0L);
