@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   qt6-base-dev qt6-webengine-dev qt6-webchannel-dev qt6-pdf-dev libqt6sql6-sqlite libqt6sql6-odbc libqt6sql6-psql
-  libgl-dev zlib1g-dev unixodbc-dev odbc-mdbtools mdbtools libcurl4-openssl-dev sqlite3 libsqlite3-dev libsqliteodbc
+  libgl-dev zlib1g-dev libisal-dev unixodbc-dev odbc-mdbtools mdbtools libcurl4-openssl-dev sqlite3 libsqlite3-dev libsqliteodbc
   # Access files (libmdb), .xls (FreeXL) and .xlsx (QuaZip) read as databases; workbooks
   # written by the tests (openpyxl, xlwt)
   mdbtools-dev libfreexl-dev libquazip1-qt6-dev python3-openpyxl python3-xlwt
@@ -18,6 +18,8 @@ PACKAGES=(
   libqt6printsupport6 cups printer-driver-cups-pdf poppler-utils
   # checks of the installed tree: desktop entry, launcher, manual page, user service
   desktop-file-utils libglib2.0-bin man-db groff-base systemd
+  # profiling the benchmarks (perf record / perf report)
+  linux-perf
 )
 
 missing=()

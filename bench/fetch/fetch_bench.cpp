@@ -4,7 +4,8 @@
 //   BM_Getvalues1Own     Getvalues1 opening its own connection per graph and re-reading
 //                        the update stamp, as the graph menu's refresh does
 //   BM_RawSqlite         the floor: the SQLite C API preparing and stepping through the
-//                        same statements on one connection and reading the same columns
+//                        same statements on one connection (opened with the program's
+//                        flags) and reading the same columns
 //   BM_RawSqliteParsed   the floor plus turning the date text into day numbers
 // Prints the medians and the ratio to the floor at the end.
 //
@@ -164,7 +165,10 @@ template <bool kParse>
 void RawFetch(benchmark::State& state) {
     for (auto _ : state) {
         sqlite3* db = nullptr;
-        if (sqlite3_open_v2(fixture->file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        // The flags of the program's own connection: without NOMUTEX every column read
+        // would take the connection's lock, and the floor would not be one.
+        if (sqlite3_open_v2(fixture->file.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) !=
+            SQLITE_OK) {
             state.SkipWithError("cannot open");
             break;
         }
@@ -203,11 +207,13 @@ BENCHMARK(BM_Getvalues1Own)->Unit(benchmark::kMillisecond)->Repetitions(9)->MinT
 
 class MedianReporter : public benchmark::ConsoleReporter {
 public:
-    std::map<std::string, double> medians;  // milliseconds
+    std::map<std::string, double> medians, cpuMedians;  // milliseconds
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs)
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
                 medians[run.run_name.function_name] = run.GetAdjustedRealTime();
+                cpuMedians[run.run_name.function_name] = run.GetAdjustedCPUTime();
+            }
         ConsoleReporter::ReportRuns(runs);
     }
 };
@@ -226,13 +232,14 @@ int main(int argc, char** argv) {
     };
     double raw = get("BM_RawSqlite"), parsed = get("BM_RawSqliteParsed"), ours = get("BM_Getvalues1"),
            own = get("BM_Getvalues1Own");
+    double rawCpu = reporter.cpuMedians["BM_RawSqlite"], oursCpu = reporter.cpuMedians["BM_Getvalues1"];
     if (raw > 0 && ours > 0) {
         std::printf(
             "\nmedians: raw SQLite %.2f ms, raw + date parsing %.2f ms, Getvalues1 %.2f ms, "
             "Getvalues1 on own connections %.2f ms\n",
             raw, parsed, ours, own);
-        std::printf("Getvalues1 / raw SQLite: %.2fx (target at most 1.5x: %s)\n", ours / raw,
-                    ours / raw <= 1.5 ? "met" : "NOT met");
+        std::printf("Getvalues1 / raw SQLite: %.2fx wall clock, %.2fx processor (target at most 1.2x: %s)\n",
+                    ours / raw, rawCpu > 0 ? oursCpu / rawCpu : 0.0, ours / raw <= 1.2 ? "met" : "NOT met");
     }
     fixture = nullptr;
     benchmark::Shutdown();

@@ -69,6 +69,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const std::st
             cl.folder = WithSlash(value("--folder"));
         } else if (a == "--export-json" || StartsWith(a, "--export-json=")) {
             cl.exportJson = value("--export-json");
+        } else if (a == "--render-pages" || StartsWith(a, "--render-pages=")) {
+            cl.renderPages = WithSlash(value("--render-pages"));
+            if (cl.error.empty() && cl.renderPages.empty()) fail("option '--render-pages' needs a folder");
+        } else if (flag("--each-graph")) {
+            cl.eachGraph = true;
         } else if (a == "--now" || StartsWith(a, "--now=")) {
             cl.now = value("--now");
             if (cl.error.empty() && !ParseDateTimeText(cl.now))
@@ -81,6 +86,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const std::st
             words.push_back(a);
         }
     }
+    if (!cl.renderPages.empty() && !cl.exportJson.empty())
+        fail("options '--render-pages' and '--export-json' cannot be combined");
+    if (cl.eachGraph && cl.renderPages.empty()) fail("option '--each-graph' goes with '--render-pages'");
     // The plain words form the old single command-line text: "SECONDS [PASSWORD]".
     std::string text;
     for (const auto& w : words) text += (text.empty() ? "" : " ") + w;
@@ -100,7 +108,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const std::st
 }
 
 std::string UsageText() {
-    return "Usage: tidemark [SECONDS [PASSWORD]] [--folder DIR] [--headless] [--export-json FILE]\n"
+    return "Usage: tidemark [SECONDS [PASSWORD]] [--folder DIR] [--headless] [--now DATETIME]\n"
+           "       tidemark [--folder DIR] --export-json FILE [--now DATETIME]\n"
+           "       tidemark [--folder DIR] --render-pages OUTDIR [--each-graph] [--now DATETIME]\n"
            "\n"
            "Shows the pages of graphs defined in Tidemark_setup.txt of the program folder.\n"
            "\n"
@@ -111,6 +121,12 @@ std::string UsageText() {
            "  --folder DIR        the program folder (default: the current folder)\n"
            "  --headless          no window, even when a display is present\n"
            "  --export-json FILE  load every page, draw it and write what was drawn as JSON\n"
+           "  --render-pages OUTDIR\n"
+           "                      load every page, draw it offscreen and write its image as\n"
+           "                      OUTDIR/Tidemark_window<page>.png, then exit; the images go by\n"
+           "                      FTP too when Tidemark_autoweb.txt names a site and a password\n"
+           "                      is given (TIDEMARK_FTP_PASSWORD)\n"
+           "  --each-graph        with --render-pages: also Tidemark_window_<page>_<graph>.png\n"
            "  --now DATETIME      take DATETIME (\"YYYY-MM-DD HH:MM\") as the present time\n"
            "  --version           print the version and exit\n"
            "  -h, --help          print this text and exit\n"
@@ -118,7 +134,8 @@ std::string UsageText() {
            "\n"
            "Exit status:\n"
            "  0  the program ended normally\n"
-           "  1  a fault ended it: the setup could not be loaded, or the export not written\n"
+           "  1  a fault ended it: the setup could not be loaded, the export not written, or\n"
+           "     with --render-pages a page not drawn, an image not written or not sent\n"
            "  2  the command line could not be understood\n"
            "\n"
            "The files of the program folder and the environment are described in tidemark(1).\n";

@@ -11,11 +11,13 @@ struct CommandLine {
     // The leading number of the plain words; 0 = a normal start. A negative number is
     // an unattended start too, and counts as its absolute value for the page time.
     int16_t autostartseconds = 0;
-    std::string password;    // from the words after the number, or TIDEMARK_FTP_PASSWORD
-    std::string folder;      // --folder DIR, ending with "/"; empty = the current folder
-    std::string exportJson;  // --export-json FILE
-    bool headless = false;   // --headless: no window, even with a display
-    std::string now;         // --now "YYYY-MM-DD HH:MM": a fixed clock (reproducible runs)
+    std::string password;     // from the words after the number, or TIDEMARK_FTP_PASSWORD
+    std::string folder;       // --folder DIR, ending with "/"; empty = the current folder
+    std::string exportJson;   // --export-json FILE
+    std::string renderPages;  // --render-pages OUTDIR: every page drawn once into OUTDIR, then the end
+    bool eachGraph = false;   // --each-graph: with --render-pages, an image of every graph too
+    bool headless = false;    // --headless: no window, even with a display
+    std::string now;          // --now "YYYY-MM-DD HH:MM": a fixed clock (reproducible runs)
     bool help = false;
     bool version = false;
     std::string error;  // an option that could not be understood

@@ -1,5 +1,6 @@
 // tidemark: the program. Reads the command line, then either writes the JSON export of
-// the drawn pages without any window, or runs the main window (offscreen with --headless).
+// the drawn pages without any window, renders every page once offscreen
+// (--render-pages), or runs the main window (offscreen with --headless).
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -13,6 +14,7 @@
 #include "app/command_line.h"
 #include "app/console_host.h"
 #include "app/json_export.h"
+#include "app/render_pages.h"
 #include "app/window_main.h"
 #include "core/daynum.h"
 
@@ -53,6 +55,11 @@ int main(int argc, char** argv) {
         if (!cl.now.empty()) now = ParseDateTimeText(cl.now);
         ConsoleHost host(now);
         return RunJsonExport(folder, cl.exportJson, host);
+    }
+    if (!cl.renderPages.empty()) {
+        CommandLine render = cl;
+        render.renderPages = AbsoluteFolder(cl.renderPages);
+        return RunRenderPages(render, folder, argc, argv);
     }
     if (cl.headless) {
         // Keep an offscreen platform that already names its screen (configfile=...).

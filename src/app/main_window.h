@@ -60,6 +60,9 @@ struct WindowOptions {
     std::string password;            // FTP password from the command line
     bool printWrittenImages = true;  // command-line mode: each image path on standard output
     bool headless = false;           // offscreen: nobody can answer a message box
+    // A one-shot render (--render-pages): Open() loads and shows page 1 but starts no
+    // timer and no image cycle, and waits for painting only let pending events run.
+    bool oneShot = false;
     // Answers message boxes instead of a person (tests); unset = real boxes.
     std::function<MsgAnswer(const std::string& text, MsgButtons buttons)> answerMessage;
 };
@@ -151,6 +154,9 @@ public:
     ValuesListBox* ValuesList() const { return valuesList_; }
     GraphCommands& Commands() { return *graphCommands_; }
     WebScreens& Web() { return *webScreens_; }
+    // The client area as a page image shows it, and the layout it was cut by.
+    QImage CaptureClientArea() override;
+    PageGeometry LastLayout() const override { return lastLayout_; }
     bool HasClosed() const { return closed_; }
     int ExitStatus() const { return exitStatus_; }
 
@@ -178,10 +184,8 @@ private:
     void ForgetFittedBrowsers() override { webScreens_->SetLastFittedBrowser(-1); }
     void ClearCurrentValues() override;
     void ConfirmPublishing(bool commandLineMode) override;
-    // --- PageImageWindow (main_window_page_view.cpp) ---
-    QImage CaptureClientArea() override;
+    // --- PageImageWindow (main_window_page_view.cpp; the capture and layout are public) ---
     QWidget& DialogParent() override { return *this; }
-    PageGeometry LastLayout() const override { return lastLayout_; }
     void HoldPaging() override { paging_->Hold(); }
     void ResumePaging() override { paging_->Resume(); }
     void ImageSaved(const std::string& path) override;

@@ -84,7 +84,7 @@ int MainWindow::Open() {
     screenClass_ = ScreenClassFromHeight(ScreenGeometry().height());
     if (!images_->PngAvailable() && !CommandLineMode())
         Message("Error loading GDI+!", MsgButtons::Ok, MsgIcon::Critical);
-    if (CommandLineMode()) {
+    if (CommandLineMode() && !options_.oneShot) {
         splash_ = std::make_unique<SplashWindow>();
         splash_->show();
         Yield();
@@ -105,6 +105,7 @@ int MainWindow::Open() {
         ShowInStartupState();
         DrawCurrentPage();
     }
+    if (options_.oneShot) return 0;
 
     autoFrame_->AutoPagingOn()->setChecked(state_.settings.autopaging);
     autoFrame_->SetPageTimeText(state_.settings.pageseconds);

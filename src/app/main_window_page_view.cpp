@@ -62,6 +62,8 @@ void MainWindow::StopPagingTimer() { paging_->Hold(); }
 void MainWindow::RestartPagingTimer() { paging_->Resume(); }
 
 void MainWindow::WaitMilliseconds(int ms) {
+    // Offscreen, grab() paints the page itself: a one-shot render has nothing to wait for.
+    if (options_.oneShot) return Yield();
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();

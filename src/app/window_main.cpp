@@ -24,6 +24,8 @@ bool OffscreenWithoutAScreen() {
     return platform && std::string(platform) == "offscreen";
 }
 
+}  // namespace
+
 // The offscreen platform's own screen is 800 x 800; page images are published for a
 // full-size display, so a plain offscreen run gets one. The platform reads the file
 // while the application starts; it is removed when this returns.
@@ -37,8 +39,6 @@ std::unique_ptr<QApplication> StartApplication(int& argc, char** argv) {
     PrepareWebEngine();
     return std::make_unique<QApplication>(argc, argv);
 }
-
-}  // namespace
 
 int RunWindowedProgram(const CommandLine& cl, const std::string& programFolder, int argc, char** argv) {
     std::unique_ptr<QApplication> application = StartApplication(argc, argv);

@@ -1,11 +1,18 @@
 #pragma once
 // The windowed program: the application object, the program state and the main window,
 // the opening sequence and the event loop.
+#include <memory>
 #include <string>
 
 #include "app/command_line.h"
 
+class QApplication;
+
 namespace tidemark {
+
+// The application object. A plain offscreen platform gets a 1920 x 1080 screen, the size
+// page images are published for, unless QT_QPA_PLATFORM names a configfile of its own.
+std::unique_ptr<QApplication> StartApplication(int& argc, char** argv);
 
 // Runs the program with its window (offscreen when QT_QPA_PLATFORM says so) and
 // returns the exit status: non-zero after a load fault that ends the program, 0 when the

@@ -73,7 +73,8 @@ std::string JoinLinesCrLf(const std::vector<std::string>& lines) {
     return out;
 }
 
-std::optional<std::string> WriteTempBeside(const std::string& path, const std::string& bytes, std::string* error) {
+std::optional<std::string> WriteTempBeside(const std::string& path, const std::string& bytes, std::string* error,
+                                           FileDurability durability) {
     std::string tmp = path + ".tmp-XXXXXX";
     std::vector<char> name(tmp.begin(), tmp.end());
     name.push_back('\0');
@@ -95,7 +96,7 @@ std::optional<std::string> WriteTempBeside(const std::string& path, const std::s
         }
         done += static_cast<size_t>(n);
     }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
+    if ((durability == FileDurability::Flushed && ::fsync(fd) != 0) || ::close(fd) != 0) {
         SetError(error, path + ": cannot flush to disk: " + std::strerror(errno));
         ::unlink(tmpPath.c_str());
         return std::nullopt;
@@ -105,9 +106,15 @@ std::optional<std::string> WriteTempBeside(const std::string& path, const std::s
     return tmpPath;
 }
 
-bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::string* error) {
-    auto tmp = WriteTempBeside(path, bytes, error);
+bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::string* error, FileDurability durability) {
+    auto tmp = WriteTempBeside(path, bytes, error, durability);
     if (!tmp) return false;
+    if (durability == FileDurability::Replaced) {
+        if (::rename(tmp->c_str(), path.c_str()) == 0) return true;
+        SetError(error, "cannot rename " + *tmp + " to " + path + ": " + std::strerror(errno));
+        ::unlink(tmp->c_str());
+        return false;
+    }
     if (!RenameFile(*tmp, path, error)) {
         ::unlink(tmp->c_str());
         return false;

@@ -21,15 +21,25 @@ std::vector<std::string> SplitLines(const std::string& text);
 // Joins lines, each ended with CR LF.
 std::string JoinLinesCrLf(const std::vector<std::string>& lines);
 
-// Writes the bytes to a temporary file in the same folder, flushes it to disk and
-// renames it over the target, so the target is either the old or the new content,
-// never half-written. Returns false with a message on failure (target untouched).
-bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::string* error = nullptr);
+// How long a write waits for the disk.
+enum class FileDurability {
+    Flushed,   // on the disk before it replaces the target, and the folder's entry too
+    Replaced,  // replaces the target whole but leaves the flushing to the system: for
+               // files made afresh every round (page images), where waiting for the
+               // disk would cost more than the rest of the write
+};
+
+// Writes the bytes to a temporary file in the same folder, flushes it to disk (unless
+// Replaced) and renames it over the target, so the target is either the old or the new
+// content, never half-written. Returns false with a message on failure (target untouched).
+bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::string* error = nullptr,
+                     FileDurability durability = FileDurability::Flushed);
 
 // Writes to a temporary file in the same folder and fsyncs it, returning its path;
 // the caller renames it into place. Used where other files must move in between.
 std::optional<std::string> WriteTempBeside(const std::string& path, const std::string& bytes,
-                                           std::string* error = nullptr);
+                                           std::string* error = nullptr,
+                                           FileDurability durability = FileDurability::Flushed);
 
 bool FileExists(const std::string& path);
 bool RemoveFile(const std::string& path);

@@ -148,7 +148,7 @@ private:
         const bool depthDuration = kind == SeriesKind::DepthDurationMaxima;
         const SeriesSource source = Source(def);
         int timeStep = source.TimeStepMinutes();
-        Recordset rs = Open(MainStatement(def, source));
+        SeriesRows rs = OpenSeries(MainStatement(def, source));
 
         bool composeModelError = isSecond && options_.modelErrorThreshold && main_.freqtype == FreqType::ModelError;
         ModelErrorText modelError(options_.modelErrorThreshold.value_or(0));
@@ -235,7 +235,7 @@ private:
         SlotSeries& before = Slot(slot);
         before.currentValue = RoundCurrent(before.currentValue, "#0.##");
         std::string statement = DailyStatement(def.dsid, state_.window.start, state_.window.end - 1);
-        Recordset rs = Open(RewriteStatement(statement, state_.settings, false));
+        SeriesRows rs = OpenSeries(RewriteStatement(statement, state_.settings, false));
         SlotSeries& series = Slot(slot);
         long long span = state_.window.span;
         long long i = 0;
@@ -291,7 +291,7 @@ private:
     // The hourly or unit rows as a running total from `prior`, restarted once, after the
     // first row dated on the 1st of a month.
     void ReadMonthlyRows(int slot, const SeriesDef& def, double prior) {
-        Recordset rows = Open(MainStatement(def, Source(def)));
+        SeriesRows rows = OpenSeries(MainStatement(def, Source(def)));
         SlotSeries& series = Slot(slot);
         BeginStoring(slot, false);
         double cum = prior;
@@ -333,8 +333,8 @@ private:
     // daily value stored.
     long long ReadMonthlyDays(int slot, const SeriesDef& def, double prior, bool hourlyCurrent) {
         const DateWindow& window = state_.window;
-        Recordset days =
-            Open(RewriteStatement(DailyStatement(def.dsid, window.start, window.end), state_.settings, false));
+        SeriesRows days =
+            OpenSeries(RewriteStatement(DailyStatement(def.dsid, window.start, window.end), state_.settings, false));
         SlotSeries& daily = Slot(slot);
         double cum = prior;
         bool reset = false;
@@ -461,10 +461,16 @@ private:
         return Take(db_->OpenRecordset(statement));
     }
 
+    SeriesRows OpenSeries(const std::string& statement) {
+        host_.Yield();
+        table_ = FirstTable(statement);
+        return Take(db_->OpenSeries(statement));
+    }
+
     // A row that cannot be read is named with its table, series and time, so the one bad
     // reading among thousands can be found.
-    template <class T>
-    T TakeAt(const Recordset& rs, DbResult<T> result) {
+    template <class Rows, class T>
+    T TakeAt(const Rows& rs, DbResult<T> result) {
         if (!result) {
             DbResult<std::string> series = rs.Text(0), time = rs.Text(1);
             Fail("Table " + table_ + ", series " + (series ? series.value() : "?") + ", row " +

@@ -44,6 +44,11 @@ struct RenderState {
     // setup itself keeps its "not set".
     std::optional<PenWidths> defaultPens;
 
+    // What went wrong on the page drawn last, one line per graph that could not be drawn
+    // ("Page p, Chart g: why"): unattended runs show no message, yet a one-shot render
+    // must say which page failed.
+    std::vector<std::string> pageFaults;
+
     RenderState() { currentValues.fill(kMissing); }
 
     // The Y scale of graph `slot` on `page`; the table grows to the page on first use.

@@ -53,6 +53,7 @@ void SavePendingImage(ProgramState& state, Host& host, PageView& view, const Pag
 
 void showgraphs(ProgramState& state, RenderState& render, Host& host, PageView& view) {
     view.BeginDrawing();
+    render.pageFaults.clear();
     host.Yield();
 
     int pageNumber = state.currentpage;
@@ -76,6 +77,8 @@ void showgraphs(ProgramState& state, RenderState& render, Host& host, PageView& 
         try {
             DrawGraph(state, render, view, pageNumber, g, now);
         } catch (const std::exception& e) {
+            render.pageFaults.push_back("Page " + std::to_string(pageNumber) + ", Chart " + std::to_string(g + 1) +
+                                        ": " + e.what());
             if (state.autostartseconds == 0)
                 host.Message(
                     std::string(e.what()) + "\nPage " + std::to_string(pageNumber) + ", Chart " + std::to_string(g + 1),

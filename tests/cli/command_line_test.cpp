@@ -65,6 +65,12 @@ TEST(CommandLine, OptionsBesideTheNumber) {
     EXPECT_EQ(cl.now, "2026-03-10 14:00");
     EXPECT_TRUE(cl.error.empty());
 
+    cl = ParseCommandLine({"--render-pages", "web", "--each-graph"}, "secret");
+    EXPECT_EQ(cl.renderPages, "web/");
+    EXPECT_TRUE(cl.eachGraph);
+    EXPECT_EQ(cl.password, "secret");
+    EXPECT_TRUE(cl.error.empty());
+
     EXPECT_TRUE(ParseCommandLine({"--help"}, "").help);
     EXPECT_TRUE(ParseCommandLine({"--version"}, "").version);
     // The splash window's label and the banner of --version carry the same number.
@@ -103,4 +109,7 @@ TEST(CommandLine, MistakesAreNamed) {
     EXPECT_NE(ParseCommandLine({"--folder"}, "").error.find("--folder"), std::string::npos);
     EXPECT_NE(ParseCommandLine({"--now", "tomorrow"}, "").error.find("--now"), std::string::npos);
     EXPECT_FALSE(ParseCommandLine({"99999"}, "").error.empty());
+    EXPECT_EQ(ParseCommandLine({"--each-graph"}, "").error, "option '--each-graph' goes with '--render-pages'");
+    EXPECT_EQ(ParseCommandLine({"--render-pages", "a", "--export-json", "b"}, "").error,
+              "options '--render-pages' and '--export-json' cannot be combined");
 }

@@ -45,6 +45,7 @@ TEST_F(ProgramOptionsTest, HelpGoesToStandardOutputWithTheExitStatuses) {
         EXPECT_EQ(r.out.rfind("Usage: tidemark ", 0), 0u) << r.out;
         EXPECT_NE(r.out.find("Exit status:"), std::string::npos);
         for (const char* status : {"\n  0  ", "\n  1  ", "\n  2  "}) EXPECT_NE(r.out.find(status), std::string::npos);
+        EXPECT_NE(r.out.find("--render-pages OUTDIR"), std::string::npos);
         EXPECT_EQ(r.err, "");
     }
 }

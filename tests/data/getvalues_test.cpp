@@ -34,6 +34,21 @@ TEST_F(GetvaluesTest, UnitRowsFillOnlyWhenTwoHourBoundariesAreCrossed) {
                                                      "03-01 01:55 -9999", "03-01 02:05 4"}));
 }
 
+// Rows are read straight into day numbers while they hold the stored form; a row in
+// another form (with fractions of a second, a value stored as the bytes "2.5") and every row
+// after it are read field by field, to the same points.
+TEST_F(GetvaluesTest, RowsInOtherFormsAmongStoredOnesGiveTheSamePoints) {
+    SeriesHarness h(backend_, At(2020, 3, 1), 1, At(2020, 3, 2));
+    h.Define(0, 5);
+    ASSERT_TRUE(
+        h.Fill("insert into rhour values (5, '2020-03-01 00:00:00', 1), (5, '2020-03-01 01:00:00.000', 2),"
+               " (5, '2020-03-01 02:00:00', x'322E35'), (5, '2020-03-01 03:00:00', 3),"
+               " (5, '2020-03-01 05:00:00', 5)"));
+    EXPECT_EQ(h.Fetch(0), "");
+    EXPECT_EQ(h.Points(0), (std::vector<std::string>{"03-01 00:00 1", "03-01 01:00 2", "03-01 02:00 2.5",
+                                                     "03-01 03:00 3", "03-01 04:00 -9999", "03-01 05:00 5"}));
+}
+
 TEST_F(GetvaluesTest, RowsAtTheWindowEdgesAreReadAndRowsBeyondAreNot) {
     SeriesHarness h(backend_, At(2020, 3, 1), 2, At(2020, 3, 5));
     h.Define(0, 8);

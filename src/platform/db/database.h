@@ -11,6 +11,7 @@
 
 #include "platform/db/db_result.h"
 #include "platform/db/recordset.h"
+#include "platform/db/series_rows.h"
 
 namespace tidemark {
 
@@ -25,6 +26,15 @@ public:
 
     // Runs one statement (after the dialect step) and fetches all its rows.
     virtual DbResult<Recordset> OpenRecordset(const std::string& statement) = 0;
+
+    // Runs a series statement (date_time second, value third) for the series fetch.
+    // Engines that can read the rows straight into day numbers do; the rest read them
+    // through OpenRecordset.
+    virtual DbResult<SeriesRows> OpenSeries(const std::string& statement) {
+        DbResult<Recordset> rows = OpenRecordset(statement);
+        if (!rows) return DbError{rows.error()};
+        return SeriesRowsOf(std::move(rows.value()));
+    }
 
     // The statement as this engine will run it.
     virtual std::string AdaptStatement(const std::string& statement) const = 0;

@@ -123,12 +123,17 @@ public:
     void Close() override { db_.reset(); }
 
     DbResult<Recordset> OpenRecordset(const std::string& statement) override {
-        if (!db_) return DbError{"The database connection is closed"};
-        std::string sql = AdaptStatement(statement);
-        if (HasSeveralStatements(sql))
-            return DbError{"The statement holds more than one command; only one is run at a time"};
-        if (!IsReadingStatement(sql)) return DbError{"Only statements that read (SELECT) are run on the database"};
-        DbResult<Recordset> rows = RunOnSqlite(db_.get(), sql);
+        DbResult<std::string> sql = Runnable(statement);
+        if (!sql) return DbError{sql.error()};
+        DbResult<Recordset> rows = RunOnSqlite(db_.get(), sql.value());
+        if (rows) return rows;
+        return DbError{InFileTerms(rows.error())};
+    }
+
+    DbResult<SeriesRows> OpenSeries(const std::string& statement) override {
+        DbResult<std::string> sql = Runnable(statement);
+        if (!sql) return DbError{sql.error()};
+        DbResult<SeriesRows> rows = RunSeriesOnSqlite(db_.get(), sql.value());
         if (rows) return rows;
         return DbError{InFileTerms(rows.error())};
     }
@@ -142,6 +147,16 @@ public:
     }
 
 private:
+    // The statement in SQLite's form, when it may be run here.
+    DbResult<std::string> Runnable(const std::string& statement) const {
+        if (!db_) return DbError{"The database connection is closed"};
+        std::string sql = AdaptStatement(statement);
+        if (HasSeveralStatements(sql))
+            return DbError{"The statement holds more than one command; only one is run at a time"};
+        if (!IsReadingStatement(sql)) return DbError{"Only statements that read (SELECT) are run on the database"};
+        return sql;
+    }
+
     // SQLite's "no such table: x" said of the file the user named.
     std::string InFileTerms(const std::string& error) const {
         const std::string missing = "no such table: ";

@@ -154,13 +154,17 @@ public:
         db.close();
     }
 
+    DbResult<SeriesRows> OpenSeries(const std::string& statement) override {
+        if (!direct_) return Database::OpenSeries(statement);
+        DbResult<std::string> sql = Runnable(statement);
+        if (!sql) return DbError{sql.error()};
+        return RunSeriesOnSqlite(direct_, sql.value());
+    }
+
     DbResult<Recordset> OpenRecordset(const std::string& statement) override {
-        if (!open_) return DbError{"The database connection is closed"};
-        std::string sql = AdaptStatement(statement);
-        if (HasSeveralStatements(sql))
-            return DbError{"The statement holds more than one command; only one is run at a time"};
-        // Connections are read-only already; this also covers ODBC drivers that ignore it.
-        if (!IsReadingStatement(sql)) return DbError{"Only statements that read (SELECT) are run on the database"};
+        DbResult<std::string> runnable = Runnable(statement);
+        if (!runnable) return DbError{runnable.error()};
+        const std::string& sql = runnable.value();
         if (direct_) return RunOnSqlite(direct_, sql);
         QSqlDatabase db = QSqlDatabase::database(name_, false);
         QSqlQuery query(db);
@@ -188,6 +192,17 @@ public:
     std::string EngineName() const override { return engineName_; }
 
 private:
+    // The statement in the engine's form, when it may be run here.
+    DbResult<std::string> Runnable(const std::string& statement) const {
+        if (!open_) return DbError{"The database connection is closed"};
+        std::string sql = AdaptStatement(statement);
+        if (HasSeveralStatements(sql))
+            return DbError{"The statement holds more than one command; only one is run at a time"};
+        // Connections are read-only already; this also covers ODBC drivers that ignore it.
+        if (!IsReadingStatement(sql)) return DbError{"Only statements that read (SELECT) are run on the database"};
+        return sql;
+    }
+
     DbResult<bool> ConnectSqlite(QSqlDatabase& db, const ConnectionTarget& target) {
         dialect_ = SqlDialect::SQLite;
         engineName_ = "SQLite";

@@ -5,6 +5,7 @@
 
 #include "core/daynum.h"
 #include "core/vbtext.h"
+#include "platform/db/series_rows.h"
 
 namespace tidemark {
 
@@ -17,43 +18,11 @@ std::string DescribeField(const std::vector<std::string>& names, int index) {
     return text;
 }
 
-// Digits of text[from, from + count), or -1.
-int DigitsAt(std::string_view text, size_t from, size_t count) {
-    int value = 0;
-    for (size_t i = from; i < from + count; ++i) {
-        char c = text[i];
-        if (c < '0' || c > '9') return -1;
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
-bool LeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-
-// The stored form "YYYY-MM-DD HH:MM:SS" read without the general parser: series hold
-// hundreds of rows per day, so the day number of the date part is kept from the row
-// before. Other forms (and invalid dates) are left to ParseIsoDateTime.
+// The stored form "YYYY-MM-DD HH:MM:SS" read without the general parser, the same way
+// series rows read it. Other forms (and invalid dates) are left to ParseIsoDateTime.
 std::optional<double> StoredDateTime(std::string_view text) {
-    if (text.size() != 19 || text[4] != '-' || text[7] != '-' || (text[10] != ' ' && text[10] != 'T') ||
-        text[13] != ':' || text[16] != ':')
-        return std::nullopt;
-    int year = DigitsAt(text, 0, 4), month = DigitsAt(text, 5, 2), day = DigitsAt(text, 8, 2);
-    int hour = DigitsAt(text, 11, 2), minute = DigitsAt(text, 14, 2), second = DigitsAt(text, 17, 2);
-    if (year < 0 || month < 1 || month > 12 || day < 1 || hour < 0 || hour > 23 || minute < 0 || minute > 59 ||
-        second < 0 || second > 59)
-        return std::nullopt;
-    static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (day > kDays[month - 1] || (month == 2 && day == 29 && !LeapYear(year))) return std::nullopt;
-    thread_local int cachedYear = -1, cachedMonth = -1, cachedDay = -1;
-    thread_local double cachedSerial = 0;
-    if (year != cachedYear || month != cachedMonth || day != cachedDay) {
-        cachedSerial = DateSerial(year, month, day);
-        cachedYear = year;
-        cachedMonth = month;
-        cachedDay = day;
-    }
-    // TimeSerial's own arithmetic, written out so the call stays out of the row loop.
-    return cachedSerial + (hour * 3600.0 + minute * 60.0 + second) / 86400.0;
+    thread_local StoredDateTimeReader reader;
+    return reader.Read(text);
 }
 
 std::string IsoText(double day) {

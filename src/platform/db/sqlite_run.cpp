@@ -19,69 +19,140 @@ std::string SqliteErrorText(sqlite3* db) {
     return ToProgramText(text);
 }
 
-// Runs a statement on a SQLite handle and reads all its rows.
-DbResult<Recordset> RunOnSqlite(sqlite3* db, const std::string& sql) {
+namespace {
+
+// A prepared statement, finalised on every path.
+class Statement {
+public:
+    ~Statement() { sqlite3_finalize(statement_); }
+    sqlite3_stmt* get() const { return statement_; }
+    sqlite3_stmt** out() { return &statement_; }
+
+private:
+    sqlite3_stmt* statement_ = nullptr;
+};
+
+DbResult<bool> Prepare(sqlite3* db, const std::string& sql, Statement& statement) {
     QByteArray utf8 = ProgramText(sql).toUtf8();
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, utf8.constData(), static_cast<int>(utf8.size()), &statement, nullptr) != SQLITE_OK) {
-        std::string error = SqliteErrorText(db);
-        sqlite3_finalize(statement);
-        return DbError{error};
-    }
-    if (!statement) return DbError{"The statement returns no records"};
-    int columns = sqlite3_column_count(statement);
+    if (sqlite3_prepare_v2(db, utf8.constData(), static_cast<int>(utf8.size()), statement.out(), nullptr) != SQLITE_OK)
+        return DbError{SqliteErrorText(db)};
+    if (!statement.get()) return DbError{"The statement returns no records"};
+    return true;
+}
+
+std::vector<std::string> ColumnNames(sqlite3_stmt* statement) {
     std::vector<std::string> names;
+    int columns = sqlite3_column_count(statement);
     for (int i = 0; i < columns; ++i) {
         const char* name = sqlite3_column_name(statement, i);
         std::string text;
         if (name) AppendUtf8AsWindows1252(name, text);
         names.push_back(std::move(text));
     }
-    Recordset::Builder rows(std::move(names));
-    std::string text;
-    int rc;
-    // The statement is stepped on this thread only, so its values are read through
-    // sqlite3_column_value (one library call a field instead of two or three).
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        for (int i = 0; i < columns; ++i) {
-            sqlite3_value* value = sqlite3_column_value(statement, i);
-            switch (sqlite3_value_type(value)) {
-                case SQLITE_NULL: rows.AddNull(); break;
-                case SQLITE_INTEGER: rows.AddNumber(static_cast<double>(sqlite3_value_int64(value))); break;
-                case SQLITE_FLOAT: rows.AddNumber(sqlite3_value_double(value)); break;
-                case SQLITE_BLOB: {
-                    const void* bytes = sqlite3_value_blob(value);
-                    int length = sqlite3_value_bytes(value);
-                    rows.AddText(
-                        std::string_view(static_cast<const char*>(bytes), bytes ? static_cast<size_t>(length) : 0));
-                    break;
+    return names;
+}
+
+// The current row's values as the engine gave them. The statement is stepped on this
+// thread only, so its values are read through sqlite3_column_value (one library call a
+// field instead of two or three).
+void AddRow(sqlite3_stmt* statement, int columns, Recordset::Builder& rows, std::string& text) {
+    for (int i = 0; i < columns; ++i) {
+        sqlite3_value* value = sqlite3_column_value(statement, i);
+        switch (sqlite3_value_type(value)) {
+            case SQLITE_NULL: rows.AddNull(); break;
+            case SQLITE_INTEGER: rows.AddNumber(static_cast<double>(sqlite3_value_int64(value))); break;
+            case SQLITE_FLOAT: rows.AddNumber(sqlite3_value_double(value)); break;
+            case SQLITE_BLOB: {
+                const void* bytes = sqlite3_value_blob(value);
+                int length = sqlite3_value_bytes(value);
+                rows.AddText(
+                    std::string_view(static_cast<const char*>(bytes), bytes ? static_cast<size_t>(length) : 0));
+                break;
+            }
+            default: {
+                const unsigned char* chars = sqlite3_value_text(value);
+                size_t length = chars ? static_cast<size_t>(sqlite3_value_bytes(value)) : 0;
+                size_t ascii = 0;
+                while (ascii < length && chars[ascii] < 0x80) ++ascii;
+                if (ascii == length) {
+                    rows.AddText(std::string_view(reinterpret_cast<const char*>(chars), length));
+                } else {
+                    text.clear();
+                    AppendUtf8AsWindows1252(std::string_view(reinterpret_cast<const char*>(chars), length), text);
+                    rows.AddText(text);
                 }
-                default: {
-                    const unsigned char* chars = sqlite3_value_text(value);
-                    size_t length = chars ? static_cast<size_t>(sqlite3_value_bytes(value)) : 0;
-                    size_t ascii = 0;
-                    while (ascii < length && chars[ascii] < 0x80) ++ascii;
-                    if (ascii == length) {
-                        rows.AddText(std::string_view(reinterpret_cast<const char*>(chars), length));
-                    } else {
-                        text.clear();
-                        AppendUtf8AsWindows1252(std::string_view(reinterpret_cast<const char*>(chars), length), text);
-                        rows.AddText(text);
-                    }
-                    break;
-                }
+                break;
             }
         }
-        rows.EndRow();
     }
-    if (rc != SQLITE_DONE) {
-        std::string error = SqliteErrorText(db);
-        sqlite3_finalize(statement);
-        return DbError{error};
-    }
-    sqlite3_finalize(statement);
+    rows.EndRow();
+}
+
+// The rest of the rows, from the current one on, as RunOnSqlite keeps them.
+DbResult<Recordset> RestOfRows(sqlite3* db, sqlite3_stmt* statement, std::vector<std::string> names, int rc) {
+    int columns = static_cast<int>(names.size());
+    Recordset::Builder rows(std::move(names));
+    std::string text;
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(statement)) AddRow(statement, columns, rows, text);
+    if (rc != SQLITE_DONE) return DbError{SqliteErrorText(db)};
     if (columns == 0) return DbError{"The statement returns no records"};
     return rows.Finish();
+}
+
+}  // namespace
+
+DbResult<Recordset> RunOnSqlite(sqlite3* db, const std::string& sql) {
+    Statement statement;
+    DbResult<bool> prepared = Prepare(db, sql, statement);
+    if (!prepared) return DbError{prepared.error()};
+    return RestOfRows(db, statement.get(), ColumnNames(statement.get()), sqlite3_step(statement.get()));
+}
+
+namespace {
+
+// A row of a series statement as a day number and a value; false when a field holds
+// anything else (a null, text in another form), which the Recordset is left to read.
+bool ReadSeriesRow(sqlite3_stmt* s, StoredDateTimeReader& dates, SeriesRow& row) {
+    sqlite3_value* time = sqlite3_column_value(s, 1);
+    switch (sqlite3_value_type(time)) {
+        case SQLITE_TEXT: {
+            const char* chars = reinterpret_cast<const char*>(sqlite3_value_text(time));
+            if (!chars) return false;
+            std::optional<double> day =
+                dates.Read(std::string_view(chars, static_cast<size_t>(sqlite3_value_bytes(time))));
+            if (!day) return false;
+            row.time = *day;
+            break;
+        }
+        case SQLITE_FLOAT: row.time = sqlite3_value_double(time); break;
+        case SQLITE_INTEGER: row.time = static_cast<double>(sqlite3_value_int64(time)); break;
+        default: return false;
+    }
+    sqlite3_value* value = sqlite3_column_value(s, 2);
+    switch (sqlite3_value_type(value)) {
+        case SQLITE_FLOAT: row.value = sqlite3_value_double(value); return true;
+        case SQLITE_INTEGER: row.value = static_cast<double>(sqlite3_value_int64(value)); return true;
+        default: return false;
+    }
+}
+
+}  // namespace
+
+DbResult<SeriesRows> RunSeriesOnSqlite(sqlite3* db, const std::string& sql) {
+    Statement statement;
+    DbResult<bool> prepared = Prepare(db, sql, statement);
+    if (!prepared) return DbError{prepared.error()};
+    sqlite3_stmt* s = statement.get();
+    std::vector<SeriesRow> rows;
+    StoredDateTimeReader dates;
+    int rc = sqlite3_step(s);
+    if (sqlite3_column_count(s) >= 3) {
+        rows.reserve(4096);
+        for (SeriesRow row; rc == SQLITE_ROW && ReadSeriesRow(s, dates, row); rc = sqlite3_step(s)) rows.push_back(row);
+    }
+    DbResult<Recordset> rest = RestOfRows(db, s, ColumnNames(s), rc);
+    if (!rest) return DbError{rest.error()};
+    return SeriesRows(std::move(rows), std::move(rest.value()));
 }
 
 }  // namespace tidemark

@@ -1,0 +1,172 @@
+#include "app/render_pages.h"
+
+#include <QApplication>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/console_host.h"
+#include "app/ftp_upload.h"
+#include "app/main_window.h"
+#include "app/window_main.h"
+#include "core/daynum.h"
+#include "core/vbtext.h"
+#include "publish/graph_cells.h"
+#include "publish/image_names.h"
+#include "publish/publish_settings.h"
+#include "publish/save_and_publish.h"
+#include "render/render_state.h"
+
+namespace tidemark {
+namespace {
+
+// The render is offscreen even with a display: nothing is shown, and the screen (1920 x
+// 1080 unless QT_QPA_PLATFORM names one) is the size the pages are drawn for.
+void UseOffscreenPlatform() {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (!platform || std::string(platform).rfind("offscreen", 0) != 0) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+}
+
+// The publishing settings file as an unattended start confirms it, except that the
+// images go to the output folder: FTP when the file names a web site and a password is
+// given, otherwise the images stay in the output folder.
+PublishState PublishingFor(const std::string& programFolder, const std::string& outFolder, const std::string& password,
+                           bool eachGraph) {
+    PublishSettingsFile file = ReadPublishSettings(programFolder);
+    PublishChoice choice;
+    choice.address = file.address;
+    choice.folder = file.folder;
+    choice.user = file.user;
+    choice.password = password;
+    choice.saveEachGraph = eachGraph;
+    choice.ftp = !password.empty() && !Trim(file.address).empty() && !IsLocalFolderAddress(file.address);
+    PublishState state;
+    int marker = 0;
+    ConfirmPublishing(choice, outFolder, true, state, marker);
+    state.imageBasePath = outFolder + kImageBaseFileName;
+    return state;
+}
+
+// The graph cells of the page as the window laid it out, as the image cycle cuts them.
+std::vector<PixelCrop> GraphCropsOf(const PageRec& page, const PageGeometry& layout, const QImage& image) {
+    GraphCellsInput cells;
+    cells.graphCount = layout.graphCount;
+    cells.W = layout.W;
+    cells.H = layout.H;
+    cells.imageWidth = image.width();
+    cells.imageHeight = image.height();
+    for (int s = 0; s < kLayoutSlots; ++s) {
+        cells.used[static_cast<size_t>(s)] = page.slots[static_cast<size_t>(s)].Kind() != SlotKind::Empty;
+        cells.webScreen[static_cast<size_t>(s)] = page.slots[static_cast<size_t>(s)].Kind() == SlotKind::WebScreen;
+    }
+    return GraphCrops(cells);
+}
+
+class PageRender {
+public:
+    PageRender(const CommandLine& cl, const std::string& programFolder, MainWindow& window, ProgramState& state)
+        : window_(window), state_(state),
+          publish_(PublishingFor(programFolder, cl.renderPages, cl.password, cl.eachGraph)) {
+        context_.imageCycleMarker = -2;  // the images of an unattended round
+        context_.commandLineMode = true;
+        context_.pngAvailable = PngWritingAvailable();
+        // Remote names are relative to the folder the images are written in.
+        context_.programFolder = cl.renderPages;
+        hooks_.written = [](const std::string& path) { std::cout << "Saved... " << path << std::endl; };
+        if (publish_.ftp) {
+            UploadFunction upload =
+                MakeFtpUpload([this] { window_.Yield(); }, [this](const std::string& why) { uploadFault_ = why; });
+            hooks_.upload = [this, upload](const PublishState& s, const std::string& path, const std::string& remote) {
+                uploadFault_.clear();
+                bool sent = upload(s, path, remote);
+                if (!sent) Fail("Cannot send " + path + " to " + s.ftpAddress + ": " + uploadFault_);
+                return sent;
+            };
+        }
+    }
+
+    // Every page that is not removed, in page order; false when anything failed.
+    bool Run() {
+        for (int p = 1; p <= state_.pages.pagecount && !window_.HasClosed(); ++p) {
+            const PageRec& page = state_.pages.Page(p);
+            // Pages the round leaves out of publishing are left out here too.
+            if (page.removed || page.ftpoff) continue;
+            RenderPage(p);
+        }
+        return ok_;
+    }
+
+private:
+    void RenderPage(int p) {
+        state_.currentpage = static_cast<int16_t>(p);
+        window_.DrawCurrentPage();
+        for (const std::string& fault : window_.Render().pageFaults)
+            Fail("Page " + std::to_string(p) + " could not be drawn: " + fault);
+        QImage image = window_.CaptureClientArea();
+        if (image.isNull()) {
+            Fail("Page " + std::to_string(p) + " could not be captured");
+            return;
+        }
+        Publish(image, PageImagePath(publish_.imageBasePath, p));
+        if (!publish_.saveEachGraph) return;
+        for (const PixelCrop& crop : GraphCropsOf(state_.pages.Page(p), window_.LastLayout(), image))
+            Publish(image.copy(crop.left, crop.top, crop.width, crop.height),
+                    GraphImagePath(publish_.imageBasePath, p, crop.slot));
+    }
+
+    void Publish(const QImage& image, const std::string& path) {
+        // A file that cannot be written is told on standard error by the window.
+        if (!SaveAndPublish(image, path, context_, publish_, window_, hooks_)) ok_ = false;
+        if (publish_.ftp) std::cout << window_.Caption() << std::endl;
+    }
+
+    void Fail(const std::string& why) {
+        std::cerr << ConsoleHost::OneLine(why) << std::endl;
+        ok_ = false;
+    }
+
+    MainWindow& window_;
+    ProgramState& state_;
+    PublishState publish_;
+    PublishContext context_;
+    PublishHooks hooks_;
+    std::string uploadFault_;
+    bool ok_ = true;
+};
+
+}  // namespace
+
+int RunRenderPages(const CommandLine& cl, const std::string& programFolder, int argc, char** argv) {
+    std::error_code ec;
+    std::filesystem::create_directories(cl.renderPages, ec);
+    if (!std::filesystem::is_directory(cl.renderPages, ec)) {
+        std::cerr << "tidemark: cannot make the folder " << cl.renderPages << " for the page images" << std::endl;
+        return kExitFailure;
+    }
+    UseOffscreenPlatform();
+    std::unique_ptr<QApplication> application = StartApplication(argc, argv);
+    application->setApplicationName("Tidemark");
+    application->setQuitOnLastWindowClosed(false);
+
+    ProgramState state;
+    state.programFolder = programFolder;
+    // Drawn as an unattended start draws: no message boxes, no warning blink.
+    state.autostartseconds = 1;
+    WindowOptions options;
+    if (!cl.now.empty()) options.fixedNow = ParseDateTimeText(cl.now);
+    options.password = cl.password;
+    options.headless = true;
+    options.oneShot = true;
+    options.printWrittenImages = false;
+
+    MainWindow window(state, options);
+    if (int status = window.Open(); status != 0) return status;
+    PageRender render(cl, programFolder, window, state);
+    return render.Run() ? kExitSuccess : kExitFailure;
+}
+
+}  // namespace tidemark
