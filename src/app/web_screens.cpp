@@ -31,7 +31,7 @@ namespace {
 constexpr double kParkedTwips = 20;
 constexpr const char* kPdfView = "toolbar=0&view=Fit";
 // The bound on waiting for a shown browser's pixels before a capture.
-constexpr int kPaintWaitMs = 4000;
+constexpr int kPaintWaitMs = 8000;
 
 std::string Untrailed(const std::string& address) {
     size_t end = address.size();
