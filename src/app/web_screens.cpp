@@ -31,7 +31,7 @@ namespace {
 constexpr double kParkedTwips = 20;
 constexpr const char* kPdfView = "toolbar=0&view=Fit";
 // The bound on waiting for a shown browser's pixels before a capture.
-constexpr int kPaintWaitMs = 4000;
+constexpr int kPaintWaitMs = 8000;
 
 std::string Untrailed(const std::string& address) {
     size_t end = address.size();
@@ -69,6 +69,12 @@ WebScreens::~WebScreens() = default;
 Browser* WebScreens::BrowserAt(int index) const {
     if (index < 0 || static_cast<size_t>(index) >= browsers_.size()) return nullptr;
     return browsers_[static_cast<size_t>(index)].get();
+}
+
+bool WebScreens::HasBrowserIndex(int index) const {
+    // Browsers are made in load order, one per web screen of the setup; any other number
+    // (a line that gives its own) names none.
+    return index >= 0 && index < std::max<int>(state_.pages.webscreencount, static_cast<int>(browsers_.size()));
 }
 
 Browser& WebScreens::BrowserFor(int index) {
@@ -113,6 +119,7 @@ void WebScreens::Load(int page, int slot) {
     if (g.Kind() != SlotKind::WebScreen) return;
     const std::string address = g.stationname;
     const int b = g.backcolor;
+    if (!HasBrowserIndex(b)) return;
     Browser& browser = BrowserFor(b);
     host_.Yield();
     const bool scriptable = IsScriptableAddress(address);
@@ -172,6 +179,7 @@ void WebScreens::Place(const FormLayout& layout) {
     int page = state_.currentpage;
     if (!state_.pages.ValidPage(page)) return;
     for (const WebScreenStep& step : layout.webScreens) {
+        if (!HasBrowserIndex(step.browserIndex)) continue;
         const GraphDef& g = state_.pages.Graph(page, step.slot);
         Browser& browser = BrowserFor(step.browserIndex);
         QWebEngineView* view = browser.View();
@@ -222,7 +230,7 @@ void WebScreens::DocumentMouseUp(int browser, const QString& tag, int button, bo
             window_.PreviousPage();
             break;
         case DocumentClick::ShowMenu: {
-            WindowPoint at = WebMenuPosition(Twips(BrowserFor(browser).View()->geometry()));
+            WindowPoint at = WebMenuPosition(Twips(BrowserAt(browser)->View()->geometry()));
             menu_.ShowAt(QPoint(TwipsToPixels(at.x), TwipsToPixels(at.y)));
             break;
         }
@@ -271,7 +279,7 @@ void WebScreens::RunMenu(const QString& entry) {
         window_.PreviousPage();
         return;
     }
-    if (!g) return;
+    if (!g || !HasBrowserIndex(g->backcolor)) return;
     window_.SelectSlot(slot);
     Browser& browser = BrowserFor(g->backcolor);
     switch (*command) {

@@ -95,6 +95,7 @@ public:
     int BrowserCount() const { return static_cast<int>(browsers_.size()); }
 
 private:
+    bool HasBrowserIndex(int index) const;
     Browser& BrowserFor(int index);
     // Navigates to the address, or shows a workbook's first sheet.
     void Show(Browser& browser, const std::string& address);

@@ -38,7 +38,7 @@ bool IsSheetAddress(std::string_view address) {
 WebScreenProgress ProgressFor(int browser, int count) {
     WebScreenProgress p;
     if (count <= 0) return p;
-    p.barWidthTwips = (browser + 1) * kSplashBarTwips / count;
+    p.barWidthTwips = static_cast<int>((static_cast<long long>(browser) + 1) * kSplashBarTwips / count);
     p.label = " " + std::to_string(browser + 1) + " of " + std::to_string(count);
     return p;
 }

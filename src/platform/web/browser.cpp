@@ -40,7 +40,8 @@ bool Uniform(const QImage& image) {
     return true;
 }
 
-constexpr int kSettleStepMs = 100;
+constexpr int kSettleStepMs = 150;
+constexpr int kSettledFrames = 3;
 
 }  // namespace
 
@@ -140,14 +141,16 @@ bool Browser::WaitUntilPainted(bool reportsPaint, int ms) {
     // pixels are let settle.
     auto grab = [this] { return view_->grab().toImage(); };
     if (!WaitFor([&] { return !Uniform(grab()); }, left())) return false;
+    // A frame between the backdrop and the pages (a view just resized) does not last.
     QImage before = grab();
+    int same = 0;
     return WaitFor(
         [&] {
             WaitFor([] { return false; }, kSettleStepMs);
             QImage now = grab();
-            bool settled = now == before;
+            same = now == before && !Uniform(now) ? same + 1 : 0;
             before = now;
-            return settled;
+            return same >= kSettledFrames;
         },
         left());
 }
