@@ -174,6 +174,7 @@ private:
     void ForgetFittedBrowsers() override { lastFittedBrowser_ = -1; }
     void ClearCurrentValues() override;
     void ConfirmPublishing(bool commandLineMode) override;
+    void ReportUnseen(const std::string& text) override;
     // --- PageImageWindow (main_window_page_view.cpp) ---
     QImage CaptureClientArea() override;
     QWidget& DialogParent() override { return *this; }
