@@ -31,6 +31,10 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::str
 std::optional<std::string> WriteTempBeside(const std::string& path, const std::string& bytes,
                                            std::string* error = nullptr);
 
+// Removes the temporary files that writes to `path` left beside it when they were cut
+// off between creating the file and renaming it (the process killed, the machine down).
+void RemoveLeftoverTemps(const std::string& path);
+
 bool FileExists(const std::string& path);
 bool RemoveFile(const std::string& path);
 bool RenameFile(const std::string& from, const std::string& to, std::string* error = nullptr);
