@@ -22,6 +22,11 @@ namespace tidemark {
 
 namespace {
 
+// A part whose compressed data is damaged stops giving bytes before its document ends;
+// the reader then waits for more that never comes ("premature end", not at its end),
+// so every loop also stops at an error.
+bool More(const QXmlStreamReader& xml) { return !xml.atEnd() && !xml.hasError(); }
+
 bool IsBuiltInDateFormat(int id) {
     return (id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) || (id >= 50 && id <= 58);
 }
@@ -78,7 +83,7 @@ QString StringItemText(QXmlStreamReader& xml) {
     int phonetic = 0;
     QStringView end = xml.name();
     QString endName = end.toString();
-    while (!xml.atEnd()) {
+    while (More(xml)) {
         xml.readNext();
         if (xml.isStartElement()) {
             if (xml.name() == u"rPh")
@@ -123,7 +128,7 @@ public:
         QXmlStreamReader xml(bytes);
         WorkbookRow row;
         int nextRow = 1;
-        while (!xml.atEnd()) {
+        while (More(xml)) {
             xml.readNext();
             if (!xml.isStartElement() || xml.name() != u"row") continue;
             int number = xml.attributes().value(QLatin1String("r")).toInt();
@@ -159,7 +164,7 @@ private:
         std::unique_ptr<QuaZipFile> file = OpenPart(relsPart);
         if (!file) return targets;
         QXmlStreamReader xml(file.get());
-        while (!xml.atEnd()) {
+        while (More(xml)) {
             xml.readNext();
             if (!xml.isStartElement() || xml.name() != u"Relationship") continue;
             QString target = xml.attributes().value(QLatin1String("Target")).toString();
@@ -183,7 +188,7 @@ private:
         std::unique_ptr<QuaZipFile> file = OpenPart(workbookPart);
         if (!file) return DbError{"The file " + path_ + " is not an Excel workbook (.xlsx): it has no workbook part"};
         QXmlStreamReader xml(file.get());
-        while (!xml.atEnd()) {
+        while (More(xml)) {
             xml.readNext();
             if (!xml.isStartElement()) continue;
             if (xml.name() == u"workbookPr") {
@@ -207,7 +212,7 @@ private:
         std::unique_ptr<QuaZipFile> file = OpenPart(QStringLiteral("xl/sharedStrings.xml"));
         if (!file) return true;  // a workbook without text
         QXmlStreamReader xml(file.get());
-        while (!xml.atEnd()) {
+        while (More(xml)) {
             xml.readNext();
             if (xml.isStartElement() && xml.name() == u"si") strings_.push_back(StringItemText(xml).toStdString());
         }
@@ -221,7 +226,7 @@ private:
         QXmlStreamReader xml(file.get());
         QHash<int, bool> customDate;
         bool inCellFormats = false;
-        while (!xml.atEnd()) {
+        while (More(xml)) {
             xml.readNext();
             if (xml.isEndElement() && xml.name() == u"cellXfs") inCellFormats = false;
             if (!xml.isStartElement()) continue;
@@ -257,7 +262,7 @@ private:
     // Reads one <row> to its end into row.
     void ReadRow(QXmlStreamReader& xml, WorkbookRow& row) {
         row.clear();
-        while (!xml.atEnd()) {
+        while (More(xml)) {
             xml.readNext();
             if (xml.isEndElement() && xml.name() == u"row") break;
             if (!xml.isStartElement() || xml.name() != u"c") continue;
@@ -303,7 +308,7 @@ private:
         QString value;
         bool hasValue = false;
         bool inValue = false;
-        while (!xml.atEnd()) {
+        while (More(xml)) {
             xml.readNext();
             if (xml.isEndElement()) {
                 if (xml.name() == u"c") break;
