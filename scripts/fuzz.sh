@@ -3,8 +3,8 @@
 # UBSan) in their own folder and runs each for FUZZ_SECONDS (default 30) on a copy of
 # its seed corpus: the setup file, the frequency table, the alert report, the
 # publishing settings file and the .xlsx workbook. Exits non-zero when the build fails
-# or a fuzzer finds a
-# crash, a hang or a leak; the failing input is kept in the build folder.
+# or a fuzzer finds a crash, a hang or a leak; the failing input is kept in the build
+# folder.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 OUT="${FUZZ_BUILD:-$ROOT/build-fuzz}"
