@@ -184,6 +184,7 @@ private:
     void ForgetFittedBrowsers() override { webScreens_->SetLastFittedBrowser(-1); }
     void ClearCurrentValues() override;
     void ConfirmPublishing(bool commandLineMode) override;
+    void ReportUnseen(const std::string& text) override;
     // --- PageImageWindow (main_window_page_view.cpp; the capture and layout are public) ---
     QWidget& DialogParent() override { return *this; }
     void HoldPaging() override { paging_->Hold(); }

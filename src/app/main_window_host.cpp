@@ -40,6 +40,10 @@ QMessageBox::Icon IconFor(MsgIcon icon) {
 void MainWindow::SetCaption(const std::string& text) {
     caption_ = text;
     setWindowTitle(ProgramText(text));
+    // A headless window has no title bar: what it would show (the time of the data on
+    // display, loading progress, faults) goes to standard output, one line each. An
+    // unattended run keeps its output to the images it writes.
+    if (options_.headless && !CommandLineMode()) std::cout << ConsoleHost::OneLine(text) << std::endl;
 }
 
 MsgAnswer MainWindow::Message(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title) {

@@ -5,7 +5,9 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
+#include <iostream>
 
+#include "app/console_host.h"
 #include "app/main_window.h"
 #include "app/menu_list.h"
 #include "app/warning_blink.h"
@@ -129,5 +131,9 @@ void MainWindow::PaintWarning(int slot, bool on) {
 bool MainWindow::WarningFlag(int slot) const { return render_->warningFlags.at(static_cast<size_t>(slot)) != 0; }
 
 void MainWindow::ClearCurrentValues() { render_->currentValues.fill(kMissing); }
+
+void MainWindow::ReportUnseen(const std::string& text) {
+    if (NobodyToAnswer()) std::cerr << ConsoleHost::OneLine(text) << std::endl;
+}
 
 }  // namespace tidemark

@@ -83,14 +83,17 @@ bool Paging::ReloadAllPages() {
 std::string Paging::CheckForNewData() {
     double before = state_.lastUpdate;
     auto checked = CheckUpdate(host_, state_);
-    // The database may be busy being written; paging goes on with the data shown.
-    if (!checked) return " ... update check failed: " + checked.error();
-    if (state_.lastUpdate != before && !ReloadAllPages()) {
-        // The pages still show the data of the old stamp: the caption tells its time, and
-        // the next tick sees the new stamp as new again and tries once more.
-        state_.lastUpdate = before;
-        return " ... reload failed: " + lastReloadFault_;
-    }
+    // The database may be locked by a writer, moved or its server down: no reload can
+    // be made, so paging goes on with the data shown and the next tick tries again.
+    if (!checked) return " ... reload failed: " + checked.error();
+    const double seen = state_.lastUpdate;
+    if (seen == before) return {};
+    // Until the reload is through, the pages show the data of the old stamp, and so does
+    // every caption the reload sets; when it fails they still do, and the next tick sees
+    // the new stamp as new again and tries once more.
+    state_.lastUpdate = before;
+    if (!ReloadAllPages()) return " ... reload failed: " + lastReloadFault_;
+    state_.lastUpdate = seen;
     return {};
 }
 
@@ -107,7 +110,10 @@ void Paging::Tick() {
     std::string fault = CommandLineMode() ? std::string() : CheckForNewData();
     NextPage();
     // Drawing the page set the caption; the fault stays readable after it.
-    if (!fault.empty() && !window_.WindowClosed()) host_.SetCaption(host_.Caption() + fault);
+    if (!fault.empty() && !window_.WindowClosed()) {
+        host_.SetCaption(host_.Caption() + fault);
+        window_.ReportUnseen(host_.Caption());
+    }
 }
 
 void Paging::ConfirmAutoPaging() {

@@ -41,6 +41,8 @@ public:
     virtual void ClearCurrentValues() = 0;
     // The publishing settings confirmed as they are, for a round of page images.
     virtual void ConfirmPublishing(bool commandLineMode) = 0;
+    // A fault the caption shows, told to whoever watches a window nobody sees.
+    virtual void ReportUnseen(const std::string& text) = 0;
 };
 
 class Paging : public QObject {

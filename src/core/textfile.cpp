@@ -1,5 +1,6 @@
 #include "core/textfile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -73,9 +74,11 @@ std::string JoinLinesCrLf(const std::vector<std::string>& lines) {
     return out;
 }
 
+constexpr const char kTempSuffix[] = ".tmp-XXXXXX";
+
 std::optional<std::string> WriteTempBeside(const std::string& path, const std::string& bytes, std::string* error,
                                            FileDurability durability) {
-    std::string tmp = path + ".tmp-XXXXXX";
+    std::string tmp = path + kTempSuffix;
     std::vector<char> name(tmp.begin(), tmp.end());
     name.push_back('\0');
     int fd = ::mkstemp(name.data());
@@ -120,6 +123,21 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::str
         return false;
     }
     return true;
+}
+
+void RemoveLeftoverTemps(const std::string& path) {
+    std::string folder = FolderOf(path);
+    size_t slash = path.find_last_of('/');
+    std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp-";
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    while (dirent* entry = ::readdir(dir)) {
+        std::string name = entry->d_name;
+        // mkstemp's names: the prefix and six characters.
+        if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0)
+            ::unlink((folder + "/" + name).c_str());
+    }
+    ::closedir(dir);
 }
 
 bool FileExists(const std::string& path) {

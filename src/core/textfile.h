@@ -41,6 +41,10 @@ std::optional<std::string> WriteTempBeside(const std::string& path, const std::s
                                            std::string* error = nullptr,
                                            FileDurability durability = FileDurability::Flushed);
 
+// Removes the temporary files that writes to `path` left beside it when they were cut
+// off between creating the file and renaming it (the process killed, the machine down).
+void RemoveLeftoverTemps(const std::string& path);
+
 bool FileExists(const std::string& path);
 bool RemoveFile(const std::string& path);
 bool RenameFile(const std::string& from, const std::string& to, std::string* error = nullptr);

@@ -81,16 +81,13 @@ private:
 
     void Initialise() {
         SlotSeries& graph = Slot(slot_);
-        int capacity = std::min(state_.store.PointCapacity(), graph.PointRoom());
         double start = main_.freqtype == FreqType::DepthDuration ? 0.0 : kMissing;
-        for (int i = 1; i <= capacity; ++i) graph.points[static_cast<size_t>(i)].value = start;
-        int days = std::min<int>(state_.window.span, graph.DailyRoom());
-        for (int i = 1; i <= days; ++i) graph.dailyPoints[static_cast<size_t>(i)].value = kMissing;
+        graph.points.Fill(state_.store.PointCapacity(), start);
+        graph.dailyPoints.Fill(state_.window.span, kMissing);
         graph.lastRowTime = 0;
         if (hasSecond_) {
             SlotSeries& second = Slot(SecondSlot());
-            int secondCapacity = std::min(state_.store.PointCapacity(), second.PointRoom());
-            for (int i = 1; i <= secondCapacity; ++i) second.points[static_cast<size_t>(i)].value = kMissing;
+            second.points.Fill(state_.store.PointCapacity(), kMissing);
             // The second series is read from the window start like the main one; what a
             // previous load left here must not reach into this one.
             second.lastRowTime = 0;

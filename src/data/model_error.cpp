@@ -17,11 +17,11 @@ double ModelErrorThreshold(const SetupSettings& settings, const PageRec& page) {
     return threshold;
 }
 
-void ModelErrorText::AddRow(double time, double model, const std::vector<SeriesPoint>& observed, int observedCount) {
-    int last = std::min(observedCount, static_cast<int>(observed.size()) - 1);
+void ModelErrorText::AddRow(double time, double model, const PointBuffer& observed, int observedCount) {
+    int last = std::min(observedCount, observed.Room());
     int j = cursor_;
     if (j < 0 || j > last) j = 0;
-    while (j >= 0 && j < static_cast<int>(observed.size()) &&
+    while (j >= 0 && j <= observed.Room() &&
            std::fabs(observed[static_cast<size_t>(j)].time - time) >= kPairingTolerance) {
         if (j < last && observed[static_cast<size_t>(j) + 1].time <= time) {
             ++j;
@@ -31,7 +31,7 @@ void ModelErrorText::AddRow(double time, double model, const std::vector<SeriesP
         }
     }
     cursor_ = j;
-    if (j <= 0 || j >= static_cast<int>(observed.size())) return;
+    if (j <= 0 || j > observed.Room()) return;
 
     double o = observed[static_cast<size_t>(j)].value;
     if (o <= threshold_ && model <= threshold_) return;

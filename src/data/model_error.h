@@ -22,7 +22,7 @@ public:
     // Pairs one model row (date-time, value) with the observed point within 0.0007 day
     // of it, searching on from the previous pairing, and counts it unless both are dry.
     // `observed` are the main series' points (index 1 .. observedCount).
-    void AddRow(double time, double model, const std::vector<SeriesPoint>& observed, int observedCount);
+    void AddRow(double time, double model, const PointBuffer& observed, int observedCount);
 
     // "<ratio as 0%>  n<count>", or empty when nothing was counted.
     std::string Text() const;

@@ -6,18 +6,14 @@
 #include <vector>
 
 #include "core/color.h"
+#include "data/point_buffer.h"
 #include "setup/setup_model.h"
 
 namespace tidemark {
 
-struct SeriesPoint {
-    double time = 0;  // day number (or a duration in minutes for depth-duration graphs)
-    double value = kMissing;
-};
-
 struct SlotSeries {
-    std::vector<SeriesPoint> points;       // 1 .. allocated point room
-    std::vector<SeriesPoint> dailyPoints;  // 1 .. span + 2
+    PointBuffer points;       // 1 .. point room
+    PointBuffer dailyPoints;  // 1 .. span + 2
     int16_t pointCount = 0;
     double lastRowTime = 0;
     double currentValue = 0;
@@ -25,8 +21,8 @@ struct SlotSeries {
     std::string modelErrorText;  // mean-absolute-error text of model comparison graphs
 
     // Highest usable index of points / dailyPoints.
-    int PointRoom() const { return points.empty() ? 0 : static_cast<int>(points.size()) - 1; }
-    int DailyRoom() const { return dailyPoints.empty() ? 0 : static_cast<int>(dailyPoints.size()) - 1; }
+    int PointRoom() const { return points.Room(); }
+    int DailyRoom() const { return dailyPoints.Room(); }
 };
 
 // Points a fetch initialises per series: 28 a day (hourly values, fillers and the daily
@@ -41,16 +37,17 @@ inline int PointRoomFor(int span, bool plotunitvalues, bool frequencyTableLoaded
 
 class SeriesStore {
 public:
-    // Sizes the store for pages 0 .. pageRoom, every slot with `pointRoom` points and
-    // `dailyRoom` daily points. `pointCapacity` is how many points a fetch initialises
-    // (it can be smaller than the room allocated when a frequency table is loaded).
+    // Sizes the store for pages 0 .. pageRoom, every slot with room for `pointRoom` points
+    // and `dailyRoom` daily points (memory is taken only as points are written).
+    // `pointCapacity` is how many points a fetch initialises (it can be smaller than the
+    // room when a frequency table is loaded).
     void Size(int pageRoom, int pointRoom, int dailyRoom, int pointCapacity) {
         pointCapacity_ = pointCapacity;
         pages_.assign(static_cast<size_t>(pageRoom) + 1, std::vector<SlotSeries>(kSlotsPerPage));
         for (auto& page : pages_)
             for (auto& slot : page) {
-                slot.points.assign(static_cast<size_t>(pointRoom) + 1, SeriesPoint{});
-                slot.dailyPoints.assign(static_cast<size_t>(dailyRoom) + 1, SeriesPoint{});
+                slot.points.Reset(pointRoom);
+                slot.dailyPoints.Reset(dailyRoom);
             }
     }
 

@@ -408,8 +408,14 @@ LoadResult SetupReader::Fail(SetupFault fault, const std::string& message) {
 std::string TextShapeFault(const std::string& bytes) {
     constexpr size_t kLongestLine = 64 * 1024;
     size_t nul = bytes.find('\0');
-    if (nul != std::string::npos)
-        return "The setup file is not a text file: it holds a NUL byte at byte " + std::to_string(nul + 1);
+    if (nul != std::string::npos) {
+        // Line ends of CR LF, LF or CR alone, as the reader takes them.
+        size_t lineOfNul = 1;
+        for (size_t i = 0; i < nul; ++i)
+            if (bytes[i] == '\n' || (bytes[i] == '\r' && bytes[i + 1] != '\n')) ++lineOfNul;
+        return "The setup file is not a text file: it holds a NUL byte on line " + std::to_string(lineOfNul) +
+               " (byte " + std::to_string(nul + 1) + ")";
+    }
     size_t controls = 0, lineStart = 0, line = 1;
     for (size_t i = 0; i < bytes.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(bytes[i]);

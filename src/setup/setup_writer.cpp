@@ -148,6 +148,8 @@ SaveResult SetupWriter::Write(const std::string& programFolder, SetupSettings& s
     const std::string backup = programFolder + kSetupBackupFileName;
     const std::string onoffPath = programFolder + kOnOffFileName;
 
+    // A save killed half-way leaves only its temporary file behind; clear those first.
+    for (const std::string* file : {&path, &backup, &onoffPath}) RemoveLeftoverTemps(*file);
     // The new file is complete on disk before anything is moved, and the old one is
     // copied to the backup rather than moved, so a setup file exists at every moment.
     std::string error;

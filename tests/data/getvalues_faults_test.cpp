@@ -84,7 +84,7 @@ TEST_F(GetvaluesFaultTest, MoreRowsThanTheWindowHoldsStopAtTheLastPoint) {
               "room for in its 1-day window; the points stored so far are kept");
     const SlotSeries& slot = h.Slot(0);
     EXPECT_EQ(slot.pointCount, 624);
-    EXPECT_EQ(static_cast<int>(slot.points.size()), 625);
+    EXPECT_EQ(slot.PointRoom(), 624);
     EXPECT_EQ(slot.points[624].value, 623);
     EXPECT_EQ(slot.points[624].time, At(2020, 3, 1, 10, 23));
 }

@@ -8,16 +8,17 @@
 namespace tidemark::seriestest {
 namespace {
 
-std::vector<SeriesPoint> Observed(const std::vector<std::pair<double, double>>& points) {
-    std::vector<SeriesPoint> out(1);  // index 0 unused
-    for (auto [time, value] : points) out.push_back({time, value});
+PointBuffer Observed(const std::vector<std::pair<double, double>>& points) {
+    PointBuffer out;
+    out.Reset(static_cast<int>(points.size()));
+    for (size_t i = 0; i < points.size(); ++i) out[i + 1] = {points[i].first, points[i].second};
     return out;
 }
 
 const double kDry = 0.049999;
 
 TEST(ModelErrorText, WeighsTheErrorByTheObservations) {
-    std::vector<SeriesPoint> observed = Observed(
+    PointBuffer observed = Observed(
         {{At(2020, 3, 1, 0), 1.0}, {At(2020, 3, 1, 1), 0.0}, {At(2020, 3, 1, 2), 2.0}, {At(2020, 3, 1, 3), 0.01}});
     ModelErrorText text(kDry);
     text.AddRow(At(2020, 3, 1, 0), 1.5, observed, 4);   // |0.5| x 1, 1 x 1
@@ -29,8 +30,7 @@ TEST(ModelErrorText, WeighsTheErrorByTheObservations) {
 }
 
 TEST(ModelErrorText, PairsWithinAMinuteAndSkipsRowsWithoutAPartner) {
-    std::vector<SeriesPoint> observed =
-        Observed({{At(2020, 3, 1, 0), 1.0}, {At(2020, 3, 1, 1), 1.0}, {At(2020, 3, 1, 2), 1.0}});
+    PointBuffer observed = Observed({{At(2020, 3, 1, 0), 1.0}, {At(2020, 3, 1, 1), 1.0}, {At(2020, 3, 1, 2), 1.0}});
     ModelErrorText text(kDry);
     text.AddRow(At(2020, 2, 29, 23), 2.0, observed, 3);            // before the first point
     text.AddRow(At(2020, 3, 1, 0, 30), 2.0, observed, 3);          // between points: cursor goes back

@@ -58,9 +58,9 @@ inline std::string InsertRows(const std::string& table, int dsid, const std::vec
 }
 
 // "mm-dd hh:nn value" per point 1 .. count, or per daily point 1 .. count.
-inline std::vector<std::string> Describe(const std::vector<SeriesPoint>& points, int count) {
+inline std::vector<std::string> Describe(const PointBuffer& points, int count) {
     std::vector<std::string> out;
-    for (int i = 1; i <= count && i < static_cast<int>(points.size()); ++i)
+    for (int i = 1; i <= count && i <= points.Room(); ++i)
         out.push_back(FormatDate(points[static_cast<size_t>(i)].time, "mm-dd hh:nn") + " " +
                       CStr(points[static_cast<size_t>(i)].value));
     return out;

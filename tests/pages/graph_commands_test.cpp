@@ -13,8 +13,9 @@ namespace {
 
 SlotSeries Series(std::initializer_list<SeriesPoint> points, double currentTime) {
     SlotSeries s;
-    s.points.push_back({});
-    for (const SeriesPoint& p : points) s.points.push_back(p);
+    s.points.Reset(static_cast<int>(points.size()));
+    size_t i = 0;
+    for (const SeriesPoint& p : points) s.points[++i] = p;
     s.pointCount = static_cast<int16_t>(points.size());
     s.currentTime = currentTime;
     return s;

@@ -429,7 +429,7 @@ TEST(SetupReader, FilesThatCannotBeSetupFilesAreToldForWhatTheyAreAndLeftAlone) 
     std::string binary = "Days = 5\r\n";
     for (int i = 0; i < 200; ++i) binary += static_cast<char>(i % 7 == 0 ? 1 : 'x');
     const Case cases[] = {
-        {"Days\t= 5\r\n" + std::string("\0abc", 4) + sample, "holds a NUL byte at byte 11"},
+        {"Days\t= 5\r\n" + std::string("\0abc", 4) + sample, "holds a NUL byte on line 2 (byte 11)"},
         {binary + "\x02\x03\x04\x05\x06\x07\x08\x0b\x0c\x0e\x0f\x10\x11", "are control characters"},
         {"Days = " + std::string(70000, '9') + "\r\n" + sample, "Line 1 of the setup file is longer than 65536"},
         {" \t \r\n\r\n  ", "holds only blanks and empty lines"},

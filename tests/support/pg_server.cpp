@@ -105,13 +105,10 @@ bool PgServer::Start(std::string* error) {
     for (int attempt = 0; attempt < 3 && !running_; ++attempt) {
         port_ = FreeLoopbackPort();
         if (port_ == 0) continue;
-        std::string options = "-p " + std::to_string(port_) + " -k " + folder_->Path() +
-                              " -c listen_addresses=127.0.0.1 -c fsync=off -c full_page_writes=off"
-                              " -c synchronous_commit=off";
-        running_ = RunTool(
-            "pg_ctl",
-            {"-D", folder_->File("data"), "-l", folder_->File("server.log"), "-w", "-t", "60", "-o", options, "start"},
-            &lastError);
+        options_ = "-p " + std::to_string(port_) + " -k " + folder_->Path() +
+                   " -c listen_addresses=127.0.0.1 -c fsync=off -c full_page_writes=off"
+                   " -c synchronous_commit=off";
+        running_ = Resume(&lastError);
     }
     if (!running_) {
         if (error) *error = lastError;
@@ -135,6 +132,22 @@ void PgServer::Stop() {
         running_ = false;
     }
     folder_.reset();
+}
+
+bool PgServer::Halt(std::string* error) {
+    if (!running_) return true;
+    if (!RunTool("pg_ctl", {"-D", folder_->File("data"), "-m", "fast", "-w", "-t", "30", "stop"}, error)) return false;
+    running_ = false;
+    return true;
+}
+
+bool PgServer::Resume(std::string* error) {
+    if (running_) return true;
+    running_ = RunTool(
+        "pg_ctl",
+        {"-D", folder_->File("data"), "-l", folder_->File("server.log"), "-w", "-t", "60", "-o", options_, "start"},
+        error);
+    return running_;
 }
 
 bool PgServer::Exec(const std::string& sql, std::string* error) {

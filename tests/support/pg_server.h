@@ -26,6 +26,10 @@ public:
     bool Start(std::string* error);
     void Stop();
     bool IsRunning() const { return running_; }
+    // The server stopped and started again on the same port, its data kept (a server
+    // going down under a running program and coming back).
+    bool Halt(std::string* error);
+    bool Resume(std::string* error);
 
     std::string Host() const { return "127.0.0.1"; }
     int Port() const { return port_; }
@@ -49,6 +53,7 @@ private:
     std::unique_ptr<TempFolder> folder_;
     std::string binDir_;
     int port_ = 0;
+    std::string options_;  // of pg_ctl start
     bool running_ = false;
     bool asPostgresUser_ = false;
     int execCount_ = 0;

@@ -18,7 +18,7 @@ std::string SqliteSetupText(int days, int endday, const std::vector<std::string>
         std::string("Plot Unit Values = ") + TrueFalse(switches.plotUnitValues),
         std::string("Include Daily Max/Min = ") + TrueFalse(switches.includeDailyMaxMin),
         std::string("Big Current Value = ") + TrueFalse(switches.bigCurrentValue),
-        "Auto Paging = False, 5",
+        "Auto Paging = " + switches.autoPaging,
         "Font Names & Pen Widths = " + switches.fontName + ", " + switches.fontName +
             (switches.penWidths ? ", 1, 1" : ""),
         "Database Connection String= " + switches.connection,

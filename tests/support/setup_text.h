@@ -14,6 +14,7 @@ struct SetupSwitches {
     bool bigCurrentValue = false;           // line 4
     std::string fontName = "Arial";         // line 6, for titles and axes
     std::string startUp = "0,0,800,600,0";  // line 9: top, left, width, height, state
+    std::string autoPaging = "False, 5";    // line 5: on, seconds per page
     // Line 7 after "Database Connection String= ".
     std::string connection = "Provider=SQLite;Data Source=tidemark.db";
 };

@@ -26,6 +26,11 @@ namespace {
 
 constexpr int kLastSheetRow = 1048576;
 
+// A part whose compressed data is damaged stops giving bytes before its document ends;
+// the reader then waits for more that never comes ("premature end", not at its end),
+// so every loop also stops at an error.
+bool More(const QXmlStreamReader& xml) { return !xml.atEnd() && !xml.hasError(); }
+
 bool IsBuiltInDateFormat(int id) {
     return (id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) || (id >= 50 && id <= 58);
 }
@@ -182,7 +187,7 @@ private:
         std::unique_ptr<QuaZipFile> file = OpenPart(relsPart);
         if (!file) return targets;
         QXmlStreamReader xml(file.get());
-        while (!xml.atEnd()) {
+        while (More(xml)) {
             xml.readNext();
             if (!xml.isStartElement() || xml.name() != u"Relationship") continue;
             QString target = xml.attributes().value(QLatin1String("Target")).toString();
@@ -206,7 +211,7 @@ private:
         std::unique_ptr<QuaZipFile> file = OpenPart(workbookPart);
         if (!file) return DbError{"The file " + path_ + " is not an Excel workbook (.xlsx): it has no workbook part"};
         QXmlStreamReader xml(file.get());
-        while (!xml.atEnd()) {
+        while (More(xml)) {
             xml.readNext();
             if (!xml.isStartElement()) continue;
             if (xml.name() == u"workbookPr") {
@@ -247,7 +252,7 @@ private:
         QXmlStreamReader xml(file.get());
         QHash<int, bool> customDate;
         bool inCellFormats = false;
-        while (!xml.atEnd()) {
+        while (More(xml)) {
             xml.readNext();
             if (xml.isEndElement() && xml.name() == u"cellXfs") inCellFormats = false;
             if (!xml.isStartElement()) continue;
