@@ -63,9 +63,13 @@ TEST_F(WebScreenTest, AnUnattendedRunLoadsEveryWebScreenAndItsImagesShowTheDocum
         QImage image(QString::fromStdString(pictures.File("Tidemark_window" + std::to_string(p) + ".png")));
         ASSERT_FALSE(image.isNull()) << p;
         QRect middle(image.width() / 4, image.height() / 4, image.width() / 2, image.height() / 2);
-        if (p == 1) EXPECT_GT(ShareOf(image, middle, kBlockColor), 0.95);
+        if (p == 1) {
+            EXPECT_GT(ShareOf(image, middle, kBlockColor), 0.95);
+        }
         // The viewer shows the red page among its grey margins.
-        if (p == 2) EXPECT_GT(ShareOf(image, middle, QColor(255, 0, 0)), 0.3);
+        if (p == 2) {
+            EXPECT_GT(ShareOf(image, middle, QColor(255, 0, 0)), 0.3);
+        }
         // The sheet: white cells with dark text.
         if (p == 3) {
             EXPECT_GT(ShareOf(image, QRect(0, 0, 200, 100), QColor(255, 255, 255)), 0.2);
