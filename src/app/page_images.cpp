@@ -108,23 +108,27 @@ void PageImages::Save() {
     SaveEachGraph(page, context, hooks);
 }
 
-void PageImages::SaveEachGraph(const QImage& page, const PublishContext& context, const PublishHooks& hooks) {
-    int p = state_.currentpage;
-    PageGeometry layout = window_.LastLayout();
+std::vector<PixelCrop> GraphCropsOf(const PageRec* page, const PageGeometry& layout, const QImage& image) {
     GraphCellsInput cells;
     cells.graphCount = layout.graphCount;
     cells.W = layout.W;
     cells.H = layout.H;
-    cells.imageWidth = page.width();
-    cells.imageHeight = page.height();
-    if (state_.pages.ValidPage(p) && static_cast<size_t>(p) < state_.pages.pages.size()) {
-        const PageRec& rec = state_.pages.Page(p);
+    cells.imageWidth = image.width();
+    cells.imageHeight = image.height();
+    if (page) {
         for (int s = 0; s < kLayoutSlots; ++s) {
-            cells.used[static_cast<size_t>(s)] = rec.slots[static_cast<size_t>(s)].Kind() != SlotKind::Empty;
-            cells.webScreen[static_cast<size_t>(s)] = rec.slots[static_cast<size_t>(s)].Kind() == SlotKind::WebScreen;
+            SlotKind kind = page->slots[static_cast<size_t>(s)].Kind();
+            cells.used[static_cast<size_t>(s)] = kind != SlotKind::Empty;
+            cells.webScreen[static_cast<size_t>(s)] = kind == SlotKind::WebScreen;
         }
     }
-    for (const PixelCrop& crop : GraphCrops(cells)) {
+    return GraphCrops(cells);
+}
+
+void PageImages::SaveEachGraph(const QImage& page, const PublishContext& context, const PublishHooks& hooks) {
+    int p = state_.currentpage;
+    bool known = state_.pages.ValidPage(p) && static_cast<size_t>(p) < state_.pages.pages.size();
+    for (const PixelCrop& crop : GraphCropsOf(known ? &state_.pages.Page(p) : nullptr, window_.LastLayout(), page)) {
         QImage graph = page.copy(crop.left, crop.top, crop.width, crop.height);
         Publish(graph, GraphImagePath(Publishing().imageBasePath, p, crop.slot), context, hooks);
         if (window_.WindowClosed()) return;

@@ -6,10 +6,12 @@
 #include <QImage>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/publishing_controller.h"
 #include "core/host.h"
 #include "data/program_state.h"
+#include "publish/graph_cells.h"
 #include "publish/publish_settings.h"
 #include "publish/save_and_publish.h"
 
@@ -24,6 +26,10 @@ struct PageGeometry {
 };
 
 // What page images need of the window.
+// The graph cells of a page as the window laid it out, as the image cycle cuts them
+// from the captured image; no page (one not in the set) counts as all slots empty.
+std::vector<PixelCrop> GraphCropsOf(const PageRec* page, const PageGeometry& layout, const QImage& image);
+
 class PageImageWindow {
 public:
     virtual ~PageImageWindow() = default;

@@ -15,7 +15,6 @@
 #include "app/window_main.h"
 #include "core/daynum.h"
 #include "core/vbtext.h"
-#include "publish/graph_cells.h"
 #include "publish/image_names.h"
 #include "publish/publish_settings.h"
 #include "publish/save_and_publish.h"
@@ -49,21 +48,6 @@ PublishState PublishingFor(const std::string& programFolder, const std::string& 
     ConfirmPublishing(choice, outFolder, true, state, marker);
     state.imageBasePath = outFolder + kImageBaseFileName;
     return state;
-}
-
-// The graph cells of the page as the window laid it out, as the image cycle cuts them.
-std::vector<PixelCrop> GraphCropsOf(const PageRec& page, const PageGeometry& layout, const QImage& image) {
-    GraphCellsInput cells;
-    cells.graphCount = layout.graphCount;
-    cells.W = layout.W;
-    cells.H = layout.H;
-    cells.imageWidth = image.width();
-    cells.imageHeight = image.height();
-    for (int s = 0; s < kLayoutSlots; ++s) {
-        cells.used[static_cast<size_t>(s)] = page.slots[static_cast<size_t>(s)].Kind() != SlotKind::Empty;
-        cells.webScreen[static_cast<size_t>(s)] = page.slots[static_cast<size_t>(s)].Kind() == SlotKind::WebScreen;
-    }
-    return GraphCrops(cells);
 }
 
 class PageRender {
@@ -113,7 +97,7 @@ private:
         }
         Publish(image, PageImagePath(publish_.imageBasePath, p));
         if (!publish_.saveEachGraph) return;
-        for (const PixelCrop& crop : GraphCropsOf(state_.pages.Page(p), window_.LastLayout(), image))
+        for (const PixelCrop& crop : GraphCropsOf(&state_.pages.Page(p), window_.LastLayout(), image))
             Publish(image.copy(crop.left, crop.top, crop.width, crop.height),
                     GraphImagePath(publish_.imageBasePath, p, crop.slot));
     }

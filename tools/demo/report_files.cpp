@@ -8,6 +8,7 @@
 
 #include "demo_series.h"
 #include "demo_time.h"
+#include "text_files.h"
 
 namespace tidemark::demo {
 namespace {
@@ -33,21 +34,6 @@ std::string PdfText(const std::string& s) {
     for (char c : s) {
         if (c == '(' || c == ')' || c == '\\') out += '\\';
         out += c;
-    }
-    return out;
-}
-
-std::string XmlText(const std::string& s) {
-    std::string out;
-    for (char c : s) {
-        if (c == '&')
-            out += "&amp;";
-        else if (c == '<')
-            out += "&lt;";
-        else if (c == '>')
-            out += "&gt;";
-        else
-            out += c;
     }
     return out;
 }
@@ -122,7 +108,7 @@ std::string Zip(const std::vector<std::pair<std::string, std::string>>& entries)
 }
 
 std::string InlineCell(const std::string& ref, const std::string& text) {
-    return "<c r=\"" + ref + "\" t=\"inlineStr\"><is><t>" + XmlText(text) + "</t></is></c>";
+    return "<c r=\"" + ref + "\" t=\"inlineStr\"><is><t>" + MarkupEscaped(text) + "</t></is></c>";
 }
 
 std::string NumberCell(const std::string& ref, double v) {

@@ -36,21 +36,6 @@ constexpr FrequencyRow kFrequencyRows[] = {
     {"24h", {2.62, 3.17, 4.04, 4.82, 6.01, 7.07, 8.25, 9.57, 11.56, 13.30}},
 };
 
-std::string Escape(const std::string& s) {
-    std::string out;
-    for (char c : s) {
-        if (c == '&')
-            out += "&amp;";
-        else if (c == '<')
-            out += "&lt;";
-        else if (c == '>')
-            out += "&gt;";
-        else
-            out += c;
-    }
-    return out;
-}
-
 // One series named in an alert block: its line, the skipped line and the value.
 struct AlertEntry {
     int dsid;
@@ -164,8 +149,9 @@ std::string StationNotesHtml(const DemoData& data) {
     l.push_back("<table>");
     l.push_back("<tr><th>dsid</th><th>Site</th><th>Parameter</th><th>Units</th></tr>");
     for (const SeriesInfo& s : DemoSeries())
-        l.push_back("<tr><td class=\"n\">" + std::to_string(s.dsid) + "</td><td>" + Escape(s.siteName) + "</td><td>" +
-                    Escape(s.datatypeName) + "</td><td>" + Escape(s.unitName) + "</td></tr>");
+        l.push_back("<tr><td class=\"n\">" + std::to_string(s.dsid) + "</td><td>" + MarkupEscaped(s.siteName) +
+                    "</td><td>" + MarkupEscaped(s.datatypeName) + "</td><td>" + MarkupEscaped(s.unitName) +
+                    "</td></tr>");
     l.push_back("</table>");
 
     l.push_back("<h2>Willow River at Mill Falls &mdash; flood categories</h2>");
@@ -243,6 +229,21 @@ std::string AlertReportText(const DemoData& data) {
         }
     }
     return JoinLinesCrLf(lines);
+}
+
+std::string MarkupEscaped(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        if (c == '&')
+            out += "&amp;";
+        else if (c == '<')
+            out += "&lt;";
+        else if (c == '>')
+            out += "&gt;";
+        else
+            out += c;
+    }
+    return out;
 }
 
 }  // namespace tidemark::demo

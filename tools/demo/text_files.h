@@ -13,6 +13,9 @@ inline constexpr const char* kAlertFileName = "Streamkeep_Alert.txt";
 std::string FrequencyFileText();
 std::string StationNotesHtml(const DemoData& data);
 
+// Text with &, < and > written as entities, for HTML and XML alike.
+std::string MarkupEscaped(const std::string& s);
+
 // Alerts the logger issued for the Mill Falls stage in the demo's 60 days, in the
 // report's marker form.
 std::string AlertReportText(const DemoData& data);
