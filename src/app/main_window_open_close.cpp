@@ -127,7 +127,15 @@ int MainWindow::Open() {
 LoadOutcome MainWindow::LoadAllPages() {
     ScopedValue<bool> busy(busy_, true);
     ScopedValue<bool> loading(state_.loading, true);
-    return LoadPages(state_, *this, LoadMode::Full, LoadHooks());
+    LoadPagesHooks hooks = LoadHooks();
+    // A one-shot render shows nothing while it loads: every browser goes to its document
+    // at once, and the engine works while the graphs load and draw.
+    if (options_.oneShot)
+        hooks.prepareWebScreen = [this](int page, int slot) {
+            webScreens_->Defer(page, slot);
+            webScreens_->StartDeferred();
+        };
+    return LoadPages(state_, *this, LoadMode::Full, hooks);
 }
 
 bool MainWindow::WebScreensOnlyPage() const {

@@ -4,11 +4,15 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QScreen>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <QWebEngineView>
 #include <QWidget>
+#include <algorithm>
 
 #include "app/menu_list.h"
+#include "app/pdf_page.h"
 #include "app/sheet_page.h"
 #include "app/splash_window.h"
 #include "core/units.h"
@@ -105,6 +109,10 @@ void WebScreens::Show(Browser& browser, const std::string& address) {
         browser.ShowHtml(QString::fromUtf8(SheetPageHtml(path.toStdString())), QString::fromLocal8Bit(path));
         return;
     }
+    if (isFile && local.endsWith(".pdf", Qt::CaseInsensitive)) {
+        ShowPdf(browser, QFileInfo(local).absoluteFilePath());
+        return;
+    }
     QUrl url = isFile ? QUrl::fromLocalFile(QFileInfo(local).absoluteFilePath())
                       : QUrl::fromUserInput(text, ProgramText(state_.programFolder));
     // A PDF shows its whole page without the viewer's tool bar, as a wall display wants
@@ -113,16 +121,48 @@ void WebScreens::Show(Browser& browser, const std::string& address) {
     browser.Navigate(url);
 }
 
+int WebScreens::WebScreenBrowser(int page, int slot) const {
+    if (!state_.pages.ValidPage(page) || slot < 0 || slot >= kGraphsPerPage) return -1;
+    const GraphDef& g = state_.pages.Graph(page, slot);
+    if (g.Kind() != SlotKind::WebScreen || !HasBrowserIndex(g.backcolor)) return -1;
+    return g.backcolor;
+}
+
+std::vector<WebScreens::DeferredLoad>::iterator WebScreens::DeferredFor(int browser) {
+    return std::find_if(deferred_.begin(), deferred_.end(),
+                        [browser](const DeferredLoad& load) { return load.browser == browser; });
+}
+
+void WebScreens::ShowPdf(Browser& browser, const QString& path) {
+    if (!pdfPages_) pdfPages_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/tidemark-pdf-XXXXXX");
+    // A folder of its own for every drawing: the engine keeps images by address, and a
+    // file that changed must not show as it was.
+    QString& folder = pdfFolders_[&browser];
+    if (!folder.isEmpty()) QDir(folder).removeRecursively();
+    folder = pdfPages_->filePath(QString::number(++pdfDrawings_));
+    QSize pixels(1920, 1080);
+    if (const QScreen* screen = page_.screen()) pixels = screen->size() * screen->devicePixelRatio();
+    if (!pdfPages_->isValid() || !QDir().mkpath(folder)) folder.clear();
+    browser.ShowHtml(PdfPageHtml(path, folder, pixels), path);
+}
+
 void WebScreens::Load(int page, int slot) {
-    if (!state_.pages.ValidPage(page) || slot < 0 || slot >= kGraphsPerPage) return;
+    const int b = WebScreenBrowser(page, slot);
+    if (b < 0) return;
     GraphDef& g = state_.pages.Graph(page, slot);
-    if (g.Kind() != SlotKind::WebScreen) return;
     const std::string address = g.stationname;
-    const int b = g.backcolor;
-    if (!HasBrowserIndex(b)) return;
     Browser& browser = BrowserFor(b);
+    if (auto pending = DeferredFor(b); pending != deferred_.end()) {
+        const bool waitForIt = pending->started && pending->page == page && pending->slot == slot;
+        // Taken off first: a layout pass while this one waits finds nothing left to do.
+        deferred_.erase(pending);
+        // Under way already, it is as fresh as a reload would be.
+        if (waitForIt) {
+            if (browser.WaitComplete(kLoadWaitMs)) Settle(browser, g);
+            return;
+        }
+    }
     host_.Yield();
-    const bool scriptable = IsScriptableAddress(address);
 
     const int count = std::max<int>(state_.pages.webscreencount, b + 1);
     WebScreenProgress progress = ProgressFor(b, count);
@@ -130,7 +170,7 @@ void WebScreens::Load(int page, int slot) {
         splash->SetProgress(progress.barWidthTwips, ProgramText(progress.label));
     host_.Yield();
 
-    QWebEngineView* view = browser.View();
+    QWidget* view = browser.View();
     view->setGeometry(0, 0, std::max(1, TwipsToPixels(kParkedTwips)), std::max(1, TwipsToPixels(kParkedTwips)));
     view->show();
     host_.Yield();
@@ -153,21 +193,47 @@ void WebScreens::Load(int page, int slot) {
             loaded = browser.WaitComplete(kLoadWaitMs);
         }
     }
-    if (loaded) {
-        host_.Yield();
-        if (scriptable) {
-            browser.ScrollTo(g.daymarker, g.logyscale);
-            host_.Yield();
-            if (g.hrmarker == 0) browser.SetScrollBarsHidden(true);
-        }
-        host_.Yield();
-        host_.Yield();
-        view->hide();
-        host_.Yield();
-        host_.Yield();
-    }
+    if (loaded) Settle(browser, g);
     if (b + 1 == count)
         if (SplashWindow* splash = window_.Splash()) splash->SetMessage(ProgramText(HelpNotice(kHelpPageAddress)));
+}
+
+void WebScreens::Settle(Browser& browser, const GraphDef& g) {
+    host_.Yield();
+    if (IsScriptableAddress(g.stationname)) {
+        browser.ScrollTo(g.daymarker, g.logyscale);
+        host_.Yield();
+        if (g.hrmarker == 0) browser.SetScrollBarsHidden(true);
+    }
+    host_.Yield();
+    host_.Yield();
+    browser.View()->hide();
+    host_.Yield();
+    host_.Yield();
+}
+
+void WebScreens::Defer(int page, int slot) {
+    const int b = WebScreenBrowser(page, slot);
+    if (b < 0) return;
+    const Browser* made = BrowserAt(b);
+    // A browser that shows a document already, or one another slot waits for, is
+    // loaded where it stands.
+    if ((made && !made->Location().isEmpty()) || DeferredFor(b) != deferred_.end()) {
+        Load(page, slot);
+        return;
+    }
+    deferred_.push_back({b, page, slot});
+}
+
+void WebScreens::StartDeferred() {
+    // By index: making the first browser starts the engine, and nothing here may count
+    // on the list staying as it was.
+    for (size_t i = 0; i < deferred_.size(); ++i) {
+        if (deferred_[i].started) continue;
+        deferred_[i].started = true;
+        const DeferredLoad load = deferred_[i];
+        Show(BrowserFor(load.browser), state_.pages.Graph(load.page, load.slot).stationname);
+    }
 }
 
 void WebScreens::HideBrowsers() {
@@ -180,6 +246,9 @@ void WebScreens::Place(const FormLayout& layout) {
     if (!state_.pages.ValidPage(page)) return;
     for (const WebScreenStep& step : layout.webScreens) {
         if (!HasBrowserIndex(step.browserIndex)) continue;
+        // A deferred document that loads now is fresh at its address: no second load.
+        const bool fresh = DeferredFor(step.browserIndex) != deferred_.end();
+        if (fresh) Load(page, step.slot);
         const GraphDef& g = state_.pages.Graph(page, step.slot);
         Browser& browser = BrowserFor(step.browserIndex);
         QWebEngineView* view = browser.View();
@@ -187,7 +256,7 @@ void WebScreens::Place(const FormLayout& layout) {
         view->raise();
         view->show();
         host_.Yield();
-        if (step.renavigate) {
+        if (step.renavigate && !fresh) {
             Show(browser, g.stationname);
             browser.WaitComplete(kLoadWaitMs);
         }
@@ -371,15 +440,16 @@ void WebScreens::WaitUntilPainted() {
         const GraphDef& g = state_.pages.Graph(page, s);
         if (g.Kind() != SlotKind::WebScreen) continue;
         Browser* browser = BrowserAt(g.backcolor);
-        // A sheet is a page of the program's own and says when it has painted.
-        bool reportsPaint = IsScriptableAddress(g.stationname) || IsSheetAddress(g.stationname);
+        // The program's own pages (a sheet, a PDF's pages) say when they have painted.
+        bool reportsPaint = browser && (IsScriptableAddress(g.stationname) || browser->ShowsProgramPage());
         if (browser && browser->View()->isVisible()) browser->WaitUntilPainted(reportsPaint, kPaintWaitMs);
     }
 }
 
 std::optional<ScrollPosition> WebScreens::CurrentScroll(int browserIndex) {
     Browser* browser = BrowserAt(browserIndex);
-    if (!browser || browser->Location().isEmpty()) return std::nullopt;
+    // A deferred document has not been scrolled to the setup's position yet.
+    if (!browser || browser->Location().isEmpty() || DeferredFor(browserIndex) != deferred_.end()) return std::nullopt;
     QPoint at = browser->ScrollPosition();
     return ScrollPosition{at.x(), at.y()};
 }

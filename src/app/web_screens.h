@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QString>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,6 +19,7 @@
 #include "pages/web_screen.h"
 #include "setup/setup_writer.h"
 
+class QTemporaryDir;
 class QWidget;
 
 namespace tidemark {
@@ -63,6 +65,11 @@ public:
 
     // loadWebScreen: loads or reloads the web screen of slot `slot` of page `page`.
     void Load(int page, int slot);
+    // Loads that need not hold up the loading of the pages: they navigate out of sight
+    // (StartDeferred, without waiting) and are finished when their page is first laid
+    // out, so the engine loads documents while the graphs load and draw.
+    void Defer(int page, int slot);
+    void StartDeferred();
     void HideBrowsers();
     // The layout pass' web-screen steps: place, show, load PDF and sheet documents again,
     // fit the first image of the browsers the pass refits.
@@ -95,10 +102,25 @@ public:
     int BrowserCount() const { return static_cast<int>(browsers_.size()); }
 
 private:
+    struct DeferredLoad {
+        int browser;
+        int page;
+        int slot;
+        bool started = false;
+    };
+
     bool HasBrowserIndex(int index) const;
+    // The browser index of the web screen in slot `slot` of page `page`, or -1.
+    int WebScreenBrowser(int page, int slot) const;
+    std::vector<DeferredLoad>::iterator DeferredFor(int browser);
+    // Waits for a deferred load that has started and settles it; drops one that has not.
+    void FinishDeferred(int browser);
+    // After a load: the saved scroll position, the scroll bars, out of sight again.
+    void Settle(Browser& browser, const GraphDef& g);
     Browser& BrowserFor(int index);
-    // Navigates to the address, or shows a workbook's first sheet.
+    // Navigates to the address, or shows a workbook's first sheet or a PDF's pages.
     void Show(Browser& browser, const std::string& address);
+    void ShowPdf(Browser& browser, const QString& path);
     // The web screen of the current page the menu acts on, with its browser.
     GraphDef* MenuSlot(int& slot);
     void Enlarge(Browser& browser, const GraphDef& g);
@@ -113,6 +135,11 @@ private:
     MenuList& menu_;
     std::unique_ptr<WebEngine> engine_;  // made with the first browser
     std::vector<std::unique_ptr<Browser>> browsers_;
+    std::vector<DeferredLoad> deferred_;  // in load order
+    // The images of PDF pages, a folder per drawing; the latest of each browser is kept.
+    std::unique_ptr<QTemporaryDir> pdfPages_;
+    std::map<const Browser*, QString> pdfFolders_;
+    int pdfDrawings_ = 0;
     int active_ = -1;
     int lastFitted_ = -1;
     bool refitAll_ = false;

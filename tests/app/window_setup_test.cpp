@@ -250,10 +250,14 @@ TEST_F(SetupEditTest, TheButtonsOpenTheSetupFileAndStartTheCompanionLoaderWithTh
     WriteFourPages();
     ASSERT_EQ(Open(), 0);
     std::string folder = db_.Folder();
-    // A stand-in editor and loader that write down what they were given.
-    ASSERT_TRUE(WriteFileAtomic(folder + "editor.sh", "#!/bin/sh\necho \"$1\" > " + folder + "edited.txt\n"));
+    // A stand-in editor and loader that write down what they were given, whole before the
+    // file appears.
+    auto writeDown = [](const std::string& file) {
+        return "#!/bin/sh\necho \"$1\" > " + file + ".part && mv " + file + ".part " + file + "\n";
+    };
+    ASSERT_TRUE(WriteFileAtomic(folder + "editor.sh", writeDown(folder + "edited.txt")));
     std::filesystem::create_directories(folder + "loader");
-    ASSERT_TRUE(WriteFileAtomic(folder + "loader/Ledgerly", "#!/bin/sh\necho \"$1\" > " + folder + "loaded.txt\n"));
+    ASSERT_TRUE(WriteFileAtomic(folder + "loader/Ledgerly", writeDown(folder + "loaded.txt")));
     for (const char* script : {"editor.sh", "loader/Ledgerly"})
         std::filesystem::permissions(folder + script, std::filesystem::perms::owner_all);
     ::setenv("VISUAL", (folder + "editor.sh").c_str(), 1);

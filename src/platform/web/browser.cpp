@@ -68,13 +68,13 @@ Browser::~Browser() {
 }
 
 void Browser::Navigate(const QUrl& url) {
-    sheetAddress_.clear();
+    programPageAddress_.clear();
     loading_ = true;
     view_->load(url);
 }
 
 void Browser::ShowHtml(const QString& html, const QString& address) {
-    sheetAddress_ = address;
+    programPageAddress_ = address;
     loading_ = true;
     view_->setHtml(html, QUrl::fromLocalFile(address));
 }
@@ -85,7 +85,7 @@ void Browser::RefreshCompletely() {
 }
 
 QString Browser::Location() const {
-    if (!sheetAddress_.isEmpty()) return sheetAddress_;
+    if (!programPageAddress_.isEmpty()) return programPageAddress_;
     return view_->url().toString();
 }
 

@@ -37,9 +37,11 @@ public:
     QWebEngineView* View() const { return view_; }
 
     void Navigate(const QUrl& url);
-    // Shows a document made by the program (a sheet as a table) under the address it
-    // stands for.
+    // Shows a document made by the program (a sheet as a table, a PDF's pages as
+    // images) under the address it stands for.
     void ShowHtml(const QString& html, const QString& address);
+    // What is shown is such a document: it runs the program's script.
+    bool ShowsProgramPage() const { return !programPageAddress_.isEmpty(); }
     // Loads the present document again from its source, not from the cache.
     void RefreshCompletely();
     // The address of the document shown (empty before the first load).
@@ -75,7 +77,7 @@ private:
     BrowserBridge* bridge_;
     bool loading_ = false;
     bool scrollBarsHidden_ = false;
-    QString sheetAddress_;
+    QString programPageAddress_;
     int paintRequested_ = 0;
     int paintReported_ = -1;
 };

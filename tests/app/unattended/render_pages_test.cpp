@@ -16,10 +16,12 @@
 #include "pages/flood_bands.h"
 #include "support/ftp_server.h"
 #include "support/loopback.h"
+#include "support/pdf_files.h"
 #include "support/run_program.h"
 #include "support/setup_text.h"
 #include "support/sqlite_fixture.h"
 #include "support/temp_folder.h"
+#include "support/workbook_files.h"
 
 using namespace tidemark;
 using namespace tidemark::testsupport;
@@ -30,18 +32,20 @@ namespace {
 constexpr const char* kNow = "2026-03-10 14:00";
 
 // Page 1: a flood-band graph and a graph with a watch level; page 2 is left out of
-// publishing; page 3: three graphs.
+// publishing; page 3: three graphs; page 4: web screens of a PDF and a workbook, which the
+// render loads while it draws the graph pages.
 std::string SetupText() {
     auto graph = [](int n, int dsid, int32_t back, const std::string& tail) {
         return " " + std::to_string(n) + " ; " + std::to_string(dsid) + " ;Stage;Creek " + std::to_string(n) +
                "; 0 ; 0 ; 0 ; " + std::to_string(back) + " ; 16777215 ; 255 ; 65280 ; " + tail;
     };
     std::vector<std::string> lines = {
-        " 1 ;Rivers; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON",   graph(1, 101, 0xF0E9E4, "2.4 ; 0 ; 3 ; 0 ;4;2.6;2.8;3.1"),
-        graph(2, 102, 0xD0F0D0, "7.5 ; 0 ; 0 ; 0 "), " 2 ;Hidden; 10 ; 8 ;-1 ;FTP_OFF;UNITS_ON",
-        graph(1, 101, 0xE0E0E0, "0 ; 0 ; 0 ; 0 "),   " 3 ;More; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON",
-        graph(1, 102, 0xD0D0F8, "0 ; 0 ; 0 ; 0 "),   graph(2, 101, 0xF8D0D0, "0 ; 0 ; 0 ; 0 "),
-        graph(3, 102, 0xD8F8F8, "0 ; 0 ; 0 ; 0 "),
+        " 1 ;Rivers; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON",          graph(1, 101, 0xF0E9E4, "2.4 ; 0 ; 3 ; 0 ;4;2.6;2.8;3.1"),
+        graph(2, 102, 0xD0F0D0, "7.5 ; 0 ; 0 ; 0 "),        " 2 ;Hidden; 10 ; 8 ;-1 ;FTP_OFF;UNITS_ON",
+        graph(1, 101, 0xE0E0E0, "0 ; 0 ; 0 ; 0 "),          " 3 ;More; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON",
+        graph(1, 102, 0xD0D0F8, "0 ; 0 ; 0 ; 0 "),          graph(2, 101, 0xF8D0D0, "0 ; 0 ; 0 ; 0 "),
+        graph(3, 102, 0xD8F8F8, "0 ; 0 ; 0 ; 0 "),          " 4 ;Reports; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON",
+        " 1 ;-1 ;Web Screen;report.pdf; 1 ; 0 ; 0 ;-1 ; 0", " 2 ;-1 ;Web Screen;sites.xlsx; 1 ; 0 ; 0 ;-1 ; 0",
     };
     return SqliteSetupText(3, 0, lines, {.fontName = "Liberation Sans", .startUp = "0,0,800,600,2"});
 }
@@ -65,6 +69,10 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(db_.ok()) << db_.error();
         ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "Tidemark_setup.txt", SetupText()));
+        ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "report.pdf", SolidPagesPdf({"1 0 0", "0 0 1"})));
+        std::string error;
+        ASSERT_TRUE(WriteWorkbookFromSqlite(db_.Folder() + "tidemark.db", db_.Folder() + "sites.xlsx", &error))
+            << error;
         ASSERT_TRUE(work_.Write("screen.json", R"({"screens":[{"name":"s1","x":0,"y":0,"width":1024,"height":768,)"
                                                R"("logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})"));
         ::setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + work_.File("screen.json")).c_str(), 1);
@@ -135,8 +143,9 @@ TEST_F(RenderPagesTest, WritesTheImagesOfAnUnattendedRoundPixelForPixel) {
     EXPECT_NE(run.out.find("Saved... " + out + "/Tidemark_window3.png"), std::string::npos) << run.out;
 
     std::vector<std::string> pages = Images(work_.File("round")), graphs = Images(work_.File("round-graphs"));
-    EXPECT_EQ(pages, (std::vector<std::string>{"Tidemark_window1.png", "Tidemark_window3.png"}));
-    ASSERT_EQ(graphs.size(), 5u);
+    EXPECT_EQ(pages,
+              (std::vector<std::string>{"Tidemark_window1.png", "Tidemark_window3.png", "Tidemark_window4.png"}));
+    ASSERT_EQ(graphs.size(), 7u);  // the web screens' cells too
     std::vector<std::string> all = pages;
     all.insert(all.end(), graphs.begin(), graphs.end());
     std::sort(all.begin(), all.end());
@@ -154,6 +163,17 @@ TEST_F(RenderPagesTest, WritesTheImagesOfAnUnattendedRoundPixelForPixel) {
     for (int y = 0; y < band.height(); ++y)
         for (int x = 0; x < band.width(); ++x) pixels += band.pixel(x, y) == major;
     EXPECT_GT(pixels, 100);
+
+    // Page 4 shows the PDF's red first page (its blue second one is further down).
+    QImage reports(QString::fromStdString(out + "/Tidemark_window4.png"));
+    int red = 0, blue = 0;
+    for (int y = 0; y < reports.height(); ++y)
+        for (int x = 0; x < reports.width(); ++x) {
+            red += reports.pixel(x, y) == qRgb(255, 0, 0);
+            blue += reports.pixel(x, y) == qRgb(0, 0, 255);
+        }
+    EXPECT_GT(red, reports.width() * reports.height() / 20);
+    EXPECT_EQ(blue, 0);
 }
 
 TEST_F(RenderPagesTest, SendsEveryImageAndFailsWhenOneCannotBeSentOrWritten) {
