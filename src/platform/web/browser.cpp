@@ -41,6 +41,10 @@ bool Uniform(const QImage& image) {
 }
 
 constexpr int kSettleStepMs = 150;
+// How many frames a document may take to get the view's size before it reports anyway.
+constexpr int kResizeFrames = 120;
+constexpr int kFrameStepMs = 40;
+constexpr int kFramesArriveMs = 1000;
 constexpr int kSettledFrames = 3;
 
 }  // namespace
@@ -129,12 +133,31 @@ bool Browser::WaitUntilPainted(bool reportsPaint, int ms) {
     if (!WaitComplete(left())) return false;
     if (reportsPaint) {
         int serial = ++paintRequested_;
-        Run(QString("requestAnimationFrame(function () { requestAnimationFrame(function () {"
-                    " if (window.__tidemark) window.__tidemark.painted(%1); }); });")
-                .arg(serial));
+        // Frames count once the document has the view's size: a view shown for the first
+        // time or just resized first gets frames of its old size.
+        Run(QString("(function (width, height, serial) { var frames = 0; function next() {"
+                    " requestAnimationFrame(function () {"
+                    " if ((innerWidth !== width || innerHeight !== height) && ++frames < %4) return next();"
+                    " requestAnimationFrame(function () { if (window.__tidemark) window.__tidemark.painted(serial); });"
+                    " }); } next(); })(%1, %2, %3);")
+                .arg(view_->width())
+                .arg(view_->height())
+                .arg(serial)
+                .arg(kResizeFrames));
         bool painted = WaitFor([this, serial] { return paintReported_ >= serial; }, left());
-        // The frame the document produced still has to reach the view.
-        WaitFor([this] { return !Uniform(view_->grab().toImage()); }, std::min(left(), 300));
+        // The frames the document produced still have to reach the view, which meanwhile
+        // shows the last one it had, of its old size, on the document's background: the
+        // pixels must show more than a backdrop and stay so for a frame step.
+        QImage before = view_->grab().toImage();
+        WaitFor(
+            [&] {
+                WaitFor([] { return false; }, kFrameStepMs);
+                QImage now = view_->grab().toImage();
+                bool settled = now == before && !Uniform(now);
+                before = now;
+                return settled;
+            },
+            std::min(left(), kFramesArriveMs));
         return painted;
     }
     // The viewer shows a plain backdrop until it has drawn the pages into it; then the

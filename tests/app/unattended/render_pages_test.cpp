@@ -32,8 +32,8 @@ namespace {
 constexpr const char* kNow = "2026-03-10 14:00";
 
 // Page 1: a flood-band graph and a graph with a watch level; page 2 is left out of
-// publishing; page 3: three graphs; page 4: web screens of a PDF and a workbook, which the
-// render loads while it draws the graph pages.
+// publishing; page 3: three graphs; page 4: web screens of a PDF and a workbook, page 5 of
+// an HTML page, which the render loads while it draws the graph pages.
 std::string SetupText() {
     auto graph = [](int n, int dsid, int32_t back, const std::string& tail) {
         return " " + std::to_string(n) + " ; " + std::to_string(dsid) + " ;Stage;Creek " + std::to_string(n) +
@@ -46,6 +46,7 @@ std::string SetupText() {
         graph(1, 102, 0xD0D0F8, "0 ; 0 ; 0 ; 0 "),          graph(2, 101, 0xF8D0D0, "0 ; 0 ; 0 ; 0 "),
         graph(3, 102, 0xD8F8F8, "0 ; 0 ; 0 ; 0 "),          " 4 ;Reports; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON",
         " 1 ;-1 ;Web Screen;report.pdf; 1 ; 0 ; 0 ;-1 ; 0", " 2 ;-1 ;Web Screen;sites.xlsx; 1 ; 0 ; 0 ;-1 ; 0",
+        " 5 ;Notes; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON",           " 1 ;-1 ;Web Screen;notes.html; 1 ; 0 ; 0 ;-1 ; 0",
     };
     return SqliteSetupText(3, 0, lines, {.fontName = "Liberation Sans", .startUp = "0,0,800,600,2"});
 }
@@ -70,6 +71,9 @@ protected:
         ASSERT_TRUE(db_.ok()) << db_.error();
         ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "Tidemark_setup.txt", SetupText()));
         ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "report.pdf", SolidPagesPdf({"1 0 0", "0 0 1"})));
+        ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "notes.html",
+                                    "<!DOCTYPE html><html><body style=\"margin:0;background:#10c020\">"
+                                    "<h1>Gauge notes</h1></body></html>"));
         std::string error;
         ASSERT_TRUE(WriteWorkbookFromSqlite(db_.Folder() + "tidemark.db", db_.Folder() + "sites.xlsx", &error))
             << error;
@@ -143,9 +147,9 @@ TEST_F(RenderPagesTest, WritesTheImagesOfAnUnattendedRoundPixelForPixel) {
     EXPECT_NE(run.out.find("Saved... " + out + "/Tidemark_window3.png"), std::string::npos) << run.out;
 
     std::vector<std::string> pages = Images(work_.File("round")), graphs = Images(work_.File("round-graphs"));
-    EXPECT_EQ(pages,
-              (std::vector<std::string>{"Tidemark_window1.png", "Tidemark_window3.png", "Tidemark_window4.png"}));
-    ASSERT_EQ(graphs.size(), 7u);  // the web screens' cells too
+    EXPECT_EQ(pages, (std::vector<std::string>{"Tidemark_window1.png", "Tidemark_window3.png", "Tidemark_window4.png",
+                                               "Tidemark_window5.png"}));
+    ASSERT_EQ(graphs.size(), 8u);  // the web screens' cells too
     std::vector<std::string> all = pages;
     all.insert(all.end(), graphs.begin(), graphs.end());
     std::sort(all.begin(), all.end());
@@ -164,16 +168,20 @@ TEST_F(RenderPagesTest, WritesTheImagesOfAnUnattendedRoundPixelForPixel) {
         for (int x = 0; x < band.width(); ++x) pixels += band.pixel(x, y) == major;
     EXPECT_GT(pixels, 100);
 
-    // Page 4 shows the PDF's red first page (its blue second one is further down).
+    // Page 4 shows the PDF's red first page (its blue second one is further down), page 5
+    // the HTML page's green: not frames from before the documents were laid out.
+    auto count = [](const QImage& image, QRgb colour) {
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) n += image.pixel(x, y) == colour;
+        return n;
+    };
     QImage reports(QString::fromStdString(out + "/Tidemark_window4.png"));
-    int red = 0, blue = 0;
-    for (int y = 0; y < reports.height(); ++y)
-        for (int x = 0; x < reports.width(); ++x) {
-            red += reports.pixel(x, y) == qRgb(255, 0, 0);
-            blue += reports.pixel(x, y) == qRgb(0, 0, 255);
-        }
-    EXPECT_GT(red, reports.width() * reports.height() / 20);
-    EXPECT_EQ(blue, 0);
+    QImage notes(QString::fromStdString(out + "/Tidemark_window5.png"));
+    const int share = reports.width() * reports.height() / 20;
+    EXPECT_GT(count(reports, qRgb(255, 0, 0)), share);
+    EXPECT_EQ(count(reports, qRgb(0, 0, 255)), 0);
+    EXPECT_GT(count(notes, qRgb(0x10, 0xc0, 0x20)), share * 15);
 }
 
 TEST_F(RenderPagesTest, SendsEveryImageAndFailsWhenOneCannotBeSentOrWritten) {
