@@ -436,14 +436,15 @@ void WebScreens::RestoreActiveScroll() {
 void WebScreens::WaitUntilPainted() {
     int page = state_.currentpage;
     if (!state_.pages.ValidPage(page)) return;
+    std::vector<PaintWait> waits;
     for (int s = 0; s < kGraphsPerPage; ++s) {
         const GraphDef& g = state_.pages.Graph(page, s);
         if (g.Kind() != SlotKind::WebScreen) continue;
         Browser* browser = BrowserAt(g.backcolor);
         // The program's own pages (a sheet, a PDF's pages) say when they have painted.
-        bool reportsPaint = browser && (IsScriptableAddress(g.stationname) || browser->ShowsProgramPage());
-        if (browser && browser->View()->isVisible()) browser->WaitUntilPainted(reportsPaint, kPaintWaitMs);
+        if (browser) waits.push_back({browser, IsScriptableAddress(g.stationname) || browser->ShowsProgramPage()});
     }
+    tidemark::WaitUntilPainted(waits, kPaintWaitMs);
 }
 
 std::optional<ScrollPosition> WebScreens::CurrentScroll(int browserIndex) {

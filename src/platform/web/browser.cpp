@@ -8,6 +8,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineView>
+#include <algorithm>
 #include <functional>
 
 #include "platform/web/web_engine.h"
@@ -126,56 +127,85 @@ void Browser::FitFirstImage(int width, int height) {
     });
 }
 
-bool Browser::WaitUntilPainted(bool reportsPaint, int ms) {
-    qint64 end = NowMs() + ms;
-    auto left = [end] { return static_cast<int>(std::max<qint64>(0, end - NowMs())); };
-    if (!view_->isVisible()) return true;
-    if (!WaitComplete(left())) return false;
-    if (reportsPaint) {
-        int serial = ++paintRequested_;
-        // Frames count once the document has the view's size: a view shown for the first
-        // time or just resized first gets frames of its old size.
-        Run(QString("(function (width, height, serial) { var frames = 0; function next() {"
-                    " requestAnimationFrame(function () {"
-                    " if ((innerWidth !== width || innerHeight !== height) && ++frames < %4) return next();"
-                    " requestAnimationFrame(function () { if (window.__tidemark) window.__tidemark.painted(serial); });"
-                    " }); } next(); })(%1, %2, %3);")
-                .arg(view_->width())
-                .arg(view_->height())
-                .arg(serial)
-                .arg(kResizeFrames));
-        bool painted = WaitFor([this, serial] { return paintReported_ >= serial; }, left());
-        // The frames the document produced still have to reach the view, which meanwhile
-        // shows the last one it had, of its old size, on the document's background: the
-        // pixels must show more than a backdrop and stay so for a frame step.
-        QImage before = view_->grab().toImage();
-        WaitFor(
-            [&] {
-                WaitFor([] { return false; }, kFrameStepMs);
-                QImage now = view_->grab().toImage();
-                bool settled = now == before && !Uniform(now);
-                before = now;
-                return settled;
-            },
-            std::min(left(), kFramesArriveMs));
-        return painted;
-    }
+QImage Browser::Grab() const { return view_->grab().toImage(); }
+
+void Browser::RequestPaintReport() {
+    const int serial = ++paintRequested_;
+    // Frames count once the document has the view's size: a view shown for the first time
+    // or just resized first gets frames of its old size.
+    Run(QString("(function (width, height, serial) { var frames = 0; function next() {"
+                " requestAnimationFrame(function () {"
+                " if ((innerWidth !== width || innerHeight !== height) && ++frames < %4) return next();"
+                " requestAnimationFrame(function () { if (window.__tidemark) window.__tidemark.painted(serial); });"
+                " }); } next(); })(%1, %2, %3);")
+            .arg(view_->width())
+            .arg(view_->height())
+            .arg(serial)
+            .arg(kResizeFrames));
+}
+
+bool Browser::WaitUntilViewerPainted(int ms) {
     // The viewer shows a plain backdrop until it has drawn the pages into it; then the
     // pixels are let settle.
-    auto grab = [this] { return view_->grab().toImage(); };
-    if (!WaitFor([&] { return !Uniform(grab()); }, left())) return false;
+    qint64 end = NowMs() + ms;
+    auto left = [end] { return static_cast<int>(std::max<qint64>(0, end - NowMs())); };
+    if (!WaitFor([&] { return !Uniform(Grab()); }, left())) return false;
     // A frame between the backdrop and the pages (a view just resized) does not last.
-    QImage before = grab();
+    QImage before = Grab();
     int same = 0;
     return WaitFor(
         [&] {
             WaitFor([] { return false; }, kSettleStepMs);
-            QImage now = grab();
+            QImage now = Grab();
             same = now == before && !Uniform(now) ? same + 1 : 0;
             before = now;
             return same >= kSettledFrames;
         },
         left());
+}
+
+bool WaitUntilPainted(const std::vector<PaintWait>& waits, int ms) {
+    qint64 end = NowMs() + ms;
+    auto left = [end] { return static_cast<int>(std::max<qint64>(0, end - NowMs())); };
+    bool all = true;
+    std::vector<Browser*> reporting;
+    for (const PaintWait& wait : waits) {
+        if (!wait.browser->View()->isVisible()) continue;
+        if (!wait.browser->WaitComplete(left())) {
+            all = false;
+            continue;
+        }
+        if (!wait.reportsPaint) continue;
+        // Asked of all at once: the documents produce their frames side by side.
+        wait.browser->RequestPaintReport();
+        reporting.push_back(wait.browser);
+    }
+    all &= WaitFor(
+        [&] { return std::all_of(reporting.begin(), reporting.end(), [](Browser* b) { return b->PaintReported(); }); },
+        left());
+    // The frames the documents produced still have to reach the views, which meanwhile
+    // show the last ones they had, of their old size, on the document's background: the
+    // pixels must show more than a backdrop and stay so for a frame step.
+    auto grabs = [&] {
+        std::vector<QImage> images;
+        for (Browser* b : reporting) images.push_back(b->Grab());
+        return images;
+    };
+    std::vector<QImage> before = grabs();
+    if (!reporting.empty())
+        WaitFor(
+            [&] {
+                WaitFor([] { return false; }, kFrameStepMs);
+                std::vector<QImage> now = grabs();
+                bool settled = now == before && std::none_of(now.begin(), now.end(), Uniform);
+                before = std::move(now);
+                return settled;
+            },
+            std::min(left(), kFramesArriveMs));
+    for (const PaintWait& wait : waits)
+        if (!wait.reportsPaint && wait.browser->View()->isVisible())
+            all &= wait.browser->WaitUntilViewerPainted(left());
+    return all;
 }
 
 }  // namespace tidemark

@@ -7,7 +7,9 @@
 #include <QPoint>
 #include <QString>
 #include <QUrl>
+#include <vector>
 
+class QImage;
 class QWebEngineView;
 class QWebChannel;
 class QWidget;
@@ -60,11 +62,14 @@ public:
     // bars when there is one; nothing happens to a document without images.
     void FitFirstImage(int width, int height);
 
-    // Page images: lets events run until the view shows what it loaded, at most `ms`.
-    // A document that runs the program's script says when it has produced frames
-    // (`reportsPaint`); a PDF viewer cannot, so its pixels are watched until they show
-    // more than the viewer's empty frame and stay.
-    bool WaitUntilPainted(bool reportsPaint, int ms);
+    // Page images (see WaitUntilPainted below): asks the document to say when it has
+    // produced frames of the view's size, which PaintReported then tells.
+    void RequestPaintReport();
+    bool PaintReported() const { return paintReported_ >= paintRequested_; }
+    // A PDF viewer cannot say so: its pixels are watched until they show more than the
+    // viewer's empty frame and stay, at most `ms`.
+    bool WaitUntilViewerPainted(int ms);
+    QImage Grab() const;
 
 Q_SIGNALS:
     void DocumentMouseUp(const QString& tag, int button, bool ctrl);
@@ -81,5 +86,14 @@ private:
     int paintRequested_ = 0;
     int paintReported_ = -1;
 };
+
+struct PaintWait {
+    Browser* browser;
+    bool reportsPaint;  // the document runs the program's script
+};
+
+// Page images: lets events run until every shown browser of `waits` shows what it loaded,
+// at most `ms` in all; false when one did not.
+bool WaitUntilPainted(const std::vector<PaintWait>& waits, int ms);
 
 }  // namespace tidemark
