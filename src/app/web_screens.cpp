@@ -134,16 +134,22 @@ std::vector<WebScreens::DeferredLoad>::iterator WebScreens::DeferredFor(int brow
 }
 
 void WebScreens::ShowPdf(Browser& browser, const QString& path) {
-    if (!pdfPages_) pdfPages_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/tidemark-pdf-XXXXXX");
-    // A folder of its own for every drawing: the engine keeps images by address, and a
-    // file that changed must not show as it was.
-    QString& folder = pdfFolders_[&browser];
-    if (!folder.isEmpty()) QDir(folder).removeRecursively();
-    folder = pdfPages_->filePath(QString::number(++pdfDrawings_));
     QSize pixels(1920, 1080);
     if (const QScreen* screen = page_.screen()) pixels = screen->size() * screen->devicePixelRatio();
-    if (!pdfPages_->isValid() || !QDir().mkpath(folder)) folder.clear();
-    browser.ShowHtml(PdfPageHtml(path, folder, pixels), path);
+    const QFileInfo file(path);
+    PdfDrawing& drawing = pdfDrawings_[&browser];
+    // Every layout pass shows the file again: drawn anew only when it has changed.
+    const bool unchanged = !drawing.folder.isEmpty() && drawing.path == path && drawing.pixels == pixels &&
+                           drawing.bytes == file.size() && drawing.modified == file.lastModified();
+    if (!unchanged) {
+        if (!pdfPages_) pdfPages_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/tidemark-pdf-XXXXXX");
+        if (!drawing.folder.isEmpty()) QDir(drawing.folder).removeRecursively();
+        // A folder of its own for every drawing: the engine keeps images by address.
+        QString folder = pdfPages_->filePath(QString::number(++pdfDrawingCount_));
+        if (!pdfPages_->isValid() || !QDir().mkpath(folder)) folder.clear();
+        drawing = {folder, path, pixels, file.size(), file.lastModified(), PdfPageHtml(path, folder, pixels)};
+    }
+    browser.ShowHtml(drawing.html, path);
 }
 
 void WebScreens::Load(int page, int slot) {

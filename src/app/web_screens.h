@@ -4,8 +4,10 @@
 // in the layout pass, the mouse-ups of their documents, the web-screen menu, the scroll
 // positions the setup file keeps, and waiting for their pixels before a page image. The
 // window owns it and gives it what it needs of the screen through WebScreensWindow.
+#include <QDateTime>
 #include <QObject>
 #include <QPoint>
+#include <QSize>
 #include <QString>
 #include <map>
 #include <memory>
@@ -136,10 +138,19 @@ private:
     std::unique_ptr<WebEngine> engine_;  // made with the first browser
     std::vector<std::unique_ptr<Browser>> browsers_;
     std::vector<DeferredLoad> deferred_;  // in load order
-    // The images of PDF pages, a folder per drawing; the latest of each browser is kept.
+    // The images of PDF pages, a folder per drawing; the latest of each browser is kept,
+    // with what it was drawn from.
+    struct PdfDrawing {
+        QString folder;  // empty: none made
+        QString path;
+        QSize pixels;
+        qint64 bytes = -1;
+        QDateTime modified;
+        QString html;
+    };
     std::unique_ptr<QTemporaryDir> pdfPages_;
-    std::map<const Browser*, QString> pdfFolders_;
-    int pdfDrawings_ = 0;
+    std::map<const Browser*, PdfDrawing> pdfDrawings_;
+    int pdfDrawingCount_ = 0;
     int active_ = -1;
     int lastFitted_ = -1;
     bool refitAll_ = false;

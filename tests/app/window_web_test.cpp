@@ -4,6 +4,7 @@
 #include <QSignalSpy>
 
 #include "app/splash_window.h"
+#include "support/pdf_files.h"
 #include "support/temp_folder.h"
 #include "web_fixture.h"
 
@@ -201,4 +202,20 @@ TEST_F(WebScreenTest, ClosingOnAPageOfDocumentsOnlyOpensTheMenuInstead) {
     EXPECT_EQ(window_->WebMenu()->pos().x(), window_->width() * 3 / 4);
     window_->close();  // with the menu shown the window closes
     EXPECT_TRUE(window_->HasClosed());
+}
+
+TEST_F(WebScreenTest, APdfScreenShowsTheFileAsItIsWhenItsPageComesAgain) {
+    WriteSetup(SetupText({PageLine(1, "Report"), WebLine(1, Pdf()), PageLine(2, "Rivers"), GraphLine(1, 101)}));
+    ASSERT_EQ(Open(), 0);
+    auto middle = [&] {
+        QImage image = window_->CaptureClientArea();
+        return ShareOf(image, QRect(image.width() / 4, image.height() / 4, image.width() / 2, image.height() / 2),
+                       QColor(0, 0, 255));
+    };
+    EXPECT_LT(middle(), 0.01);
+    ASSERT_TRUE(WriteFileAtomic(Pdf(), testsupport::SolidPagesPdf({"0 0 1"})));
+    window_->Pager().NextPage();
+    window_->Pager().NextPage();
+    ASSERT_EQ(state_.currentpage, 1);
+    EXPECT_GT(middle(), 0.3);
 }
