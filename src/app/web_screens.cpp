@@ -7,7 +7,6 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QUrl>
-#include <QWebEngineView>
 #include <QWidget>
 #include <algorithm>
 
@@ -81,20 +80,28 @@ bool WebScreens::HasBrowserIndex(int index) const {
     return index >= 0 && index < std::max<int>(state_.pages.webscreencount, static_cast<int>(browsers_.size()));
 }
 
-Browser& WebScreens::BrowserFor(int index) {
+Browser* WebScreens::BrowserFor(int index) {
     if (index < 0) index = 0;
-    if (!engine_) engine_ = std::make_unique<WebEngine>();
+    if (!engine_ && !engineFault_) {
+        std::string error;
+        engine_ = LoadWebEngine(error);
+        // Told once: the graphs go on without their web screens.
+        if (!engine_) {
+            engineFault_ = true;
+            host_.Message(error, MsgButtons::Ok, MsgIcon::Exclamation);
+        }
+    }
+    if (!engine_) return nullptr;
     if (static_cast<size_t>(index) >= browsers_.size()) browsers_.resize(static_cast<size_t>(index) + 1);
     std::unique_ptr<Browser>& browser = browsers_[static_cast<size_t>(index)];
     if (!browser) {
-        browser = std::make_unique<Browser>(*engine_, &page_);
+        browser = engine_->MakeBrowser(&page_);
         browser->View()->setObjectName(QString("WebBrowser1_%1").arg(index));
         browser->View()->hide();
-        connect(
-            browser.get(), &Browser::DocumentMouseUp, this,
+        browser->SetMouseUpHandler(
             [this, index](const QString& tag, int button, bool ctrl) { DocumentMouseUp(index, tag, button, ctrl); });
     }
-    return *browser;
+    return browser.get();
 }
 
 void WebScreens::Show(Browser& browser, const std::string& address) {
@@ -157,7 +164,9 @@ void WebScreens::Load(int page, int slot) {
     if (b < 0) return;
     GraphDef& g = state_.pages.Graph(page, slot);
     const std::string address = g.stationname;
-    Browser& browser = BrowserFor(b);
+    Browser* made = BrowserFor(b);
+    if (!made) return;
+    Browser& browser = *made;
     if (auto pending = DeferredFor(b); pending != deferred_.end()) {
         const bool waitForIt = pending->started && pending->page == page && pending->slot == slot;
         // Taken off first: a layout pass while this one waits finds nothing left to do.
@@ -238,7 +247,8 @@ void WebScreens::StartDeferred() {
         if (deferred_[i].started) continue;
         deferred_[i].started = true;
         const DeferredLoad load = deferred_[i];
-        Show(BrowserFor(load.browser), state_.pages.Graph(load.page, load.slot).stationname);
+        if (Browser* browser = BrowserFor(load.browser))
+            Show(*browser, state_.pages.Graph(load.page, load.slot).stationname);
     }
 }
 
@@ -256,8 +266,10 @@ void WebScreens::Place(const FormLayout& layout) {
         const bool fresh = DeferredFor(step.browserIndex) != deferred_.end();
         if (fresh) Load(page, step.slot);
         const GraphDef& g = state_.pages.Graph(page, step.slot);
-        Browser& browser = BrowserFor(step.browserIndex);
-        QWebEngineView* view = browser.View();
+        Browser* made = BrowserFor(step.browserIndex);
+        if (!made) continue;
+        Browser& browser = *made;
+        QWidget* view = browser.View();
         view->setGeometry(Pixels(step.rect));
         view->raise();
         view->show();
@@ -356,7 +368,9 @@ void WebScreens::RunMenu(const QString& entry) {
     }
     if (!g || !HasBrowserIndex(g->backcolor)) return;
     window_.SelectSlot(slot);
-    Browser& browser = BrowserFor(g->backcolor);
+    Browser* made = BrowserFor(g->backcolor);
+    if (!made) return;
+    Browser& browser = *made;
     switch (*command) {
         case WebMenuCommand::Enlarge: Enlarge(browser, *g); break;
         case WebMenuCommand::Shrink:
@@ -388,7 +402,7 @@ void WebScreens::RunMenu(const QString& entry) {
 
 void WebScreens::Enlarge(Browser& browser, const GraphDef& g) {
     menu_.SetEntryText(kWebMenuEnlargeRow, "Shrink");
-    QWebEngineView* view = browser.View();
+    QWidget* view = browser.View();
     WindowRect r = EnlargedBrowserRect(window_.ClientWidthTwips(), window_.ClientHeightTwips());
     view->setGeometry(Pixels(r));
     view->raise();

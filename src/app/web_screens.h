@@ -119,7 +119,9 @@ private:
     void FinishDeferred(int browser);
     // After a load: the saved scroll position, the scroll bars, out of sight again.
     void Settle(Browser& browser, const GraphDef& g);
-    Browser& BrowserFor(int index);
+    // Browser `index`, made (with the engine, for the first) when missing; null when the
+    // engine cannot be loaded.
+    Browser* BrowserFor(int index);
     // Navigates to the address, or shows a workbook's first sheet or a PDF's pages.
     void Show(Browser& browser, const std::string& address);
     void ShowPdf(Browser& browser, const QString& path);
@@ -135,7 +137,8 @@ private:
     WebScreensWindow& window_;
     QWidget& page_;
     MenuList& menu_;
-    std::unique_ptr<WebEngine> engine_;  // made with the first browser
+    std::unique_ptr<WebEngine> engine_;  // loaded with the first browser
+    bool engineFault_ = false;           // it could not be, and the user was told
     std::vector<std::unique_ptr<Browser>> browsers_;
     std::vector<DeferredLoad> deferred_;  // in load order
     // The images of PDF pages, a folder per drawing; the latest of each browser is kept,

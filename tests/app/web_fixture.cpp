@@ -26,8 +26,10 @@ std::optional<QVariant> WebScreenTest::Js(int index, const QString& script) {
     if (!browser) return std::nullopt;
     // Shared: an answer that comes after the wait ran out lands in a live object.
     auto result = std::make_shared<std::optional<QVariant>>();
-    browser->View()->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
-                                           [result](const QVariant& v) { *result = v; });
+    auto* view = qobject_cast<QWebEngineView*>(browser->View());
+    if (!view) return std::nullopt;
+    view->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                                [result](const QVariant& v) { *result = v; });
     if (!WaitUntil([&] { return result->has_value(); })) return std::nullopt;
     return *result;
 }

@@ -1,90 +1,65 @@
 #pragma once
-// One web screen's browser: a view on the shared profile, what the program asks of it
-// (navigate, refresh bypassing the cache, the address shown, whether loading is done,
-// scrolling, scroll bars, fitting the first image) and the mouse-ups of its document.
-// Waits here let the event loop run and are bounded.
-#include <QObject>
+// One web screen's browser as the program sees it: what it asks of it (navigate, refresh
+// bypassing the cache, the address shown, whether loading is done, scrolling, scroll
+// bars, fitting the first image, its frames for page images) and the mouse-ups of its
+// document. The browser engine behind it is a module of its own (web_engine.h). Waits
+// here let the event loop run and are bounded.
 #include <QPoint>
 #include <QString>
 #include <QUrl>
+#include <functional>
 #include <vector>
 
 class QImage;
-class QWebEngineView;
-class QWebChannel;
 class QWidget;
 
 namespace tidemark {
 
-class WebEngine;
-
-// The object the document's script calls (through the web channel).
-class BrowserBridge : public QObject {
-    Q_OBJECT
+class Browser {
 public:
-    using QObject::QObject;
-    Q_INVOKABLE void mouseUp(const QString& tag, int button, bool ctrl) { Q_EMIT MouseUp(tag, button, ctrl); }
-    Q_INVOKABLE void painted(int serial) { Q_EMIT Painted(serial); }
-Q_SIGNALS:
-    void MouseUp(const QString& tag, int button, bool ctrl);
-    void Painted(int serial);
-};
+    // The source element's tag name, the button (1 left, 2 right, 4 middle), Ctrl.
+    using MouseUpHandler = std::function<void(const QString& tag, int button, bool ctrl)>;
 
-class Browser : public QObject {
-    Q_OBJECT
-public:
-    Browser(WebEngine& engine, QWidget* parent);
-    ~Browser() override;
+    Browser() = default;
+    Browser(const Browser&) = delete;
+    Browser& operator=(const Browser&) = delete;
+    virtual ~Browser() = default;
 
-    QWebEngineView* View() const { return view_; }
+    virtual QWidget* View() const = 0;
+    virtual void SetMouseUpHandler(MouseUpHandler handler) = 0;
 
-    void Navigate(const QUrl& url);
+    virtual void Navigate(const QUrl& url) = 0;
     // Shows a document made by the program (a sheet as a table, a PDF's pages as
     // images) under the address it stands for.
-    void ShowHtml(const QString& html, const QString& address);
+    virtual void ShowHtml(const QString& html, const QString& address) = 0;
     // What is shown is such a document: it runs the program's script.
-    bool ShowsProgramPage() const { return !programPageAddress_.isEmpty(); }
+    virtual bool ShowsProgramPage() const = 0;
     // Loads the present document again from its source, not from the cache.
-    void RefreshCompletely();
+    virtual void RefreshCompletely() = 0;
     // The address of the document shown (empty before the first load).
-    QString Location() const;
+    virtual QString Location() const = 0;
     // The last load has ended (and nothing is loading).
-    bool Complete() const { return !loading_; }
+    virtual bool Complete() const = 0;
     // Lets events run until the load has ended; false when `ms` ran out first.
-    bool WaitComplete(int ms);
+    virtual bool WaitComplete(int ms) = 0;
 
-    void ScrollTo(int x, int y);
+    virtual void ScrollTo(int x, int y) = 0;
     // The document's scroll position as the engine last reported it (no events run).
-    QPoint ScrollPosition() const;
-    void SetScrollBarsHidden(bool hidden);
-    bool ScrollBarsHidden() const { return scrollBarsHidden_; }
+    virtual QPoint ScrollPosition() const = 0;
+    virtual void SetScrollBarsHidden(bool hidden) = 0;
+    virtual bool ScrollBarsHidden() const = 0;
     // Sizes the document's first image to (width, height) pixels and hides the scroll
     // bars when there is one; nothing happens to a document without images.
-    void FitFirstImage(int width, int height);
+    virtual void FitFirstImage(int width, int height) = 0;
 
     // Page images (see WaitUntilPainted below): asks the document to say when it has
     // produced frames of the view's size, which PaintReported then tells.
-    void RequestPaintReport();
-    bool PaintReported() const { return paintReported_ >= paintRequested_; }
+    virtual void RequestPaintReport() = 0;
+    virtual bool PaintReported() const = 0;
     // A PDF viewer cannot say so: its pixels are watched until they show more than the
     // viewer's empty frame and stay, at most `ms`.
-    bool WaitUntilViewerPainted(int ms);
-    QImage Grab() const;
-
-Q_SIGNALS:
-    void DocumentMouseUp(const QString& tag, int button, bool ctrl);
-
-private:
-    void Run(const QString& script);
-
-    QWebEngineView* view_;
-    QWebChannel* channel_;
-    BrowserBridge* bridge_;
-    bool loading_ = false;
-    bool scrollBarsHidden_ = false;
-    QString programPageAddress_;
-    int paintRequested_ = 0;
-    int paintReported_ = -1;
+    virtual bool WaitUntilViewerPainted(int ms) = 0;
+    virtual QImage Grab() const = 0;
 };
 
 struct PaintWait {

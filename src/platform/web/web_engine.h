@@ -1,28 +1,40 @@
 #pragma once
-// The browser engine behind web screens: one off-the-record profile that every web
-// screen's view shares (plugins and the PDF viewer on, no disk cache or cookies kept),
-// with the small script that reports a document's mouse-ups to the program.
+// The browser engine behind web screens. It is a module of its own (libtidemark_web),
+// loaded with the first web screen: linked into the program it made every start map and
+// relocate the engine's libraries, the larger part of the time before page 1 shows,
+// whether the setup had web screens or not.
 #include <memory>
+#include <string>
 
-class QWebEngineProfile;
+class QWidget;
 
 namespace tidemark {
+
+class Browser;
 
 // Before the application object exists: the engine's sandbox cannot run as root (a
 // kiosk or a container often runs the program so), and its contexts are shared.
 void PrepareWebEngine();
 
+// One off-the-record profile that every web screen's view shares (plugins and the PDF
+// viewer on, no disk cache or cookies kept), with the small script that reports a
+// document's mouse-ups to the program.
 class WebEngine {
 public:
-    WebEngine();
-    ~WebEngine();
+    WebEngine() = default;
     WebEngine(const WebEngine&) = delete;
     WebEngine& operator=(const WebEngine&) = delete;
+    virtual ~WebEngine() = default;
 
-    QWebEngineProfile& Profile() { return *profile_; }
-
-private:
-    std::unique_ptr<QWebEngineProfile> profile_;
+    virtual std::unique_ptr<Browser> MakeBrowser(QWidget* parent) = 0;
 };
+
+// The engine from its module; null, with `error` saying why, when the module cannot be
+// loaded. The module stays loaded until the program ends.
+std::unique_ptr<WebEngine> LoadWebEngine(std::string& error);
+
+// What the module exports: a new engine, or null when the engine cannot start.
+using MakeWebEngineFunction = WebEngine* (*)();
+inline constexpr const char* kMakeWebEngineSymbol = "tidemark_make_web_engine";
 
 }  // namespace tidemark

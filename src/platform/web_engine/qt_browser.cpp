@@ -1,58 +1,29 @@
-#include "platform/web/browser.h"
+#include "qt_browser.h"
 
-#include <QDateTime>
-#include <QEventLoop>
 #include <QImage>
-#include <QTimer>
 #include <QWebChannel>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineView>
-#include <algorithm>
-#include <functional>
 
-#include "platform/web/web_engine.h"
+#include "platform/web/event_wait.h"
 
 namespace tidemark {
 namespace {
 
-qint64 NowMs() { return QDateTime::currentMSecsSinceEpoch(); }
-
-// Lets events run until `done` holds or `ms` have passed; true when it holds.
-bool WaitFor(const std::function<bool()>& done, int ms) {
-    qint64 end = NowMs() + ms;
-    while (!done()) {
-        qint64 left = end - NowMs();
-        if (left <= 0) return false;
-        QEventLoop loop;
-        QTimer::singleShot(static_cast<int>(std::min<qint64>(left, 10)), &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
-
-// All pixels alike: a frame the engine has not painted into yet (or only its backdrop).
-bool Uniform(const QImage& image) {
-    if (image.isNull()) return true;
-    QRgb first = image.pixel(0, 0);
-    for (int y = 0; y < image.height(); y += 3)
-        for (int x = 0; x < image.width(); x += 3)
-            if (image.pixel(x, y) != first) return false;
-    return true;
-}
-
 constexpr int kSettleStepMs = 150;
 // How many frames a document may take to get the view's size before it reports anyway.
 constexpr int kResizeFrames = 120;
-constexpr int kFrameStepMs = 40;
-constexpr int kFramesArriveMs = 1000;
 constexpr int kSettledFrames = 3;
 
 }  // namespace
 
-Browser::Browser(WebEngine& engine, QWidget* parent)
+QWidget* QtBrowser::View() const { return view_; }
+
+QtBrowser::QtBrowser(QWebEngineProfile& profile, QWidget* parent)
     : view_(new QWebEngineView(parent)), channel_(new QWebChannel(this)), bridge_(new BrowserBridge(this)) {
-    auto* page = new QWebEnginePage(&engine.Profile(), view_);
+    auto* page = new QWebEnginePage(&profile, view_);
     view_->setPage(page);
     view_->setContextMenuPolicy(Qt::NoContextMenu);
     channel_->registerObject("tidemark", bridge_);
@@ -62,49 +33,51 @@ Browser::Browser(WebEngine& engine, QWidget* parent)
         scrollBarsHidden_ = false;
     });
     connect(page, &QWebEnginePage::loadFinished, this, [this](bool) { loading_ = false; });
-    connect(bridge_, &BrowserBridge::MouseUp, this, &Browser::DocumentMouseUp);
+    connect(bridge_, &BrowserBridge::MouseUp, this, [this](const QString& tag, int button, bool ctrl) {
+        if (mouseUp_) mouseUp_(tag, button, ctrl);
+    });
     connect(bridge_, &BrowserBridge::Painted, this,
             [this](int serial) { paintReported_ = std::max(paintReported_, serial); });
 }
 
-Browser::~Browser() {
+QtBrowser::~QtBrowser() {
     // The page belongs to the view; the view goes before the profile it uses.
     delete view_;
 }
 
-void Browser::Navigate(const QUrl& url) {
+void QtBrowser::Navigate(const QUrl& url) {
     programPageAddress_.clear();
     loading_ = true;
     view_->load(url);
 }
 
-void Browser::ShowHtml(const QString& html, const QString& address) {
+void QtBrowser::ShowHtml(const QString& html, const QString& address) {
     programPageAddress_ = address;
     loading_ = true;
     view_->setHtml(html, QUrl::fromLocalFile(address));
 }
 
-void Browser::RefreshCompletely() {
+void QtBrowser::RefreshCompletely() {
     loading_ = true;
     view_->page()->triggerAction(QWebEnginePage::ReloadAndBypassCache);
 }
 
-QString Browser::Location() const {
+QString QtBrowser::Location() const {
     if (!programPageAddress_.isEmpty()) return programPageAddress_;
     return view_->url().toString();
 }
 
-bool Browser::WaitComplete(int ms) {
+bool QtBrowser::WaitComplete(int ms) {
     return WaitFor([this] { return !loading_; }, ms);
 }
 
-void Browser::Run(const QString& script) { view_->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld); }
+void QtBrowser::Run(const QString& script) { view_->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld); }
 
-void Browser::ScrollTo(int x, int y) { Run(QString("window.scrollTo(%1, %2);").arg(x).arg(y)); }
+void QtBrowser::ScrollTo(int x, int y) { Run(QString("window.scrollTo(%1, %2);").arg(x).arg(y)); }
 
-QPoint Browser::ScrollPosition() const { return view_->page()->scrollPosition().toPoint(); }
+QPoint QtBrowser::ScrollPosition() const { return view_->page()->scrollPosition().toPoint(); }
 
-void Browser::SetScrollBarsHidden(bool hidden) {
+void QtBrowser::SetScrollBarsHidden(bool hidden) {
     // The document element carries the viewport's scroll bars in standards mode, the
     // body in quirks mode: both are set.
     const char* value = hidden ? "hidden" : "";
@@ -114,7 +87,7 @@ void Browser::SetScrollBarsHidden(bool hidden) {
     scrollBarsHidden_ = hidden;
 }
 
-void Browser::FitFirstImage(int width, int height) {
+void QtBrowser::FitFirstImage(int width, int height) {
     QString script = QString(
                          "(function () { var image = document.images[0]; if (!image) return false;"
                          " image.width = %1; image.height = %2;"
@@ -127,9 +100,9 @@ void Browser::FitFirstImage(int width, int height) {
     });
 }
 
-QImage Browser::Grab() const { return view_->grab().toImage(); }
+QImage QtBrowser::Grab() const { return view_->grab().toImage(); }
 
-void Browser::RequestPaintReport() {
+void QtBrowser::RequestPaintReport() {
     const int serial = ++paintRequested_;
     // Frames count once the document has the view's size: a view shown for the first time
     // or just resized first gets frames of its old size.
@@ -144,7 +117,7 @@ void Browser::RequestPaintReport() {
             .arg(kResizeFrames));
 }
 
-bool Browser::WaitUntilViewerPainted(int ms) {
+bool QtBrowser::WaitUntilViewerPainted(int ms) {
     // The viewer shows a plain backdrop until it has drawn the pages into it; then the
     // pixels are let settle.
     qint64 end = NowMs() + ms;
@@ -162,50 +135,6 @@ bool Browser::WaitUntilViewerPainted(int ms) {
             return same >= kSettledFrames;
         },
         left());
-}
-
-bool WaitUntilPainted(const std::vector<PaintWait>& waits, int ms) {
-    qint64 end = NowMs() + ms;
-    auto left = [end] { return static_cast<int>(std::max<qint64>(0, end - NowMs())); };
-    bool all = true;
-    std::vector<Browser*> reporting;
-    for (const PaintWait& wait : waits) {
-        if (!wait.browser->View()->isVisible()) continue;
-        if (!wait.browser->WaitComplete(left())) {
-            all = false;
-            continue;
-        }
-        if (!wait.reportsPaint) continue;
-        // Asked of all at once: the documents produce their frames side by side.
-        wait.browser->RequestPaintReport();
-        reporting.push_back(wait.browser);
-    }
-    all &= WaitFor(
-        [&] { return std::all_of(reporting.begin(), reporting.end(), [](Browser* b) { return b->PaintReported(); }); },
-        left());
-    // The frames the documents produced still have to reach the views, which meanwhile
-    // show the last ones they had, of their old size, on the document's background: the
-    // pixels must show more than a backdrop and stay so for a frame step.
-    auto grabs = [&] {
-        std::vector<QImage> images;
-        for (Browser* b : reporting) images.push_back(b->Grab());
-        return images;
-    };
-    std::vector<QImage> before = grabs();
-    if (!reporting.empty())
-        WaitFor(
-            [&] {
-                WaitFor([] { return false; }, kFrameStepMs);
-                std::vector<QImage> now = grabs();
-                bool settled = now == before && std::none_of(now.begin(), now.end(), Uniform);
-                before = std::move(now);
-                return settled;
-            },
-            std::min(left(), kFramesArriveMs));
-    for (const PaintWait& wait : waits)
-        if (!wait.reportsPaint && wait.browser->View()->isVisible())
-            all &= wait.browser->WaitUntilViewerPainted(left());
-    return all;
 }
 
 }  // namespace tidemark

@@ -1,0 +1,65 @@
+#pragma once
+// The browser of a web screen on QtWebEngine: a view on the shared profile and a web
+// channel through which the document's script reports mouse-ups and frames.
+#include <QObject>
+
+#include "platform/web/browser.h"
+
+class QWebEngineProfile;
+class QWebEngineView;
+class QWebChannel;
+
+namespace tidemark {
+
+// The object the document's script calls (through the web channel).
+class BrowserBridge : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    Q_INVOKABLE void mouseUp(const QString& tag, int button, bool ctrl) { Q_EMIT MouseUp(tag, button, ctrl); }
+    Q_INVOKABLE void painted(int serial) { Q_EMIT Painted(serial); }
+Q_SIGNALS:
+    void MouseUp(const QString& tag, int button, bool ctrl);
+    void Painted(int serial);
+};
+
+class QtBrowser : public QObject, public Browser {
+    Q_OBJECT
+public:
+    QtBrowser(QWebEngineProfile& profile, QWidget* parent);
+    ~QtBrowser() override;
+
+    QWidget* View() const override;
+    void SetMouseUpHandler(MouseUpHandler handler) override { mouseUp_ = std::move(handler); }
+    void Navigate(const QUrl& url) override;
+    void ShowHtml(const QString& html, const QString& address) override;
+    bool ShowsProgramPage() const override { return !programPageAddress_.isEmpty(); }
+    void RefreshCompletely() override;
+    QString Location() const override;
+    bool Complete() const override { return !loading_; }
+    bool WaitComplete(int ms) override;
+    void ScrollTo(int x, int y) override;
+    QPoint ScrollPosition() const override;
+    void SetScrollBarsHidden(bool hidden) override;
+    bool ScrollBarsHidden() const override { return scrollBarsHidden_; }
+    void FitFirstImage(int width, int height) override;
+    void RequestPaintReport() override;
+    bool PaintReported() const override { return paintReported_ >= paintRequested_; }
+    bool WaitUntilViewerPainted(int ms) override;
+    QImage Grab() const override;
+
+private:
+    void Run(const QString& script);
+
+    QWebEngineView* view_;
+    QWebChannel* channel_;
+    BrowserBridge* bridge_;
+    MouseUpHandler mouseUp_;
+    bool loading_ = false;
+    bool scrollBarsHidden_ = false;
+    QString programPageAddress_;
+    int paintRequested_ = 0;
+    int paintReported_ = -1;
+};
+
+}  // namespace tidemark
