@@ -198,6 +198,13 @@ TEST(AccessFile, DatesOutsideTheUsualRangeAndTimesComeThrough) {
     EXPECT_DOUBLE_EQ(first->DayNumber(0).value(), -728.0);  // 1 January 1898
 }
 
+TEST(AccessFile, ADayNumberBeyondAnyCalendarIsCopiedAsItsNumber) {
+    EXPECT_EQ(DateTimeText(46364.5), "2026-12-08 12:00:00");
+    EXPECT_EQ(DateTimeText(1e300), "1.0000000000000001e+300");
+    EXPECT_EQ(DateTimeText(-4e6), "-4000000");
+    EXPECT_EQ(DateTimeText(std::nan("")), "nan");
+}
+
 TEST(AccessFile, HdbStatementsRunOnTheCopy) {
     // The statements of the program, in Jet's own form, reach an Access file's tables
     // through the dialect step: dates between "#", an order by, a between.

@@ -28,6 +28,11 @@ namespace {
 // times to the millisecond) is kept after a ".", so an instant just before a window's
 // edge stays before it.
 int FormatDateTime(double day, char (&text)[40]) {
+    // Past the years 100 to 9999 that the file formats know, a cell holds no date (a
+    // damaged or foreign file): its day number is kept as it stands.
+    constexpr double kFirstDay = -657434;  // 100-01-01
+    constexpr double kLastDay = 2958466;   // 10000-01-01
+    if (!(day >= kFirstDay && day < kLastDay)) return std::snprintf(text, sizeof text, "%.17g", day);
     long long ms = std::llround(day * 86400000.0);
     long long fraction = ms % 1000;
     if (fraction < 0) fraction += 1000;
