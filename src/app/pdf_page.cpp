@@ -1,6 +1,7 @@
 #include "app/pdf_page.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
@@ -52,12 +53,21 @@ QImage DrawPage(QPdfDocument& document, int page, QSize pixels) {
     return paper;
 }
 
+// The PDF header may follow up to a kilobyte of other bytes. Checked first: the PDF
+// library keeps memory of every file it failed to load.
+bool LooksLikePdf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(1024).contains("%PDF-");
+}
+
 }  // namespace
 
 QString PdfPageHtml(const QString& pdfPath, const QString& folder, QSize pixels) {
     const QString name = QFileInfo(pdfPath).fileName();
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         return Page(name, Notice("The pages of " + name + " cannot be drawn: there is no folder for their images."));
+    if (!QFileInfo(pdfPath).isReadable()) return Page(name, Notice(name + " cannot be opened"));
+    if (!LooksLikePdf(pdfPath)) return Page(name, Notice(name + " is not a PDF file"));
     QPdfDocument document;
     document.load(pdfPath);
     if (document.status() != QPdfDocument::Status::Ready)
