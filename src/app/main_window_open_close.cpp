@@ -131,10 +131,7 @@ LoadOutcome MainWindow::LoadAllPages() {
     // A one-shot render shows nothing while it loads: every browser goes to its document
     // at once, and the engine works while the graphs load and draw.
     if (options_.oneShot)
-        hooks.prepareWebScreen = [this](int page, int slot) {
-            webScreens_->Defer(page, slot);
-            webScreens_->StartDeferred();
-        };
+        hooks.prepareWebScreen = [this](int page, int slot) { webScreens_->LoadWithoutWaiting(page, slot); };
     return LoadPages(state_, *this, LoadMode::Full, hooks);
 }
 

@@ -168,7 +168,7 @@ void WebScreens::Load(int page, int slot) {
     if (!made) return;
     Browser& browser = *made;
     if (auto pending = DeferredFor(b); pending != deferred_.end()) {
-        const bool waitForIt = pending->started && pending->page == page && pending->slot == slot;
+        const bool waitForIt = pending->page == page && pending->slot == slot;
         // Taken off first: a layout pass while this one waits finds nothing left to do.
         deferred_.erase(pending);
         // Under way already, it is as fresh as a reload would be.
@@ -227,7 +227,7 @@ void WebScreens::Settle(Browser& browser, const GraphDef& g) {
     host_.Yield();
 }
 
-void WebScreens::Defer(int page, int slot) {
+void WebScreens::LoadWithoutWaiting(int page, int slot) {
     const int b = WebScreenBrowser(page, slot);
     if (b < 0) return;
     const Browser* made = BrowserAt(b);
@@ -237,19 +237,10 @@ void WebScreens::Defer(int page, int slot) {
         Load(page, slot);
         return;
     }
+    Browser* browser = BrowserFor(b);
+    if (!browser) return;
+    Show(*browser, state_.pages.Graph(page, slot).stationname);
     deferred_.push_back({b, page, slot});
-}
-
-void WebScreens::StartDeferred() {
-    // By index: making the first browser starts the engine, and nothing here may count
-    // on the list staying as it was.
-    for (size_t i = 0; i < deferred_.size(); ++i) {
-        if (deferred_[i].started) continue;
-        deferred_[i].started = true;
-        const DeferredLoad load = deferred_[i];
-        if (Browser* browser = BrowserFor(load.browser))
-            Show(*browser, state_.pages.Graph(load.page, load.slot).stationname);
-    }
 }
 
 void WebScreens::HideBrowsers() {

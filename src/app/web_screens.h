@@ -67,11 +67,10 @@ public:
 
     // loadWebScreen: loads or reloads the web screen of slot `slot` of page `page`.
     void Load(int page, int slot);
-    // Loads that need not hold up the loading of the pages: they navigate out of sight
-    // (StartDeferred, without waiting) and are finished when their page is first laid
-    // out, so the engine loads documents while the graphs load and draw.
-    void Defer(int page, int slot);
-    void StartDeferred();
+    // A load that need not hold up the loading of the pages: the browser goes to its
+    // document out of sight, without waiting, and the load is finished when its page is
+    // first laid out, so the engine loads documents while the graphs load and draw.
+    void LoadWithoutWaiting(int page, int slot);
     void HideBrowsers();
     // The layout pass' web-screen steps: place, show, load PDF and sheet documents again,
     // fit the first image of the browsers the pass refits.
@@ -108,15 +107,12 @@ private:
         int browser;
         int page;
         int slot;
-        bool started = false;
     };
 
     bool HasBrowserIndex(int index) const;
     // The browser index of the web screen in slot `slot` of page `page`, or -1.
     int WebScreenBrowser(int page, int slot) const;
     std::vector<DeferredLoad>::iterator DeferredFor(int browser);
-    // Waits for a deferred load that has started and settles it; drops one that has not.
-    void FinishDeferred(int browser);
     // After a load: the saved scroll position, the scroll bars, out of sight again.
     void Settle(Browser& browser, const GraphDef& g);
     // Browser `index`, made (with the engine, for the first) when missing; null when the

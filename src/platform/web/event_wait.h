@@ -24,6 +24,21 @@ bool WaitFor(const Done& done, int ms) {
     return true;
 }
 
+// Lets events run for `ms`.
+inline void Pause(int ms) {
+    WaitFor([] { return false; }, ms);
+}
+
+// What is left of a bound on several waits in a row.
+class Deadline {
+public:
+    explicit Deadline(int ms) : end_(NowMs() + ms) {}
+    int Left() const { return static_cast<int>(std::max<qint64>(0, end_ - NowMs())); }
+
+private:
+    qint64 end_;
+};
+
 // All pixels alike: a frame the engine has not painted into yet (or only its backdrop).
 inline bool Uniform(const QImage& image) {
     if (image.isNull()) return true;

@@ -12,13 +12,12 @@ constexpr int kFramesArriveMs = 1000;
 }  // namespace
 
 bool WaitUntilPainted(const std::vector<PaintWait>& waits, int ms) {
-    qint64 end = NowMs() + ms;
-    auto left = [end] { return static_cast<int>(std::max<qint64>(0, end - NowMs())); };
+    const Deadline deadline(ms);
     bool all = true;
     std::vector<Browser*> reporting;
     for (const PaintWait& wait : waits) {
         if (!wait.browser->View()->isVisible()) continue;
-        if (!wait.browser->WaitComplete(left())) {
+        if (!wait.browser->WaitComplete(deadline.Left())) {
             all = false;
             continue;
         }
@@ -29,7 +28,7 @@ bool WaitUntilPainted(const std::vector<PaintWait>& waits, int ms) {
     }
     all &= WaitFor(
         [&] { return std::all_of(reporting.begin(), reporting.end(), [](Browser* b) { return b->PaintReported(); }); },
-        left());
+        deadline.Left());
     // The frames the documents produced still have to reach the views, which meanwhile
     // show the last ones they had, of their old size, on the document's background: the
     // pixels must show more than a backdrop and stay so for a frame step.
@@ -42,16 +41,16 @@ bool WaitUntilPainted(const std::vector<PaintWait>& waits, int ms) {
     if (!reporting.empty())
         WaitFor(
             [&] {
-                WaitFor([] { return false; }, kFrameStepMs);
+                Pause(kFrameStepMs);
                 std::vector<QImage> now = grabs();
                 bool settled = now == before && std::none_of(now.begin(), now.end(), Uniform);
                 before = std::move(now);
                 return settled;
             },
-            std::min(left(), kFramesArriveMs));
+            std::min(deadline.Left(), kFramesArriveMs));
     for (const PaintWait& wait : waits)
         if (!wait.reportsPaint && wait.browser->View()->isVisible())
-            all &= wait.browser->WaitUntilViewerPainted(left());
+            all &= wait.browser->WaitUntilViewerPainted(deadline.Left());
     return all;
 }
 

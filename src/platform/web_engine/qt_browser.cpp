@@ -120,21 +120,20 @@ void QtBrowser::RequestPaintReport() {
 bool QtBrowser::WaitUntilViewerPainted(int ms) {
     // The viewer shows a plain backdrop until it has drawn the pages into it; then the
     // pixels are let settle.
-    qint64 end = NowMs() + ms;
-    auto left = [end] { return static_cast<int>(std::max<qint64>(0, end - NowMs())); };
-    if (!WaitFor([&] { return !Uniform(Grab()); }, left())) return false;
+    const Deadline deadline(ms);
+    if (!WaitFor([&] { return !Uniform(Grab()); }, deadline.Left())) return false;
     // A frame between the backdrop and the pages (a view just resized) does not last.
     QImage before = Grab();
     int same = 0;
     return WaitFor(
         [&] {
-            WaitFor([] { return false; }, kSettleStepMs);
+            Pause(kSettleStepMs);
             QImage now = Grab();
             same = now == before && !Uniform(now) ? same + 1 : 0;
             before = now;
             return same >= kSettledFrames;
         },
-        left());
+        deadline.Left());
 }
 
 }  // namespace tidemark
