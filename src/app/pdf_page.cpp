@@ -1,14 +1,22 @@
 #include "app/pdf_page.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImage>
-#include <QPainter>
-#include <QPdfDocument>
-#include <QPdfDocumentRenderOptions>
 #include <QUrl>
-#include <algorithm>
+#include <string>
+
+#include "core/program_module.h"
+#include "platform/pdf/pdf_render.h"
+
+#ifndef TIDEMARK_PDF_MODULE_NAME
+#define TIDEMARK_PDF_MODULE_NAME "libtidemark_pdf.so"
+#endif
+#ifndef TIDEMARK_PDF_MODULE_FROM_BIN
+#define TIDEMARK_PDF_MODULE_FROM_BIN "../lib/tidemark"
+#endif
+#ifndef TIDEMARK_PDF_MODULE_BUILT
+#define TIDEMARK_PDF_MODULE_BUILT ""
+#endif
 
 namespace tidemark {
 namespace {
@@ -28,29 +36,14 @@ QString Page(const QString& title, const QString& body) {
 
 QString Notice(const QString& text) { return "<p>" + text.toHtmlEscaped() + "</p>\n"; }
 
-QString LoadFault(QPdfDocument::Error error) {
-    switch (error) {
-        case QPdfDocument::Error::FileNotFound: return "cannot be opened";
-        case QPdfDocument::Error::InvalidFileFormat: return "is not a PDF file";
-        case QPdfDocument::Error::IncorrectPassword: return "is protected by a password";
-        case QPdfDocument::Error::UnsupportedSecurityScheme: return "is protected in a way that cannot be read";
-        default: return "cannot be read";
-    }
-}
-
-// A page's image at the largest size that fits `pixels`, in the page's proportions.
-QImage DrawPage(QPdfDocument& document, int page, QSize pixels) {
-    QSize size = document.pagePointSize(page).scaled(QSizeF(pixels), Qt::KeepAspectRatio).toSize();
-    if (size.isEmpty()) return {};
-    QPdfDocumentRenderOptions options;
-    options.setRenderFlags(QPdfDocumentRenderOptions::RenderFlag::Annotations);
-    QImage drawn = document.render(page, size, options);
-    if (drawn.isNull()) return {};
-    // What a page does not paint is left transparent; paper is white.
-    QImage paper(drawn.size(), QImage::Format_RGB32);
-    paper.fill(Qt::white);
-    QPainter(&paper).drawImage(0, 0, drawn);
-    return paper;
+// The drawing module, loaded once; null with the reason when it cannot be.
+DrawPdfPagesFunction PdfDrawer(QString& error) {
+    static std::string loadError;
+    static const DrawPdfPagesFunction draw = reinterpret_cast<DrawPdfPagesFunction>(
+        LoadProgramModuleSymbol({TIDEMARK_PDF_MODULE_NAME, TIDEMARK_PDF_MODULE_FROM_BIN, TIDEMARK_PDF_MODULE_BUILT},
+                                kDrawPdfPagesSymbol, "The PDF drawing module", loadError));
+    error = QString::fromStdString(loadError);
+    return draw;
 }
 
 // The PDF header may follow up to a kilobyte of other bytes. Checked first: the PDF
@@ -68,18 +61,18 @@ QString PdfPageHtml(const QString& pdfPath, const QString& folder, QSize pixels)
         return Page(name, Notice("The pages of " + name + " cannot be drawn: there is no folder for their images."));
     if (!QFileInfo(pdfPath).isReadable()) return Page(name, Notice(name + " cannot be opened"));
     if (!LooksLikePdf(pdfPath)) return Page(name, Notice(name + " is not a PDF file"));
-    QPdfDocument document;
-    document.load(pdfPath);
-    if (document.status() != QPdfDocument::Status::Ready)
-        return Page(name, Notice(name + " " + LoadFault(document.error())));
-    const int count = document.pageCount();
+    QString moduleError;
+    DrawPdfPagesFunction draw = PdfDrawer(moduleError);
+    if (!draw) return Page(name, Notice("The pages of " + name + " cannot be drawn: " + moduleError));
+    const PdfDrawing drawing = draw(pdfPath, folder, pixels, kPdfPagesShown);
+    if (!drawing.fault.isEmpty()) return Page(name, Notice(name + " " + drawing.fault));
+    const int count = drawing.pageCount;
     if (count <= 0) return Page(name, Notice(name + " has no pages."));
     QString body;
-    const int shown = std::min(count, kPdfPagesShown);
+    const int shown = static_cast<int>(drawing.pageFiles.size());
     for (int page = 0; page < shown; ++page) {
-        QImage image = DrawPage(document, page, pixels);
-        const QString file = QDir(folder).filePath(QString("page%1.png").arg(page + 1));
-        if (image.isNull() || !image.save(file, "PNG")) {
+        const QString& file = drawing.pageFiles[page];
+        if (file.isEmpty()) {
             body += Notice("Page " + QString::number(page + 1) + " of " + name + " cannot be drawn.");
             continue;
         }

@@ -44,17 +44,22 @@ done
 version=$("$prefix/bin/tidemark" --version | head -n 1)
 [ "$version" = "tidemark (Tidemark) $VERSION" ] || fail "installed tidemark --version says '$version'"
 
-# The browser engine is a module the program loads with its first web screen: the installed
-# program takes its own (the demo has web screens), and starts without the engine linked.
-ldd "$prefix/bin/tidemark" | grep -q WebEngine && fail "the installed tidemark links the browser engine"
+# The browser engine, the PDF drawing and the FTP client are modules the program loads
+# when first needed: the installed program takes its own (the demo has web screens and a
+# PDF), and starts without their libraries linked.
+for library in WebEngine Qt6Pdf libcurl; do
+  ldd "$prefix/bin/tidemark" | grep -q "$library" && fail "the installed tidemark links $library"
+done
 now='2026-12-08 14:40'
 if "$prefix/bin/tidemark-demo" "$work/demo/Tidemark" --now "$now" >/dev/null 2>&1; then
   if ! QT_QPA_PLATFORM=offscreen LD_DEBUG=files "$prefix/bin/tidemark" --folder "$work/demo/Tidemark" \
     --render-pages "$work/pages" --now "$now" >/dev/null 2>"$work/render.err"; then
     fail "the installed tidemark --render-pages: $(grep -v '^ *[0-9]*:' "$work/render.err" | tail -n 3)"
   fi
-  grep -q "file=$prefix/lib/tidemark/libtidemark_web.so " "$work/render.err" ||
-    fail "the installed tidemark did not load its browser engine from lib/tidemark"
+  for module in web pdf; do
+    grep -q "file=$prefix/lib/tidemark/libtidemark_$module.so " "$work/render.err" ||
+      fail "the installed tidemark did not load libtidemark_$module.so from lib/tidemark"
+  done
 else
   fail "the installed tidemark-demo could not write a demo folder"
 fi

@@ -1,12 +1,9 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QLibrary>
-#include <QStringList>
 #include <cstdlib>
 
+#include "core/program_module.h"
 #include "platform/web/browser.h"
 #include "platform/web/web_engine.h"
 
@@ -23,17 +20,6 @@
 #endif
 
 namespace tidemark {
-namespace {
-
-QStringList ModuleCandidates() {
-    QStringList paths;
-    paths << QDir::cleanPath(QCoreApplication::applicationDirPath() +
-                             QStringLiteral("/" TIDEMARK_WEB_MODULE_FROM_BIN "/" TIDEMARK_WEB_MODULE_NAME));
-    if (QString built = QStringLiteral(TIDEMARK_WEB_MODULE_BUILT); !built.isEmpty()) paths << built;
-    return paths;
-}
-
-}  // namespace
 
 void PrepareWebEngine() {
     if (::geteuid() == 0) ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
@@ -41,27 +27,14 @@ void PrepareWebEngine() {
 }
 
 std::unique_ptr<WebEngine> LoadWebEngine(std::string& error) {
-    QStringList tried;
-    for (const QString& path : ModuleCandidates()) {
-        if (!QFileInfo::exists(path)) {
-            tried << path;
-            continue;
-        }
-        QLibrary module(path);
-        // Kept loaded: the engine's objects live until the program ends.
-        module.setLoadHints(QLibrary::PreventUnloadHint);
-        auto make = reinterpret_cast<MakeWebEngineFunction>(module.resolve(kMakeWebEngineSymbol));
-        if (!make) {
-            error = "The browser engine module " + path.toStdString() +
-                    " cannot be loaded: " + module.errorString().toStdString();
-            return nullptr;
-        }
-        std::unique_ptr<WebEngine> engine(make());
-        if (!engine) error = "The browser engine in " + path.toStdString() + " did not start";
-        return engine;
-    }
-    error = "The browser engine module is not installed (looked for " + tried.join(", ").toStdString() + ")";
-    return nullptr;
+    const ProgramModuleLocation location{TIDEMARK_WEB_MODULE_NAME, TIDEMARK_WEB_MODULE_FROM_BIN,
+                                         TIDEMARK_WEB_MODULE_BUILT};
+    auto make = reinterpret_cast<MakeWebEngineFunction>(
+        LoadProgramModuleSymbol(location, kMakeWebEngineSymbol, "The browser engine module", error));
+    if (!make) return nullptr;
+    std::unique_ptr<WebEngine> engine(make());
+    if (!engine) error = "The browser engine in " + location.fileName + " did not start";
+    return engine;
 }
 
 }  // namespace tidemark

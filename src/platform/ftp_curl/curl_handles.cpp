@@ -1,4 +1,4 @@
-#include "platform/net/curl_handles.h"
+#include "platform/ftp_curl/curl_handles.h"
 
 #include <mutex>
 

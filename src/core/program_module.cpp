@@ -1,0 +1,55 @@
+#include "core/program_module.h"
+
+#include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <vector>
+
+namespace tidemark {
+namespace {
+
+std::string ProgramFolder() {
+    std::error_code ec;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : self.parent_path().string();
+}
+
+std::vector<std::string> Candidates(const ProgramModuleLocation& location) {
+    std::vector<std::string> paths;
+    if (std::string folder = ProgramFolder(); !folder.empty())
+        paths.push_back(
+            (std::filesystem::path(folder) / location.folderFromProgram / location.fileName).lexically_normal());
+    if (!location.builtPath.empty()) paths.push_back(location.builtPath);
+    return paths;
+}
+
+bool IsFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+}  // namespace
+
+void* LoadProgramModuleSymbol(const ProgramModuleLocation& location, const char* symbol, const std::string& description,
+                              std::string& error) {
+    std::string tried;
+    for (const std::string& path : Candidates(location)) {
+        if (!IsFile(path)) {
+            tried += (tried.empty() ? "" : ", ") + path;
+            continue;
+        }
+        // Never unloaded: what the module made may be in use until the program ends.
+        void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+        const char* reason = module ? nullptr : ::dlerror();
+        void* address = module ? ::dlsym(module, symbol) : nullptr;
+        if (module && !address) reason = ::dlerror();
+        if (!address) error = description + " " + path + " cannot be loaded: " + (reason ? reason : "unknown reason");
+        return address;
+    }
+    error = description + " is not installed (looked for " + tried + ")";
+    return nullptr;
+}
+
+}  // namespace tidemark

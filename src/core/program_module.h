@@ -1,0 +1,26 @@
+#pragma once
+// Parts of the program that bring large libraries with them (the browser engine, the
+// FTP client, the PDF renderer) live in modules of their own, loaded the first time
+// they are needed: every library linked into the program itself is mapped and
+// relocated before main runs, and so is paid for by every start, including the ones
+// that never publish or show a web screen.
+#include <string>
+
+namespace tidemark {
+
+struct ProgramModuleLocation {
+    std::string fileName;  // e.g. "libtidemark_ftp.so"
+    // The folder of the installed modules, relative to the installed program's.
+    std::string folderFromProgram;
+    // The module in the build tree, for the program and the tests run from there.
+    std::string builtPath;
+};
+
+// Loads the module, beside the installed program or else from the build tree, for the
+// rest of the process (its objects may live until the end), and returns the address
+// of `symbol` in it. Null, with `error` saying why, when there is no such module or it
+// does not load. `description` names the module in the error ("The FTP client module").
+void* LoadProgramModuleSymbol(const ProgramModuleLocation& location, const char* symbol, const std::string& description,
+                              std::string& error);
+
+}  // namespace tidemark
