@@ -199,7 +199,6 @@ void MainWindow::FillMenus() {
     graphMenu_->Fill(kGraphMenuEntries, kGraphMenuEntries);
     colorsMenu_->Fill(kColorsMenuEntries, kColorsMenuEntries);
     webMenu_->Fill(kWebMenuEntries, kWebMenuEntries);
-    outputChooser_->Fill();
 }
 
 QPoint MainWindow::TwipsPoint(double left, double top) const { return QPoint(TwipsToPixels(left), TwipsToPixels(top)); }

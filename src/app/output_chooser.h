@@ -20,15 +20,16 @@ public:
     OutputChooser(MenuList& menu, ProgramState& state, Host& host, PublishingController& publishing, PageImages& images,
                   WindowPrinter& printer);
 
-    // "Save as PNG File", "Default Printer", the installed printers as the system lists
-    // them, "Cancel".
-    void Fill();
-    // Printers come and go while the program runs: the list is filled afresh each time.
+    // Printers come and go while the program runs: the list is filled afresh each time,
+    // and only then (asking the print system would take a good part of a start).
     void ShowAt(const QPoint& topLeft, PrintWay way);
     // Carries out the entry the user picked; the chooser is hidden first.
     void Run(const QString& entry);
 
 private:
+    // "Save as PNG File", "Default Printer", the installed printers as the system lists
+    // them, "Cancel".
+    void Fill();
     void SaveAsPng();
 
     MenuList& menu_;

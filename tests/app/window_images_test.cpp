@@ -132,7 +132,8 @@ TEST_F(WindowTest, ACancelledSaveDialogIsReportedAndWritesNothing) {
         EXPECT_EQ(dialog.selectedFiles().value(0), QString::fromStdString(db_.Folder() + "Tidemark_graph.png"));
         dialog.reject();
     });
-    window_->OutputMenu()->ShowAt(QPoint(10, 10));
+    window_->GraphMenu()->ShowAt(QPoint(10, 10));
+    window_->GraphMenu()->Choose("Print");
     answers_.push_back(MsgAnswer::No);
     window_->OutputMenu()->Choose("Save as PNG File");
     EXPECT_TRUE(answer.Offered());

@@ -70,8 +70,14 @@ TEST_F(WindowTest, MenusHoldTheirItemsAndOfferThemAll) {
                                                            "Copy Colors", "Fonts Title", "Fonts Axis", "Cancel"}));
     EXPECT_EQ(Entries(window_->WebMenu()), QStringList({"Enlarge", "Update This", "ScrollBars", "Auto Paging", "Setup",
                                                         "Open", "Print", "Back", "Next", "Cancel"}));
+    // The output menu asks the print system for its printers when it opens, not before.
+    EXPECT_TRUE(Entries(window_->OutputMenu()).isEmpty());
+    window_->OpenGraphMenu(0, 500, 900);
+    window_->GraphMenu()->Choose("Print");
+    ASSERT_FALSE(Entries(window_->OutputMenu()).isEmpty());
     EXPECT_EQ(Entries(window_->OutputMenu()).first(), "Save as PNG File");
     EXPECT_EQ(Entries(window_->OutputMenu()).last(), "Cancel");
+    window_->OutputMenu()->Choose("Cancel");
 
     MenuList* menu = window_->GraphMenu();
     for (const QString& entry : Entries(menu)) EXPECT_TRUE(menu->IsAvailable(entry)) << entry.toStdString();

@@ -175,8 +175,11 @@ TEST_F(PrintTest, TheChooserListsThePrintersAsTheSystemDoesAndFollowsThemWhileOp
     std::vector<std::string> system = cups_->Queues();
     ASSERT_EQ(system, (std::vector<std::string>{kSecondMade, kFirstMade}));
     QStringList expected = {"Save as PNG File", "Default Printer", kSecondMade, kFirstMade, "Cancel"};
+    window_->OpenGraphMenu(0, 500, 900);
+    window_->GraphMenu()->Choose("Print");
     EXPECT_EQ(Entries(window_->OutputMenu()), expected);
     for (const QString& entry : expected) EXPECT_TRUE(window_->OutputMenu()->IsAvailable(entry)) << entry.toStdString();
+    window_->OutputMenu()->Choose("Cancel");
 
     // A printer installed while the program runs is offered the next time, at the place
     // the graph menu was.
@@ -320,7 +323,8 @@ TEST_F(WindowTest, SavingWithFtpDuringAnImageCyclePublishesOnceAndEndsTheCycle) 
         d.UserBox()->setText(QString::fromStdString(server.User()));
         d.PasswordBox()->setText(QString::fromStdString(server.Password()));
     });
-    window_->OutputMenu()->ShowAt(QPoint(10, 10));
+    window_->GraphMenu()->ShowAt(QPoint(10, 10));
+    window_->GraphMenu()->Choose("Print");
     window_->OutputMenu()->Choose("Save as PNG File");
 
     ASSERT_FALSE(messages_.empty());
