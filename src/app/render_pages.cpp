@@ -15,6 +15,7 @@
 #include "app/window_main.h"
 #include "core/daynum.h"
 #include "core/vbtext.h"
+#include "platform/web/web_engine.h"
 #include "publish/image_names.h"
 #include "publish/publish_settings.h"
 #include "publish/save_and_publish.h"
@@ -133,8 +134,13 @@ int RunRenderPages(const CommandLine& cl, const std::string& programFolder, int 
     }
     UseOffscreenPlatform();
     std::unique_ptr<QApplication> application = StartApplication(argc, argv);
+    ShareOneRendererProcess();
     application->setApplicationName("Tidemark");
     application->setQuitOnLastWindowClosed(false);
+    // The engine's libraries are mapped on the second core while the window is made and
+    // the graphs load: a folder with web screens has the engine at once, one without
+    // pays for it on the other core only.
+    std::jthread enginePreload = PreloadWebEngine();
 
     ProgramState state;
     state.programFolder = programFolder;

@@ -32,6 +32,14 @@ bool IsFile(const std::string& path) {
 
 }  // namespace
 
+void PreloadProgramModule(const ProgramModuleLocation& location) {
+    for (const std::string& path : Candidates(location))
+        if (IsFile(path)) {
+            ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+            return;
+        }
+}
+
 void* LoadProgramModuleSymbol(const ProgramModuleLocation& location, const char* symbol, const std::string& description,
                               std::string& error) {
     std::string tried;

@@ -20,6 +20,11 @@ struct ProgramModuleLocation {
 // rest of the process (its objects may live until the end), and returns the address
 // of `symbol` in it. Null, with `error` saying why, when there is no such module or it
 // does not load. `description` names the module in the error ("The FTP client module").
+// Maps the module and its libraries, as LoadProgramModuleSymbol will, on the calling
+// thread: run on a thread of its own, it lets a later load find the work done. Any fault
+// is left for that load to report.
+void PreloadProgramModule(const ProgramModuleLocation& location);
+
 void* LoadProgramModuleSymbol(const ProgramModuleLocation& location, const char* symbol, const std::string& description,
                               std::string& error);
 

@@ -5,6 +5,7 @@
 // whether the setup had web screens or not.
 #include <memory>
 #include <string>
+#include <thread>
 
 class QWidget;
 
@@ -15,6 +16,17 @@ class Browser;
 // Before the application object exists: the engine's sandbox cannot run as root (a
 // kiosk or a container often runs the program so), and its contexts are shared.
 void PrepareWebEngine();
+
+// A run that ends after one round of pages (a one-shot render): all its documents share
+// one renderer process. Starting renderers is most of what the documents cost on a small
+// machine, and such a run has no use for the isolation a window that runs for months
+// keeps. After PrepareWebEngine, before the engine is loaded.
+void ShareOneRendererProcess();
+
+// Maps the engine's libraries (a few hundred megabytes) on a thread of its own while the
+// caller goes on, so that LoadWebEngine then only has to start it. The thread is waited
+// for when the returned object goes.
+std::jthread PreloadWebEngine();
 
 // One off-the-record profile that every web screen's view shares (plugins and the PDF
 // viewer on, no disk cache or cookies kept), with the small script that reports a

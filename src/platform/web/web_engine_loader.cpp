@@ -20,15 +20,38 @@
 #endif
 
 namespace tidemark {
+namespace {
+
+ProgramModuleLocation EngineModule() {
+    return {TIDEMARK_WEB_MODULE_NAME, TIDEMARK_WEB_MODULE_FROM_BIN, TIDEMARK_WEB_MODULE_BUILT};
+}
+
+}  // namespace
 
 void PrepareWebEngine() {
     if (::geteuid() == 0) ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
+void ShareOneRendererProcess() {
+    std::string flags;
+    if (const char* given = std::getenv("QTWEBENGINE_CHROMIUM_FLAGS"); given && *given)
+        flags = std::string(given) + " ";
+    flags += "--renderer-process-limit=1";
+    // Without the sandbox nothing needs the zygote, the process renderers are forked
+    // from; starting it is a good part of the engine's own start.
+    if (const char* unsandboxed = std::getenv("QTWEBENGINE_DISABLE_SANDBOX");
+        unsandboxed && *unsandboxed && std::string(unsandboxed) != "0")
+        flags += " --no-zygote";
+    ::setenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.c_str(), 1);
+}
+
+std::jthread PreloadWebEngine() {
+    return std::jthread([] { PreloadProgramModule(EngineModule()); });
+}
+
 std::unique_ptr<WebEngine> LoadWebEngine(std::string& error) {
-    const ProgramModuleLocation location{TIDEMARK_WEB_MODULE_NAME, TIDEMARK_WEB_MODULE_FROM_BIN,
-                                         TIDEMARK_WEB_MODULE_BUILT};
+    const ProgramModuleLocation location = EngineModule();
     auto make = reinterpret_cast<MakeWebEngineFunction>(
         LoadProgramModuleSymbol(location, kMakeWebEngineSymbol, "The browser engine module", error));
     if (!make) return nullptr;
