@@ -8,16 +8,6 @@
 #include "core/program_module.h"
 #include "platform/pdf/pdf_render.h"
 
-#ifndef TIDEMARK_PDF_MODULE_NAME
-#define TIDEMARK_PDF_MODULE_NAME "libtidemark_pdf.so"
-#endif
-#ifndef TIDEMARK_PDF_MODULE_FROM_BIN
-#define TIDEMARK_PDF_MODULE_FROM_BIN "../lib/tidemark"
-#endif
-#ifndef TIDEMARK_PDF_MODULE_BUILT
-#define TIDEMARK_PDF_MODULE_BUILT ""
-#endif
-
 namespace tidemark {
 namespace {
 
@@ -36,13 +26,10 @@ QString Page(const QString& title, const QString& body) {
 
 QString Notice(const QString& text) { return "<p>" + text.toHtmlEscaped() + "</p>\n"; }
 
-// The drawing module, loaded once; null with the reason when it cannot be.
-DrawPdfPagesFunction PdfDrawer(QString& error) {
-    static std::string loadError;
-    static const DrawPdfPagesFunction draw = reinterpret_cast<DrawPdfPagesFunction>(
-        LoadProgramModuleSymbol({TIDEMARK_PDF_MODULE_NAME, TIDEMARK_PDF_MODULE_FROM_BIN, TIDEMARK_PDF_MODULE_BUILT},
-                                kDrawPdfPagesSymbol, "The PDF drawing module", loadError));
-    error = QString::fromStdString(loadError);
+// The drawing module, loaded once.
+const ModuleFunction<DrawPdfPagesFunction>& PdfDrawer() {
+    static const ModuleFunction<DrawPdfPagesFunction> draw = LoadModuleFunction<DrawPdfPagesFunction>(
+        TIDEMARK_MODULE_LOCATION(TIDEMARK_PDF), kDrawPdfPagesSymbol, "The PDF drawing module");
     return draw;
 }
 
@@ -61,10 +48,10 @@ QString PdfPageHtml(const QString& pdfPath, const QString& folder, QSize pixels)
         return Page(name, Notice("The pages of " + name + " cannot be drawn: there is no folder for their images."));
     if (!QFileInfo(pdfPath).isReadable()) return Page(name, Notice(name + " cannot be opened"));
     if (!LooksLikePdf(pdfPath)) return Page(name, Notice(name + " is not a PDF file"));
-    QString moduleError;
-    DrawPdfPagesFunction draw = PdfDrawer(moduleError);
-    if (!draw) return Page(name, Notice("The pages of " + name + " cannot be drawn: " + moduleError));
-    const PdfDrawing drawing = draw(pdfPath, folder, pixels, kPdfPagesShown);
+    const ModuleFunction<DrawPdfPagesFunction>& draw = PdfDrawer();
+    if (!draw.call)
+        return Page(name, Notice("The pages of " + name + " cannot be drawn: " + QString::fromStdString(draw.error)));
+    const PdfDrawing drawing = draw.call(pdfPath, folder, pixels, kPdfPagesShown);
     if (!drawing.fault.isEmpty()) return Page(name, Notice(name + " " + drawing.fault));
     const int count = drawing.pageCount;
     if (count <= 0) return Page(name, Notice(name + " has no pages."));

@@ -30,34 +30,38 @@ bool IsFile(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+// The first candidate that exists; empty, with `tried` listing them all, when none does.
+std::string InstalledModule(const ProgramModuleLocation& location, std::string* tried = nullptr) {
+    for (const std::string& path : Candidates(location)) {
+        if (IsFile(path)) return path;
+        if (tried) *tried += (tried->empty() ? "" : ", ") + path;
+    }
+    return {};
+}
+
+// Never unloaded: what the module made may be in use until the program ends.
+void* OpenModule(const std::string& path) { return ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE); }
+
 }  // namespace
 
 void PreloadProgramModule(const ProgramModuleLocation& location) {
-    for (const std::string& path : Candidates(location))
-        if (IsFile(path)) {
-            ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
-            return;
-        }
+    if (std::string path = InstalledModule(location); !path.empty()) OpenModule(path);
 }
 
 void* LoadProgramModuleSymbol(const ProgramModuleLocation& location, const char* symbol, const std::string& description,
                               std::string& error) {
     std::string tried;
-    for (const std::string& path : Candidates(location)) {
-        if (!IsFile(path)) {
-            tried += (tried.empty() ? "" : ", ") + path;
-            continue;
-        }
-        // Never unloaded: what the module made may be in use until the program ends.
-        void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
-        const char* reason = module ? nullptr : ::dlerror();
-        void* address = module ? ::dlsym(module, symbol) : nullptr;
-        if (module && !address) reason = ::dlerror();
-        if (!address) error = description + " " + path + " cannot be loaded: " + (reason ? reason : "unknown reason");
-        return address;
+    const std::string path = InstalledModule(location, &tried);
+    if (path.empty()) {
+        error = description + " is not installed (looked for " + tried + ")";
+        return nullptr;
     }
-    error = description + " is not installed (looked for " + tried + ")";
-    return nullptr;
+    void* module = OpenModule(path);
+    const char* reason = module ? nullptr : ::dlerror();
+    void* address = module ? ::dlsym(module, symbol) : nullptr;
+    if (module && !address) reason = ::dlerror();
+    if (!address) error = description + " " + path + " cannot be loaded: " + (reason ? reason : "unknown reason");
+    return address;
 }
 
 }  // namespace tidemark

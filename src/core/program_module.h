@@ -16,16 +16,35 @@ struct ProgramModuleLocation {
     std::string builtPath;
 };
 
+// The build says where each module is (CMake's tidemark_find_module).
+#define TIDEMARK_MODULE_LOCATION(prefix) \
+    ::tidemark::ProgramModuleLocation { prefix##_MODULE_NAME, prefix##_MODULE_FROM_BIN, prefix##_MODULE_BUILT }
+
 // Loads the module, beside the installed program or else from the build tree, for the
 // rest of the process (its objects may live until the end), and returns the address
 // of `symbol` in it. Null, with `error` saying why, when there is no such module or it
 // does not load. `description` names the module in the error ("The FTP client module").
+void* LoadProgramModuleSymbol(const ProgramModuleLocation& location, const char* symbol, const std::string& description,
+                              std::string& error);
+
+// A module's entry point as its type, or null and why it could not be had.
+template <class Function>
+struct ModuleFunction {
+    Function call = nullptr;
+    std::string error;
+};
+
+template <class Function>
+ModuleFunction<Function> LoadModuleFunction(const ProgramModuleLocation& location, const char* symbol,
+                                            const std::string& description) {
+    ModuleFunction<Function> loaded;
+    loaded.call = reinterpret_cast<Function>(LoadProgramModuleSymbol(location, symbol, description, loaded.error));
+    return loaded;
+}
+
 // Maps the module and its libraries, as LoadProgramModuleSymbol will, on the calling
 // thread: run on a thread of its own, it lets a later load find the work done. Any fault
 // is left for that load to report.
 void PreloadProgramModule(const ProgramModuleLocation& location);
-
-void* LoadProgramModuleSymbol(const ProgramModuleLocation& location, const char* symbol, const std::string& description,
-                              std::string& error);
 
 }  // namespace tidemark

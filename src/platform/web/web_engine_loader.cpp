@@ -7,26 +7,7 @@
 #include "platform/web/browser.h"
 #include "platform/web/web_engine.h"
 
-#ifndef TIDEMARK_WEB_MODULE_NAME
-#define TIDEMARK_WEB_MODULE_NAME "libtidemark_web.so"
-#endif
-// From the installed program's folder to the installed module's.
-#ifndef TIDEMARK_WEB_MODULE_FROM_BIN
-#define TIDEMARK_WEB_MODULE_FROM_BIN "../lib/tidemark"
-#endif
-// The module in the build tree, for the program and the tests run from there.
-#ifndef TIDEMARK_WEB_MODULE_BUILT
-#define TIDEMARK_WEB_MODULE_BUILT ""
-#endif
-
 namespace tidemark {
-namespace {
-
-ProgramModuleLocation EngineModule() {
-    return {TIDEMARK_WEB_MODULE_NAME, TIDEMARK_WEB_MODULE_FROM_BIN, TIDEMARK_WEB_MODULE_BUILT};
-}
-
-}  // namespace
 
 void PrepareWebEngine() {
     if (::geteuid() == 0) ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
@@ -47,15 +28,17 @@ void ShareOneRendererProcess() {
 }
 
 std::jthread PreloadWebEngine() {
-    return std::jthread([] { PreloadProgramModule(EngineModule()); });
+    return std::jthread([] { PreloadProgramModule(TIDEMARK_MODULE_LOCATION(TIDEMARK_WEB)); });
 }
 
 std::unique_ptr<WebEngine> LoadWebEngine(std::string& error) {
-    const ProgramModuleLocation location = EngineModule();
-    auto make = reinterpret_cast<MakeWebEngineFunction>(
-        LoadProgramModuleSymbol(location, kMakeWebEngineSymbol, "The browser engine module", error));
-    if (!make) return nullptr;
-    std::unique_ptr<WebEngine> engine(make());
+    const ProgramModuleLocation location = TIDEMARK_MODULE_LOCATION(TIDEMARK_WEB);
+    auto make = LoadModuleFunction<MakeWebEngineFunction>(location, kMakeWebEngineSymbol, "The browser engine module");
+    if (!make.call) {
+        error = make.error;
+        return nullptr;
+    }
+    std::unique_ptr<WebEngine> engine(make.call());
     if (!engine) error = "The browser engine in " + location.fileName + " did not start";
     return engine;
 }
