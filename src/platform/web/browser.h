@@ -7,13 +7,22 @@
 #include <QPoint>
 #include <QString>
 #include <QUrl>
+#include <QtGlobal>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QImage;
 class QWidget;
 
 namespace tidemark {
+
+// The frames a view has put on screen since a moment, on the clock of NowMs().
+struct ViewFrames {
+    int shown = 0;          // frames shown since then
+    qint64 sinceMs = 0;     // the moment
+    qint64 lastShownMs = 0; // the last frame shown, or sinceMs when none
+};
 
 class Browser {
 public:
@@ -56,6 +65,9 @@ public:
     // produced frames of the view's size, which PaintReported then tells.
     virtual void RequestPaintReport() = 0;
     virtual bool PaintReported() const = 0;
+    // What the view has shown since the last paint report came, when the engine tells
+    // its frames; nullopt when it does not.
+    virtual std::optional<ViewFrames> FramesSinceReport() const = 0;
     // A PDF viewer cannot say so: its pixels are watched until they show more than the
     // viewer's empty frame and stay, at most `ms`.
     virtual bool WaitUntilViewerPainted(int ms) = 0;

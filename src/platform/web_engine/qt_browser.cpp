@@ -1,6 +1,8 @@
 #include "qt_browser.h"
 
 #include <QImage>
+#include <QQuickWidget>
+#include <QQuickWindow>
 #include <QWebChannel>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -36,8 +38,12 @@ QtBrowser::QtBrowser(QWebEngineProfile& profile, QWidget* parent)
     connect(bridge_, &BrowserBridge::MouseUp, this, [this](const QString& tag, int button, bool ctrl) {
         if (mouseUp_) mouseUp_(tag, button, ctrl);
     });
-    connect(bridge_, &BrowserBridge::Painted, this,
-            [this](int serial) { paintReported_ = std::max(paintReported_, serial); });
+    connect(bridge_, &BrowserBridge::Painted, this, [this](int serial) {
+        if (serial <= paintReported_) return;
+        paintReported_ = serial;
+        framesAtReport_ = framesShown_;
+        reportMs_ = NowMs();
+    });
 }
 
 QtBrowser::~QtBrowser() {
@@ -102,7 +108,25 @@ void QtBrowser::FitFirstImage(int width, int height) {
 
 QImage QtBrowser::Grab() const { return view_->grab().toImage(); }
 
+void QtBrowser::WatchFrames() {
+    auto* scene = qobject_cast<QQuickWidget*>(view_->focusProxy());
+    if (!scene || scene->quickWindow() == watchedScene_) return;
+    if (watchedScene_) disconnect(watchedScene_, nullptr, this, nullptr);
+    watchedScene_ = scene->quickWindow();
+    connect(watchedScene_, &QQuickWindow::afterRendering, this, [this] {
+        ++framesShown_;
+        lastFrameMs_ = NowMs();
+    });
+}
+
+std::optional<ViewFrames> QtBrowser::FramesSinceReport() const {
+    if (!watchedScene_ || !PaintReported()) return std::nullopt;
+    const int shown = framesShown_ - framesAtReport_;
+    return ViewFrames{shown, reportMs_, shown > 0 ? lastFrameMs_ : reportMs_};
+}
+
 void QtBrowser::RequestPaintReport() {
+    WatchFrames();
     const int serial = ++paintRequested_;
     // Frames count once the document has the view's size: a view shown for the first time
     // or just resized first gets frames of its old size.

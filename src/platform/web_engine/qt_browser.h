@@ -2,9 +2,11 @@
 // The browser of a web screen on QtWebEngine: a view on the shared profile and a web
 // channel through which the document's script reports mouse-ups and frames.
 #include <QObject>
+#include <QPointer>
 
 #include "platform/web/browser.h"
 
+class QQuickWindow;
 class QWebEngineProfile;
 class QWebEngineView;
 class QWebChannel;
@@ -45,11 +47,15 @@ public:
     void FitFirstImage(int width, int height) override;
     void RequestPaintReport() override;
     bool PaintReported() const override { return paintReported_ >= paintRequested_; }
+    std::optional<ViewFrames> FramesSinceReport() const override;
     bool WaitUntilViewerPainted(int ms) override;
     QImage Grab() const override;
 
 private:
     void Run(const QString& script);
+    // Counts the frames the view puts on screen, from the scene that shows them; the
+    // engine makes that scene when the view is first shown and may make it anew.
+    void WatchFrames();
 
     QWebEngineView* view_;
     QWebChannel* channel_;
@@ -60,6 +66,11 @@ private:
     QString programPageAddress_;
     int paintRequested_ = 0;
     int paintReported_ = -1;
+    QPointer<QQuickWindow> watchedScene_;
+    int framesShown_ = 0;
+    qint64 lastFrameMs_ = 0;
+    int framesAtReport_ = 0;
+    qint64 reportMs_ = 0;
 };
 
 }  // namespace tidemark
