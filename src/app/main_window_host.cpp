@@ -14,6 +14,8 @@
 namespace tidemark {
 namespace {
 
+constexpr int kOneShotEventSliceMs = 2;
+
 QMessageBox::StandardButtons ButtonsFor(MsgButtons buttons) {
     switch (buttons) {
         case MsgButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
@@ -71,7 +73,16 @@ std::string MainWindow::Input(const std::string& prompt, const std::string& titl
     return ToProgramText(answer);
 }
 
-void MainWindow::Yield() { QCoreApplication::processEvents(); }
+void MainWindow::Yield() {
+    // The browser engine does one task per event it posts to itself. A one-shot render
+    // never returns to the event loop, so one pass per yield would leave its documents
+    // loading until the first web-screen page waits for them; a short slice lets them
+    // load while the graphs draw.
+    if (options_.oneShot)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, kOneShotEventSliceMs);
+    else
+        QCoreApplication::processEvents();
+}
 
 double MainWindow::Now() const { return options_.fixedNow ? *options_.fixedNow : LocalNow(); }
 
