@@ -1,5 +1,6 @@
 #include "app/pdf_page.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
@@ -7,6 +8,7 @@
 
 #include "core/program_module.h"
 #include "platform/pdf/pdf_render.h"
+#include "platform/ui/png_writer.h"
 
 namespace tidemark {
 namespace {
@@ -51,14 +53,20 @@ QString PdfPageHtml(const QString& pdfPath, const QString& folder, QSize pixels)
     const ModuleFunction<DrawPdfPagesFunction>& draw = PdfDrawer();
     if (!draw.call)
         return Page(name, Notice("The pages of " + name + " cannot be drawn: " + QString::fromStdString(draw.error)));
-    const PdfDrawing drawing = draw.call(pdfPath, folder, pixels, kPdfPagesShown);
+    QStringList pageFiles;
+    // The engine reads the images at once and they go with the drawing: the program's
+    // fast PNG writer suits them far better than the general encoder.
+    const PdfDocumentInfo drawing = draw.call(pdfPath, pixels, kPdfPagesShown, [&](int page, const QImage& image) {
+        const QString file = QDir(folder).filePath(QString("page%1.png").arg(page + 1));
+        pageFiles << (!image.isNull() && WritePng(image, QFile::encodeName(file).toStdString()) ? file : QString());
+    });
     if (!drawing.fault.isEmpty()) return Page(name, Notice(name + " " + drawing.fault));
     const int count = drawing.pageCount;
     if (count <= 0) return Page(name, Notice(name + " has no pages."));
     QString body;
-    const int shown = static_cast<int>(drawing.pageFiles.size());
+    const int shown = static_cast<int>(pageFiles.size());
     for (int page = 0; page < shown; ++page) {
-        const QString& file = drawing.pageFiles[page];
+        const QString& file = pageFiles[page];
         if (file.isEmpty()) {
             body += Notice("Page " + QString::number(page + 1) + " of " + name + " cannot be drawn.");
             continue;

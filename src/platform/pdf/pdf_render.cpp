@@ -1,6 +1,5 @@
 #include "platform/pdf/pdf_render.h"
 
-#include <QDir>
 #include <QImage>
 #include <QPainter>
 #include <QPdfDocument>
@@ -37,10 +36,10 @@ QImage DrawPage(QPdfDocument& document, int page, QSize pixels) {
 
 }  // namespace
 
-extern "C" [[gnu::visibility("default")]] PdfDrawing tidemark_draw_pdf_pages(const QString& pdfPath,
-                                                                             const QString& folder, QSize pixels,
-                                                                             int maxPages) {
-    PdfDrawing drawing;
+extern "C" [[gnu::visibility("default")]] PdfDocumentInfo tidemark_draw_pdf_pages(const QString& pdfPath,
+                                                                                  QSize pixels, int maxPages,
+                                                                                  const PdfPageSink& sink) {
+    PdfDocumentInfo drawing;
     QPdfDocument document;
     document.load(pdfPath);
     if (document.status() != QPdfDocument::Status::Ready) {
@@ -49,11 +48,7 @@ extern "C" [[gnu::visibility("default")]] PdfDrawing tidemark_draw_pdf_pages(con
     }
     drawing.pageCount = document.pageCount();
     const int shown = std::min(drawing.pageCount, maxPages);
-    for (int page = 0; page < shown; ++page) {
-        QImage image = DrawPage(document, page, pixels);
-        const QString file = QDir(folder).filePath(QString("page%1.png").arg(page + 1));
-        drawing.pageFiles << (!image.isNull() && image.save(file, "PNG") ? file : QString());
-    }
+    for (int page = 0; page < shown; ++page) sink(page, DrawPage(document, page, pixels));
     return drawing;
 }
 
