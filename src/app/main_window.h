@@ -63,6 +63,8 @@ struct WindowOptions {
     // A one-shot render (--render-pages): Open() loads and shows page 1 but starts no
     // timer and no image cycle, and waits for painting only let pending events run.
     bool oneShot = false;
+    // Called once the setup file has been read at the start, before any page loads.
+    std::function<void(const ProgramState& state)> setupRead;
     // Answers message boxes instead of a person (tests); unset = real boxes.
     std::function<MsgAnswer(const std::string& text, MsgButtons buttons)> answerMessage;
 };

@@ -132,6 +132,7 @@ LoadOutcome MainWindow::LoadAllPages() {
     // at once, and the engine works while the graphs load and draw.
     if (options_.oneShot)
         hooks.prepareWebScreen = [this](int page, int slot) { webScreens_->LoadWithoutWaiting(page, slot); };
+    if (options_.setupRead) hooks.setupRead = [this] { options_.setupRead(state_); };
     return LoadPages(state_, *this, LoadMode::Full, hooks);
 }
 

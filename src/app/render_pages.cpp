@@ -137,10 +137,6 @@ int RunRenderPages(const CommandLine& cl, const std::string& programFolder, int 
     ShareOneRendererProcess();
     application->setApplicationName("Tidemark");
     application->setQuitOnLastWindowClosed(false);
-    // The engine's libraries are mapped on the second core while the window is made and
-    // the graphs load: a folder with web screens has the engine at once, one without
-    // pays for it on the other core only.
-    std::jthread enginePreload = PreloadWebEngine();
 
     ProgramState state;
     state.programFolder = programFolder;
@@ -152,6 +148,13 @@ int RunRenderPages(const CommandLine& cl, const std::string& programFolder, int 
     options.headless = true;
     options.oneShot = true;
     options.printWrittenImages = false;
+    // The engine's libraries are mapped on the second core while the graphs load, once the
+    // setup says there are web screens. Not sooner: the loader holds one lock for every
+    // library, and the window and the database driver would wait for it.
+    std::jthread enginePreload;
+    options.setupRead = [&enginePreload](const ProgramState& loaded) {
+        if (loaded.pages.webscreencount > 0) enginePreload = PreloadWebEngine();
+    };
 
     MainWindow window(state, options);
     if (int status = window.Open(); status != 0) return status;

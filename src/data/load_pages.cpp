@@ -74,6 +74,7 @@ public:
             LoadResult read = ReadSetupWithDatabase(host_, state_.programFolder, targets, hooks_.openEditor);
             if (!read.ok) return LoadOutcome{false, true, read.message};
             lastLine_ = read.lastLine;
+            if (hooks_.setupRead) hooks_.setupRead();
         } else {
             previous_ = std::make_unique<LoadedData>(LoadedData::TakeFrom(state_));
         }

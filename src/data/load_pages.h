@@ -23,6 +23,8 @@ struct LoadPagesHooks {
     // Unattended start, after the last page: draw page 1, apply the saved window state,
     // let events run and show the window.
     std::function<void()> showFirstPageUnattended;
+    // Full mode: the setup file and the site catalogue have been read; no page has loaded.
+    std::function<void()> setupRead;
     // A web screen slot of a page: its browser is prepared by the web-screen layer.
     std::function<void(int page, int slot)> prepareWebScreen;
     // Opens the setup file in the user's editor after a connection fault at start.
