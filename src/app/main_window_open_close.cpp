@@ -46,7 +46,8 @@ LoadPagesHooks MainWindow::LoadHooks() {
     hooks.showFirstPageUnattended = [this] {
         opened_ = true;
         ApplyStartupPosition();
-        DrawCurrentPage();
+        // A one-shot render draws every page itself once the window has its size.
+        if (!options_.oneShot) DrawCurrentPage();
         ShowInStartupState();
         Yield();
     };
