@@ -36,8 +36,8 @@ QImage DrawPage(QPdfDocument& document, int page, QSize pixels) {
 
 }  // namespace
 
-extern "C" [[gnu::visibility("default")]] PdfDocumentInfo tidemark_draw_pdf_pages(const QString& pdfPath,
-                                                                                  QSize pixels, int maxPages,
+extern "C" [[gnu::visibility("default")]] PdfDocumentInfo tidemark_draw_pdf_pages(const QString& pdfPath, QSize pixels,
+                                                                                  int maxPages,
                                                                                   const PdfPageSink& sink) {
     PdfDocumentInfo drawing;
     QPdfDocument document;

@@ -19,9 +19,9 @@ namespace tidemark {
 
 // The frames a view has put on screen since a moment, on the clock of NowMs().
 struct ViewFrames {
-    int shown = 0;          // frames shown since then
-    qint64 sinceMs = 0;     // the moment
-    qint64 lastShownMs = 0; // the last frame shown, or sinceMs when none
+    int shown = 0;           // frames shown since then
+    qint64 sinceMs = 0;      // the moment
+    qint64 lastShownMs = 0;  // the last frame shown, or sinceMs when none
 };
 
 class Browser {
