@@ -124,6 +124,9 @@ public:
     // --- pages ---
     void DrawCurrentPage() override;
     void Form_Resize();
+    // A one-shot render, ahead of page `page`: its web screens lay out and paint out of
+    // sight while the pages before it are drawn.
+    void PrepareWebScreensAhead(int page);
     // A click released on chart `slot` at (x, y) twips from the chart's top-left corner.
     void ChartClicked(int slot, Qt::MouseButton button, Qt::KeyboardModifiers modifiers, double x, double y);
     // The pointer over chart `slot` at (x, y) twips: the tooltip of the point under it.

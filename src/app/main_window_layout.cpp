@@ -89,6 +89,17 @@ void MainWindow::Form_Resize() {
     }
 }
 
+void MainWindow::PrepareWebScreensAhead(int page) {
+    if (!state_.pages.ValidPage(page) || page < 1 || static_cast<size_t>(page) >= state_.pages.pages.size()) return;
+    FormLayout out;
+    {
+        // The pass as it will run for that page, computed only.
+        ScopedValue<int16_t> shown(state_.currentpage, static_cast<int16_t>(page));
+        out = ::tidemark::Form_Resize(LayoutInput(true), QtTextMeasure());
+    }
+    if (!out.skipped) webScreens_->PrepareAhead(page, out);
+}
+
 bool MainWindow::PlacePageFrozen(FormLayout& out) {
     bool froze = page_->updatesEnabled();
     if (froze) page_->setUpdatesEnabled(false);

@@ -77,15 +77,33 @@ public:
     // Every page that is not removed, in page order; false when anything failed.
     bool Run() {
         for (int p = 1; p <= state_.pages.pagecount && !window_.HasClosed(); ++p) {
-            const PageRec& page = state_.pages.Page(p);
-            // Pages the round leaves out of publishing are left out here too.
-            if (page.removed || page.ftpoff) continue;
+            if (!Rendered(p)) continue;
+            PrepareWebScreensAfter(p);
             RenderPage(p);
         }
         return ok_;
     }
 
 private:
+    // Pages the round leaves out of publishing are left out here too.
+    bool Rendered(int p) const {
+        const PageRec& page = state_.pages.Page(p);
+        return !page.removed && !page.ftpoff;
+    }
+
+    // The web screens of the pages still to come paint while this one is drawn: the
+    // documents that have loaded by now are made ready, the others when they have.
+    void PrepareWebScreensAfter(int p) {
+        for (int later = p + 1; later <= state_.pages.pagecount; ++later) {
+            if (!Rendered(later)) continue;
+            for (int slot = 0; slot < kGraphsPerPage; ++slot)
+                if (state_.pages.Graph(later, slot).Kind() == SlotKind::WebScreen) {
+                    window_.PrepareWebScreensAhead(later);
+                    break;
+                }
+        }
+    }
+
     void RenderPage(int p) {
         state_.currentpage = static_cast<int16_t>(p);
         window_.DrawCurrentPage();

@@ -244,8 +244,26 @@ void WebScreens::LoadWithoutWaiting(int page, int slot) {
 }
 
 void WebScreens::HideBrowsers() {
-    for (const auto& browser : browsers_)
-        if (browser) browser->View()->hide();
+    for (size_t i = 0; i < browsers_.size(); ++i)
+        if (browsers_[i] && !preparedAhead_.contains(static_cast<int>(i))) browsers_[i]->View()->hide();
+}
+
+void WebScreens::PrepareAhead(int page, const FormLayout& layout) {
+    for (const WebScreenStep& step : layout.webScreens) {
+        const int b = step.browserIndex;
+        Browser* browser = BrowserAt(b);
+        auto pending = DeferredFor(b);
+        if (!browser || pending == deferred_.end() || pending->page != page || pending->slot != step.slot) continue;
+        if (!browser->Complete()) continue;  // asked again before the next page
+        deferred_.erase(pending);
+        Settle(*browser, state_.pages.Graph(page, step.slot));
+        QWidget* view = browser->View();
+        // Right of the page, where nothing of it is drawn or captured.
+        view->setGeometry(QRect(QPoint(page_.width(), 0), Pixels(step.rect).size()));
+        view->show();
+        browser->RequestPaintReport();
+        preparedAhead_.insert(b);
+    }
 }
 
 void WebScreens::Place(const FormLayout& layout) {
@@ -253,9 +271,11 @@ void WebScreens::Place(const FormLayout& layout) {
     if (!state_.pages.ValidPage(page)) return;
     for (const WebScreenStep& step : layout.webScreens) {
         if (!HasBrowserIndex(step.browserIndex)) continue;
-        // A deferred document that loads now is fresh at its address: no second load.
-        const bool fresh = DeferredFor(step.browserIndex) != deferred_.end();
-        if (fresh) Load(page, step.slot);
+        // A deferred document that loads now, or one prepared ahead, is fresh at its
+        // address: no second load.
+        const bool deferred = DeferredFor(step.browserIndex) != deferred_.end();
+        const bool fresh = deferred || preparedAhead_.erase(step.browserIndex) > 0;
+        if (deferred) Load(page, step.slot);
         const GraphDef& g = state_.pages.Graph(page, step.slot);
         Browser* made = BrowserFor(step.browserIndex);
         if (!made) continue;

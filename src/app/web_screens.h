@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,11 @@ public:
     // first laid out, so the engine loads documents while the graphs load and draw.
     void LoadWithoutWaiting(int page, int slot);
     void HideBrowsers();
+    // A one-shot render, ahead of page `page` (laid out as `layout`): each of its browsers
+    // whose document has loaded goes to its size out of sight and is asked for a paint
+    // report, so that it lays out and paints while earlier pages are drawn. Its place in
+    // the layout pass then only moves it.
+    void PrepareAhead(int page, const FormLayout& layout);
     // The layout pass' web-screen steps: place, show, load PDF and sheet documents again,
     // fit the first image of the browsers the pass refits.
     void Place(const FormLayout& layout);
@@ -137,6 +143,7 @@ private:
     bool engineFault_ = false;           // it could not be, and the user was told
     std::vector<std::unique_ptr<Browser>> browsers_;
     std::vector<DeferredLoad> deferred_;  // in load order
+    std::set<int> preparedAhead_;         // browsers PrepareAhead placed out of sight
     // The images of PDF pages, a folder per drawing; the latest of each browser is kept,
     // with what it was drawn from.
     struct PdfDrawing {

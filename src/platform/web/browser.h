@@ -65,6 +65,9 @@ public:
     // produced frames of the view's size, which PaintReported then tells.
     virtual void RequestPaintReport() = 0;
     virtual bool PaintReported() const = 0;
+    // A paint report has been asked for since the document or its view last changed (it
+    // may not have come yet): asking again would only wait for the same frames.
+    virtual bool PaintReportAskedSinceChange() const = 0;
     // What the view has shown since the last paint report came, when the engine tells
     // its frames; nullopt when it does not.
     virtual std::optional<ViewFrames> FramesSinceReport() const = 0;

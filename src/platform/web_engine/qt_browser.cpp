@@ -1,5 +1,6 @@
 #include "qt_browser.h"
 
+#include <QEvent>
 #include <QImage>
 #include <QQuickWidget>
 #include <QQuickWindow>
@@ -28,13 +29,19 @@ QtBrowser::QtBrowser(QWebEngineProfile& profile, QWidget* parent)
     auto* page = new QWebEnginePage(&profile, view_);
     view_->setPage(page);
     view_->setContextMenuPolicy(Qt::NoContextMenu);
+    view_->installEventFilter(this);
     channel_->registerObject("tidemark", bridge_);
     page->setWebChannel(channel_, QWebEngineScript::ApplicationWorld);
+    // A load the document starts itself (a refresh, a link followed) is a change too.
     connect(page, &QWebEnginePage::loadStarted, this, [this] {
+        ++changes_;
         loading_ = true;
         scrollBarsHidden_ = false;
     });
-    connect(page, &QWebEnginePage::loadFinished, this, [this](bool) { loading_ = false; });
+    connect(page, &QWebEnginePage::loadFinished, this, [this](bool) {
+        ++changes_;
+        loading_ = false;
+    });
     connect(bridge_, &BrowserBridge::MouseUp, this, [this](const QString& tag, int button, bool ctrl) {
         if (mouseUp_) mouseUp_(tag, button, ctrl);
     });
@@ -54,17 +61,20 @@ QtBrowser::~QtBrowser() {
 void QtBrowser::Navigate(const QUrl& url) {
     programPageAddress_.clear();
     loading_ = true;
+    ++changes_;
     view_->load(url);
 }
 
 void QtBrowser::ShowHtml(const QString& html, const QString& address) {
     programPageAddress_ = address;
     loading_ = true;
+    ++changes_;
     view_->setHtml(html, QUrl::fromLocalFile(address));
 }
 
 void QtBrowser::RefreshCompletely() {
     loading_ = true;
+    ++changes_;
     view_->page()->triggerAction(QWebEnginePage::ReloadAndBypassCache);
 }
 
@@ -77,7 +87,10 @@ bool QtBrowser::WaitComplete(int ms) {
     return WaitFor([this] { return !loading_; }, ms);
 }
 
-void QtBrowser::Run(const QString& script) { view_->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld); }
+void QtBrowser::Run(const QString& script) {
+    ++changes_;
+    view_->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld);
+}
 
 void QtBrowser::ScrollTo(int x, int y) { Run(QString("window.scrollTo(%1, %2);").arg(x).arg(y)); }
 
@@ -101,6 +114,7 @@ void QtBrowser::FitFirstImage(int width, int height) {
                          " if (document.body) document.body.style.overflow = 'hidden'; return true; })()")
                          .arg(width)
                          .arg(height);
+    ++changes_;
     view_->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [this](const QVariant& fitted) {
         if (fitted.toBool()) scrollBarsHidden_ = true;
     });
@@ -125,6 +139,14 @@ std::optional<ViewFrames> QtBrowser::FramesSinceReport() const {
     return ViewFrames{shown, reportMs_, shown > 0 ? lastFrameMs_ : reportMs_};
 }
 
+bool QtBrowser::eventFilter(QObject* watched, QEvent* event) {
+    // A view that moves shows the same frame; one resized, shown or hidden needs new ones.
+    if (watched == view_ &&
+        (event->type() == QEvent::Resize || event->type() == QEvent::Show || event->type() == QEvent::Hide))
+        ++changes_;
+    return QObject::eventFilter(watched, event);
+}
+
 void QtBrowser::RequestPaintReport() {
     WatchFrames();
     const int serial = ++paintRequested_;
@@ -139,6 +161,8 @@ void QtBrowser::RequestPaintReport() {
             .arg(view_->height())
             .arg(serial)
             .arg(kResizeFrames));
+    // The report's own script changes nothing in the document.
+    changesAtRequest_ = changes_;
 }
 
 bool QtBrowser::WaitUntilViewerPainted(int ms) {

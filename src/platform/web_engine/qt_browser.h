@@ -47,9 +47,13 @@ public:
     void FitFirstImage(int width, int height) override;
     void RequestPaintReport() override;
     bool PaintReported() const override { return paintReported_ >= paintRequested_; }
+    bool PaintReportAskedSinceChange() const override { return changesAtRequest_ == changes_; }
     std::optional<ViewFrames> FramesSinceReport() const override;
     bool WaitUntilViewerPainted(int ms) override;
     QImage Grab() const override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Run(const QString& script);
@@ -66,6 +70,10 @@ private:
     QString programPageAddress_;
     int paintRequested_ = 0;
     int paintReported_ = -1;
+    // What the document or its view was last told to do (load, script, size, showing),
+    // counted, and how far the count was when a paint report was last asked for.
+    int changes_ = 0;
+    int changesAtRequest_ = -1;
     QPointer<QQuickWindow> watchedScene_;
     int framesShown_ = 0;
     qint64 lastFrameMs_ = 0;
