@@ -11,35 +11,25 @@ namespace tidemark {
 // calls report its outcome. False with libcurl's reason when it failed.
 bool EnsureCurlInitialised(std::string* error);
 
-class CurlEasy {
+// One libcurl handle, made by `Make` and released by `Release` when it goes.
+template <class Handle, Handle* (*Make)(), auto Release>
+class CurlHandle {
 public:
-    CurlEasy() : handle_(curl_easy_init()) {}
-    ~CurlEasy() {
-        if (handle_) curl_easy_cleanup(handle_);
+    CurlHandle() : handle_(Make()) {}
+    ~CurlHandle() {
+        if (handle_) Release(handle_);
     }
-    CurlEasy(const CurlEasy&) = delete;
-    CurlEasy& operator=(const CurlEasy&) = delete;
+    CurlHandle(const CurlHandle&) = delete;
+    CurlHandle& operator=(const CurlHandle&) = delete;
 
-    CURL* get() const { return handle_; }
+    Handle* get() const { return handle_; }
 
 private:
-    CURL* handle_;
+    Handle* handle_;
 };
 
-class CurlMulti {
-public:
-    CurlMulti() : handle_(curl_multi_init()) {}
-    ~CurlMulti() {
-        if (handle_) curl_multi_cleanup(handle_);
-    }
-    CurlMulti(const CurlMulti&) = delete;
-    CurlMulti& operator=(const CurlMulti&) = delete;
-
-    CURLM* get() const { return handle_; }
-
-private:
-    CURLM* handle_;
-};
+using CurlEasy = CurlHandle<CURL, curl_easy_init, curl_easy_cleanup>;
+using CurlMulti = CurlHandle<CURLM, curl_multi_init, curl_multi_cleanup>;
 
 // A list of strings for options such as CURLOPT_POSTQUOTE, which libcurl reads until
 // the transfer ends.
