@@ -90,7 +90,7 @@ void MainWindow::Form_Resize() {
 }
 
 void MainWindow::PrepareWebScreensAhead(int page) {
-    if (!state_.pages.ValidPage(page) || page < 1 || static_cast<size_t>(page) >= state_.pages.pages.size()) return;
+    if (!state_.pages.ValidPage(page) || !webScreens_->DeferredLoadEnded(page)) return;
     FormLayout out;
     {
         // The pass as it will run for that page, computed only.

@@ -94,14 +94,8 @@ private:
     // The web screens of the pages still to come paint while this one is drawn: the
     // documents that have loaded by now are made ready, the others when they have.
     void PrepareWebScreensAfter(int p) {
-        for (int later = p + 1; later <= state_.pages.pagecount; ++later) {
-            if (!Rendered(later)) continue;
-            for (int slot = 0; slot < kGraphsPerPage; ++slot)
-                if (state_.pages.Graph(later, slot).Kind() == SlotKind::WebScreen) {
-                    window_.PrepareWebScreensAhead(later);
-                    break;
-                }
-        }
+        for (int later = p + 1; later <= state_.pages.pagecount; ++later)
+            if (Rendered(later)) window_.PrepareWebScreensAhead(later);
     }
 
     void RenderPage(int p) {

@@ -248,6 +248,13 @@ void WebScreens::HideBrowsers() {
         if (browsers_[i] && !preparedAhead_.contains(static_cast<int>(i))) browsers_[i]->View()->hide();
 }
 
+bool WebScreens::DeferredLoadEnded(int page) const {
+    return std::any_of(deferred_.begin(), deferred_.end(), [&](const DeferredLoad& load) {
+        const Browser* browser = BrowserAt(load.browser);
+        return load.page == page && browser && browser->Complete();
+    });
+}
+
 void WebScreens::PrepareAhead(int page, const FormLayout& layout) {
     for (const WebScreenStep& step : layout.webScreens) {
         const int b = step.browserIndex;
@@ -255,8 +262,7 @@ void WebScreens::PrepareAhead(int page, const FormLayout& layout) {
         auto pending = DeferredFor(b);
         if (!browser || pending == deferred_.end() || pending->page != page || pending->slot != step.slot) continue;
         if (!browser->Complete()) continue;  // asked again before the next page
-        deferred_.erase(pending);
-        Settle(*browser, state_.pages.Graph(page, step.slot));
+        Load(page, step.slot);               // finishes the deferred load without waiting
         QWidget* view = browser->View();
         // Right of the page, where nothing of it is drawn or captured.
         view->setGeometry(QRect(QPoint(page_.width(), 0), Pixels(step.rect).size()));

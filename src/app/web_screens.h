@@ -78,6 +78,8 @@ public:
     // report, so that it lays out and paints while earlier pages are drawn. Its place in
     // the layout pass then only moves it.
     void PrepareAhead(int page, const FormLayout& layout);
+    // Some deferred load of page `page` has ended: PrepareAhead has work for it.
+    bool DeferredLoadEnded(int page) const;
     // The layout pass' web-screen steps: place, show, load PDF and sheet documents again,
     // fit the first image of the browsers the pass refits.
     void Place(const FormLayout& layout);
