@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <sstream>
 
 #include "support/run_program.h"
 
@@ -14,15 +15,19 @@ std::string ScriptPath() { return std::string(TIDEMARK_TEST_SUPPORT_DIR) + "/ftp
 
 std::vector<std::string> ServerCommand(const FtpServerSettings& settings, const std::string& home,
                                        const std::string& user, const std::string& password,
-                                       const std::string& readyFile) {
+                                       const std::string& readyFile, const std::string& commandLog) {
     // Debian's python modules are found by Debian's interpreter, not another first on PATH.
-    std::vector<std::string> argv = {"/usr/bin/python3", ScriptPath(), "--home",       home,     "--user", user,
-                                     "--password",       password,     "--ready-file", readyFile};
+    std::vector<std::string> argv = {"/usr/bin/python3", ScriptPath(), "--home",        home,
+                                     "--user",           user,         "--password",    password,
+                                     "--ready-file",     readyFile,    "--command-log", commandLog};
     if (!settings.certFile.empty()) argv.insert(argv.end(), {"--cert", settings.certFile, "--key", settings.keyFile});
     if (settings.keepOnlyBytes >= 0) argv.insert(argv.end(), {"--keep-only", std::to_string(settings.keepOnlyBytes)});
     if (settings.cutAfterBytes >= 0) argv.insert(argv.end(), {"--cut-after", std::to_string(settings.cutAfterBytes)});
     if (settings.stallAfterBytes >= 0)
         argv.insert(argv.end(), {"--stall-after", std::to_string(settings.stallAfterBytes)});
+    if (settings.diskFullAfterBytes >= 0)
+        argv.insert(argv.end(), {"--disk-full-after", std::to_string(settings.diskFullAfterBytes)});
+    if (settings.refuseRenameOver) argv.push_back("--refuse-rename-over");
     if (settings.readBytesPerSecond >= 0)
         argv.insert(argv.end(), {"--read-limit", std::to_string(settings.readBytesPerSecond)});
     return argv;
@@ -40,7 +45,9 @@ bool FtpServer::Start(std::string* error) {
     mkdir(Home().c_str(), 0755);
     std::string readyFile = folder_.File("port");
     std::string log = folder_.File("server.log");
-    if (!process_.Start(ServerCommand(settings_, Home(), User(), Password(), readyFile), log, error)) return false;
+    if (!process_.Start(ServerCommand(settings_, Home(), User(), Password(), readyFile, folder_.File("commands.log")),
+                        log, error))
+        return false;
     if (WaitForText(readyFile, "\n", process_, std::chrono::seconds(20))) {
         port_ = std::atoi(ReadWholeFile(readyFile).c_str());
         return true;
@@ -57,6 +64,13 @@ std::string FtpServer::Read(const std::string& relative) const { return ReadWhol
 bool FtpServer::Exists(const std::string& relative) const {
     struct stat info {};
     return stat((Home() + relative).c_str(), &info) == 0;
+}
+
+std::vector<std::string> FtpServer::Commands() const {
+    std::vector<std::string> lines;
+    std::istringstream log(ReadWholeFile(folder_.File("commands.log")));
+    for (std::string line; std::getline(log, line);) lines.push_back(line);
+    return lines;
 }
 
 bool MakeSelfSignedCertificate(const TempFolder& folder, std::string* error) {

@@ -3,6 +3,7 @@
 // ftp_server.py): one user, a home folder in a temporary folder, a port on 127.0.0.1
 // the server picks itself. Stopped, and its folder removed, when the object goes.
 #include <string>
+#include <vector>
 
 #include "support/child_process.h"
 #include "support/temp_folder.h"
@@ -15,11 +16,16 @@ struct FtpServerSettings {
     std::string keyFile;
     // At most one of these: an upload's data connection is cut (426) or stops being
     // read after this many bytes, or is read at this many bytes a second (plain FTP),
-    // or the upload is confirmed whole while only this many of its bytes are stored.
+    // or the upload is confirmed whole while only this many of its bytes are stored,
+    // or the folder fills up after this many bytes of an upload (they stay on disk,
+    // the upload fails with 552).
     long cutAfterBytes = -1;
+    long diskFullAfterBytes = -1;
     long keepOnlyBytes = -1;
     long stallAfterBytes = -1;
     long readBytesPerSecond = -1;
+    // RNTO onto an existing file is refused (550), as some servers do.
+    bool refuseRenameOver = false;
 };
 
 class FtpServer {
@@ -44,6 +50,9 @@ public:
     // A file below the login directory ("" when missing), and whether it is there.
     std::string Read(const std::string& relative) const;
     bool Exists(const std::string& relative) const;
+    // Every command the server has answered, in order, as "COMMAND argument -> code"
+    // (a password as asterisks).
+    std::vector<std::string> Commands() const;
 
 private:
     FtpServerSettings settings_;

@@ -4,7 +4,12 @@ Run with Debian's /usr/bin/python3 (pyftpdlib, and python3-openssl for TLS). Onc
 accepts connections it writes its port to --ready-file. Faults for the client to meet:
 --cut-after N closes an upload's data connection after N bytes with "426";
 --stall-after N stops reading an upload's data after N bytes;
---read-limit N reads uploads at N bytes a second.
+--read-limit N reads uploads at N bytes a second;
+--disk-full-after N stores an upload's first N bytes and then fails it with "552", as
+a folder that fills up does;
+--refuse-rename-over answers RNTO onto an existing file with "550", as some servers do.
+For the tests to read the conversation, --command-log FILE records every command the server receives, one a line (passwords
+masked), with the reply code it gave.
 """
 import argparse
 import logging
@@ -27,6 +32,9 @@ def parse_arguments():
     parser.add_argument("--stall-after", type=int)
     parser.add_argument("--read-limit", type=int)
     parser.add_argument("--keep-only", type=int, help="store only this many bytes of an upload, confirm it all")
+    parser.add_argument("--disk-full-after", type=int)
+    parser.add_argument("--refuse-rename-over", action="store_true")
+    parser.add_argument("--command-log")
     return parser.parse_args()
 
 
@@ -52,6 +60,22 @@ class LosingUploads:
         if self.receive and not self._closed and self.file_obj.tell() > self.keep_only:
             self.file_obj.truncate(self.keep_only)
             self.file_obj.seek(self.keep_only)
+
+    handle_read_event = handle_read
+
+
+class FillingFolder:
+    """The folder fills up after an upload's first bytes: they stay on disk, the rest is
+    refused with "552", and the file is left as the failed write made it."""
+    disk_full_after = None
+
+    def handle_read(self):
+        super().handle_read()
+        if self.receive and not self._closed and self.tot_bytes_received >= self.disk_full_after:
+            self.file_obj.truncate(self.disk_full_after)
+            self._resp = ("552 Requested file action aborted: exceeded storage allocation (disk full).",
+                          logging.warning)
+            self.close()
 
     handle_read_event = handle_read
 
@@ -87,6 +111,8 @@ def data_handler(arguments):
     base = EarlyHandshakeTLS_DTPHandler if arguments.cert else DTPHandler
     if arguments.cut_after is not None:
         return type("CuttingDTP", (CuttingUploads, base), {"cut_after": arguments.cut_after})
+    if arguments.disk_full_after is not None:
+        return type("FillingDTP", (FillingFolder, base), {"disk_full_after": arguments.disk_full_after})
     if arguments.keep_only is not None:
         return type("LosingDTP", (LosingUploads, base), {"keep_only": arguments.keep_only})
     if arguments.stall_after is not None:
@@ -94,6 +120,33 @@ def data_handler(arguments):
     if arguments.read_limit is not None:
         return type("ThrottledDTP", (ThrottledDTPHandler,), {"read_limit": arguments.read_limit})
     return base
+
+
+class RecordingCommands:
+    """Appends "COMMAND argument -> code" for every command to the log, so a test can
+    see the conversation in the order the server had it."""
+    command_log = None
+
+    def pre_process_command(self, line, cmd, arg):
+        self._pending_line = cmd + " ******" if cmd == "PASS" else line
+        super().pre_process_command(line, cmd, arg)
+
+    def respond(self, resp, logfun=logging.debug):
+        pending = getattr(self, "_pending_line", None)
+        if pending is not None and not resp.startswith("1"):
+            self._pending_line = None
+            with open(self.command_log, "a", encoding="utf-8", errors="replace") as log:
+                log.write("%s -> %s\n" % (pending, resp[:3]))
+        super().respond(resp, logfun)
+
+
+class RefusingRenameOver:
+    def ftp_RNTO(self, path):
+        if self._rnfr and os.path.exists(path):
+            self._rnfr = None
+            self.respond("550 The destination exists.")
+            return
+        return super().ftp_RNTO(path)
 
 
 def command_handler(arguments):
@@ -107,6 +160,10 @@ def command_handler(arguments):
         handler.tls_data_required = True
     else:
         handler = type("Handler", (FTPHandler,), {})
+    if arguments.refuse_rename_over:
+        handler = type("RefusingHandler", (RefusingRenameOver, handler), {})
+    if arguments.command_log:
+        handler = type("RecordingHandler", (RecordingCommands, handler), {"command_log": arguments.command_log})
     handler.authorizer = authorizer
     handler.auth_failed_timeout = 0.2  # the default 3 s pause after a wrong password
     handler.dtp_handler = data_handler(arguments)
