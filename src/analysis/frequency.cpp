@@ -5,6 +5,7 @@
 
 #include "analysis/axis.h"
 #include "core/color.h"
+#include "core/text_limits.h"
 #include "core/textfile.h"
 #include "core/vbtext.h"
 
@@ -41,15 +42,15 @@ double DepthAt(const FrequencyTable& t, int c, int r) {
 FrequencyLoadResult ReadFrequencyTable(const std::string& path, FrequencyTable& table) {
     table = FrequencyTable{};
     if (!FileExists(path)) return {FrequencyLoadStatus::NotFound, path + " not found."};
-    std::string error;
-    auto bytes = ReadFileBytes(path, &error);
-    if (!bytes) return {FrequencyLoadStatus::Invalid, "Cannot read " + error};
+    LineRead read = ReadLinesLimited(path);
+    if (read.status == LineReadStatus::CannotRead) return {FrequencyLoadStatus::Invalid, "Cannot read " + read.fault};
+    if (read.status == LineReadStatus::LineTooLong) return {FrequencyLoadStatus::Invalid, read.fault};
 
     FrequencyTable t;
     std::vector<std::vector<double>> rows;  // depth(0..C) per used duration row
     bool headerSeen = false;
     int rowCount = 0;
-    auto lines = SplitLines(*bytes);
+    const std::vector<std::string>& lines = read.lines;
     for (size_t n = 0; n < lines.size(); ++n) {
         size_t lineNumber = n + 1;
         auto fields = SplitTabs(lines[n]);
@@ -77,8 +78,8 @@ FrequencyLoadResult ReadFrequencyTable(const std::string& path, FrequencyTable& 
         double duration = Val(label) * factor;
         auto minutes = CInt(duration);
         if (!minutes)
-            return Invalid(path, lineNumber, "the duration \"" + label + "\" is out of range (at most 32767 minutes).",
-                           table);
+            return Invalid(path, lineNumber,
+                           "the duration \"" + Excerpt(label) + "\" is out of range (at most 32767 minutes).", table);
         t.minutes.push_back(*minutes);
         t.steps.push_back(*CInt(*minutes / 5.0));
         std::vector<double> row(t.header.size(), 0.0);

@@ -23,7 +23,10 @@ void PublishingController::LoadDialog() {
     if (dialog_) return;
     dialog_ = std::make_unique<PublishDialog>(dialogParent_);
     dialog_->setModal(true);
-    dialog_->LoadOnce(ReadPublishSettings(state_.programFolder));
+    PublishSettingsFile file = ReadPublishSettings(state_.programFolder);
+    // The boxes stay empty, as for a missing file, and the user learns why.
+    if (!file.fault.empty()) host_.Message(file.fault, MsgButtons::Ok, MsgIcon::Exclamation);
+    dialog_->LoadOnce(file);
     QObject::connect(dialog_.get(), &PublishDialog::OkClicked, [this] { Ok(); });
     QObject::connect(dialog_.get(), &PublishDialog::CancelClicked, [this] { Cancel(); });
     QObject::connect(dialog_.get(), &PublishDialog::SaveWebInfoClicked, [this] { SaveWebInfo(); });

@@ -3,9 +3,11 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "core/daynum.h"
+#include "core/text_limits.h"
 #include "core/textfile.h"
 #include "core/vbtext.h"
 
@@ -139,12 +141,16 @@ void ReadAlertFile(ProgramState& state, Host& host) {
         return;
     }
     if (!state.pages.HasAlertTable()) return;
-    auto bytes = ReadFileBytes(path);
-    if (!bytes) return;  // unreadable: no marks, as any other fault while reading
-    ReportReader reader(state, SplitLines(*bytes));
+    LineRead read = ReadLinesLimited(path);
+    if (read.status == LineReadStatus::CannotRead) return;  // no marks, as any other fault while reading
+    // A fault ends the reading but keeps the marks of the lines before it.
+    ReportReader reader(state, std::move(read.lines));
     reader.Run();
+    std::vector<std::string> told = reader.Problems();
+    if (read.status == LineReadStatus::LineTooLong)
+        told.push_back(read.fault + "; the report is read up to the line before it.");
     std::string problems;
-    for (const std::string& problem : reader.Problems()) problems += (problems.empty() ? "" : "\r\n") + problem;
+    for (const std::string& problem : told) problems += (problems.empty() ? "" : "\r\n") + problem;
     if (!problems.empty()) host.Message(problems);
 }
 

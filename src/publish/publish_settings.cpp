@@ -2,12 +2,16 @@
 
 #include <cstdlib>
 
+#include "core/text_limits.h"
 #include "core/textfile.h"
 #include "core/vbtext.h"
 #include "publish/image_names.h"
 
 namespace tidemark {
 namespace {
+
+// Address, folder, user and the tick; anything below them is not the program's.
+constexpr size_t kPublishSettingsLines = 4;
 
 std::string ExpandHome(const std::string& path) {
     if (!StartsWith(path, "~/")) return path;
@@ -26,9 +30,14 @@ std::string WithSeparator(std::string folder) {
 
 PublishSettingsFile ReadPublishSettings(const std::string& programFolder) {
     PublishSettingsFile file;
-    auto bytes = ReadFileBytes(programFolder + kPublishSettingsFileName);
-    if (!bytes) return file;
-    std::vector<std::string> lines = SplitLines(*bytes);
+    const std::string path = programFolder + kPublishSettingsFileName;
+    if (!FileExists(path)) return file;
+    LineRead read = ReadLinesLimited(path, kPublishSettingsLines);
+    if (read.status != LineReadStatus::Read) {
+        file.fault = read.fault;
+        return file;
+    }
+    const std::vector<std::string>& lines = read.lines;
     auto line = [&](size_t i) { return i < lines.size() ? lines[i] : std::string(); };
     file.address = line(0);
     file.folder = line(1);

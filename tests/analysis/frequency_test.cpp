@@ -197,3 +197,20 @@ TEST_F(FrequencyFile, MissingFileMessage) {
     EXPECT_EQ(result.message, missing + " not found.");
     EXPECT_TRUE(table_.Empty());
 }
+
+TEST_F(FrequencyFile, ALongLineFailsNamingFileAndLineAndAFieldIsQuotedShort) {
+    table_ = kTenColumns;
+    auto result = Load(std::string(kHeader) + "\r\n1h\t1\r\n" + std::string(70000, '2') + "\t1\r\n");
+    EXPECT_EQ(result.status, FrequencyLoadStatus::Invalid);
+    EXPECT_EQ(result.message, "Line 3 of " + path_ + " is longer than 65536 characters");
+    EXPECT_TRUE(table_.Empty());
+    EXPECT_FALSE(table_.loaded);
+
+    // Under the line limit, a message still repeats at most 200 characters of a field.
+    const std::string label = "99999" + std::string(4995, '.');  // 99999 minutes
+    result = Load(std::string(kHeader) + "\r\n" + label + "\t1\r\n");
+    EXPECT_EQ(result.status, FrequencyLoadStatus::Invalid);
+    EXPECT_NE(result.message.find(label.substr(0, 200) + "... (5000 characters)\" is out of range"), std::string::npos)
+        << result.message.size();
+    EXPECT_LT(result.message.size(), 400u);
+}

@@ -182,3 +182,27 @@ TEST_F(AlertReportTest, ASeriesNumberOutOfRangeIsToldAndTheRestIsRead) {
     EXPECT_EQ(Alert(1, 0).markcount, 1);
     EXPECT_EQ(Alert(1, 1).markcount, 0);
 }
+
+TEST_F(AlertReportTest, ALongLineEndsTheReadKeepingTheMarksBeforeIt) {
+    WriteReport({
+        "Issued: 2026-03-02 10:00",
+        "g",
+        "   101",
+        "v",
+        "5",
+        "",
+        "Issued: 2026-03-03 10:00",
+        "g",
+        "   202",
+        "v",
+        std::string(70000, '9'),
+        "",
+    });
+    Read();
+    ASSERT_EQ(host_.messages.size(), 1u);
+    EXPECT_EQ(host_.messages[0], "Line 11 of " + tmp_.Path() +
+                                     "Streamkeep/Streamkeep_Alert.txt is longer than 65536 characters; the report is "
+                                     "read up to the line before it.");
+    EXPECT_EQ(Alert(1, 0).markcount, 1);
+    EXPECT_EQ(Alert(1, 1).markcount, 0);
+}

@@ -101,3 +101,25 @@ TEST(PublishSettings, WrittenFileReadsBackLineForLine) {
     EXPECT_EQ(read.user, "webuser");
     EXPECT_TRUE(read.saveEachGraph);
 }
+
+TEST(PublishSettings, ALongLineIsRefusedAsAWholeAndToldWithTheFileAndLine) {
+    TempFolder folder;
+    const std::string path = folder.Path() + kPublishSettingsFileName;
+    // The first line of a file a run once filled to 100 MB: a box would take it whole.
+    ASSERT_TRUE(folder.Write(kPublishSettingsFileName, "ftp.example.org\r\n" + std::string(70000, 'a') +
+                                                           "\r\nwebuser\r\n 1  Separately on/off\r\n"));
+    PublishSettingsFile f = ReadPublishSettings(folder.Path());
+    EXPECT_EQ(f.fault, "Line 2 of " + path + " is longer than 65536 characters");
+    EXPECT_EQ(f.address, "");
+    EXPECT_EQ(f.folder, "");
+    EXPECT_EQ(f.user, "");
+    EXPECT_FALSE(f.saveEachGraph);
+
+    // Only the four lines are the program's: what a user keeps below them is not read.
+    ASSERT_TRUE(folder.Write(kPublishSettingsFileName,
+                             "ftp.example.org\r\nimages\r\nwebuser\r\n 1\r\n" + std::string(70000, 'n') + "\r\n"));
+    f = ReadPublishSettings(folder.Path());
+    EXPECT_EQ(f.fault, "");
+    EXPECT_EQ(f.user, "webuser");
+    EXPECT_TRUE(f.saveEachGraph);
+}
