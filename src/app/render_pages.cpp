@@ -37,6 +37,8 @@ void UseOffscreenPlatform() {
 PublishState PublishingFor(const std::string& programFolder, const std::string& outFolder, const std::string& password,
                            bool eachGraph) {
     PublishSettingsFile file = ReadPublishSettings(programFolder);
+    // The render goes on as without the file.
+    if (!file.fault.empty()) std::cerr << ConsoleHost::OneLine(file.fault) << std::endl;
     PublishChoice choice;
     choice.address = file.address;
     choice.folder = file.folder;
