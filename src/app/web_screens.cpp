@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QWidget>
 #include <algorithm>
+#include <cstdlib>
 
 #include "app/menu_list.h"
 #include "app/pdf_page.h"
@@ -16,6 +18,7 @@
 #include "app/splash_window.h"
 #include "core/units.h"
 #include "core/vbtext.h"
+#include "pages/document_access.h"
 #include "platform/qt_text.h"
 #include "platform/web/browser.h"
 #include "platform/web/web_engine.h"
@@ -100,32 +103,72 @@ Browser* WebScreens::BrowserFor(int index) {
         browser->View()->hide();
         browser->SetMouseUpHandler(
             [this, index](const QString& tag, int button, bool ctrl) { DocumentMouseUp(index, tag, button, ctrl); });
+        browser->SetDocumentFilter([this](const QUrl& url) { return MayLoad(url); });
     }
     return browser.get();
 }
 
 void WebScreens::Show(Browser& browser, const std::string& address) {
-    std::string a = Untrailed(address);
-    QString text = ProgramText(a);
-    QString local = text.startsWith("~/") ? QDir::homePath() + text.mid(1) : text;
-    if (!local.contains("://") && !local.startsWith('/') && !local.contains(':'))
-        local = ProgramText(state_.programFolder) + local;  // relative names are in the program folder
-    bool isFile = !local.contains("://") && QFileInfo(local).isFile();
-    if (IsSheetAddress(a) && isFile) {
-        QByteArray path = QFile::encodeName(QFileInfo(local).absoluteFilePath());
-        browser.ShowHtml(QString::fromUtf8(SheetPageHtml(path.toStdString())), QString::fromLocal8Bit(path));
+    const QString text = ProgramText(Untrailed(address)).trimmed();
+    const DocumentCheck check = CheckDocument(text);
+    if (!check.Shown()) {
+        ShowRefusal(browser, text, check);
         return;
     }
-    if (isFile && local.endsWith(".pdf", Qt::CaseInsensitive)) {
-        ShowPdf(browser, QFileInfo(local).absoluteFilePath());
-        return;
+    QUrl url;
+    if (check.access == DocumentAccess::Allowed) {
+        // The file that was checked is the one shown: its real path, not the address again.
+        const QString path = QFile::decodeName(QByteArray::fromStdString(check.path.string()));
+        const bool plainPath = !text.contains("://");
+        if (plainPath && IsSheetAddress(ToProgramText(text))) {
+            browser.ShowHtml(QString::fromUtf8(SheetPageHtml(check.path.string())), path);
+            return;
+        }
+        if (plainPath && text.endsWith(".pdf", Qt::CaseInsensitive)) {
+            ShowPdf(browser, path);
+            return;
+        }
+        url = QUrl::fromLocalFile(path);
+        if (!plainPath) url.setFragment(QUrl::fromUserInput(text).fragment());
+    } else {
+        url = QUrl::fromUserInput(text, ProgramText(state_.programFolder));
+        // The browser's guess at what the address means may be a file after all.
+        if (url.isLocalFile()) {
+            const DocumentCheck guessed = CheckDocument(url.toString(QUrl::FullyEncoded));
+            if (!guessed.Shown()) {
+                ShowRefusal(browser, text, guessed);
+                return;
+            }
+        }
     }
-    QUrl url = isFile ? QUrl::fromLocalFile(QFileInfo(local).absoluteFilePath())
-                      : QUrl::fromUserInput(text, ProgramText(state_.programFolder));
     // A PDF shows its whole page without the viewer's tool bar, as a wall display wants
     // it, unless the address asks for a view of its own.
     if (url.path().endsWith(".pdf", Qt::CaseInsensitive) && !url.hasFragment()) url.setFragment(kPdfView);
     browser.Navigate(url);
+}
+
+DocumentCheck WebScreens::CheckDocument(const QString& address) const {
+    const char* webFolders = std::getenv(kWebFoldersVariable);
+    const DocumentRule rule(QFile::encodeName(ProgramText(state_.programFolder)).toStdString(),
+                            webFolders ? webFolders : "", QFile::encodeName(QDir::homePath()).toStdString());
+    return rule.CheckAddress(QFile::encodeName(address).toStdString());
+}
+
+bool WebScreens::MayLoad(const QUrl& url) const {
+    // The images of a PDF's pages are the program's own.
+    if (pdfPages_ && url.isLocalFile() && url.toLocalFile().startsWith(pdfPages_->path() + '/')) return true;
+    return CheckDocument(url.toString(QUrl::FullyEncoded)).Shown();
+}
+
+void WebScreens::ShowRefusal(Browser& browser, const QString& address, const DocumentCheck& check) {
+    const std::string named = QFile::encodeName(address).toStdString();
+    browser.ShowHtml(QString::fromUtf8(RefusalPageHtml(named, check)), address);
+    // Told once: every layout pass shows a PDF or workbook address again.
+    const std::string message = ToProgramText(QString::fromUtf8(RefusalMessage(named, check)));
+    if (!toldRefusals_.insert(ToProgramText(address)).second) return;
+    host_.SetCaption(message);
+    // Nobody reads the caption of an unattended run; no message box holds it up either.
+    if (state_.autostartseconds != 0) host_.Message(message, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 int WebScreens::WebScreenBrowser(int page, int slot) const {

@@ -18,11 +18,13 @@
 
 #include "core/host.h"
 #include "data/program_state.h"
+#include "pages/document_access.h"
 #include "pages/layout.h"
 #include "pages/web_screen.h"
 #include "setup/setup_writer.h"
 
 class QTemporaryDir;
+class QUrl;
 class QWidget;
 
 namespace tidemark {
@@ -126,8 +128,15 @@ private:
     // Browser `index`, made (with the engine, for the first) when missing; null when the
     // engine cannot be loaded.
     Browser* BrowserFor(int index);
-    // Navigates to the address, or shows a workbook's first sheet or a PDF's pages.
+    // Navigates to the address, or shows a workbook's first sheet or a PDF's pages; a
+    // local file the web screens may not show gives a notice instead.
     void Show(Browser& browser, const std::string& address);
+    DocumentCheck CheckDocument(const QString& address) const;
+    // The browsers' document filter: no link, redirect or frame leads where Show would
+    // not go.
+    bool MayLoad(const QUrl& url) const;
+    // The notice in the browser, and the refusal told once per address.
+    void ShowRefusal(Browser& browser, const QString& address, const DocumentCheck& check);
     void ShowPdf(Browser& browser, const QString& path);
     // The web screen of the current page the menu acts on, with its browser.
     GraphDef* MenuSlot(int& slot);
@@ -159,6 +168,7 @@ private:
     std::unique_ptr<QTemporaryDir> pdfPages_;
     std::map<const Browser*, PdfDrawing> pdfDrawings_;
     int pdfDrawingCount_ = 0;
+    std::set<std::string> toldRefusals_;  // addresses whose refusal was told
     int active_ = -1;
     int lastFitted_ = -1;
     bool refitAll_ = false;

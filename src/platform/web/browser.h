@@ -1,9 +1,9 @@
 #pragma once
 // One web screen's browser as the program sees it: what it asks of it (navigate, refresh
 // bypassing the cache, the address shown, whether loading is done, scrolling, scroll
-// bars, fitting the first image, its frames for page images) and the mouse-ups of its
-// document. The browser engine behind it is a module of its own (web_engine.h). Waits
-// here let the event loop run and are bounded.
+// bars, fitting the first image, its frames for page images), the mouse-ups of its
+// document and what it may load. The browser engine behind it is a module of its own
+// (web_engine.h). Waits here let the event loop run and are bounded.
 #include <QPoint>
 #include <QString>
 #include <QUrl>
@@ -34,8 +34,15 @@ public:
     Browser& operator=(const Browser&) = delete;
     virtual ~Browser() = default;
 
+    // Whether the view may load `url`: asked for every document and file the view loads,
+    // also those a document asks for itself (a link followed, a redirect, a frame, an
+    // image), so that no document leads the view where the program would not go. A
+    // browser without one loads everything.
+    using DocumentFilter = std::function<bool(const QUrl& url)>;
+
     virtual QWidget* View() const = 0;
     virtual void SetMouseUpHandler(MouseUpHandler handler) = 0;
+    virtual void SetDocumentFilter(DocumentFilter filter) = 0;
 
     virtual void Navigate(const QUrl& url) = 0;
     // Shows a document made by the program (a sheet as a table, a PDF's pages as

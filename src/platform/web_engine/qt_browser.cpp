@@ -8,6 +8,8 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
+#include <QWebEngineUrlRequestInfo>
+#include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
 #include "platform/web/event_wait.h"
@@ -20,13 +22,45 @@ constexpr int kSettleStepMs = 150;
 constexpr int kResizeFrames = 120;
 constexpr int kSettledFrames = 3;
 
+// The filter asked for every document the page goes to, by the program or by itself.
+class FilteringPage : public QWebEnginePage {
+public:
+    FilteringPage(QWebEngineProfile& profile, std::shared_ptr<Browser::DocumentFilter> filter, QObject* parent)
+        : QWebEnginePage(&profile, parent), filter_(std::move(filter)) {}
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
+        if (*filter_ && !(*filter_)(url)) return false;
+        return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+    }
+
+private:
+    std::shared_ptr<Browser::DocumentFilter> filter_;
+};
+
+// ... and for everything a document loads (images, scripts, style sheets, frames, fetches).
+class FilteringInterceptor : public QWebEngineUrlRequestInterceptor {
+public:
+    FilteringInterceptor(std::shared_ptr<Browser::DocumentFilter> filter, QObject* parent)
+        : QWebEngineUrlRequestInterceptor(parent), filter_(std::move(filter)) {}
+
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        if (*filter_ && !(*filter_)(info.requestUrl())) info.block(true);
+    }
+
+private:
+    std::shared_ptr<Browser::DocumentFilter> filter_;
+};
+
 }  // namespace
 
 QWidget* QtBrowser::View() const { return view_; }
 
 QtBrowser::QtBrowser(QWebEngineProfile& profile, QWidget* parent)
-    : view_(new QWebEngineView(parent)), channel_(new QWebChannel(this)), bridge_(new BrowserBridge(this)) {
-    auto* page = new QWebEnginePage(&profile, view_);
+    : view_(new QWebEngineView(parent)), channel_(new QWebChannel(this)), bridge_(new BrowserBridge(this)),
+      filter_(std::make_shared<DocumentFilter>()) {
+    auto* page = new FilteringPage(profile, filter_, view_);
+    page->setUrlRequestInterceptor(new FilteringInterceptor(filter_, page));
     view_->setPage(page);
     view_->setContextMenuPolicy(Qt::NoContextMenu);
     view_->installEventFilter(this);
@@ -57,6 +91,8 @@ QtBrowser::~QtBrowser() {
     // The page belongs to the view; the view goes before the profile it uses.
     delete view_;
 }
+
+void QtBrowser::SetDocumentFilter(DocumentFilter filter) { *filter_ = std::move(filter); }
 
 void QtBrowser::Navigate(const QUrl& url) {
     programPageAddress_.clear();

@@ -3,6 +3,7 @@
 // channel through which the document's script reports mouse-ups and frames.
 #include <QObject>
 #include <QPointer>
+#include <memory>
 
 #include "platform/web/browser.h"
 
@@ -33,6 +34,7 @@ public:
 
     QWidget* View() const override;
     void SetMouseUpHandler(MouseUpHandler handler) override { mouseUp_ = std::move(handler); }
+    void SetDocumentFilter(DocumentFilter filter) override;
     void Navigate(const QUrl& url) override;
     void ShowHtml(const QString& html, const QString& address) override;
     bool ShowsProgramPage() const override { return !programPageAddress_.isEmpty(); }
@@ -65,6 +67,8 @@ private:
     QWebChannel* channel_;
     BrowserBridge* bridge_;
     MouseUpHandler mouseUp_;
+    // Shared with the page and its request interceptor, which ask it.
+    std::shared_ptr<DocumentFilter> filter_;
     bool loading_ = false;
     bool scrollBarsHidden_ = false;
     QString programPageAddress_;
