@@ -139,6 +139,11 @@ std::string CStr(double x) {
 }
 
 double Val(std::string_view text) {
+    double v = ValUnbounded(text);
+    return std::isfinite(v) ? v : 0;
+}
+
+double ValUnbounded(std::string_view text) {
     size_t i = 0;
     while (i < text.size() && IsBlank(text[i])) ++i;
     std::string num;
@@ -167,8 +172,7 @@ double Val(std::string_view text) {
         while (j < text.size() && text[j] >= '0' && text[j] <= '9') ex += text[j++];
         if (j > start) num += ex;
     }
-    double v = std::strtod(num.c_str(), nullptr);
-    return std::isfinite(v) ? v : 0;
+    return std::strtod(num.c_str(), nullptr);
 }
 
 std::optional<double> ParseDouble(std::string_view text) {

@@ -21,6 +21,9 @@ std::string CStr(double x);
 // optional decimal point and an optional exponent; anything else ends the number;
 // no number gives 0. "5min" gives 5, "abc" gives 0.
 double Val(std::string_view text);
+// Val's number without its last step: a number beyond a double's range (e.g. "1e999")
+// gives an infinity instead of 0, so a field that must fit can refuse it.
+double ValUnbounded(std::string_view text);
 
 // Strict conversions: the whole text (blanks around it allowed) must be a number.
 // Fractions are rounded halves-to-even; out-of-range values fail.

@@ -74,6 +74,7 @@ public:
             LoadResult read = ReadSetupWithDatabase(host_, state_.programFolder, targets, hooks_.openEditor);
             if (!read.ok) return LoadOutcome{false, true, read.message};
             lastLine_ = read.lastLine;
+            firstLine_ = read.firstLine;
             if (hooks_.setupRead) hooks_.setupRead();
         } else {
             previous_ = std::make_unique<LoadedData>(LoadedData::TakeFrom(state_));
@@ -85,7 +86,7 @@ public:
         std::unique_ptr<Database> db = std::move(opened.value());
 
         std::string error;
-        if (!PrepareWindow(error)) return Fail(error);
+        if (!PrepareWindow(error)) return FailWindow(error);
 
         PageSet& pages = state_.pages;
         const int n = pages.pagecount;
@@ -129,7 +130,12 @@ private:
         if (!ComputeDateWindow(s, host_.Now(), state_.historicalStart, state_.historyStartText, window, error))
             return false;
         int span = s.days + s.endday;
-        if (span < -32768 || span > 32767) {
+        if (span < 0) {
+            error = "Days " + std::to_string(s.days) + " and End Day " + std::to_string(s.endday) +
+                    " leave a window of " + std::to_string(span) + " days; it cannot end before it starts";
+            return false;
+        }
+        if (span > 32767) {
             error = "Overflow: " + std::to_string(s.days) + " days and " + std::to_string(s.endday) +
                     " future days are too many to graph";
             return false;
@@ -218,6 +224,15 @@ private:
         return LoadOutcome{false, false, description};
     }
 
+    // At start the day window is line 1's (with line 2's unit values): its faults are
+    // told against that line, not against the last page line read.
+    LoadOutcome FailWindow(const std::string& description) {
+        if (mode_ != LoadMode::Full) return Fail(description);
+        std::string message = TopSectionFaultMessage("Line 1: " + description, setupPath_, firstLine_);
+        host_.Message(message, MsgButtons::Ok, MsgIcon::Critical);
+        return LoadOutcome{false, true, message};
+    }
+
     ProgramState& state_;
     Host& host_;
     LoadMode mode_;
@@ -225,6 +240,7 @@ private:
     std::string setupPath_;
     int page_ = 1;
     int lastLine_ = 0;
+    std::string firstLine_;
     std::unique_ptr<LoadedData> previous_;
 };
 

@@ -1,6 +1,7 @@
 #include "setup/setup_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <cfloat>
 #include <cmath>
 #include <exception>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "core/color.h"
+#include "core/text_limits.h"
 #include "core/textfile.h"
 #include "core/units.h"
 #include "core/vbtext.h"
@@ -53,7 +55,7 @@ std::string_view AfterFirstEquals(std::string_view line) {
 
 bool IsEndLine(std::string_view line) { return line.substr(0, 3) == "END"; }
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text) { return "\"" + Excerpt(text) + "\""; }
 
 int16_t StrictInt16(std::string_view text, std::string_view name) {
     auto v = ParseDouble(text);
@@ -85,10 +87,10 @@ int16_t ToInt16(double value, std::string_view text, std::string_view name) {
     return *r;
 }
 
-int16_t LenientInt16(std::string_view text, std::string_view name) { return ToInt16(Val(text), text, name); }
+int16_t LenientInt16(std::string_view text, std::string_view name) { return ToInt16(ValUnbounded(text), text, name); }
 
 float LenientSingle(std::string_view text, std::string_view name) {
-    double v = Val(text);
+    double v = ValUnbounded(text);
     if (std::fabs(v) > FLT_MAX) throw ReadFault{std::string(name) + ": " + Quoted(text) + " is out of range"};
     return static_cast<float>(v);
 }
@@ -110,6 +112,8 @@ private:
     void ReadDsidField(const std::string& field, int slot);
     int GraphSlot(const std::string& field);
     GraphDef& ClearSlot(int slot);
+    void NoteRepeatedSlot(int slot);
+    void TellNotices();
     void LoadFrequencyTable();
     PageRec& CurrentPage() { return t_.pages.Page(page_); }
 
@@ -120,10 +124,15 @@ private:
     const SetupTargets& t_;
     std::vector<std::string> lines_;
     bool inTopSection_ = true;
-    std::string topLine_;  // top-section line being read
-    int page_ = 0;         // page of the last page line read
-    int lineNumber_ = 0;   // 1-based number of the last page-section line read
+    std::string topLine_;    // top-section line being read
+    int topLineNumber_ = 0;  // its 1-based number; 0 past the end of the file
+    int page_ = 0;           // page of the last page line read
+    int lineNumber_ = 0;     // 1-based number of the last page-section line read
     bool frequencyTried_ = false;
+    // Lines that load but are hardly what was meant: told together once the file is read.
+    std::vector<std::string> notices_;
+    std::vector<int> pageLineOf_;                      // per page number: its first page line
+    std::array<int, kGraphsPerPage> slotLineOf_ = {};  // per slot of the current page block
 };
 
 int CountPages(const std::vector<std::string>& lines) {
@@ -164,8 +173,10 @@ LoadResult Parser::Run(const std::string& text) {
         // Line 10 with "=" is the longer form, whose pages start one line later.
         bool longForm = lines_[9].find('=') != std::string::npos;
         ReadPageSection(longForm ? 12 : 11);
+        TellNotices();
         LoadResult done;
         done.lastLine = lineNumber_;
+        done.firstLine = lines_[0];
         return done;
     } catch (const ReadFault& fault) {
         return Fail(fault.description);
@@ -175,8 +186,15 @@ LoadResult Parser::Run(const std::string& text) {
 }
 
 LoadResult Parser::Fail(const std::string& description) {
-    std::string message = inTopSection_ ? TopSectionFaultMessage(description, path_, topLine_)
-                                        : PageSectionFaultMessage(description, path_, page_, lineNumber_);
+    std::string message;
+    if (inTopSection_) {
+        // The line's text alone does not say which of ten similar lines it is.
+        std::string numbered =
+            topLineNumber_ > 0 ? "Line " + std::to_string(topLineNumber_) + ": " + description : description;
+        message = TopSectionFaultMessage(numbered, path_, topLine_);
+    } else {
+        message = PageSectionFaultMessage(description, path_, page_, lineNumber_);
+    }
     host_.Message(message, MsgButtons::Ok, MsgIcon::Critical);
     return {false, SetupFault::Loading, message, lineNumber_};
 }
@@ -186,10 +204,12 @@ void Parser::ReadTopSection() {
     auto line = [&](int number) -> const std::string& {
         if (lines_.size() < static_cast<size_t>(number)) {
             topLine_.clear();
+            topLineNumber_ = 0;
             throw ReadFault{"The setup file ends at line " + std::to_string(lines_.size()) +
                             "; its top section needs " + std::to_string(kTopSectionLines) + " lines"};
         }
         topLine_ = lines_[static_cast<size_t>(number - 1)];
+        topLineNumber_ = number;
         return topLine_;
     };
     auto saysTrue = [](std::string_view text) { return Contains(UCase(text), "TRUE"); };
@@ -213,6 +233,8 @@ void Parser::ReadTopSection() {
         s.autopaging = saysTrue(l);
         auto pieces = Split(UCase(l), ',');
         s.pageseconds = pieces.size() > 1 ? pieces[1] : std::string();
+        // The page-time box holds a 16-bit number; a time beyond it would never page.
+        LenientInt16(s.pageseconds, "Page time");
     }
     {
         auto pieces = Split(AfterFirstEquals(line(6)), ',');
@@ -220,8 +242,8 @@ void Parser::ReadTopSection() {
         s.axisfontname = pieces.size() > 1 ? Trim(pieces[1]) : std::string();
         if (pieces.size() > 3) {
             // Pen widths are kept in twips, 15 to the pixel.
-            s.penwidth1 = ToInt16(PixelsToTwips(Val(pieces[2])), pieces[2], "Pen width");
-            s.penwidth2 = ToInt16(PixelsToTwips(Val(pieces[3])), pieces[3], "Pen width");
+            s.penwidth1 = ToInt16(PixelsToTwips(ValUnbounded(pieces[2])), pieces[2], "Pen width");
+            s.penwidth2 = ToInt16(PixelsToTwips(ValUnbounded(pieces[3])), pieces[3], "Pen width");
         }
     }
     s.connectionstring = Trim(AfterFirstEquals(line(7)));
@@ -246,6 +268,7 @@ void Parser::ReadTopSection() {
 }
 
 void Parser::ReadPageSection(size_t first) {
+    pageLineOf_.assign(t_.pages.pages.size(), 0);
     for (size_t i = first; i < lines_.size(); ++i) {
         const std::string& line = lines_[i];
         lineNumber_ = static_cast<int>(i + 1);
@@ -259,6 +282,11 @@ void Parser::ReadPageSection(size_t first) {
         else if (n >= 13)
             ReadGraphLine(f);
     }
+    // Every file the program writes ends with END: without it the file was cut short,
+    // and its last graph line may have lost the fields that made it one.
+    lineNumber_ = static_cast<int>(lines_.size());
+    throw ReadFault{"The setup file ends at line " + std::to_string(lines_.size()) +
+                    " without its END line; it may have been cut short"};
 }
 
 void Parser::ReadPageLine(const std::vector<std::string>& f, const std::string& line) {
@@ -267,6 +295,14 @@ void Parser::ReadPageLine(const std::vector<std::string>& f, const std::string& 
         throw ReadFault{"Page number " + std::to_string(number) + " is beyond the pages the tables hold (0 to " +
                         std::to_string(t_.pages.tableroom) + ")"};
     page_ = number;
+    int& first = pageLineOf_.at(static_cast<size_t>(number));
+    if (number == 0)
+        notices_.push_back("Line " + std::to_string(lineNumber_) + ": page 0 is never shown; pages count from 1");
+    else if (first != 0)
+        notices_.push_back("Line " + std::to_string(lineNumber_) + ": page " + std::to_string(number) +
+                           " is defined again (first on line " + std::to_string(first) + ")");
+    if (first == 0) first = lineNumber_;
+    slotLineOf_.fill(0);
     PageRec& p = CurrentPage();
     p.title = Trim(f[1]);
     p.titlefontsize = StrictInt16(f[2], "Title font size");
@@ -281,6 +317,27 @@ int Parser::GraphSlot(const std::string& field) {
     if (number < 1 || number > kGraphsPerPage)
         throw ReadFault{"Graph number " + std::to_string(number) + " is out of range (1 to 12)"};
     return number - 1;
+}
+
+void Parser::NoteRepeatedSlot(int slot) {
+    const std::string here = "Line " + std::to_string(lineNumber_) + ": ";
+    int& first = slotLineOf_[static_cast<size_t>(slot)];
+    if (first != 0)
+        notices_.push_back(here + "graph " + std::to_string(slot + 1) + " of page " + std::to_string(page_) +
+                           " is defined again (first on line " + std::to_string(first) + "); this line counts");
+    else if (page_ == 0 && pageLineOf_.at(0) == 0)
+        notices_.push_back(here + "a graph line before the first page line belongs to page 0, which is never shown");
+    if (first == 0) first = lineNumber_;
+}
+
+void Parser::TellNotices() {
+    if (notices_.empty()) return;
+    // A file of hundreds of repeated lines still gets one short message.
+    constexpr size_t kListed = 10;
+    std::string text = "Reading setup file " + path_ + ": these lines load, but probably not as meant:";
+    for (size_t i = 0; i < notices_.size() && i < kListed; ++i) text += "\r\n" + notices_[i];
+    if (notices_.size() > kListed) text += "\r\n... and " + std::to_string(notices_.size() - kListed) + " more";
+    host_.Message(text, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 // A line read twice for the same slot replaces everything the first one set.
@@ -300,6 +357,7 @@ GraphDef& Parser::ClearSlot(int slot) {
 void Parser::ReadGraphLine(const std::vector<std::string>& f) {
     const size_t n = f.size();
     int slot = GraphSlot(f[0]);
+    NoteRepeatedSlot(slot);
     PageRec& p = CurrentPage();
     GraphDef& g = ClearSlot(slot);
     ReadDsidField(f[1], slot);
@@ -357,6 +415,7 @@ void Parser::ReadDsidField(const std::string& field, int slot) {
 
 void Parser::ReadWebScreenLine(const std::vector<std::string>& f) {
     int slot = GraphSlot(f[0]);
+    NoteRepeatedSlot(slot);
     PageRec& p = CurrentPage();
     GraphDef& g = ClearSlot(slot);
     g.dsid = kWebScreenDsid;
@@ -389,7 +448,7 @@ void Parser::LoadFrequencyTable() {
 
 std::string TopSectionFaultMessage(const std::string& description, const std::string& setupPath,
                                    const std::string& lineText) {
-    return description + "\r\nReading setup file " + setupPath + " top section: " + lineText;
+    return description + "\r\nReading setup file " + setupPath + " top section: " + Excerpt(lineText);
 }
 
 std::string PageSectionFaultMessage(const std::string& description, const std::string& setupPath, int page,
@@ -406,7 +465,6 @@ LoadResult SetupReader::Fail(SetupFault fault, const std::string& message) {
 }
 
 std::string TextShapeFault(const std::string& bytes) {
-    constexpr size_t kLongestLine = 64 * 1024;
     size_t nul = bytes.find('\0');
     if (nul != std::string::npos) {
         // Line ends of CR LF, LF or CR alone, as the reader takes them.
@@ -416,18 +474,14 @@ std::string TextShapeFault(const std::string& bytes) {
         return "The setup file is not a text file: it holds a NUL byte on line " + std::to_string(lineOfNul) +
                " (byte " + std::to_string(nul + 1) + ")";
     }
-    size_t controls = 0, lineStart = 0, line = 1;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(bytes[i]);
-        if (c == '\n' || (c == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'))) {
-            lineStart = i + 1;
-            ++line;
-            continue;
-        }
-        if (c < 32 && c != '\t' && c != '\r') ++controls;
-        if (i - lineStart >= kLongestLine)
-            return "Line " + std::to_string(line) + " of the setup file is longer than " +
-                   std::to_string(kLongestLine) + " characters; setup lines are short texts";
+    // A lone CR ends a line too: a file of CR line ends is read as the lines they make.
+    if (size_t line = FirstLongLine(bytes, true); line != 0)
+        return "Line " + std::to_string(line) + " of the setup file is longer than " +
+               std::to_string(kLongestTextLine) + " characters; setup lines are short texts";
+    size_t controls = 0;
+    for (char ch : bytes) {
+        unsigned char c = static_cast<unsigned char>(ch);
+        if (c < 32 && c != '\t' && c != '\r' && c != '\n') ++controls;
     }
     if (controls > 0 && controls * 20 > bytes.size())
         return "The setup file is not a text file: " + std::to_string(controls) + " of its " +

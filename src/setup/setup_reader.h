@@ -26,6 +26,9 @@ struct LoadResult {
     // 1-based file line number of the last page-section line read: faults found later
     // while the pages are loaded are reported against it.
     int lastLine = 0;
+    // Line 1, which sets the day window: a window the pages cannot be loaded for is
+    // found while loading and reported against this line.
+    std::string firstLine;
 };
 
 // Shown after a catalogue fault, below the fault's own description.

@@ -56,9 +56,20 @@ TEST(BadSetupFiles, AreToldWithTheFileAndLineOrLoadNeverCrash) {
          good.substr(0, good.find("Font Names")),
          1,
          {path, "ends at line 5; its top section needs 10 lines"}},
-        // Whatever stands before the cut is a setup file of its own: page 1 and page 2's
-        // line, whose graph line was cut short and so is no graph line.
-        {"truncated in a graph line", good.substr(0, good.rfind("Lake")), 0, {"\"Rivers\"", "\"Lakes\""}},
+        // The cut graph line has too few fields left to be one; the missing END tells the cut.
+        {"truncated in a graph line",
+         good.substr(0, good.rfind("Lake")),
+         1,
+         {path, "ends at line 16 without its END line", "on page #2, line#16"}},
+        // Once loaded empty, or failed at a later page's line where a graph needed the days.
+        {"a day window that ends before it starts",
+         Replaced(good, "Days = 3 ; End Day +0", "Days = -5 ; End Day +0"),
+         1,
+         {path, "Line 1: Days -5 and End Day 0 leave a window of -5 days", "top section: Days = -5 ; End Day +0"}},
+        {"a page time beyond 16 bits",
+         Replaced(good, "Auto Paging = ", "Auto Paging = True, 1e308 ; "),
+         1,
+         {path, "Line 5: Page time: \" 1E308 ; ", "top section: Auto Paging = True, 1e308"}},
         {"binary", binary, 1, {path, "not a text file"}},
         {"a NUL byte", Replaced(good, "Creek", std::string("Cr\0eek", 6)), 1, {path, "NUL byte on line 14"}},
         {"a 1 MB line",
@@ -95,3 +106,23 @@ TEST(BadSetupFiles, AreToldWithTheFileAndLineOrLoadNeverCrash) {
 }
 
 }  // namespace
+
+TEST(BadSetupFiles, RepeatedPagesLoadAndAreToldOnceOnStandardError) {
+    SqliteFixture db("INSERT INTO rsite VALUES (101, 'Creek', 1, 'Stage', 'ft', 1);");
+    ASSERT_TRUE(db.ok()) << db.error();
+    const std::string text = SqliteSetupText(3, 0,
+                                             {" 1 ;Rivers; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON", GraphLine(1, "Creek"),
+                                              GraphLine(1, "Creek again"), " 1 ;Lakes; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON"});
+    const std::string path = db.Folder() + "Tidemark_setup.txt";
+    ASSERT_TRUE(WriteFileAtomic(path, text));
+    const std::string json = db.Folder() + "pages.json";
+    SeparateStreamsResult r = RunProgramSeparately(
+        {TIDEMARK_EXE, "--folder", db.Folder(), "--export-json", json, "--now", "2026-03-10 14:00"},
+        db.Folder() + "out.log", db.Folder() + "err.log", 60);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "Reading setup file " + path +
+                         ": these lines load, but probably not as meant: / Line 15: graph 1 of page 1 is defined "
+                         "again (first on line 14); this line counts / Line 16: page 1 is defined again (first on "
+                         "line 13)\n");
+    EXPECT_NE(ReadWholeFile(json).find("Creek again"), std::string::npos);
+}

@@ -172,19 +172,74 @@ TEST(SetupReaderFaults, TopSectionFaultsNameTheLine) {
         auto top = TopSection();
         top[0] = "Days = 99999 ; End Day +0";
         FaultRun run(Concat(top, PageSection()));
-        EXPECT_EQ(run.result.message, "Days: \" 99999 ; End Day +0\" is out of range (-32768 to 32767)" +
+        EXPECT_EQ(run.result.message, "Line 1: Days: \" 99999 ; End Day +0\" is out of range (-32768 to 32767)" +
                                           run.WhereTop("Days = 99999 ; End Day +0"));
     }
     {
         auto top = TopSection();
         top[5] = "Font Names & Pen Widths = Arial, Arial, 3000, 1";
         FaultRun run(Concat(top, PageSection()));
-        EXPECT_EQ(run.result.message, "Pen width: \" 3000\" is out of range (-32768 to 32767)" +
+        EXPECT_EQ(run.result.message, "Line 6: Pen width: \" 3000\" is out of range (-32768 to 32767)" +
                                           run.WhereTop("Font Names & Pen Widths = Arial, Arial, 3000, 1"));
+    }
+    {
+        // A page time the box cannot hold would never page: refused, not clipped.
+        auto top = TopSection();
+        top[4] = "Auto Paging = True, 1e308";
+        FaultRun run(Concat(top, PageSection()));
+        EXPECT_EQ(run.result.message, "Line 5: Page time: \" 1E308\" is out of range (-32768 to 32767)" +
+                                          run.WhereTop("Auto Paging = True, 1e308"));
+        // Beyond even a double's range: still out of range, not the 0 of text without a number.
+        top[4] = "Auto Paging = True, 1e999";
+        EXPECT_EQ(FaultRun(Concat(top, PageSection())).result.message.substr(0, 56),
+                  "Line 5: Page time: \" 1E999\" is out of range (-32768 to 3");
+        top[4] = "Auto Paging = False, 32767";
+        EXPECT_TRUE(FaultRun(Concat(top, PageSection())).result.ok);
+        top[4] = "Auto Paging = False, soon";  // not a number: 0, as before
+        EXPECT_TRUE(FaultRun(Concat(top, PageSection())).result.ok);
     }
     {
         FaultRun run(std::vector<std::string>{"Days = 5", "Plot Unit Values = False"});
         EXPECT_EQ(run.result.message,
                   "The setup file ends at line 2; its top section needs 10 lines" + run.WhereTop(""));
+    }
+}
+
+TEST(SetupReaderFaults, AFileWithoutItsEndLineWasCutShort) {
+    auto pages = PageSection();
+    // Cut inside graph 2 of page 2: what is left of the line has too few fields to be one.
+    pages.resize(16);
+    pages[15] = " 2 ; 310 , 0 , 7 ;Flow;Ga";
+    FaultRun run(Concat(TopSection(), pages));
+    EXPECT_FALSE(run.result.ok);
+    EXPECT_EQ(run.result.fault, SetupFault::Loading);
+    EXPECT_EQ(run.result.message,
+              "The setup file ends at line 28 without its END line; it may have been cut short" + run.Where(2, 28));
+
+    // Nothing below the header at all.
+    FaultRun empty(TopSection());
+    EXPECT_EQ(empty.result.message,
+              "The setup file ends at line 12 without its END line; it may have been cut short" + empty.Where(0, 12));
+}
+
+TEST(SetupReaderFaults, MessagesQuoteAtMostTwoHundredCharactersOfAValue) {
+    const std::string longValue = std::string(5000, '7') + "x";
+    {
+        auto pages = PageSection();
+        pages[1] = ReplaceField(pages[1], 5, longValue);
+        FaultRun run(Concat(TopSection(), pages));
+        EXPECT_EQ(run.result.message, "hrmarker: \"" + std::string(200, '7') +
+                                          "... (5001 characters)\" is not a number" + run.Where(1, 14));
+    }
+    {
+        // The top-section line is quoted too, and so is the value inside the description.
+        auto top = TopSection();
+        top[0] = "Days = " + std::string(3000, '9') + " ; End Day +0";
+        FaultRun run(Concat(top, PageSection()));
+        const std::string value = " " + std::string(3000, '9') + " ; End Day +0";
+        EXPECT_EQ(run.result.message,
+                  "Line 1: Days: \"" + value.substr(0, 200) + "... (" + std::to_string(value.size()) +
+                      " characters)\" is out of range " + "(-32768 to 32767)" +
+                      run.WhereTop(top[0].substr(0, 200) + "... (" + std::to_string(top[0].size()) + " characters)"));
     }
 }

@@ -455,3 +455,48 @@ TEST(SetupReader, FilesThatCannotBeSetupFilesAreToldForWhatTheyAreAndLeftAlone) 
     EXPECT_TRUE(r.ok) << r.message;
     EXPECT_GE(model.pages.pagecount, 1);
 }
+
+TEST(SetupReader, RepeatedPagesAndGraphsAndPageZeroLoadAndAreToldOnceWithTheirLines) {
+    std::vector<std::string> pages = {
+        "1;101;a;Before;0;1;0;1;2;3;4;0;0",  // line 13: before any page line
+        "1;Rivers;10;8;-1",                  // 14
+        "1;102;a;First;0;1;0;1;2;3;4;0;0",   // 15
+        "2;103;a;Second;0;1;0;1;2;3;4;0;0",  // 16
+        "1;104;a;Again;0;1;0;1;2;3;4;0;0",   // 17: graph 1 of page 1 again
+        "0;Nowhere;10;8;-1",                 // 18
+        "1;Lakes;12;9;0",                    // 19: page 1 again
+        "3;105;a;Third;0;1;0;1;2;3;4;0;0",   // 20: a new block, no repeat
+        "END",
+    };
+    ReadRun run(CrLf(WithPageSection(pages)));
+    ASSERT_TRUE(run.result.ok) << run.result.message;
+    // They load as they always did: the later line counts.
+    const PageSet& ps = run.model.pages;
+    EXPECT_EQ(ps.pagecount, 1);
+    EXPECT_EQ(ps.Page(1).title, "Lakes");
+    EXPECT_EQ(ps.Graph(1, 0).stationname, "Again");
+    EXPECT_EQ(ps.Graph(1, 1).stationname, "Second");
+    EXPECT_EQ(ps.Graph(1, 2).stationname, "Third");
+    EXPECT_EQ(ps.Graph(0, 0).stationname, "Before");
+    ASSERT_EQ(run.host.messages.size(), 1u);
+    EXPECT_EQ(run.host.messages[0],
+              "Reading setup file " + run.folder.File(kSetupFileName) +
+                  ": these lines load, but probably not as meant:\r\n"
+                  "Line 13: a graph line before the first page line belongs to page 0, which is never shown\r\n"
+                  "Line 17: graph 1 of page 1 is defined again (first on line 15); this line counts\r\n"
+                  "Line 18: page 0 is never shown; pages count from 1\r\n"
+                  "Line 19: page 1 is defined again (first on line 14)");
+}
+
+TEST(SetupReader, ManyRepeatedLinesGiveOneShortMessage) {
+    std::vector<std::string> pages = {"1;Rivers;10;8;-1"};
+    for (int i = 0; i < 500; ++i) pages.push_back("1;101;a;b;0;1;0;1;2;3;4;0;0");
+    pages.push_back("END");
+    ReadRun run(CrLf(WithPageSection(pages)));
+    ASSERT_TRUE(run.result.ok) << run.result.message;
+    ASSERT_EQ(run.host.messages.size(), 1u);
+    const std::string& told = run.host.messages[0];
+    EXPECT_NE(told.find("Line 24: graph 1 of page 1 is defined again (first on line 14)"), std::string::npos);
+    EXPECT_EQ(told.find("Line 25:"), std::string::npos);
+    EXPECT_TRUE(told.ends_with("\r\n... and 489 more")) << told.substr(told.size() - 40);
+}
