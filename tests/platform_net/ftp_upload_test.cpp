@@ -11,7 +11,9 @@ namespace {
 
 using nettest::BinaryBlob;
 using nettest::ExpectFailureNames;
+using nettest::FolderEntries;
 using nettest::LocalFiles;
+using nettest::PlaceFile;
 using nettest::QuickOptions;
 using nettest::Stopwatch;
 using testsupport::FtpServer;
@@ -32,9 +34,30 @@ protected:
         return {server_->HostAndPort(), folder, server_->User(), server_->Password(), localPath, remoteName};
     }
 
+    // An image an earlier upload left in images/.
+    void PlaceOldImage() { PlaceFile(server_->Home() + "images/" + kImage, OldImage()); }
+    static std::string OldImage() { return BinaryBlob(30 * 1024, 7); }
+
+    // The commands the server answered whose first word is one of `words`.
+    std::vector<std::string> CommandsOf(std::initializer_list<std::string> words) const {
+        std::vector<std::string> picked;
+        for (const std::string& line : server_->Commands())
+            for (const std::string& word : words)
+                if (line.rfind(word + " ", 0) == 0) picked.push_back(line);
+        return picked;
+    }
+
+    static constexpr const char* kImage = "Tidemark_window4.png";
     std::unique_ptr<FtpServer> server_;
     LocalFiles local_;
 };
+
+// The name the upload stored under: the argument of the first STOR.
+std::string StoredName(const std::vector<std::string>& commands) {
+    for (const std::string& line : commands)
+        if (line.rfind("STOR ", 0) == 0) return line.substr(5, line.rfind(" -> ") - 5);
+    return {};
+}
 
 TEST_F(FtpUpload, ActiveAndPassiveModesDeliverTheBytesUnchangedAndReplaceOlderFiles) {
     for (FtpDataMode mode : {FtpDataMode::Active, FtpDataMode::Passive}) {
@@ -54,6 +77,40 @@ TEST_F(FtpUpload, ActiveAndPassiveModesDeliverTheBytesUnchangedAndReplaceOlderFi
         ASSERT_TRUE(result.ok()) << result.description();
         EXPECT_EQ(server_->Read("images/" + remote), second);
     }
+}
+
+TEST_F(FtpUpload, TheImageIsStoredUnderAHiddenPartNameCheckedAndRenamedOntoTheOldOne) {
+    PlaceOldImage();
+    std::string bytes = BinaryBlob(300 * 1024, 3);
+    UploadResult result = UploadFile(Request(local_.Make("p.png", bytes), "images", kImage), QuickOptions());
+    ASSERT_TRUE(result.ok()) << result.description();
+
+    std::string part = StoredName(server_->Commands());
+    EXPECT_EQ(part.rfind(std::string(".") + kImage + ".part-", 0), 0u) << part;
+    // In that order: the whole file under the part name, its size asked, the rename.
+    std::vector<std::string> expected = {"STOR " + part + " -> 226", "SIZE " + part + " -> 213",
+                                         "RNFR " + part + " -> 350", std::string("RNTO ") + kImage + " -> 250"};
+    EXPECT_EQ(CommandsOf({"STOR", "SIZE", "RNFR", "RNTO", "DELE"}), expected);
+    EXPECT_EQ(server_->Read(std::string("images/") + kImage), bytes);
+    EXPECT_EQ(FolderEntries(server_->Home() + "images"), std::vector<std::string>{kImage});
+}
+
+TEST_F(FtpUpload, AServerThatWillNotRenameOntoAFileHasTheOldOneRemovedFirst) {
+    FtpServerSettings refusing;
+    refusing.refuseRenameOver = true;
+    StartServer(refusing);
+    PlaceOldImage();
+    std::string bytes = BinaryBlob(40 * 1024, 4);
+    UploadResult result = UploadFile(Request(local_.Make("p.png", bytes), "images", kImage), QuickOptions());
+    ASSERT_TRUE(result.ok()) << result.description();
+
+    std::string part = StoredName(server_->Commands());
+    std::vector<std::string> expected = {"RNFR " + part + " -> 350", std::string("RNTO ") + kImage + " -> 550",
+                                         std::string("DELE ") + kImage + " -> 250", "RNFR " + part + " -> 350",
+                                         std::string("RNTO ") + kImage + " -> 250"};
+    EXPECT_EQ(CommandsOf({"RNFR", "RNTO", "DELE"}), expected);
+    EXPECT_EQ(server_->Read(std::string("images/") + kImage), bytes);
+    EXPECT_EQ(FolderEntries(server_->Home() + "images"), std::vector<std::string>{kImage});
 }
 
 TEST_F(FtpUpload, AnEmptyFolderPutsTheFileInTheLoginDirectory) {
@@ -101,25 +158,40 @@ protected:
     void SetUp() override {}
 };
 
-TEST_F(FtpServerFault, AServerCuttingTheTransferShortIsAFailure) {
+// A transfer that breaks off leaves the old image byte for byte and takes its part file
+// away again.
+TEST_F(FtpServerFault, ATransferCutShortOrAFolderFillingUpLeavesTheOldImageAndNoPartFile) {
     FtpServerSettings cutting;
     cutting.cutAfterBytes = 64 * 1024;
-    StartServer(cutting);
-    UploadResult result =
-        UploadFile(Request(local_.Make("p.png", BinaryBlob(4 * 1024 * 1024)), "images", "p.png"), QuickOptions());
-    ExpectFailureNames(result, UploadStep::Upload, server_->HostAndPort(), server_->Password());
+    FtpServerSettings filling;
+    filling.diskFullAfterBytes = 100 * 1000;
+    for (const FtpServerSettings& settings : {cutting, filling}) {
+        SCOPED_TRACE(settings.cutAfterBytes >= 0 ? "cut" : "disk full");
+        StartServer(settings);
+        PlaceOldImage();
+        UploadResult result =
+            UploadFile(Request(local_.Make("p.png", BinaryBlob(4 * 1024 * 1024)), "images", kImage), QuickOptions());
+        ExpectFailureNames(result, UploadStep::Upload, server_->HostAndPort(), server_->Password());
+        EXPECT_EQ(server_->Read(std::string("images/") + kImage), OldImage());
+        EXPECT_EQ(FolderEntries(server_->Home() + "images"), std::vector<std::string>{kImage});
+        std::string part = StoredName(server_->Commands());
+        EXPECT_EQ(CommandsOf({"DELE", "RNFR", "RNTO"}), std::vector<std::string>{"DELE " + part + " -> 250"});
+    }
 }
 
 TEST_F(FtpServerFault, AServerThatConfirmsAFileItLostPartOfIsAFailure) {
     FtpServerSettings losing;
     losing.keepOnlyBytes = 1000;
     StartServer(losing);
+    PlaceOldImage();
     UploadResult result =
-        UploadFile(Request(local_.Make("p.png", BinaryBlob(256 * 1024)), "images", "p.png"), QuickOptions());
+        UploadFile(Request(local_.Make("p.png", BinaryBlob(256 * 1024)), "images", kImage), QuickOptions());
     ExpectFailureNames(result, UploadStep::Upload, server_->HostAndPort(), server_->Password());
     EXPECT_NE(result.description().find("the server confirmed the file but holds 1000 of its 262144 bytes"),
               std::string::npos)
         << result.description();
+    EXPECT_EQ(server_->Read(std::string("images/") + kImage), OldImage());
+    EXPECT_EQ(FolderEntries(server_->Home() + "images"), std::vector<std::string>{kImage});
 }
 
 TEST_F(FtpServerFault, AStalledTransferEndsAtTheLowSpeedLimitAndKeepsYielding) {

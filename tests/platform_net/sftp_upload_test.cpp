@@ -12,6 +12,7 @@ namespace {
 
 using nettest::BinaryBlob;
 using nettest::ExpectFailureNames;
+using nettest::FolderEntries;
 using nettest::LocalFiles;
 using nettest::QuickOptions;
 using nettest::Stopwatch;
@@ -68,6 +69,35 @@ TEST_F(SftpUpload, AKeyLoginWorksAndAWrongPasswordFailsAtLogin) {
     UploadResult result = UploadFile(Request("images", "bytes"), options);
     ASSERT_TRUE(result.ok()) << result.description();
     EXPECT_EQ(Arrived("images/Tidemark_window.png"), "bytes");
+}
+
+// OpenSSH's server will not rename onto an existing file: the old image is removed
+// just before the rename.
+TEST_F(SftpUpload, AnImageReplacesTheOldOneAndLeavesNoPartFile) {
+    UploadOptions options = Checked(server_.KnownHostsFile());
+    options.privateKeyFile = server_.PrivateKeyFile();
+    std::string first = BinaryBlob(300 * 1024, 1);
+    std::string second = BinaryBlob(20 * 1024, 2);
+    for (const std::string& bytes : {first, second}) {
+        UploadResult result = UploadFile(Request("images", bytes), options);
+        ASSERT_TRUE(result.ok()) << result.description();
+        EXPECT_EQ(Arrived("images/Tidemark_window.png"), bytes);
+        EXPECT_EQ(FolderEntries(server_.LoginDirectory() + "images"), std::vector<std::string>{"Tidemark_window.png"});
+    }
+}
+
+// A name the file cannot be renamed onto (a folder that is not empty): the failure is
+// told at its step and the part file is taken away.
+TEST_F(SftpUpload, AFailedRenameRemovesThePartFile) {
+    std::string blocking = server_.LoginDirectory() + "images/Tidemark_window.png";
+    ASSERT_EQ(mkdir(blocking.c_str(), 0755), 0);
+    nettest::PlaceFile(blocking + "/keep", "kept");
+    UploadOptions options = Checked(server_.KnownHostsFile());
+    options.privateKeyFile = server_.PrivateKeyFile();
+    ExpectFailureNames(UploadFile(Request("images", BinaryBlob(5000)), options), UploadStep::Replace,
+                       server_.HostAndPort(), server_.Password());
+    EXPECT_EQ(FolderEntries(server_.LoginDirectory() + "images"), std::vector<std::string>{"Tidemark_window.png"});
+    EXPECT_EQ(Arrived("images/Tidemark_window.png/keep"), "kept");
 }
 
 TEST_F(SftpUpload, AMissingFolderFailsAtTheFolderStep) {

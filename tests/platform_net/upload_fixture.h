@@ -3,8 +3,12 @@
 // local file to send, short time limits and a stopwatch.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/net/ftp_client.h"
 #include "support/temp_folder.h"
@@ -51,6 +55,23 @@ public:
 private:
     testsupport::TempFolder folder_{"tidemark-upload"};
 };
+
+// The names in a folder, sorted: where a left-over part file would show.
+inline std::vector<std::string> FolderEntries(const std::string& path) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(path, error))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Puts a file on a server's disk directly, as an image an earlier upload left.
+inline void PlaceFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    ASSERT_TRUE(out.good()) << path;
+}
 
 // A failure at the step, whose description names the server and the step and keeps
 // the password out.

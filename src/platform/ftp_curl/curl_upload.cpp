@@ -5,15 +5,16 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <random>
 #include <string_view>
 #include <utility>
 
 #include "platform/ftp_curl/curl_handles.h"
+#include "platform/ftp_curl/remote_commands.h"
 #include "platform/net/ftp_module.h"
 
 namespace tidemark {
@@ -60,20 +61,24 @@ private:
     std::string error_;
 };
 
-// What the FTP conversation shows: the step it has reached, read from the commands
-// libcurl sends, and the size the server gives for the file after it was stored.
-// SFTP sends no such commands; its failures name their step by their code alone.
+// How far the conversation got: the FTP step, read from the commands libcurl sends,
+// and whether the login is done (libcurl is about to start the transfer proper), which
+// for SFTP, that sends no such commands, is all there is to know.
 class ConversationTracker {
 public:
     UploadStep reached() const { return reached_; }
-    std::optional<curl_off_t> storedSize() const { return storedSize_; }
+    bool loggedIn() const { return loggedIn_; }
 
     static int OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* self) {
         auto* tracker = static_cast<ConversationTracker*>(self);
         // Only the command word is looked at; the rest (a password after PASS) is not kept.
         if (type == CURLINFO_HEADER_OUT) tracker->OnCommand(CommandWord(data, size));
-        if (type == CURLINFO_HEADER_IN) tracker->OnReply(std::string_view(data, size));
         return 0;
+    }
+
+    static int OnPretransfer(void* self, char*, char*, int, int) {
+        static_cast<ConversationTracker*>(self)->loggedIn_ = true;
+        return CURL_PREREQFUNC_OK;
     }
 
 private:
@@ -90,36 +95,20 @@ private:
         return UploadStep::Connect;
     }
 
-    void OnCommand(const std::string& word) {
-        reached_ = std::max(reached_, StepOfCommand(word));
-        awaitingSize_ = word == "SIZE";
-    }
-
-    // "213 12345": the reply to SIZE.
-    void OnReply(std::string_view line) {
-        if (!awaitingSize_) return;
-        awaitingSize_ = false;
-        if (!line.starts_with("213 ")) return;
-        std::string_view digits = line.substr(4);
-        digits = digits.substr(0, digits.find_first_of("\r\n"));
-        curl_off_t value = 0;
-        auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-        if (error == std::errc() && end == digits.data() + digits.size()) storedSize_ = value;
-    }
+    void OnCommand(const std::string& word) { reached_ = std::max(reached_, StepOfCommand(word)); }
 
     UploadStep reached_ = UploadStep::Connect;
-    bool awaitingSize_ = false;
-    std::optional<curl_off_t> storedSize_;
+    bool loggedIn_ = false;
 };
 
-// The command that asks the server, after the file is stored, how large it holds it:
-// a server can confirm a transfer whose last bytes it lost. The asterisk lets the
-// upload stand on a server that does not know SIZE. Nothing when the name cannot be
-// sent as a command.
-std::optional<std::string> StoredSizeCommand(const std::string& remoteName) {
-    std::string name = remoteName.substr(remoteName.find_last_of('/') + 1);
-    if (name.empty() || name.find_first_of("\r\n") != std::string::npos) return std::nullopt;
-    return "*SIZE " + name;
+size_t IgnoreText(char*, size_t size, size_t count, void*) { return size * count; }
+
+// A tag no other upload, from this process or another, gives its part file.
+std::string UniquePartTag() {
+    std::random_device random;
+    char hex[9];
+    std::snprintf(hex, sizeof hex, "%08x", static_cast<unsigned>(random()));
+    return std::to_string(getpid()) + "-" + hex;
 }
 
 // Calls the caller's yield at most once per interval and passes on its wish to stop.
@@ -179,8 +168,8 @@ long SecondsAtLeastOne(std::chrono::milliseconds duration) {
     return std::max<long>(static_cast<long>((duration.count() + 999) / 1000), 1);
 }
 
-void SetTarget(OptionSetter& set, const RemoteAddress& address, const UploadRequest& request) {
-    set(CURLOPT_URL, RemoteFileUrl(address, request.folder, request.remoteName).c_str());
+void SetTarget(OptionSetter& set, const std::string& url, const RemoteAddress& address, const UploadRequest& request) {
+    set(CURLOPT_URL, url.c_str());
     set(CURLOPT_PROTOCOLS_STR, address.protocol == RemoteProtocol::Sftp ? "sftp" : "ftp");
     // Separate options rather than a user:password@ prefix, so no character of either
     // needs escaping and neither can leak into the URL.
@@ -188,9 +177,10 @@ void SetTarget(OptionSetter& set, const RemoteAddress& address, const UploadRequ
     set(CURLOPT_PASSWORD, request.password.c_str());
     // Path segments are sent as written: a folder named ".." is the user's choice.
     set(CURLOPT_PATH_AS_IS, 1L);
-    // Each upload is a connection of its own; nothing from an earlier one is reused.
+    // Each upload starts on a connection of its own (its multi handle is its own too);
+    // the steps that finish it go on over that connection while it is open.
     set(CURLOPT_FRESH_CONNECT, 1L);
-    set(CURLOPT_FORBID_REUSE, 1L);
+    set(CURLOPT_FORBID_REUSE, 0L);
     set(CURLOPT_NOSIGNAL, 1L);
 }
 
@@ -269,6 +259,8 @@ void SetObservers(OptionSetter& set, ConversationTracker& tracker, YieldPacer& p
     set(CURLOPT_VERBOSE, 1L);
     set(CURLOPT_DEBUGFUNCTION, &ConversationTracker::OnDebug);
     set(CURLOPT_DEBUGDATA, &tracker);
+    set(CURLOPT_PREREQFUNCTION, &ConversationTracker::OnPretransfer);
+    set(CURLOPT_PREREQDATA, &tracker);
 }
 
 struct TransferOutcome {
@@ -361,6 +353,8 @@ std::string FailureDetail(const TransferOutcome& outcome, const char* errorBuffe
 // Problems found before any connection is made.
 std::string PreflightProblem(const RemoteAddress& address, const UploadRequest& request, const UploadOptions& options) {
     if (request.remoteName.find_first_not_of('/') == std::string::npos) return "no remote file name was given";
+    // The name travels in the commands that rename the file, one line each.
+    if (request.remoteName.find_first_of("\r\n") != std::string::npos) return "the remote file name holds a line break";
     if (address.protocol != RemoteProtocol::Sftp || options.hostKeyCheck != SshHostKeyCheck::KnownHostsFile) return {};
     if (options.knownHostsFile.empty()) return "no known-hosts file was given to check the server's host key against";
     if (access(options.knownHostsFile.c_str(), R_OK) != 0)
@@ -369,70 +363,171 @@ std::string PreflightProblem(const RemoteAddress& address, const UploadRequest& 
 }
 
 // One upload's handles and the state its callbacks keep, from the options to the
-// outcome.
+// outcome. The file goes to a part file beside the image, its stored size is checked,
+// and only then is it renamed onto the image: a transfer cut short leaves the old image
+// as it was, and the part file is removed again where the server lets it.
 class UploadSession {
 public:
     UploadSession(const RemoteAddress& address, const UploadRequest& request, const UploadOptions& options,
                   LocalFile& file)
-        : address_(address), request_(request), options_(options), file_(file),
-          pacer_(options.yield, options.yieldInterval) {}
+        : address_(address), request_(request), options_(options),
+          file_(file), names_{address.protocol, request.folder, request.remoteName,
+                              PartFileName(request.remoteName, UniquePartTag())},
+          pacer_(options.yield, options.yieldInterval),
+          deadline_(std::chrono::steady_clock::now() + options.limits.transfer) {}
 
     UploadResult Run(const FailureWriter& fail) {
         if (!multi_.get() || !easy_.get()) return fail(UploadStep::Connect, "libcurl cannot make a transfer handle");
-        if (CURLcode refused = Configure(); refused != CURLE_OK)
-            return fail(UploadStep::Connect, std::string("libcurl refused a setting: ") + curl_easy_strerror(refused));
-        CurlMultiMembership membership(multi_, easy_);
-        if (!membership.ok()) return fail(UploadStep::Connect, "libcurl cannot start the transfer");
-        TransferOutcome outcome = RunTransfer(multi_, easy_, pacer_, options_.yieldInterval);
-        if (outcome.code != CURLE_OK || !outcome.loopError.empty())
-            return fail(StepOfFailure(outcome.code, tracker_.reached()),
-                        FailureDetail(outcome, errorBuffer_, file_, pacer_));
-        return CheckAllSent(fail);
+        UploadResult result = SendPart(fail);
+        if (result) result = CheckStoredSize(fail);
+        if (result) result = PutInPlace(fail);
+        // Nothing was made before the part file's transfer began; once the program has
+        // asked to stop, no further connection is started.
+        if (!result && result.step() >= UploadStep::Upload && !pacer_.abandoned()) DiscardPart();
+        return result;
     }
 
 private:
-    // Every option; the first libcurl refused, or CURLE_OK.
-    CURLcode Configure() {
+    UploadResult SendPart(const FailureWriter& fail) {
+        if (CURLcode refused = ConfigureSend(); refused != CURLE_OK)
+            return fail(UploadStep::Connect, std::string("libcurl refused a setting: ") + curl_easy_strerror(refused));
+        TransferOutcome outcome = Perform();
+        if (!Succeeded(outcome)) return fail(StepOfSendFailure(outcome.code), Detail(outcome));
+        curl_off_t sent = 0;
+        curl_easy_getinfo(easy_.get(), CURLINFO_SIZE_UPLOAD_T, &sent);
+        if (sent != file_.size())
+            return fail(UploadStep::Upload,
+                        "only " + std::to_string(sent) + " of " + std::to_string(file_.size()) + " bytes were sent");
+        return UploadResult::Success();
+    }
+
+    // A server can confirm a transfer whose last bytes it lost. Asked without a body,
+    // libcurl gives the size of a file: FTP's SIZE, SFTP's stat. A server that knows
+    // neither leaves the size unknown and the upload stands on the bytes sent.
+    UploadResult CheckStoredSize(const FailureWriter& fail) {
+        std::optional<std::chrono::milliseconds> left = TimeLeft();
+        if (!left) return fail(UploadStep::Upload, "the time limit ran out");
+        TransferOutcome outcome = PerformFollowUp(FileUrl(names_.partName), {}, *left);
+        if (!Succeeded(outcome))
+            return fail(UploadStep::Upload, "the size of the stored file cannot be read: " + Detail(outcome));
+        curl_off_t stored = -1;
+        curl_easy_getinfo(easy_.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &stored);
+        if (stored >= 0 && stored != file_.size())
+            return fail(UploadStep::Upload, "the server confirmed the file but holds " + std::to_string(stored) +
+                                                " of its " + std::to_string(file_.size()) + " bytes");
+        return UploadResult::Success();
+    }
+
+    UploadResult PutInPlace(const FailureWriter& fail) {
+        auto commandSets = ReplaceCommandSets(names_);
+        if (!commandSets) return fail(UploadStep::Replace, "the file name holds a line break");
+        std::string detail;
+        for (const std::vector<std::string>& commands : *commandSets) {
+            std::optional<std::chrono::milliseconds> left = TimeLeft();
+            if (!left) return fail(UploadStep::Replace, "the time limit ran out");
+            TransferOutcome outcome = PerformFollowUp(FolderUrl(), commands, *left);
+            if (Succeeded(outcome)) return UploadResult::Success();
+            if (pacer_.abandoned()) return fail(UploadStep::Replace, Detail(outcome));
+            detail = Detail(outcome);
+        }
+        return fail(UploadStep::Replace, detail);
+    }
+
+    // Best effort, after the upload has already failed: its own short time limit, as
+    // the one of the upload may have run out.
+    void DiscardPart() {
+        auto commands = DiscardCommands(names_);
+        if (commands) PerformFollowUp(FolderUrl(), *commands, options_.limits.connect);
+    }
+
+    // Every option of the part file's transfer; the first libcurl refused, or CURLE_OK.
+    CURLcode ConfigureSend() {
         OptionSetter set(easy_.get());
-        SetTarget(set, address_, request_);
+        SetTarget(set, FileUrl(names_.partName), address_, request_);
         SetUploadSource(set, file_);
         SetLimits(set, options_.limits);
         if (address_.protocol == RemoteProtocol::Sftp)
             SetSftpOptions(set, options_);
         else
             SetFtpOptions(set, address_, options_);
-        if (address_.protocol != RemoteProtocol::Sftp) AskStoredSize(set);
         SetObservers(set, tracker_, pacer_, errorBuffer_);
         return set.failure();
     }
 
-    void AskStoredSize(OptionSetter& set) {
-        std::optional<std::string> command = StoredSizeCommand(request_.remoteName);
-        if (command && afterUpload_.Append(*command)) set(CURLOPT_POSTQUOTE, afterUpload_.get());
+    // A transfer without a body on the same handle, over the open connection (or a new
+    // one when the server closed it), running the commands when it is done.
+    TransferOutcome PerformFollowUp(const std::string& url, const std::vector<std::string>& commands,
+                                    std::chrono::milliseconds limit) {
+        CurlStringList list;
+        for (const std::string& command : commands)
+            if (!list.Append(command)) return {CURLE_OUT_OF_MEMORY, "libcurl cannot hold the commands"};
+        OptionSetter set(easy_.get());
+        set(CURLOPT_URL, url.c_str());
+        set(CURLOPT_UPLOAD, 0L);
+        set(CURLOPT_NOBODY, 1L);
+        // What libcurl reports of the file (its size as a header line) is read through
+        // getinfo, not printed.
+        set(CURLOPT_HEADERFUNCTION, &IgnoreText);
+        set(CURLOPT_WRITEFUNCTION, &IgnoreText);
+        set(CURLOPT_FRESH_CONNECT, 0L);
+        set(CURLOPT_POSTQUOTE, list.get());
+        set(CURLOPT_TIMEOUT_MS, Milliseconds(limit));
+        if (set.failure() != CURLE_OK) return {set.failure(), {}};
+        TransferOutcome outcome = Perform();
+        // libcurl keeps the pointer; the list goes with this call.
+        curl_easy_setopt(easy_.get(), CURLOPT_POSTQUOTE, nullptr);
+        return outcome;
     }
 
-    UploadResult CheckAllSent(const FailureWriter& fail) const {
-        curl_off_t sent = 0;
-        curl_easy_getinfo(easy_.get(), CURLINFO_SIZE_UPLOAD_T, &sent);
-        if (sent != file_.size())
-            return fail(UploadStep::Upload,
-                        "only " + std::to_string(sent) + " of " + std::to_string(file_.size()) + " bytes were sent");
-        std::optional<curl_off_t> stored = tracker_.storedSize();
-        if (stored && *stored != file_.size())
-            return fail(UploadStep::Upload, "the server confirmed the file but holds " + std::to_string(*stored) +
-                                                " of its " + std::to_string(file_.size()) + " bytes");
-        return UploadResult::Success();
+    TransferOutcome Perform() {
+        errorBuffer_[0] = '\0';
+        CurlMultiMembership membership(multi_, easy_);
+        if (!membership.ok()) return {CURLE_FAILED_INIT, "libcurl cannot start the transfer"};
+        return RunTransfer(multi_, easy_, pacer_, options_.yieldInterval);
+    }
+
+    static bool Succeeded(const TransferOutcome& outcome) {
+        return outcome.code == CURLE_OK && outcome.loopError.empty();
+    }
+
+    // SFTP failures after the login that libcurl's code does not place happened while
+    // the file was opened or written.
+    UploadStep StepOfSendFailure(CURLcode code) const {
+        UploadStep step = StepOfFailure(code, tracker_.reached());
+        bool sftpAfterLogin = address_.protocol == RemoteProtocol::Sftp && tracker_.loggedIn();
+        return sftpAfterLogin && step < UploadStep::Folder ? UploadStep::Upload : step;
+    }
+
+    std::string Detail(const TransferOutcome& outcome) const {
+        return FailureDetail(outcome, errorBuffer_, file_, pacer_);
+    }
+
+    // What is left of the whole upload's time limit; nothing once it has run out.
+    std::optional<std::chrono::milliseconds> TimeLeft() const {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return std::nullopt;
+        return left;
+    }
+
+    std::string FileUrl(const std::string& name) const { return RemoteFileUrl(address_, request_.folder, name); }
+
+    // The folder that holds the image, where the finishing commands run.
+    std::string FolderUrl() const {
+        size_t slash = request_.remoteName.find_last_of('/');
+        std::string subfolder = slash == std::string::npos ? "" : request_.remoteName.substr(0, slash);
+        return RemoteFolderUrl(address_, request_.folder, subfolder);
     }
 
     const RemoteAddress& address_;
     const UploadRequest& request_;
     const UploadOptions& options_;
     LocalFile& file_;
+    RemoteNames names_;
     CurlMulti multi_;
     CurlEasy easy_;
     ConversationTracker tracker_;
-    CurlStringList afterUpload_;
     YieldPacer pacer_;
+    std::chrono::steady_clock::time_point deadline_;
     char errorBuffer_[CURL_ERROR_SIZE] = {};
 };
 

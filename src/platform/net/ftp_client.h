@@ -35,7 +35,8 @@ struct UploadLimits {
     // login), and each wait for a reply or for the server to open an active data
     // connection.
     std::chrono::milliseconds connect{15'000};
-    // The whole upload, from the first connection attempt to the last reply.
+    // The whole upload, from the first connection attempt to the last reply. Removing
+    // the temporary file after a failure has a connect limit of its own on top.
     std::chrono::milliseconds transfer{60'000};
     // A transfer slower than this many bytes per second for lowSpeedTime is abandoned.
     long lowSpeedBytesPerSecond = 1;
@@ -71,7 +72,11 @@ struct UploadRequest {
 };
 
 // Sends the file in binary (no line-end conversion), replacing a file of that name.
-// Succeeds only when the server confirmed the whole file.
+// The file is stored under a hidden temporary name beside it (PartFileName), its size
+// on the server is checked, and only then is it renamed onto the remote name, so the
+// site never holds a part of an image. After a failure the temporary file is removed
+// where the server lets it, and a file of the remote name is left as it was. Succeeds
+// only when the server holds the whole file under the remote name.
 UploadResult UploadFile(const UploadRequest& request, const UploadOptions& options = {});
 
 // $HOME/.ssh/known_hosts, or "" without a home folder.

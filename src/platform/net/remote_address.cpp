@@ -156,19 +156,44 @@ std::string EscapePathSegment(std::string_view segment) {
     return escaped;
 }
 
-std::string RemoteFileUrl(const RemoteAddress& address, std::string_view folder, std::string_view remoteName) {
+namespace {
+
+// The URL up to the path: FTP paths in URLs are relative to the login directory, and an
+// encoded "/" at the start of the first segment makes the directory change start at
+// the root. SFTP paths are absolute, with "/~" standing for the login directory.
+std::string UrlBeforePath(const RemoteAddress& address, bool fromRoot) {
     bool sftp = address.protocol == RemoteProtocol::Sftp;
     std::string url = std::string(sftp ? "sftp" : "ftp") + "://" + HostAndPort(address);
-    bool fromRoot = !folder.empty() && folder.front() == '/';
-    std::string path = EscapedPath({folder, remoteName});
-    // FTP paths in URLs are relative to the login directory; an encoded "/" at the start
-    // of the first segment makes the directory change start at the root. SFTP paths are
-    // absolute, with "/~" standing for the login directory.
-    if (sftp)
-        url += (fromRoot ? "/" : "/~/") + path;
-    else
-        url += (fromRoot ? "/%2F" : "/") + path;
-    return url;
+    if (sftp) return url + (fromRoot ? "/" : "/~/");
+    return url + (fromRoot ? "/%2F" : "/");
+}
+
+bool FromRoot(std::string_view folder) { return !folder.empty() && folder.front() == '/'; }
+
+}  // namespace
+
+std::string RemoteFileUrl(const RemoteAddress& address, std::string_view folder, std::string_view remoteName) {
+    return UrlBeforePath(address, FromRoot(folder)) + EscapedPath({folder, remoteName});
+}
+
+std::string RemoteFolderUrl(const RemoteAddress& address, std::string_view folder, std::string_view subfolder) {
+    std::string path = EscapedPath({folder, subfolder});
+    return UrlBeforePath(address, FromRoot(folder)) + (path.empty() ? "" : path + "/");
+}
+
+std::string ServerPath(std::string_view folder, std::string_view remoteName) {
+    std::string path = FromRoot(folder) ? "/" : "";
+    for (std::string_view piece : {folder, remoteName})
+        for (std::string_view segment : PathSegments(piece))
+            path += std::string(path.empty() || path == "/" ? "" : "/") + std::string(segment);
+    return path;
+}
+
+std::string PartFileName(std::string_view remoteName, std::string_view tag) {
+    size_t slash = remoteName.find_last_of('/');
+    std::string_view folder = slash == std::string_view::npos ? std::string_view() : remoteName.substr(0, slash + 1);
+    std::string_view name = remoteName.substr(folder.size());
+    return std::string(folder) + "." + std::string(name) + ".part-" + std::string(tag);
 }
 
 }  // namespace tidemark

@@ -44,4 +44,18 @@ std::string EscapePathSegment(std::string_view segment);
 // absolute go below the login directory ("/~/").
 std::string RemoteFileUrl(const RemoteAddress& address, std::string_view folder, std::string_view remoteName);
 
+// The URL of a folder, ending in "/": the folder below which RemoteFileUrl puts a file
+// whose remote name is subfolder + "/" + a name.
+std::string RemoteFolderUrl(const RemoteAddress& address, std::string_view folder, std::string_view subfolder);
+
+// The path an SFTP server is given in a command: relative to the login directory
+// (where the server starts) unless the folder starts with "/"; segments unescaped.
+std::string ServerPath(std::string_view folder, std::string_view remoteName);
+
+// The name an upload is first stored under, beside the remote name: hidden (a leading
+// dot), not ending in the image's extension, so a web server neither lists it nor
+// serves it as the image, and ending ".part-" + tag (what tells one upload's file from
+// another's).
+std::string PartFileName(std::string_view remoteName, std::string_view tag);
+
 }  // namespace tidemark

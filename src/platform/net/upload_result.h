@@ -7,9 +7,12 @@
 namespace tidemark {
 
 // The steps in the order an upload takes them; a failure names the one it stopped at.
-enum class UploadStep { Connect, Login, Folder, Upload };
+// The file is sent under a temporary name (Upload) and then renamed onto the remote
+// name (Replace), so a failure at either step leaves the old file as it was.
+enum class UploadStep { Connect, Login, Folder, Upload, Replace };
 
-// "connecting", "logging in", "changing to the folder", "sending the file".
+// "connecting", "logging in", "changing to the folder", "sending the file",
+// "putting the file in place of the old one".
 const char* UploadStepText(UploadStep step);
 
 class UploadResult {

@@ -11,6 +11,7 @@ const char* UploadStepText(UploadStep step) {
         case UploadStep::Login: return "logging in";
         case UploadStep::Folder: return "changing to the folder";
         case UploadStep::Upload: return "sending the file";
+        case UploadStep::Replace: return "putting the file in place of the old one";
     }
     return "connecting";
 }
