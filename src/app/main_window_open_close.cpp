@@ -107,6 +107,8 @@ int MainWindow::Open() {
         DrawCurrentPage();
     }
     if (options_.oneShot) return 0;
+    // From here on every read runs while a page is shown and the paging timer waits on it.
+    state_.lockWait = kBriefLockWait;
 
     autoFrame_->AutoPagingOn()->setChecked(state_.settings.autopaging);
     autoFrame_->SetPageTimeText(state_.settings.pageseconds);

@@ -75,7 +75,7 @@ void TraceDialog::Run(int slot) {
 bool TraceDialog::ListRuns() {
     model_->clear();
     runs_ = {};
-    auto db = OpenDatabase(state_.settings, state_.programFolder);
+    auto db = OpenDatabase(state_.settings, state_.programFolder, state_.lockWait);
     if (!db) {
         ShowFault(db.error());
         return false;

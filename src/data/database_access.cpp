@@ -2,8 +2,9 @@
 
 namespace tidemark {
 
-DbResult<std::unique_ptr<Database>> OpenDatabase(const SetupSettings& settings, const std::string& programFolder) {
-    return OpenConnection(settings.connectionstring, programFolder);
+DbResult<std::unique_ptr<Database>> OpenDatabase(const SetupSettings& settings, const std::string& programFolder,
+                                                 std::chrono::milliseconds lockWait) {
+    return OpenConnection(settings.connectionstring, programFolder, lockWait);
 }
 
 }  // namespace tidemark

@@ -532,7 +532,7 @@ void Getvalues1(ProgramState& state, Host& host, int page, int slot, const Fetch
         };
     std::unique_ptr<Database> own;
     SlotFetch fetch(state, host, page, slot, withStamp, [&]() -> Database& {
-        DbResult<std::unique_ptr<Database>> opened = OpenDatabase(state.settings, state.programFolder);
+        DbResult<std::unique_ptr<Database>> opened = OpenDatabase(state.settings, state.programFolder, state.lockWait);
         if (!opened) Fail(opened.error());
         own = std::move(opened.value());
         return *own;

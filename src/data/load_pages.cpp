@@ -81,7 +81,7 @@ public:
         }
         page_ = 1;
 
-        auto opened = OpenDatabase(state_.settings, state_.programFolder);
+        auto opened = OpenDatabase(state_.settings, state_.programFolder, state_.lockWait);
         if (!opened) return Fail(opened.error());
         std::unique_ptr<Database> db = std::move(opened.value());
 

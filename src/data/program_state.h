@@ -2,6 +2,7 @@
 // The state the whole run shares: the setup, the catalogue, the frequency table, the
 // fetched series and the date window. One object, owned by main and passed by
 // reference; the window and commands add their own state on top of it.
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "analysis/frequency.h"
 #include "data/series_store.h"
 #include "data/trace_store.h"
+#include "platform/db/connection_string.h"
 #include "setup/setup_model.h"
 #include "setup/site_catalogue.h"
 
@@ -49,6 +51,10 @@ struct ProgramState {
     double lastUpdate = 0;         // the database's last update stamp (0 = never read)
     bool historicalStart = false;  // "Historical Start Date" box
     std::string historyStartText;  // the date typed for it
+
+    // How long a read waits for a writer's lock on the database: long while the first
+    // load has nothing to show, brief once the window pages and every wait holds it.
+    std::chrono::milliseconds lockWait = kPatientLockWait;
 
     int16_t currentpage = 0;
     bool loading = false;

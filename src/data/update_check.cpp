@@ -8,10 +8,10 @@
 namespace tidemark {
 
 DbResult<bool> CheckUpdate(Host& host, const SetupSettings& settings, const std::string& programFolder,
-                           double& lastUpdate) {
+                           double& lastUpdate, std::chrono::milliseconds lockWait) {
     const std::string query = AdaptQuery(kUpdateQuery, {"rupdate"}, settings);
     host.Yield();
-    DbResult<std::unique_ptr<Database>> db = OpenDatabase(settings, programFolder);
+    DbResult<std::unique_ptr<Database>> db = OpenDatabase(settings, programFolder, lockWait);
     if (!db) return DbError{db.error()};
     DbResult<Recordset> rs = db.value()->OpenRecordset(query);
     if (!rs) return DbError{rs.error()};
@@ -27,7 +27,7 @@ DbResult<bool> CheckUpdate(Host& host, const SetupSettings& settings, const std:
 }
 
 DbResult<bool> CheckUpdate(Host& host, ProgramState& state) {
-    return CheckUpdate(host, state.settings, state.programFolder, state.lastUpdate);
+    return CheckUpdate(host, state.settings, state.programFolder, state.lastUpdate, state.lockWait);
 }
 
 }  // namespace tidemark

@@ -18,7 +18,7 @@ inline constexpr const char* kUpdateQuery = "select * from rupdate where datatyp
 // did. Faults (database locked, missing table) come back as the description; showing
 // them is the caller's business. Callers keep the previous stamp to detect a change.
 DbResult<bool> CheckUpdate(Host& host, const SetupSettings& settings, const std::string& programFolder,
-                           double& lastUpdate);
+                           double& lastUpdate, std::chrono::milliseconds lockWait = kPatientLockWait);
 DbResult<bool> CheckUpdate(Host& host, ProgramState& state);
 
 }  // namespace tidemark

@@ -5,6 +5,7 @@
 //   Driver=...;... or DSN=...;...                           -> ODBC, passed on unchanged
 //   Provider=Microsoft.Jet.OLEDB.4.0;Data Source=X.mdb|accdb    -> Access file
 //   Provider=Microsoft.Jet.OLEDB.4.0;Data Source=X.xls|xlsx     -> Excel workbook (HDR=No: no header row)
+#include <chrono>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,6 +26,12 @@ std::string ConnectionValue(const std::vector<std::pair<std::string, std::string
 // The string with every password value replaced by "***", for messages.
 std::string RedactConnectionString(const std::string& text);
 
+// A load at start has no page to show yet and may wait for a writer as long as the
+// engine's own default; reads while a page is shown must not hold the window longer than
+// a blink.
+inline constexpr std::chrono::milliseconds kPatientLockWait{5000};
+inline constexpr std::chrono::milliseconds kBriefLockWait{250};
+
 struct ConnectionTarget {
     enum class Kind { SQLite, PostgreSQL, Odbc, AccessFile, Workbook };
     Kind kind = Kind::SQLite;
@@ -39,6 +46,10 @@ struct ConnectionTarget {
     std::string password;
 
     std::string odbc;  // ODBC: the connection string as given
+
+    // How long a statement waits for another process's lock on an SQLite file before it
+    // fails with "database is locked".
+    std::chrono::milliseconds lockWait = kPatientLockWait;
 };
 
 // Works out the target; strings naming no engine served here (other providers, Jet

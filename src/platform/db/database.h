@@ -6,9 +6,11 @@
 //
 // A Database closes its connection when destroyed, so the operation that opens one owns
 // it and releases it on every path, faults included.
+#include <chrono>
 #include <memory>
 #include <string>
 
+#include "platform/db/connection_string.h"
 #include "platform/db/db_result.h"
 #include "platform/db/recordset.h"
 #include "platform/db/series_rows.h"
@@ -49,6 +51,7 @@ protected:
 // Opens the database a completed connection string names, read-only. programFolder ends
 // with "/"; a relative SQLite file is looked for there.
 DbResult<std::unique_ptr<Database>> OpenConnection(const std::string& connectionString,
-                                                   const std::string& programFolder);
+                                                   const std::string& programFolder,
+                                                   std::chrono::milliseconds lockWait = kPatientLockWait);
 
 }  // namespace tidemark

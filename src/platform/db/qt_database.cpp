@@ -218,7 +218,8 @@ private:
         if (std::filesystem::file_size(target.file, ec) == 0 && !ec)
             return DbError{"The database file " + target.file + " is empty (0 bytes): it holds no tables"};
         db.setDatabaseName(ProgramText(target.file));
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        db.setConnectOptions(
+            QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1").arg(target.lockWait.count()));
         if (!db.open())
             return DbError{"Cannot open the database file " + target.file + ": " + ErrorText(db.lastError())};
         // SQLite reads the file lazily; ask for its catalogue now so that a file that is
@@ -226,13 +227,13 @@ private:
         QSqlQuery probe(db);
         if (!probe.exec(QStringLiteral("select count(*) from sqlite_master")))
             return DbError{"Cannot read the database file " + target.file + ": " + ErrorText(probe.lastError())};
-        OpenDirectSqlite(target.file);
+        OpenDirectSqlite(target.file, target.lockWait);
         return true;
     }
 
     // The handle statements run on; without it (the library refuses a second handle)
     // they run through QSQLITE, only slower.
-    void OpenDirectSqlite(const std::string& file) {
+    void OpenDirectSqlite(const std::string& file, std::chrono::milliseconds lockWait) {
         QByteArray path = ProgramText(file).toUtf8();
         sqlite3* handle = nullptr;
         if (sqlite3_open_v2(path.constData(), &handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) !=
@@ -240,8 +241,8 @@ private:
             sqlite3_close(handle);
             return;
         }
-        // The wait QSQLITE allows for a writer's lock.
-        sqlite3_busy_timeout(handle, 5000);
+        // The same wait for a writer's lock as the QSQLITE connection beside it.
+        sqlite3_busy_timeout(handle, static_cast<int>(lockWait.count()));
         direct_ = handle;
     }
 
@@ -338,9 +339,11 @@ const char* DebianPackageFor(ConnectionTarget::Kind kind) {
 }  // namespace
 
 DbResult<std::unique_ptr<Database>> OpenConnection(const std::string& connectionString,
-                                                   const std::string& programFolder) {
+                                                   const std::string& programFolder,
+                                                   std::chrono::milliseconds lockWait) {
     DbResult<ConnectionTarget> target = ResolveConnectionString(connectionString, programFolder);
     if (!target) return DbError{target.error()};
+    target->lockWait = lockWait;
     if (target->kind == ConnectionTarget::Kind::AccessFile || target->kind == ConnectionTarget::Kind::Workbook) {
         FileDatabaseTarget file;
         file.kind =
