@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -125,19 +126,51 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::str
     return true;
 }
 
+namespace {
+
+// mkstemp's names: the target's name, the suffix and six letters or digits.
+bool IsTempName(const std::string& name) {
+    constexpr size_t kMarkLength = sizeof(kTempSuffix) - 1 - 6;  // ".tmp-"
+    if (name.size() < kMarkLength + 7) return false;
+    const size_t mark = name.size() - 6 - kMarkLength;
+    if (name.compare(mark, kMarkLength, kTempSuffix, kMarkLength) != 0) return false;
+    for (size_t i = name.size() - 6; i < name.size(); ++i)
+        if (!std::isalnum(static_cast<unsigned char>(name[i]))) return false;
+    return true;
+}
+
+// Calls `visit` with the name of every entry of the folder.
+template <class Visit>
+void ForEachEntry(const std::string& folder, Visit visit) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    while (dirent* entry = ::readdir(dir)) visit(std::string(entry->d_name));
+    ::closedir(dir);
+}
+
+}  // namespace
+
 void RemoveLeftoverTemps(const std::string& path) {
     std::string folder = FolderOf(path);
     size_t slash = path.find_last_of('/');
     std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp-";
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return;
-    while (dirent* entry = ::readdir(dir)) {
-        std::string name = entry->d_name;
-        // mkstemp's names: the prefix and six characters.
-        if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0)
+    ForEachEntry(folder, [&](const std::string& name) {
+        if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0 && IsTempName(name))
             ::unlink((folder + "/" + name).c_str());
-    }
-    ::closedir(dir);
+    });
+}
+
+int RemoveStaleTemps(const std::string& folder, const std::string& namePrefix, std::time_t before) {
+    int removed = 0;
+    ForEachEntry(folder, [&](const std::string& name) {
+        if (name.compare(0, namePrefix.size(), namePrefix) != 0 || !IsTempName(name)) return;
+        const std::string path = folder + (folder.empty() || folder.back() == '/' ? "" : "/") + name;
+        struct stat st {};
+        // Only regular files: a link of that name may point anywhere.
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_mtime >= before) return;
+        if (::unlink(path.c_str()) == 0) ++removed;
+    });
+    return removed;
 }
 
 bool FileExists(const std::string& path) {

@@ -1,6 +1,7 @@
 #pragma once
 // 8-bit text files with CR LF line ends. Bytes are kept as they are (Windows-1252
 // outside ASCII); nothing is converted.
+#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,6 +45,11 @@ std::optional<std::string> WriteTempBeside(const std::string& path, const std::s
 // Removes the temporary files that writes to `path` left beside it when they were cut
 // off between creating the file and renaming it (the process killed, the machine down).
 void RemoveLeftoverTemps(const std::string& path);
+
+// The same for a whole folder at start: every temporary file of a file whose name begins
+// with namePrefix, last changed before `before` (a write of another running instance is
+// younger and stays). Returns how many were removed.
+int RemoveStaleTemps(const std::string& folder, const std::string& namePrefix, std::time_t before);
 
 bool FileExists(const std::string& path);
 bool RemoveFile(const std::string& path);
