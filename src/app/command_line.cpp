@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <optional>
 
 #include "core/daynum.h"
@@ -29,11 +31,32 @@ bool LooksLikeShortOption(const std::string& word) {
     return !(c >= '0' && c <= '9') && c != '.';
 }
 
+// The characters of the words that follow the first space of their joined text, which
+// is what the password is made of.
+std::vector<ArgumentSpan> PasswordSpans(const std::vector<std::string>& words,
+                                        const std::vector<size_t>& wordArguments) {
+    std::string joined;
+    for (const auto& w : words) joined += (joined.empty() ? "" : " ") + w;
+    const size_t start = joined.find_first_not_of(' ');
+    const size_t space = start == std::string::npos ? std::string::npos : joined.find(' ', start);
+    std::vector<ArgumentSpan> spans;
+    if (space == std::string::npos) return spans;
+    size_t offset = 0;
+    for (size_t w = 0; w < words.size(); ++w) {
+        const size_t end = offset + words[w].size();
+        const size_t first = std::max(offset, space + 1);
+        if (first < end) spans.push_back({wordArguments[w], first - offset, end - first});
+        offset = end + 1;
+    }
+    return spans;
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args, const std::string& envPassword) {
     CommandLine cl;
     std::vector<std::string> words;
+    std::vector<size_t> wordArguments;
     bool optionsEnded = false;
     // Only the first mistake is told; later words cannot make it right.
     auto fail = [&](const std::string& error) {
@@ -56,6 +79,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const std::st
         };
         if (optionsEnded) {
             words.push_back(a);
+            wordArguments.push_back(i);
         } else if (a == "--") {
             // Everything after "--" is plain words, so a password may begin with "-".
             optionsEnded = true;
@@ -84,6 +108,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const std::st
             fail(std::string("invalid option -- '") + a[1] + "'");
         } else {
             words.push_back(a);
+            wordArguments.push_back(i);
         }
     }
     if (!cl.renderPages.empty() && !cl.exportJson.empty())
@@ -101,10 +126,30 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const std::st
         fail("the number of seconds per page must lie within -32768 to 32767");
     }
     size_t space = text.find(' ');
-    if (space != std::string::npos) cl.password = Trim(text.substr(space + 1));
+    if (space != std::string::npos) {
+        cl.password = Trim(text.substr(space + 1));
+        cl.passwordSpans = PasswordSpans(words, wordArguments);
+    }
     // The environment keeps the password out of the process list.
     if (cl.password.empty()) cl.password = envPassword;
     return cl;
+}
+
+void ConcealPassword(char** argv, const CommandLine& cl) {
+    for (const ArgumentSpan& span : cl.passwordSpans)
+        std::memset(argv[span.argument + 1] + span.first, 'x', span.count);
+}
+
+std::string TakePasswordFromEnvironment() {
+    constexpr const char* kName = "TIDEMARK_FTP_PASSWORD";
+    char* value = std::getenv(kName);
+    if (!value) return {};
+    std::string password = value;
+    // The value lies in the block /proc/PID/environ shows; removing the variable alone
+    // would leave it readable there.
+    std::memset(value, 'x', password.size());
+    ::unsetenv(kName);
+    return password;
 }
 
 std::string UsageText() {
@@ -137,6 +182,8 @@ std::string UsageText() {
            "  1  a fault ended it: the setup could not be loaded, the export not written, or\n"
            "     with --render-pages a page not drawn, an image not written or not sent\n"
            "  2  the command line could not be understood\n"
+           "  3  an unattended round (SECONDS) ended, but some of its images were not written\n"
+           "     or not sent; the last line on standard error says how many\n"
            "\n"
            "The files of the program folder and the environment are described in tidemark(1).\n";
 }

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -17,8 +18,12 @@
 #include "app/render_pages.h"
 #include "app/window_main.h"
 #include "core/daynum.h"
+#include "core/textfile.h"
 
 namespace {
+
+// Every file the program writes into its folder is named so.
+constexpr const char* kOwnFileNamePrefix = "Tidemark_";
 
 std::string AbsoluteFolder(const std::string& folder) {
     std::error_code ec;
@@ -33,9 +38,11 @@ std::string AbsoluteFolder(const std::string& folder) {
 
 int main(int argc, char** argv) {
     using namespace tidemark;
+    const std::time_t started = std::time(nullptr);
+    const std::string envPassword = TakePasswordFromEnvironment();
     std::vector<std::string> args(argv + 1, argv + argc);
-    const char* envPassword = std::getenv("TIDEMARK_FTP_PASSWORD");
-    CommandLine cl = ParseCommandLine(args, envPassword ? envPassword : "");
+    CommandLine cl = ParseCommandLine(args, envPassword);
+    ConcealPassword(argv, cl);
     if (!cl.error.empty()) {
         std::cerr << CommandLineErrorText(cl.error);
         return kExitUsage;
@@ -49,6 +56,9 @@ int main(int argc, char** argv) {
         return kExitSuccess;
     }
     std::string folder = AbsoluteFolder(cl.folder);
+    // A run killed while it replaced one of its files (the setup, an image) left the
+    // temporary file beside it; nothing else would ever remove it.
+    RemoveStaleTemps(folder, kOwnFileNamePrefix, started);
     if (!cl.exportJson.empty()) {
         QCoreApplication app(argc, argv);
         std::optional<double> now;

@@ -129,6 +129,14 @@ TEST_F(FtpUpload, FolderAndFileNamesWithBlanksAndUrlCharactersArriveAsTyped) {
         UploadFile(Request(local_.Make("p.png", bytes), "web site/my images", "page #1 100%.png"), QuickOptions());
     ASSERT_TRUE(result.ok()) << result.description();
     EXPECT_EQ(server_->Read("web site/my images/page #1 100%.png"), bytes);
+    EXPECT_EQ(FolderEntries(server_->Home() + "web site/my images"), std::vector<std::string>{"page #1 100%.png"});
+
+    // A folder from the server's root (here the user's home) and a file in a folder
+    // below it: the rename runs where the file went.
+    result = UploadFile(Request(local_.Make("q.png", bytes), "/web site", "my images/q.png"), QuickOptions());
+    ASSERT_TRUE(result.ok()) << result.description();
+    EXPECT_EQ(FolderEntries(server_->Home() + "web site/my images"),
+              (std::vector<std::string>{"page #1 100%.png", "q.png"}));
 }
 
 TEST_F(FtpUpload, LoginAndFolderFailuresNameTheirStep) {

@@ -80,5 +80,25 @@ TEST(RemoteAddress, FileUrlsPerProtocol) {
     EXPECT_EQ(RemoteFileUrl(sftp, "/var/www", "p.png"), "sftp://example.org:22/var/www/p.png");
 }
 
+// Where the finishing commands run and what they name must match where the file was
+// sent: the same folder, from the root or from the login directory.
+TEST(RemoteAddress, FolderUrlsAndServerPathsMatchTheFileUrls) {
+    RemoteAddress ftp{RemoteProtocol::Ftp, "example.org", 21};
+    EXPECT_EQ(RemoteFolderUrl(ftp, "", ""), "ftp://example.org:21/");
+    EXPECT_EQ(RemoteFolderUrl(ftp, "web site/", "a"), "ftp://example.org:21/web%20site/a/");
+    EXPECT_EQ(RemoteFolderUrl(ftp, "/www", ""), "ftp://example.org:21/%2Fwww/");
+
+    RemoteAddress sftp{RemoteProtocol::Sftp, "example.org", 22};
+    EXPECT_EQ(RemoteFolderUrl(sftp, "", ""), "sftp://example.org:22/~/");
+    EXPECT_EQ(RemoteFolderUrl(sftp, "/var/www", ""), "sftp://example.org:22/var/www/");
+
+    EXPECT_EQ(ServerPath("", "p.png"), "p.png");
+    EXPECT_EQ(ServerPath("my images//", "a/p 1.png"), "my images/a/p 1.png");
+    EXPECT_EQ(ServerPath("/var/www/", "p.png"), "/var/www/p.png");
+
+    EXPECT_EQ(PartFileName("Tidemark_window4.png", "12-ab"), ".Tidemark_window4.png.part-12-ab");
+    EXPECT_EQ(PartFileName("a/b/p.png", "1"), "a/b/.p.png.part-1");
+}
+
 }  // namespace
 }  // namespace tidemark

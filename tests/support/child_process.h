@@ -24,6 +24,7 @@ public:
     void Stop();
     // False once it has ended (it is then reaped).
     bool Running();
+    pid_t Pid() const { return pid_; }
 
 private:
     pid_t pid_ = -1;
