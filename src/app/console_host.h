@@ -2,6 +2,11 @@
 // The Host of runs without a window: messages go to standard error, one line each
 // (line breaks inside a message become " / "), questions take their default answer,
 // and the caption is only remembered.
+//
+// Texts on standard output and standard error come from setup titles, the database and
+// file names, which nobody here wrote: a title holding ESC [2J would clear the
+// operator's terminal, an OSC sequence would reach the log viewer. Every line written
+// there goes through OneLine, which shows such characters as \xNN.
 #include <iostream>
 #include <optional>
 #include <string>
@@ -42,7 +47,25 @@ public:
     static std::string OneLine(const std::string& text) {
         std::string s = ReplaceAll(text, "\r\n", " / ");
         s = ReplaceAll(s, "\n", " / ");
-        return ReplaceAll(s, "\r", " / ");
+        return ShownControls(ReplaceAll(s, "\r", " / "));
+    }
+
+    // Control characters other than TAB (and DEL) as \xNN; everything else as it is.
+    static std::string ShownControls(const std::string& text) {
+        static constexpr char kHex[] = "0123456789ABCDEF";
+        std::string out;
+        out.reserve(text.size());
+        for (char c : text) {
+            const auto byte = static_cast<unsigned char>(c);
+            if ((byte < 0x20 && byte != '\t') || byte == 0x7F) {
+                out += "\\x";
+                out += kHex[byte >> 4];
+                out += kHex[byte & 0xF];
+            } else {
+                out += c;
+            }
+        }
+        return out;
     }
 
 private:

@@ -11,6 +11,7 @@
 
 #include "app/auto_paging_frame.h"
 #include "app/companion_launcher.h"
+#include "app/console_host.h"
 #include "app/days_frame.h"
 #include "app/menu_list.h"
 #include "app/output_chooser.h"
@@ -166,8 +167,9 @@ void MainWindow::CreateCollaborators() {
     PagingWindow& pagingWindow = *this;
     publishing_ = std::make_unique<PublishingController>(
         state_, *this, this, [this] { autoFrame_->ShowAt(autoFrame_->pos()); },
-        MakeFtpUpload([this] { Yield(); },
-                      [](const std::string& description) { std::cerr << description << std::endl; }));
+        MakeFtpUpload(
+            [this] { Yield(); },
+            [](const std::string& description) { std::cerr << ConsoleHost::OneLine(description) << std::endl; }));
     images_ = std::make_unique<PageImages>(state_, *this, imageWindow, *publishing_, options_.printWrittenImages);
     printer_ = std::make_unique<WindowPrinter>(
         *this, [this] { return CaptureClientArea(); }, [this] { Yield(); });

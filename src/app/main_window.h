@@ -164,6 +164,9 @@ public:
     PageGeometry LastLayout() const override { return lastLayout_; }
     bool HasClosed() const { return closed_; }
     int ExitStatus() const { return exitStatus_; }
+    // What an unattended round that ended with images not written or not sent says last,
+    // or "" when every image went where it was meant to go.
+    std::string RoundShortfall() const;
 
 Q_SIGNALS:
     void PageDrawn(int page);

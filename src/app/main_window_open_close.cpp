@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "app/auto_paging_frame.h"
+#include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/menu_list.h"
 #include "app/scope_guard.h"
@@ -210,9 +211,19 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     Q_EMIT Closed(exitStatus_);
 }
 
+std::string MainWindow::RoundShortfall() const {
+    const ImageTally& tally = images_->CycleTally();
+    if (!CommandLineMode() || tally.missed == 0) return {};
+    return "tidemark: ended, but " + std::to_string(tally.missed) + " of " + std::to_string(tally.images) +
+           " images were not written or sent";
+}
+
 void MainWindow::EndRun(int status) {
     endingRun_ = true;
     exitStatus_ = status;
+    // A round that published less than it meant to is not a normal end, and whoever
+    // watches the display (or the service restarting it) must be able to tell.
+    if (status == kExitSuccess && !RoundShortfall().empty()) exitStatus_ = kExitNotPublished;
     paging_->Stop();
     close();
 }

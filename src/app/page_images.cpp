@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <iostream>
 
+#include "app/console_host.h"
 #include "platform/qt_text.h"
 #include "platform/ui/chart_painter.h"
 #include "publish/graph_cells.h"
@@ -70,7 +71,8 @@ PublishHooks PageImages::Hooks() {
     hooks.restartPaging = [this] { window_.ResumePaging(); };
     if (publishing_.HasUpload()) hooks.upload = publishing_.Upload();
     hooks.written = [this](const std::string& path) {
-        if (CommandLineMode() && printWrittenImages_) std::cout << "Saved... " << path << std::endl;
+        if (CommandLineMode() && printWrittenImages_)
+            std::cout << ConsoleHost::OneLine("Saved... " + path) << std::endl;
         window_.ImageSaved(path);
     };
     return hooks;
@@ -78,11 +80,27 @@ PublishHooks PageImages::Hooks() {
 
 void PageImages::Publish(const QImage& image, const std::string& path, const PublishContext& context,
                          const PublishHooks& hooks) {
-    SaveAndPublish(image, path, context, Publishing(), host_, hooks);
+    // Sending is meant whenever publishing says so, also when the program has no client
+    // to send with: the image then stays here and has not arrived.
+    bool sent = !Publishing().ftp || context.imageCycleMarker == 0;
+    PublishHooks counted = hooks;
+    if (hooks.upload)
+        counted.upload = [&sent, &hooks](const PublishState& s, const std::string& file, const std::string& remote) {
+            sent = hooks.upload(s, file, remote);
+            return sent;
+        };
+    const bool written = SaveAndPublish(image, path, context, Publishing(), host_, counted);
+    Count(context, written && sent);
     // Nobody reads the caption of an unattended run: the upload's outcome goes where the
     // written paths go.
     if (CommandLineMode() && printWrittenImages_ && Publishing().ftp && context.imageCycleMarker != 0)
-        std::cout << host_.Caption() << std::endl;
+        std::cout << ConsoleHost::OneLine(host_.Caption()) << std::endl;
+}
+
+void PageImages::Count(const PublishContext& context, bool arrived) {
+    if (context.imageCycleMarker == 0) return;
+    ++tally_.images;
+    if (!arrived) ++tally_.missed;
 }
 
 void PageImages::Save() {

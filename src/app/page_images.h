@@ -46,6 +46,13 @@ public:
     virtual void ImageSaved(const std::string& path) = 0;
 };
 
+// The images of the image cycle so far, and how many of them did not reach their place:
+// not written, or written but not sent when publishing sends them.
+struct ImageTally {
+    int images = 0;
+    int missed = 0;
+};
+
 class PageImages {
 public:
     // printWrittenImages: command-line mode prints each path written (and each upload's
@@ -58,6 +65,7 @@ public:
     const PublishState& Publishing() const;
     // Whether PNG files can be written at all (checked once, at construction).
     bool PngAvailable() const { return pngAvailable_; }
+    const ImageTally& CycleTally() const { return tally_; }
 
 private:
     bool CommandLineMode() const { return state_.autostartseconds != 0; }
@@ -66,6 +74,7 @@ private:
     std::optional<std::string> AskFileName();
     void Publish(const QImage& image, const std::string& path, const PublishContext& context,
                  const PublishHooks& hooks);
+    void Count(const PublishContext& context, bool arrived);
     void SaveEachGraph(const QImage& page, const PublishContext& context, const PublishHooks& hooks);
 
     ProgramState& state_;
@@ -74,6 +83,7 @@ private:
     const PublishingController& publishing_;
     bool printWrittenImages_;
     bool pngAvailable_;
+    ImageTally tally_;
 };
 
 }  // namespace tidemark

@@ -63,7 +63,9 @@ public:
         context_.pngAvailable = PngWritingAvailable();
         // Remote names are relative to the folder the images are written in.
         context_.programFolder = cl.renderPages;
-        hooks_.written = [](const std::string& path) { std::cout << "Saved... " << path << std::endl; };
+        hooks_.written = [](const std::string& path) {
+            std::cout << ConsoleHost::OneLine("Saved... " + path) << std::endl;
+        };
         if (publish_.ftp) {
             UploadFunction upload =
                 MakeFtpUpload([this] { window_.Yield(); }, [this](const std::string& why) { uploadFault_ = why; });
@@ -120,7 +122,7 @@ private:
     void Publish(const QImage& image, const std::string& path) {
         // A file that cannot be written is told on standard error by the window.
         if (!SaveAndPublish(image, path, context_, publish_, window_, hooks_)) ok_ = false;
-        if (publish_.ftp) std::cout << window_.Caption() << std::endl;
+        if (publish_.ftp) std::cout << ConsoleHost::OneLine(window_.Caption()) << std::endl;
     }
 
     void Fail(const std::string& why) {
@@ -143,7 +145,8 @@ int RunRenderPages(const CommandLine& cl, const std::string& programFolder, int 
     std::error_code ec;
     std::filesystem::create_directories(cl.renderPages, ec);
     if (!std::filesystem::is_directory(cl.renderPages, ec)) {
-        std::cerr << "tidemark: cannot make the folder " << cl.renderPages << " for the page images" << std::endl;
+        std::cerr << ConsoleHost::OneLine("tidemark: cannot make the folder " + cl.renderPages + " for the page images")
+                  << std::endl;
         return kExitFailure;
     }
     UseOffscreenPlatform();

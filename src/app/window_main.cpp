@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QTemporaryFile>
 #include <cstdlib>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,9 +41,15 @@ std::unique_ptr<QApplication> StartApplication(int& argc, char** argv) {
     return std::make_unique<QApplication>(argc, argv);
 }
 
-int RunWindowedProgram(const CommandLine& cl, const std::string& programFolder, int argc, char** argv) {
-    std::unique_ptr<QApplication> application = StartApplication(argc, argv);
-    QApplication& app = *application;
+namespace {
+
+// The window's run: its exit status, and the line it leaves for the end of the output.
+struct WindowRun {
+    int status = kExitSuccess;
+    std::string lastWords;
+};
+
+WindowRun RunWindow(const CommandLine& cl, const std::string& programFolder, QApplication& app) {
     app.setApplicationName("Tidemark");
     // Lets the desktop match the window to tidemark.desktop and so to its icon.
     app.setDesktopFileName("tidemark");
@@ -58,10 +65,23 @@ int RunWindowedProgram(const CommandLine& cl, const std::string& programFolder, 
 
     MainWindow window(state, options);
     QObject::connect(&window, &MainWindow::Closed, &app, [&app](int status) { app.exit(status); });
-    int status = window.Open();
-    if (status != 0) return status;
-    if (window.HasClosed()) return window.ExitStatus();
-    return app.exec();
+    WindowRun run;
+    run.status = window.Open();
+    if (run.status != kExitSuccess) return run;
+    run.status = window.HasClosed() ? window.ExitStatus() : app.exec();
+    if (run.status == kExitNotPublished) run.lastWords = window.RoundShortfall();
+    return run;
+}
+
+}  // namespace
+
+int RunWindowedProgram(const CommandLine& cl, const std::string& programFolder, int argc, char** argv) {
+    std::unique_ptr<QApplication> application = StartApplication(argc, argv);
+    WindowRun run = RunWindow(cl, programFolder, *application);
+    // After the window and the engine have gone, so that nothing they print follows it.
+    application.reset();
+    if (!run.lastWords.empty()) std::cerr << run.lastWords << std::endl;
+    return run.status;
 }
 
 }  // namespace tidemark

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <iostream>
 
+#include "app/console_host.h"
 #include "core/units.h"
 
 namespace tidemark {
@@ -16,8 +17,8 @@ namespace {
 constexpr double kPixelsPerInch = 1440.0 / kTwipsPerPixel;
 
 void Report(const QString& printer, const char* what) {
-    std::cerr << "Printing on " << (printer.isEmpty() ? std::string("the default printer") : printer.toStdString())
-              << " failed: " << what << std::endl;
+    const std::string name = printer.isEmpty() ? std::string("the default printer") : printer.toStdString();
+    std::cerr << ConsoleHost::OneLine("Printing on " + name + " failed: " + what) << std::endl;
 }
 
 }  // namespace

@@ -2,10 +2,17 @@
 // text goes to and the exit status scripts and service managers act on.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <utime.h>
+
+#include <ctime>
 #include <string>
 #include <vector>
 
+#include "core/textfile.h"
 #include "support/run_program.h"
+#include "support/setup_text.h"
+#include "support/sqlite_fixture.h"
 #include "support/temp_folder.h"
 
 using namespace tidemark;
@@ -44,7 +51,8 @@ TEST_F(ProgramOptionsTest, HelpGoesToStandardOutputWithTheExitStatuses) {
         EXPECT_EQ(r.exitCode, 0);
         EXPECT_EQ(r.out.rfind("Usage: tidemark ", 0), 0u) << r.out;
         EXPECT_NE(r.out.find("Exit status:"), std::string::npos);
-        for (const char* status : {"\n  0  ", "\n  1  ", "\n  2  "}) EXPECT_NE(r.out.find(status), std::string::npos);
+        for (const char* status : {"\n  0  ", "\n  1  ", "\n  2  ", "\n  3  "})
+            EXPECT_NE(r.out.find(status), std::string::npos);
         EXPECT_NE(r.out.find("--render-pages OUTDIR"), std::string::npos);
         EXPECT_EQ(r.err, "");
     }
@@ -82,6 +90,64 @@ TEST_F(ProgramOptionsTest, ASetupThatCannotLoadEndsWithStatusOne) {
 
     r = Run({"--folder", folder_.Path(), "--export-json", folder_.File("pages.json")});
     EXPECT_EQ(r.exitCode, 1) << r.err;
+}
+
+// Names of folders and files reach the terminal in "Saved... " lines and in faults; an
+// escape sequence among them is shown, not obeyed.
+TEST(ProgramOutput, ControlCharactersAreShownNotWrittenToTheTerminal) {
+    testsupport::SqliteFixture db("INSERT INTO rsite VALUES (101, 'Creek', 1, 'Stage', 'ft', 1);");
+    ASSERT_TRUE(db.ok()) << db.error();
+    const std::string graph = " 1 ; 101 ;Stage;Creek; 0 ; 0 ; 0 ; 16777215 ; 16777215 ; 255 ; 65280 ; 2 ; 0 ; 0 ; 0 ";
+    ASSERT_TRUE(
+        WriteFileAtomic(db.Folder() + "Tidemark_setup.txt",
+                        testsupport::SqliteSetupText(3, 0, {" 1 ;Rivers; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON", graph})));
+    auto run = [&](const std::string& images) {
+        return RunProgramSeparately({TIDEMARK_EXE, "--folder", db.Folder(), "--render-pages", images},
+                                    db.Folder() + "out.txt", db.Folder() + "err.txt", 120);
+    };
+    SeparateStreamsResult r = run(db.Folder() + "out\x1b]0;owned\x07\x1b[2J");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Saved... " + db.Folder() + "out\\x1B]0;owned\\x07\\x1B[2J/Tidemark_window1.png"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
+    EXPECT_EQ(r.out.find('\x07'), std::string::npos);
+
+    // A folder that cannot be made names itself on standard error, escaped.
+    ASSERT_TRUE(WriteFileAtomic(db.Folder() + "plain", "a file where a folder should be"));
+    r = run(db.Folder() + "plain/\x1b[2Jimages");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("plain/\\x1B[2Jimages"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find('\x1b'), std::string::npos);
+}
+
+// A run killed while it replaced a file of its folder left the temporary file behind;
+// the next start clears those of the program's own files, and only those, and none that
+// a running instance may still be writing.
+TEST_F(ProgramOptionsTest, AStartClearsTheProgramsOwnStaleTemporaryFiles) {
+    const std::vector<std::string> stale = {"Tidemark_setup.txt.tmp-a1B2c3", "Tidemark_window3.png.tmp-ZZ9zz9",
+                                            "Tidemark_autoweb.txt.tmp-000000"};
+    const std::vector<std::string> kept = {"notes.txt.tmp-a1B2c3", "Tidemark_setup.txt.tmp-short",
+                                           "Tidemark_setup.txt.tmp-young1"};
+    for (const auto& name : stale) ASSERT_TRUE(folder_.Write(name, "half"));
+    for (const auto& name : kept) ASSERT_TRUE(folder_.Write(name, "half"));
+    const std::time_t hourAgo = std::time(nullptr) - 3600;
+    for (const auto& name : stale) {
+        utimbuf old{hourAgo, hourAgo};
+        ASSERT_EQ(::utime(folder_.File(name).c_str(), &old), 0);
+    }
+    for (const auto& name : {kept[0], kept[1]}) {
+        utimbuf old{hourAgo, hourAgo};
+        ASSERT_EQ(::utime(folder_.File(name).c_str(), &old), 0);
+    }
+    // Written after this run starts: still another instance's.
+    utimbuf later{std::time(nullptr) + 600, std::time(nullptr) + 600};
+    ASSERT_EQ(::utime(folder_.File(kept[2]).c_str(), &later), 0);
+
+    Run({"--folder", folder_.Path(), "--export-json", folder_.File("pages.json")});
+    struct stat st {};
+    for (const auto& name : stale) EXPECT_NE(::stat(folder_.File(name).c_str(), &st), 0) << name;
+    for (const auto& name : kept) EXPECT_EQ(::stat(folder_.File(name).c_str(), &st), 0) << name;
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
@@ -14,6 +16,7 @@
 #include "core/color.h"
 #include "core/textfile.h"
 #include "pages/flood_bands.h"
+#include "support/child_process.h"
 #include "support/ftp_server.h"
 #include "support/loopback.h"
 #include "support/run_program.h"
@@ -81,6 +84,41 @@ private:
     std::string error_;
 };
 
+std::string LastLine(const std::string& output) {
+    std::vector<std::string> lines = NonEmptyLines(output);
+    return lines.empty() ? std::string() : lines.back();
+}
+
+// /proc/PID/<name> with its NUL separators as spaces.
+std::string ProcFile(pid_t pid, const std::string& name) {
+    std::string text = ReadWholeFile("/proc/" + std::to_string(pid) + "/" + name);
+    std::replace(text.begin(), text.end(), '\0', ' ');
+    return text;
+}
+
+// Every process below pid, found by the parent field of /proc/*/stat.
+std::vector<pid_t> Descendants(pid_t pid) {
+    std::vector<std::pair<pid_t, pid_t>> parents;  // (process, parent)
+    for (const auto& e : fs::directory_iterator("/proc")) {
+        const std::string name = e.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        const std::string stat = ReadWholeFile(e.path().string() + "/stat");
+        // "pid (comm) state ppid ...": the command may hold spaces and brackets.
+        const size_t close = stat.rfind(')');
+        if (close == std::string::npos) continue;
+        char state = 0;
+        int parent = 0;
+        if (std::sscanf(stat.c_str() + close + 1, " %c %d", &state, &parent) == 2)
+            parents.emplace_back(static_cast<pid_t>(std::stoi(name)), static_cast<pid_t>(parent));
+    }
+    std::vector<pid_t> found{pid};
+    for (size_t i = 0; i < found.size(); ++i)
+        for (const auto& [process, parent] : parents)
+            if (parent == found[i]) found.push_back(process);
+    found.erase(found.begin());
+    return found;
+}
+
 int Count(const std::string& text, const std::string& what) {
     int n = 0;
     for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
@@ -145,12 +183,79 @@ TEST(PublishRun, AWrongPasswordOrAServerThatIsDownOrSilentFailsEachImageAndTheRo
         ProgramResult run = demo.Run("not the password");
         ::unsetenv("TIDEMARK_FTP_TIMEOUT");
         double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        EXPECT_EQ(run.exitCode, 0) << run.output;
         size_t images = demo.PageImages().size();
         EXPECT_GE(images, 5u);
         EXPECT_EQ(Count(run.output, " ...failed"), static_cast<int>(images)) << run.output;
         EXPECT_EQ(Count(run.output, " ...done"), 0);
         EXPECT_LT(seconds, 120);
+        // Nothing went out: the round says so in its status and its last line.
+        EXPECT_EQ(run.exitCode, 3) << run.output;
+        EXPECT_EQ(LastLine(run.output), "tidemark: ended, but " + std::to_string(images) + " of " +
+                                            std::to_string(images) + " images were not written or sent");
+    }
+}
+
+// A local publishing folder that is missing writes nothing; that is no normal end either.
+TEST(PublishRun, ARoundThatCouldNotWriteItsImagesEndsWithStatusThree) {
+    DemoFolder demo;
+    ASSERT_TRUE(demo.ok()) << demo.error();
+    demo.PublishTo(demo.Program() + "no such folder/", "", "");
+    ProgramResult run = demo.Run("");
+    EXPECT_EQ(run.exitCode, 3) << run.output;
+    const std::string last = LastLine(run.output);
+    EXPECT_EQ(last.rfind("tidemark: ended, but ", 0), 0u) << run.output;
+    const int images = std::atoi(last.c_str() + std::string("tidemark: ended, but ").size());
+    EXPECT_GE(images, 5);
+    EXPECT_NE(last.find(" of " + std::to_string(images) + " images"), std::string::npos) << last;
+}
+
+// The password given on the command line is overwritten in the process's own argument
+// memory; one given in the environment is removed before any child process starts.
+TEST(PublishRun, ThePasswordIsNeitherInTheProcessListNorInheritedByChildProcesses) {
+    DemoFolder demo;
+    ASSERT_TRUE(demo.ok()) << demo.error();
+    demo.PublishTo("127.0.0.1:" + std::to_string(FreeLoopbackPort()), "", "display");
+    const std::string log = demo.Program() + "spawned.log";
+    auto start = [&](const std::string& password, bool inEnvironment, ChildProcess& process) {
+        std::vector<std::string> argv{TIDEMARK_EXE, "2"};
+        if (!inEnvironment) argv.push_back(password);
+        for (const std::string& a : {std::string("--headless"), std::string("--folder"), demo.Program()})
+            argv.push_back(a);
+        ::setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + demo.ScreenFile()).c_str(), 1);
+        if (inEnvironment) ::setenv("TIDEMARK_FTP_PASSWORD", password.c_str(), 1);
+        std::string error;
+        bool started = process.Start(argv, log, &error);
+        ::unsetenv("TIDEMARK_FTP_PASSWORD");
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        EXPECT_TRUE(started) << error;
+        // Once an image is written the browser engine's processes run too.
+        EXPECT_TRUE(WaitForText(log, "Saved... ", process, std::chrono::seconds(90))) << ReadWholeFile(log);
+    };
+
+    const std::string onCommandLine = "cmdline-Secret-4711";
+    {
+        ChildProcess run;
+        start(onCommandLine, false, run);
+        const std::string cmdline = ProcFile(run.Pid(), "cmdline");
+        EXPECT_EQ(cmdline.find(onCommandLine), std::string::npos) << cmdline;
+        EXPECT_NE(cmdline.find(std::string(onCommandLine.size(), 'x')), std::string::npos) << cmdline;
+    }
+    const std::string inEnvironment = "environ-Secret-0815";
+    {
+        ChildProcess run;
+        start(inEnvironment, true, run);
+        // The process's own block still names the variable, with its value overwritten.
+        const std::string own = ProcFile(run.Pid(), "environ");
+        EXPECT_NE(own.find("TIDEMARK_FTP_PASSWORD=" + std::string(inEnvironment.size(), 'x')), std::string::npos);
+        EXPECT_EQ(own.find(inEnvironment), std::string::npos);
+        const std::vector<pid_t> children = Descendants(run.Pid());
+        EXPECT_FALSE(children.empty()) << "no child processes of the browser engine";
+        for (pid_t pid : children) {
+            const std::string environment = ProcFile(pid, "environ");
+            EXPECT_FALSE(environment.empty()) << pid;
+            EXPECT_EQ(environment.find(inEnvironment), std::string::npos) << pid;
+            EXPECT_EQ(environment.find("TIDEMARK_FTP_PASSWORD="), std::string::npos) << pid;
+        }
     }
 }
 
