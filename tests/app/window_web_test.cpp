@@ -1,8 +1,11 @@
 // Web screens in the window: HTML, PDF and workbook documents on screen and in page
-// images, the splash while they load, the documents' clicks and the web-screen menu.
+// images, the splash while they load, the documents' clicks and the web-screen menu,
+// and the files outside the allowed folders they never show.
 #include <QImage>
+#include <QLineEdit>
 #include <QSignalSpy>
 
+#include "app/setup_frame.h"
 #include "app/splash_window.h"
 #include "support/pdf_files.h"
 #include "support/temp_folder.h"
@@ -218,4 +221,60 @@ TEST_F(WebScreenTest, APdfScreenShowsTheFileAsItIsWhenItsPageComesAgain) {
     window_->Pager().NextPage();
     ASSERT_EQ(state_.currentpage, 1);
     EXPECT_GT(middle(), 0.3);
+}
+
+TEST_F(WebScreenTest, NoLinkOrSetupEditLeadsAWebScreenToAFileOutsideTheAllowedFolders) {
+    testsupport::TempFolder outside("tidemark-secret");
+    ASSERT_TRUE(outside.Write("secret.html", "<!DOCTYPE html><html><body><h1>SECRET 7Q</h1></body></html>"));
+    const std::string secret = "file://" + outside.File("secret.html");
+    ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "links.html",
+                                "<!DOCTYPE html><html><body><a id=\"out\" href=\"" + secret +
+                                    "\">out</a><a id=\"in\" href=\"other.html\">in</a></body></html>"));
+    WriteSetup(SetupText({PageLine(1, "Links"), WebLine(1, db_.Folder() + "links.html", -1, 0, 0, 1),
+                          PageLine(2, "Rivers"), GraphLine(1, 101)}));
+    ASSERT_EQ(Open(), 0);
+    Browser* browser = BrowserOf(0);
+    ASSERT_NE(browser, nullptr);
+    auto text = [&](int index) { return Js(index, "document.body.innerText").value_or(QVariant()).toString(); };
+
+    // The link out and a script sent out are not followed; the link in is.
+    Js(0, "document.getElementById('out').click(); true");
+    QTest::qWait(500);
+    Js(0, "location.href = '" + QString::fromStdString(secret) + "'; true");
+    QTest::qWait(500);
+    EXPECT_TRUE(browser->Location().endsWith("links.html")) << browser->Location().toStdString();
+    EXPECT_FALSE(text(0).contains("SECRET"));
+    Js(0, "document.getElementById('in').click(); true");
+    ASSERT_TRUE(WaitUntil([&] { return browser->Location().endsWith("other.html") && browser->Complete(); }));
+
+    // A web screen added by the setup frame for the file shows a notice naming it; the
+    // caption tells it (the page's title follows), and no message box holds the window up.
+    std::vector<QString> captions;
+    QObject::connect(window_.get(), &QWidget::windowTitleChanged, [&](const QString& c) { captions.push_back(c); });
+    auto told = [&] {
+        return std::count_if(captions.begin(), captions.end(), [&](const QString& c) {
+            return c.startsWith(QString::fromStdString("Web screen " + secret + " not shown: it lies outside"));
+        });
+    };
+    window_->Pager().NextPage();
+    ASSERT_EQ(state_.currentpage, 2);
+    const int added = state_.pages.webscreencount;
+    window_->ChartClicked(0, Qt::RightButton, {}, 300, 900);
+    window_->GraphMenu()->Choose("Setup");
+    SetupFrame* frame = window_->Setup();
+    ASSERT_TRUE(frame->isVisible());
+    frame->Select(SetupOption::AddToPage);
+    frame->Dsid()->setText("");
+    frame->StationName()->setText(QString::fromStdString(secret));
+    QTest::mouseClick(frame->SaveButton(), Qt::LeftButton);
+    ASSERT_NE(BrowserOf(added), nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return text(added).contains("is not shown"); })) << text(added).toStdString();
+    EXPECT_TRUE(text(added).contains(QString::fromStdString(secret)));
+    EXPECT_FALSE(text(added).contains("SECRET"));
+    EXPECT_EQ(told(), 1);
+    EXPECT_TRUE(messages_.empty());
+    // "Update This" shows the notice again, and it is not told again.
+    window_->WebMenu()->Choose("Update This");
+    EXPECT_TRUE(text(added).contains("is not shown"));
+    EXPECT_EQ(told(), 1);
 }
