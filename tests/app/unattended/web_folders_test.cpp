@@ -63,7 +63,15 @@ protected:
         ASSERT_TRUE(secret_.Write("secret.html", Html(kSecret, "<h1 style=\"font-size:160px\">SECRET 7Q</h1>")));
         ASSERT_TRUE(extra_.Write("extra.html", Html(kExtra, "<p>extra</p>")));
         ASSERT_TRUE(WriteFileAtomic(Inside("inside.html"), Html(kInside, "<p>inside</p>")));
-        // Documents inside that lead outside: a frame and a redirect.
+        // Documents inside that lead outside: a frame, a redirect, and a script that reads
+        // the file and turns the page the secret's colour when it could.
+        ASSERT_TRUE(WriteFileAtomic(
+            Inside("reader.html"),
+            Html(kInside,
+                 "<script>var r = new XMLHttpRequest(); r.onload = function () {"
+                 " if (r.responseText.indexOf('SECRET') >= 0) document.body.style.background = '#c01080'; };"
+                 " r.open('GET', 'file://" +
+                     Secret() + "'); r.send();</script>")));
         ASSERT_TRUE(WriteFileAtomic(Inside("frame.html"),
                                     Html(kInside, "<iframe src=\"file://" + Secret() +
                                                       "\" style=\"width:100%;height:90vh;border:0\"></iframe>")));
@@ -141,7 +149,8 @@ TEST_F(WebFoldersTest, AFileOutsideIsANoticeInThePageImageWhicheverWayItIsNamed)
 TEST_F(WebFoldersTest, FilesInsideAndInNamedFoldersAreShownButDoNotLeadOutside) {
     SeparateStreamsResult run =
         Render({PageLine(1, "Allowed"), WebLine(1, "inside.html"), WebLine(2, extra_.File("extra.html")),
-                PageLine(2, "Led astray"), WebLine(1, "frame.html"), WebLine(2, "file://" + Inside("redirect.html"))});
+                PageLine(2, "Led astray"), WebLine(1, "frame.html"), WebLine(2, "file://" + Inside("redirect.html")),
+                WebLine(3, "reader.html")});
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
     QImage allowed = Page(1), astray = Page(2);
     ASSERT_FALSE(allowed.isNull());
@@ -150,7 +159,8 @@ TEST_F(WebFoldersTest, FilesInsideAndInNamedFoldersAreShownButDoNotLeadOutside) 
     EXPECT_GT(Count(allowed, kInside), quarter);
     EXPECT_GT(Count(allowed, kExtra), quarter);
     EXPECT_EQ(Count(allowed, kNotice), 0);
-    // The frame stays empty and the redirect is not followed: both pages show themselves.
+    // The frame stays empty, the redirect is not followed, the file is not read: the
+    // pages show themselves.
     EXPECT_EQ(Count(astray, kSecret), 0);
     EXPECT_GT(Count(astray, kInside), quarter);
     EXPECT_EQ(run.err.find("not shown"), std::string::npos) << run.err;
