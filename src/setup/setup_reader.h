@@ -28,7 +28,7 @@ struct LoadResult {
     int lastLine = 0;
     // Line 1, which sets the day window: a window the pages cannot be loaded for is
     // found while loading and reported against this line.
-    std::string firstLine;
+    std::string firstLine{};
 };
 
 // Shown after a catalogue fault, below the fault's own description.
