@@ -198,16 +198,16 @@ void MainWindow::ConfirmPublishing(bool commandLineMode) {
 
 void MainWindow::FillMenus() {
     // Commands of later parts of the program are listed greyed out until they exist.
-    graphMenu_->Fill(kGraphMenuEntries, kGraphMenuEntries);
-    colorsMenu_->Fill(kColorsMenuEntries, kColorsMenuEntries);
-    webMenu_->Fill(kWebMenuEntries, kWebMenuEntries);
+    graphMenu_->Fill(kGraphMenuEntries);
+    colorsMenu_->Fill(kColorsMenuEntries);
+    webMenu_->Fill(kWebMenuEntries);
 }
 
 QPoint MainWindow::TwipsPoint(double left, double top) const { return QPoint(TwipsToPixels(left), TwipsToPixels(top)); }
 
-void MainWindow::RunWebMenu(const QString& entry) { webScreens_->RunMenu(entry); }
+void MainWindow::RunWebMenu(int row) { webScreens_->RunMenu(webMenu_->EntryText(row)); }
 
-void MainWindow::RunOutputMenu(const QString& entry) { outputChooser_->Run(entry); }
+void MainWindow::RunOutputMenu(int row) { outputChooser_->Run(outputMenu_->EntryText(row)); }
 
 void MainWindow::HideWarnings() {
     for (QLabel* box : warningBoxes_) box->hide();

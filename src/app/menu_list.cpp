@@ -8,19 +8,13 @@ MenuList::MenuList(const QString& name, QWidget* parent) : QListWidget(parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     hide();
     connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-        if (item && (item->flags() & Qt::ItemIsEnabled)) Q_EMIT Chosen(item->text());
+        if (item && (item->flags() & Qt::ItemIsEnabled)) Q_EMIT Chosen(row(item));
     });
 }
 
-void MenuList::Fill(const QStringList& entries, const QStringList& available) {
+void MenuList::Fill(const QStringList& entries) {
     clear();
-    for (const QString& entry : entries) {
-        auto* item = new QListWidgetItem(entry, this);
-        if (!available.contains(entry)) {
-            item->setFlags(item->flags() & ~(Qt::ItemIsEnabled | Qt::ItemIsSelectable));
-            item->setToolTip("Not available in this version");
-        }
-    }
+    addItems(entries);
 }
 
 void MenuList::SetEntryText(int row, const QString& text) {
@@ -50,7 +44,12 @@ void MenuList::ShowAt(const QPoint& topLeft) {
 }
 
 void MenuList::Choose(const QString& entry) {
-    if (IsAvailable(entry)) Q_EMIT Chosen(entry);
+    if (!IsAvailable(entry)) return;
+    for (int i = 0; i < count(); ++i)
+        if (item(i)->text() == entry) {
+            Q_EMIT Chosen(i);
+            return;
+        }
 }
 
 }  // namespace tidemark

@@ -1,7 +1,6 @@
 #pragma once
 // A pop-up menu shown as a list box over the page: the graph menu, the colours and fonts
-// menu, the web-screen menu and the output chooser. An entry whose command the program
-// does not offer yet is shown greyed out and cannot be chosen.
+// menu, the web-screen menu and the output chooser.
 #include <QListWidget>
 
 namespace tidemark {
@@ -11,8 +10,8 @@ class MenuList : public QListWidget {
 public:
     MenuList(const QString& name, QWidget* parent);
 
-    // Clears the list and fills it; entries not in `available` are greyed out.
-    void Fill(const QStringList& entries, const QStringList& available);
+    // Clears the list and fills it.
+    void Fill(const QStringList& entries);
     // The text of entry `row` (changes "Enlarge" to "Shrink" and back).
     void SetEntryText(int row, const QString& text);
     QString EntryText(int row) const;
@@ -20,11 +19,14 @@ public:
 
     // Shows the list with its top-left corner at `topLeft` (parent pixels), in front.
     void ShowAt(const QPoint& topLeft);
-    // Runs the entry as if the user had clicked it (only when it is available).
+    // Runs the first entry reading `entry` as if the user had clicked it (only when it
+    // is available).
     void Choose(const QString& entry);
 
 Q_SIGNALS:
-    void Chosen(const QString& entry);
+    // The row clicked: its command is the one the menu's table gives that row, whatever
+    // the row reads.
+    void Chosen(int row);
 };
 
 }  // namespace tidemark

@@ -21,7 +21,7 @@ void OutputChooser::Fill() {
     QStringList entries = {kSaveEntry, kDefaultPrinterEntry};
     entries << WindowPrinter::PrinterNames();
     entries << kCancelEntry;
-    menu_.Fill(entries, entries);
+    menu_.Fill(entries);
 }
 
 void OutputChooser::ShowAt(const QPoint& topLeft, PrintWay way) {
