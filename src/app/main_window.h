@@ -232,13 +232,13 @@ private:
     void CreateWidgets();
     void CreateCollaborators();
     void FillMenus();
-    void RunWebMenu(const QString& entry);
-    void RunOutputMenu(const QString& entry);
+    void RunWebMenu(int row);
+    void RunOutputMenu(int row);
     QPoint TwipsPoint(double left, double top) const;
     void HideWarnings();
     // main_window_graph_menu.cpp
-    void RunGraphMenu(const QString& entry);
-    void RunColorsMenu(const QString& entry);
+    void RunGraphMenu(int row);
+    void RunColorsMenu(int row);
     void ToggleValuesList(int slot);
     void CloseValuesList();
     void DropValueBox(int slot, const QPoint& point, const QPoint& startTopLeft);

@@ -106,19 +106,19 @@ void MainWindow::OpenGraphMenu(int slot, double x, double y) {
     graphMenu_->raise();
 }
 
-void MainWindow::RunGraphMenu(const QString& entry) {
+void MainWindow::RunGraphMenu(int row) {
     menuAt_ = graphMenu_->pos();
     graphMenu_->hide();
     valuesList_->hide();
     if (keyCapture_->isVisible()) keyCapture_->setFocus();
-    graphCommands_->Run(ToProgramText(entry), currentGraph_);
+    graphCommands_->Run(ToProgramText(graphMenu_->EntryText(row)), currentGraph_);
     if (keyCapture_->isVisible()) keyCapture_->setFocus();
 }
 
-void MainWindow::RunColorsMenu(const QString& entry) {
+void MainWindow::RunColorsMenu(int row) {
     colorsMenu_->hide();
     if (keyCapture_->isVisible()) keyCapture_->setFocus();
-    graphCommands_->RunColors(ToProgramText(entry), currentGraph_);
+    graphCommands_->RunColors(ToProgramText(colorsMenu_->EntryText(row)), currentGraph_);
     if (keyCapture_->isVisible()) keyCapture_->setFocus();
 }
 
