@@ -30,7 +30,7 @@
 #include "core/daynum.h"
 #include "core/vbtext.h"
 #include "platform/ui/chart_painter.h"
-#include "platform/ui/png_writer.h"
+#include "platform/image/png_writer.h"
 #include "render/chart_surface.h"
 
 namespace fs = std::filesystem;

@@ -8,7 +8,7 @@
 
 #include "core/program_module.h"
 #include "platform/pdf/pdf_render.h"
-#include "platform/ui/png_writer.h"
+#include "platform/image/png_writer.h"
 
 namespace tidemark {
 namespace {

@@ -5,7 +5,7 @@
 #include <QImageWriter>
 
 #include "core/textfile.h"
-#include "platform/ui/png_writer.h"
+#include "platform/image/png_writer.h"
 #include "publish/image_names.h"
 
 namespace tidemark {

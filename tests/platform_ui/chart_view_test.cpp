@@ -4,11 +4,9 @@
 
 #include <QApplication>
 #include <QMouseEvent>
-#include <QTemporaryDir>
 
 #include "core/color.h"
 #include "platform/ui/chart_painter.h"
-#include "platform/ui/png_writer.h"
 
 namespace tidemark {
 namespace {
@@ -65,41 +63,6 @@ TEST(ChartView, ReportsTheMouseInTwips) {
     EXPECT_TRUE(releases[0].modifiers & Qt::ShiftModifier);
     EXPECT_EQ(releases[0].x, 60);
     EXPECT_EQ(releases[0].y, 705);
-}
-
-TEST(PngWriter, WritesWhatIsReadBack) {
-    QImage image(37, 11, QImage::Format_RGB32);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, qRgb(x * 7, y * 20, (x * y) % 256));
-    QImage back = QImage::fromData(QByteArray::fromStdString(EncodePng(image)), "PNG");
-    ASSERT_FALSE(back.isNull());
-    EXPECT_FALSE(back.hasAlphaChannel());
-    EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32), image);
-
-    QImage translucent(5, 4, QImage::Format_ARGB32);
-    translucent.fill(qRgba(200, 100, 50, 77));
-    translucent.setPixel(1, 1, qRgba(0, 0, 0, 0));
-    back = QImage::fromData(QByteArray::fromStdString(EncodePng(translucent)), "PNG");
-    ASSERT_TRUE(back.hasAlphaChannel());
-    EXPECT_EQ(back.convertToFormat(QImage::Format_ARGB32), translucent);
-    EXPECT_TRUE(EncodePng(QImage()).empty());
-}
-
-TEST(PngWriter, WritesFilesWholeOrNotAtAll) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    QImage image(20, 10, QImage::Format_RGB32);
-    image.fill(qRgb(1, 2, 3));
-    std::string path = dir.filePath("page.png").toStdString();
-    std::string error;
-    ASSERT_TRUE(WritePng(image, path, &error)) << error;
-    EXPECT_EQ(QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32), image);
-
-    std::string missing = dir.filePath("no/such/folder/page.png").toStdString();
-    EXPECT_FALSE(WritePng(image, missing, &error));
-    EXPECT_FALSE(error.empty());
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(missing)));
-    EXPECT_FALSE(WritePng(QImage(), dir.filePath("empty.png").toStdString(), &error));
 }
 
 // The colour a band leaves on a white wall.

@@ -1,4 +1,4 @@
-#include "platform/ui/png_writer.h"
+#include "platform/image/png_writer.h"
 
 #include <isa-l/igzip_lib.h>
 #include <zlib.h>
