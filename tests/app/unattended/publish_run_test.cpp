@@ -148,6 +148,21 @@ TEST(PublishRun, EveryPageImageArrivesWholeInTheSiteFolder) {
     }
     EXPECT_EQ(Count(run.output, "FTP'ing... "), static_cast<int>(images.size())) << run.output;
     EXPECT_EQ(Count(run.output, " ...done"), static_cast<int>(images.size())) << run.output;
+    // Each image went under a part name of its own and was renamed onto its name, so the
+    // site never showed a half-sent one.
+    const std::vector<std::string> commands = server.Commands();
+    for (const std::string& name : images) {
+        SCOPED_TRACE(name);
+        auto renamed = std::find(commands.begin(), commands.end(), "RNTO " + name + " -> 250");
+        ASSERT_NE(renamed, commands.end());
+        ASSERT_NE(renamed, commands.begin());
+        const std::string from = *(renamed - 1);
+        EXPECT_EQ(from.rfind("RNFR ." + name + ".part-", 0), 0u) << from;
+        const std::string part = from.substr(5, from.find(" -> ") - 5);
+        EXPECT_NE(std::find(commands.begin(), renamed, "STOR " + part + " -> 226"), renamed) << part;
+        EXPECT_FALSE(server.Exists("river pages/" + part));
+    }
+    EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.output.find(server.Password()), std::string::npos);
     auto settings = ReadFileBytes(demo.Program() + "Tidemark_autoweb.txt");
     EXPECT_EQ(settings->find(server.Password()), std::string::npos);
@@ -193,6 +208,24 @@ TEST(PublishRun, AWrongPasswordOrAServerThatIsDownOrSilentFailsEachImageAndTheRo
         EXPECT_EQ(LastLine(run.output), "tidemark: ended, but " + std::to_string(images) + " of " +
                                             std::to_string(images) + " images were not written or sent");
     }
+}
+
+// A site whose disk fills up keeps the images it had: the round ends with status 3 and
+// no part file or cut image is left on it.
+TEST(PublishRun, ASiteThatFillsUpKeepsItsOldImagesAndTheRoundSaysSo) {
+    DemoFolder demo;
+    ASSERT_TRUE(demo.ok()) << demo.error();
+    FtpServer server({.diskFullAfterBytes = 4096});
+    std::string error;
+    ASSERT_TRUE(server.Start(&error)) << error;
+    const std::string old = "the image of the last good round";
+    ASSERT_TRUE(WriteFileAtomic(server.Home() + "Tidemark_window1.png", old));
+    demo.PublishTo(server.HostAndPort(), "", server.User());
+    ProgramResult run = demo.Run(server.Password());
+    EXPECT_EQ(run.exitCode, 3) << run.output;
+    EXPECT_EQ(server.Read("Tidemark_window1.png"), old);
+    for (const auto& e : fs::directory_iterator(server.Home()))
+        EXPECT_EQ(e.path().filename().string().find(".part-"), std::string::npos) << e.path();
 }
 
 // A local publishing folder that is missing writes nothing; that is no normal end either.
