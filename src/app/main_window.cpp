@@ -23,6 +23,7 @@
 #include "app/watch_levels_frame.h"
 #include "app/widget_text.h"
 #include "app/window_printer.h"
+#include "platform/qt_text.h"
 #include "platform/ui/chart_view.h"
 #include "render/render_state.h"
 
@@ -36,10 +37,13 @@ constexpr int kDesignHeight = 800;
 constexpr int kRefreshFrameWidth = 190;
 constexpr int kRefreshFrameHeight = 52;
 
-const QStringList kGraphMenuEntries = {"Enlarge",      "Update This", "HourMarkers",  "DayMarkers",   "Rankings",
-                                       "Cumulative",   "Log Yaxis",   "Yaxis Labels", "Colors/Fonts", "Days",
-                                       "Watch Levels", "Auto Paging", "Setup",        "Add Trace",    "Gage Off/On",
-                                       "Print",        "Back",        "Cancel"};
+// A menu's captions as its list shows them.
+QStringList Captions(const std::vector<std::string>& texts) {
+    QStringList captions;
+    for (const std::string& text : texts) captions << ProgramText(text);
+    return captions;
+}
+
 const QStringList kColorsMenuEntries = {"BackColor",   "Back2Color",  "Hourly Color", "Daily Color",
                                         "Copy Colors", "Fonts Title", "Fonts Axis",   "Cancel"};
 const QStringList kWebMenuEntries = {"Enlarge", "Update This", "ScrollBars", "Auto Paging", "Setup",
@@ -197,8 +201,8 @@ void MainWindow::ConfirmPublishing(bool commandLineMode) {
 }
 
 void MainWindow::FillMenus() {
-    // Commands of later parts of the program are listed greyed out until they exist.
-    graphMenu_->Fill(kGraphMenuEntries);
+    // Each list starts as its table reads in the state its model holds.
+    graphMenu_->Fill(Captions(TextsOf(kGraphMenu, graphCommands_->MenuState())));
     colorsMenu_->Fill(kColorsMenuEntries);
     webMenu_->Fill(kWebMenuEntries);
 }

@@ -111,7 +111,7 @@ void MainWindow::RunGraphMenu(int row) {
     graphMenu_->hide();
     valuesList_->hide();
     if (keyCapture_->isVisible()) keyCapture_->setFocus();
-    graphCommands_->Run(ToProgramText(graphMenu_->EntryText(row)), currentGraph_);
+    graphCommands_->RunRow(row, currentGraph_);
     if (keyCapture_->isVisible()) keyCapture_->setFocus();
 }
 

@@ -121,7 +121,7 @@ bool MainWindow::PlacePageFrozen(FormLayout& out) {
     if (havePage) PlaceCompassLabels(out);
     ApplyFloodCategories(out);
     webScreens_->SetLastFittedBrowser(out.lastFittedBrowser);
-    graphMenu_->SetEntryText(0, "Enlarge");
+    graphCommands_->EndEnlarged();
     Yield();
     return true;
 }

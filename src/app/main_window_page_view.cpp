@@ -83,7 +83,7 @@ void MainWindow::PrepareForPageTurn() {
         webScreens_->RestoreActiveScroll();
         Yield();
     }
-    graphMenu_->SetEntryText(0, "Enlarge");
+    graphCommands_->EndEnlarged();
     webMenu_->SetEntryText(0, "Enlarge");
 }
 

@@ -26,29 +26,6 @@ std::optional<Command> Lookup(const std::array<std::pair<std::string_view, Comma
     return std::nullopt;
 }
 
-const std::array<std::pair<std::string_view, GraphCommand>, 20> kGraphEntries{{
-    {"Enlarge", GraphCommand::Enlarge},
-    {"Shrink", GraphCommand::Shrink},
-    {"Update This", GraphCommand::UpdateThis},
-    {"HourMarkers", GraphCommand::HourMarkers},
-    {"DayMarkers", GraphCommand::DayMarkers},
-    {"Rankings", GraphCommand::Rankings},
-    {"Cumulative", GraphCommand::Cumulative},
-    {"Log Yaxis", GraphCommand::LogYaxis},
-    {"Normal Yaxis", GraphCommand::NormalYaxis},
-    {"Yaxis Labels", GraphCommand::YaxisLabels},
-    {"Colors/Fonts", GraphCommand::ColorsFonts},
-    {"Days", GraphCommand::Days},
-    {"Watch Levels", GraphCommand::WatchLevels},
-    {"Auto Paging", GraphCommand::AutoPaging},
-    {"Setup", GraphCommand::Setup},
-    {"Add Trace", GraphCommand::AddTrace},
-    {"Gage Off/On", GraphCommand::GageOffOn},
-    {"Print", GraphCommand::Print},
-    {"Back", GraphCommand::Back},
-    {"Cancel", GraphCommand::Cancel},
-}};
-
 const std::array<std::pair<std::string_view, ColorsCommand>, 8> kColorsEntries{{
     {"BackColor", ColorsCommand::BackColor},
     {"Back2Color", ColorsCommand::Back2Color},
@@ -92,8 +69,6 @@ std::optional<int16_t> WholePoints(double size) { return CInt(size); }
 
 }  // namespace
 
-std::optional<GraphCommand> GraphCommandFor(std::string_view entryText) { return Lookup(kGraphEntries, entryText); }
-
 std::optional<ColorsCommand> ColorsCommandFor(std::string_view entryText) { return Lookup(kColorsEntries, entryText); }
 
 GraphCommands::GraphCommands(ProgramState& state, RenderState& render, Host& host, GraphMenuView& view)
@@ -109,14 +84,25 @@ bool GraphCommands::HasGraph(int slot) const {
            static_cast<size_t>(page) < state_.pages.pages.size();
 }
 
-bool GraphCommands::Enlarged() const { return view_.EntryText(kEnlargeEntryRow) == "Shrink"; }
+void GraphCommands::Follow(bool GraphMenuState::*flag, bool on) {
+    menu_.*flag = on;
+    int row = RowFollowing(kGraphMenu, flag);
+    view_.SetEntryText(row, std::string(TextOf(kGraphMenu[static_cast<size_t>(row)], menu_)));
+}
+
+void GraphCommands::RunRow(int row, int slot) {
+    if (std::optional<GraphCommand> command = CommandAt(kGraphMenu, row, menu_)) Run(*command, slot);
+}
 
 void GraphCommands::Run(std::string_view entryText, int slot) {
-    std::optional<GraphCommand> command = GraphCommandFor(entryText);
-    if (!command || !HasGraph(slot)) return;
-    if (MarksSetupChanged(*command)) state_.setupdirty = true;
+    if (std::optional<GraphCommand> command = CommandNamed(kGraphMenu, entryText)) Run(*command, slot);
+}
+
+void GraphCommands::Run(GraphCommand command, int slot) {
+    if (!HasGraph(slot)) return;
+    if (MarksSetupChanged(command)) state_.setupdirty = true;
     GraphDef& def = Def(slot);
-    switch (*command) {
+    switch (command) {
         case GraphCommand::Enlarge: Enlarge(slot); break;
         case GraphCommand::Shrink: Shrink(); break;
         case GraphCommand::UpdateThis:
@@ -154,7 +140,7 @@ void GraphCommands::Run(std::string_view entryText, int slot) {
 
 void GraphCommands::Enlarge(int slot) {
     if (Enlarged()) return;
-    view_.SetEntryText(kEnlargeEntryRow, "Shrink");
+    Follow(&GraphMenuState::enlarged, true);
     const PageRec& page = Page();
     const GraphDef& def = Def(slot);
     EnlargeArea area = view_.Area();
@@ -188,7 +174,7 @@ void GraphCommands::Enlarge(int slot) {
 }
 
 void GraphCommands::Shrink() {
-    view_.SetEntryText(kEnlargeEntryRow, "Enlarge");
+    Follow(&GraphMenuState::enlarged, false);
     view_.LayoutPage();
 }
 
@@ -201,7 +187,7 @@ void GraphCommands::StepMarkers(int slot, int16_t GraphDef::*mode, int16_t last)
 }
 
 void GraphCommands::NormalYaxis(int slot) {
-    view_.SetEntryText(kLogAxisEntryRow, "Log Yaxis");
+    Follow(&GraphMenuState::logAxisChosen, false);
     ChartAxis& y = render_.charts[static_cast<size_t>(slot)].YAxis();
     y.scaleType = ScaleType::Linear;
     const YScale* stored = render_.FindScale(state_.currentpage, slot);
@@ -219,7 +205,7 @@ void GraphCommands::NormalYaxis(int slot) {
 }
 
 void GraphCommands::LogYaxis(int slot) {
-    view_.SetEntryText(kLogAxisEntryRow, "Normal Yaxis");
+    Follow(&GraphMenuState::logAxisChosen, true);
     ChartSurface& chart = render_.charts[static_cast<size_t>(slot)];
     chart.XAxis().crossingAutomatic = true;
     chart.YAxis().scaleType = ScaleType::Logarithmic;

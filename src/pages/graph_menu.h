@@ -1,8 +1,8 @@
 #pragma once
-// The graph menu: one command on the graph last clicked, chosen by the text of the
-// entry, because two entries change their text while the program runs ("Enlarge" /
-// "Shrink", "Log Yaxis" / "Normal Yaxis") and run the command their text names. The
-// colours and fonts menu and the watch-level frame act on the same graph.
+// The graph menu: one command on the graph last clicked, run by the row clicked. Two rows
+// change their caption while the program runs ("Enlarge" / "Shrink", "Log Yaxis" /
+// "Normal Yaxis"); they follow the menu's state, which GraphCommands holds. The colours
+// and fonts menu and the watch-level frame act on the same graph.
 //
 // The commands change the setup model and the drawn charts; everything else they need
 // of the screen goes through GraphMenuView, which the main window implements.
@@ -14,6 +14,7 @@
 #include "core/host.h"
 #include "data/program_state.h"
 #include "pages/layout.h"
+#include "pages/menu_table.h"
 #include "render/render_state.h"
 
 namespace tidemark {
@@ -41,12 +42,38 @@ enum class GraphCommand {
     Cancel,
 };
 
-// The command an entry's present text names; nothing for a text the menu never shows.
-std::optional<GraphCommand> GraphCommandFor(std::string_view entryText);
+// What the rows with changing captions follow. Both hold for the menu as a whole, not
+// for one graph: after "Log Yaxis" on one graph the row offers "Normal Yaxis" on every
+// graph until that is chosen.
+struct GraphMenuState {
+    bool enlarged = false;       // a graph is shown alone over the page
+    bool logAxisChosen = false;  // "Log Yaxis" was chosen last
+};
 
-// Rows of the entries whose text changes.
-inline constexpr int kEnlargeEntryRow = 0;
-inline constexpr int kLogAxisEntryRow = 6;
+inline constexpr MenuTable<GraphCommand, GraphMenuState, 18> kGraphMenu{{
+    {"Enlarge", GraphCommand::Enlarge, &GraphMenuState::enlarged, "Shrink", GraphCommand::Shrink},
+    {"Update This", GraphCommand::UpdateThis},
+    {"HourMarkers", GraphCommand::HourMarkers},
+    {"DayMarkers", GraphCommand::DayMarkers},
+    {"Rankings", GraphCommand::Rankings},
+    {"Cumulative", GraphCommand::Cumulative},
+    {"Log Yaxis", GraphCommand::LogYaxis, &GraphMenuState::logAxisChosen, "Normal Yaxis", GraphCommand::NormalYaxis},
+    {"Yaxis Labels", GraphCommand::YaxisLabels},
+    {"Colors/Fonts", GraphCommand::ColorsFonts},
+    {"Days", GraphCommand::Days},
+    {"Watch Levels", GraphCommand::WatchLevels},
+    {"Auto Paging", GraphCommand::AutoPaging},
+    {"Setup", GraphCommand::Setup},
+    {"Add Trace", GraphCommand::AddTrace},
+    {"Gage Off/On", GraphCommand::GageOffOn},
+    {"Print", GraphCommand::Print},
+    {"Back", GraphCommand::Back},
+    {"Cancel", GraphCommand::Cancel},
+}};
+
+// Rows of the entries whose caption changes.
+inline constexpr int kEnlargeEntryRow = RowFollowing(kGraphMenu, &GraphMenuState::enlarged);
+inline constexpr int kLogAxisEntryRow = RowFollowing(kGraphMenu, &GraphMenuState::logAxisChosen);
 
 // The frames and menus a command opens at the graph menu's position.
 enum class SideFrame { ColorsMenu, Days, WatchLevels, AutoPaging, Setup, TraceDialog, OutputChooser };
@@ -80,6 +107,7 @@ class GraphMenuView {
 public:
     virtual ~GraphMenuView() = default;
 
+    // Shows `text` as the caption of row `row`, for a row that follows the menu's state.
     virtual void SetEntryText(int row, const std::string& text) = 0;
     virtual std::string EntryText(int row) const = 0;
 
@@ -115,7 +143,11 @@ class GraphCommands {
 public:
     GraphCommands(ProgramState& state, RenderState& render, Host& host, GraphMenuView& view);
 
-    // Runs the command the entry's text names on `slot` of the current page.
+    // Runs `command` on `slot` of the current page.
+    void Run(GraphCommand command, int slot);
+    // Runs the command of row `row` as the menu reads now.
+    void RunRow(int row, int slot);
+    // Runs the command a caption names (scripts and tests drive the menu by its captions).
     void Run(std::string_view entryText, int slot);
     // The colours and fonts menu on `slot` of the current page.
     void RunColors(std::string_view entryText, int slot);
@@ -124,11 +156,15 @@ public:
     WatchLevelTexts WatchLevelsOf(int slot) const;
     void ApplyWatchLevels(int slot, const WatchLevelTexts& texts);
 
-    // A graph is shown alone over the page (the first entry reads "Shrink"; the layout
-    // pass puts every graph back and the entry with them).
-    bool Enlarged() const;
+    const GraphMenuState& MenuState() const { return menu_; }
+    // A graph is shown alone over the page.
+    bool Enlarged() const { return menu_.enlarged; }
+    // The layout pass or a page turn put every graph back in its place.
+    void EndEnlarged() { Follow(&GraphMenuState::enlarged, false); }
 
 private:
+    // Sets a flag of the menu's state and shows the caption of the row that follows it.
+    void Follow(bool GraphMenuState::*flag, bool on);
     GraphDef& Def(int slot);
     PageRec& Page();
     bool HasGraph(int slot) const;
@@ -150,6 +186,7 @@ private:
     RenderState& render_;
     Host& host_;
     GraphMenuView& view_;
+    GraphMenuState menu_;
 };
 
 }  // namespace tidemark
