@@ -142,7 +142,7 @@ Fixture* fixture = nullptr;
 void BM_Getvalues1(benchmark::State& state) {
     RecordingHost host(fixture->end);
     for (auto _ : state) {
-        DbResult<std::unique_ptr<Database>> db = OpenDatabase(fixture->state.settings, fixture->state.programFolder);
+        Result<std::unique_ptr<Database>> db = OpenDatabase(fixture->state.settings, fixture->state.programFolder);
         if (!db) {
             state.SkipWithError(db.error().c_str());
             break;

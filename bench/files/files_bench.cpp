@@ -66,7 +66,7 @@ void CopyRows(benchmark::State& state, const std::string& path, long long rowsPe
         state.PauseTiming();
         Touch(path);
         state.ResumeTiming();
-        DbResult<std::unique_ptr<Database>> db = OpenConnection(connection, "/");
+        Result<std::unique_ptr<Database>> db = OpenConnection(connection, "/");
         if (!db) {
             state.SkipWithError(db.error().c_str());
             return;
@@ -111,12 +111,12 @@ BENCHMARK(BM_CopyMdbAllTables)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 void BM_CopyMdbLargestTable(benchmark::State& state) {
     long long rows = 0;
     for (auto _ : state) {
-        DbResult<SqliteCopy> copy = SqliteCopy::Create();
+        Result<SqliteCopy> copy = SqliteCopy::Create();
         if (!copy) {
             state.SkipWithError(copy.error().c_str());
             return;
         }
-        DbResult<bool> copied = CopyAccessFile(kAccessFile, copy.value(), {"Order Details"});
+        Result<bool> copied = CopyAccessFile(kAccessFile, copy.value(), {"Order Details"});
         if (!copied) {
             state.SkipWithError(copied.error().c_str());
             return;

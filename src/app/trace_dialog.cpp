@@ -11,7 +11,7 @@
 
 #include "core/units.h"
 #include "data/database_access.h"
-#include "platform/qt_text.h"
+#include "platform/qt_bridge/qt_bridge.h"
 
 namespace tidemark {
 namespace {

@@ -11,7 +11,7 @@ SetupReaderHooks MakeDataHooks(Host& host, const std::string& programFolder) {
     hooks.afterTopSection = [&host, programFolder](SetupSettings& settings, SiteCatalogue& catalogue,
                                                    std::string& error) {
         ApplyConnectionRules(settings, programFolder);
-        DbResult<CatalogueLoad> load = LoadSiteCatalogue(host, settings, programFolder, catalogue);
+        Result<CatalogueLoad> load = LoadSiteCatalogue(host, settings, programFolder, catalogue);
         if (!load) {
             error = load.error();
             return false;

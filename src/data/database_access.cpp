@@ -2,8 +2,8 @@
 
 namespace tidemark {
 
-DbResult<std::unique_ptr<Database>> OpenDatabase(const SetupSettings& settings, const std::string& programFolder,
-                                                 std::chrono::milliseconds lockWait) {
+Result<std::unique_ptr<Database>> OpenDatabase(const SetupSettings& settings, const std::string& programFolder,
+                                               std::chrono::milliseconds lockWait) {
     return OpenConnection(settings.connectionstring, programFolder, lockWait);
 }
 

@@ -13,7 +13,7 @@ namespace tidemark {
 // A read-only connection to the database of settings.connectionstring (completed by
 // the connection rules). programFolder ends with "/".
 // lockWait: how long a read waits for another process's lock on the file.
-DbResult<std::unique_ptr<Database>> OpenDatabase(const SetupSettings& settings, const std::string& programFolder,
-                                                 std::chrono::milliseconds lockWait = kPatientLockWait);
+Result<std::unique_ptr<Database>> OpenDatabase(const SetupSettings& settings, const std::string& programFolder,
+                                               std::chrono::milliseconds lockWait = kPatientLockWait);
 
 }  // namespace tidemark

@@ -28,7 +28,7 @@ struct FetchFault {
 [[noreturn]] void Fail(std::string description) { throw FetchFault{std::move(description)}; }
 
 template <class T>
-T Take(DbResult<T> result) {
+T Take(Result<T> result) {
     if (!result) Fail(result.error());
     return std::move(result.value());
 }
@@ -467,9 +467,9 @@ private:
     // A row that cannot be read is named with its table, series and time, so the one bad
     // reading among thousands can be found.
     template <class Rows, class T>
-    T TakeAt(const Rows& rs, DbResult<T> result) {
+    T TakeAt(const Rows& rs, Result<T> result) {
         if (!result) {
-            DbResult<std::string> series = rs.Text(0), time = rs.Text(1);
+            Result<std::string> series = rs.Text(0), time = rs.Text(1);
             Fail("Table " + table_ + ", series " + (series ? series.value() : "?") + ", row " +
                  (time ? time.value() : "?") + ": " + result.error());
         }
@@ -527,12 +527,12 @@ void Getvalues1(ProgramState& state, Host& host, int page, int slot, const Fetch
     FetchOptions withStamp = options;
     if (!withStamp.checkUpdate)
         withStamp.checkUpdate = [&state, &host]() {
-            DbResult<bool> checked = CheckUpdate(host, state);
+            Result<bool> checked = CheckUpdate(host, state);
             return checked ? std::string() : checked.error();
         };
     std::unique_ptr<Database> own;
     SlotFetch fetch(state, host, page, slot, withStamp, [&]() -> Database& {
-        DbResult<std::unique_ptr<Database>> opened = OpenDatabase(state.settings, state.programFolder, state.lockWait);
+        Result<std::unique_ptr<Database>> opened = OpenDatabase(state.settings, state.programFolder, state.lockWait);
         if (!opened) Fail(opened.error());
         own = std::move(opened.value());
         return *own;

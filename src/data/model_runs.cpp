@@ -37,11 +37,11 @@ void ReadTracePoints(Recordset& rows, ModelTrace& trace, const SlotSeries& main,
     int mainCount = std::min<int>(main.pointCount, main.PointRoom());
     int i = 1;
     while (!rows.Eof() && i <= capacity) {
-        DbResult<double> d = rows.DayNumber(0);
+        Result<double> d = rows.DayNumber(0);
         double time = d ? d.value() : 0;
         double value = kMissing;
         if (!rows.IsNull(1))
-            if (DbResult<double> v = rows.Number(1)) value = v.value();
+            if (Result<double> v = rows.Number(1)) value = v.value();
         if (cumulative)
             while (i <= mainCount && i < capacity) {
                 double t = main.points[static_cast<size_t>(i)].time;
@@ -68,18 +68,18 @@ std::string RunListStatement(int16_t dsid, RunNumberRange runs) {
            " order by run_id desc, trace desc;";
 }
 
-DbResult<RunList> ReadRunList(Database& db, const ProgramState& state, int page, int slot) {
+Result<RunList> ReadRunList(Database& db, const ProgramState& state, int page, int slot) {
     const GraphDef& def = state.pages.Graph(page, slot);
     std::string sql =
         AdaptQuery(RunListStatement(def.dsid, RunNumbersFor(state.window)), ModelTables(), state.settings);
-    DbResult<Recordset> rs = db.OpenRecordset(sql);
-    if (!rs) return DbError{rs.error()};
+    Result<Recordset> rs = db.OpenRecordset(sql);
+    if (!rs) return Fault{rs.error()};
     RunList list;
     for (int c = 0; c < rs->FieldCount(); ++c) list.columns.push_back(rs->FieldName(c));
     for (; !rs->Eof(); rs->MoveNext()) {
         RunRow row;
         for (int c = 0; c < rs->FieldCount(); ++c) {
-            DbResult<std::string> text = rs->IsNull(c) ? DbResult<std::string>(std::string()) : rs->Text(c);
+            Result<std::string> text = rs->IsNull(c) ? Result<std::string>(std::string()) : rs->Text(c);
             row.cells.push_back(text ? text.value() : std::string());
         }
         list.rows.push_back(std::move(row));
@@ -123,7 +123,7 @@ std::string AddTrace(ProgramState& state, Database& db, int page, int slot, cons
         sql = RunTraceStatement(table, *request.run, *runTime, def.dsid, state.window, request.includeHistory,
                                 state.settings.quotedates);
     }
-    DbResult<Recordset> rows = db.OpenRecordset(AdaptQuery(sql, ModelTables(), state.settings));
+    Result<Recordset> rows = db.OpenRecordset(AdaptQuery(sql, ModelTables(), state.settings));
     if (!rows) return rows.error();
     if (rows->Eof()) return {};
 
@@ -134,7 +134,8 @@ std::string AddTrace(ProgramState& state, Database& db, int page, int slot, cons
     int capacity = std::max(state.store.PointCapacity(), 0);
     ModelTrace& trace = state.traces.Reset(page, slot, n, std::max(capacity, main.PointRoom()));
     trace.label = label;
-    ReadTracePoints(rows.value(), trace, main, def.rankcum == 2, std::min(capacity, trace.PointRoom()));
+    ReadTracePoints(rows.value(), trace, main, def.rankcum == RankCum::Cumulative,
+                    std::min(capacity, trace.PointRoom()));
     return {};
 }
 
@@ -165,7 +166,7 @@ std::string AddUnattendedTrace(ProgramState& state, Database& db, int page, int 
     GraphDef& def = state.pages.Graph(page, slot);
     def.tracecount = 0;
     bool hasRunNumber = state.pages.Page(page).runnumber.at(static_cast<size_t>(slot)) != 0;
-    DbResult<RunList> list = ReadRunList(db, state, page, slot);
+    Result<RunList> list = ReadRunList(db, state, page, slot);
     if (!list) return AddTraceFaultMessage(nullptr, page, slot, list.error());
     const RunRow* run = nullptr;
     if (!hasRunNumber) {

@@ -35,7 +35,7 @@ struct RunList {
 };
 
 // The run list of graph `slot` on `page`, read on `db`.
-DbResult<RunList> ReadRunList(Database& db, const ProgramState& state, int page, int slot);
+Result<RunList> ReadRunList(Database& db, const ProgramState& state, int page, int slot);
 
 // The model table traces are read from: unit values or hourly values.
 std::string TraceTable(const SetupSettings& settings, const PageRec& page);

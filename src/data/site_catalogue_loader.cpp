@@ -16,16 +16,16 @@ namespace {
 
 enum Column { kDsid = 0, kSiteName = 1, kDatatypeId = 2, kDatatypeName = 3, kUnitName = 4 };
 
-DbResult<std::string> TextOrEmpty(const Recordset& rs, int index) {
+Result<std::string> TextOrEmpty(const Recordset& rs, int index) {
     if (rs.IsNull(index)) return std::string();
     return rs.Text(index);
 }
 
-DbResult<int32_t> WholeNumber(const Recordset& rs, int index, const char* name) {
-    DbResult<double> x = rs.Number(index);
-    if (!x) return DbError{x.error()};
+Result<int32_t> WholeNumber(const Recordset& rs, int index, const char* name) {
+    Result<double> x = rs.Number(index);
+    if (!x) return Fault{x.error()};
     std::optional<int32_t> n = CLng(x.value());
-    if (!n) return DbError{std::string("Overflow: ") + name + " " + CStr(x.value()) + " of rsite is out of range"};
+    if (!n) return Fault{std::string("Overflow: ") + name + " " + CStr(x.value()) + " of rsite is out of range"};
     return *n;
 }
 
@@ -36,24 +36,24 @@ const char* MonthlyName(int32_t datatypeId) {
     return "";
 }
 
-DbResult<SiteEntry> EntryOfRow(const Recordset& rs) {
+Result<SiteEntry> EntryOfRow(const Recordset& rs) {
     SiteEntry e;
-    DbResult<int32_t> dsid = WholeNumber(rs, kDsid, "datatype_site_id");
-    if (!dsid) return DbError{dsid.error()};
+    Result<int32_t> dsid = WholeNumber(rs, kDsid, "datatype_site_id");
+    if (!dsid) return Fault{dsid.error()};
     e.dsid = dsid.value();
-    DbResult<std::string> site = TextOrEmpty(rs, kSiteName);
-    if (!site) return DbError{site.error()};
+    Result<std::string> site = TextOrEmpty(rs, kSiteName);
+    if (!site) return Fault{site.error()};
     e.sitename = ReplaceAll(site.value(), ";", ",");
     if (!rs.IsNull(kDatatypeId)) {
-        DbResult<int32_t> datatype = WholeNumber(rs, kDatatypeId, "datatype_id");
-        if (!datatype) return DbError{datatype.error()};
+        Result<int32_t> datatype = WholeNumber(rs, kDatatypeId, "datatype_id");
+        if (!datatype) return Fault{datatype.error()};
         e.datatypeid = datatype.value();
     }
-    DbResult<std::string> datatypeName = TextOrEmpty(rs, kDatatypeName);
-    if (!datatypeName) return DbError{datatypeName.error()};
+    Result<std::string> datatypeName = TextOrEmpty(rs, kDatatypeName);
+    if (!datatypeName) return Fault{datatypeName.error()};
     e.datatypename = std::move(datatypeName.value());
-    DbResult<std::string> unit = TextOrEmpty(rs, kUnitName);
-    if (!unit) return DbError{unit.error()};
+    Result<std::string> unit = TextOrEmpty(rs, kUnitName);
+    if (!unit) return Fault{unit.error()};
     e.unitname = std::move(unit.value());
     return e;
 }
@@ -61,11 +61,11 @@ DbResult<SiteEntry> EntryOfRow(const Recordset& rs) {
 // The rows ordered by site name with letter case ignored, as users of these databases
 // have always seen the list; engines that order text by its bytes put "alder Creek" after
 // "Zuni". Rows of equal names keep the engine's order.
-DbResult<std::vector<SiteEntry>> EntriesInNameOrder(Recordset& rs) {
+Result<std::vector<SiteEntry>> EntriesInNameOrder(Recordset& rs) {
     std::vector<SiteEntry> rows;
     for (; !rs.Eof(); rs.MoveNext()) {
-        DbResult<SiteEntry> entry = EntryOfRow(rs);
-        if (!entry) return DbError{entry.error()};
+        Result<SiteEntry> entry = EntryOfRow(rs);
+        if (!entry) return Fault{entry.error()};
         rows.push_back(std::move(entry.value()));
     }
     std::stable_sort(rows.begin(), rows.end(),
@@ -75,19 +75,19 @@ DbResult<std::vector<SiteEntry>> EntriesInNameOrder(Recordset& rs) {
 
 }  // namespace
 
-DbResult<CatalogueLoad> LoadSiteCatalogue(Host& host, const SetupSettings& settings, const std::string& programFolder,
-                                          SiteCatalogue& catalogue) {
+Result<CatalogueLoad> LoadSiteCatalogue(Host& host, const SetupSettings& settings, const std::string& programFolder,
+                                        SiteCatalogue& catalogue) {
     host.Yield();
     const std::string query = AdaptQuery(kSiteCatalogueQuery, {"rsite"}, settings);
-    DbResult<std::unique_ptr<Database>> db = OpenDatabase(settings, programFolder);
-    if (!db) return DbError{db.error()};
-    DbResult<Recordset> rs = db.value()->OpenRecordset(query);
-    if (!rs) return DbError{rs.error()};
+    Result<std::unique_ptr<Database>> db = OpenDatabase(settings, programFolder);
+    if (!db) return Fault{db.error()};
+    Result<Recordset> rs = db.value()->OpenRecordset(query);
+    if (!rs) return Fault{rs.error()};
 
     CatalogueLoad load;
     load.rows = rs->RecordCount();
-    DbResult<std::vector<SiteEntry>> rows = EntriesInNameOrder(rs.value());
-    if (!rows) return DbError{rows.error()};
+    Result<std::vector<SiteEntry>> rows = EntriesInNameOrder(rs.value());
+    if (!rows) return Fault{rows.error()};
     SiteCatalogue loaded;
     if (load.rows > 0) loaded.Reserve(static_cast<int>(std::min<long>(3 * load.rows, SiteCatalogue::kMaxEntries)));
     for (SiteEntry& entry : rows.value()) {

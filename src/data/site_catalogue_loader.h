@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/host.h"
-#include "platform/db/db_result.h"
+#include "core/result.h"
 #include "setup/setup_model.h"
 #include "setup/site_catalogue.h"
 
@@ -25,7 +25,7 @@ struct CatalogueLoad {
 // becomes "," (the names are copied into the ";"-separated setup file). Empty text
 // fields read as empty text. On failure the catalogue is left as it was and the
 // description comes back.
-DbResult<CatalogueLoad> LoadSiteCatalogue(Host& host, const SetupSettings& settings, const std::string& programFolder,
-                                          SiteCatalogue& catalogue);
+Result<CatalogueLoad> LoadSiteCatalogue(Host& host, const SetupSettings& settings, const std::string& programFolder,
+                                        SiteCatalogue& catalogue);
 
 }  // namespace tidemark

@@ -7,26 +7,26 @@
 
 namespace tidemark {
 
-DbResult<bool> CheckUpdate(Host& host, const SetupSettings& settings, const std::string& programFolder,
-                           double& lastUpdate, std::chrono::milliseconds lockWait) {
+Result<bool> CheckUpdate(Host& host, const SetupSettings& settings, const std::string& programFolder,
+                         double& lastUpdate, std::chrono::milliseconds lockWait) {
     const std::string query = AdaptQuery(kUpdateQuery, {"rupdate"}, settings);
     host.Yield();
-    DbResult<std::unique_ptr<Database>> db = OpenDatabase(settings, programFolder, lockWait);
-    if (!db) return DbError{db.error()};
-    DbResult<Recordset> rs = db.value()->OpenRecordset(query);
-    if (!rs) return DbError{rs.error()};
+    Result<std::unique_ptr<Database>> db = OpenDatabase(settings, programFolder, lockWait);
+    if (!db) return Fault{db.error()};
+    Result<Recordset> rs = db.value()->OpenRecordset(query);
+    if (!rs) return Fault{rs.error()};
     bool found = rs->RecordCount() > 0;
     if (found) {
         host.Yield();
         // The column is taken by position; the names of rupdate's columns are not relied on.
-        DbResult<double> stamp = rs->DayNumber(2);
-        if (!stamp) return DbError{stamp.error()};
+        Result<double> stamp = rs->DayNumber(2);
+        if (!stamp) return Fault{stamp.error()};
         lastUpdate = stamp.value();
     }
     return found;
 }
 
-DbResult<bool> CheckUpdate(Host& host, ProgramState& state) {
+Result<bool> CheckUpdate(Host& host, ProgramState& state) {
     return CheckUpdate(host, state.settings, state.programFolder, state.lastUpdate, state.lockWait);
 }
 

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "core/host.h"
+#include "core/result.h"
 #include "data/program_state.h"
-#include "platform/db/db_result.h"
 #include "setup/setup_model.h"
 
 namespace tidemark {
@@ -17,8 +17,8 @@ inline constexpr const char* kUpdateQuery = "select * from rupdate where datatyp
 // when the row exists (its third column, as a date-time); the result says whether it
 // did. Faults (database locked, missing table) come back as the description; showing
 // them is the caller's business. Callers keep the previous stamp to detect a change.
-DbResult<bool> CheckUpdate(Host& host, const SetupSettings& settings, const std::string& programFolder,
-                           double& lastUpdate, std::chrono::milliseconds lockWait = kPatientLockWait);
-DbResult<bool> CheckUpdate(Host& host, ProgramState& state);
+Result<bool> CheckUpdate(Host& host, const SetupSettings& settings, const std::string& programFolder,
+                         double& lastUpdate, std::chrono::milliseconds lockWait = kPatientLockWait);
+Result<bool> CheckUpdate(Host& host, ProgramState& state);
 
 }  // namespace tidemark

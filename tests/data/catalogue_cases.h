@@ -61,11 +61,11 @@ protected:
         ASSERT_TRUE(backend_->Fill(sql, &error)) << error;
     }
 
-    DbResult<CatalogueLoad> Load(SiteCatalogue& catalogue) {
+    Result<CatalogueLoad> Load(SiteCatalogue& catalogue) {
         return LoadSiteCatalogue(host_, settings_, backend_->ProgramFolder(), catalogue);
     }
 
-    DbResult<bool> Check(double& lastUpdate) {
+    Result<bool> Check(double& lastUpdate) {
         return CheckUpdate(host_, settings_, backend_->ProgramFolder(), lastUpdate);
     }
 
@@ -84,7 +84,7 @@ TEST_P(CatalogueAndStamp, RowsInSiteNameOrderWithMonthlyEntriesAfterTheirRow) {
         "insert into rsite values (50, 'Elm Gauge', 12, null, null, null);");
     SiteCatalogue catalogue;
     catalogue.AppendWebScreen("http://left.over/", 1, 0);  // replaced, not kept
-    DbResult<CatalogueLoad> load = Load(catalogue);
+    Result<CatalogueLoad> load = Load(catalogue);
     ASSERT_TRUE(load.ok()) << load.error();
     EXPECT_EQ(load->rows, 5);
     EXPECT_EQ(load->rowsLeftOut, 0);
@@ -125,7 +125,7 @@ TEST_P(CatalogueAndStamp, SiteNamesSortWithoutRegardToLetterCase) {
 TEST_P(CatalogueAndStamp, EmptySiteTableGivesAnEmptyCatalogue) {
     SiteCatalogue catalogue;
     catalogue.AppendWebScreen("http://left.over/", 1, 0);
-    DbResult<CatalogueLoad> load = Load(catalogue);
+    Result<CatalogueLoad> load = Load(catalogue);
     ASSERT_TRUE(load.ok()) << load.error();
     EXPECT_EQ(load->rows, 0);
     EXPECT_TRUE(catalogue.Empty());
@@ -137,7 +137,7 @@ TEST_P(CatalogueAndStamp, StampIsTheRowOfIdentifierZeroOnly) {
         "insert into rupdate values (0, 'loader', '2021-06-15 13:45:30');"
         "insert into rupdate values (12, 'logger', '2022-01-01 00:00:00');");
     double lastUpdate = 1;
-    DbResult<bool> found = Check(lastUpdate);
+    Result<bool> found = Check(lastUpdate);
     ASSERT_TRUE(found.ok()) << found.error();
     EXPECT_TRUE(found.value());
     EXPECT_DOUBLE_EQ(lastUpdate, MakeDayNumber(2021, 6, 15, 13, 45, 30));
@@ -157,7 +157,7 @@ TEST_P(CatalogueAndStamp, StampIsTheRowOfIdentifierZeroOnly) {
 TEST_P(CatalogueAndStamp, StampIsKeptWhenIdentifierZeroHasNoRow) {
     const double kept = MakeDayNumber(2020, 2, 29, 23, 0, 0);
     double lastUpdate = kept;
-    DbResult<bool> found = Check(lastUpdate);  // empty table
+    Result<bool> found = Check(lastUpdate);  // empty table
     ASSERT_TRUE(found.ok()) << found.error();
     EXPECT_FALSE(found.value());
     EXPECT_EQ(lastUpdate, kept);

@@ -156,7 +156,7 @@ TEST_F(ConnectionFailures, EmptyStringPointsAtTheCompanionDatabase) {
     std::string completed =
         "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + folder + "/LedgerlyHDB.mdb;User Id=admin;Password=;";
     EXPECT_EQ(model_.settings.connectionstring, completed);
-    DbResult<std::unique_ptr<Database>> direct = OpenConnection(completed, folder_.Path());
+    Result<std::unique_ptr<Database>> direct = OpenConnection(completed, folder_.Path());
     ASSERT_FALSE(direct.ok());
     EXPECT_NE(direct.error().find("LedgerlyHDB.mdb"), std::string::npos) << direct.error();
     ExpectFatal(read, direct.error());
@@ -187,7 +187,7 @@ TEST(SiteCatalogueLoad, ExcessRowsAreLeftOutAndReported) {
     ApplyConnectionRules(settings, fixture.Folder());
     RecordingHost host;
     SiteCatalogue catalogue;
-    DbResult<CatalogueLoad> load = LoadSiteCatalogue(host, settings, fixture.Folder(), catalogue);
+    Result<CatalogueLoad> load = LoadSiteCatalogue(host, settings, fixture.Folder(), catalogue);
     ASSERT_TRUE(load.ok()) << load.error();
     EXPECT_EQ(load->rows, 16385);
     EXPECT_EQ(load->rowsLeftOut, 2);
@@ -216,7 +216,7 @@ TEST(UpdateCheck, FaultsGoToTheCallerWithoutAMessage) {
     ApplyConnectionRules(state.settings, state.programFolder);
     state.lastUpdate = 44000.5;
     RecordingHost host;
-    DbResult<bool> found = CheckUpdate(host, state);
+    Result<bool> found = CheckUpdate(host, state);
     ASSERT_FALSE(found.ok());
     EXPECT_NE(found.error().find("no such table: rupdate"), std::string::npos) << found.error();
     EXPECT_EQ(state.lastUpdate, 44000.5);

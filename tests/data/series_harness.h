@@ -113,7 +113,7 @@ public:
 
     // The fetch on a connection of the test's own; the fault's description or empty.
     std::string Fetch(int slot, const FetchOptions& options = {}) {
-        DbResult<std::unique_ptr<Database>> db = OpenDatabase(state.settings, state.programFolder);
+        Result<std::unique_ptr<Database>> db = OpenDatabase(state.settings, state.programFolder);
         EXPECT_TRUE(db.ok()) << db.error();
         if (!db) return db.error();
         return FetchSeries(state, host, *db.value(), 1, slot, options);

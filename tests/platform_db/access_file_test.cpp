@@ -119,7 +119,7 @@ void ExpectTableMatchesExport(Database& db, const AccessCopy& file, const std::s
     SCOPED_TRACE(table);
     auto csv = ParseCsv(RunTool({"mdb-export", "-T", "%Y-%m-%d %H:%M:%S", "-b", "hex", file.Path(), table}, folder));
     ASSERT_FALSE(csv.empty());
-    DbResult<Recordset> rs = db.OpenRecordset("select * from [" + ProgramTextOf(table) + "]");
+    Result<Recordset> rs = db.OpenRecordset("select * from [" + ProgramTextOf(table) + "]");
     ASSERT_TRUE(rs.ok()) << rs.error();
     ASSERT_EQ(rs->FieldCount(), static_cast<int>(csv[0].size()));
     for (int i = 0; i < rs->FieldCount(); ++i) EXPECT_EQ(rs->FieldName(i), ProgramTextOf(csv[0][i].value_or("")));
@@ -156,7 +156,7 @@ TEST_P(AccessFileTest, EveryTableCopiesAsMdbExportReadsIt) {
     std::vector<std::string> tables =
         testsupport::NonEmptyLines(RunTool({"mdb-tables", "-1", file.Path()}, logs.Path()));
     ASSERT_FALSE(tables.empty());
-    DbResult<std::unique_ptr<Database>> db = OpenConnection(file.ConnectionString(), "/tmp/");
+    Result<std::unique_ptr<Database>> db = OpenConnection(file.ConnectionString(), "/tmp/");
     ASSERT_TRUE(db.ok()) << db.error();
     EXPECT_EQ(db.value()->EngineName(), "Access file");
     for (const std::string& table : tables) ExpectTableMatchesExport(*db.value(), file, table, logs.Path());
@@ -173,9 +173,9 @@ INSTANTIATE_TEST_SUITE_P(RealFiles, AccessFileTest,
 TEST(AccessFile, DatesOutsideTheUsualRangeAndTimesComeThrough) {
     AccessCopy file("DateTestDatabase.mdb");
     ASSERT_EQ(file.error(), "");
-    DbResult<std::unique_ptr<Database>> db = OpenConnection(file.ConnectionString(), "/tmp/");
+    Result<std::unique_ptr<Database>> db = OpenConnection(file.ConnectionString(), "/tmp/");
     ASSERT_TRUE(db.ok()) << db.error();
-    DbResult<Recordset> rs =
+    Result<Recordset> rs =
         db.value()->OpenRecordset("select IDCol, DateTimeCol, DateCol, TimeCol from DateTest order by IDCol");
     ASSERT_TRUE(rs.ok()) << rs.error();
     // mdb-export cannot show rows 2 to 4; the years are those the rows' texts describe,
@@ -193,7 +193,7 @@ TEST(AccessFile, DatesOutsideTheUsualRangeAndTimesComeThrough) {
                       rs->Text(3).value());
     EXPECT_EQ(got, expected);
     // Date-times read back as day numbers the calendar code agrees with.
-    DbResult<Recordset> first = db.value()->OpenRecordset("select DateTimeCol from DateTest where IDCol = 3");
+    Result<Recordset> first = db.value()->OpenRecordset("select DateTimeCol from DateTest where IDCol = 3");
     ASSERT_TRUE(first.ok()) << first.error();
     EXPECT_DOUBLE_EQ(first->DayNumber(0).value(), -728.0);  // 1 January 1898
 }
@@ -210,9 +210,9 @@ TEST(AccessFile, HdbStatementsRunOnTheCopy) {
     // through the dialect step: dates between "#", an order by, a between.
     AccessCopy file("nwind.mdb");
     ASSERT_EQ(file.error(), "");
-    DbResult<std::unique_ptr<Database>> db = OpenConnection(file.ConnectionString(), "/tmp/");
+    Result<std::unique_ptr<Database>> db = OpenConnection(file.ConnectionString(), "/tmp/");
     ASSERT_TRUE(db.ok()) << db.error();
-    DbResult<Recordset> rs = db.value()->OpenRecordset(
+    Result<Recordset> rs = db.value()->OpenRecordset(
         "select OrderID, OrderDate, Freight from Orders where EmployeeID = 3 and OrderDate between #01-Jan-1995# "
         "and #31-Jan-1995# order by OrderDate;");
     ASSERT_TRUE(rs.ok()) << rs.error();
@@ -235,14 +235,14 @@ TEST(AccessFile, HdbStatementsRunOnTheCopy) {
 TEST(AccessFile, CopiesOnlyTheNamedTablesThatExist) {
     AccessCopy file("nwind.mdb");
     ASSERT_EQ(file.error(), "");
-    DbResult<SqliteCopy> copy = SqliteCopy::Create();
+    Result<SqliteCopy> copy = SqliteCopy::Create();
     ASSERT_TRUE(copy.ok()) << copy.error();
-    DbResult<bool> copied = CopyAccessFile(file.Path(), copy.value(), {"orders", "shippers", "rhour"});
+    Result<bool> copied = CopyAccessFile(file.Path(), copy.value(), {"orders", "shippers", "rhour"});
     ASSERT_TRUE(copied.ok()) << copied.error();
     EXPECT_EQ(copy->RowsCopied(), 830 + 3);
-    DbResult<std::shared_ptr<sqlite3>> db = copy->Finish();
+    Result<std::shared_ptr<sqlite3>> db = copy->Finish();
     ASSERT_TRUE(db.ok()) << db.error();
-    DbResult<Recordset> tables =
+    Result<Recordset> tables =
         RunOnSqlite(db.value().get(), "select name from sqlite_master where type = 'table' order by name");
     ASSERT_TRUE(tables.ok()) << tables.error();
     std::vector<std::string> names;

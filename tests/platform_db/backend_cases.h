@@ -79,7 +79,7 @@ protected:
     }
 
     std::unique_ptr<Database> Open() {
-        DbResult<std::unique_ptr<Database>> db =
+        Result<std::unique_ptr<Database>> db =
             OpenConnection(backend_->ConnectionString(), backend_->ProgramFolder());
         EXPECT_TRUE(db.ok()) << db.error();
         return db ? std::move(db.value()) : nullptr;
@@ -90,14 +90,14 @@ protected:
     std::vector<std::string> Series(const std::string& statement, long* recordCount = nullptr) {
         std::unique_ptr<Database> db = Open();
         if (!db) return {};
-        DbResult<Recordset> rs = db->OpenRecordset(statement);
+        Result<Recordset> rs = db->OpenRecordset(statement);
         EXPECT_TRUE(rs.ok()) << rs.error() << "\n" << db->AdaptStatement(statement);
         if (!rs) return {};
         if (recordCount) *recordCount = rs->RecordCount();
         std::vector<std::string> rows;
         for (; !rs->Eof(); rs->MoveNext()) {
-            DbResult<double> day = rs->DayNumber(1);
-            DbResult<double> value = rs->Number(2);
+            Result<double> day = rs->DayNumber(1);
+            Result<double> value = rs->Number(2);
             EXPECT_TRUE(day.ok()) << day.error();
             EXPECT_TRUE(value.ok()) << value.error();
             if (day && value) rows.push_back(DayText(day.value()) + " " + CStr(value.value()));
@@ -199,11 +199,11 @@ TEST_P(BackendTest, UpdateStampIsTheThirdFieldOfRowZero) {
         "insert into rupdate values (0, 'loader', '2020-03-05 06:30:00');");
     std::unique_ptr<Database> db = Open();
     ASSERT_TRUE(db);
-    DbResult<Recordset> rs =
+    Result<Recordset> rs =
         db->OpenRecordset(std::string("select * from rupdate where datatype_site_id=") + "0" + ";");
     ASSERT_TRUE(rs.ok()) << rs.error();
     EXPECT_EQ(rs->RecordCount(), 1);
-    DbResult<double> stamp = rs->DayNumber(2);
+    Result<double> stamp = rs->DayNumber(2);
     ASSERT_TRUE(stamp.ok()) << stamp.error();
     EXPECT_EQ(DayText(stamp.value()), "2020-03-05 06:30");
 }
@@ -224,7 +224,7 @@ TEST_P(BackendTest, ModelRunListAndTraceFromTheRunTime) {
     ASSERT_TRUE(db);
     // Runs numbered from the day of year of (start - 4 days) to that of the end.
     int lo = DayOfYear(start_ - 4), hi = DayOfYear(end_);
-    DbResult<Recordset> runs = db->OpenRecordset(
+    Result<Recordset> runs = db->OpenRecordset(
         "SELECT run_id, trace, value_name, datatype_site_id, setup_string FROM mrundsid where datatype_site_id=" +
         std::to_string(1234) + " and run_id between " + std::to_string(lo) + " and " + std::to_string(hi) +
         " order by run_id desc, trace desc;");
@@ -233,7 +233,7 @@ TEST_P(BackendTest, ModelRunListAndTraceFromTheRunTime) {
     EXPECT_EQ(runs->FieldName(2), "value_name");
     std::string run = runs->Text(0).value(), trace = runs->Text(1).value();
     EXPECT_EQ(run + "," + trace, "65,2");
-    DbResult<double> runTime = runs->DayNumber(2);
+    Result<double> runTime = runs->DayNumber(2);
     ASSERT_TRUE(runTime.ok()) << runTime.error();
     EXPECT_EQ(DayText(runTime.value()), "2020-03-05 06:00");
 
@@ -241,7 +241,7 @@ TEST_P(BackendTest, ModelRunListAndTraceFromTheRunTime) {
                             " AND datatype_site_id=" + std::to_string(1234) + " AND date_time BETWEEN #" +
                             FormatDate(runTime.value(), "dd-mmm-yyyy hh:mm") + "# AND #" + Dmy(end_) +
                             "# ORDER BY date_time;";
-    DbResult<Recordset> points = db->OpenRecordset(QuoteDates(statement));
+    Result<Recordset> points = db->OpenRecordset(QuoteDates(statement));
     ASSERT_TRUE(points.ok()) << points.error() << "\n" << db->AdaptStatement(QuoteDates(statement));
     std::vector<std::string> rows;
     for (; !points->Eof(); points->MoveNext())
@@ -255,7 +255,7 @@ TEST_P(BackendTest, FieldsByPositionNullsAndText) {
         "insert into rsite values (1235, 'Zed', 27, 'ET', NULL, NULL);");
     std::unique_ptr<Database> db = Open();
     ASSERT_TRUE(db);
-    DbResult<Recordset> rs = db->OpenRecordset(
+    Result<Recordset> rs = db->OpenRecordset(
         "select datatype_site_id, site_name, datatype_id, datatype_name, unit_name, station_id from rsite order by "
         "site_name;");
     ASSERT_TRUE(rs.ok()) << rs.error();
@@ -272,7 +272,7 @@ TEST_P(BackendTest, FieldsByPositionNullsAndText) {
     rs->MoveNext();
     EXPECT_TRUE(rs->IsNull(4));
     EXPECT_TRUE(rs->IsNull(5));
-    DbResult<double> unit = rs->Number(5);
+    Result<double> unit = rs->Number(5);
     EXPECT_FALSE(unit.ok());
     EXPECT_NE(unit.error().find("Null"), std::string::npos) << unit.error();
     EXPECT_NE(rs->Text(4).error().find("unit_name"), std::string::npos) << rs->Text(4).error();
@@ -289,7 +289,7 @@ TEST_P(BackendTest, FieldsByPositionNullsAndText) {
 TEST_P(BackendTest, EmptyResultHasNoRecords) {
     std::unique_ptr<Database> db = Open();
     ASSERT_TRUE(db);
-    DbResult<Recordset> rs = db->OpenRecordset(QuoteDates(ValueStatement("", "runit", 1, start_, end_)));
+    Result<Recordset> rs = db->OpenRecordset(QuoteDates(ValueStatement("", "runit", 1, start_, end_)));
     ASSERT_TRUE(rs.ok()) << rs.error();
     EXPECT_TRUE(rs->IsOpen());
     EXPECT_TRUE(rs->Eof());
@@ -303,18 +303,18 @@ TEST_P(BackendTest, ConnectionIsReadOnly) {
     EXPECT_EQ(db->EngineName(), backend_->EngineName());
     const std::string count = "select count(*) from rhour where datatype_site_id = 77;";
 
-    DbResult<Recordset> plain = db->OpenRecordset("insert into rhour values (77, '2020-03-01 00:00:00', 1);");
+    Result<Recordset> plain = db->OpenRecordset("insert into rhour values (77, '2020-03-01 00:00:00', 1);");
     EXPECT_FALSE(plain.ok());
     EXPECT_FALSE(plain.error().empty());
-    DbResult<Recordset> twoCommands =
+    Result<Recordset> twoCommands =
         db->OpenRecordset("select 1; insert into rhour values (77, '2020-03-01 00:00:00', 1);");
     EXPECT_FALSE(twoCommands.ok());
     // Past the program's own checks, the engine itself refuses.
-    DbResult<Recordset> disguised = db->OpenRecordset(backend_->DisguisedWrite());
+    Result<Recordset> disguised = db->OpenRecordset(backend_->DisguisedWrite());
     EXPECT_FALSE(disguised.ok());
     EXPECT_FALSE(disguised.error().empty());
 
-    DbResult<Recordset> rows = db->OpenRecordset(count);
+    Result<Recordset> rows = db->OpenRecordset(count);
     ASSERT_TRUE(rows.ok()) << rows.error();
     EXPECT_EQ(rows->Number(0).value(), 0);
 }
@@ -322,7 +322,7 @@ TEST_P(BackendTest, ConnectionIsReadOnly) {
 TEST_P(BackendTest, MissingTableGivesTheEnginesMessage) {
     std::unique_ptr<Database> db = Open();
     ASSERT_TRUE(db);
-    DbResult<Recordset> rs = db->OpenRecordset(QuoteDates(ValueStatement("", "rhourx", 1, start_, end_)));
+    Result<Recordset> rs = db->OpenRecordset(QuoteDates(ValueStatement("", "rhourx", 1, start_, end_)));
     ASSERT_FALSE(rs.ok());
     EXPECT_NE(rs.error().find("rhourx"), std::string::npos) << rs.error();
     // The connection stays usable after a failed statement.

@@ -17,7 +17,7 @@ using testsupport::SqliteFixture;
 using testsupport::TempFolder;
 
 std::string OpenError(const std::string& connectionString, const std::string& folder = "/tmp/") {
-    DbResult<std::unique_ptr<Database>> db = OpenConnection(connectionString, folder);
+    Result<std::unique_ptr<Database>> db = OpenConnection(connectionString, folder);
     EXPECT_FALSE(db.ok()) << connectionString;
     return db.error();
 }
@@ -33,19 +33,19 @@ TEST(ConnectionString, SplitsPairsAndKeepsWrappedValues) {
 }
 
 TEST(ConnectionString, ResolvesEachEngine) {
-    DbResult<ConnectionTarget> sqlite = ResolveConnectionString("Provider=SQLite;Data Source=data/hdb.db", "/opt/tm/");
+    Result<ConnectionTarget> sqlite = ResolveConnectionString("Provider=SQLite;Data Source=data/hdb.db", "/opt/tm/");
     ASSERT_TRUE(sqlite.ok()) << sqlite.error();
     EXPECT_EQ(sqlite->file, "/opt/tm/data/hdb.db");
     EXPECT_EQ(ResolveConnectionString("provider=sqlite;data source=/abs.db", "/opt/tm/")->file, "/abs.db");
 
-    DbResult<ConnectionTarget> pg = ResolveConnectionString(
+    Result<ConnectionTarget> pg = ResolveConnectionString(
         "Provider=PostgreSQL;Host=db.local;Port=5433;Database=hdb;User Id=reader;Password=pw", "/");
     ASSERT_TRUE(pg.ok()) << pg.error();
     EXPECT_EQ(pg->kind, ConnectionTarget::Kind::PostgreSQL);
     EXPECT_EQ(pg->host + ":" + std::to_string(pg->port) + "/" + pg->database + " " + pg->user + " " + pg->password,
               "db.local:5433/hdb reader pw");
 
-    DbResult<ConnectionTarget> odbc = ResolveConnectionString("DSN=hydro;UID=x", "/");
+    Result<ConnectionTarget> odbc = ResolveConnectionString("DSN=hydro;UID=x", "/");
     ASSERT_TRUE(odbc.ok());
     EXPECT_EQ(odbc->kind, ConnectionTarget::Kind::Odbc);
     EXPECT_EQ(odbc->odbc, "DSN=hydro;UID=x");
@@ -53,14 +53,14 @@ TEST(ConnectionString, ResolvesEachEngine) {
 
 TEST(ConnectionString, JetStringsNameFileReadersByExtension) {
     const std::string jet = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=";
-    DbResult<ConnectionTarget> mdb = ResolveConnectionString(jet + "hdb/LedgerlyHDB.mdb;User Id=admin;", "/opt/tm/");
+    Result<ConnectionTarget> mdb = ResolveConnectionString(jet + "hdb/LedgerlyHDB.mdb;User Id=admin;", "/opt/tm/");
     ASSERT_TRUE(mdb.ok()) << mdb.error();
     EXPECT_EQ(mdb->kind, ConnectionTarget::Kind::AccessFile);
     EXPECT_EQ(mdb->file, "/opt/tm/hdb/LedgerlyHDB.mdb");
     EXPECT_EQ(ResolveConnectionString("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=/d/a.ACCDB", "/")->kind,
               ConnectionTarget::Kind::AccessFile);
 
-    DbResult<ConnectionTarget> xls = ResolveConnectionString(jet + "/d/book.xls;Extended Properties=Excel 8.0;", "/");
+    Result<ConnectionTarget> xls = ResolveConnectionString(jet + "/d/book.xls;Extended Properties=Excel 8.0;", "/");
     ASSERT_TRUE(xls.ok()) << xls.error();
     EXPECT_EQ(xls->kind, ConnectionTarget::Kind::Workbook);
     EXPECT_TRUE(xls->headerRow);
@@ -133,11 +133,11 @@ TEST(SqliteFile, EveryConnectionIsUnregisteredWhenDone) {
     SqliteFixture fixture("insert into rsite (datatype_site_id, site_name) values (1, 'A');");
     ASSERT_TRUE(fixture.ok()) << fixture.error();
     {
-        DbResult<std::unique_ptr<Database>> a = OpenConnection(fixture.ConnectionString(), "/");
-        DbResult<std::unique_ptr<Database>> b = OpenConnection("Driver={SQLite3};Database=" + fixture.Path(), "/");
+        Result<std::unique_ptr<Database>> a = OpenConnection(fixture.ConnectionString(), "/");
+        Result<std::unique_ptr<Database>> b = OpenConnection("Driver={SQLite3};Database=" + fixture.Path(), "/");
         ASSERT_TRUE(a.ok() && b.ok()) << a.error() << b.error();
         EXPECT_EQ(QSqlDatabase::connectionNames().size(), 2);
-        DbResult<Recordset> rs = a.value()->OpenRecordset("select * from rsite;");
+        Result<Recordset> rs = a.value()->OpenRecordset("select * from rsite;");
         ASSERT_TRUE(rs.ok());
         a.value()->Close();
         // The rows were fetched when the statement ran; they outlive the connection.

@@ -78,9 +78,9 @@ TEST(DirectSqlite, TextOutsideAsciiAndEmptyResultsComeBackAsThroughQt) {
         "insert into rsite values (1, 'Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x8C\x8A', 10, 'Rain', 'mm', 7);"
         "insert into rsite values (2, CAST(X'41FF42' AS TEXT), 10, NULL, X'0102', 7);");
     ASSERT_TRUE(fixture.ok()) << fixture.error();
-    DbResult<std::unique_ptr<Database>> db = OpenConnection(fixture.ConnectionString(), fixture.Folder());
+    Result<std::unique_ptr<Database>> db = OpenConnection(fixture.ConnectionString(), fixture.Folder());
     ASSERT_TRUE(db.ok()) << db.error();
-    DbResult<Recordset> rs =
+    Result<Recordset> rs =
         db.value()->OpenRecordset("select site_name, datatype_name, unit_name from rsite order by datatype_site_id;");
     ASSERT_TRUE(rs.ok()) << rs.error();
     EXPECT_EQ(rs->FieldName(0), "site_name");
@@ -91,7 +91,7 @@ TEST(DirectSqlite, TextOutsideAsciiAndEmptyResultsComeBackAsThroughQt) {
     EXPECT_TRUE(rs->IsNull(1));
     EXPECT_EQ(rs->Text(2).value(), std::string("\x01\x02"));
 
-    DbResult<Recordset> none = db.value()->OpenRecordset("select * from rhour where 1 = 0;");
+    Result<Recordset> none = db.value()->OpenRecordset("select * from rhour where 1 = 0;");
     ASSERT_TRUE(none.ok()) << none.error();
     EXPECT_EQ(none->RecordCount(), 0);
     EXPECT_EQ(none->FieldCount(), 3);

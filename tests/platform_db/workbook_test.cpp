@@ -113,11 +113,11 @@ TEST(XlsxReader, ReadsEveryCellForm) {
     TempFolder folder;
     std::string path = folder.File("book.xlsx");
     ASSERT_TRUE(WriteHandMadeXlsx(path));
-    DbResult<std::unique_ptr<Workbook>> book = OpenWorkbook(path);
+    Result<std::unique_ptr<Workbook>> book = OpenWorkbook(path);
     ASSERT_TRUE(book.ok()) << book.error();
     // Sheets in the workbook's order, whatever order their relationships come in.
     EXPECT_EQ(book.value()->SheetNames(), (std::vector<std::string>{"rsite", "Notes"}));
-    DbResult<std::vector<WorkbookRow>> rows = book.value()->ReadSheet(0);
+    Result<std::vector<WorkbookRow>> rows = book.value()->ReadSheet(0);
     ASSERT_TRUE(rows.ok()) << rows.error();
     ASSERT_EQ(rows->size(), 6u);
     EXPECT_EQ(rows.value()[0], (WorkbookRow{Text("datatype_site_id"), Text("site_name"), Text("date_time"),
@@ -132,7 +132,7 @@ TEST(XlsxReader, ReadsEveryCellForm) {
     EXPECT_EQ(rows.value()[4], (WorkbookRow{Number(60), Empty(), Date(MakeDayNumber(1900, 2, 28))}));
     EXPECT_EQ(rows.value()[5], (WorkbookRow{Number(61), Empty(), Date(MakeDayNumber(1900, 3, 1))}));
 
-    DbResult<std::vector<WorkbookRow>> notes = book.value()->ReadSheet(1);
+    Result<std::vector<WorkbookRow>> notes = book.value()->ReadSheet(1);
     ASSERT_TRUE(notes.ok()) << notes.error();
     EXPECT_EQ(notes.value(), (std::vector<WorkbookRow>{{}, {Empty(), Text("only cell")}}));
     EXPECT_FALSE(book.value()->ReadSheet(2).ok());
@@ -148,9 +148,9 @@ bool WriteXlsxWithFirstSheet(const std::string& path, const std::string& sheet) 
                            {"xl/worksheets/second.xml", kSecondSheet}});
 }
 
-DbResult<std::vector<WorkbookRow>> FirstSheetOf(const std::string& path) {
-    DbResult<std::unique_ptr<Workbook>> book = OpenWorkbook(path);
-    if (!book) return DbError{book.error()};
+Result<std::vector<WorkbookRow>> FirstSheetOf(const std::string& path) {
+    Result<std::unique_ptr<Workbook>> book = OpenWorkbook(path);
+    if (!book) return Fault{book.error()};
     return book.value()->ReadSheet(0);
 }
 
@@ -162,7 +162,7 @@ TEST(XlsxReader, PrefixedSheetsReadAndDamagedOnesAreTold) {
         path, R"(<?xml version="1.0"?><x:worksheet xmlns:x="urn:x"><x:sheetData><!-- a <row> in a comment -->)"
               R"(<x:row x:r='1'><x:c r="B1" t="inlineStr"><x:is><x:t><![CDATA[a<b]]></x:t></x:is></x:c>)"
               R"(<x:c r="C1"><x:f>A1*2</x:f><x:v> 7.5 </x:v></x:c></x:row></x:sheetData></x:worksheet>)"));
-    DbResult<std::vector<WorkbookRow>> rows = FirstSheetOf(path);
+    Result<std::vector<WorkbookRow>> rows = FirstSheetOf(path);
     ASSERT_TRUE(rows.ok()) << rows.error();
     EXPECT_EQ(rows.value(), (std::vector<WorkbookRow>{{Empty(), Text("a<b"), Number(7.5)}}));
 
@@ -176,7 +176,7 @@ TEST(XlsxReader, PrefixedSheetsReadAndDamagedOnesAreTold) {
           Damage{head + "</c></sheetData></worksheet>", "The end tag </c> closes no open element"},
           Damage{head + "<c r=\"B1></row></sheetData></worksheet>", "A tag is not closed"}}) {
         ASSERT_TRUE(WriteXlsxWithFirstSheet(path, damage.sheet));
-        DbResult<std::vector<WorkbookRow>> damaged = FirstSheetOf(path);
+        Result<std::vector<WorkbookRow>> damaged = FirstSheetOf(path);
         ASSERT_FALSE(damaged.ok()) << damage.sheet;
         EXPECT_NE(damaged.error().find("The sheet rsite of the workbook " + path + " cannot be read: " + damage.told),
                   std::string::npos)
@@ -196,7 +196,7 @@ TEST(XlsxReader, Date1904WorkbooksCountFromTheirOwnStart) {
     TempFolder folder;
     std::string path = folder.File("mac.xlsx");
     ASSERT_TRUE(WriteHandMadeXlsx(path, true));
-    DbResult<std::unique_ptr<Workbook>> book = OpenWorkbook(path);
+    Result<std::unique_ptr<Workbook>> book = OpenWorkbook(path);
     ASSERT_TRUE(book.ok()) << book.error();
     auto rows = book.value()->ReadSheet(0);
     ASSERT_TRUE(rows.ok());
@@ -219,7 +219,7 @@ TEST(XlsReader, ReadsNumbersTextDatesAndGaps) {
     ASSERT_TRUE(folder.Write("make.py", script));
     auto r = testsupport::RunProgram({"/usr/bin/python3", folder.File("make.py"), path}, folder.File("make.log"), 60);
     ASSERT_EQ(r.exitCode, 0) << r.output;
-    DbResult<std::unique_ptr<Workbook>> book = OpenWorkbook(path);
+    Result<std::unique_ptr<Workbook>> book = OpenWorkbook(path);
     ASSERT_TRUE(book.ok()) << book.error();
     EXPECT_EQ(book.value()->SheetNames(), (std::vector<std::string>{"rhour", "Other"}));
     auto rows = book.value()->ReadSheet(0);
@@ -238,7 +238,7 @@ std::string JetString(const std::string& path, const std::string& extra = "") {
 }
 
 std::vector<std::string> RowsOf(Database& db, const std::string& statement) {
-    DbResult<Recordset> rs = db.OpenRecordset(statement);
+    Result<Recordset> rs = db.OpenRecordset(statement);
     EXPECT_TRUE(rs.ok()) << rs.error();
     std::vector<std::string> rows;
     if (!rs) return rows;
@@ -255,7 +255,7 @@ TEST(WorkbookDatabase, SheetsAreTablesWithOrWithoutAHeaderRow) {
     TempFolder folder;
     std::string path = folder.File("book.xlsx");
     ASSERT_TRUE(WriteHandMadeXlsx(path));
-    DbResult<std::unique_ptr<Database>> db = OpenConnection(JetString(path, "HDR=Yes;"), folder.Path());
+    Result<std::unique_ptr<Database>> db = OpenConnection(JetString(path, "HDR=Yes;"), folder.Path());
     ASSERT_TRUE(db.ok()) << db.error();
     // The empty row is left out; the dates are schema text, and compare as dates.
     EXPECT_EQ(RowsOf(*db.value(),
@@ -264,12 +264,12 @@ TEST(WorkbookDatabase, SheetsAreTablesWithOrWithoutAHeaderRow) {
               (std::vector<std::string>{"1234| R\xEDo & Co |2020-03-01 12:00:00|1"}));
     EXPECT_EQ(RowsOf(*db.value(), "select count(*), count(site_name) from [rsite$];"),
               (std::vector<std::string>{"4|2"}));
-    DbResult<Recordset> missing = db.value()->OpenRecordset("select * from [rnothing$];");
+    Result<Recordset> missing = db.value()->OpenRecordset("select * from [rnothing$];");
     ASSERT_FALSE(missing.ok());
     EXPECT_EQ(missing.error(), "The workbook " + path + " has no sheet rnothing");
 
     // Without a header row the names are cells like the others and the columns F1, F2...
-    DbResult<std::unique_ptr<Database>> plain = OpenConnection(JetString(path, "HDR=No;"), folder.Path());
+    Result<std::unique_ptr<Database>> plain = OpenConnection(JetString(path, "HDR=No;"), folder.Path());
     ASSERT_TRUE(plain.ok()) << plain.error();
     EXPECT_EQ(RowsOf(*plain.value(), "select F1, F4 from [rsite$] where F1 = 'datatype_site_id';"),
               (std::vector<std::string>{"datatype_site_id|flag"}));

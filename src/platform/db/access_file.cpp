@@ -79,7 +79,7 @@ class TableReader {
 public:
     TableReader(MdbHandle* mdb, MdbTableDef* table) : mdb_(mdb), table_(table) {}
 
-    DbResult<bool> Bind(std::vector<CopyColumn>& columns) {
+    Result<bool> Bind(std::vector<CopyColumn>& columns) {
         mdb_read_columns(table_);
         bound_.resize(table_->num_cols);
         for (unsigned int i = 0; i < table_->num_cols; ++i) {
@@ -150,20 +150,20 @@ private:
     std::vector<BoundColumn> bound_;
 };
 
-DbResult<bool> CopyTable(MdbHandle* mdb, MdbCatalogEntry* entry, SqliteCopy& copy) {
+Result<bool> CopyTable(MdbHandle* mdb, MdbCatalogEntry* entry, SqliteCopy& copy) {
     MdbTable table(mdb_read_table(entry));
     std::string name = entry->object_name;
-    if (!table) return DbError{"Cannot read the table " + name + " of the Access file"};
+    if (!table) return Fault{"Cannot read the table " + name + " of the Access file"};
     TableReader reader(mdb, table.get());
     std::vector<CopyColumn> columns;
-    DbResult<bool> bound = reader.Bind(columns);
+    Result<bool> bound = reader.Bind(columns);
     if (!bound) return bound;
-    DbResult<bool> begun = copy.BeginTable(name, columns);
+    Result<bool> begun = copy.BeginTable(name, columns);
     if (!begun) return begun;
     mdb_rewind_table(table.get());
     while (reader.Next()) {
         reader.AddFields(copy);
-        DbResult<bool> added = copy.EndRow();
+        Result<bool> added = copy.EndRow();
         if (!added) return added;
     }
     return copy.EndTable();
@@ -178,19 +178,19 @@ bool Wanted(const char* name, const std::vector<std::string>& only) {
 
 }  // namespace
 
-DbResult<bool> CopyAccessFile(const std::string& path, SqliteCopy& copy, const std::vector<std::string>& only) {
+Result<bool> CopyAccessFile(const std::string& path, SqliteCopy& copy, const std::vector<std::string>& only) {
     MdbFileHandle mdb(mdb_open(path.c_str(), MDB_NOFLAGS));
-    if (!mdb) return DbError{"The file " + path + " is not an Access database (.mdb, .accdb) that can be read"};
+    if (!mdb) return Fault{"The file " + path + " is not an Access database (.mdb, .accdb) that can be read"};
     mdb_set_bind_size(mdb.get(), kBindSize);
     mdb_set_boolean_fmt_numbers(mdb.get());
     if (!mdb_read_catalog(mdb.get(), MDB_TABLE))
-        return DbError{"Cannot read the list of tables of the Access file " + path};
+        return Fault{"Cannot read the list of tables of the Access file " + path};
     for (unsigned int i = 0; i < mdb->num_catalog; ++i) {
         auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
         if (entry->object_type != MDB_TABLE || mdb_is_system_table(entry) || !Wanted(entry->object_name, only))
             continue;
-        DbResult<bool> copied = CopyTable(mdb.get(), entry, copy);
-        if (!copied) return DbError{copied.error() + " (" + path + ")"};
+        Result<bool> copied = CopyTable(mdb.get(), entry, copy);
+        if (!copied) return Fault{copied.error() + " (" + path + ")"};
     }
     return true;
 }

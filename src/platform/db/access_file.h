@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/db/db_result.h"
+#include "core/result.h"
 #include "platform/db/sqlite_copy.h"
 
 namespace tidemark {
@@ -12,6 +12,6 @@ namespace tidemark {
 // Copies the user tables of the file: all of them, or those named in `only` (letter
 // case ignored) that exist. Date-times become schema date text, numbers INTEGER or
 // REAL, texts UTF-8, binary and OLE fields BLOBs; NULLs stay NULL.
-DbResult<bool> CopyAccessFile(const std::string& path, SqliteCopy& copy, const std::vector<std::string>& only = {});
+Result<bool> CopyAccessFile(const std::string& path, SqliteCopy& copy, const std::vector<std::string>& only = {});
 
 }  // namespace tidemark

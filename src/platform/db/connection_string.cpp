@@ -23,10 +23,10 @@ std::string Extension(const std::string& file) {
     return LCase(file.substr(dot));
 }
 
-DbResult<ConnectionTarget> ResolveSqlite(const std::vector<std::pair<std::string, std::string>>& pairs,
-                                         const std::string& programFolder) {
+Result<ConnectionTarget> ResolveSqlite(const std::vector<std::pair<std::string, std::string>>& pairs,
+                                       const std::string& programFolder) {
     std::string file = ConnectionValue(pairs, {"Data Source", "DataSource", "Database"});
-    if (file.empty()) return DbError{"The SQLite connection string names no database file: add Data Source=FILE"};
+    if (file.empty()) return Fault{"The SQLite connection string names no database file: add Data Source=FILE"};
     if (file.front() != '/') file = programFolder + file;
     ConnectionTarget target;
     target.kind = ConnectionTarget::Kind::SQLite;
@@ -34,7 +34,7 @@ DbResult<ConnectionTarget> ResolveSqlite(const std::vector<std::pair<std::string
     return target;
 }
 
-DbResult<ConnectionTarget> ResolvePostgres(const std::vector<std::pair<std::string, std::string>>& pairs) {
+Result<ConnectionTarget> ResolvePostgres(const std::vector<std::pair<std::string, std::string>>& pairs) {
     ConnectionTarget target;
     target.kind = ConnectionTarget::Kind::PostgreSQL;
     target.host = ConnectionValue(pairs, {"Host", "Server"});
@@ -43,12 +43,11 @@ DbResult<ConnectionTarget> ResolvePostgres(const std::vector<std::pair<std::stri
     if (!port.empty()) {
         std::optional<int32_t> number = ParseInt32(port);
         if (!number || *number < 1 || *number > 65535)
-            return DbError{"The PostgreSQL port \"" + port + "\" is not a port number (1 to 65535)"};
+            return Fault{"The PostgreSQL port \"" + port + "\" is not a port number (1 to 65535)"};
         target.port = *number;
     }
     target.database = ConnectionValue(pairs, {"Database", "Dbname", "Initial Catalog"});
-    if (target.database.empty())
-        return DbError{"The PostgreSQL connection string names no database: add Database=NAME"};
+    if (target.database.empty()) return Fault{"The PostgreSQL connection string names no database: add Database=NAME"};
     target.user = ConnectionValue(pairs, {"User Id", "UserId", "User", "Username", "Uid"});
     target.password = ConnectionValue(pairs, {"Password", "Pwd"});
     return target;
@@ -57,11 +56,11 @@ DbResult<ConnectionTarget> ResolvePostgres(const std::vector<std::pair<std::stri
 // The provider of Jet strings is the file reader its extension names; the provider
 // text itself (Jet 4.0, ACE 12.0) and the Extended Properties only say what the
 // original engine was.
-DbResult<ConnectionTarget> ResolveJetFile(const std::vector<std::pair<std::string, std::string>>& pairs,
-                                          const std::string& connectionString, const std::string& programFolder) {
+Result<ConnectionTarget> ResolveJetFile(const std::vector<std::pair<std::string, std::string>>& pairs,
+                                        const std::string& connectionString, const std::string& programFolder) {
     std::string file = ConnectionValue(pairs, {"Data Source", "DataSource"});
     if (file.empty())
-        return DbError{
+        return Fault{
             "The Jet connection string names no database file: add Data Source=FILE (.mdb, .accdb, "
             ".xls or .xlsx)"};
     std::string ext = Extension(file);
@@ -77,8 +76,8 @@ DbResult<ConnectionTarget> ResolveJetFile(const std::vector<std::pair<std::strin
             if (c != ' ') compact += c;
         target.headerRow = !Contains(compact, "HDR=NO");
     } else {
-        return DbError{"The database file " + file +
-                       " is neither an Access file (.mdb, .accdb) nor an Excel workbook (.xls, .xlsx)"};
+        return Fault{"The database file " + file +
+                     " is neither an Access file (.mdb, .accdb) nor an Excel workbook (.xls, .xlsx)"};
     }
     target.file = file.front() == '/' ? file : programFolder + file;
     return target;
@@ -137,12 +136,12 @@ std::string RedactConnectionString(const std::string& text) {
     return out;
 }
 
-DbResult<ConnectionTarget> ResolveConnectionString(const std::string& connectionString,
-                                                   const std::string& programFolder) {
+Result<ConnectionTarget> ResolveConnectionString(const std::string& connectionString,
+                                                 const std::string& programFolder) {
     std::vector<std::pair<std::string, std::string>> pairs = SplitConnectionString(connectionString);
     if (pairs.empty())
-        return DbError{"The database connection string \"" + TrimBlanks(connectionString) + "\" names no database. " +
-                       kExpectedForms};
+        return Fault{"The database connection string \"" + TrimBlanks(connectionString) + "\" names no database. " +
+                     kExpectedForms};
 
     std::string provider = ConnectionValue(pairs, {"Provider"});
     std::string providerKey = LCase(provider);
@@ -152,7 +151,7 @@ DbResult<ConnectionTarget> ResolveConnectionString(const std::string& connection
             return ResolvePostgres(pairs);
         if (StartsWith(providerKey, "microsoft.jet.oledb") || StartsWith(providerKey, "microsoft.ace.oledb"))
             return ResolveJetFile(pairs, connectionString, programFolder);
-        return DbError{"The database provider \"" + provider + "\" is not supported. " + kExpectedForms};
+        return Fault{"The database provider \"" + provider + "\" is not supported. " + kExpectedForms};
     }
     if (!ConnectionValue(pairs, {"Driver", "DSN", "FileDSN"}).empty()) {
         ConnectionTarget target;
@@ -160,8 +159,8 @@ DbResult<ConnectionTarget> ResolveConnectionString(const std::string& connection
         target.odbc = connectionString;
         return target;
     }
-    return DbError{"The database connection string \"" + RedactConnectionString(connectionString) +
-                   "\" names no provider, ODBC driver or data source. " + kExpectedForms};
+    return Fault{"The database connection string \"" + RedactConnectionString(connectionString) +
+                 "\" names no provider, ODBC driver or data source. " + kExpectedForms};
 }
 
 }  // namespace tidemark

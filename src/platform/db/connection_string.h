@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/db/db_result.h"
+#include "core/result.h"
 
 namespace tidemark {
 
@@ -55,7 +55,6 @@ struct ConnectionTarget {
 // Works out the target; strings naming no engine served here (other providers, Jet
 // strings naming a file of another kind, text without key=value pairs) give a message that says what is wrong.
 // programFolder ends with "/"; relative database files are taken relative to it.
-DbResult<ConnectionTarget> ResolveConnectionString(const std::string& connectionString,
-                                                   const std::string& programFolder);
+Result<ConnectionTarget> ResolveConnectionString(const std::string& connectionString, const std::string& programFolder);
 
 }  // namespace tidemark

@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "core/result.h"
 #include "platform/db/connection_string.h"
-#include "platform/db/db_result.h"
 #include "platform/db/recordset.h"
 #include "platform/db/series_rows.h"
 
@@ -27,14 +27,14 @@ public:
     virtual void Close() = 0;         // safe to call more than once
 
     // Runs one statement (after the dialect step) and fetches all its rows.
-    virtual DbResult<Recordset> OpenRecordset(const std::string& statement) = 0;
+    virtual Result<Recordset> OpenRecordset(const std::string& statement) = 0;
 
     // Runs a series statement (date_time second, value third) for the series fetch.
     // Engines that can read the rows straight into day numbers do; the rest read them
     // through OpenRecordset.
-    virtual DbResult<SeriesRows> OpenSeries(const std::string& statement) {
-        DbResult<Recordset> rows = OpenRecordset(statement);
-        if (!rows) return DbError{rows.error()};
+    virtual Result<SeriesRows> OpenSeries(const std::string& statement) {
+        Result<Recordset> rows = OpenRecordset(statement);
+        if (!rows) return Fault{rows.error()};
         return SeriesRowsOf(std::move(rows.value()));
     }
 
@@ -50,8 +50,7 @@ protected:
 
 // Opens the database a completed connection string names, read-only. programFolder ends
 // with "/"; a relative SQLite file is looked for there.
-DbResult<std::unique_ptr<Database>> OpenConnection(const std::string& connectionString,
-                                                   const std::string& programFolder,
-                                                   std::chrono::milliseconds lockWait = kPatientLockWait);
+Result<std::unique_ptr<Database>> OpenConnection(const std::string& connectionString, const std::string& programFolder,
+                                                 std::chrono::milliseconds lockWait = kPatientLockWait);
 
 }  // namespace tidemark

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/db/database.h"
-#include "platform/db/db_result.h"
+#include "core/result.h"
 
 namespace tidemark {
 
@@ -20,7 +20,7 @@ struct FileDatabaseTarget {
     bool headerRow = true;  // workbooks: the first row names the columns (HDR=Yes)
 };
 
-DbResult<std::unique_ptr<Database>> OpenFileDatabase(const FileDatabaseTarget& target);
+Result<std::unique_ptr<Database>> OpenFileDatabase(const FileDatabaseTarget& target);
 
 // How many copies of files have been made in this process, for telling a copy that is
 // reused from one made afresh.

@@ -93,17 +93,17 @@ const Recordset::Cell* Recordset::CurrentCell(int index, std::string* error) con
     return nullptr;
 }
 
-DbResult<FieldValue> Recordset::Field(int index) const {
+Result<FieldValue> Recordset::Field(int index) const {
     std::string error;
     const Cell* cell = CurrentCell(index, &error);
-    if (!cell) return DbError{error};
+    if (!cell) return Fault{error};
     switch (cell->kind) {
         case FieldValue::Kind::Null: return FieldValue::Null();
         case FieldValue::Kind::Number: return FieldValue::OfNumber(cell->number);
         case FieldValue::Kind::DateTime: return FieldValue::OfDateTime(cell->number);
         case FieldValue::Kind::Text: return FieldValue::OfText(std::string(TextOf(*cell)));
     }
-    return DbError{"Unknown field kind"};
+    return Fault{"Unknown field kind"};
 }
 
 bool Recordset::IsNull(int index) const {
@@ -130,32 +130,32 @@ std::string Mismatch(const std::vector<std::string>& names, int index, std::stri
 
 }  // namespace
 
-DbResult<double> Recordset::DayNumber(int index) const {
+Result<double> Recordset::DayNumber(int index) const {
     std::string error;
     const Cell* cell = ValueCell(index, &error);
-    if (!cell) return DbError{error};
+    if (!cell) return Fault{error};
     if (cell->kind != FieldValue::Kind::Text) return cell->number;
     std::string_view text = TextOf(*cell);
     if (std::optional<double> day = StoredDateTime(text)) return *day;
     if (std::optional<double> day = ParseIsoDateTime(text)) return *day;
     if (std::optional<double> day = ParseDayMonthYear(text)) return *day;
-    return DbError{Mismatch(fieldNames_, index, text, "a date-time")};
+    return Fault{Mismatch(fieldNames_, index, text, "a date-time")};
 }
 
-DbResult<double> Recordset::Number(int index) const {
+Result<double> Recordset::Number(int index) const {
     std::string error;
     const Cell* cell = ValueCell(index, &error);
-    if (!cell) return DbError{error};
+    if (!cell) return Fault{error};
     if (cell->kind != FieldValue::Kind::Text) return cell->number;
     std::string_view text = TextOf(*cell);
     if (std::optional<double> x = ParseDouble(text)) return *x;
-    return DbError{Mismatch(fieldNames_, index, text, "a number")};
+    return Fault{Mismatch(fieldNames_, index, text, "a number")};
 }
 
-DbResult<std::string> Recordset::Text(int index) const {
+Result<std::string> Recordset::Text(int index) const {
     std::string error;
     const Cell* cell = ValueCell(index, &error);
-    if (!cell) return DbError{error};
+    if (!cell) return Fault{error};
     switch (cell->kind) {
         case FieldValue::Kind::DateTime: return IsoText(cell->number);
         case FieldValue::Kind::Number: return CStr(cell->number);

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/db/db_result.h"
+#include "core/result.h"
 
 namespace tidemark {
 
@@ -52,14 +52,14 @@ public:
     bool IsNull(int index) const;
     // A date-time as a day number: engine date-times, date text ("YYYY-MM-DD HH:MM:SS",
     // "dd-mmm-yyyy hh:mm") and numbers (taken as day numbers).
-    DbResult<double> DayNumber(int index) const;
+    Result<double> DayNumber(int index) const;
     // A number: engine numbers, numeric text, and date-times as their day number.
-    DbResult<double> Number(int index) const;
+    Result<double> Number(int index) const;
     // Text: numbers in plain decimal form, date-times as "YYYY-MM-DD HH:MM:SS".
-    DbResult<std::string> Text(int index) const;
+    Result<std::string> Text(int index) const;
 
     // The raw field, or an error when there is no current row or no such field.
-    DbResult<FieldValue> Field(int index) const;
+    Result<FieldValue> Field(int index) const;
 
 private:
     // The rows are kept as cells, row after row, in blocks of a fixed size, with all text

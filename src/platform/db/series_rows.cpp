@@ -45,7 +45,7 @@ std::optional<double> StoredDateTimeReader::Read(std::string_view text) {
 
 SeriesRows::SeriesRows(std::vector<SeriesRow> rows, Recordset rest) : rows_(std::move(rows)), rest_(std::move(rest)) {}
 
-DbResult<std::string> SeriesRows::Text(int index) const {
+Result<std::string> SeriesRows::Text(int index) const {
     if (position_ < rows_.size()) {
         if (index == 1) {
             CivilTime t = ToCivil(rows_[position_].time);
@@ -54,7 +54,7 @@ DbResult<std::string> SeriesRows::Text(int index) const {
                           t.second);
             return std::string(text);
         }
-        return DbError{"Field " + std::to_string(index + 1) + " of a series row is not kept"};
+        return Fault{"Field " + std::to_string(index + 1) + " of a series row is not kept"};
     }
     return rest_.Text(index);
 }

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/db/db_result.h"
+#include "core/result.h"
 #include "platform/db/recordset.h"
 
 namespace tidemark {
@@ -41,15 +41,15 @@ public:
 
     // Field 1 of the current row as a day number, field 2 as a number; every other
     // field, and every field of the rest, as the Recordset reads it.
-    DbResult<double> DayNumber(int index) const {
+    Result<double> DayNumber(int index) const {
         if (index == 1 && position_ < rows_.size()) return rows_[position_].time;
         return Rest().DayNumber(index);
     }
-    DbResult<double> Number(int index) const {
+    Result<double> Number(int index) const {
         if (index == 2 && position_ < rows_.size()) return rows_[position_].value;
         return Rest().Number(index);
     }
-    DbResult<std::string> Text(int index) const;
+    Result<std::string> Text(int index) const;
 
 private:
     // The rest's current row; while a converted row is current, a record set without a

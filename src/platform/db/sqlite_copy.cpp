@@ -66,38 +66,38 @@ const char* DeclaredType(CopyColumnType type) {
 
 }  // namespace
 
-DbResult<SqliteCopy> SqliteCopy::Create() {
+Result<SqliteCopy> SqliteCopy::Create() {
     sqlite3* raw = nullptr;
     int rc =
         sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     SqliteHandle db(raw);
     if (rc != SQLITE_OK)
-        return DbError{"Cannot make the in-memory copy of the database: " + std::string(sqlite3_errstr(rc))};
+        return Fault{"Cannot make the in-memory copy of the database: " + std::string(sqlite3_errstr(rc))};
     SqliteCopy copy(std::move(db));
     // Nothing of the copy needs to survive a crash: no journal, no syncing.
-    DbResult<bool> ready = copy.Exec("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN");
-    if (!ready) return DbError{ready.error()};
+    Result<bool> ready = copy.Exec("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN");
+    if (!ready) return Fault{ready.error()};
     return copy;
 }
 
-DbResult<bool> SqliteCopy::Exec(const std::string& sql) {
+Result<bool> SqliteCopy::Exec(const std::string& sql) {
     char* message = nullptr;
     if (sqlite3_exec(db_.get(), sql.c_str(), nullptr, nullptr, &message) == SQLITE_OK) return true;
     std::string text = message ? message : sqlite3_errmsg(db_.get());
     sqlite3_free(message);
-    return DbError{"Cannot make the in-memory copy of the database: " + text};
+    return Fault{"Cannot make the in-memory copy of the database: " + text};
 }
 
-DbResult<bool> SqliteCopy::Fail(const std::string& what) {
-    return DbError{"Cannot copy the table " + table_ + " " + what + ": " + sqlite3_errmsg(db_.get())};
+Result<bool> SqliteCopy::Fail(const std::string& what) {
+    return Fault{"Cannot copy the table " + table_ + " " + what + ": " + sqlite3_errmsg(db_.get())};
 }
 
-DbResult<bool> SqliteCopy::BeginTable(const std::string& name, const std::vector<CopyColumn>& columns) {
+Result<bool> SqliteCopy::BeginTable(const std::string& name, const std::vector<CopyColumn>& columns) {
     table_ = name;
     column_ = 0;
     indexKey_ = false;
     insert_.reset();
-    if (columns.empty()) return DbError{"The table " + name + " has no columns"};
+    if (columns.empty()) return Fault{"The table " + name + " has no columns"};
     std::string create = "CREATE TABLE " + QuoteSqliteName(name) + " (";
     std::string insert = "INSERT INTO " + QuoteSqliteName(name) + " VALUES (";
     for (size_t i = 0; i < columns.size(); ++i) {
@@ -109,7 +109,7 @@ DbResult<bool> SqliteCopy::BeginTable(const std::string& name, const std::vector
         insert += "?";
         if (LCase(columns[i].name) == "datatype_site_id") indexKey_ = true;
     }
-    DbResult<bool> made = Exec(create + ")");
+    Result<bool> made = Exec(create + ")");
     if (!made) return made;
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(db_.get(), (insert + ")").c_str(), -1, &statement, nullptr) != SQLITE_OK)
@@ -136,7 +136,7 @@ void SqliteCopy::AddDateTime(double day) {
     sqlite3_bind_text(insert_.get(), ++column_, text, length, SQLITE_TRANSIENT);
 }
 
-DbResult<bool> SqliteCopy::EndRow() {
+Result<bool> SqliteCopy::EndRow() {
     int rc = sqlite3_step(insert_.get());
     sqlite3_reset(insert_.get());
     sqlite3_clear_bindings(insert_.get());
@@ -146,17 +146,17 @@ DbResult<bool> SqliteCopy::EndRow() {
     return true;
 }
 
-DbResult<bool> SqliteCopy::EndTable() {
+Result<bool> SqliteCopy::EndTable() {
     insert_.reset();
     if (!indexKey_) return true;
     return Exec("CREATE INDEX " + QuoteSqliteName(table_ + "_by_series") + " ON " + QuoteSqliteName(table_) +
                 " (datatype_site_id)");
 }
 
-DbResult<std::shared_ptr<sqlite3>> SqliteCopy::Finish() {
+Result<std::shared_ptr<sqlite3>> SqliteCopy::Finish() {
     insert_.reset();
-    DbResult<bool> done = Exec("COMMIT; PRAGMA query_only=1");
-    if (!done) return DbError{done.error()};
+    Result<bool> done = Exec("COMMIT; PRAGMA query_only=1");
+    if (!done) return Fault{done.error()};
     return std::shared_ptr<sqlite3>(db_.release(), SqliteCloser{});
 }
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/db/db_result.h"
+#include "core/result.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -37,10 +37,10 @@ struct CopyColumn {
 class SqliteCopy {
 public:
     // Opens an empty in-memory database.
-    static DbResult<SqliteCopy> Create();
+    static Result<SqliteCopy> Create();
 
     // Starts a table; the values of its rows follow, one Add per column and EndRow.
-    DbResult<bool> BeginTable(const std::string& name, const std::vector<CopyColumn>& columns);
+    Result<bool> BeginTable(const std::string& name, const std::vector<CopyColumn>& columns);
     void AddNull();
     void AddInteger(int64_t value);
     void AddReal(double value);
@@ -48,20 +48,20 @@ public:
     void AddBlob(std::string_view bytes);
     // A day number, stored as local-time text "YYYY-MM-DD HH:MM:SS" as in the schema.
     void AddDateTime(double day);
-    DbResult<bool> EndRow();
+    Result<bool> EndRow();
     // Ends the table: indexes the series key of value tables, whose statements always
     // pick one series.
-    DbResult<bool> EndTable();
+    Result<bool> EndTable();
 
     // Ends the filling and makes the database read-only; the handle serves statements.
-    DbResult<std::shared_ptr<sqlite3>> Finish();
+    Result<std::shared_ptr<sqlite3>> Finish();
 
     long long RowsCopied() const { return rows_; }
 
 private:
     explicit SqliteCopy(SqliteHandle db) : db_(std::move(db)) {}
-    DbResult<bool> Exec(const std::string& sql);
-    DbResult<bool> Fail(const std::string& what);
+    Result<bool> Exec(const std::string& sql);
+    Result<bool> Fail(const std::string& what);
 
     SqliteHandle db_;
     SqliteStatement insert_;

@@ -7,7 +7,7 @@
 #include <QtCore/QString>
 
 #include "core/windows1252.h"
-#include "platform/qt_text.h"
+#include "platform/qt_bridge/qt_bridge.h"
 
 namespace tidemark {
 

@@ -3,7 +3,7 @@
 // file connections and the in-memory copies of Access files and workbooks.
 #include <string>
 
-#include "platform/db/db_result.h"
+#include "core/result.h"
 #include "platform/db/recordset.h"
 #include "platform/db/series_rows.h"
 
@@ -16,11 +16,11 @@ std::string SqliteErrorText(sqlite3* db);
 
 // Runs a statement (program text) on the handle and reads all its rows; SQLite's UTF-8
 // text comes back as program text.
-DbResult<Recordset> RunOnSqlite(sqlite3* db, const std::string& sql);
+Result<Recordset> RunOnSqlite(sqlite3* db, const std::string& sql);
 
 // Runs a series statement on the handle: rows whose second field is a stored date-time
 // (or a number) and whose third is a number are read straight into day numbers and
 // values; from the first row that is not, the rows are kept as RunOnSqlite keeps them.
-DbResult<SeriesRows> RunSeriesOnSqlite(sqlite3* db, const std::string& sql);
+Result<SeriesRows> RunSeriesOnSqlite(sqlite3* db, const std::string& sql);
 
 }  // namespace tidemark

@@ -8,10 +8,10 @@
 
 namespace tidemark {
 
-DbResult<std::vector<WorkbookRow>> Workbook::ReadSheet(int sheet) {
+Result<std::vector<WorkbookRow>> Workbook::ReadSheet(int sheet) {
     std::vector<WorkbookRow> rows;
-    DbResult<bool> read = ReadRows(sheet, [&](const WorkbookRow& row) { rows.push_back(row); });
-    if (!read) return DbError{read.error()};
+    Result<bool> read = ReadRows(sheet, [&](const WorkbookRow& row) { rows.push_back(row); });
+    if (!read) return Fault{read.error()};
     return rows;
 }
 
@@ -30,9 +30,9 @@ std::optional<WorkbookFormat> WorkbookFormatOf(const std::string& path) {
     return std::nullopt;
 }
 
-DbResult<std::unique_ptr<Workbook>> OpenWorkbook(const std::string& path) {
+Result<std::unique_ptr<Workbook>> OpenWorkbook(const std::string& path) {
     std::optional<WorkbookFormat> format = WorkbookFormatOf(path);
-    if (!format) return DbError{"The file " + path + " is not a workbook (.xls or .xlsx)"};
+    if (!format) return Fault{"The file " + path + " is not a workbook (.xls or .xlsx)"};
     return *format == WorkbookFormat::Xls ? OpenXlsWorkbook(path) : OpenXlsxWorkbook(path);
 }
 
@@ -84,12 +84,12 @@ std::vector<CopyColumn> NumberedColumns(size_t count) {
 
 // Rows as they come: the first row that has a cell names the columns; cells beyond the
 // last named column are not read.
-DbResult<bool> CopySheetWithHeader(Workbook& workbook, int sheet, SqliteCopy& copy) {
+Result<bool> CopySheetWithHeader(Workbook& workbook, int sheet, SqliteCopy& copy) {
     const std::string& name = workbook.SheetNames()[static_cast<size_t>(sheet)];
     size_t columns = 0;
     bool started = false;
-    DbResult<bool> failed = true;
-    DbResult<bool> read = workbook.ReadRows(sheet, [&](const WorkbookRow& row) {
+    Result<bool> failed = true;
+    Result<bool> read = workbook.ReadRows(sheet, [&](const WorkbookRow& row) {
         if (!failed || IsEmpty(row)) return;
         if (!started) {
             std::vector<CopyColumn> names;
@@ -113,18 +113,18 @@ DbResult<bool> CopySheetWithHeader(Workbook& workbook, int sheet, SqliteCopy& co
     if (!failed) return failed;
     // A sheet with nothing on it still answers as a table, with no rows.
     if (!started) {
-        DbResult<bool> begun = copy.BeginTable(name, NumberedColumns(1));
+        Result<bool> begun = copy.BeginTable(name, NumberedColumns(1));
         if (!begun) return begun;
     }
     return copy.EndTable();
 }
 
-DbResult<bool> CopySheetWithoutHeader(Workbook& workbook, int sheet, SqliteCopy& copy) {
-    DbResult<std::vector<WorkbookRow>> rows = workbook.ReadSheet(sheet);
-    if (!rows) return DbError{rows.error()};
+Result<bool> CopySheetWithoutHeader(Workbook& workbook, int sheet, SqliteCopy& copy) {
+    Result<std::vector<WorkbookRow>> rows = workbook.ReadSheet(sheet);
+    if (!rows) return Fault{rows.error()};
     size_t columns = 1;
     for (const WorkbookRow& row : rows.value()) columns = std::max(columns, row.size());
-    DbResult<bool> begun = copy.BeginTable(workbook.SheetNames()[static_cast<size_t>(sheet)], NumberedColumns(columns));
+    Result<bool> begun = copy.BeginTable(workbook.SheetNames()[static_cast<size_t>(sheet)], NumberedColumns(columns));
     if (!begun) return begun;
     for (const WorkbookRow& row : rows.value()) {
         if (IsEmpty(row)) continue;
@@ -134,7 +134,7 @@ DbResult<bool> CopySheetWithoutHeader(Workbook& workbook, int sheet, SqliteCopy&
             else
                 copy.AddNull();
         }
-        DbResult<bool> added = copy.EndRow();
+        Result<bool> added = copy.EndRow();
         if (!added) return added;
     }
     return copy.EndTable();
@@ -142,10 +142,10 @@ DbResult<bool> CopySheetWithoutHeader(Workbook& workbook, int sheet, SqliteCopy&
 
 }  // namespace
 
-DbResult<bool> CopyWorkbook(Workbook& workbook, bool headerRow, SqliteCopy& copy) {
+Result<bool> CopyWorkbook(Workbook& workbook, bool headerRow, SqliteCopy& copy) {
     for (size_t i = 0; i < workbook.SheetNames().size(); ++i) {
         int sheet = static_cast<int>(i);
-        DbResult<bool> copied =
+        Result<bool> copied =
             headerRow ? CopySheetWithHeader(workbook, sheet, copy) : CopySheetWithoutHeader(workbook, sheet, copy);
         if (!copied) return copied;
     }

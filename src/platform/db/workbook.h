@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/db/db_result.h"
+#include "core/result.h"
 
 namespace tidemark {
 
@@ -36,10 +36,10 @@ public:
 
     // Hands every row of a sheet (0-based index) to the visitor, top to bottom. Rows
     // with no cell at all are handed on as empty rows, so row numbers stay true.
-    virtual DbResult<bool> ReadRows(int sheet, const std::function<void(const WorkbookRow&)>& visit) = 0;
+    virtual Result<bool> ReadRows(int sheet, const std::function<void(const WorkbookRow&)>& visit) = 0;
 
     // All rows of a sheet at once.
-    DbResult<std::vector<WorkbookRow>> ReadSheet(int sheet);
+    Result<std::vector<WorkbookRow>> ReadSheet(int sheet);
 
 protected:
     Workbook() = default;
@@ -52,9 +52,9 @@ std::optional<WorkbookFormat> WorkbookFormatOf(const std::string& path);
 
 // Opens a workbook read-only (paths in the file system's own bytes, UTF-8); a file that is not a workbook of its
 // extension's format gives a message naming it.
-DbResult<std::unique_ptr<Workbook>> OpenWorkbook(const std::string& path);
-DbResult<std::unique_ptr<Workbook>> OpenXlsWorkbook(const std::string& path);
-DbResult<std::unique_ptr<Workbook>> OpenXlsxWorkbook(const std::string& path);
+Result<std::unique_ptr<Workbook>> OpenWorkbook(const std::string& path);
+Result<std::unique_ptr<Workbook>> OpenXlsWorkbook(const std::string& path);
+Result<std::unique_ptr<Workbook>> OpenXlsxWorkbook(const std::string& path);
 
 // Day number of a 1900-system serial number. Serial 60 is the 29 February 1900 that
 // the 1900 system counts although it never was; it reads as 28 February.
@@ -64,6 +64,6 @@ double DayNumberOfSerial(double serial, bool date1904 = false);
 // names the columns (an empty name becomes Fn, n the column number), otherwise all
 // rows are data and the columns are F1, F2, ... Empty rows are left out.
 class SqliteCopy;
-DbResult<bool> CopyWorkbook(Workbook& workbook, bool headerRow, SqliteCopy& copy);
+Result<bool> CopyWorkbook(Workbook& workbook, bool headerRow, SqliteCopy& copy);
 
 }  // namespace tidemark

@@ -62,15 +62,15 @@ public:
 
     const std::vector<std::string>& SheetNames() const override { return sheets_; }
 
-    DbResult<bool> ReadRows(int sheet, const std::function<void(const WorkbookRow&)>& visit) override {
+    Result<bool> ReadRows(int sheet, const std::function<void(const WorkbookRow&)>& visit) override {
         if (sheet < 0 || static_cast<size_t>(sheet) >= sheets_.size())
-            return DbError{"The workbook " + path_ + " has no sheet " + std::to_string(sheet + 1)};
+            return Fault{"The workbook " + path_ + " has no sheet " + std::to_string(sheet + 1)};
         const void* h = handle_.get();
         unsigned int rows = 0;
         unsigned short columns = 0;
         if (freexl_select_active_worksheet(h, static_cast<unsigned short>(sheet)) != FREEXL_OK ||
             freexl_worksheet_dimensions(h, &rows, &columns) != FREEXL_OK)
-            return DbError{"Cannot read the sheet " + sheets_[static_cast<size_t>(sheet)] + " of the workbook " +
+            return Fault{"Cannot read the sheet " + sheets_[static_cast<size_t>(sheet)] + " of the workbook " +
                            path_};
         WorkbookRow row;
         for (unsigned int r = 0; r < rows; ++r) {
@@ -78,7 +78,7 @@ public:
             for (unsigned short c = 0; c < columns; ++c) {
                 FreeXL_CellValue value;
                 if (freexl_get_cell_value(h, r, c, &value) != FREEXL_OK)
-                    return DbError{"Cannot read row " + std::to_string(r + 1) + " of the sheet " +
+                    return Fault{"Cannot read row " + std::to_string(r + 1) + " of the sheet " +
                                    sheets_[static_cast<size_t>(sheet)] + " of the workbook " + path_};
                 row[c] = CellOf(value);
             }
@@ -96,23 +96,23 @@ private:
 
 }  // namespace
 
-DbResult<std::unique_ptr<Workbook>> OpenXlsWorkbook(const std::string& path) {
+Result<std::unique_ptr<Workbook>> OpenXlsWorkbook(const std::string& path) {
     const void* raw = nullptr;
     int rc = freexl_open(path.c_str(), &raw);
     FreeXlHandle handle(raw);
     if (rc != FREEXL_OK || !raw)
-        return DbError{"The file " + path + " is not an Excel workbook (.xls) that can be read"};
+        return Fault{"The file " + path + " is not an Excel workbook (.xls) that can be read"};
     unsigned int password = 0;
     if (freexl_get_info(raw, FREEXL_BIFF_PASSWORD, &password) == FREEXL_OK && password == FREEXL_BIFF_OBFUSCATED)
-        return DbError{"The workbook " + path + " is protected by a password"};
+        return Fault{"The workbook " + path + " is protected by a password"};
     unsigned int count = 0;
     if (freexl_get_info(raw, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK)
-        return DbError{"Cannot read the list of sheets of the workbook " + path};
+        return Fault{"Cannot read the list of sheets of the workbook " + path};
     std::vector<std::string> sheets;
     for (unsigned int i = 0; i < count; ++i) {
         const char* name = nullptr;
         if (freexl_get_worksheet_name(raw, static_cast<unsigned short>(i), &name) != FREEXL_OK || !name)
-            return DbError{"Cannot read the list of sheets of the workbook " + path};
+            return Fault{"Cannot read the list of sheets of the workbook " + path};
         sheets.emplace_back(name);
     }
     return std::unique_ptr<Workbook>(new XlsWorkbook(std::move(handle), path, std::move(sheets)));

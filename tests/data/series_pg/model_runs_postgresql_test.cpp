@@ -52,7 +52,7 @@ TEST(ModelRunsPostgres, TheRunListAndBothAddsReadTheServersModelTables) {
 
     auto db = OpenDatabase(state.settings, state.programFolder);
     ASSERT_TRUE(db) << db.error();
-    DbResult<RunList> list = ReadRunList(*db.value(), state, 1, 0);
+    Result<RunList> list = ReadRunList(*db.value(), state, 1, 0);
     ASSERT_TRUE(list) << list.error();
     ASSERT_EQ(list->rows.size(), 2u);
     EXPECT_EQ(list->rows[0].cells[0], "69");

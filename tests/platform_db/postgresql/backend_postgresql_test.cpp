@@ -43,7 +43,7 @@ protected:
 
 TEST_F(PostgresOnly, WrongPasswordOrDatabaseGivesTheServersMessage) {
     std::string good = backend_.ConnectionString();
-    DbResult<std::unique_ptr<Database>> db = OpenConnection(ReplaceAll(good, "Password=", "Password=x"), "/");
+    Result<std::unique_ptr<Database>> db = OpenConnection(ReplaceAll(good, "Password=", "Password=x"), "/");
     ASSERT_FALSE(db.ok());
     EXPECT_NE(db.error().find("password authentication failed"), std::string::npos) << db.error();
     EXPECT_EQ(db.error().find("tidemark-test-pw"), std::string::npos) << "the password must not be shown";
@@ -64,9 +64,9 @@ TEST_F(PostgresOnly, TimesInsideADaylightSavingGapAreKept) {
     ASSERT_TRUE(
         backend_.Fill("insert into rhour values (1, '2020-03-08 02:30:00', 1), (1, '2020-03-08 03:30:00', 2);", &error))
         << error;
-    DbResult<std::unique_ptr<Database>> db = OpenConnection(backend_.ConnectionString(), "/");
+    Result<std::unique_ptr<Database>> db = OpenConnection(backend_.ConnectionString(), "/");
     ASSERT_TRUE(db.ok()) << db.error();
-    DbResult<Recordset> rs = db.value()->OpenRecordset("select date_time from rhour order by date_time;");
+    Result<Recordset> rs = db.value()->OpenRecordset("select date_time from rhour order by date_time;");
     ASSERT_TRUE(rs.ok()) << rs.error();
     std::vector<std::string> times;
     for (; !rs->Eof(); rs->MoveNext()) times.push_back(DayText(rs->DayNumber(0).value()));

@@ -1,0 +1,74 @@
+#pragma once
+// The outcome of every operation that can fail: its value, or a Fault that says what went
+// wrong and, where it applies, in which file, on which page and line. Lower layers hand
+// faults back; only the application decides whether a fault becomes a message box, a
+// caption or a line on standard error. Nothing throws across a layer.
+#include <cassert>
+#include <string>
+#include <utility>
+#include <variant>
+
+namespace tidemark {
+
+struct Fault {
+    std::string description;
+    std::string file;  // the file the fault is in, when it is about one
+    int page = 0;      // 1-based page of the setup, 0 when none applies
+    int line = 0;      // 1-based line of `file`, 0 when none applies
+};
+
+template <class T>
+class [[nodiscard]] Result {
+public:
+    Result(T value) : state_(std::move(value)) {}      // NOLINT: implicit by design
+    Result(Fault fault) : state_(std::move(fault)) {}  // NOLINT: implicit by design
+
+    bool ok() const { return std::holds_alternative<T>(state_); }
+    explicit operator bool() const { return ok(); }
+
+    T& value() {
+        assert(ok());
+        return std::get<T>(state_);
+    }
+    const T& value() const {
+        assert(ok());
+        return std::get<T>(state_);
+    }
+    T* operator->() { return &value(); }
+    const T* operator->() const { return &value(); }
+
+    // The fault's description; empty when the operation succeeded.
+    const std::string& error() const {
+        static const std::string kNone;
+        return ok() ? kNone : std::get<Fault>(state_).description;
+    }
+    const Fault& fault() const {
+        assert(!ok());
+        return std::get<Fault>(state_);
+    }
+
+private:
+    std::variant<T, Fault> state_;
+};
+
+// The outcome of an operation that gives nothing back but may fail.
+template <>
+class [[nodiscard]] Result<void> {
+public:
+    Result() = default;
+    Result(Fault fault) : fault_(std::move(fault)), ok_(false) {}  // NOLINT: implicit by design
+
+    bool ok() const { return ok_; }
+    explicit operator bool() const { return ok_; }
+    const std::string& error() const { return fault_.description; }
+    const Fault& fault() const {
+        assert(!ok_);
+        return fault_;
+    }
+
+private:
+    Fault fault_;
+    bool ok_ = true;
+};
+
+}  // namespace tidemark
