@@ -103,7 +103,7 @@ QJsonObject GraphJson(const ProgramState& state, const RenderState& render, int 
     o["title"] = Text(render.titles[static_cast<size_t>(slot)]);
     o["currentValue"] = Number(render.currentValues[static_cast<size_t>(slot)]);
     o["unit"] = Text(unit);
-    o["warning"] = render.warningFlags[static_cast<size_t>(slot)] != 0;
+    o["warning"] = render.warningFlags[static_cast<size_t>(slot)] != kWarningClear;
     o["xAxis"] = XAxisJson(chart.XAxis());
     o["yAxis"] = YAxisJson(chart.YAxis(), render.FindScale(page, slot));
     o["rows"] = chart.RowCount();

@@ -63,7 +63,7 @@ LoadPagesHooks MainWindow::LoadHooks() {
 
 void MainWindow::ApplyStartupPosition() {
     const StartupPosition& saved = state_.settings.startup;
-    if (!saved.present || saved.state == 2) return;
+    if (!saved.present || saved.state == WindowState::Maximised) return;
     // A width from a much wider display would put the window mostly off this screen.
     if (saved.width >= 1.5 * ScreenGeometry().width()) return;
     // Line 9 holds the client area, which is what is saved (CurrentPosition) and set here.
@@ -75,9 +75,9 @@ void MainWindow::ApplyStartupPosition() {
 }
 
 void MainWindow::ShowInStartupState() {
-    switch (state_.settings.startup.present ? state_.settings.startup.state : 0) {
-        case 1: showMinimized(); break;
-        case 2: showMaximized(); break;
+    switch (state_.settings.startup.present ? state_.settings.startup.state : WindowState::Normal) {
+        case WindowState::Minimised: showMinimized(); break;
+        case WindowState::Maximised: showMaximized(); break;
         default: show(); break;
     }
 }
@@ -162,7 +162,7 @@ StartupPosition MainWindow::CurrentPosition() const {
     position.left = static_cast<float>(client.left());
     position.width = static_cast<float>(client.width());
     position.height = static_cast<float>(client.height());
-    position.state = static_cast<int16_t>(maximised ? 2 : minimised ? 1 : 0);
+    position.state = maximised ? WindowState::Maximised : minimised ? WindowState::Minimised : WindowState::Normal;
     position.present = true;
     return position;
 }

@@ -110,7 +110,7 @@ std::array<DrawnSlot, kGraphsPerPage> MainWindow::DrawnSlots() const {
         DrawnSlot& d = slots[static_cast<size_t>(s)];
         d.title = render_->titles[static_cast<size_t>(s)];
         d.currentValue = render_->currentValues[static_cast<size_t>(s)];
-        d.warning = render_->warningFlags[static_cast<size_t>(s)] != 0;
+        d.warning = render_->warningFlags[static_cast<size_t>(s)] != kWarningClear;
         if (const YScale* scale = render_->FindScale(state_.currentpage, s)) {
             d.yMin = scale->min;
             d.yMax = scale->max;
@@ -128,7 +128,9 @@ void MainWindow::PaintWarning(int slot, bool on) {
     box->setPalette(p);
 }
 
-bool MainWindow::WarningFlag(int slot) const { return render_->warningFlags.at(static_cast<size_t>(slot)) != 0; }
+bool MainWindow::WarningFlag(int slot) const {
+    return render_->warningFlags.at(static_cast<size_t>(slot)) != kWarningClear;
+}
 
 void MainWindow::ClearCurrentValues() { render_->currentValues.fill(kMissing); }
 

@@ -15,8 +15,6 @@
 namespace tidemark {
 namespace {
 
-constexpr int32_t kGaugeOffColor = 65535;  // yellow plot wall of a gauge out of service
-constexpr std::string_view kGaugeOffPrefix = "OFF ";
 constexpr double kLargestWatchLevel = 1e12;
 
 template <typename Command, size_t N>
@@ -56,7 +54,7 @@ bool MarksSetupChanged(GraphCommand command) {
 }
 
 // The special display toggles: on from plain, off from any special display.
-int16_t Toggled(int16_t rankcum, int16_t on) { return rankcum == 0 ? on : 0; }
+int16_t Toggled(int16_t rankcum, int16_t on) { return rankcum == RankCum::Plain ? on : RankCum::Plain; }
 
 // Colours of the setup model carry only their three bytes on the chart.
 int32_t ChartColor(int32_t value) {
@@ -109,20 +107,20 @@ void GraphCommands::Run(GraphCommand command, int slot) {
             Getvalues1(state_, host_, state_.currentpage, slot);
             view_.RedrawPage();
             break;
-        case GraphCommand::HourMarkers: StepMarkers(slot, &GraphDef::hrmarker, 2); break;
-        case GraphCommand::DayMarkers: StepMarkers(slot, &GraphDef::daymarker, 3); break;
+        case GraphCommand::HourMarkers: StepMarkers(slot, &GraphDef::hrmarker, MarkerMode::LastHourly); break;
+        case GraphCommand::DayMarkers: StepMarkers(slot, &GraphDef::daymarker, MarkerMode::LastDaily); break;
         case GraphCommand::Rankings:
-            def.rankcum = Toggled(def.rankcum, -1);
+            def.rankcum = Toggled(def.rankcum, RankCum::Ranked);
             view_.RedrawPage();
             break;
         case GraphCommand::Cumulative:
-            def.rankcum = Toggled(def.rankcum, 2);
+            def.rankcum = Toggled(def.rankcum, RankCum::Cumulative);
             view_.RedrawPage();
             break;
         case GraphCommand::LogYaxis: LogYaxis(slot); break;
         case GraphCommand::NormalYaxis: NormalYaxis(slot); break;
         case GraphCommand::YaxisLabels:
-            Page().yaxislabels = Page().yaxislabels == -1 ? 0 : -1;
+            Page().yaxislabels = Page().yaxislabels == YAxisLabels::Shown ? YAxisLabels::Hidden : YAxisLabels::Shown;
             view_.LayoutPage();
             break;
         case GraphCommand::ColorsFonts: view_.Open(SideFrame::ColorsMenu); break;
@@ -164,7 +162,7 @@ void GraphCommands::Enlarge(int slot) {
     style.axisColor = contrast;
     style.plot = {out.plot.minX, out.plot.minY, out.plot.maxX, out.plot.maxY};
     style.titleRect = {out.titleRect.minX, out.titleRect.minY, out.titleRect.maxX, out.titleRect.maxY};
-    if (page.yaxislabels == -1 && static_cast<size_t>(state_.currentpage) < state_.labels.size()) {
+    if (page.yaxislabels == YAxisLabels::Shown && static_cast<size_t>(state_.currentpage) < state_.labels.size()) {
         style.yAxisTitleVisible = true;
         style.yAxisTitle = state_.labels[static_cast<size_t>(state_.currentpage)].at(static_cast<size_t>(slot)).unit;
         style.yAxisTitleFontSize = page.axisfontsize;
@@ -181,7 +179,7 @@ void GraphCommands::Shrink() {
 void GraphCommands::StepMarkers(int slot, int16_t GraphDef::*mode, int16_t last) {
     GraphDef& def = Def(slot);
     int16_t& value = def.*mode;
-    value = value >= last || value < 0 ? 0 : static_cast<int16_t>(value + 1);
+    value = value >= last || value < 0 ? MarkerMode::Line : static_cast<int16_t>(value + 1);
     ApplyMarkerModes(render_.charts[static_cast<size_t>(slot)], def, PensInUse(state_.settings, render_));
     view_.RefreshChart(slot);
 }
@@ -209,20 +207,20 @@ void GraphCommands::LogYaxis(int slot) {
     ChartSurface& chart = render_.charts[static_cast<size_t>(slot)];
     chart.XAxis().crossingAutomatic = true;
     chart.YAxis().scaleType = ScaleType::Logarithmic;
-    Def(slot).logyscale = -1;
+    Def(slot).logyscale = kFileTrue;
     view_.RefreshChart(slot);
 }
 
 void GraphCommands::ToggleGauge(int slot) {
     GraphDef& def = Def(slot);
-    if (def.back2color == kGaugeOffColor) {
+    if (def.SwitchedOff()) {
         def.back2color = def.backcolor;
-        if (StartsWith(def.stationname, kGaugeOffPrefix)) def.stationname.erase(0, kGaugeOffPrefix.size());
+        if (StartsWith(def.stationname, kSwitchedOffPrefix)) def.stationname.erase(0, kSwitchedOffPrefix.size());
         def.stationname = Trim(def.stationname);
     } else {
-        def.back2color = kGaugeOffColor;
-        if (!StartsWith(def.stationname, kGaugeOffPrefix))
-            def.stationname = std::string(kGaugeOffPrefix) + def.stationname;
+        def.back2color = kSwitchedOffColor;
+        if (!StartsWith(def.stationname, kSwitchedOffPrefix))
+            def.stationname = std::string(kSwitchedOffPrefix) + def.stationname;
     }
     view_.RedrawPage();
 }

@@ -286,7 +286,7 @@ FormLayout Form_Resize(const FormLayoutInput& in, const TextMeasure& measure) {
         }
 
         slot.plot = PlotRectFor(out.layoutClass, slot.chart.width, slot.chart.height, in.titlefontsize);
-        if (in.yaxislabels == -1) {
+        if (in.yaxislabels == YAxisLabels::Shown) {
             slot.yAxisTitleVisible = true;
             slot.yAxisTitle = def.yAxisTitle;
             slot.yAxisTitleFontSize = in.axisfontsize;

@@ -122,7 +122,7 @@ struct FormLayoutInput {
     double twipsPerPixelX = kTwipsPerPixel, twipsPerPixelY = kTwipsPerPixel;
     int graphCount = 1;  // the page's highest used slot + 1
     int16_t titlefontsize = 0, axisfontsize = 0;
-    int16_t yaxislabels = 0;  // -1 = Y axis titles shown
+    int16_t yaxislabels = YAxisLabels::Hidden;
     std::string titlefontname, axisfontname;
     bool bigcurrentvalue = false;
     std::array<SlotLayoutInput, kLayoutSlots> slots{};

@@ -19,8 +19,6 @@
 namespace tidemark {
 namespace {
 
-constexpr int kEmptyGridRows = 6;
-
 constexpr int32_t kRed = 0x0000FF;                      // RGB(255, 0, 0)
 constexpr int32_t kYellow = 0x00FFFF;                   // RGB(255, 255, 0)
 constexpr int32_t kOrange = 55 << 16 | 185 << 8 | 255;  // RGB(255, 185, 55)
@@ -70,8 +68,8 @@ void StyleRunNumberTrace(ChartSurface& chart, const GraphInputs& in, int penwidt
     s.marker.style = MarkerStyle::Square;
     s.marker.size = chart.Series(kDailyX).marker.size;
     s.pen.width = penwidth2;
-    s.showLine = in.def.hrmarker != 2;
-    s.marker.visible = in.def.hrmarker == 1 || in.def.hrmarker == 2;
+    s.showLine = in.def.hrmarker != MarkerMode::MarkersOnly;
+    s.marker.visible = in.def.hrmarker == MarkerMode::LineAndMarkers || in.def.hrmarker == MarkerMode::MarkersOnly;
 }
 
 XRange StyleDateAxis(ChartSurface& chart, const DateWindow& window, int days) {
@@ -156,7 +154,7 @@ void StyleFixedSeries(ChartSurface& chart, const GraphDef& def, int option, int 
 
     ChartSeries& second = chart.Series(kSecondX);
     second.pen.width = pw2;
-    if (option == -1) ShowMarkers(second, false, pw2, 2 * pw2, MarkerStyle::Plus);
+    if (option == RankCum::Ranked) ShowMarkers(second, false, pw2, 2 * pw2, MarkerStyle::Plus);
 }
 
 }  // namespace
@@ -166,14 +164,14 @@ void ApplyMarkerModes(ChartSurface& chart, const GraphDef& def, PenWidths pens) 
     ChartSeries& main = chart.Series(kMainX);
     ChartSeries& second = chart.Series(kSecondX);
     switch (def.hrmarker) {
-        case 0:
+        case MarkerMode::Line:
             ShowLineOnly(main);
-            if (option == -2) ShowLineOnly(second);
+            if (option == kTwoSeriesOption) ShowLineOnly(second);
             break;
-        case 1:
-        case 2:
-            ShowMarkers(main, def.hrmarker == 1, pw1, 2 * pw1, MarkerStyle::Cross);
-            if (def.hrmarker == 1 && option != -1) {
+        case MarkerMode::LineAndMarkers:
+        case MarkerMode::MarkersOnly:
+            ShowMarkers(main, def.hrmarker == MarkerMode::LineAndMarkers, pw1, 2 * pw1, MarkerStyle::Cross);
+            if (def.hrmarker == MarkerMode::LineAndMarkers && option != RankCum::Ranked) {
                 ShowMarkers(second, true, pw2, 2 * pw2, MarkerStyle::Plus);
                 second.pen.width = pw1;
             }
@@ -182,10 +180,12 @@ void ApplyMarkerModes(ChartSurface& chart, const GraphDef& def, PenWidths pens) 
     }
     ChartSeries& daily = chart.Series(kDailyX);
     switch (def.daymarker) {
-        case 0: ShowLineOnly(daily); break;
-        case 1:
-        case 2: ShowMarkers(daily, def.daymarker == 1, pw1, 2 * pw1, MarkerStyle::FilledSquare); break;
-        case 3:
+        case MarkerMode::Line: ShowLineOnly(daily); break;
+        case MarkerMode::LineAndMarkers:
+        case MarkerMode::MarkersOnly:
+            ShowMarkers(daily, def.daymarker == MarkerMode::LineAndMarkers, pw1, 2 * pw1, MarkerStyle::FilledSquare);
+            break;
+        case MarkerMode::Hidden:
             daily.showLine = false;
             daily.marker.visible = false;
             break;
@@ -278,7 +278,7 @@ void DrawGraph(const ProgramState& state, RenderState& render, PageView& view, i
                    Clamp(main.pointCount, main.PointRoom()),
                    second ? Clamp(second->pointCount, second->PointRoom()) : 0,
                    EffectiveOption(def),
-                   def.rankcum == 2,
+                   def.rankcum == RankCum::Cumulative,
                    IsTotalsIdentifier(def.dsid),
                    IsTotalsIdentifier(def2.dsid),
                    IsTotalsIdentifier(pageRec.runnumber.at(static_cast<size_t>(slot))),
@@ -317,11 +317,11 @@ void DrawGraph(const ProgramState& state, RenderState& render, PageView& view, i
     int firstChecked = pass.lastPast - def.watchcount - 1;
     if (def.highwatch != 0) {
         shownRange.Add(def.highwatch);
-        if (LevelCrossed(in, firstChecked, def.highwatch, true)) warning = -1;
+        if (LevelCrossed(in, firstChecked, def.highwatch, true)) warning = kWarningRaised;
     }
     if (def.lowwatch != 0) {
         shownRange.Add(def.lowwatch);
-        if (LevelCrossed(in, firstChecked, def.lowwatch, false)) warning = -1;
+        if (LevelCrossed(in, firstChecked, def.lowwatch, false)) warning = kWarningRaised;
     }
 
     // Surface.
@@ -336,7 +336,7 @@ void DrawGraph(const ProgramState& state, RenderState& render, PageView& view, i
 
     XRange xRange = def.freqtype == FreqType::DepthDuration ? StyleDurationAxis(chart, in)
                                                             : StyleDateAxis(chart, state.window, state.settings.days);
-    chart.XAxis().labelFont.style = 2;
+    chart.XAxis().labelFont.style = kFontItalic;
     chart.XAxis().majorGrid.style = PenStyle::Dot;
     chart.XAxis().minorGrid.style = PenStyle::None;
 
@@ -378,7 +378,7 @@ void DrawGraph(const ProgramState& state, RenderState& render, PageView& view, i
     if (clamped) title += kClampedAxisNote;
     render.titles[static_cast<size_t>(slot)] = title;
 
-    if (warning != 0 && state.autostartseconds == 0) view.StartWarningBlink();
+    if (warning != kWarningClear && state.autostartseconds == 0) view.StartWarningBlink();
 }
 
 }  // namespace tidemark

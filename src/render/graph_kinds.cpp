@@ -15,7 +15,7 @@ bool IsTotalsIdentifier(int id) {
 }
 
 int EffectiveOption(const GraphDef& def) {
-    if (def.hasdsid2 != 0 || def.freqtype == FreqType::DepthDuration) return -2;
+    if (def.hasdsid2 != 0 || def.freqtype == FreqType::DepthDuration) return kTwoSeriesOption;
     return def.rankcum;
 }
 
@@ -38,9 +38,9 @@ KindLegends LegendsFor(const GraphDef& def) {
         legends.main = "Frequecy";
         legends.second = "Series 2";
     }
-    if (option == -1) legends.second = "Rank";
-    if (option == -2 && !years) legends.second = "Series 2";
-    if (option == -2 && years) {
+    if (option == RankCum::Ranked) legends.second = "Rank";
+    if (option == kTwoSeriesOption && !years) legends.second = "Series 2";
+    if (option == kTwoSeriesOption && years) {
         legends.main = "Frequecy";
         if (def.freqtype == FreqType::DepthDuration) legends.second = "Rainfall";
     }

@@ -14,7 +14,10 @@ namespace tidemark {
 // cumulative drawing copies their values instead of adding them up.
 bool IsTotalsIdentifier(int id);
 
-// `rankcum`, or -2 when the graph has a second series or shows depth-duration maxima.
+// What EffectiveOption gives for a graph with a second series or depth-duration maxima.
+inline constexpr int kTwoSeriesOption = -2;
+
+// `rankcum` (a RankCum code), or kTwoSeriesOption.
 int EffectiveOption(const GraphDef& def);
 
 // A running total over the present values of a series.

@@ -40,7 +40,7 @@ bool CumulativeCurrentValue(const GraphInputs& in, double now, double& value) {
 }
 
 int SpikeRows(const GraphInputs& in) {
-    if (in.def.hrmarker != kSpikeMarkers) return 0;
+    if (in.def.hrmarker != MarkerMode::Spikes) return 0;
     int extra = 0;
     for (int r = 1; r <= in.mainCount; ++r) {
         double v = in.main.points[static_cast<size_t>(r)].value;
@@ -68,7 +68,7 @@ MainPass WriteMainSeries(ChartSurface& chart, const GraphInputs& in, double now,
         }
         if (p.time <= now) pass.lastPast = r;
 
-        if (in.def.hrmarker == kSpikeMarkers && !missing && p.value != 0) {
+        if (in.def.hrmarker == MarkerMode::Spikes && !missing && p.value != 0) {
             for (int k = 1; k <= 3; ++k) {
                 chart.SetCell(row + k, kMainX, p.time);
                 chart.SetCell(row + k, kMainX + 1, k == 2 ? y : 0);
@@ -118,8 +118,8 @@ void WriteSecondSeries(ChartSurface& chart, const GraphInputs& in, ValueRange& v
     std::vector<double> work(static_cast<size_t>(rows) + 1, kMissing);
     for (int r = 1; r <= std::min(rows, in.secondCount); ++r)
         work[static_cast<size_t>(r)] = in.second->points[static_cast<size_t>(r)].value;
-    if (in.option == -2 && in.cumulative) AccumulateColumn(work, 1, rows, !in.mainTotals);
-    bool ranked = in.option == -1;
+    if (in.option == kTwoSeriesOption && in.cumulative) AccumulateColumn(work, 1, rows, !in.mainTotals);
+    bool ranked = in.option == RankCum::Ranked;
     if (ranked) {
         std::fill(work.begin(), work.end(), kMissing);
         int last = 0;

@@ -19,8 +19,6 @@ inline constexpr int kNowX = 9;
 inline constexpr int kAlertX = 11;
 inline constexpr int kFirstTraceX = 13;
 inline constexpr int kBaseColumns = 13;
-// hrmarker value that draws each non-zero value as a spike up from 0.
-inline constexpr int kSpikeMarkers = 99;
 
 struct ValueRange {
     double min = std::numeric_limits<double>::infinity();
@@ -62,7 +60,7 @@ void GrowRows(ChartSurface& chart, int rows);
 // false when no point lies at or before now.
 bool CumulativeCurrentValue(const GraphInputs& in, double now, double& value);
 
-// Rows the spikes of hrmarker 99 add to the grid.
+// Rows the spikes of MarkerMode::Spikes add to the grid.
 int SpikeRows(const GraphInputs& in);
 
 // Columns 1-2 (main series, running totals on a cumulative graph) and column 9 (the

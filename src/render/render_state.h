@@ -30,13 +30,17 @@ struct PenWidths {
     bool operator==(const PenWidths&) const = default;
 };
 
+// A slot's warning flag.
+inline constexpr int16_t kWarningClear = 0;
+inline constexpr int16_t kWarningRaised = -1;
+
 struct RenderState {
     std::array<ChartSurface, kGraphsPerPage> charts;
     // Latest value of each graph's main series, -9999 when missing or stale.
     std::array<double, kGraphsPerPage> currentValues{};
     // Title text per slot 0-12: station name, CR LF, value, unit and time.
     std::array<std::string, kGraphsPerPage + 1> titles;
-    // -1 when a watch level is crossed; drives the slot's blinking "WARNING!" box.
+    // kWarningRaised when a watch level is crossed; drives the slot's blinking "WARNING!" box.
     std::array<int16_t, kGraphsPerPage> warningFlags{};
 
     // The widths drawing chose for a setup that sets none, by the screen size class of

@@ -15,7 +15,7 @@ void ClearSlots(RenderState& render, PageView& view, const PageRec& page) {
         chart.SetEnabled(false);
         chart.SetVisible(false);
         view.HideSlotBoxes(g);
-        render.warningFlags[static_cast<size_t>(g)] = 0;
+        render.warningFlags[static_cast<size_t>(g)] = kWarningClear;
         if (page.slots[static_cast<size_t>(g)].Kind() == SlotKind::Empty) {
             chart.SetColumnCount(0);
             chart.SetRowCount(0);
@@ -84,7 +84,7 @@ void showgraphs(ProgramState& state, RenderState& render, Host& host, PageView& 
                     std::string(e.what()) + "\nPage " + std::to_string(pageNumber) + ", Chart " + std::to_string(g + 1),
                     MsgButtons::Ok);
             ChartSurface& chart = render.charts[static_cast<size_t>(g)];
-            if (chart.RowCount() == 0) chart.SetRowCount(6);
+            if (chart.RowCount() == 0) chart.SetRowCount(kEmptyGridRows);
         }
     }
 

@@ -19,6 +19,9 @@ namespace tidemark {
 // drawing goes on with the next graph.
 void showgraphs(ProgramState& state, RenderState& render, Host& host, PageView& view);
 
+// The rows a chart with no data gets, drawn or failed, so that its grid still shows.
+inline constexpr int kEmptyGridRows = 6;
+
 // Draws one graph slot (0-11) of a page at the present time `now`; throws on a fault.
 // Reads the setup and the series without changing them.
 // Used by showgraphs for every slot that holds a drawn graph.

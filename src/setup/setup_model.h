@@ -5,7 +5,10 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "core/color.h"
 
 namespace tidemark {
 
@@ -21,10 +24,18 @@ inline constexpr int kRunSlots = 13;            // run suffix, run number and al
 inline constexpr int kPageRoom = 8;             // pages that can be added while running
 inline constexpr int kFlagRoom = 10;            // flag tables reach this far past the last page
 
+// The window state of line 9. Held as the number read, so an unknown one is saved back
+// as it was; it then shows the window normally.
+struct WindowState {
+    static constexpr int16_t Normal = 0;
+    static constexpr int16_t Minimised = 1;
+    static constexpr int16_t Maximised = 2;
+};
+
 // Saved window position and state (line 9), in pixels.
 struct StartupPosition {
     float top = 0, left = 0, width = 0, height = 0;
-    int16_t state = 0;     // 0 normal, 1 minimised, 2 maximised
+    int16_t state = WindowState::Normal;
     bool present = false;  // line 9 held a position
     bool operator==(const StartupPosition&) const = default;
 };
@@ -94,15 +105,49 @@ constexpr bool IsProbability(FreqType type) {
 // The types whose lines carry coeff1-coeff3.
 constexpr bool HasCoefficients(FreqType type) { return IsProbability(type) || type == FreqType::ColorBand; }
 
+// The codes of a graph line's number fields are kept as the numbers read (int16, as the
+// file holds them) and compared with these names; a number without a name of its own is
+// written back unchanged.
+
+// The file's "true": the number a switched-on field is written as.
+inline constexpr int16_t kFileTrue = -1;
+
+// The "rank-1/cumulative2" field: the main series as it is, in rank order, or as running
+// totals.
+struct RankCum {
+    static constexpr int16_t Plain = 0;
+    static constexpr int16_t Ranked = -1;
+    static constexpr int16_t Cumulative = 2;
+};
+
+// `hrmarker` and `daymarker`: how a series is drawn. The graph menu steps the hourly
+// mode through Line .. MarkersOnly and the daily one through Line .. Hidden.
+struct MarkerMode {
+    static constexpr int16_t Line = 0;
+    static constexpr int16_t LineAndMarkers = 1;
+    static constexpr int16_t MarkersOnly = 2;
+    static constexpr int16_t Hidden = 3;   // daily series only
+    static constexpr int16_t Spikes = 99;  // hourly series only: each non-zero value as a spike up from 0
+    static constexpr int16_t LastHourly = MarkersOnly;
+    static constexpr int16_t LastDaily = Hidden;
+};
+
+// A graph whose second back colour is kSwitchedOffColor (core/color.h) is switched off
+// ("Gage Off"); its station name then begins with this.
+inline constexpr std::string_view kSwitchedOffPrefix = "OFF ";
+
+// A graph with this identifier keeps its place on the page but is not drawn.
+inline constexpr int16_t kUndrawnGraphDsid = 1;
+
 struct GraphDef {
     int16_t page = 0;
     int16_t slot = 0;
     int16_t dsid = 0;  // SlotKindOf tells what it names
     std::string parametername;
     std::string stationname;  // web screen: the address
-    int16_t hrmarker = 0;     // web screen: scroll bars switch
-    int16_t daymarker = 0;    // web screen: saved horizontal scroll position
-    int16_t logyscale = 0;    // web screen: saved vertical scroll position
+    int16_t hrmarker = 0;     // MarkerMode; web screen: scroll bars switch
+    int16_t daymarker = 0;    // MarkerMode; web screen: saved horizontal scroll position
+    int16_t logyscale = 0;    // non-zero (kFileTrue) = logarithmic; web screen: vertical scroll position
     int32_t backcolor = 0;    // web screen: browser index (run-time)
     int32_t back2color = 0;   // 65535 = switched off; web screen: allow navigation
     int32_t hrcolor = 0;      // web screen: fit image
@@ -110,24 +155,30 @@ struct GraphDef {
     double highwatch = 0;
     double lowwatch = 0;
     int16_t watchcount = 0;
-    int16_t rankcum = 0;   // -1 ranked, 2 cumulative, 0 plain
-    int16_t hasdsid2 = 0;  // -1 when the dsid field held a second identifier
+    int16_t rankcum = RankCum::Plain;
+    int16_t hasdsid2 = 0;  // kFileTrue when the dsid field held a second identifier
     FreqType freqtype = FreqType::Plain;
     float coeff1 = 0, coeff2 = 0, coeff3 = 0;
     int16_t tracecount = 0;  // run-time: model-run traces added
 
     SlotKind Kind() const { return SlotKindOf(dsid); }
-    // Drawn from its fetched series; a graph with identifier 1 keeps its place on the
-    // page but is not drawn.
-    bool IsDrawnGraph() const { return Kind() == SlotKind::Graph && dsid != 1; }
+    // Drawn from its fetched series (see kUndrawnGraphDsid).
+    bool IsDrawnGraph() const { return Kind() == SlotKind::Graph && dsid != kUndrawnGraphDsid; }
+    bool SwitchedOff() const { return back2color == kSwitchedOffColor; }
     bool operator==(const GraphDef&) const = default;
+};
+
+// A page's `yaxislabels`: whether its graphs show their unit as a Y-axis title.
+struct YAxisLabels {
+    static constexpr int16_t Shown = kFileTrue;
+    static constexpr int16_t Hidden = 0;
 };
 
 struct PageRec {
     std::string title;
     int16_t titlefontsize = 0;
     int16_t axisfontsize = 0;
-    int16_t yaxislabels = 0;  // -1 shown, 0 hidden
+    int16_t yaxislabels = YAxisLabels::Hidden;
     bool ftpoff = false;
     bool unitsoff = false;
     bool removed = false;  // run-time: deleted while running

@@ -380,7 +380,8 @@ void Parser::ReadGraphLine(const std::vector<std::string>& f) {
         g.coeff2 = StrictSingle(f[17], "coeff2");
         g.coeff3 = StrictSingle(f[18], "coeff3");
     }
-    if (g.back2color == kSwitchedOffColor && !StartsWith(g.stationname, "OFF ")) g.stationname = "OFF " + g.stationname;
+    if (g.SwitchedOff() && !StartsWith(g.stationname, kSwitchedOffPrefix))
+        g.stationname = std::string(kSwitchedOffPrefix) + g.stationname;
     // Saved pages carry all 12 graph lines, so an empty line must not make a 4-graph page
     // lay out as a 12-graph one: the page's size is its highest slot in use.
     if (g.Kind() != SlotKind::Empty && slot > p.lastslot) p.lastslot = static_cast<int16_t>(slot);
@@ -395,7 +396,7 @@ void Parser::ReadDsidField(const std::string& field, int slot) {
     auto pieces = Split(u, ',');
     g.dsid = LenientInt16(pieces[0], "dsid");
     if (pieces.size() > 1) {
-        g.hasdsid2 = -1;
+        g.hasdsid2 = kFileTrue;
         GraphDef& second = p.slots[static_cast<size_t>(slot + kSecondSeriesOffset)];
         second.page = static_cast<int16_t>(page_);
         second.slot = static_cast<int16_t>(slot + kSecondSeriesOffset);

@@ -132,7 +132,7 @@ std::string SetupWriter::ComposeOnOff(const PageSet& pages) {
         if (!Written(pages, p)) continue;
         for (int s = 0; s < kGraphsPerPage; ++s) {
             const GraphDef& g = pages.Graph(p, s);
-            if (g.Kind() != SlotKind::Graph || g.back2color != kSwitchedOffColor) continue;
+            if (g.Kind() != SlotKind::Graph || !g.SwitchedOff()) continue;
             lines.push_back(std::to_string(g.dsid) + ",\"" + LineText(g.parametername) + "\",\"" +
                             LineText(g.stationname) + "\"");
         }

@@ -9,6 +9,7 @@
 #include "core/vbtext.h"
 #include "demo_series.h"
 #include "hydrology.h"
+#include "setup/setup_model.h"
 
 namespace tidemark::demo {
 namespace {
@@ -25,14 +26,14 @@ struct DemoGraph {
     int32_t backcolor = 0, back2color = 0, hrcolor = 0, daycolor = 0;
     double highwatch = 0, lowwatch = 0;
     int watchcount = 0;
-    int rankcum = 0;
-    int freqtype = 0;
+    int rankcum = RankCum::Plain;
+    FreqType freqtype = FreqType::Plain;
     float coeff1 = 0, coeff2 = 0, coeff3 = 0;
 };
 
 struct DemoPage {
     std::string title;
-    int titlefontsize = 10, axisfontsize = 8, yaxislabels = -1;
+    int titlefontsize = 10, axisfontsize = 8, yaxislabels = YAxisLabels::Shown;
     bool ftpoff = false, unitsoff = false;
     std::vector<DemoGraph> graphs;  // at most 12; the rest are written as empty slots
 };
@@ -70,7 +71,7 @@ DemoGraph Graph(int dsid, const Theme& theme, const Pens& pens) {
 
 DemoGraph WebScreen(const std::string& address) {
     DemoGraph g;
-    g.dsid = -1;
+    g.dsid = kWebScreenDsid;
     g.parametername = "Web Screen";
     g.stationname = address;
     g.hrmarker = 1;     // scroll bars
@@ -83,10 +84,10 @@ std::vector<DemoPage> DemoPages(const DemoDocuments& documents) {
     std::vector<DemoPage> pages;
 
     {  // Four graphs: the flood picture at a glance.
-        DemoPage p{"River Conditions", 11, 9, -1, false, false, {}};
+        DemoPage p{"River Conditions", 11, 9, YAxisLabels::Shown, false, false, {}};
         DemoGraph stage = Graph(kStageMillFalls, kLight, kStagePens);
         stage.runsuffix = ",ALERT";
-        stage.freqtype = 4;  // flood-category bands
+        stage.freqtype = FreqType::ColorBand;
         stage.coeff1 = static_cast<float>(kMillFallsMinor);
         stage.coeff2 = static_cast<float>(kMillFallsModerate);
         stage.coeff3 = static_cast<float>(kMillFallsMajor);
@@ -99,39 +100,39 @@ std::vector<DemoPage> DemoPages(const DemoDocuments& documents) {
         creek.lowwatch = 1;
         creek.watchcount = 6;
         DemoGraph rain = Graph(kRainCedarRidge, kLight, kRainPens);
-        rain.daymarker = 1;
+        rain.daymarker = MarkerMode::LineAndMarkers;
         p.graphs = {stage, flow, creek, rain};
         pages.push_back(p);
     }
     {  // One graph: the forecast point with the downstream gauge and the official
         // forecast laid over it.
-        DemoPage p{"Mill Falls Forecast", 14, 10, -1, false, false, {}};
+        DemoPage p{"Mill Falls Forecast", 14, 10, YAxisLabels::Shown, false, false, {}};
         DemoGraph g = Graph(kStageMillFalls, kSlate, kStagePens);
         g.dsid2 = kStageHarborPoint;
         g.runnumber = kForecastStageMillFalls;
         g.runsuffix = ",RUN";
-        g.hrmarker = 1;
-        g.daymarker = 2;
+        g.hrmarker = MarkerMode::LineAndMarkers;
+        g.daymarker = MarkerMode::MarkersOnly;
         g.highwatch = kMillFallsAction;
         g.watchcount = 12;
         p.graphs = {g};
         pages.push_back(p);
     }
     {  // Two graphs: how rare the recent rain was.
-        DemoPage p{"Rainfall Frequency", 12, 9, -1, false, false, {}};
+        DemoPage p{"Rainfall Frequency", 12, 9, YAxisLabels::Shown, false, false, {}};
         DemoGraph interval = Graph(kRainCedarRidge, kLight, kRainPens);
-        interval.freqtype = -1;
+        interval.freqtype = FreqType::Recurrence;
         interval.stationname = "Cedar Ridge Recurrence Interval";
-        interval.daymarker = 1;
+        interval.daymarker = MarkerMode::LineAndMarkers;
         DemoGraph depth = Graph(kRainCedarRidge, kLight, kRainPens);
-        depth.freqtype = -2;
+        depth.freqtype = FreqType::DepthDuration;
         depth.stationname = "Cedar Ridge Depth-Duration Maxima";
-        depth.hrmarker = 1;
+        depth.hrmarker = MarkerMode::LineAndMarkers;
         p.graphs = {interval, depth};
         pages.push_back(p);
     }
     {  // Three graphs: month-to-date totals.
-        DemoPage p{"Monthly Rainfall and ET", 11, 9, -1, false, false, {}};
+        DemoPage p{"Monthly Rainfall and ET", 11, 9, YAxisLabels::Shown, false, false, {}};
         DemoGraph a = Graph(kRainCedarRidge, kLight, kRainPens);
         a.parametername = "Monthly Rainfall";
         DemoGraph b = Graph(kRainMillFalls, kLight, kRainPens);
@@ -143,29 +144,29 @@ std::vector<DemoPage> DemoPages(const DemoDocuments& documents) {
     }
     {  // Six graphs: the rain gauges, the broken one switched off, a season-to-date
         // comparison and the radar's error against the gauge.
-        DemoPage p{"Rain Gauges", 10, 8, -1, false, false, {}};
+        DemoPage p{"Rain Gauges", 10, 8, YAxisLabels::Shown, false, false, {}};
         DemoGraph cedar = Graph(kRainCedarRidge, kLight, kRainPens);
         DemoGraph hollow = Graph(kRainHollowPine, kLight, kRainPens);
-        hollow.daymarker = 2;
+        hollow.daymarker = MarkerMode::MarkersOnly;
         DemoGraph mill = Graph(kRainMillFalls, kLight, kRainPens);
-        mill.hrmarker = 99;  // drawn as steps
+        mill.hrmarker = MarkerMode::Spikes;
         DemoGraph harbor = Graph(kRainHarborPoint, kLight, kRainPens);
         harbor.back2color = kSwitchedOffColor;
-        harbor.stationname = "OFF " + harbor.stationname;
+        harbor.stationname = std::string(kSwitchedOffPrefix) + harbor.stationname;
         DemoGraph total = Graph(kRainCedarRidge, kLight, kRainPens);
         total.dsid2 = kRainHollowPine;
-        total.rankcum = 2;
+        total.rankcum = RankCum::Cumulative;
         total.stationname = "Cedar Ridge and Hollow Pine Totals";
-        total.daymarker = 3;
+        total.daymarker = MarkerMode::Hidden;
         DemoGraph radar = Graph(kRainCedarRidge, kLight, kRainPens);
         radar.dsid2 = kRadarCedarRidge;
-        radar.freqtype = 3;
+        radar.freqtype = FreqType::ModelError;
         radar.stationname = "Cedar Ridge Gauge vs Radar";
         p.graphs = {cedar, hollow, mill, harbor, total, radar};
         pages.push_back(p);
     }
     {  // Nine graphs on hourly values with the daily extremes merged in.
-        DemoPage p{"Weather", 10, 8, -1, false, true, {}};
+        DemoPage p{"Weather", 10, 8, YAxisLabels::Shown, false, true, {}};
         DemoGraph air = Graph(kAirTempCedarRidge, kLight, kAirPens);
         air.lowwatch = 32;  // frost
         air.watchcount = 12;
@@ -173,20 +174,20 @@ std::vector<DemoPage> DemoPages(const DemoDocuments& documents) {
         DemoGraph humidity = Graph(kHumidityHarborPoint, kLight, {RGB(0, 110, 160), RGB(0, 60, 90)});
         DemoGraph pressure = Graph(kPressureHarborPoint, kLight, {RGB(110, 0, 160), RGB(60, 0, 90)});
         DemoGraph direction = Graph(kWindDirectionHarborPoint, kLight, kWindPens);
-        direction.hrmarker = 2;  // dots: a direction line would jump across north
-        direction.daymarker = 3;
+        direction.hrmarker = MarkerMode::MarkersOnly;  // a direction line would jump across north
+        direction.daymarker = MarkerMode::Hidden;
         DemoGraph speed = Graph(kWindSpeedHarborPoint, kLight, kWindPens);
         speed.highwatch = 35;
         DemoGraph et = Graph(kEvapotranspirationCedarRidge, kLight, {RGB(160, 100, 0), RGB(90, 60, 0)});
         DemoGraph ranked = Graph(kAirTempCedarRidge, kLight, kAirPens);
-        ranked.rankcum = -1;
+        ranked.rankcum = RankCum::Ranked;
         ranked.stationname = "Cedar Ridge Ranked";
         DemoGraph hollow = Graph(kRainHollowPine, kLight, kRainPens);
         p.graphs = {air, coast, humidity, pressure, direction, speed, et, ranked, hollow};
         pages.push_back(p);
     }
     {  // Twelve graphs for the wall display, on black.
-        DemoPage p{"All Stations", 9, 7, 0, false, true, {}};
+        DemoPage p{"All Stations", 9, 7, YAxisLabels::Hidden, false, true, {}};
         DemoGraph mill = Graph(kStageMillFalls, kDark, kDarkPens);
         mill.highwatch = kMillFallsAction;
         DemoGraph creek = Graph(kStageCedarCreek, kDark, kDarkPens);
@@ -194,13 +195,13 @@ std::vector<DemoPage> DemoPages(const DemoDocuments& documents) {
         // Annual-peak statistics: log-Pearson III for the river, Pearson III on flows for
         // the creek (mean, standard deviation, skew).
         DemoGraph flow = Graph(kFlowMillFalls, kDark, kDarkPens);
-        flow.freqtype = 1;
+        flow.freqtype = FreqType::LogProbability;
         flow.coeff1 = 3.62f;
         flow.coeff2 = 0.24f;
         flow.coeff3 = -0.15f;
-        flow.logyscale = -1;
+        flow.logyscale = kFileTrue;
         DemoGraph creekFlow = Graph(kFlowCedarCreek, kDark, kDarkPens);
-        creekFlow.freqtype = 2;
+        creekFlow.freqtype = FreqType::Probability;
         creekFlow.coeff1 = 2400;
         creekFlow.coeff2 = 1300;
         creekFlow.coeff3 = 0.35f;
@@ -211,22 +212,22 @@ std::vector<DemoPage> DemoPages(const DemoDocuments& documents) {
         DemoGraph r3 = Graph(kRainMillFalls, kDark, kDarkPens);
         DemoGraph air = Graph(kAirTempCedarRidge, kDark, kDarkPens);
         DemoGraph wind = Graph(kWindDirectionHarborPoint, kDark, kDarkPens);
-        wind.hrmarker = 2;
+        wind.hrmarker = MarkerMode::MarkersOnly;
         p.graphs = {mill, creek, harbor, flow, creekFlow, lake, release, r1, r2, r3, air, wind};
         pages.push_back(p);
     }
     {  // A web screen: the local station notes page.
-        DemoPage p{"Station Notes", 10, 8, 0, false, false, {}};
+        DemoPage p{"Station Notes", 10, 8, YAxisLabels::Hidden, false, false, {}};
         p.graphs = {WebScreen(documents.notes)};
         pages.push_back(p);
     }
     {  // Documents the browser shows but cannot script: a PDF report and a workbook.
-        DemoPage p{"Reports", 10, 8, 0, false, false, {}};
+        DemoPage p{"Reports", 10, 8, YAxisLabels::Hidden, false, false, {}};
         p.graphs = {WebScreen(documents.report), WebScreen(documents.workbook)};
         pages.push_back(p);
     }
     {  // Two graphs: the reservoir between its watch levels, and what goes in and out.
-        DemoPage p{"Lake Tamsin", 12, 9, -1, true, false, {}};
+        DemoPage p{"Lake Tamsin", 12, 9, YAxisLabels::Shown, true, false, {}};
         DemoGraph lake = Graph(kLakeTamsinElevation, kLight, kLakePens);
         lake.highwatch = 1248.5;  // spillway crest
         lake.lowwatch = 1244;
@@ -255,21 +256,21 @@ std::string Num(float x) {
 std::string Bool(bool b) { return b ? "True" : "False"; }
 
 std::string GraphLine(int number, const DemoGraph& g) {
-    if (g.dsid == -1) {
-        return Num(number) + ";" + Num(-1) + ";" + g.parametername + ";" + g.stationname + ";" + Num(g.hrmarker) + ";" +
-               Num(g.daymarker) + ";" + Num(g.logyscale) + ";" + Num(g.back2color) + ";" + Num(g.hrcolor);
+    if (g.dsid == kWebScreenDsid) {
+        return Num(number) + ";" + Num(kWebScreenDsid) + ";" + g.parametername + ";" + g.stationname + ";" +
+               Num(g.hrmarker) + ";" + Num(g.daymarker) + ";" + Num(g.logyscale) + ";" + Num(g.back2color) + ";" +
+               Num(g.hrcolor);
     }
     std::string dsidField;
-    if (g.dsid != 0) dsidField += Num(g.dsid);
+    if (g.dsid != kEmptySlotDsid) dsidField += Num(g.dsid);
     if (g.dsid2 != 0) dsidField += "," + Num(g.dsid2);
     if (!g.runsuffix.empty()) dsidField += g.runnumber != 0 ? "," + Num(g.runnumber) : g.runsuffix;
     std::string line = Num(number) + ";" + dsidField + ";" + g.parametername + ";" + g.stationname + ";" +
                        Num(g.hrmarker) + ";" + Num(g.daymarker) + ";" + Num(g.logyscale) + ";" + Num(g.backcolor) +
                        ";" + Num(g.back2color) + ";" + Num(g.hrcolor) + ";" + Num(g.daycolor) + ";" + Num(g.highwatch) +
                        ";" + Num(g.lowwatch) + ";" + Num(g.watchcount) + ";" + Num(g.rankcum);
-    if (g.freqtype != 0) line += ";" + Num(g.freqtype);
-    if (g.freqtype == 1 || g.freqtype == 2 || g.freqtype == 4)
-        line += ";" + Num(g.coeff1) + ";" + Num(g.coeff2) + ";" + Num(g.coeff3);
+    if (g.freqtype != FreqType::Plain) line += ";" + Num(FreqCode(g.freqtype));
+    if (HasCoefficients(g.freqtype)) line += ";" + Num(g.coeff1) + ";" + Num(g.coeff2) + ";" + Num(g.coeff3);
     return line;
 }
 
@@ -285,7 +286,8 @@ std::string DemoSetupText(const DemoDocuments& documents) {
     lines.push_back("Font Names & Pen Widths = Liberation Sans, Liberation Sans, " + Num(2) + ", " + Num(1));
     lines.push_back(std::string("Database Connection String= Provider=SQLite;Data Source=") + kDemoDatabaseFileName);
     lines.push_back("");
-    lines.push_back("Start Up= " + Num(0) + "," + Num(0) + "," + Num(1280) + "," + Num(800) + "," + Num(2));
+    lines.push_back("Start Up= " + Num(0) + "," + Num(0) + "," + Num(1280) + "," + Num(800) + "," +
+                    Num(WindowState::Maximised));
     lines.push_back("Metric Units=" + Bool(false));
     lines.push_back("");
     lines.push_back(
