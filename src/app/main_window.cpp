@@ -44,8 +44,6 @@ QStringList Captions(const std::vector<std::string>& texts) {
     return captions;
 }
 
-const QStringList kColorsMenuEntries = {"BackColor",   "Back2Color",  "Hourly Color", "Daily Color",
-                                        "Copy Colors", "Fonts Title", "Fonts Axis",   "Cancel"};
 const QStringList kWebMenuEntries = {"Enlarge", "Update This", "ScrollBars", "Auto Paging", "Setup",
                                      "Open",    "Print",       "Back",       "Next",        "Cancel"};
 
@@ -203,7 +201,7 @@ void MainWindow::ConfirmPublishing(bool commandLineMode) {
 void MainWindow::FillMenus() {
     // Each list starts as its table reads in the state its model holds.
     graphMenu_->Fill(Captions(TextsOf(kGraphMenu, graphCommands_->MenuState())));
-    colorsMenu_->Fill(kColorsMenuEntries);
+    colorsMenu_->Fill(Captions(TextsOf(kColorsMenu)));
     webMenu_->Fill(kWebMenuEntries);
 }
 

@@ -118,7 +118,7 @@ void MainWindow::RunGraphMenu(int row) {
 void MainWindow::RunColorsMenu(int row) {
     colorsMenu_->hide();
     if (keyCapture_->isVisible()) keyCapture_->setFocus();
-    graphCommands_->RunColors(ToProgramText(colorsMenu_->EntryText(row)), currentGraph_);
+    graphCommands_->RunColorsRow(row, currentGraph_);
     if (keyCapture_->isVisible()) keyCapture_->setFocus();
 }
 

@@ -1,8 +1,6 @@
 #include "pages/graph_menu.h"
 
-#include <array>
 #include <cmath>
-#include <utility>
 
 #include "core/color.h"
 #include "core/vbtext.h"
@@ -16,24 +14,6 @@ namespace tidemark {
 namespace {
 
 constexpr double kLargestWatchLevel = 1e12;
-
-template <typename Command, size_t N>
-std::optional<Command> Lookup(const std::array<std::pair<std::string_view, Command>, N>& table, std::string_view text) {
-    for (const auto& [entry, command] : table)
-        if (entry == text) return command;
-    return std::nullopt;
-}
-
-const std::array<std::pair<std::string_view, ColorsCommand>, 8> kColorsEntries{{
-    {"BackColor", ColorsCommand::BackColor},
-    {"Back2Color", ColorsCommand::Back2Color},
-    {"Hourly Color", ColorsCommand::HourlyColor},
-    {"Daily Color", ColorsCommand::DailyColor},
-    {"Copy Colors", ColorsCommand::CopyColors},
-    {"Fonts Title", ColorsCommand::FontsTitle},
-    {"Fonts Axis", ColorsCommand::FontsAxis},
-    {"Cancel", ColorsCommand::Cancel},
-}};
 
 // Commands whose change reaches the setup file when it is saved.
 bool MarksSetupChanged(GraphCommand command) {
@@ -66,8 +46,6 @@ int32_t ChartColor(int32_t value) {
 std::optional<int16_t> WholePoints(double size) { return CInt(size); }
 
 }  // namespace
-
-std::optional<ColorsCommand> ColorsCommandFor(std::string_view entryText) { return Lookup(kColorsEntries, entryText); }
 
 GraphCommands::GraphCommands(ProgramState& state, RenderState& render, Host& host, GraphMenuView& view)
     : state_(state), render_(render), host_(host), view_(view) {}
@@ -227,15 +205,22 @@ void GraphCommands::ToggleGauge(int slot) {
 
 // --- colours and fonts ---
 
+void GraphCommands::RunColorsRow(int row, int slot) {
+    if (std::optional<ColorsCommand> command = CommandAt(kColorsMenu, row)) RunColors(*command, slot);
+}
+
 void GraphCommands::RunColors(std::string_view entryText, int slot) {
-    std::optional<ColorsCommand> command = ColorsCommandFor(entryText);
+    if (std::optional<ColorsCommand> command = CommandNamed(kColorsMenu, entryText)) RunColors(*command, slot);
+}
+
+void GraphCommands::RunColors(ColorsCommand command, int slot) {
     state_.setupdirty = true;
-    if (!command || !HasGraph(slot)) return;
-    switch (*command) {
+    if (!HasGraph(slot)) return;
+    switch (command) {
         case ColorsCommand::BackColor:
         case ColorsCommand::Back2Color:
         case ColorsCommand::HourlyColor:
-        case ColorsCommand::DailyColor: ChooseChartColor(*command, slot); break;
+        case ColorsCommand::DailyColor: ChooseChartColor(command, slot); break;
         case ColorsCommand::CopyColors: CopyColors(slot); break;
         case ColorsCommand::FontsTitle: ChooseFont(true); break;
         case ColorsCommand::FontsAxis: ChooseFont(false); break;

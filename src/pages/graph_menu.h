@@ -89,7 +89,16 @@ enum class ColorsCommand {
     Cancel,
 };
 
-std::optional<ColorsCommand> ColorsCommandFor(std::string_view entryText);
+inline constexpr MenuTable<ColorsCommand, NoMenuState, 8> kColorsMenu{{
+    {"BackColor", ColorsCommand::BackColor},
+    {"Back2Color", ColorsCommand::Back2Color},
+    {"Hourly Color", ColorsCommand::HourlyColor},
+    {"Daily Color", ColorsCommand::DailyColor},
+    {"Copy Colors", ColorsCommand::CopyColors},
+    {"Fonts Title", ColorsCommand::FontsTitle},
+    {"Fonts Axis", ColorsCommand::FontsAxis},
+    {"Cancel", ColorsCommand::Cancel},
+}};
 
 struct FontChoice {
     std::string name;
@@ -149,7 +158,10 @@ public:
     void RunRow(int row, int slot);
     // Runs the command a caption names (scripts and tests drive the menu by its captions).
     void Run(std::string_view entryText, int slot);
-    // The colours and fonts menu on `slot` of the current page.
+    // The colours and fonts menu on `slot` of the current page: a command, the command
+    // of a row, the command a caption names.
+    void RunColors(ColorsCommand command, int slot);
+    void RunColorsRow(int row, int slot);
     void RunColors(std::string_view entryText, int slot);
 
     // What the watch-level frame shows for `slot`, and what its "Ok" does with the boxes.

@@ -89,6 +89,12 @@ TEST(MenuTables, GraphMenuCaptionsNameTheCommandsOfTheirRows) {
     EXPECT_EQ(logAxis[kLogAxisEntryRow], "Normal Yaxis");
 }
 
+TEST(MenuTables, ColorsMenuCaptionsNameTheCommandsOfTheirRows) {
+    ExpectCaptionsNameTheirRows(kColorsMenu, {NoMenuState{}});
+    EXPECT_EQ(TextsOf(kColorsMenu), (std::vector<std::string>{"BackColor", "Back2Color", "Hourly Color", "Daily Color",
+                                                              "Copy Colors", "Fonts Title", "Fonts Axis", "Cancel"}));
+}
+
 TEST(MenuTables, TheGraphMenuStateIsTheModelsAndTheListOnlyShowsIt) {
     GraphMenuRig rig;
     // The list's label says "Shrink" throughout; the commands go by their own state.
