@@ -44,9 +44,6 @@ QStringList Captions(const std::vector<std::string>& texts) {
     return captions;
 }
 
-const QStringList kWebMenuEntries = {"Enlarge", "Update This", "ScrollBars", "Auto Paging", "Setup",
-                                     "Open",    "Print",       "Back",       "Next",        "Cancel"};
-
 }  // namespace
 
 MainWindow::MainWindow(ProgramState& state, WindowOptions options, QWidget* parent)
@@ -202,12 +199,12 @@ void MainWindow::FillMenus() {
     // Each list starts as its table reads in the state its model holds.
     graphMenu_->Fill(Captions(TextsOf(kGraphMenu, graphCommands_->MenuState())));
     colorsMenu_->Fill(Captions(TextsOf(kColorsMenu)));
-    webMenu_->Fill(kWebMenuEntries);
+    webMenu_->Fill(Captions(TextsOf(kWebMenu, webScreens_->MenuState())));
 }
 
 QPoint MainWindow::TwipsPoint(double left, double top) const { return QPoint(TwipsToPixels(left), TwipsToPixels(top)); }
 
-void MainWindow::RunWebMenu(int row) { webScreens_->RunMenu(webMenu_->EntryText(row)); }
+void MainWindow::RunWebMenu(int row) { webScreens_->RunMenu(row); }
 
 void MainWindow::RunOutputMenu(int row) { outputChooser_->Run(outputMenu_->EntryText(row)); }
 

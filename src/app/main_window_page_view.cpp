@@ -76,7 +76,7 @@ void MainWindow::SavePageImage() { images_->Save(); }
 void MainWindow::PrepareForPageTurn() {
     graphMenu_->hide();
     webMenu_->hide();
-    if (webMenu_->EntryText(0) == "Shrink") {
+    if (webScreens_->Enlarged()) {
         // An enlarged web screen goes back into the page before paging on.
         Form_Resize();
         Yield();
@@ -84,7 +84,7 @@ void MainWindow::PrepareForPageTurn() {
         Yield();
     }
     graphCommands_->EndEnlarged();
-    webMenu_->SetEntryText(0, "Enlarge");
+    webScreens_->EndEnlarged();
 }
 
 void MainWindow::ShowDataRefresh(bool shown) {

@@ -403,10 +403,16 @@ void WebScreens::ScrollToSaved(Browser& browser, const GraphDef& g) {
     if (IsScriptableAddress(g.stationname)) browser.ScrollTo(g.daymarker, g.logyscale);
 }
 
-void WebScreens::RunMenu(const QString& entry) {
+void WebScreens::SetEnlarged(bool on) {
+    menuState_.enlarged = on;
+    menu_.SetEntryText(kWebMenuEnlargeRow,
+                       ProgramText(TextOf(kWebMenu[static_cast<size_t>(kWebMenuEnlargeRow)], menuState_)));
+}
+
+void WebScreens::RunMenu(int row) {
     QPoint at = menu_.pos();
     menu_.hide();
-    std::optional<WebMenuCommand> command = WebMenuCommandFor(ToProgramText(entry));
+    std::optional<WebMenuCommand> command = CommandAt(kWebMenu, row, menuState_);
     if (!command) return;
     switch (*command) {
         case WebMenuCommand::AutoPaging: window_.OpenAutoPagingAt(at); return;
@@ -434,7 +440,7 @@ void WebScreens::RunMenu(const QString& entry) {
     switch (*command) {
         case WebMenuCommand::Enlarge: Enlarge(browser, *g); break;
         case WebMenuCommand::Shrink:
-            menu_.SetEntryText(kWebMenuEnlargeRow, "Enlarge");
+            SetEnlarged(false);
             window_.LayoutPage();
             host_.Yield();
             ScrollToSaved(browser, *g);
@@ -461,7 +467,7 @@ void WebScreens::RunMenu(const QString& entry) {
 }
 
 void WebScreens::Enlarge(Browser& browser, const GraphDef& g) {
-    menu_.SetEntryText(kWebMenuEnlargeRow, "Shrink");
+    SetEnlarged(true);
     QWidget* view = browser.View();
     WindowRect r = EnlargedBrowserRect(window_.ClientWidthTwips(), window_.ClientHeightTwips());
     view->setGeometry(Pixels(r));

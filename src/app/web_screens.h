@@ -93,8 +93,13 @@ public:
     bool RefitAll() const { return refitAll_; }
     void ClearRefitAll() { refitAll_ = false; }
 
-    // The web-screen menu's entry, run for the selected slot and the active browser.
-    void RunMenu(const QString& entry);
+    // The command of the web-screen menu's row `row`, run for the selected slot and the
+    // active browser.
+    void RunMenu(int row);
+    const WebMenuState& MenuState() const { return menuState_; }
+    bool Enlarged() const { return menuState_.enlarged; }
+    // The page is turned: an enlarged web screen is back in its place.
+    void EndEnlarged() { SetEnlarged(false); }
     // A mouse-up in the document of browser `browser`.
     void DocumentMouseUp(int browser, const QString& tag, int button, bool ctrl);
 
@@ -140,6 +145,8 @@ private:
     void ShowPdf(Browser& browser, const QString& path);
     // The web screen of the current page the menu acts on, with its browser.
     GraphDef* MenuSlot(int& slot);
+    // Sets the menu's state and shows the caption of the row that follows it.
+    void SetEnlarged(bool on);
     void Enlarge(Browser& browser, const GraphDef& g);
     void ToggleScrollBars(Browser& browser, GraphDef& g);
     void Back(Browser& browser, const GraphDef& g);
@@ -172,6 +179,7 @@ private:
     int active_ = -1;
     int lastFitted_ = -1;
     bool refitAll_ = false;
+    WebMenuState menuState_;
 };
 
 }  // namespace tidemark

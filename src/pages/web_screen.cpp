@@ -1,8 +1,5 @@
 #include "pages/web_screen.h"
 
-#include <array>
-#include <utility>
-
 #include "core/vbtext.h"
 
 namespace tidemark {
@@ -56,25 +53,6 @@ DocumentClick DocumentMouseUp(std::string_view tag, int button, bool ctrl, bool 
 
 WindowPoint WebMenuPosition(const WindowRect& browser) {
     return {browser.left + browser.width / 2, browser.top + 1000};
-}
-
-std::optional<WebMenuCommand> WebMenuCommandFor(std::string_view entryText) {
-    static const std::array<std::pair<std::string_view, WebMenuCommand>, 11> kEntries = {{
-        {"Enlarge", WebMenuCommand::Enlarge},
-        {"Shrink", WebMenuCommand::Shrink},
-        {"Update This", WebMenuCommand::UpdateThis},
-        {"ScrollBars", WebMenuCommand::ScrollBars},
-        {"Auto Paging", WebMenuCommand::AutoPaging},
-        {"Setup", WebMenuCommand::Setup},
-        {"Open", WebMenuCommand::Open},
-        {"Print", WebMenuCommand::Print},
-        {"Back", WebMenuCommand::Back},
-        {"Next", WebMenuCommand::Next},
-        {"Cancel", WebMenuCommand::Cancel},
-    }};
-    for (const auto& [text, command] : kEntries)
-        if (text == entryText) return command;
-    return std::nullopt;
 }
 
 }  // namespace tidemark

@@ -1,13 +1,14 @@
 #pragma once
 // Web screens as the program reasons about them, apart from any browser: which
 // documents can be scripted, what the splash shows while they load, what a mouse-up in a
-// document does, and the web-screen menu's commands by the text of their entries.
+// document does, and the web-screen menu.
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "pages/graph_readout.h"
 #include "pages/layout.h"
+#include "pages/menu_table.h"
 
 namespace tidemark {
 
@@ -58,10 +59,26 @@ enum class WebMenuCommand {
     Cancel
 };
 
-// The command an entry's present text names; nothing for a text the menu never shows.
-std::optional<WebMenuCommand> WebMenuCommandFor(std::string_view entryText);
+struct WebMenuState {
+    // A web screen covers the window. Paging on ends it; "Back" leaves it, so the next
+    // page turn lays the page out once more.
+    bool enlarged = false;
+};
 
-inline constexpr int kWebMenuEnlargeRow = 0;
+inline constexpr MenuTable<WebMenuCommand, WebMenuState, 10> kWebMenu{{
+    {"Enlarge", WebMenuCommand::Enlarge, &WebMenuState::enlarged, "Shrink", WebMenuCommand::Shrink},
+    {"Update This", WebMenuCommand::UpdateThis},
+    {"ScrollBars", WebMenuCommand::ScrollBars},
+    {"Auto Paging", WebMenuCommand::AutoPaging},
+    {"Setup", WebMenuCommand::Setup},
+    {"Open", WebMenuCommand::Open},
+    {"Print", WebMenuCommand::Print},
+    {"Back", WebMenuCommand::Back},
+    {"Next", WebMenuCommand::Next},
+    {"Cancel", WebMenuCommand::Cancel},
+}};
+
+inline constexpr int kWebMenuEnlargeRow = RowFollowing(kWebMenu, &WebMenuState::enlarged);
 // Waits of a web screen's load steps, and of "Back" to the home address.
 inline constexpr int kLoadWaitMs = 10000;
 inline constexpr int kBackWaitMs = 20000;

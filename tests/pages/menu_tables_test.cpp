@@ -7,6 +7,7 @@
 #include <set>
 
 #include "pages/graph_menu.h"
+#include "pages/web_screen.h"
 #include "support/recording_host.h"
 
 using namespace tidemark;
@@ -93,6 +94,14 @@ TEST(MenuTables, ColorsMenuCaptionsNameTheCommandsOfTheirRows) {
     ExpectCaptionsNameTheirRows(kColorsMenu, {NoMenuState{}});
     EXPECT_EQ(TextsOf(kColorsMenu), (std::vector<std::string>{"BackColor", "Back2Color", "Hourly Color", "Daily Color",
                                                               "Copy Colors", "Fonts Title", "Fonts Axis", "Cancel"}));
+}
+
+TEST(MenuTables, WebMenuCaptionsNameTheCommandsOfTheirRows) {
+    ExpectCaptionsNameTheirRows(kWebMenu, {WebMenuState{}, WebMenuState{true}});
+    EXPECT_EQ(TextsOf(kWebMenu), (std::vector<std::string>{"Enlarge", "Update This", "ScrollBars", "Auto Paging",
+                                                           "Setup", "Open", "Print", "Back", "Next", "Cancel"}));
+    EXPECT_EQ(TextsOf(kWebMenu, WebMenuState{true})[kWebMenuEnlargeRow], "Shrink");
+    EXPECT_EQ(CommandAt(kWebMenu, kWebMenuEnlargeRow, WebMenuState{true}), WebMenuCommand::Shrink);
 }
 
 TEST(MenuTables, TheGraphMenuStateIsTheModelsAndTheListOnlyShowsIt) {
