@@ -8,7 +8,7 @@
 
 #include "core/textfile.h"
 #include "data/load_pages.h"
-#include "platform/qt_text.h"
+#include "platform/qt_bridge/qt_bridge.h"
 #include "render/page_view.h"
 #include "render/showgraphs.h"
 

@@ -21,9 +21,8 @@
 #include "app/values_list.h"
 #include "app/warning_blink.h"
 #include "app/watch_levels_frame.h"
-#include "app/widget_text.h"
 #include "app/window_printer.h"
-#include "platform/qt_text.h"
+#include "platform/qt_bridge/qt_bridge.h"
 #include "platform/ui/chart_view.h"
 #include "render/render_state.h"
 
@@ -201,8 +200,6 @@ void MainWindow::FillMenus() {
     colorsMenu_->Fill(Captions(TextsOf(kColorsMenu)));
     webMenu_->Fill(Captions(TextsOf(kWebMenu, webScreens_->MenuState())));
 }
-
-QPoint MainWindow::TwipsPoint(double left, double top) const { return QPoint(TwipsToPixels(left), TwipsToPixels(top)); }
 
 void MainWindow::RunWebMenu(int row) { webScreens_->RunMenu(row); }
 

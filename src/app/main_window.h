@@ -234,7 +234,6 @@ private:
     void FillMenus();
     void RunWebMenu(int row);
     void RunOutputMenu(int row);
-    QPoint TwipsPoint(double left, double top) const;
     void HideWarnings();
     // main_window_graph_menu.cpp
     void RunGraphMenu(int row);

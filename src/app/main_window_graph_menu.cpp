@@ -13,10 +13,9 @@
 #include "app/values_list.h"
 #include "app/warning_blink.h"
 #include "app/watch_levels_frame.h"
-#include "app/widget_text.h"
 #include "data/series_kinds.h"
 #include "pages/graph_readout.h"
-#include "platform/qt_text.h"
+#include "platform/qt_bridge/qt_bridge.h"
 #include "platform/ui/chart_view.h"
 #include "render/render_state.h"
 
@@ -76,8 +75,7 @@ void MainWindow::ToggleValuesList(int slot) {
         HoldsSecondSeries(def, def2) ? &state_.store.At(page, slot + kSecondSeriesOffset) : nullptr;
     PointLines list = ValuesListFor(def, state_.store.At(page, slot), second);
     WindowRect r = ValuesListRect(list.longest, charts_[static_cast<size_t>(slot)]->Surface(), PageGraphCount());
-    valuesList_->setGeometry(TwipsToPixels(r.left), TwipsToPixels(r.top), std::max(1, TwipsToPixels(r.width)),
-                             std::max(1, TwipsToPixels(r.height)));
+    valuesList_->setGeometry(TwipsToQRect(r));
     valueBoxes_[static_cast<size_t>(slot)]->hide();
     valuesList_->ShowLines(list.lines);
 }
@@ -102,7 +100,7 @@ void MainWindow::OpenGraphMenu(int slot, double x, double y) {
     // The list is sized before it is placed so its height is known.
     graphMenu_->ShowAt(QPoint(0, 0));
     WindowPoint at = GraphMenuPosition(slot, PageGraphCount(), chart, x, y, graphMenu_->height() * kTwipsPerPixel);
-    graphMenu_->move(TwipsPoint(at.x, at.y));
+    graphMenu_->move(TwipsToQPoint(at.x, at.y));
     graphMenu_->raise();
 }
 
@@ -162,9 +160,7 @@ void MainWindow::HidePageForEnlarged(const WindowRect& valuesList) {
     for (QLabel* box : compassBoxes_) box->hide();
     HideBrowsers();
     if (valuesList_->isVisible()) {
-        valuesList_->setGeometry(TwipsToPixels(valuesList.left), TwipsToPixels(valuesList.top),
-                                 std::max(1, TwipsToPixels(valuesList.width)),
-                                 std::max(1, TwipsToPixels(valuesList.height)));
+        valuesList_->setGeometry(TwipsToQRect(valuesList));
         valuesList_->raise();
     }
 }

@@ -8,7 +8,7 @@
 #include "app/console_host.h"
 #include "app/main_window.h"
 #include "core/daynum.h"
-#include "platform/qt_text.h"
+#include "platform/qt_bridge/qt_bridge.h"
 #include "platform/ui/chart_painter.h"
 
 namespace tidemark {

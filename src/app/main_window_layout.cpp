@@ -8,21 +8,15 @@
 #include "app/menu_list.h"
 #include "app/scope_guard.h"
 #include "app/text_measure.h"
-#include "app/widget_text.h"
 #include "pages/layout.h"
 #include "pages/web_screen.h"
-#include "platform/qt_text.h"
+#include "platform/qt_bridge/qt_bridge.h"
 #include "platform/ui/chart_painter.h"
 #include "platform/ui/chart_view.h"
 #include "render/chart_style.h"
 
 namespace tidemark {
 namespace {
-
-void PlaceBox(QWidget* widget, const WindowRect& r) {
-    widget->setGeometry(TwipsToPixels(r.left), TwipsToPixels(r.top), std::max(1, TwipsToPixels(r.width)),
-                        std::max(1, TwipsToPixels(r.height)));
-}
 
 void SetColors(QLabel* label, int32_t back, int32_t text, bool opaque) {
     QPalette p = label->palette();
@@ -115,7 +109,7 @@ bool MainWindow::PlacePageFrozen(FormLayout& out) {
     if (out.skipped) return false;
     screenClass_ = out.screenClass;
     lastLayout_ = {out.W, out.H, out.graphCount};
-    dataRefresh_->move(TwipsToPixels(out.statusFrameLeft), TwipsToPixels(out.statusFrameTop));
+    dataRefresh_->move(TwipsToQPoint(out.statusFrameLeft, out.statusFrameTop));
     for (QLabel* label : compassBoxes_) label->hide();
     PlaceSlots(out, in, havePage);
     if (havePage) PlaceCompassLabels(out);
@@ -179,12 +173,12 @@ void MainWindow::PlaceSlots(const FormLayout& out, const FormLayoutInput& in, bo
             value->setFont(ProgramFont(slot.valueBox.fontName, slot.valueBox.fontSize));
             value->setText(ProgramText(slot.valueBox.text));
             SetColors(value, 0, slot.valueBox.textColor, false);
-            PlaceBox(value, slot.valueBox.rect);
+            value->setGeometry(TwipsToQRect(slot.valueBox.rect));
             value->raise();
             value->show();
         }
         QLabel* warning = warningBoxes_[static_cast<size_t>(s)];
-        warning->move(TwipsToPixels(slot.warningBox.left), TwipsToPixels(slot.warningBox.top));
+        warning->move(TwipsToQPoint(slot.warningBox.left, slot.warningBox.top));
         SetColors(warning, slot.warningBox.backColor, RGB(255, 0, 0), true);
         warning->raise();
         warning->setVisible(slot.warningBox.visible);
@@ -212,7 +206,7 @@ void MainWindow::PlaceCompassLabels(const FormLayout& out) {
         label->setFont(ProgramFont(c.fontName, c.fontSize));
         label->setText(ProgramText(c.text));
         SetColors(label, c.backColor, c.textColor, true);
-        PlaceBox(label, c.rect);
+        label->setGeometry(TwipsToQRect(c.rect));
         label->raise();
         label->show();
     }

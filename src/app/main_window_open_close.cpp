@@ -13,10 +13,10 @@
 #include "app/scope_guard.h"
 #include "app/splash_window.h"
 #include "app/warning_blink.h"
-#include "app/widget_text.h"
 #include "core/vbtext.h"
 #include "pages/navigation.h"
 #include "platform/db/editor_launcher.h"
+#include "platform/qt_bridge/qt_bridge.h"
 #include "publish/save_and_publish.h"
 #include "setup/setup_writer.h"
 

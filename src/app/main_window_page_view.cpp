@@ -11,7 +11,7 @@
 #include "app/main_window.h"
 #include "app/menu_list.h"
 #include "app/warning_blink.h"
-#include "app/widget_text.h"
+#include "platform/qt_bridge/qt_bridge.h"
 #include "render/render_state.h"
 #include "render/showgraphs.h"
 

@@ -10,7 +10,7 @@
 #include "app/main_window.h"
 #include "app/setup_frame.h"
 #include "platform/db/editor_launcher.h"
-#include "platform/qt_text.h"
+#include "platform/qt_bridge/qt_bridge.h"
 #include "setup/setup_writer.h"
 
 namespace tidemark {

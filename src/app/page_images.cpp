@@ -5,7 +5,7 @@
 #include <iostream>
 
 #include "app/console_host.h"
-#include "platform/qt_text.h"
+#include "platform/qt_bridge/qt_bridge.h"
 #include "platform/ui/chart_painter.h"
 #include "publish/graph_cells.h"
 #include "publish/image_names.h"

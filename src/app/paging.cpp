@@ -11,7 +11,7 @@
 #include "core/vbtext.h"
 #include "data/update_check.h"
 #include "pages/navigation.h"
-#include "platform/qt_text.h"
+#include "platform/qt_bridge/qt_bridge.h"
 #include "platform/ui/chart_painter.h"
 
 namespace tidemark {

@@ -11,7 +11,7 @@
 #include <QSpinBox>
 
 #include "core/vbtext.h"
-#include "platform/qt_text.h"
+#include "platform/qt_bridge/qt_bridge.h"
 #include "setup/site_catalogue.h"
 
 namespace tidemark {

@@ -2,8 +2,7 @@
 
 #include <QFontMetricsF>
 
-#include "app/widget_text.h"
-#include "platform/qt_text.h"
+#include "platform/qt_bridge/qt_bridge.h"
 #include "platform/ui/chart_painter.h"
 
 namespace tidemark {

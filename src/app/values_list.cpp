@@ -5,7 +5,7 @@
 #include <QKeyEvent>
 
 #include "pages/graph_readout.h"
-#include "platform/qt_text.h"
+#include "platform/qt_bridge/qt_bridge.h"
 
 namespace tidemark {
 

@@ -19,7 +19,7 @@
 #include "core/units.h"
 #include "core/vbtext.h"
 #include "pages/document_access.h"
-#include "platform/qt_text.h"
+#include "platform/qt_bridge/qt_bridge.h"
 #include "platform/web/browser.h"
 #include "platform/web/web_engine.h"
 
@@ -43,16 +43,6 @@ std::string Untrailed(const std::string& address) {
     size_t end = address.size();
     while (end > 0 && address[end - 1] == ' ') --end;
     return address.substr(0, end);
-}
-
-QRect Pixels(const WindowRect& r) {
-    return QRect(TwipsToPixels(r.left), TwipsToPixels(r.top), std::max(1, TwipsToPixels(r.width)),
-                 std::max(1, TwipsToPixels(r.height)));
-}
-
-WindowRect Twips(const QRect& r) {
-    return {double(r.left() * kTwipsPerPixel), double(r.top() * kTwipsPerPixel), double(r.width() * kTwipsPerPixel),
-            double(r.height() * kTwipsPerPixel)};
 }
 
 }  // namespace
@@ -308,7 +298,7 @@ void WebScreens::PrepareAhead(int page, const FormLayout& layout) {
         Load(page, step.slot);               // finishes the deferred load without waiting
         QWidget* view = browser->View();
         // Right of the page, where nothing of it is drawn or captured.
-        view->setGeometry(QRect(QPoint(page_.width(), 0), Pixels(step.rect).size()));
+        view->setGeometry(QRect(QPoint(page_.width(), 0), TwipsToQRect(step.rect).size()));
         view->show();
         browser->RequestPaintReport();
         preparedAhead_.insert(b);
@@ -330,7 +320,7 @@ void WebScreens::Place(const FormLayout& layout) {
         if (!made) continue;
         Browser& browser = *made;
         QWidget* view = browser.View();
-        view->setGeometry(Pixels(step.rect));
+        view->setGeometry(TwipsToQRect(step.rect));
         view->raise();
         view->show();
         host_.Yield();
@@ -377,8 +367,8 @@ void WebScreens::DocumentMouseUp(int browser, const QString& tag, int button, bo
             window_.PreviousPage();
             break;
         case DocumentClick::ShowMenu: {
-            WindowPoint at = WebMenuPosition(Twips(BrowserAt(browser)->View()->geometry()));
-            menu_.ShowAt(QPoint(TwipsToPixels(at.x), TwipsToPixels(at.y)));
+            WindowPoint at = WebMenuPosition(QRectToTwips<WindowRect>(BrowserAt(browser)->View()->geometry()));
+            menu_.ShowAt(TwipsToQPoint(at.x, at.y));
             break;
         }
     }
@@ -470,7 +460,7 @@ void WebScreens::Enlarge(Browser& browser, const GraphDef& g) {
     SetEnlarged(true);
     QWidget* view = browser.View();
     WindowRect r = EnlargedBrowserRect(window_.ClientWidthTwips(), window_.ClientHeightTwips());
-    view->setGeometry(Pixels(r));
+    view->setGeometry(TwipsToQRect(r));
     view->raise();
     view->show();
     if (g.hrcolor != 0 && IsScriptableAddress(g.stationname)) browser.FitFirstImage(view->width(), view->height());

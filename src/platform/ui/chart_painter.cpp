@@ -12,17 +12,12 @@
 #include <vector>
 
 #include "core/color.h"
-#include "platform/qt_text.h"
+#include "platform/qt_bridge/qt_bridge.h"
 #include "render/chart_layout.h"
 
 namespace tidemark {
 
 namespace {
-
-QColor ToQColor(int32_t color) {
-    Rgb c = SplitColor(color);
-    return QColor(c.red, c.green, c.blue);
-}
 
 Qt::PenStyle ToQtStyle(PenStyle style) {
     switch (style) {

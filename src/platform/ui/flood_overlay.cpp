@@ -5,7 +5,7 @@
 
 #include "core/color.h"
 #include "core/units.h"
-#include "platform/qt_text.h"
+#include "platform/qt_bridge/qt_bridge.h"
 
 namespace tidemark {
 

@@ -1,7 +1,4 @@
-#include "app/widget_text.h"
-
-#include "platform/qt_text.h"
-#include "platform/ui/chart_painter.h"
+#include "platform/qt_bridge/qt_bridge.h"
 
 namespace tidemark {
 
