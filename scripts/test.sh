@@ -11,6 +11,9 @@ cd "$ROOT"
 echo "== format"
 "$ROOT/scripts/check-format.sh"
 
+echo "== layers"
+"$ROOT/scripts/check-layers.sh"
+
 export QT_QPA_PLATFORM=offscreen
 export QTWEBENGINE_DISABLE_SANDBOX=1
 JOBS="${JOBS:-2}"
