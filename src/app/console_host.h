@@ -29,6 +29,10 @@ public:
         err_ << OneLine(text) << std::endl;
         return DefaultAnswer(buttons);
     }
+    void Report(const Fault& fault, Severity) override { err_ << OneLine(fault.description) << std::endl; }
+    bool Confirm(const std::string& question) override {
+        return Message(question, MsgButtons::YesNo, MsgIcon::Question, {}) == MsgAnswer::Yes;
+    }
     std::string Input(const std::string&, const std::string&, const std::string&) override { return {}; }
     void Yield() override {}
     double Now() const override { return fixedNow_ ? *fixedNow_ : LocalNow(); }

@@ -101,6 +101,8 @@ public:
     std::string Caption() const override { return caption_; }
     MsgAnswer Message(const std::string& text, MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None,
                       const std::string& title = {}) override;
+    void Report(const Fault& fault, Severity severity) override;
+    bool Confirm(const std::string& question) override;
     std::string Input(const std::string& prompt, const std::string& title = {},
                       const std::string& defaultText = {}) override;
     void Yield() override;

@@ -64,6 +64,20 @@ MsgAnswer MainWindow::Message(const std::string& text, MsgButtons buttons, MsgIc
     }
 }
 
+void MainWindow::Report(const Fault& fault, Severity severity) {
+    MsgIcon icon = MsgIcon::None;
+    switch (severity) {
+        case Severity::Note: break;
+        case Severity::Warning: icon = MsgIcon::Exclamation; break;
+        case Severity::Fatal: icon = MsgIcon::Critical; break;
+    }
+    Message(fault.description, MsgButtons::Ok, icon);
+}
+
+bool MainWindow::Confirm(const std::string& question) {
+    return Message(question, MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes;
+}
+
 std::string MainWindow::Input(const std::string& prompt, const std::string& title, const std::string& defaultText) {
     if (NobodyToAnswer()) return {};
     bool ok = false;

@@ -137,7 +137,9 @@ std::string AlertReportPath(const std::string& programFolder) {
 void ReadAlertFile(ProgramState& state, Host& host) {
     std::string path = AlertReportPath(state.programFolder);
     if (!FileExists(path)) {
-        host.Message("Not found: " + path + "\r\n\r\nView Alerts on maximized Streamkeep window and save empty file.");
+        host.Report(
+            {"Not found: " + path + "\r\n\r\nView Alerts on maximized Streamkeep window and save empty file.", path},
+            Severity::Note);
         return;
     }
     if (!state.pages.HasAlertTable()) return;
@@ -151,7 +153,7 @@ void ReadAlertFile(ProgramState& state, Host& host) {
         told.push_back(read.fault + "; the report is read up to the line before it.");
     std::string problems;
     for (const std::string& problem : told) problems += (problems.empty() ? "" : "\r\n") + problem;
-    if (!problems.empty()) host.Message(problems);
+    if (!problems.empty()) host.Report({problems, path}, Severity::Note);
 }
 
 void ClearAlertMarks(PageSet& pages, int page) {

@@ -17,10 +17,10 @@ SetupReaderHooks MakeDataHooks(Host& host, const std::string& programFolder) {
             return false;
         }
         if (load->rowsLeftOut > 0)
-            host.Message("The site catalogue holds at most " + std::to_string(SiteCatalogue::kMaxEntries) +
-                             " entries; " + std::to_string(load->rowsLeftOut) + " of the " +
-                             std::to_string(load->rows) + " rows of rsite are not listed in it.",
-                         MsgButtons::Ok, MsgIcon::Exclamation);
+            host.Report({"The site catalogue holds at most " + std::to_string(SiteCatalogue::kMaxEntries) +
+                         " entries; " + std::to_string(load->rowsLeftOut) + " of the " + std::to_string(load->rows) +
+                         " rows of rsite are not listed in it."},
+                        Severity::Warning);
         return true;
     };
     return hooks;

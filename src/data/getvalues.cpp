@@ -520,7 +520,7 @@ std::string FetchSeries(ProgramState& state, Host& host, Database& db, int page,
 
 void Getvalues1(ProgramState& state, Host& host, Database& db, int page, int slot, const FetchOptions& options) {
     std::string fault = FetchSeries(state, host, db, page, slot, options);
-    if (!fault.empty()) host.Message(kFaultPrefix + fault, MsgButtons::Ok);
+    if (!fault.empty()) host.Report({kFaultPrefix + fault}, Severity::Note);
 }
 
 void Getvalues1(ProgramState& state, Host& host, int page, int slot, const FetchOptions& options) {
@@ -538,7 +538,7 @@ void Getvalues1(ProgramState& state, Host& host, int page, int slot, const Fetch
         return *own;
     });
     std::string fault = fetch.Run();
-    if (!fault.empty()) host.Message(kFaultPrefix + fault, MsgButtons::Ok);
+    if (!fault.empty()) host.Report({kFaultPrefix + fault}, Severity::Note);
 }
 
 }  // namespace tidemark

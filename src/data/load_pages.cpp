@@ -197,7 +197,7 @@ private:
     void AddModelRun(Database& db, int p, int slot) {
         std::string fault = AddUnattendedTrace(state_, db, p, slot, host_.Now());
         if (fault.empty() || state_.autostartseconds != 0) return;
-        host_.Message(fault, MsgButtons::Ok, MsgIcon::Exclamation);
+        host_.Report({fault}, Severity::Warning);
     }
 
     bool CheckUpdateInto(std::string& error) {
@@ -212,7 +212,7 @@ private:
     LoadOutcome Fail(const std::string& description) {
         if (mode_ == LoadMode::Full) {
             std::string message = PageSectionFaultMessage(description, setupPath_, page_, lastLine_);
-            host_.Message(message, MsgButtons::Ok, MsgIcon::Critical);
+            host_.Report({message, setupPath_, page_, lastLine_}, Severity::Fatal);
             return LoadOutcome{false, true, message};
         }
         if (previous_) previous_->PutBack(state_);
@@ -220,7 +220,7 @@ private:
         host_.SetCaption(report);
         // Unattended, nobody reads the caption: the window's host writes it to standard
         // error instead of showing a box.
-        if (state_.autostartseconds != 0) host_.Message(report);
+        if (state_.autostartseconds != 0) host_.Report({report}, Severity::Note);
         return LoadOutcome{false, false, description};
     }
 
@@ -229,7 +229,7 @@ private:
     LoadOutcome FailWindow(const std::string& description) {
         if (mode_ != LoadMode::Full) return Fail(description);
         std::string message = TopSectionFaultMessage("Line 1: " + description, setupPath_, firstLine_);
-        host_.Message(message, MsgButtons::Ok, MsgIcon::Critical);
+        host_.Report({message, setupPath_, 0, 1}, Severity::Fatal);
         return LoadOutcome{false, true, message};
     }
 

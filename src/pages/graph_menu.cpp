@@ -307,8 +307,8 @@ void GraphCommands::ApplyWatchLevels(int slot, const WatchLevelTexts& texts) {
     double high = Val(texts.high), low = Val(texts.low);
     // A level beyond any reading would widen the value axis past what it can divide.
     if (!(std::abs(high) <= kLargestWatchLevel && std::abs(low) <= kLargestWatchLevel)) {
-        host_.Message("Watch levels must lie between -1E+12 and 1E+12; the levels were not changed.", MsgButtons::Ok,
-                      MsgIcon::Exclamation);
+        host_.Report({"Watch levels must lie between -1E+12 and 1E+12; the levels were not changed."},
+                     Severity::Warning);
         return;
     }
     GraphDef& def = Def(slot);

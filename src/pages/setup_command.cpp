@@ -27,7 +27,7 @@ void ApplyPlotUnitValues(ProgramState& state, SetupCommandView& view, bool plotU
 bool PlaceNewGraph(ProgramState& state, Host& host, SetupCommandView& view, const NewGraphFields& fields, int slot) {
     NewGraph made = DefineNewGraph(fields, state.pages, state.catalogue);
     if (!made.def) {
-        host.Message(made.fault, MsgButtons::Ok, MsgIcon::Exclamation);
+        host.Report({made.fault}, Severity::Warning);
         return false;
     }
     int page = state.currentpage;
@@ -56,7 +56,7 @@ SetupCommandOutcome SaveAll(ProgramState& state, Host& host, SetupCommandView& v
     if (saved.ok) return SetupCommandOutcome::Done;
     // The changes are still only in memory.
     state.setupdirty = true;
-    host.Message(saved.message, MsgButtons::Ok, MsgIcon::Critical);
+    host.Report({saved.message}, Severity::Fatal);
     return SetupCommandOutcome::Failed;
 }
 
@@ -77,7 +77,7 @@ SetupCommandOutcome CarryOut(ProgramState& state, Host& host, SetupCommandView& 
         case SetupOption::AddOnNewPage: {
             PageRec like = pages.Page(state.currentpage);
             if (!AddPage(pages, state.currentpage, like)) {
-                host.Message(kTooManyPages, MsgButtons::Ok, MsgIcon::Exclamation);
+                host.Report({kTooManyPages}, Severity::Warning);
                 return SetupCommandOutcome::Refused;
             }
             return PlaceNewGraph(state, host, view, frame.graph, 0) ? SetupCommandOutcome::Done
@@ -85,8 +85,7 @@ SetupCommandOutcome CarryOut(ProgramState& state, Host& host, SetupCommandView& 
         }
         case SetupOption::SaveAll: return SaveAll(state, host, view);
         case SetupOption::DeletePage:
-            if (host.Message(kDeletePage, MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes)
-                return SetupCommandOutcome::Done;
+            if (!host.Confirm(kDeletePage)) return SetupCommandOutcome::Done;
             DeletePage(pages, state.currentpage);
             view.NextPage();
             return SetupCommandOutcome::Done;
@@ -99,7 +98,7 @@ SetupCommandOutcome CarryOut(ProgramState& state, Host& host, SetupCommandView& 
 SetupCommandOutcome CommandSave(ProgramState& state, Host& host, SetupCommandView& view, const SetupFrameState& frame,
                                 int slot, bool fromClose) {
     if (!frame.option) {
-        host.Message(kNoOption, MsgButtons::Ok, MsgIcon::Exclamation);
+        host.Report({kNoOption}, Severity::Warning);
         return SetupCommandOutcome::NoOption;
     }
     int page = state.currentpage;

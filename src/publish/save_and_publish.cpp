@@ -52,14 +52,14 @@ bool SaveAndPublish(const QImage& image, const std::string& path, const PublishC
         written = WriteImageFile(image, path, &error);
     }
     if (!written) {
-        host.Message(error, MsgButtons::Ok, MsgIcon::Exclamation);
+        host.Report({error, path}, Severity::Warning);
         return false;
     }
     if (hooks.written) hooks.written(path);
     host.Yield();
 
     if (context.imageCycleMarker == 0) {
-        if (!context.commandLineMode) host.Message("Picture saved to file.");
+        if (!context.commandLineMode) host.Report({"Picture saved to file.", path}, Severity::Note);
         return true;
     }
     if (!state.ftp || !hooks.upload) {

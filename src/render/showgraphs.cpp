@@ -80,9 +80,11 @@ void showgraphs(ProgramState& state, RenderState& render, Host& host, PageView& 
             render.pageFaults.push_back("Page " + std::to_string(pageNumber) + ", Chart " + std::to_string(g + 1) +
                                         ": " + e.what());
             if (state.autostartseconds == 0)
-                host.Message(
-                    std::string(e.what()) + "\nPage " + std::to_string(pageNumber) + ", Chart " + std::to_string(g + 1),
-                    MsgButtons::Ok);
+                host.Report({std::string(e.what()) + "\nPage " + std::to_string(pageNumber) + ", Chart " +
+                                 std::to_string(g + 1),
+                             {},
+                             pageNumber},
+                            Severity::Note);
             ChartSurface& chart = render.charts[static_cast<size_t>(g)];
             if (chart.RowCount() == 0) chart.SetRowCount(kEmptyGridRows);
         }

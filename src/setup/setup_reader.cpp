@@ -166,7 +166,7 @@ LoadResult Parser::Run(const std::string& text) {
             }
             if (!loaded) {
                 std::string message = error + "\r\n\r\n" + kConnectionHint;
-                host_.Message(message, MsgButtons::Ok, MsgIcon::Critical);
+                host_.Report({message, path_}, Severity::Fatal);
                 return {false, SetupFault::Catalogue, message};
             }
         }
@@ -195,7 +195,8 @@ LoadResult Parser::Fail(const std::string& description) {
     } else {
         message = PageSectionFaultMessage(description, path_, page_, lineNumber_);
     }
-    host_.Message(message, MsgButtons::Ok, MsgIcon::Critical);
+    host_.Report({message, path_, inTopSection_ ? 0 : page_, inTopSection_ ? topLineNumber_ : lineNumber_},
+                 Severity::Fatal);
     return {false, SetupFault::Loading, message, lineNumber_};
 }
 
@@ -337,7 +338,7 @@ void Parser::TellNotices() {
     std::string text = "Reading setup file " + path_ + ": these lines load, but probably not as meant:";
     for (size_t i = 0; i < notices_.size() && i < kListed; ++i) text += "\r\n" + notices_[i];
     if (notices_.size() > kListed) text += "\r\n... and " + std::to_string(notices_.size() - kListed) + " more";
-    host_.Message(text, MsgButtons::Ok, MsgIcon::Exclamation);
+    host_.Report({text, path_}, Severity::Warning);
 }
 
 // A line read twice for the same slot replaces everything the first one set.
@@ -440,7 +441,7 @@ void Parser::LoadFrequencyTable() {
     FrequencyLoadResult r = ReadFrequencyTable(folder_ + kFrequencyFileName, t_.frequency);
     switch (r.status) {
         case FrequencyLoadStatus::Loaded: break;
-        case FrequencyLoadStatus::NotFound: host_.Message(r.message, MsgButtons::Ok); break;
+        case FrequencyLoadStatus::NotFound: host_.Report({r.message}, Severity::Note); break;
         case FrequencyLoadStatus::Invalid: throw ReadFault{r.message};
     }
 }
@@ -461,7 +462,7 @@ std::string PageSectionFaultMessage(const std::string& description, const std::s
 SetupReader::SetupReader(Host& host, SetupReaderHooks hooks) : host_(host), hooks_(std::move(hooks)) {}
 
 LoadResult SetupReader::Fail(SetupFault fault, const std::string& message) {
-    host_.Message(message, MsgButtons::Ok, MsgIcon::Critical);
+    host_.Report({message}, Severity::Fatal);
     return {false, fault, message};
 }
 
@@ -507,7 +508,7 @@ LoadResult SetupReader::Read(const std::string& programFolder, const SetupTarget
     }
     if (bytes->find('\t') != std::string::npos) {
         std::replace(bytes->begin(), bytes->end(), '\t', ';');
-        host_.Message("Tidemark_setup.txt will be re-saved with out Tabs", MsgButtons::Ok);
+        host_.Report({"Tidemark_setup.txt will be re-saved with out Tabs", path}, Severity::Note);
         // Replaced in one step, so a failed write leaves the original file.
         if (!WriteFileAtomic(path, *bytes, &error))
             return Fail(SetupFault::Loading, TopSectionFaultMessage(error, path, ""));

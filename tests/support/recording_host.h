@@ -33,6 +33,17 @@ public:
         }
     }
 
+    // Told like a message, so a test sees what the user would read; the fault itself is
+    // kept too.
+    void Report(const Fault& fault, Severity severity) override {
+        faults.push_back(fault);
+        severities.push_back(severity);
+        Message(fault.description, MsgButtons::Ok, MsgIcon::None, {});
+    }
+    bool Confirm(const std::string& question) override {
+        return Message(question, MsgButtons::YesNo, MsgIcon::Question, {}) == MsgAnswer::Yes;
+    }
+
     std::string Input(const std::string& prompt, const std::string&, const std::string& defaultText) override {
         prompts.push_back(prompt);
         if (!inputs.empty()) {
@@ -49,6 +60,8 @@ public:
 
     std::vector<std::string> captions;
     std::vector<std::string> messages;
+    std::vector<Fault> faults;
+    std::vector<Severity> severities;
     std::vector<std::string> prompts;
     std::deque<MsgAnswer> answers;
     std::deque<std::string> inputs;
