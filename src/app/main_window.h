@@ -213,7 +213,7 @@ private:
     std::optional<FontChoice> ChooseFont(const FontChoice& initial) override;
     // --- SetupCommandView (main_window_setup.cpp) ---
     void ShowSaving(bool shown) override;
-    SaveResult SaveSetup() override;
+    Result<void> SaveSetup() override;
     void ReloadPages() override;
     void PrepareWebScreen(int page, int slot) override;
     void NextPage() override;

@@ -173,10 +173,10 @@ bool MainWindow::SaveSetupOnClose() {
     int page = state_.currentpage;
     if (!state_.pages.ValidPage(page) || page < 1) {
         // Nothing was shown yet: the pages are saved as they were read.
-        SaveResult saved = SaveSetup();
-        if (!saved.ok) Message(saved.message, MsgButtons::Ok, MsgIcon::Critical);
-        if (saved.ok) state_.setupdirty = false;
-        return saved.ok;
+        Result<void> saved = SaveSetup();
+        if (!saved.ok()) Message(saved.error(), MsgButtons::Ok, MsgIcon::Critical);
+        if (saved.ok()) state_.setupdirty = false;
+        return saved.ok();
     }
     frame.pageTitle = state_.pages.Page(page).title;
     frame.plotUnitValues = state_.settings.plotunitvalues;

@@ -69,7 +69,7 @@ void MainWindow::ShowSaving(bool shown) {
     if (shown) savingFrame_->repaint();
 }
 
-SaveResult MainWindow::SaveSetup() {
+Result<void> MainWindow::SaveSetup() {
     SetupSettings& s = state_.settings;
     s.startup = CurrentPosition();
     s.autopaging = autoFrame_->AutoPagingOn()->isChecked();

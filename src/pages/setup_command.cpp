@@ -51,12 +51,12 @@ bool PlaceNewGraph(ProgramState& state, Host& host, SetupCommandView& view, cons
 SetupCommandOutcome SaveAll(ProgramState& state, Host& host, SetupCommandView& view) {
     view.ShowSaving(true);
     state.setupdirty = false;
-    SaveResult saved = view.SaveSetup();
+    Result<void> saved = view.SaveSetup();
     view.ShowSaving(false);
-    if (saved.ok) return SetupCommandOutcome::Done;
+    if (saved.ok()) return SetupCommandOutcome::Done;
     // The changes are still only in memory.
     state.setupdirty = true;
-    host.Report({saved.message}, Severity::Fatal);
+    host.Report({saved.error()}, Severity::Fatal);
     return SetupCommandOutcome::Failed;
 }
 

@@ -27,7 +27,7 @@ public:
     // "Saving setup..." over the page while the file is written.
     virtual void ShowSaving(bool shown) = 0;
     // Writes the setup with the window's present position, state and paging settings.
-    virtual SaveResult SaveSetup() = 0;
+    virtual Result<void> SaveSetup() = 0;
     // Every page fetched again (the plotted kind of values changed).
     virtual void ReloadPages() = 0;
     // A web screen put on a page: its browser is prepared.

@@ -140,7 +140,7 @@ std::string SetupWriter::ComposeOnOff(const PageSet& pages) {
     return lines.empty() ? std::string() : JoinLinesCrLf(lines);
 }
 
-SaveResult SetupWriter::Write(const std::string& programFolder, SetupSettings& settings, PageSet& pages) {
+Result<void> SetupWriter::Write(const std::string& programFolder, SetupSettings& settings, PageSet& pages) {
     PrepareForSave(pages);
     const std::string text = ComposeSetup(settings, pages);
     const std::string onoff = ComposeOnOff(pages);
@@ -154,23 +154,23 @@ SaveResult SetupWriter::Write(const std::string& programFolder, SetupSettings& s
     // copied to the backup rather than moved, so a setup file exists at every moment.
     std::string error;
     auto temp = WriteTempBeside(path, text, &error);
-    if (!temp) return {false, error};
+    if (!temp) return Fault{error, path};
     if (FileExists(path)) {
         auto old = ReadFileBytes(path, &error);
         if (!old || !WriteFileAtomic(backup, *old, &error)) {
             RemoveFile(*temp);
-            return {false, error};
+            return Fault{error, path};
         }
     }
     if (!RenameFile(*temp, path, &error)) {
         RemoveFile(*temp);
-        return {false, error};
+        return Fault{error, path};
     }
 
     if (onoff.empty()) {
-        if (FileExists(onoffPath) && !RemoveFile(onoffPath)) return {false, "cannot delete " + onoffPath};
+        if (FileExists(onoffPath) && !RemoveFile(onoffPath)) return Fault{"cannot delete " + onoffPath, onoffPath};
     } else if (!WriteFileAtomic(onoffPath, onoff, &error)) {
-        return {false, error};
+        return Fault{error, path};
     }
     return {};
 }

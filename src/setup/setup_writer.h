@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "core/result.h"
 #include "setup/setup_model.h"
 
 namespace tidemark {
@@ -22,11 +23,6 @@ public:
     virtual std::optional<ScrollPosition> CurrentScroll(int browserIndex) = 0;
 };
 
-struct SaveResult {
-    bool ok = true;
-    std::string message;  // the fault's description when !ok
-};
-
 class SetupWriter {
 public:
     explicit SetupWriter(WebScrollSource* scroll = nullptr) : scroll_(scroll) {}
@@ -34,7 +30,7 @@ public:
     // Brings the model to what is saved, then writes the three files. The caller puts
     // the window's present position into settings.startup and the auto-paging tick and
     // page-time box into settings first. On failure the setup file is left as it was.
-    SaveResult Write(const std::string& programFolder, SetupSettings& settings, PageSet& pages);
+    Result<void> Write(const std::string& programFolder, SetupSettings& settings, PageSet& pages);
 
     // What saving changes in the model: page 1 comes back when every page is removed;
     // web screens take their browser's scroll position (HTML pages) or 0 (others).

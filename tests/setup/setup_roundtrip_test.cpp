@@ -230,8 +230,8 @@ TEST(SetupRoundTrip, GeneratedModelsComeBackUnchanged) {
         TempFolder folder;
         SetupSettings settings = e.settings;
         PageSet pages = e.pages;
-        SaveResult saved = SetupWriter().Write(folder.path(), settings, pages);
-        ASSERT_TRUE(saved.ok) << saved.message;
+        Result<void> saved = SetupWriter().Write(folder.path(), settings, pages);
+        ASSERT_TRUE(saved.ok()) << saved.error();
         EXPECT_TRUE(pages == e.pages) << "saving changed the model: " << FirstDifference(pages, e.pages);
 
         RecordingHost host;

@@ -65,7 +65,7 @@ TEST(SetupSaveKilled, LeavesTheOldOrTheNewFileWholeAndNoLitter) {
         EXPECT_EQ(back.pages.Page(1).title, now == older ? "Rivers" : "Rivers after the flood");
     }
     Model last = changed;
-    ASSERT_TRUE(SetupWriter().Write(folder.path(), last.settings, last.pages).ok);
+    ASSERT_TRUE(SetupWriter().Write(folder.path(), last.settings, last.pages).ok());
     EXPECT_EQ(folder.FileCount(), 3);  // the setup file, its backup and Tidemark_OnOff.txt
 }
 

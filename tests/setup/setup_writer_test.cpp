@@ -58,8 +58,8 @@ TEST(SetupWriter, HandWrittenFileIsWrittenBackByteForByte) {
     TempFolder folder;
     folder.Write(kSetupFileName, SampleSetup());
     Model m = ReadOk(folder);
-    SaveResult r = SetupWriter().Write(folder.path(), m.settings, m.pages);
-    ASSERT_TRUE(r.ok) << r.message;
+    Result<void> r = SetupWriter().Write(folder.path(), m.settings, m.pages);
+    ASSERT_TRUE(r.ok()) << r.error();
     EXPECT_EQ(folder.Read(kSetupFileName), SampleSetup());
     EXPECT_EQ(folder.Read(kSetupBackupFileName), SampleSetup());
     EXPECT_EQ(folder.Read(kOnOffFileName), "101,\"Flow\",\"OFF Creek\"\r\n");
@@ -74,7 +74,7 @@ TEST(SetupWriter, ShorterFormIsWrittenInTheLongerForm) {
     std::string shortForm = CrLf(Concat(top, PageSection()));
     folder.Write(kSetupFileName, shortForm);
     Model m = ReadOk(folder);
-    ASSERT_TRUE(SetupWriter().Write(folder.path(), m.settings, m.pages).ok);
+    ASSERT_TRUE(SetupWriter().Write(folder.path(), m.settings, m.pages).ok());
     EXPECT_EQ(folder.Read(kSetupFileName), SampleSetup());
     EXPECT_EQ(folder.Read(kSetupBackupFileName), shortForm);
 }
@@ -156,7 +156,7 @@ TEST(SetupWriter, RemovedPagesAreDroppedAndTheRestRenumbered) {
     TempFolder folder;
     Model m = SmallModel(3);
     m.pages.Page(2).removed = true;
-    ASSERT_TRUE(SetupWriter().Write(folder.path(), m.settings, m.pages).ok);
+    ASSERT_TRUE(SetupWriter().Write(folder.path(), m.settings, m.pages).ok());
     Model back = ReadOk(folder);
     EXPECT_EQ(back.pages.pagecount, 2);
     EXPECT_EQ(back.pages.Page(1).title, "A");
@@ -169,7 +169,7 @@ TEST(SetupWriter, RemovedPagesAreDroppedAndTheRestRenumbered) {
 
     // Every page removed: page 1 comes back.
     for (int p = 1; p <= 3; ++p) m.pages.Page(p).removed = true;
-    ASSERT_TRUE(SetupWriter().Write(folder.path(), m.settings, m.pages).ok);
+    ASSERT_TRUE(SetupWriter().Write(folder.path(), m.settings, m.pages).ok());
     EXPECT_FALSE(m.pages.Page(1).removed);
     Model one = ReadOk(folder);
     EXPECT_EQ(one.pages.pagecount, 1);
@@ -188,12 +188,12 @@ TEST(SetupWriter, OnOffListFollowsSwitchedOffGraphsAndIsDeletedWhenNoneIsOff) {
     second.back2color = kSwitchedOffColor;
     m.pages.Graph(2, 0).back2color = kSwitchedOffColor;
     m.pages.Page(2).removed = true;  // not written, so not listed either
-    ASSERT_TRUE(SetupWriter().Write(folder.path(), m.settings, m.pages).ok);
+    ASSERT_TRUE(SetupWriter().Write(folder.path(), m.settings, m.pages).ok());
     EXPECT_EQ(folder.Read(kOnOffFileName), "77,\"Flow\",\"Site 1\"\r\n103,\"Stage\",\"OFF Site 3\"\r\n");
 
     for (int p = 1; p <= 3; ++p)
         for (auto& g : m.pages.Page(p).slots) g.back2color = 0;
-    ASSERT_TRUE(SetupWriter().Write(folder.path(), m.settings, m.pages).ok);
+    ASSERT_TRUE(SetupWriter().Write(folder.path(), m.settings, m.pages).ok());
     EXPECT_FALSE(folder.Exists(kOnOffFileName));
 }
 
@@ -201,12 +201,12 @@ TEST(SetupWriter, PreviousFileBecomesTheBackup) {
     TempFolder folder;
     folder.Write(kSetupBackupFileName, "an old backup\r\n");
     Model m = SmallModel(1);
-    ASSERT_TRUE(SetupWriter().Write(folder.path(), m.settings, m.pages).ok);
+    ASSERT_TRUE(SetupWriter().Write(folder.path(), m.settings, m.pages).ok());
     std::string first = folder.Read(kSetupFileName);
     EXPECT_EQ(folder.Read(kSetupBackupFileName), "an old backup\r\n");  // no setup file before
 
     m.pages.Page(1).title = "Renamed";
-    ASSERT_TRUE(SetupWriter().Write(folder.path(), m.settings, m.pages).ok);
+    ASSERT_TRUE(SetupWriter().Write(folder.path(), m.settings, m.pages).ok());
     EXPECT_EQ(folder.Read(kSetupBackupFileName), first);
     EXPECT_NE(folder.Read(kSetupFileName).find(" 1 ;Renamed;"), std::string::npos);
     EXPECT_EQ(folder.FileCount(), 2);
@@ -218,16 +218,16 @@ TEST(SetupWriter, FailedSaveLeavesTheSetupFileAsItWas) {
     // A folder where the backup should go makes the save fail before the swap.
     std::filesystem::create_directory(folder.File(kSetupBackupFileName));
     Model m = SmallModel(1);
-    SaveResult r = SetupWriter().Write(folder.path(), m.settings, m.pages);
-    EXPECT_FALSE(r.ok);
-    EXPECT_FALSE(r.message.empty());
+    Result<void> r = SetupWriter().Write(folder.path(), m.settings, m.pages);
+    EXPECT_FALSE(r.ok());
+    EXPECT_FALSE(r.error().empty());
     EXPECT_EQ(folder.Read(kSetupFileName), SampleSetup());
     EXPECT_EQ(folder.FileCount(), 2);  // no temporary file left
 
     // A folder that does not exist: nothing is written, with a message.
-    SaveResult missing = SetupWriter().Write(folder.File("nowhere/"), m.settings, m.pages);
-    EXPECT_FALSE(missing.ok);
-    EXPECT_FALSE(missing.message.empty());
+    Result<void> missing = SetupWriter().Write(folder.File("nowhere/"), m.settings, m.pages);
+    EXPECT_FALSE(missing.ok());
+    EXPECT_FALSE(missing.error().empty());
 }
 
 TEST(SetupWriter, WebScreensTakeTheirBrowsersScrollPositions) {
@@ -271,7 +271,7 @@ TEST(SetupWriter, TextsCannotBreakTheLayout) {
     m.pages.Graph(1, 0).parametername = "Stage;ft";
     m.pages.Graph(1, 0).stationname = "Creek\r\nat Mill\t";
     m.settings.titlefontname = "Arial\r\n";
-    ASSERT_TRUE(SetupWriter().Write(folder.path(), m.settings, m.pages).ok);
+    ASSERT_TRUE(SetupWriter().Write(folder.path(), m.settings, m.pages).ok());
     Model back = ReadOk(folder);
     EXPECT_EQ(back.pages.Page(1).title, "Rivers, lakes");
     EXPECT_EQ(back.pages.Graph(1, 0).parametername, "Stage,ft");
