@@ -29,8 +29,8 @@
 #include "core/color.h"
 #include "core/daynum.h"
 #include "core/vbtext.h"
-#include "platform/ui/chart_painter.h"
 #include "platform/image/png_writer.h"
+#include "platform/ui/chart_painter.h"
 #include "render/chart_surface.h"
 
 namespace fs = std::filesystem;
@@ -112,7 +112,6 @@ void FillSurface(ChartSurface& s, const GraphData& d, const Page& page) {
         s.SetCell(static_cast<int>(k) + 1, 3, d.dayTimes[k]);
         s.SetCell(static_cast<int>(k) + 1, 4, d.dayValues[k], IsMissing(d.dayValues[k]));
     }
-    s.SetChartType(ChartType::XY);
     s.SetLegendVisible(false);
     s.XAxis().pen.style = PenStyle::Solid;
     s.YAxis().pen.style = PenStyle::Solid;

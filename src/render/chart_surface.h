@@ -27,8 +27,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class ChartType { XY };
-
 enum class ChartAxisId { X = 0, Y = 1 };
 
 enum class ScaleType { Linear = 0, Logarithmic = 1 };
@@ -167,10 +165,6 @@ class ChartSurface {
 public:
     ChartSurface() = default;
 
-    // --- chart type ---
-    void SetChartType(ChartType type) { chartType_ = type; }
-    ChartType GetChartType() const { return chartType_; }
-
     // --- the grid: rows and columns count from 1; new cells are null ---
     void SetRowCount(int rows);        // 0 empties the grid
     void SetColumnCount(int columns);  // 0 empties the grid
@@ -254,7 +248,6 @@ private:
     void CheckCell(int row, int column) const;
     static int SeriesIndex(int xColumn);
 
-    ChartType chartType_ = ChartType::XY;
     int rows_ = 0;
     std::vector<std::vector<double>> columns_;  // columns_[c - 1][r - 1]; NaN = null
     int currentRow_ = 1;

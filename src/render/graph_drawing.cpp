@@ -325,7 +325,6 @@ void DrawGraph(const ProgramState& state, RenderState& render, PageView& view, i
     }
 
     // Surface.
-    chart.SetChartType(ChartType::XY);
     chart.SetLegendVisible(false);
     chart.XAxis().pen.style = PenStyle::Solid;
     chart.YAxis().pen.style = PenStyle::Solid;
