@@ -134,7 +134,6 @@ public:
     // The pointer over chart `slot` at (x, y) twips: the tooltip of the point under it.
     void ChartHovered(int slot, double x, double y);
     void OpenGraphMenu(int slot, double x, double y);
-    int CurrentGraph() const { return currentGraph_; }
 
     // --- collaborators, and the rest for tests and the benchmark ---
     Paging& Pager() { return *paging_; }

@@ -38,7 +38,6 @@ public:
     QRadioButton* Option(SetupOption option) const;
     QLineEdit* PageTitle() const { return pageTitle_; }
     QLineEdit* Dsid() const { return dsid_; }
-    QLineEdit* ParameterName() const { return parameter_; }
     QLineEdit* StationName() const { return station_; }
     QLabel* Unit() const { return unit_; }
     QSpinBox* CatalogueStep() const { return step_; }

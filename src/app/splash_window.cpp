@@ -11,7 +11,6 @@ namespace tidemark {
 
 SplashWindow::SplashWindow() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint) {
     setObjectName("frmSplash");
-    version_ = QString::fromStdString(VersionText());
     auto* layout = new QVBoxLayout(this);
     auto* title = new QLabel("Tidemark", this);
     QFont big = title->font();
@@ -19,7 +18,7 @@ SplashWindow::SplashWindow() : QWidget(nullptr, Qt::SplashScreen | Qt::Frameless
     big.setBold(true);
     title->setFont(big);
     title->setAlignment(Qt::AlignCenter);
-    auto* version = new QLabel(version_, this);
+    auto* version = new QLabel(QString::fromStdString(VersionText()), this);
     version->setAlignment(Qt::AlignCenter);
     message_ = new QLabel(this);
     message_->setObjectName("lblMessage");
@@ -44,8 +43,6 @@ SplashWindow::SplashWindow() : QWidget(nullptr, Qt::SplashScreen | Qt::Frameless
     setFixedSize(380, 190);
 }
 
-QString SplashWindow::VersionLabel() const { return version_; }
-
 void SplashWindow::SetProgress(int barWidthTwips, const QString& label) {
     bar_->resize(TwipsToPixels(barWidthTwips), bar_->height());
     progress_->setText(label);
@@ -56,7 +53,5 @@ void SplashWindow::SetMessage(const QString& message) { message_->setText(messag
 QString SplashWindow::ProgressLabel() const { return progress_->text(); }
 
 QString SplashWindow::Message() const { return message_->text(); }
-
-int SplashWindow::ProgressBarWidth() const { return bar_->width(); }
 
 }  // namespace tidemark

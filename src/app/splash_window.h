@@ -13,17 +13,14 @@ class SplashWindow : public QWidget {
     Q_OBJECT
 public:
     SplashWindow();
-    QString VersionLabel() const;
 
     // The bar's width in twips (the full bar is 3600) and the label beside it.
     void SetProgress(int barWidthTwips, const QString& label);
     void SetMessage(const QString& message);
     QString ProgressLabel() const;
     QString Message() const;
-    int ProgressBarWidth() const;  // pixels
 
 private:
-    QString version_;
     QFrame* bar_ = nullptr;
     QLabel* progress_ = nullptr;
     QLabel* message_ = nullptr;

@@ -112,10 +112,8 @@ public:
     // WebScrollSource: the setup writer's scroll positions (no events run).
     std::optional<ScrollPosition> CurrentScroll(int browserIndex) override;
 
-    int ActiveBrowser() const { return active_; }
     // Browser `index`, or null when none was made for it.
     Browser* BrowserAt(int index) const;
-    int BrowserCount() const { return static_cast<int>(browsers_.size()); }
 
 private:
     struct DeferredLoad {

@@ -66,7 +66,6 @@ public:
         return pages_.at(static_cast<size_t>(page)).at(static_cast<size_t>(slot));
     }
 
-    int PageRoom() const { return pages_.empty() ? -1 : static_cast<int>(pages_.size()) - 1; }
     int PointCapacity() const { return pointCapacity_; }
 
 private:

@@ -179,7 +179,6 @@ public:
     // Stores decimal text in the current cell; blank text makes it null.
     void SetCurrentData(std::string_view text);
     int CurrentRow() const { return currentRow_; }
-    int CurrentColumn() const { return currentColumn_; }
 
     bool IsNull(int row, int column) const;
     std::optional<double> Cell(int row, int column) const;  // nothing for a null cell
@@ -229,7 +228,6 @@ public:
     // The plot rectangle holds the plot area and the axes' labels and titles. Until one
     // is set, the surface keeps a margin around it and room for the title at the top.
     void SetPlotRect(const ChartRect& rect);
-    void SetAutomaticPlotRect() { customPlotRect_.reset(); }
     ChartRect PlotRect() const;
     bool HasCustomPlotRect() const { return customPlotRect_.has_value(); }
 

@@ -31,8 +31,6 @@ public:
 
     // The text of a Text token, entities expanded (CDATA as it stands).
     std::string Text() const;
-    // The text as it stands in the file; enough where no '&' can occur.
-    std::string_view RawText() const { return text_; }
 
     // What made the part unreadable, with its byte offset.
     const std::string& ErrorText() const { return error_; }
