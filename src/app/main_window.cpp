@@ -203,7 +203,7 @@ void MainWindow::FillMenus() {
 
 void MainWindow::RunWebMenu(int row) { webScreens_->RunMenu(row); }
 
-void MainWindow::RunOutputMenu(int row) { outputChooser_->Run(outputMenu_->EntryText(row)); }
+void MainWindow::RunOutputMenu(int row) { outputChooser_->Run(row); }
 
 void MainWindow::HideWarnings() {
     for (QLabel* box : warningBoxes_) box->hide();

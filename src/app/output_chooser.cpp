@@ -3,12 +3,12 @@
 #include "app/menu_list.h"
 #include "app/page_images.h"
 #include "app/publishing_controller.h"
+#include "pages/output_menu.h"
+#include "platform/qt_bridge/qt_bridge.h"
 
 namespace tidemark {
 namespace {
 
-constexpr const char* kSaveEntry = "Save as PNG File";
-constexpr const char* kCancelEntry = "Cancel";
 constexpr const char* kFtpQuestion = "Do you want to FTP image also?";
 
 }  // namespace
@@ -18,9 +18,10 @@ OutputChooser::OutputChooser(MenuList& menu, ProgramState& state, Host& host, Pu
     : menu_(menu), state_(state), host_(host), publishing_(publishing), images_(images), printer_(printer) {}
 
 void OutputChooser::Fill() {
-    QStringList entries = {kSaveEntry, kDefaultPrinterEntry};
-    entries << WindowPrinter::PrinterNames();
-    entries << kCancelEntry;
+    printers_ = WindowPrinter::PrinterNames();
+    QStringList entries;
+    for (int row = 0; std::optional<OutputRow> r = OutputRowAt(row, static_cast<int>(printers_.size())); ++row)
+        entries << (r->command == OutputCommand::Printer ? printers_.at(r->printer) : ProgramText(r->text));
     menu_.Fill(entries);
 }
 
@@ -30,14 +31,16 @@ void OutputChooser::ShowAt(const QPoint& topLeft, PrintWay way) {
     menu_.ShowAt(topLeft);
 }
 
-void OutputChooser::Run(const QString& entry) {
+void OutputChooser::Run(int row) {
     menu_.hide();
-    if (entry == kCancelEntry) return;
-    if (entry == kSaveEntry) {
-        SaveAsPng();
-        return;
+    std::optional<OutputRow> chosen = OutputRowAt(row, static_cast<int>(printers_.size()));
+    if (!chosen) return;
+    switch (chosen->command) {
+        case OutputCommand::SaveAsPng: SaveAsPng(); break;
+        case OutputCommand::DefaultPrinter: printer_.Print(std::nullopt, way_); break;
+        case OutputCommand::Printer: printer_.Print(printers_.at(chosen->printer), way_); break;
+        case OutputCommand::Cancel: break;
     }
-    printer_.Print(entry, way_);
 }
 
 void OutputChooser::SaveAsPng() {

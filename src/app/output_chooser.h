@@ -3,7 +3,7 @@
 // save the page as an image file (and send it by FTP once when asked), print it on the
 // default printer or on any installed printer, or do nothing.
 #include <QPoint>
-#include <QString>
+#include <QStringList>
 
 #include "app/window_printer.h"
 #include "core/host.h"
@@ -23,12 +23,10 @@ public:
     // Printers come and go while the program runs: the list is filled afresh each time,
     // and only then (asking the print system would take a good part of a start).
     void ShowAt(const QPoint& topLeft, PrintWay way);
-    // Carries out the entry the user picked; the chooser is hidden first.
-    void Run(const QString& entry);
+    // Carries out the row the user picked; the chooser is hidden first.
+    void Run(int row);
 
 private:
-    // "Save as PNG File", "Default Printer", the installed printers as the system lists
-    // them, "Cancel".
     void Fill();
     void SaveAsPng();
 
@@ -39,6 +37,7 @@ private:
     PageImages& images_;
     WindowPrinter& printer_;
     PrintWay way_ = PrintWay::Window;
+    QStringList printers_;  // as the list shows them
 };
 
 }  // namespace tidemark

@@ -28,14 +28,16 @@ WindowPrinter::WindowPrinter(QWidget& window, std::function<QImage()> capture, s
 
 QStringList WindowPrinter::PrinterNames() { return QPrinterInfo::availablePrinterNames(); }
 
-bool WindowPrinter::Print(const QString& choice, PrintWay way) {
+bool WindowPrinter::Print(const std::optional<QString>& name, PrintWay way) {
     QPrinter printer(QPrinter::HighResolution);
-    QPrinterInfo installed = QPrinterInfo::printerInfo(choice);
-    if (!installed.isNull()) printer.setPrinterName(installed.printerName());
+    if (name) {
+        QPrinterInfo installed = QPrinterInfo::printerInfo(*name);
+        if (!installed.isNull()) printer.setPrinterName(installed.printerName());
+    }
     printer.setDocName("Tidemark");
     printer.setPageOrientation(QPageLayout::Portrait);
 
-    std::optional<QSize> remembered = FitWindowToPaper(choice, printer);
+    std::optional<QSize> remembered = name ? FitWindowToPaper(printer) : std::nullopt;
     bool printed = PrintPage(printer, way);
     printer.setPageOrientation(QPageLayout::Portrait);
     if (remembered) {
@@ -45,8 +47,7 @@ bool WindowPrinter::Print(const QString& choice, PrintWay way) {
     return printed;
 }
 
-std::optional<QSize> WindowPrinter::FitWindowToPaper(const QString& choice, QPrinter& printer) {
-    if (choice == kDefaultPrinterEntry) return std::nullopt;
+std::optional<QSize> WindowPrinter::FitWindowToPaper(QPrinter& printer) {
     // The paper as the printer holds it now, upright: the window takes that shape even
     // though the page then goes out in landscape.
     QRectF paper = printer.pageLayout().fullRect(QPageLayout::Point);

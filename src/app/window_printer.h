@@ -14,9 +14,6 @@ class QWidget;
 
 namespace tidemark {
 
-// The chooser's entry for whatever printer the system calls its default.
-inline constexpr const char* kDefaultPrinterEntry = "Default Printer";
-
 // The two ways a page reaches paper. The graph menu prints the window's widgets as they
 // draw themselves; the web-screen menu prints the captured pixels, because web views
 // draw nothing into a printer's painter and only a capture carries their pages.
@@ -31,14 +28,14 @@ public:
     // The installed printers' names in the order the print system lists them.
     static QStringList PrinterNames();
 
-    // Prints the window on the printer named `choice`; a name that is not installed
-    // (the "Default Printer" entry among them) leaves the system's default printer.
-    // False when nothing could be printed; the reason goes to standard error, because
-    // a failed print shows no message.
-    bool Print(const QString& choice, PrintWay way);
+    // Prints the window on the installed printer `name`, or for none on the system's
+    // default printer, which keeps the window's size; a name no longer installed leaves
+    // the default printer too. False when nothing could be printed; the reason goes to
+    // standard error, because a failed print shows no message.
+    bool Print(const std::optional<QString>& name, PrintWay way);
 
 private:
-    std::optional<QSize> FitWindowToPaper(const QString& choice, QPrinter& printer);
+    std::optional<QSize> FitWindowToPaper(QPrinter& printer);
     bool PrintPage(QPrinter& printer, PrintWay way);
 
     QWidget& window_;

@@ -61,6 +61,15 @@ constexpr std::optional<Command> CommandAt(const MenuTable<Command, State, N>& t
     return CommandOf(table[static_cast<std::size_t>(row)], state);
 }
 
+// The row that runs `command` (in either caption); -1 when none does.
+template <typename Command, typename State, std::size_t N>
+constexpr int RowOf(const MenuTable<Command, State, N>& table, Command command) {
+    for (std::size_t i = 0; i < N; ++i)
+        if (table[i].command == command || (table[i].follows != nullptr && table[i].commandWhileOn == command))
+            return static_cast<int>(i);
+    return -1;
+}
+
 // The row that follows `flag`; -1 when none does.
 template <typename Command, typename State, std::size_t N>
 constexpr int RowFollowing(const MenuTable<Command, State, N>& table, bool State::*flag) {

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "pages/graph_menu.h"
+#include "pages/output_menu.h"
 #include "pages/web_screen.h"
 #include "support/recording_host.h"
 
@@ -102,6 +103,26 @@ TEST(MenuTables, WebMenuCaptionsNameTheCommandsOfTheirRows) {
                                                            "Setup", "Open", "Print", "Back", "Next", "Cancel"}));
     EXPECT_EQ(TextsOf(kWebMenu, WebMenuState{true})[kWebMenuEnlargeRow], "Shrink");
     EXPECT_EQ(CommandAt(kWebMenu, kWebMenuEnlargeRow, WebMenuState{true}), WebMenuCommand::Shrink);
+}
+
+TEST(MenuTables, TheOutputChooserListsThePrintersBetweenItsFixedRows) {
+    ExpectCaptionsNameTheirRows(kOutputChooser, {NoMenuState{}});
+    auto rows = [](int printers) {
+        std::vector<std::pair<OutputCommand, int>> out;
+        for (int row = 0; std::optional<OutputRow> r = OutputRowAt(row, printers); ++row) {
+            EXPECT_EQ(r->text.empty(), r->command == OutputCommand::Printer) << row;
+            out.emplace_back(r->command, r->printer);
+        }
+        return out;
+    };
+    using C = OutputCommand;
+    EXPECT_EQ(rows(0), (std::vector<std::pair<C, int>>{{C::SaveAsPng, -1}, {C::DefaultPrinter, -1}, {C::Cancel, -1}}));
+    EXPECT_EQ(rows(2),
+              (std::vector<std::pair<C, int>>{
+                  {C::SaveAsPng, -1}, {C::DefaultPrinter, -1}, {C::Printer, 0}, {C::Printer, 1}, {C::Cancel, -1}}));
+    EXPECT_EQ(OutputRowAt(1, 2)->text, "Default Printer");
+    EXPECT_EQ(OutputRowAt(4, 2)->text, "Cancel");
+    EXPECT_EQ(OutputRowAt(-1, 2), std::nullopt);
 }
 
 TEST(MenuTables, TheGraphMenuStateIsTheModelsAndTheListOnlyShowsIt) {
