@@ -118,6 +118,8 @@ public:
 
     // Shows `text` as the caption of row `row`, for a row that follows the menu's state.
     virtual void SetEntryText(int row, const std::string& text) = 0;
+    // What the list shows at `row`, for checking what a user sees; the commands go by
+    // their own state, never by this.
     virtual std::string EntryText(int row) const = 0;
 
     // Draws the current page again (showgraphs).
