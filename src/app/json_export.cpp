@@ -11,6 +11,7 @@
 #include "platform/qt_bridge/qt_bridge.h"
 #include "render/page_view.h"
 #include "render/showgraphs.h"
+#include "setup/web_screen_slot.h"
 
 namespace tidemark {
 namespace {
@@ -93,7 +94,7 @@ QJsonObject GraphJson(const ProgramState& state, const RenderState& render, int 
     QJsonObject o{{"slot", slot}, {"dsid", g.dsid}};
     if (g.Kind() == SlotKind::WebScreen) {
         o["web"] = true;
-        o["title"] = Text(g.stationname);
+        o["title"] = Text(WebScreenView(g).Address());
         return o;
     }
     const auto& labels = state.labels;

@@ -14,6 +14,7 @@
 #include "platform/ui/chart_painter.h"
 #include "platform/ui/chart_view.h"
 #include "render/chart_style.h"
+#include "setup/web_screen_slot.h"
 
 namespace tidemark {
 namespace {
@@ -146,7 +147,7 @@ FormLayoutInput MainWindow::LayoutInput(bool havePage) const {
         slot.currentValue = d.currentValue;
         slot.warning = d.warning;
         if (slot.Kind() == SlotKind::WebScreen)
-            slot.scriptable = IsScriptableAddress(rec.slots[static_cast<size_t>(s)].stationname);
+            slot.scriptable = IsScriptableAddress(WebScreenView(rec.slots[static_cast<size_t>(s)]).Address());
         slot.yScale = {d.yMin, d.yMax, d.yDivisions};
         if (static_cast<size_t>(page) < state_.labels.size()) {
             slot.unitName = state_.labels[static_cast<size_t>(page)][static_cast<size_t>(s)].unit;

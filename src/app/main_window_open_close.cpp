@@ -19,6 +19,7 @@
 #include "platform/qt_bridge/qt_bridge.h"
 #include "publish/save_and_publish.h"
 #include "setup/setup_writer.h"
+#include "setup/web_screen_slot.h"
 
 namespace tidemark {
 namespace {
@@ -146,7 +147,7 @@ bool MainWindow::WebScreensOnlyPage() const {
     const PageRec& page = state_.pages.Page(p);
     for (int s = 0; s <= page.lastslot && s < kGraphsPerPage; ++s) {
         const GraphDef& g = page.slots[static_cast<size_t>(s)];
-        std::string address = UCase(g.stationname);
+        std::string address = UCase(WebScreenView(g).Address());
         if (g.Kind() != SlotKind::WebScreen || !(Contains(address, ".PDF") || Contains(address, ".XL"))) return false;
     }
     return true;

@@ -22,6 +22,7 @@
 #include "platform/qt_bridge/qt_bridge.h"
 #include "platform/web/browser.h"
 #include "platform/web/web_engine.h"
+#include "setup/web_screen_slot.h"
 
 #ifndef TIDEMARK_HELP_PAGE
 #define TIDEMARK_HELP_PAGE "file:///usr/local/share/doc/tidemark/README.md"
@@ -164,8 +165,9 @@ void WebScreens::ShowRefusal(Browser& browser, const QString& address, const Doc
 int WebScreens::WebScreenBrowser(int page, int slot) const {
     if (!state_.pages.ValidPage(page) || slot < 0 || slot >= kGraphsPerPage) return -1;
     const GraphDef& g = state_.pages.Graph(page, slot);
-    if (g.Kind() != SlotKind::WebScreen || !HasBrowserIndex(g.backcolor)) return -1;
-    return g.backcolor;
+    const int b = WebScreenView(g).BrowserIndex();
+    if (g.Kind() != SlotKind::WebScreen || !HasBrowserIndex(b)) return -1;
+    return b;
 }
 
 std::vector<WebScreens::DeferredLoad>::iterator WebScreens::DeferredFor(int browser) {
@@ -196,7 +198,7 @@ void WebScreens::Load(int page, int slot) {
     const int b = WebScreenBrowser(page, slot);
     if (b < 0) return;
     GraphDef& g = state_.pages.Graph(page, slot);
-    const std::string address = g.stationname;
+    const std::string address = WebScreenView(g).Address();
     Browser* made = BrowserFor(b);
     if (!made) return;
     Browser& browser = *made;
@@ -248,10 +250,11 @@ void WebScreens::Load(int page, int slot) {
 
 void WebScreens::Settle(Browser& browser, const GraphDef& g) {
     host_.Yield();
-    if (IsScriptableAddress(g.stationname)) {
-        browser.ScrollTo(g.daymarker, g.logyscale);
+    const WebScreenView web(g);
+    if (IsScriptableAddress(web.Address())) {
+        browser.ScrollTo(web.SavedScroll().left, web.SavedScroll().top);
         host_.Yield();
-        if (g.hrmarker == 0) browser.SetScrollBarsHidden(true);
+        if (!web.ScrollBars()) browser.SetScrollBarsHidden(true);
     }
     host_.Yield();
     host_.Yield();
@@ -272,7 +275,7 @@ void WebScreens::LoadWithoutWaiting(int page, int slot) {
     }
     Browser* browser = BrowserFor(b);
     if (!browser) return;
-    Show(*browser, state_.pages.Graph(page, slot).stationname);
+    Show(*browser, WebScreenView(state_.pages.Graph(page, slot)).Address());
     deferred_.push_back({b, page, slot});
 }
 
@@ -325,7 +328,7 @@ void WebScreens::Place(const FormLayout& layout) {
         view->show();
         host_.Yield();
         if (step.renavigate && !fresh) {
-            Show(browser, g.stationname);
+            Show(browser, WebScreenView(g).Address());
             browser.WaitComplete(kLoadWaitMs);
         }
         host_.Yield();
@@ -346,17 +349,17 @@ void WebScreens::DocumentMouseUp(int browser, const QString& tag, int button, bo
     int slot = -1;
     for (int s = 0; s < kGraphsPerPage; ++s) {
         const GraphDef& g = state_.pages.Graph(page, s);
-        if (g.Kind() == SlotKind::WebScreen && g.backcolor == browser) {
+        if (g.Kind() == SlotKind::WebScreen && WebScreenView(g).BrowserIndex() == browser) {
             slot = s;
             break;
         }
     }
     if (slot < 0) return;
-    const GraphDef& g = state_.pages.Graph(page, slot);
-    if (!IsScriptableAddress(g.stationname)) return;
+    const WebScreenView web(state_.pages.Graph(page, slot));
+    if (!IsScriptableAddress(web.Address())) return;
     window_.SelectSlot(slot);
     window_.StopPaging();
-    switch (tidemark::DocumentMouseUp(ToProgramText(tag), button, ctrl, g.back2color != 0)) {
+    switch (tidemark::DocumentMouseUp(ToProgramText(tag), button, ctrl, web.AllowNavigation())) {
         case DocumentClick::Nothing: break;
         case DocumentClick::NextPage:
             menu_.hide();
@@ -390,7 +393,8 @@ GraphDef* WebScreens::MenuSlot(int& slot) {
 }
 
 void WebScreens::ScrollToSaved(Browser& browser, const GraphDef& g) {
-    if (IsScriptableAddress(g.stationname)) browser.ScrollTo(g.daymarker, g.logyscale);
+    const WebScreenView web(g);
+    if (IsScriptableAddress(web.Address())) browser.ScrollTo(web.SavedScroll().left, web.SavedScroll().top);
 }
 
 void WebScreens::SetEnlarged(bool on) {
@@ -422,9 +426,9 @@ void WebScreens::RunMenu(int row) {
         window_.PreviousPage();
         return;
     }
-    if (!g || !HasBrowserIndex(g->backcolor)) return;
+    if (!g || !HasBrowserIndex(WebScreenView(*g).BrowserIndex())) return;
     window_.SelectSlot(slot);
-    Browser* made = BrowserFor(g->backcolor);
+    Browser* made = BrowserFor(WebScreenView(*g).BrowserIndex());
     if (!made) return;
     Browser& browser = *made;
     switch (*command) {
@@ -463,32 +467,34 @@ void WebScreens::Enlarge(Browser& browser, const GraphDef& g) {
     view->setGeometry(TwipsToQRect(r));
     view->raise();
     view->show();
-    if (g.hrcolor != 0 && IsScriptableAddress(g.stationname)) browser.FitFirstImage(view->width(), view->height());
+    const WebScreenView web(g);
+    if (web.FitImage() && IsScriptableAddress(web.Address())) browser.FitFirstImage(view->width(), view->height());
     host_.Yield();
     refitAll_ = true;
 }
 
 void WebScreens::ToggleScrollBars(Browser& browser, GraphDef& g) {
     state_.setupdirty = true;
-    if (!IsScriptableAddress(g.stationname)) return;
+    WebScreenSlot web(g);
+    if (!IsScriptableAddress(web.Address())) return;
     if (browser.ScrollBarsHidden()) {
         browser.SetScrollBarsHidden(false);
-        g.hrmarker = -1;
+        web.SetScrollBars(true);
         return;
     }
-    g.hrmarker = 0;
+    web.SetScrollBars(false);
     QPoint at = browser.ScrollPosition();
-    g.daymarker = static_cast<int16_t>(std::clamp(at.x(), -32768, 32767));
-    g.logyscale = static_cast<int16_t>(std::clamp(at.y(), -32768, 32767));
+    web.SetSavedScroll({at.x(), at.y()});
     browser.SetScrollBarsHidden(true);
 }
 
 void WebScreens::Back(Browser& browser, const GraphDef& g) {
-    std::string home = Untrailed(g.stationname);
+    const WebScreenView web(g);
+    std::string home = Untrailed(web.Address());
     std::string location = ToProgramText(browser.Location());
     std::string decoded = ToProgramText(QUrl::fromPercentEncoding(browser.Location().toUtf8()));
-    if (g.back2color != 0 && !Contains(location, home) && !Contains(decoded, home)) {
-        Show(browser, g.stationname);
+    if (web.AllowNavigation() && !Contains(location, home) && !Contains(decoded, home)) {
+        Show(browser, web.Address());
         browser.WaitComplete(kBackWaitMs);
         return;
     }
@@ -505,7 +511,7 @@ void WebScreens::RestoreActiveScroll() {
     if (!browser || !state_.pages.ValidPage(page)) return;
     for (int s = 0; s < kGraphsPerPage; ++s) {
         const GraphDef& g = state_.pages.Graph(page, s);
-        if (g.Kind() == SlotKind::WebScreen && g.backcolor == active_) ScrollToSaved(*browser, g);
+        if (g.Kind() == SlotKind::WebScreen && WebScreenView(g).BrowserIndex() == active_) ScrollToSaved(*browser, g);
     }
 }
 
@@ -516,9 +522,10 @@ void WebScreens::WaitUntilPainted() {
     for (int s = 0; s < kGraphsPerPage; ++s) {
         const GraphDef& g = state_.pages.Graph(page, s);
         if (g.Kind() != SlotKind::WebScreen) continue;
-        Browser* browser = BrowserAt(g.backcolor);
+        const WebScreenView web(g);
+        Browser* browser = BrowserAt(web.BrowserIndex());
         // The program's own pages (a sheet, a PDF's pages) say when they have painted.
-        if (browser) waits.push_back({browser, IsScriptableAddress(g.stationname) || browser->ShowsProgramPage()});
+        if (browser) waits.push_back({browser, IsScriptableAddress(web.Address()) || browser->ShowsProgramPage()});
     }
     tidemark::WaitUntilPainted(waits, kPaintWaitMs);
 }

@@ -6,6 +6,7 @@
 #include "core/vbtext.h"
 #include "pages/value_box.h"
 #include "setup/setup_model.h"
+#include "setup/web_screen_slot.h"
 
 namespace tidemark {
 
@@ -336,8 +337,9 @@ void FillFromPage(FormLayoutInput& input, const PageRec& page, const SetupSettin
         slot.coeff3 = def.coeff3;
         slot.highwatch = def.highwatch;
         if (def.Kind() == SlotKind::WebScreen) {
-            slot.browserIndex = def.backcolor;
-            slot.fitImage = def.hrcolor != 0;
+            const WebScreenView web(def);
+            slot.browserIndex = web.BrowserIndex();
+            slot.fitImage = web.FitImage();
         }
     }
 }

@@ -1,6 +1,7 @@
 #include "setup/setup_edit.h"
 
 #include "core/vbtext.h"
+#include "setup/web_screen_slot.h"
 
 namespace tidemark {
 namespace {
@@ -19,8 +20,8 @@ std::string CommasForSemicolons(std::string text) {
 
 NewGraph DefineNewGraph(NewGraphFields fields, PageSet& pages, SiteCatalogue& catalogue) {
     if (Trim(fields.dsid).empty()) {
-        fields.dsid = "-1";
-        fields.parameterName = "Web Screen";
+        fields.dsid = std::to_string(kWebScreenDsid);
+        fields.parameterName = kWebScreenParameterName;
     }
     std::optional<int16_t> dsid = ParseInt16(fields.dsid);
     if (!dsid)
@@ -36,11 +37,13 @@ NewGraph DefineNewGraph(NewGraphFields fields, PageSet& pages, SiteCatalogue& ca
     g.logyscale = 0;
     if (g.Kind() == SlotKind::WebScreen) {
         if (pages.webscreencount == INT16_MAX) return {std::nullopt, "Too many web screens"};
-        g.back2color = fields.allowNavigation ? 1 : 0;
-        g.hrcolor = fields.resize ? 1 : 0;
-        if (!catalogue.AppendWebScreen(g.stationname, g.back2color, g.hrcolor))
+        WebScreenSlot web(g);
+        web.SetAllowNavigation(fields.allowNavigation);
+        web.SetFitImage(fields.resize);
+        const WebScreenSwitches on = web.Switches();
+        if (!catalogue.AppendWebScreen(web.Address(), on.allowNavigation, on.fitImage))
             return {std::nullopt, "The site catalogue is full"};
-        g.backcolor = pages.webscreencount++;
+        web.SetBrowserIndex(pages.webscreencount++);
     } else {
         g.backcolor = kWhite;
         g.back2color = kWhite;

@@ -15,6 +15,7 @@
 #include "core/textfile.h"
 #include "core/units.h"
 #include "core/vbtext.h"
+#include "setup/web_screen_slot.h"
 
 namespace tidemark {
 namespace {
@@ -419,18 +420,21 @@ void Parser::ReadWebScreenLine(const std::vector<std::string>& f) {
     int slot = GraphSlot(f[0]);
     NoteRepeatedSlot(slot);
     PageRec& p = CurrentPage();
-    GraphDef& g = ClearSlot(slot);
-    g.dsid = kWebScreenDsid;
-    g.parametername = "Web Screen";
-    g.stationname = f[3];
-    g.hrmarker = StrictInt16(f[4], "hrmarker");
-    g.daymarker = StrictInt16(f[5], "daymarker");
-    g.logyscale = StrictInt16(f[6], "logyscale");
-    g.back2color = StrictInt32(f[7], "back2color");
-    if (f.size() >= 9) g.hrcolor = StrictInt32(f[8], "hrcolor");
+    WebScreenSlot web(ClearSlot(slot));
+    web.MakeWebScreen(f[3]);
+    // The fields in the order of the line, so that a fault names the first bad one.
+    WebScreenSwitches on;
+    on.scrollBars = StrictInt16(f[4], "hrmarker");
+    ScrollPosition at;
+    at.left = StrictInt16(f[5], "daymarker");
+    at.top = StrictInt16(f[6], "logyscale");
+    on.allowNavigation = StrictInt32(f[7], "back2color");
+    if (f.size() >= 9) on.fitImage = StrictInt32(f[8], "hrcolor");
+    web.SetSwitches(on);
+    web.SetSavedScroll(at);
     if (t_.pages.webscreencount == std::numeric_limits<int16_t>::max()) throw ReadFault{"Too many web screens"};
-    g.backcolor = t_.pages.webscreencount++;
-    if (!t_.catalogue.AppendWebScreen(g.stationname, g.back2color, g.hrcolor))
+    web.SetBrowserIndex(t_.pages.webscreencount++);
+    if (!t_.catalogue.AppendWebScreen(web.Address(), on.allowNavigation, on.fitImage))
         throw ReadFault{"The site catalogue is full"};
     if (slot > p.lastslot) p.lastslot = static_cast<int16_t>(slot);
 }

@@ -12,8 +12,6 @@
 namespace tidemark {
 namespace {
 
-int16_t ClampInt16(int v) { return static_cast<int16_t>(std::clamp(v, -32768, 32767)); }
-
 // Pen widths are kept in twips and written in pixels, whole part only.
 std::string PenWidthPixels(int16_t twips) { return FileNumber(Int(static_cast<double>(twips) / kTwipsPerPixel)); }
 
@@ -49,9 +47,12 @@ std::string GraphLine(const PageRec& p, int slot) {
 }
 
 std::string WebScreenLine(const GraphDef& g, int slot) {
-    return FileNumber(slot + 1) + ";" + FileNumber(kWebScreenDsid) + ";Web Screen;" + FieldText(g.stationname) + ";" +
-           FileNumber(g.hrmarker) + ";" + FileNumber(g.daymarker) + ";" + FileNumber(g.logyscale) + ";" +
-           FileNumber(g.back2color) + ";" + FileNumber(g.hrcolor);
+    const WebScreenView web(g);
+    const WebScreenSwitches on = web.Switches();
+    const ScrollPosition at = web.SavedScroll();
+    return FileNumber(slot + 1) + ";" + FileNumber(kWebScreenDsid) + ";" + std::string(kWebScreenParameterName) + ";" +
+           FieldText(web.Address()) + ";" + FileNumber(on.scrollBars) + ";" + FileNumber(at.left) + ";" +
+           FileNumber(at.top) + ";" + FileNumber(on.allowNavigation) + ";" + FileNumber(on.fitImage);
 }
 
 std::string PageLine(const PageRec& p, int number) {
@@ -72,14 +73,11 @@ void SetupWriter::PrepareForSave(PageSet& pages) const {
         for (int s = 0; s < kGraphsPerPage; ++s) {
             GraphDef& g = pages.Graph(p, s);
             if (g.Kind() != SlotKind::WebScreen) continue;
-            if (!IsHtmlAddress(g.stationname)) {
-                g.daymarker = 0;
-                g.logyscale = 0;
+            WebScreenSlot web(g);
+            if (!IsHtmlAddress(web.Address())) {
+                web.SetSavedScroll({});
             } else if (scroll_) {
-                if (auto pos = scroll_->CurrentScroll(g.backcolor)) {
-                    g.daymarker = ClampInt16(pos->left);
-                    g.logyscale = ClampInt16(pos->top);
-                }
+                if (auto pos = scroll_->CurrentScroll(web.BrowserIndex())) web.SetSavedScroll(*pos);
             }
         }
     }

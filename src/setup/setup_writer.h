@@ -6,13 +6,9 @@
 
 #include "core/result.h"
 #include "setup/setup_model.h"
+#include "setup/web_screen_slot.h"
 
 namespace tidemark {
-
-struct ScrollPosition {
-    int left = 0;
-    int top = 0;
-};
 
 // Where the present scroll position of a web screen comes from: the browser layer.
 class WebScrollSource {
