@@ -12,7 +12,7 @@ namespace tidemark {
 
 struct Fault {
     std::string description;
-    std::string file;  // the file the fault is in, when it is about one
+    std::string file{};  // the file the fault is in, when it is about one
     int page = 0;      // 1-based page of the setup, 0 when none applies
     int line = 0;      // 1-based line of `file`, 0 when none applies
 };

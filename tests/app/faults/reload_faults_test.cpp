@@ -196,17 +196,28 @@ private:
     sqlite3* db_ = nullptr;
 };
 
-TEST(ReloadFaults, ASqliteDisplayPagesThroughLocksMovesDroppedTablesAndBadRows) {
-    SqliteFixture db(Rows());
-    ASSERT_TRUE(db.ok()) << db.error();
+// The display of the SQLite fixture's three pages, running.
+struct SqliteDisplay {
+    SqliteFixture db{Rows()};
     TempFolder work;
-    ASSERT_TRUE(GiveTheProgramAScreen(work));
-    ASSERT_TRUE(
-        WriteFileAtomic(db.Folder() + "Tidemark_setup.txt", SetupFile("Provider=SQLite;Data Source=tidemark.db")));
-
     Display display;
-    std::string error;
-    ASSERT_TRUE(display.Start(db.Folder(), work, &error)) << error;
+
+    // Empty once it runs, else why it does not.
+    std::string Start() {
+        if (!db.ok()) return db.error();
+        if (!GiveTheProgramAScreen(work)) return "no screen for the program";
+        if (!WriteFileAtomic(db.Folder() + "Tidemark_setup.txt", SetupFile("Provider=SQLite;Data Source=tidemark.db")))
+            return "cannot write the setup file";
+        std::string error;
+        return display.Start(db.Folder(), work, &error) ? std::string() : error;
+    }
+};
+
+TEST(ReloadFaults, ASqliteDisplayPagesThroughLocksMovesDroppedTablesAndBadRows) {
+    SqliteDisplay running;
+    ASSERT_EQ(running.Start(), "");
+    SqliteFixture& db = running.db;
+    Display& display = running.display;
 
     const std::string file = db.Path(), away = db.Path() + ".away";
     ExclusiveWriter writer;
@@ -250,21 +261,15 @@ TEST(ReloadFaults, ASqliteDisplayPagesThroughLocksMovesDroppedTablesAndBadRows) 
 // engine's usual five seconds would turn a page of one second every six. A read gives
 // up after a blink instead and the pages keep their pace.
 TEST(ReloadFaults, ADatabaseLockedForLongDoesNotSlowThePaging) {
-    SqliteFixture db(Rows());
-    ASSERT_TRUE(db.ok()) << db.error();
-    TempFolder work;
-    ASSERT_TRUE(GiveTheProgramAScreen(work));
-    ASSERT_TRUE(
-        WriteFileAtomic(db.Folder() + "Tidemark_setup.txt", SetupFile("Provider=SQLite;Data Source=tidemark.db")));
-    Display display;
-    std::string error;
-    ASSERT_TRUE(display.Start(db.Folder(), work, &error)) << error;
+    SqliteDisplay running;
+    ASSERT_EQ(running.Start(), "");
+    Display& display = running.display;
     size_t from = 0;
     ASSERT_FALSE(display.WaitForLine(0, {"Loading page 3 of 3"}, {}, 60s, &from).empty()) << display.Output();
     ASSERT_FALSE(display.WaitForLine(from, {Shown(0)}, {kFailed, "Loading"}, 60s).empty()) << display.Output();
 
     ExclusiveWriter writer;
-    ASSERT_TRUE(writer.Lock(db.Path(), StampSql(1)));
+    ASSERT_TRUE(writer.Lock(running.db.Path(), StampSql(1)));
     const size_t locked = display.Mark();
     std::this_thread::sleep_for(8s);
     const size_t after = display.Mark();

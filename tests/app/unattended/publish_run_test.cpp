@@ -215,7 +215,9 @@ TEST(PublishRun, AWrongPasswordOrAServerThatIsDownOrSilentFailsEachImageAndTheRo
 TEST(PublishRun, ASiteThatFillsUpKeepsItsOldImagesAndTheRoundSaysSo) {
     DemoFolder demo;
     ASSERT_TRUE(demo.ok()) << demo.error();
-    FtpServer server({.diskFullAfterBytes = 4096});
+    FtpServerSettings full;
+    full.diskFullAfterBytes = 4096;
+    FtpServer server(full);
     std::string error;
     ASSERT_TRUE(server.Start(&error)) << error;
     const std::string old = "the image of the last good round";
