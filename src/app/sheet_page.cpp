@@ -1,25 +1,11 @@
 #include "app/sheet_page.h"
 
+#include "core/html_text.h"
 #include "core/vbtext.h"
 #include "platform/db/workbook.h"
 
 namespace tidemark {
 namespace {
-
-std::string Escaped(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
 
 std::string CellText(const WorkbookCell& cell) {
     switch (cell.kind) {
@@ -35,7 +21,7 @@ std::string CellText(const WorkbookCell& cell) {
 }
 
 std::string Page(const std::string& title, const std::string& body) {
-    return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + Escaped(title) +
+    return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + HtmlEscaped(title) +
            "</title>\n<style>body{font-family:sans-serif;margin:8px;background:#fff}"
            "table{border-collapse:collapse}td,th{border:1px solid #999;padding:2px 6px;font-size:14px}"
            "th{background:#e4e4e4;font-weight:normal}td.n{text-align:right}</style></head>\n<body>\n" +
@@ -52,9 +38,9 @@ std::string FileName(const std::string& path) {
 std::string SheetPageHtml(const std::string& path) {
     std::string name = FileName(path);
     auto workbook = OpenWorkbook(path);
-    if (!workbook) return Page(name, "<p>" + Escaped(workbook.error()) + "</p>\n");
+    if (!workbook) return Page(name, "<p>" + HtmlEscaped(workbook.error()) + "</p>\n");
     Workbook& book = *workbook.value();
-    if (book.SheetNames().empty()) return Page(name, "<p>" + Escaped(name) + " has no sheets.</p>\n");
+    if (book.SheetNames().empty()) return Page(name, "<p>" + HtmlEscaped(name) + " has no sheets.</p>\n");
     std::string sheetName = book.SheetNames().front();
     std::string rows;
     size_t columns = 0;
@@ -66,11 +52,11 @@ std::string SheetPageHtml(const std::string& path) {
         for (const WorkbookCell& cell : row) {
             bool number = cell.kind == WorkbookCell::Kind::Number;
             rows += number ? "<td class=\"n\">" : "<td>";
-            rows += Escaped(CellText(cell)) + "</td>";
+            rows += HtmlEscaped(CellText(cell)) + "</td>";
         }
         rows += "</tr>\n";
     });
-    if (!read) return Page(name, "<p>" + Escaped(read.error()) + "</p>\n");
+    if (!read) return Page(name, "<p>" + HtmlEscaped(read.error()) + "</p>\n");
     // Column letters over the cells, as a spreadsheet shows them.
     std::string head = "<tr><th></th>";
     for (size_t c = 0; c < columns; ++c) {
@@ -83,7 +69,7 @@ std::string SheetPageHtml(const std::string& path) {
                            ? "<p>" + std::to_string(count - kSheetPageRows) + " more rows are not shown.</p>\n"
                            : std::string();
     return Page(name + " - " + sheetName,
-                "<table id=\"sheet\" title=\"" + Escaped(sheetName) + "\">\n" + head + rows + "</table>\n" + more);
+                "<table id=\"sheet\" title=\"" + HtmlEscaped(sheetName) + "\">\n" + head + rows + "</table>\n" + more);
 }
 
 }  // namespace tidemark

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <system_error>
 
+#include "core/html_text.h"
 #include "core/vbtext.h"
 
 namespace tidemark {
@@ -59,21 +60,6 @@ bool NamesAPath(std::string_view name) {
 bool Exists(const fs::path& path) {
     std::error_code ec;
     return fs::exists(fs::symlink_status(path, ec));
-}
-
-std::string Escaped(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&#39;"; break;
-            default: out += c;
-        }
-    }
-    return out;
 }
 
 }  // namespace
@@ -166,8 +152,9 @@ std::string RefusalMessage(std::string_view address, const DocumentCheck& check)
 std::string RefusalPageHtml(std::string_view address, const DocumentCheck& check) {
     const std::string named = TrimBlanks(address);
     const std::string real = check.path.string();
-    std::string body = "<p><b>" + Escaped(named) + "</b> is not shown: " + Escaped(RefusalReason(check.access)) + ".";
-    if (!real.empty() && real != named) body += "<br><small>" + Escaped(real) + "</small>";
+    std::string body =
+        "<p><b>" + HtmlEscaped(named) + "</b> is not shown: " + HtmlEscaped(RefusalReason(check.access)) + ".";
+    if (!real.empty() && real != named) body += "<br><small>" + HtmlEscaped(real) + "</small>";
     body += "</p>";
     return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Not shown</title>\n"
            "<style>html,body{margin:0;background:#f0f0f0}"
