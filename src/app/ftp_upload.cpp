@@ -43,7 +43,7 @@ UploadFunction MakeFtpUpload(std::function<void()> yield, std::function<void(con
     return [options, reportFailure](const PublishState& state, const std::string& path, const std::string& remote) {
         UploadResult result =
             UploadFile({state.ftpAddress, state.ftpFolder, state.ftpUser, state.ftpPassword, path, remote}, options);
-        if (!result.ok() && reportFailure) reportFailure(result.description());
+        if (!result.ok() && reportFailure) reportFailure(result.error());
         return result.ok();
     };
 }

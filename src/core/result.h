@@ -17,11 +17,13 @@ struct Fault {
     int line = 0;      // 1-based line of `file`, 0 when none applies
 };
 
-template <class T>
+// F is Fault, or a fault of one kind of operation that says more (derived from Fault,
+// e.g. the step an upload stopped at).
+template <class T, class F = Fault>
 class [[nodiscard]] Result {
 public:
-    Result(T value) : state_(std::move(value)) {}      // NOLINT: implicit by design
-    Result(Fault fault) : state_(std::move(fault)) {}  // NOLINT: implicit by design
+    Result(T value) : state_(std::move(value)) {}  // NOLINT: implicit by design
+    Result(F fault) : state_(std::move(fault)) {}  // NOLINT: implicit by design
 
     bool ok() const { return std::holds_alternative<T>(state_); }
     explicit operator bool() const { return ok(); }
@@ -40,34 +42,34 @@ public:
     // The fault's description; empty when the operation succeeded.
     const std::string& error() const {
         static const std::string kNone;
-        return ok() ? kNone : std::get<Fault>(state_).description;
+        return ok() ? kNone : std::get<F>(state_).description;
     }
-    const Fault& fault() const {
+    const F& fault() const {
         assert(!ok());
-        return std::get<Fault>(state_);
+        return std::get<F>(state_);
     }
 
 private:
-    std::variant<T, Fault> state_;
+    std::variant<T, F> state_;
 };
 
 // The outcome of an operation that gives nothing back but may fail.
-template <>
-class [[nodiscard]] Result<void> {
+template <class F>
+class [[nodiscard]] Result<void, F> {
 public:
     Result() = default;
-    Result(Fault fault) : fault_(std::move(fault)), ok_(false) {}  // NOLINT: implicit by design
+    Result(F fault) : fault_(std::move(fault)), ok_(false) {}  // NOLINT: implicit by design
 
     bool ok() const { return ok_; }
     explicit operator bool() const { return ok_; }
     const std::string& error() const { return fault_.description; }
-    const Fault& fault() const {
+    const F& fault() const {
         assert(!ok_);
         return fault_;
     }
 
 private:
-    Fault fault_;
+    F fault_;
     bool ok_ = true;
 };
 

@@ -68,13 +68,13 @@ TEST_F(FtpUpload, ActiveAndPassiveModesDeliverTheBytesUnchangedAndReplaceOlderFi
 
         std::string first = BinaryBlob(200 * 1024, 1);
         UploadResult result = UploadFile(Request(local_.Make("first.png", first), "images", remote), options);
-        ASSERT_TRUE(result.ok()) << result.description();
+        ASSERT_TRUE(result.ok()) << result.error();
         EXPECT_EQ(server_->Read("images/" + remote), first);
 
         // A shorter image later must not leave the tail of the earlier one behind.
         std::string second = BinaryBlob(5000, 2);
         result = UploadFile(Request(local_.Make("second.png", second), "images", remote), options);
-        ASSERT_TRUE(result.ok()) << result.description();
+        ASSERT_TRUE(result.ok()) << result.error();
         EXPECT_EQ(server_->Read("images/" + remote), second);
     }
 }
@@ -83,7 +83,7 @@ TEST_F(FtpUpload, TheImageIsStoredUnderAHiddenPartNameCheckedAndRenamedOntoTheOl
     PlaceOldImage();
     std::string bytes = BinaryBlob(300 * 1024, 3);
     UploadResult result = UploadFile(Request(local_.Make("p.png", bytes), "images", kImage), QuickOptions());
-    ASSERT_TRUE(result.ok()) << result.description();
+    ASSERT_TRUE(result.ok()) << result.error();
 
     std::string part = StoredName(server_->Commands());
     EXPECT_EQ(part.rfind(std::string(".") + kImage + ".part-", 0), 0u) << part;
@@ -102,7 +102,7 @@ TEST_F(FtpUpload, AServerThatWillNotRenameOntoAFileHasTheOldOneRemovedFirst) {
     PlaceOldImage();
     std::string bytes = BinaryBlob(40 * 1024, 4);
     UploadResult result = UploadFile(Request(local_.Make("p.png", bytes), "images", kImage), QuickOptions());
-    ASSERT_TRUE(result.ok()) << result.description();
+    ASSERT_TRUE(result.ok()) << result.error();
 
     std::string part = StoredName(server_->Commands());
     std::vector<std::string> expected = {"RNFR " + part + " -> 350", std::string("RNTO ") + kImage + " -> 550",
@@ -116,7 +116,7 @@ TEST_F(FtpUpload, AServerThatWillNotRenameOntoAFileHasTheOldOneRemovedFirst) {
 TEST_F(FtpUpload, AnEmptyFolderPutsTheFileInTheLoginDirectory) {
     std::string bytes = BinaryBlob(3000);
     UploadResult result = UploadFile(Request(local_.Make("p.png", bytes), "", "Tidemark_window.png"), QuickOptions());
-    ASSERT_TRUE(result.ok()) << result.description();
+    ASSERT_TRUE(result.ok()) << result.error();
     EXPECT_EQ(server_->Read("Tidemark_window.png"), bytes);
     EXPECT_FALSE(server_->Exists("images/Tidemark_window.png"));
 }
@@ -127,14 +127,14 @@ TEST_F(FtpUpload, FolderAndFileNamesWithBlanksAndUrlCharactersArriveAsTyped) {
     std::string bytes = BinaryBlob(1000);
     UploadResult result =
         UploadFile(Request(local_.Make("p.png", bytes), "web site/my images", "page #1 100%.png"), QuickOptions());
-    ASSERT_TRUE(result.ok()) << result.description();
+    ASSERT_TRUE(result.ok()) << result.error();
     EXPECT_EQ(server_->Read("web site/my images/page #1 100%.png"), bytes);
     EXPECT_EQ(FolderEntries(server_->Home() + "web site/my images"), std::vector<std::string>{"page #1 100%.png"});
 
     // A folder from the server's root (here the user's home) and a file in a folder
     // below it: the rename runs where the file went.
     result = UploadFile(Request(local_.Make("q.png", bytes), "/web site", "my images/q.png"), QuickOptions());
-    ASSERT_TRUE(result.ok()) << result.description();
+    ASSERT_TRUE(result.ok()) << result.error();
     EXPECT_EQ(FolderEntries(server_->Home() + "web site/my images"),
               (std::vector<std::string>{"page #1 100%.png", "q.png"}));
 }
@@ -148,7 +148,7 @@ TEST_F(FtpUpload, LoginAndFolderFailuresNameTheirStep) {
 
     UploadResult missingFolder = UploadFile(Request(path, "no such folder", "p.png"), QuickOptions());
     ExpectFailureNames(missingFolder, UploadStep::Folder, server_->HostAndPort(), server_->Password());
-    EXPECT_NE(missingFolder.description().find("\"no such folder\""), std::string::npos) << missingFolder.description();
+    EXPECT_NE(missingFolder.error().find("\"no such folder\""), std::string::npos) << missingFolder.error();
     EXPECT_FALSE(server_->Exists("p.png"));
 }
 
@@ -156,7 +156,7 @@ TEST_F(FtpUpload, AMissingLocalFileFailsWithoutAServer) {
     Stopwatch clock;
     UploadResult result = UploadFile({"127.0.0.1:1", "", "u", "pw", "/nonexistent/p.png", "p.png"}, QuickOptions());
     ExpectFailureNames(result, UploadStep::Upload, "127.0.0.1:1", "pw");
-    EXPECT_NE(result.description().find("/nonexistent/p.png"), std::string::npos) << result.description();
+    EXPECT_NE(result.error().find("/nonexistent/p.png"), std::string::npos) << result.error();
     EXPECT_LT(clock.Seconds(), 0.5);
 }
 
@@ -195,9 +195,9 @@ TEST_F(FtpServerFault, AServerThatConfirmsAFileItLostPartOfIsAFailure) {
     UploadResult result =
         UploadFile(Request(local_.Make("p.png", BinaryBlob(256 * 1024)), "images", kImage), QuickOptions());
     ExpectFailureNames(result, UploadStep::Upload, server_->HostAndPort(), server_->Password());
-    EXPECT_NE(result.description().find("the server confirmed the file but holds 1000 of its 262144 bytes"),
+    EXPECT_NE(result.error().find("the server confirmed the file but holds 1000 of its 262144 bytes"),
               std::string::npos)
-        << result.description();
+        << result.error();
     EXPECT_EQ(server_->Read(std::string("images/") + kImage), OldImage());
     EXPECT_EQ(FolderEntries(server_->Home() + "images"), std::vector<std::string>{kImage});
 }
@@ -218,7 +218,7 @@ TEST_F(FtpServerFault, AStalledTransferEndsAtTheLowSpeedLimitAndKeepsYielding) {
     std::string path = local_.Make("big.png", BinaryBlob(48 * 1024 * 1024));
     UploadResult result = UploadFile(Request(path, "images", "big.png"), options);
     ExpectFailureNames(result, UploadStep::Upload, server_->HostAndPort(), server_->Password());
-    EXPECT_NE(result.description().find("too slow"), std::string::npos) << result.description();
+    EXPECT_NE(result.error().find("too slow"), std::string::npos) << result.error();
     // libcurl judges the speed over the last few seconds, so the stall shows late.
     EXPECT_LT(clock.Seconds(), 12);
     EXPECT_GE(yields, 10);  // one per 50 ms over at least the second of the stall
@@ -282,8 +282,8 @@ TEST_F(UnreachableServer, TheYieldRunsWhileWaitingAndCanAbandonTheUpload) {
     Stopwatch clock;
     UploadResult result = UploadFile(Request("127.0.0.1:" + std::to_string(silent.Port())), options);
     ASSERT_FALSE(result.ok());
-    EXPECT_EQ(result.step(), UploadStep::Connect);
-    EXPECT_NE(result.description().find("abandoned"), std::string::npos) << result.description();
+    EXPECT_EQ(result.fault().step, UploadStep::Connect);
+    EXPECT_NE(result.error().find("abandoned"), std::string::npos) << result.error();
     EXPECT_EQ(yields, 5);
     EXPECT_GT(clock.Seconds(), 4 * 0.04);
     EXPECT_LT(clock.Seconds(), 2.0);

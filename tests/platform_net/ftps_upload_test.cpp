@@ -63,7 +63,7 @@ TEST_F(FtpsUpload, TheSitesOwnCertificateAsAuthorityServesBothDataModes) {
         options.caFile = certificates_.File("cert.pem");
         std::string bytes = BinaryBlob(200 * 1024, mode == FtpDataMode::Active ? 1 : 2);
         UploadResult result = UploadFile(Request("ftps://", bytes), options);
-        ASSERT_TRUE(result.ok()) << result.description();
+        ASSERT_TRUE(result.ok()) << result.error();
         EXPECT_EQ(ArrivedContent(*server_, "images/Tidemark_window.png", bytes), bytes);
     }
     // The server takes no plain logins, so what arrived above came over TLS.
@@ -73,13 +73,13 @@ TEST_F(FtpsUpload, TheSitesOwnCertificateAsAuthorityServesBothDataModes) {
 TEST_F(FtpsUpload, AnUntrustedCertificateIsRefusedUnlessCheckingIsTurnedOff) {
     UploadResult refused = UploadFile(Request("ftps://", "first"), QuickOptions());
     ExpectFailureNames(refused, UploadStep::Connect, server_->HostAndPort(), server_->Password());
-    EXPECT_NE(refused.description().find("certificate"), std::string::npos) << refused.description();
+    EXPECT_NE(refused.error().find("certificate"), std::string::npos) << refused.error();
     EXPECT_FALSE(server_->Exists("images/Tidemark_window.png"));
 
     UploadOptions unchecked = QuickOptions();
     unchecked.tlsPeerCheck = TlsPeerCheck::DoNotVerify;
     UploadResult accepted = UploadFile(Request("ftps://", "second"), unchecked);
-    ASSERT_TRUE(accepted.ok()) << accepted.description();
+    ASSERT_TRUE(accepted.ok()) << accepted.error();
     EXPECT_EQ(server_->Read("images/Tidemark_window.png"), "second");
 }
 

@@ -51,11 +51,11 @@ TEST_F(SftpUpload, APasswordLoginDeliversIntoTheFolderOrTheLoginDirectory) {
     ASSERT_TRUE(server_.PasswordLogin()) << "sshd could not be given a test password here";
     std::string bytes = BinaryBlob(200 * 1024);
     UploadResult result = UploadFile(Request("images", bytes), Checked(server_.KnownHostsFile()));
-    ASSERT_TRUE(result.ok()) << result.description();
+    ASSERT_TRUE(result.ok()) << result.error();
     EXPECT_EQ(Arrived("images/Tidemark_window.png"), bytes);
 
     result = UploadFile(Request("", "short"), Checked(server_.KnownHostsFile()));
-    ASSERT_TRUE(result.ok()) << result.description();
+    ASSERT_TRUE(result.ok()) << result.error();
     EXPECT_EQ(Arrived("Tidemark_window.png"), "short");
 }
 
@@ -67,7 +67,7 @@ TEST_F(SftpUpload, AKeyLoginWorksAndAWrongPasswordFailsAtLogin) {
 
     options.privateKeyFile = server_.PrivateKeyFile();
     UploadResult result = UploadFile(Request("images", "bytes"), options);
-    ASSERT_TRUE(result.ok()) << result.description();
+    ASSERT_TRUE(result.ok()) << result.error();
     EXPECT_EQ(Arrived("images/Tidemark_window.png"), "bytes");
 }
 
@@ -80,7 +80,7 @@ TEST_F(SftpUpload, AnImageReplacesTheOldOneAndLeavesNoPartFile) {
     std::string second = BinaryBlob(20 * 1024, 2);
     for (const std::string& bytes : {first, second}) {
         UploadResult result = UploadFile(Request("images", bytes), options);
-        ASSERT_TRUE(result.ok()) << result.description();
+        ASSERT_TRUE(result.ok()) << result.error();
         EXPECT_EQ(Arrived("images/Tidemark_window.png"), bytes);
         EXPECT_EQ(FolderEntries(server_.LoginDirectory() + "images"), std::vector<std::string>{"Tidemark_window.png"});
     }
@@ -118,14 +118,14 @@ TEST_F(SftpUpload, TheHostKeyMustBeKnownUnlessCheckingIsGivenUp) {
     Stopwatch clock;
     UploadResult refused = UploadFile(Request("images", "x"), none);
     ExpectFailureNames(refused, UploadStep::Connect, server_.HostAndPort(), server_.Password());
-    EXPECT_NE(refused.description().find("known-hosts"), std::string::npos) << refused.description();
+    EXPECT_NE(refused.error().find("known-hosts"), std::string::npos) << refused.error();
     EXPECT_LT(clock.Seconds(), 0.5);
     EXPECT_EQ(Arrived("images/Tidemark_window.png"), "");
 
     UploadOptions unchecked = none;
     unchecked.hostKeyCheck = SshHostKeyCheck::DoNotCheck;
     UploadResult accepted = UploadFile(Request("images", "unchecked"), unchecked);
-    ASSERT_TRUE(accepted.ok()) << accepted.description();
+    ASSERT_TRUE(accepted.ok()) << accepted.error();
     EXPECT_EQ(Arrived("images/Tidemark_window.png"), "unchecked");
 }
 

@@ -78,10 +78,10 @@ inline void PlaceFile(const std::string& path, const std::string& bytes) {
 inline void ExpectFailureNames(const UploadResult& result, UploadStep step, const std::string& hostAndPort,
                                const std::string& password) {
     ASSERT_FALSE(result.ok());
-    EXPECT_EQ(result.step(), step) << result.description();
-    EXPECT_NE(result.description().find(hostAndPort), std::string::npos) << result.description();
-    EXPECT_NE(result.description().find(UploadStepText(step)), std::string::npos) << result.description();
-    EXPECT_EQ(result.description().find(password), std::string::npos) << result.description();
+    EXPECT_EQ(result.fault().step, step) << result.error();
+    EXPECT_NE(result.error().find(hostAndPort), std::string::npos) << result.error();
+    EXPECT_NE(result.error().find(UploadStepText(step)), std::string::npos) << result.error();
+    EXPECT_EQ(result.error().find(password), std::string::npos) << result.error();
 }
 
 }  // namespace tidemark::nettest

@@ -328,7 +328,7 @@ public:
             where += request_.folder.empty() ? " (the login directory)" : " \"" + request_.folder + "\"";
         std::string text =
             server_ + ": uploading \"" + request_.remoteName + "\" failed while " + where + ": " + detail;
-        return UploadResult::Failure(step, WithoutPassword(std::move(text), request_.password));
+        return UploadFailure(step, WithoutPassword(std::move(text), request_.password));
     }
 
 private:
@@ -383,7 +383,7 @@ public:
         if (result) result = PutInPlace(fail);
         // Nothing was made before the part file's transfer began; once the program has
         // asked to stop, no further connection is started.
-        if (!result && result.step() >= UploadStep::Upload && !pacer_.abandoned()) DiscardPart();
+        if (!result && result.fault().step >= UploadStep::Upload && !pacer_.abandoned()) DiscardPart();
         return result;
     }
 
@@ -398,7 +398,7 @@ private:
         if (sent != file_.size())
             return fail(UploadStep::Upload,
                         "only " + std::to_string(sent) + " of " + std::to_string(file_.size()) + " bytes were sent");
-        return UploadResult::Success();
+        return UploadResult{};
     }
 
     // A server can confirm a transfer whose last bytes it lost. Asked without a body,
@@ -415,7 +415,7 @@ private:
         if (stored >= 0 && stored != file_.size())
             return fail(UploadStep::Upload, "the server confirmed the file but holds " + std::to_string(stored) +
                                                 " of its " + std::to_string(file_.size()) + " bytes");
-        return UploadResult::Success();
+        return UploadResult{};
     }
 
     UploadResult PutInPlace(const FailureWriter& fail) {
@@ -426,7 +426,7 @@ private:
             std::optional<std::chrono::milliseconds> left = TimeLeft();
             if (!left) return fail(UploadStep::Replace, "the time limit ran out");
             TransferOutcome outcome = PerformFollowUp(FolderUrl(), commands, *left);
-            if (Succeeded(outcome)) return UploadResult::Success();
+            if (Succeeded(outcome)) return UploadResult{};
             if (pacer_.abandoned()) return fail(UploadStep::Replace, Detail(outcome));
             detail = Detail(outcome);
         }
@@ -538,9 +538,9 @@ extern "C" [[gnu::visibility("default")]] UploadResult tidemark_upload_file(cons
                                                                             const UploadOptions& options) {
     auto parsed = ParseRemoteAddress(request.address);
     if (auto* bad = std::get_if<AddressError>(&parsed))
-        return UploadResult::Failure(UploadStep::Connect, WithoutPassword("The address \"" + request.address +
-                                                                              "\" cannot be used: " + bad->message,
-                                                                          request.password));
+        return UploadFailure(UploadStep::Connect,
+                             WithoutPassword("The address \"" + request.address + "\" cannot be used: " + bad->message,
+                                             request.password));
     const RemoteAddress& address = std::get<RemoteAddress>(parsed);
     FailureWriter fail(request, std::string(ProtocolLabel(address.protocol)) + " " + HostAndPort(address));
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <utility>
 
+#include "core/result.h"
+
 namespace tidemark {
 
 // The steps in the order an upload takes them; a failure names the one it stopped at.
@@ -15,27 +17,18 @@ enum class UploadStep { Connect, Login, Folder, Upload, Replace };
 // "putting the file in place of the old one".
 const char* UploadStepText(UploadStep step);
 
-class UploadResult {
-public:
-    static UploadResult Success() { return UploadResult(true, UploadStep::Upload, {}); }
-    static UploadResult Failure(UploadStep step, std::string description) {
-        return UploadResult(false, step, std::move(description));
-    }
-
-    bool ok() const { return ok_; }
-    explicit operator bool() const { return ok_; }
-    // The step that failed (Upload after a success).
-    UploadStep step() const { return step_; }
-    // Empty after a success.
-    const std::string& description() const { return description_; }
-
-private:
-    UploadResult(bool ok, UploadStep step, std::string description)
-        : ok_(ok), step_(step), description_(std::move(description)) {}
-
-    bool ok_;
-    UploadStep step_;
-    std::string description_;
+// A failed upload: the description names the server and the step (never the password).
+struct UploadFault : Fault {
+    UploadStep step = UploadStep::Connect;
 };
+
+using UploadResult = Result<void, UploadFault>;
+
+inline UploadFault UploadFailure(UploadStep step, std::string description) {
+    UploadFault fault;
+    fault.description = std::move(description);
+    fault.step = step;
+    return fault;
+}
 
 }  // namespace tidemark
