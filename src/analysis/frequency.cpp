@@ -25,9 +25,17 @@ std::vector<std::string> SplitTabs(const std::string& line) {
     }
 }
 
+FrequencyFault FrequencyFailure(FrequencyFaultKind kind, const std::string& path, std::string description) {
+    FrequencyFault fault;
+    fault.description = std::move(description);
+    fault.file = path;
+    fault.kind = kind;
+    return fault;
+}
+
 FrequencyLoadResult Invalid(const std::string& path, size_t line, const std::string& why, FrequencyTable& table) {
     table = FrequencyTable{};
-    return {FrequencyLoadStatus::Invalid, path + ", line " + std::to_string(line) + ": " + why};
+    return FrequencyFailure(FrequencyFaultKind::Invalid, path, path + ", line " + std::to_string(line) + ": " + why);
 }
 
 // Depth at column c of row r, 0 where a table built by hand leaves a gap.
@@ -41,10 +49,12 @@ double DepthAt(const FrequencyTable& t, int c, int r) {
 
 FrequencyLoadResult ReadFrequencyTable(const std::string& path, FrequencyTable& table) {
     table = FrequencyTable{};
-    if (!FileExists(path)) return {FrequencyLoadStatus::NotFound, path + " not found."};
+    if (!FileExists(path)) return FrequencyFailure(FrequencyFaultKind::NotFound, path, path + " not found.");
     LineRead read = ReadLinesLimited(path);
-    if (read.status == LineReadStatus::CannotRead) return {FrequencyLoadStatus::Invalid, "Cannot read " + read.fault};
-    if (read.status == LineReadStatus::LineTooLong) return {FrequencyLoadStatus::Invalid, read.fault};
+    if (read.status == LineReadStatus::CannotRead)
+        return FrequencyFailure(FrequencyFaultKind::Invalid, path, "Cannot read " + read.fault);
+    if (read.status == LineReadStatus::LineTooLong)
+        return FrequencyFailure(FrequencyFaultKind::Invalid, path, read.fault);
 
     FrequencyTable t;
     std::vector<std::vector<double>> rows;  // depth(0..C) per used duration row

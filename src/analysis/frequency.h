@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "core/result.h"
+
 namespace tidemark {
 
 struct FrequencyTable {
@@ -19,14 +21,16 @@ struct FrequencyTable {
     bool Empty() const { return rows == 0; }
 };
 
-enum class FrequencyLoadStatus { Loaded, NotFound, Invalid };
+// Why the table could not be read: the file is not there (the program goes on without
+// it), or it is not a table (a fault that names the file and the 1-based line of the
+// offending row).
+enum class FrequencyFaultKind { NotFound, Invalid };
 
-struct FrequencyLoadResult {
-    FrequencyLoadStatus status = FrequencyLoadStatus::Loaded;
-    // NotFound: the full path + " not found."; Invalid: a description naming the file
-    // and the 1-based line of the offending row.
-    std::string message;
+struct FrequencyFault : Fault {
+    FrequencyFaultKind kind = FrequencyFaultKind::Invalid;
 };
+
+using FrequencyLoadResult = Result<void, FrequencyFault>;
 
 // Reads Tidemark_Frequency.txt (lines split on TAB). The table is left empty when the
 // file is missing or invalid.

@@ -443,11 +443,12 @@ void Parser::LoadFrequencyTable() {
     if (frequencyTried_ || t_.frequency.loaded) return;
     frequencyTried_ = true;
     FrequencyLoadResult r = ReadFrequencyTable(folder_ + kFrequencyFileName, t_.frequency);
-    switch (r.status) {
-        case FrequencyLoadStatus::Loaded: break;
-        case FrequencyLoadStatus::NotFound: host_.Report({r.message}, Severity::Note); break;
-        case FrequencyLoadStatus::Invalid: throw ReadFault{r.message};
+    if (r) return;
+    if (r.fault().kind == FrequencyFaultKind::NotFound) {
+        host_.Report(r.fault(), Severity::Note);
+        return;
     }
+    throw ReadFault{r.error()};
 }
 
 }  // namespace

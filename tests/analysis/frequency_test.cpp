@@ -129,7 +129,7 @@ TEST_F(FrequencyFile, ReadsHeaderRowsAndUnits) {
                        "\r\n5min\t0.3\t0.4\r\n\r\nsingle field\r\n1h\t0.9\t1.2\t1.6\r\n1d\t2.5\t3.1\r\n"
                        "2.5 hd\t4\r\n";
     auto result = Load(text);
-    ASSERT_EQ(result.status, FrequencyLoadStatus::Loaded) << result.message;
+    ASSERT_TRUE(result.ok()) << result.error();
     EXPECT_TRUE(table_.loaded);
     EXPECT_EQ(table_.columns, 10);
     ASSERT_EQ(table_.header.size(), 11u);
@@ -147,7 +147,7 @@ TEST_F(FrequencyFile, ReadsHeaderRowsAndUnits) {
 
 TEST_F(FrequencyFile, LfLinesAndHalfMinutesRoundToEven) {
     auto result = Load(std::string(kHeader) + "\n12.5\t1\n17.5m\t1\n0.5h\t1\n");
-    ASSERT_EQ(result.status, FrequencyLoadStatus::Loaded);
+    ASSERT_TRUE(result.ok());
     EXPECT_EQ(table_.minutes, (std::vector<int16_t>{0, 12, 18, 30}));
     EXPECT_EQ(table_.steps, (std::vector<int16_t>{0, 2, 4, 6}));  // 2.4, 3.6, 6
     EXPECT_EQ(table_.depth[0][1], 12.5);
@@ -156,23 +156,24 @@ TEST_F(FrequencyFile, LfLinesAndHalfMinutesRoundToEven) {
 TEST_F(FrequencyFile, RowsAfterTheSixteenthAreIgnored) {
     std::string text = std::string(kHeader) + "\r\n";
     for (int r = 1; r <= 20; ++r) text += std::to_string(r * 5) + "m\t" + std::to_string(r) + "\r\n";
-    ASSERT_EQ(Load(text).status, FrequencyLoadStatus::Loaded);
+    ASSERT_TRUE(Load(text).ok());
     EXPECT_EQ(table_.rows, 16);
     EXPECT_EQ(table_.minutes.back(), 80);
     EXPECT_EQ(Getfrequency(1, table_, 85), 0);
 }
 
 TEST_F(FrequencyFile, NoHeaderGivesAnEmptyTable) {
-    ASSERT_EQ(Load("5m\t0.3\r\n1h\t2\t3\r\n").status, FrequencyLoadStatus::Loaded);
+    ASSERT_TRUE(Load("5m\t0.3\r\n1h\t2\t3\r\n").ok());
     EXPECT_TRUE(table_.Empty());
 }
 
 TEST_F(FrequencyFile, TooLongRowFailsNamingFileAndLine) {
     table_ = kTenColumns;
     auto result = Load("Duration\t1\t2\r\n5m\t0.3\t0.4\r\n1h\t0.9\t1.2\t1.5\r\n");
-    EXPECT_EQ(result.status, FrequencyLoadStatus::Invalid);
-    EXPECT_NE(result.message.find(path_), std::string::npos) << result.message;
-    EXPECT_NE(result.message.find("line 3"), std::string::npos) << result.message;
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.fault().kind, FrequencyFaultKind::Invalid);
+    EXPECT_NE(result.error().find(path_), std::string::npos) << result.error();
+    EXPECT_NE(result.error().find("line 3"), std::string::npos) << result.error();
     EXPECT_TRUE(table_.Empty());
     EXPECT_FALSE(table_.loaded);
     EXPECT_TRUE(table_.header.empty());
@@ -180,12 +181,13 @@ TEST_F(FrequencyFile, TooLongRowFailsNamingFileAndLine) {
 
 TEST_F(FrequencyFile, DurationBeyondSixteenBitsFails) {
     auto result = Load(std::string(kHeader) + "\r\n1h\t1\r\n30d\t2\r\n");  // 43200 minutes
-    EXPECT_EQ(result.status, FrequencyLoadStatus::Invalid);
-    EXPECT_NE(result.message.find("line 3"), std::string::npos) << result.message;
-    EXPECT_NE(result.message.find("30d"), std::string::npos) << result.message;
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.fault().kind, FrequencyFaultKind::Invalid);
+    EXPECT_NE(result.error().find("line 3"), std::string::npos) << result.error();
+    EXPECT_NE(result.error().find("30d"), std::string::npos) << result.error();
     EXPECT_TRUE(table_.Empty());
     // Just inside the range loads.
-    ASSERT_EQ(Load(std::string(kHeader) + "\r\n22.7d\t1\r\n").status, FrequencyLoadStatus::Loaded);
+    ASSERT_TRUE(Load(std::string(kHeader) + "\r\n22.7d\t1\r\n").ok());
     EXPECT_EQ(table_.minutes[1], 32688);
 }
 
@@ -193,24 +195,27 @@ TEST_F(FrequencyFile, MissingFileMessage) {
     table_ = kTenColumns;
     std::string missing = (folder_ / "absent.txt").string();
     auto result = ReadFrequencyTable(missing, table_);
-    EXPECT_EQ(result.status, FrequencyLoadStatus::NotFound);
-    EXPECT_EQ(result.message, missing + " not found.");
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.fault().kind, FrequencyFaultKind::NotFound);
+    EXPECT_EQ(result.error(), missing + " not found.");
     EXPECT_TRUE(table_.Empty());
 }
 
 TEST_F(FrequencyFile, ALongLineFailsNamingFileAndLineAndAFieldIsQuotedShort) {
     table_ = kTenColumns;
     auto result = Load(std::string(kHeader) + "\r\n1h\t1\r\n" + std::string(70000, '2') + "\t1\r\n");
-    EXPECT_EQ(result.status, FrequencyLoadStatus::Invalid);
-    EXPECT_EQ(result.message, "Line 3 of " + path_ + " is longer than 65536 characters");
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.fault().kind, FrequencyFaultKind::Invalid);
+    EXPECT_EQ(result.error(), "Line 3 of " + path_ + " is longer than 65536 characters");
     EXPECT_TRUE(table_.Empty());
     EXPECT_FALSE(table_.loaded);
 
     // Under the line limit, a message still repeats at most 200 characters of a field.
     const std::string label = "99999" + std::string(4995, '.');  // 99999 minutes
     result = Load(std::string(kHeader) + "\r\n" + label + "\t1\r\n");
-    EXPECT_EQ(result.status, FrequencyLoadStatus::Invalid);
-    EXPECT_NE(result.message.find(label.substr(0, 200) + "... (5000 characters)\" is out of range"), std::string::npos)
-        << result.message.size();
-    EXPECT_LT(result.message.size(), 400u);
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.fault().kind, FrequencyFaultKind::Invalid);
+    EXPECT_NE(result.error().find(label.substr(0, 200) + "... (5000 characters)\" is out of range"), std::string::npos)
+        << result.error().size();
+    EXPECT_LT(result.error().size(), 400u);
 }

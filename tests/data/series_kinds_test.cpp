@@ -27,7 +27,7 @@ protected:
     void LoadFrequencyTable(SeriesHarness& h) {
         ASSERT_TRUE(folder_.Write("Tidemark_Frequency.txt", kFrequencyFile));
         FrequencyLoadResult loaded = ReadFrequencyTable(folder_.File("Tidemark_Frequency.txt"), h.state.frequency);
-        ASSERT_EQ(loaded.status, FrequencyLoadStatus::Loaded) << loaded.message;
+        ASSERT_TRUE(loaded.ok()) << loaded.error();
         ASSERT_EQ(h.state.frequency.rows, 6);
         h.Resize();
     }

@@ -11,8 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::WriteInput(path, data, size);
     FrequencyTable table;
     FrequencyLoadResult r = ReadFrequencyTable(path, table);
-    if (r.status != FrequencyLoadStatus::Loaded) {
-        if (r.message.empty() || !table.Empty()) __builtin_trap();
+    if (!r.ok()) {
+        if (r.error().empty() || !table.Empty()) __builtin_trap();
         return 0;
     }
     for (double depth : {-1.0, 0.0, 0.01, 1.0, 3.3, 1e6})
