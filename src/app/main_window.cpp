@@ -160,27 +160,24 @@ void MainWindow::CreateWidgets() {
 }
 
 void MainWindow::CreateCollaborators() {
-    // The window's side of each, through its private bases.
-    PageImageWindow& imageWindow = *this;
-    PagingWindow& pagingWindow = *this;
     publishing_ = std::make_unique<PublishingController>(
         state_, *this, this, [this] { autoFrame_->ShowAt(autoFrame_->pos()); },
         MakeFtpUpload(
             [this] { Yield(); },
             [](const std::string& description) { std::cerr << ConsoleHost::OneLine(description) << std::endl; }));
-    images_ = std::make_unique<PageImages>(state_, *this, imageWindow, *publishing_, options_.printWrittenImages);
+    images_ =
+        std::make_unique<PageImages>(state_, *this, *this, imageAdapter_, *publishing_, options_.printWrittenImages);
     printer_ = std::make_unique<WindowPrinter>(
         *this, [this] { return CaptureClientArea(); }, [this] { Yield(); });
     outputChooser_ = std::make_unique<OutputChooser>(*outputMenu_, state_, *this, *publishing_, *images_, *printer_);
-    paging_ = std::make_unique<Paging>(state_, *this, pagingWindow, *autoFrame_, *daysFrame_);
+    paging_ = std::make_unique<Paging>(state_, *this, *this, pagingAdapter_, *autoFrame_, *daysFrame_);
     connect(autoFrame_, &AutoPagingFrame::Confirmed, paging_.get(), &Paging::ConfirmAutoPaging);
     connect(daysFrame_, &DaysFrame::Confirmed, paging_.get(), &Paging::ConfirmDays);
     GraphMenuView& menuView = *this;
     graphCommands_ = std::make_unique<GraphCommands>(state_, *render_, *this, menuView);
     connect(levelsFrame_, &WatchLevelsFrame::Confirmed, this,
             [this] { graphCommands_->ApplyWatchLevels(currentGraph_, levelsFrame_->Texts()); });
-    WebScreensWindow& webWindow = *this;
-    webScreens_ = std::make_unique<WebScreens>(state_, *this, webWindow, *page_, *webMenu_);
+    webScreens_ = std::make_unique<WebScreens>(state_, *this, *this, webAdapter_, *page_, *webMenu_);
     blink_ = std::make_unique<WarningBlink>([this](int slot) { return WarningFlag(slot); },
                                             [this](int slot, bool on) { PaintWarning(slot, on); });
 }

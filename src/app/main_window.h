@@ -78,14 +78,7 @@ struct DrawnSlot {
     int yDivisions = 0;
 };
 
-class MainWindow : public QWidget,
-                   public Host,
-                   public PageView,
-                   private PagingWindow,
-                   private PageImageWindow,
-                   private GraphMenuView,
-                   private SetupCommandView,
-                   private WebScreensWindow {
+class MainWindow : public QWidget, public Host, public PageScreen, private GraphMenuView, private SetupCommandView {
     Q_OBJECT
 public:
     MainWindow(ProgramState& state, WindowOptions options = {}, QWidget* parent = nullptr);
@@ -108,7 +101,7 @@ public:
     void Yield() override;
     double Now() const override;
 
-    // --- PageView ---
+    // --- PageScreen (main_window_page_view.cpp) ---
     void BeginDrawing() override;
     void SetBackgroundColor(int32_t color) override;
     void HideBrowsers() override;
@@ -122,9 +115,13 @@ public:
     void WaitMilliseconds(int ms) override;
     void SavePageImage() override;
     int ScreenSizeClass() const override { return screenClass_; }
+    void DrawCurrentPage() override;
+    void NextPage() override;
+    void PreviousPage() override;
+    bool Busy() const override { return busy_; }
+    bool WindowClosed() const override { return closed_; }
 
     // --- pages ---
-    void DrawCurrentPage() override;
     void Form_Resize();
     // A one-shot render, ahead of page `page`: its web screens lay out and paint out of
     // sight while the pages before it are drawn.
@@ -161,8 +158,8 @@ public:
     GraphCommands& Commands() { return *graphCommands_; }
     WebScreens& Web() { return *webScreens_; }
     // The client area as a page image shows it, and the layout it was cut by.
-    QImage CaptureClientArea() override;
-    PageGeometry LastLayout() const override { return lastLayout_; }
+    QImage CaptureClientArea();
+    PageGeometry LastLayout() const { return lastLayout_; }
     bool HasClosed() const { return closed_; }
     int ExitStatus() const { return exitStatus_; }
     // What an unattended round that ended with images not written or not sent says last,
@@ -181,24 +178,54 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    // --- PagingWindow (main_window_page_view.cpp) ---
-    bool Drawing() const override { return busy_; }
-    bool WindowClosed() const override { return closed_; }
-    bool Minimised() const override { return isMinimized(); }
-    void RestoreFromMinimised() override { showNormal(); }
-    void PrepareForPageTurn() override;
-    void EndRun(int status) override;
-    LoadPagesHooks LoadHooks() override;
-    void ShowDataRefresh(bool shown) override;
-    void ForgetFittedBrowsers() override { webScreens_->SetLastFittedBrowser(-1); }
-    void ClearCurrentValues() override;
-    void ConfirmPublishing(bool commandLineMode) override;
-    void ReportUnseen(const std::string& text) override;
-    // --- PageImageWindow (main_window_page_view.cpp; the capture and layout are public) ---
-    QWidget& DialogParent() override { return *this; }
-    void HoldPaging() override { paging_->Hold(); }
-    void ResumePaging() override { paging_->Resume(); }
-    void ImageSaved(const std::string& path) override;
+    // What paging, page images and the web screens need of the window beyond its
+    // PageScreen, each apart so that the window's screen stays one interface.
+    class PagingAdapter final : public PagingWindow {  // main_window_page_view.cpp
+    public:
+        explicit PagingAdapter(MainWindow& window) : w_(window) {}
+        bool Minimised() const override { return w_.isMinimized(); }
+        void RestoreFromMinimised() override { w_.showNormal(); }
+        void PrepareForPageTurn() override;
+        void EndRun(int status) override { w_.EndRun(status); }
+        LoadPagesHooks LoadHooks() override { return w_.LoadHooks(); }
+        void ShowDataRefresh(bool shown) override;
+        void ForgetFittedBrowsers() override { w_.webScreens_->SetLastFittedBrowser(-1); }
+        void ClearCurrentValues() override;
+        void ConfirmPublishing(bool commandLineMode) override { w_.ConfirmPublishing(commandLineMode); }
+        void ReportUnseen(const std::string& text) override;
+
+    private:
+        MainWindow& w_;
+    };
+    class PageImageAdapter final : public PageImageWindow {  // main_window_page_view.cpp
+    public:
+        explicit PageImageAdapter(MainWindow& window) : w_(window) {}
+        QImage CaptureClientArea() override { return w_.CaptureClientArea(); }
+        QWidget& DialogParent() override { return w_; }
+        PageGeometry LastLayout() const override { return w_.LastLayout(); }
+        void ImageSaved(const std::string& path) override;
+
+    private:
+        MainWindow& w_;
+    };
+    class WebScreensAdapter final : public WebScreensWindow {  // main_window_web.cpp
+    public:
+        explicit WebScreensAdapter(MainWindow& window) : w_(window) {}
+        void HideGraphLists() override;
+        void StopPaging() override;
+        void SelectSlot(int slot) override { w_.currentGraph_ = slot; }
+        int SelectedSlot() const override { return w_.currentGraph_; }
+        void OpenAutoPagingAt(const QPoint& at) override;
+        void OpenSetupAt(const QPoint& at) override;
+        void OpenOutputChooserAt(const QPoint& at) override;
+        SplashWindow* Splash() override { return w_.splash_.get(); }
+        double ClientWidthTwips() const override;
+        double ClientHeightTwips() const override;
+
+    private:
+        MainWindow& w_;
+    };
+
     // --- GraphMenuView (main_window_graph_menu.cpp) ---
     void SetEntryText(int row, const std::string& text) override;
     std::string EntryText(int row) const override;
@@ -207,7 +234,6 @@ private:
     EnlargeArea Area() const override;
     void HidePageForEnlarged(const WindowRect& valuesList) override;
     void Open(SideFrame frame) override;
-    void PreviousPage() override;
     std::optional<int32_t> ChooseColor(int32_t initial) override;
     std::optional<FontChoice> ChooseFont(const FontChoice& initial) override;
     // --- SetupCommandView (main_window_setup.cpp) ---
@@ -215,23 +241,11 @@ private:
     Result<void> SaveSetup() override;
     void ReloadPages() override;
     void PrepareWebScreen(int page, int slot) override;
-    void NextPage() override;
-    // --- WebScreensWindow (main_window_web.cpp) ---
-    bool Busy() const override { return busy_; }
-    void HideGraphLists() override;
-    void StopPaging() override;
-    void SelectSlot(int slot) override { currentGraph_ = slot; }
-    int SelectedSlot() const override { return currentGraph_; }
-    void OpenAutoPagingAt(const QPoint& at) override;
-    void OpenSetupAt(const QPoint& at) override;
-    void OpenOutputChooserAt(const QPoint& at) override;
-    SplashWindow* Splash() override { return splash_.get(); }
-    double ClientWidthTwips() const override;
-    double ClientHeightTwips() const override;
-
     // main_window.cpp
     void CreateWidgets();
     void CreateCollaborators();
+    // The publishing settings confirmed as they are, for a round of page images.
+    void ConfirmPublishing(bool commandLineMode);
     void FillMenus();
     void RunWebMenu(int row);
     void RunOutputMenu(int row);
@@ -262,6 +276,8 @@ private:
     void PaintWarning(int slot, bool on);
     // main_window_open_close.cpp
     LoadOutcome LoadAllPages();  // full mode, with the busy flag and `loading` raised
+    LoadPagesHooks LoadHooks();
+    void EndRun(int status);
     void ApplyStartupPosition();
     StartupPosition CurrentPosition() const;
     void ShowInStartupState();
@@ -307,6 +323,9 @@ private:
     std::unique_ptr<Paging> paging_;
     std::unique_ptr<WarningBlink> blink_;
     std::unique_ptr<WebScreens> webScreens_;
+    PagingAdapter pagingAdapter_{*this};
+    PageImageAdapter imageAdapter_{*this};
+    WebScreensAdapter webAdapter_{*this};
 
     std::string caption_;
     int32_t background_ = 0xFFFFFF;

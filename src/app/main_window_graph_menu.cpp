@@ -180,8 +180,6 @@ void MainWindow::Open(SideFrame frame) {
     }
 }
 
-void MainWindow::PreviousPage() { paging_->PreviousPage(); }
-
 std::optional<int32_t> MainWindow::ChooseColor(int32_t initial) {
     QColorDialog dialog(ToQColor(initial), this);
     dialog.setObjectName("CommonDialog1");

@@ -1,6 +1,6 @@
-// The window as the PageView of drawing (what happens around drawing a page, and what
-// drawing left per graph for the layout pass), and as the window its collaborators
-// (paging, page images, the warning blink) work on.
+// The window as the PageScreen (what happens around drawing a page, turning it, and what
+// drawing left per graph for the layout pass), and what paging and page images need of
+// it beyond that.
 #include <QApplication>
 #include <QEventLoop>
 #include <QLabel>
@@ -59,6 +59,10 @@ void MainWindow::FocusMainTextBox() {
     if (keyCapture_->isVisible()) keyCapture_->setFocus();
 }
 
+void MainWindow::NextPage() { paging_->NextPage(); }
+
+void MainWindow::PreviousPage() { paging_->PreviousPage(); }
+
 void MainWindow::StopPagingTimer() { paging_->Hold(); }
 
 void MainWindow::RestartPagingTimer() { paging_->Resume(); }
@@ -73,23 +77,23 @@ void MainWindow::WaitMilliseconds(int ms) {
 
 void MainWindow::SavePageImage() { images_->Save(); }
 
-void MainWindow::PrepareForPageTurn() {
-    graphMenu_->hide();
-    webMenu_->hide();
-    if (webScreens_->Enlarged()) {
+void MainWindow::PagingAdapter::PrepareForPageTurn() {
+    w_.graphMenu_->hide();
+    w_.webMenu_->hide();
+    if (w_.webScreens_->Enlarged()) {
         // An enlarged web screen goes back into the page before paging on.
-        Form_Resize();
-        Yield();
-        webScreens_->RestoreActiveScroll();
-        Yield();
+        w_.Form_Resize();
+        w_.Yield();
+        w_.webScreens_->RestoreActiveScroll();
+        w_.Yield();
     }
-    graphCommands_->EndEnlarged();
-    webScreens_->EndEnlarged();
+    w_.graphCommands_->EndEnlarged();
+    w_.webScreens_->EndEnlarged();
 }
 
-void MainWindow::ShowDataRefresh(bool shown) {
-    if (shown) dataRefresh_->raise();
-    dataRefresh_->setVisible(shown);
+void MainWindow::PagingAdapter::ShowDataRefresh(bool shown) {
+    if (shown) w_.dataRefresh_->raise();
+    w_.dataRefresh_->setVisible(shown);
 }
 
 QImage MainWindow::CaptureClientArea() {
@@ -102,7 +106,9 @@ QImage MainWindow::CaptureClientArea() {
     return grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-void MainWindow::ImageSaved(const std::string& path) { Q_EMIT ImageWritten(QString::fromLocal8Bit(path.c_str())); }
+void MainWindow::PageImageAdapter::ImageSaved(const std::string& path) {
+    Q_EMIT w_.ImageWritten(QString::fromLocal8Bit(path.c_str()));
+}
 
 std::array<DrawnSlot, kGraphsPerPage> MainWindow::DrawnSlots() const {
     std::array<DrawnSlot, kGraphsPerPage> slots{};
@@ -132,10 +138,10 @@ bool MainWindow::WarningFlag(int slot) const {
     return render_->warningFlags.at(static_cast<size_t>(slot)) != kWarningClear;
 }
 
-void MainWindow::ClearCurrentValues() { render_->currentValues.fill(kMissing); }
+void MainWindow::PagingAdapter::ClearCurrentValues() { w_.render_->currentValues.fill(kMissing); }
 
-void MainWindow::ReportUnseen(const std::string& text) {
-    if (NobodyToAnswer()) std::cerr << ConsoleHost::OneLine(text) << std::endl;
+void MainWindow::PagingAdapter::ReportUnseen(const std::string& text) {
+    if (w_.NobodyToAnswer()) std::cerr << ConsoleHost::OneLine(text) << std::endl;
 }
 
 }  // namespace tidemark

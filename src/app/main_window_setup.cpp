@@ -86,6 +86,4 @@ void MainWindow::ReloadPages() {
 
 void MainWindow::PrepareWebScreen(int page, int slot) { webScreens_->Load(page, slot); }
 
-void MainWindow::NextPage() { paging_->NextPage(); }
-
 }  // namespace tidemark

@@ -8,24 +8,26 @@
 
 namespace tidemark {
 
-void MainWindow::HideGraphLists() {
-    valuesList_->hide();
-    graphMenu_->hide();
+void MainWindow::WebScreensAdapter::HideGraphLists() {
+    w_.valuesList_->hide();
+    w_.graphMenu_->hide();
 }
 
-void MainWindow::StopPaging() { paging_->Stop(); }
+void MainWindow::WebScreensAdapter::StopPaging() { w_.paging_->Stop(); }
 
-void MainWindow::OpenAutoPagingAt(const QPoint& at) { autoFrame_->ShowAt(at); }
+void MainWindow::WebScreensAdapter::OpenAutoPagingAt(const QPoint& at) { w_.autoFrame_->ShowAt(at); }
 
-void MainWindow::OpenSetupAt(const QPoint& at) {
-    menuAt_ = at;
-    OpenSetupFrame();
+void MainWindow::WebScreensAdapter::OpenSetupAt(const QPoint& at) {
+    w_.menuAt_ = at;
+    w_.OpenSetupFrame();
 }
 
-void MainWindow::OpenOutputChooserAt(const QPoint& at) { outputChooser_->ShowAt(at, PrintWay::CapturedPicture); }
+void MainWindow::WebScreensAdapter::OpenOutputChooserAt(const QPoint& at) {
+    w_.outputChooser_->ShowAt(at, PrintWay::CapturedPicture);
+}
 
-double MainWindow::ClientWidthTwips() const { return width() * kTwipsPerPixel; }
+double MainWindow::WebScreensAdapter::ClientWidthTwips() const { return w_.width() * kTwipsPerPixel; }
 
-double MainWindow::ClientHeightTwips() const { return height() * kTwipsPerPixel; }
+double MainWindow::WebScreensAdapter::ClientHeightTwips() const { return w_.height() * kTwipsPerPixel; }
 
 }  // namespace tidemark

@@ -29,10 +29,10 @@ QStringList QtFilters(const std::vector<FileFilter>& filters) {
 
 }  // namespace
 
-PageImages::PageImages(ProgramState& state, Host& host, PageImageWindow& window, const PublishingController& publishing,
-                       bool printWrittenImages)
-    : state_(state), host_(host), window_(window), publishing_(publishing), printWrittenImages_(printWrittenImages),
-      pngAvailable_(PngWritingAvailable()) {}
+PageImages::PageImages(ProgramState& state, Host& host, PageScreen& screen, PageImageWindow& window,
+                       const PublishingController& publishing, bool printWrittenImages)
+    : state_(state), host_(host), screen_(screen), window_(window), publishing_(publishing),
+      printWrittenImages_(printWrittenImages), pngAvailable_(PngWritingAvailable()) {}
 
 const PublishState& PageImages::Publishing() const { return publishing_.State(); }
 
@@ -67,8 +67,9 @@ PublishContext PageImages::Context() const {
 
 PublishHooks PageImages::Hooks() {
     PublishHooks hooks;
-    hooks.stopPaging = [this] { window_.HoldPaging(); };
-    hooks.restartPaging = [this] { window_.ResumePaging(); };
+    // The paging timer is held while an image goes out.
+    hooks.stopPaging = [this] { screen_.StopPagingTimer(); };
+    hooks.restartPaging = [this] { screen_.RestartPagingTimer(); };
     if (publishing_.HasUpload()) hooks.upload = publishing_.Upload();
     hooks.written = [this](const std::string& path) {
         if (CommandLineMode() && printWrittenImages_)
@@ -104,7 +105,7 @@ void PageImages::Count(const PublishContext& context, bool arrived) {
 }
 
 void PageImages::Save() {
-    if (window_.WindowClosed()) return;
+    if (screen_.WindowClosed()) return;
     host_.Yield();
     QImage page = window_.CaptureClientArea();
     PublishContext context = Context();
@@ -149,7 +150,7 @@ void PageImages::SaveEachGraph(const QImage& page, const PublishContext& context
     for (const PixelCrop& crop : GraphCropsOf(known ? &state_.pages.Page(p) : nullptr, window_.LastLayout(), page)) {
         QImage graph = page.copy(crop.left, crop.top, crop.width, crop.height);
         Publish(graph, GraphImagePath(Publishing().imageBasePath, p, crop.slot), context, hooks);
-        if (window_.WindowClosed()) return;
+        if (screen_.WindowClosed()) return;
     }
 }
 

@@ -1,13 +1,14 @@
 #pragma once
 // Page images: the client area captured after the page has painted, written whole or
 // cut into one image per graph, under the names of the image cycle or the one the user
-// picks, and handed to publishing. The window owns it and gives it what it needs of the
-// screen through PageImageWindow.
+// picks, and handed to publishing. The window owns it and gives it its PageScreen, and
+// what page images need beyond that through PageImageWindow.
 #include <QImage>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/page_screen.h"
 #include "app/publishing_controller.h"
 #include "core/host.h"
 #include "data/program_state.h"
@@ -25,11 +26,11 @@ struct PageGeometry {
     int graphCount = 1;
 };
 
-// What page images need of the window.
 // The graph cells of a page as the window laid it out, as the image cycle cuts them
 // from the captured image; no page (one not in the set) counts as all slots empty.
 std::vector<PixelCrop> GraphCropsOf(const PageRec* page, const PageGeometry& layout, const QImage& image);
 
+// What page images need of the window beyond its PageScreen.
 class PageImageWindow {
 public:
     virtual ~PageImageWindow() = default;
@@ -39,10 +40,6 @@ public:
     // The save dialog's parent, repainted around the dialog.
     virtual QWidget& DialogParent() = 0;
     virtual PageGeometry LastLayout() const = 0;
-    virtual bool WindowClosed() const = 0;
-    // The paging timer is held while an image goes out.
-    virtual void HoldPaging() = 0;
-    virtual void ResumePaging() = 0;
     virtual void ImageSaved(const std::string& path) = 0;
 };
 
@@ -57,8 +54,8 @@ class PageImages {
 public:
     // printWrittenImages: command-line mode prints each path written (and each upload's
     // outcome) on standard output.
-    PageImages(ProgramState& state, Host& host, PageImageWindow& window, const PublishingController& publishing,
-               bool printWrittenImages);
+    PageImages(ProgramState& state, Host& host, PageScreen& screen, PageImageWindow& window,
+               const PublishingController& publishing, bool printWrittenImages);
 
     // The interactive save (image-cycle marker 0) or the cycle's image of the current page.
     void Save();
@@ -79,6 +76,7 @@ private:
 
     ProgramState& state_;
     Host& host_;
+    PageScreen& screen_;
     PageImageWindow& window_;
     const PublishingController& publishing_;
     bool printWrittenImages_;

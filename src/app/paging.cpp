@@ -21,15 +21,16 @@ std::string BoxText(const QLineEdit* box) { return ToProgramText(box->text()); }
 
 }  // namespace
 
-Paging::Paging(ProgramState& state, Host& host, PagingWindow& window, AutoPagingFrame& autoFrame, DaysFrame& daysFrame)
-    : state_(state), host_(host), window_(window), autoFrame_(autoFrame), daysFrame_(daysFrame) {
+Paging::Paging(ProgramState& state, Host& host, PageScreen& screen, PagingWindow& window, AutoPagingFrame& autoFrame,
+               DaysFrame& daysFrame)
+    : state_(state), host_(host), screen_(screen), window_(window), autoFrame_(autoFrame), daysFrame_(daysFrame) {
     timer_.setObjectName("pagingTimer");
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &Paging::Tick);
 }
 
 void Paging::NextPage() {
-    if (window_.WindowClosed()) return;
+    if (screen_.WindowClosed()) return;
     window_.PrepareForPageTurn();
     PageTurn turn = NextPageTurn(state_);
     state_.currentpage = static_cast<int16_t>(turn.page);
@@ -38,13 +39,13 @@ void Paging::NextPage() {
         window_.EndRun(0);
         return;
     }
-    window_.DrawCurrentPage();
+    screen_.DrawCurrentPage();
 }
 
 void Paging::PreviousPage() {
-    if (window_.WindowClosed()) return;
+    if (screen_.WindowClosed()) return;
     state_.currentpage = static_cast<int16_t>(PreviousPageNumber(state_.pages, state_.currentpage));
-    window_.DrawCurrentPage();
+    screen_.DrawCurrentPage();
 }
 
 void Paging::Start() {
@@ -60,7 +61,7 @@ void Paging::Hold() {
 void Paging::Resume() {
     // Only a timer that ran before the image was taken runs on; a run that ended in the
     // meantime stays ended.
-    if (held_ && !window_.WindowClosed()) timer_.start();
+    if (held_ && !screen_.WindowClosed()) timer_.start();
     held_ = false;
 }
 
@@ -100,7 +101,7 @@ std::string Paging::CheckForNewData() {
 void Paging::Tick() {
     // A tick that arrives while a page is drawn, a load runs or an earlier tick still
     // waits for the database comes again with the next interval.
-    if (ticking_ || window_.Drawing() || state_.loading || window_.WindowClosed()) return;
+    if (ticking_ || screen_.Busy() || state_.loading || screen_.WindowClosed()) return;
     ScopedValue<bool> ticking(ticking_, true);
     if (window_.Minimised()) {
         if (!CommandLineMode()) return;
@@ -110,7 +111,7 @@ void Paging::Tick() {
     std::string fault = CommandLineMode() ? std::string() : CheckForNewData();
     NextPage();
     // Drawing the page set the caption; the fault stays readable after it.
-    if (!fault.empty() && !window_.WindowClosed()) {
+    if (!fault.empty() && !screen_.WindowClosed()) {
         host_.SetCaption(host_.Caption() + fault);
         window_.ReportUnseen(host_.Caption());
     }
@@ -125,7 +126,7 @@ void Paging::ConfirmAutoPaging() {
         int page = state_.currentpage;
         ReloadAllPages();
         state_.currentpage = static_cast<int16_t>(page);
-        window_.DrawCurrentPage();
+        screen_.DrawCurrentPage();
         return;
     }
     bool writeImages = autoFrame_.WritePageImage()->isChecked();
@@ -181,7 +182,7 @@ void Paging::ConfirmDays() {
         host_.Message(outcome.message, MsgButtons::Ok, MsgIcon::Exclamation);
     }
     ++reloadCount_;
-    window_.DrawCurrentPage();
+    screen_.DrawCurrentPage();
 }
 
 }  // namespace tidemark

@@ -2,12 +2,13 @@
 // Auto paging and the refresh cycle: the paging timer and its tick (update check,
 // reload when the database changed, the next page), turning pages forward and back,
 // and what the "Ok" buttons of the Auto Paging and Days frames do. The window owns it
-// and gives it what it needs of the screen through PagingWindow.
+// and gives it its PageScreen, and what paging needs beyond that through PagingWindow.
 #include <QObject>
 #include <QPoint>
 #include <QTimer>
 #include <string>
 
+#include "app/page_screen.h"
 #include "core/host.h"
 #include "data/load_pages.h"
 #include "data/program_state.h"
@@ -17,19 +18,15 @@ namespace tidemark {
 class AutoPagingFrame;
 class DaysFrame;
 
-// What paging needs of the window whose pages it turns.
+// What paging needs of the window whose pages it turns, beyond its PageScreen.
 class PagingWindow {
 public:
     virtual ~PagingWindow() = default;
 
-    // A page is being drawn or loaded: a tick now comes again later.
-    virtual bool Drawing() const = 0;
-    virtual bool WindowClosed() const = 0;
     virtual bool Minimised() const = 0;
     virtual void RestoreFromMinimised() = 0;
     // Menus put away (and an enlarged web screen back into the page) before a turn.
     virtual void PrepareForPageTurn() = 0;
-    virtual void DrawCurrentPage() = 0;
     // The run is over (an unattended cycle wrote every page): the window closes with it.
     virtual void EndRun(int status) = 0;
 
@@ -48,7 +45,8 @@ public:
 class Paging : public QObject {
     Q_OBJECT
 public:
-    Paging(ProgramState& state, Host& host, PagingWindow& window, AutoPagingFrame& autoFrame, DaysFrame& daysFrame);
+    Paging(ProgramState& state, Host& host, PageScreen& screen, PagingWindow& window, AutoPagingFrame& autoFrame,
+           DaysFrame& daysFrame);
 
     void NextPage();
     void PreviousPage();
@@ -80,6 +78,7 @@ private:
 
     ProgramState& state_;
     Host& host_;
+    PageScreen& screen_;
     PagingWindow& window_;
     AutoPagingFrame& autoFrame_;
     DaysFrame& daysFrame_;

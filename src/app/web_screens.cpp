@@ -48,8 +48,9 @@ std::string Untrailed(const std::string& address) {
 
 }  // namespace
 
-WebScreens::WebScreens(ProgramState& state, Host& host, WebScreensWindow& window, QWidget& page, MenuList& menu)
-    : state_(state), host_(host), window_(window), page_(page), menu_(menu) {
+WebScreens::WebScreens(ProgramState& state, Host& host, PageScreen& screen, WebScreensWindow& window, QWidget& page,
+                       MenuList& menu)
+    : state_(state), host_(host), screen_(screen), window_(window), page_(page), menu_(menu) {
     // The active browser is the one that last took the focus.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (!now) return;
@@ -342,7 +343,7 @@ void WebScreens::Place(const FormLayout& layout) {
 
 void WebScreens::DocumentMouseUp(int browser, const QString& tag, int button, bool ctrl) {
     active_ = browser;
-    if (window_.Busy()) return;
+    if (screen_.Busy()) return;
     window_.HideGraphLists();
     int page = state_.currentpage;
     if (!state_.pages.ValidPage(page)) return;
@@ -363,11 +364,11 @@ void WebScreens::DocumentMouseUp(int browser, const QString& tag, int button, bo
         case DocumentClick::Nothing: break;
         case DocumentClick::NextPage:
             menu_.hide();
-            window_.NextPage();
+            screen_.NextPage();
             break;
         case DocumentClick::PreviousPage:
             menu_.hide();
-            window_.PreviousPage();
+            screen_.PreviousPage();
             break;
         case DocumentClick::ShowMenu: {
             WindowPoint at = WebMenuPosition(QRectToTwips<WindowRect>(BrowserAt(browser)->View()->geometry()));
@@ -412,7 +413,7 @@ void WebScreens::RunMenu(int row) {
         case WebMenuCommand::AutoPaging: window_.OpenAutoPagingAt(at); return;
         case WebMenuCommand::Print: window_.OpenOutputChooserAt(at); return;
         case WebMenuCommand::Next:
-            window_.NextPage();
+            screen_.NextPage();
             host_.Yield();
             return;
         case WebMenuCommand::Cancel: return;
@@ -421,9 +422,9 @@ void WebScreens::RunMenu(int row) {
     int slot = -1;
     GraphDef* g = MenuSlot(slot);
     if (*command == WebMenuCommand::Back && !g) {
-        window_.LayoutPage();
+        screen_.LayoutPage();
         host_.Yield();
-        window_.PreviousPage();
+        screen_.PreviousPage();
         return;
     }
     if (!g || !HasBrowserIndex(WebScreenView(*g).BrowserIndex())) return;
@@ -435,14 +436,14 @@ void WebScreens::RunMenu(int row) {
         case WebMenuCommand::Enlarge: Enlarge(browser, *g); break;
         case WebMenuCommand::Shrink:
             SetEnlarged(false);
-            window_.LayoutPage();
+            screen_.LayoutPage();
             host_.Yield();
             ScrollToSaved(browser, *g);
             break;
         case WebMenuCommand::UpdateThis:
             Load(state_.currentpage, slot);
             lastFitted_ = -1;
-            window_.RedrawPage();
+            screen_.DrawCurrentPage();
             break;
         case WebMenuCommand::ScrollBars: ToggleScrollBars(browser, *g); break;
         case WebMenuCommand::Setup:
@@ -498,11 +499,11 @@ void WebScreens::Back(Browser& browser, const GraphDef& g) {
         browser.WaitComplete(kBackWaitMs);
         return;
     }
-    window_.LayoutPage();
+    screen_.LayoutPage();
     host_.Yield();
     ScrollToSaved(browser, g);
     host_.Yield();
-    window_.PreviousPage();
+    screen_.PreviousPage();
 }
 
 void WebScreens::RestoreActiveScroll() {

@@ -3,7 +3,8 @@
 // those that exist, as each costs much memory), loading and reloading them, placing them
 // in the layout pass, the mouse-ups of their documents, the web-screen menu, the scroll
 // positions the setup file keeps, and waiting for their pixels before a page image. The
-// window owns it and gives it what it needs of the screen through WebScreensWindow.
+// window owns it and gives it its PageScreen, and what web screens need beyond that
+// through WebScreensWindow.
 #include <QDateTime>
 #include <QObject>
 #include <QPoint>
@@ -16,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/page_screen.h"
 #include "core/host.h"
 #include "data/program_state.h"
 #include "pages/document_access.h"
@@ -37,16 +39,10 @@ class WebEngine;
 // Where "Help is online at" points: the project's README as installed.
 extern const char* const kHelpPageAddress;
 
-// What web screens need of the window.
+// What web screens need of the window beyond its PageScreen.
 class WebScreensWindow {
 public:
     virtual ~WebScreensWindow() = default;
-    // A page is being drawn or loaded: a click in a document waits for it.
-    virtual bool Busy() const = 0;
-    virtual void LayoutPage() = 0;  // the layout pass
-    virtual void RedrawPage() = 0;  // draws the current page (and lays it out)
-    virtual void NextPage() = 0;
-    virtual void PreviousPage() = 0;
     // The values list and the graph menu are put away when a document is clicked.
     virtual void HideGraphLists() = 0;
     virtual void StopPaging() = 0;
@@ -65,7 +61,8 @@ class WebScreens : public QObject, public WebScrollSource {
     Q_OBJECT
 public:
     // Browsers are children of `page`; `menu` is the web-screen menu List4.
-    WebScreens(ProgramState& state, Host& host, WebScreensWindow& window, QWidget& page, MenuList& menu);
+    WebScreens(ProgramState& state, Host& host, PageScreen& screen, WebScreensWindow& window, QWidget& page,
+               MenuList& menu);
     ~WebScreens() override;
 
     // loadWebScreen: loads or reloads the web screen of slot `slot` of page `page`.
@@ -152,6 +149,7 @@ private:
 
     ProgramState& state_;
     Host& host_;
+    PageScreen& screen_;
     WebScreensWindow& window_;
     QWidget& page_;
     MenuList& menu_;
