@@ -82,7 +82,7 @@ bool TraceDialog::ListRuns() {
     }
     db_ = std::move(db.value());
     host_.Yield();
-    DbResult<RunList> list = ReadRunList(*db_, state_, page_, slot_);
+    Result<RunList> list = ReadRunList(*db_, state_, page_, slot_);
     if (!list) {
         ShowFault(list.error());
         db_.reset();

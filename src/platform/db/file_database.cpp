@@ -53,16 +53,16 @@ CopyCache& Cache() {
     return cache;
 }
 
-DbResult<FileStamp> StampOf(const std::string& native, const std::string& shown) {
+Result<FileStamp> StampOf(const std::string& native, const std::string& shown) {
     std::error_code ec;
     fs::file_status status = fs::status(native, ec);
-    if (!fs::exists(status)) return DbError{"The database file " + shown + " does not exist"};
-    if (!fs::is_regular_file(status)) return DbError{"The database file " + shown + " is not a file"};
+    if (!fs::exists(status)) return Fault{"The database file " + shown + " does not exist"};
+    if (!fs::is_regular_file(status)) return Fault{"The database file " + shown + " is not a file"};
     FileStamp stamp;
     stamp.size = fs::file_size(native, ec);
-    if (ec) return DbError{"Cannot read the database file " + shown + ": " + ec.message()};
+    if (ec) return Fault{"Cannot read the database file " + shown + ": " + ec.message()};
     stamp.modified = fs::last_write_time(native, ec);
-    if (ec) return DbError{"Cannot read the database file " + shown + ": " + ec.message()};
+    if (ec) return Fault{"Cannot read the database file " + shown + ": " + ec.message()};
     return stamp;
 }
 
@@ -79,39 +79,39 @@ bool LockedForWriting(const std::string& native) {
     return locked;
 }
 
-DbResult<std::shared_ptr<sqlite3>> CopyFile(const FileDatabaseTarget& target, const std::string& native) {
+Result<std::shared_ptr<sqlite3>> CopyFile(const FileDatabaseTarget& target, const std::string& native) {
     if (LockedForWriting(native))
-        return DbError{"The database file " + target.file + " is locked by the program writing it"};
-    DbResult<SqliteCopy> copy = SqliteCopy::Create();
-    if (!copy) return DbError{copy.error()};
-    DbResult<bool> copied = true;
+        return Fault{"The database file " + target.file + " is locked by the program writing it"};
+    Result<SqliteCopy> copy = SqliteCopy::Create();
+    if (!copy) return Fault{copy.error()};
+    Result<bool> copied = true;
     if (target.kind == FileDatabaseKind::Access) {
         copied = CopyAccessFile(native, copy.value());
     } else {
-        DbResult<std::unique_ptr<Workbook>> workbook = OpenWorkbook(native);
-        if (!workbook) return DbError{workbook.error()};
+        Result<std::unique_ptr<Workbook>> workbook = OpenWorkbook(native);
+        if (!workbook) return Fault{workbook.error()};
         copied = CopyWorkbook(*workbook.value(), target.headerRow, copy.value());
     }
-    if (!copied) return DbError{copied.error()};
+    if (!copied) return Fault{copied.error()};
     return copy->Finish();
 }
 
 // A copy of the file as it stands: made again once when the reading failed or the file
 // changed while it was read (a logger half-way through writing it).
-DbResult<std::pair<FileStamp, std::shared_ptr<sqlite3>>> StableCopy(const FileDatabaseTarget& target,
-                                                                    const std::string& native) {
+Result<std::pair<FileStamp, std::shared_ptr<sqlite3>>> StableCopy(const FileDatabaseTarget& target,
+                                                                  const std::string& native) {
     std::string lastError;
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (attempt > 0) std::this_thread::sleep_for(kRetryWait);
-        DbResult<FileStamp> before = StampOf(native, target.file);
-        if (!before) return DbError{before.error()};
-        DbResult<std::shared_ptr<sqlite3>> db = CopyFile(target, native);
-        DbResult<FileStamp> after = StampOf(native, target.file);
-        if (!after) return DbError{after.error()};
+        Result<FileStamp> before = StampOf(native, target.file);
+        if (!before) return Fault{before.error()};
+        Result<std::shared_ptr<sqlite3>> db = CopyFile(target, native);
+        Result<FileStamp> after = StampOf(native, target.file);
+        if (!after) return Fault{after.error()};
         if (db && before.value() == after.value()) return std::make_pair(before.value(), db.value());
         lastError = db ? "The database file " + target.file + " changed while it was read" : db.error();
     }
-    return DbError{lastError};
+    return Fault{lastError};
 }
 
 class FileCopyDatabase final : public Database {
@@ -122,20 +122,20 @@ public:
     bool IsOpen() const override { return db_ != nullptr; }
     void Close() override { db_.reset(); }
 
-    DbResult<Recordset> OpenRecordset(const std::string& statement) override {
-        DbResult<std::string> sql = Runnable(statement);
-        if (!sql) return DbError{sql.error()};
-        DbResult<Recordset> rows = RunOnSqlite(db_.get(), sql.value());
+    Result<Recordset> OpenRecordset(const std::string& statement) override {
+        Result<std::string> sql = Runnable(statement);
+        if (!sql) return Fault{sql.error()};
+        Result<Recordset> rows = RunOnSqlite(db_.get(), sql.value());
         if (rows) return rows;
-        return DbError{InFileTerms(rows.error())};
+        return Fault{InFileTerms(rows.error())};
     }
 
-    DbResult<SeriesRows> OpenSeries(const std::string& statement) override {
-        DbResult<std::string> sql = Runnable(statement);
-        if (!sql) return DbError{sql.error()};
-        DbResult<SeriesRows> rows = RunSeriesOnSqlite(db_.get(), sql.value());
+    Result<SeriesRows> OpenSeries(const std::string& statement) override {
+        Result<std::string> sql = Runnable(statement);
+        if (!sql) return Fault{sql.error()};
+        Result<SeriesRows> rows = RunSeriesOnSqlite(db_.get(), sql.value());
         if (rows) return rows;
-        return DbError{InFileTerms(rows.error())};
+        return Fault{InFileTerms(rows.error())};
     }
 
     std::string AdaptStatement(const std::string& statement) const override {
@@ -148,12 +148,12 @@ public:
 
 private:
     // The statement in SQLite's form, when it may be run here.
-    DbResult<std::string> Runnable(const std::string& statement) const {
-        if (!db_) return DbError{"The database connection is closed"};
+    Result<std::string> Runnable(const std::string& statement) const {
+        if (!db_) return Fault{"The database connection is closed"};
         std::string sql = AdaptStatement(statement);
         if (HasSeveralStatements(sql))
-            return DbError{"The statement holds more than one command; only one is run at a time"};
-        if (!IsReadingStatement(sql)) return DbError{"Only statements that read (SELECT) are run on the database"};
+            return Fault{"The statement holds more than one command; only one is run at a time"};
+        if (!IsReadingStatement(sql)) return Fault{"Only statements that read (SELECT) are run on the database"};
         return sql;
     }
 
@@ -173,10 +173,10 @@ private:
 
 }  // namespace
 
-DbResult<std::unique_ptr<Database>> OpenFileDatabase(const FileDatabaseTarget& target) {
+Result<std::unique_ptr<Database>> OpenFileDatabase(const FileDatabaseTarget& target) {
     std::string native = ProgramText(target.file).toStdString();
-    DbResult<FileStamp> stamp = StampOf(native, target.file);
-    if (!stamp) return DbError{stamp.error()};
+    Result<FileStamp> stamp = StampOf(native, target.file);
+    if (!stamp) return Fault{stamp.error()};
     CopyCache& cache = Cache();
     std::lock_guard<std::mutex> guard(cache.lock);
     auto found = cache.copies.find(native);
@@ -186,7 +186,7 @@ DbResult<std::unique_ptr<Database>> OpenFileDatabase(const FileDatabaseTarget& t
     // The old copy goes first: two copies of a large file need not be held at once.
     if (found != cache.copies.end()) cache.copies.erase(found);
     auto copy = StableCopy(target, native);
-    if (!copy) return DbError{copy.error()};
+    if (!copy) return Fault{copy.error()};
     ++cache.made;
     cache.copies[native] = CachedCopy{copy->first, target.headerRow, copy->second};
     return std::unique_ptr<Database>(std::make_unique<FileCopyDatabase>(copy->second, target));

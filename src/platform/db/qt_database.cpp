@@ -113,28 +113,28 @@ public:
     }
     ~QtSqlDatabase() override { Release(); }
 
-    DbResult<bool> Connect(const ConnectionTarget& target) {
+    Result<bool> Connect(const ConnectionTarget& target) {
         {
             QSqlDatabase db = QSqlDatabase::database(name_, false);
             switch (target.kind) {
                 case ConnectionTarget::Kind::SQLite: {
-                    DbResult<bool> ready = ConnectSqlite(db, target);
+                    Result<bool> ready = ConnectSqlite(db, target);
                     if (!ready) return ready;
                     break;
                 }
                 case ConnectionTarget::Kind::PostgreSQL: {
-                    DbResult<bool> ready = ConnectPostgres(db, target);
+                    Result<bool> ready = ConnectPostgres(db, target);
                     if (!ready) return ready;
                     break;
                 }
                 case ConnectionTarget::Kind::Odbc: {
-                    DbResult<bool> ready = ConnectOdbc(db, target);
+                    Result<bool> ready = ConnectOdbc(db, target);
                     if (!ready) return ready;
                     break;
                 }
                 case ConnectionTarget::Kind::AccessFile:
                 case ConnectionTarget::Kind::Workbook:
-                    return DbError{"Access files and workbooks are read by the file readers, not QtSql"};
+                    return Fault{"Access files and workbooks are read by the file readers, not QtSql"};
             }
         }
         open_ = true;
@@ -154,23 +154,23 @@ public:
         db.close();
     }
 
-    DbResult<SeriesRows> OpenSeries(const std::string& statement) override {
+    Result<SeriesRows> OpenSeries(const std::string& statement) override {
         if (!direct_) return Database::OpenSeries(statement);
-        DbResult<std::string> sql = Runnable(statement);
-        if (!sql) return DbError{sql.error()};
+        Result<std::string> sql = Runnable(statement);
+        if (!sql) return Fault{sql.error()};
         return RunSeriesOnSqlite(direct_, sql.value());
     }
 
-    DbResult<Recordset> OpenRecordset(const std::string& statement) override {
-        DbResult<std::string> runnable = Runnable(statement);
-        if (!runnable) return DbError{runnable.error()};
+    Result<Recordset> OpenRecordset(const std::string& statement) override {
+        Result<std::string> runnable = Runnable(statement);
+        if (!runnable) return Fault{runnable.error()};
         const std::string& sql = runnable.value();
         if (direct_) return RunOnSqlite(direct_, sql);
         QSqlDatabase db = QSqlDatabase::database(name_, false);
         QSqlQuery query(db);
         query.setForwardOnly(true);
-        if (!query.exec(ProgramText(sql))) return DbError{ErrorText(query.lastError())};
-        if (!query.isSelect()) return DbError{"The statement returns no records"};
+        if (!query.exec(ProgramText(sql))) return Fault{ErrorText(query.lastError())};
+        if (!query.isSelect()) return Fault{"The statement returns no records"};
 
         QSqlRecord record = query.record();
         std::vector<std::string> names;
@@ -181,7 +181,7 @@ public:
             for (int i = 0; i < columns; ++i) AddValue(rows, query.value(i));
             rows.EndRow();
         }
-        if (query.lastError().isValid()) return DbError{ErrorText(query.lastError())};
+        if (query.lastError().isValid()) return Fault{ErrorText(query.lastError())};
         return rows.Finish();
     }
 
@@ -193,17 +193,17 @@ public:
 
 private:
     // The statement in the engine's form, when it may be run here.
-    DbResult<std::string> Runnable(const std::string& statement) const {
-        if (!open_) return DbError{"The database connection is closed"};
+    Result<std::string> Runnable(const std::string& statement) const {
+        if (!open_) return Fault{"The database connection is closed"};
         std::string sql = AdaptStatement(statement);
         if (HasSeveralStatements(sql))
-            return DbError{"The statement holds more than one command; only one is run at a time"};
+            return Fault{"The statement holds more than one command; only one is run at a time"};
         // Connections are read-only already; this also covers ODBC drivers that ignore it.
-        if (!IsReadingStatement(sql)) return DbError{"Only statements that read (SELECT) are run on the database"};
+        if (!IsReadingStatement(sql)) return Fault{"Only statements that read (SELECT) are run on the database"};
         return sql;
     }
 
-    DbResult<bool> ConnectSqlite(QSqlDatabase& db, const ConnectionTarget& target) {
+    Result<bool> ConnectSqlite(QSqlDatabase& db, const ConnectionTarget& target) {
         dialect_ = SqlDialect::SQLite;
         engineName_ = "SQLite";
         // Opened read-only, SQLite says only "unable to open database file" for a missing
@@ -211,22 +211,21 @@ private:
         // data); say which file is missing instead.
         std::error_code ec;
         std::filesystem::file_status status = std::filesystem::status(target.file, ec);
-        if (!std::filesystem::exists(status)) return DbError{"The database file " + target.file + " does not exist"};
+        if (!std::filesystem::exists(status)) return Fault{"The database file " + target.file + " does not exist"};
         if (!std::filesystem::is_regular_file(status))
-            return DbError{"The database file " + target.file + " is not a file"};
+            return Fault{"The database file " + target.file + " is not a file"};
         // SQLite takes an empty file for an empty database; the cause is the file.
         if (std::filesystem::file_size(target.file, ec) == 0 && !ec)
-            return DbError{"The database file " + target.file + " is empty (0 bytes): it holds no tables"};
+            return Fault{"The database file " + target.file + " is empty (0 bytes): it holds no tables"};
         db.setDatabaseName(ProgramText(target.file));
         db.setConnectOptions(
             QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1").arg(target.lockWait.count()));
-        if (!db.open())
-            return DbError{"Cannot open the database file " + target.file + ": " + ErrorText(db.lastError())};
+        if (!db.open()) return Fault{"Cannot open the database file " + target.file + ": " + ErrorText(db.lastError())};
         // SQLite reads the file lazily; ask for its catalogue now so that a file that is
         // not a database fails here, with its name, rather than at the first statement.
         QSqlQuery probe(db);
         if (!probe.exec(QStringLiteral("select count(*) from sqlite_master")))
-            return DbError{"Cannot read the database file " + target.file + ": " + ErrorText(probe.lastError())};
+            return Fault{"Cannot read the database file " + target.file + ": " + ErrorText(probe.lastError())};
         OpenDirectSqlite(target.file, target.lockWait);
         return true;
     }
@@ -246,7 +245,7 @@ private:
         direct_ = handle;
     }
 
-    DbResult<bool> ConnectPostgres(QSqlDatabase& db, const ConnectionTarget& target) {
+    Result<bool> ConnectPostgres(QSqlDatabase& db, const ConnectionTarget& target) {
         dialect_ = SqlDialect::PostgreSQL;
         engineName_ = "PostgreSQL";
         db.setHostName(ProgramText(target.host));
@@ -256,14 +255,14 @@ private:
         db.setPassword(ProgramText(target.password));
         db.setConnectOptions(QStringLiteral("connect_timeout=10"));
         std::string where = "database " + target.database + " on " + target.host + ":" + std::to_string(target.port);
-        if (!db.open()) return DbError{"Cannot open the PostgreSQL " + where + ": " + ErrorText(db.lastError())};
+        if (!db.open()) return Fault{"Cannot open the PostgreSQL " + where + ": " + ErrorText(db.lastError())};
         QSqlQuery readOnly(db);
         if (!readOnly.exec(QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY")))
-            return DbError{"Cannot make the PostgreSQL session read-only: " + ErrorText(readOnly.lastError())};
+            return Fault{"Cannot make the PostgreSQL session read-only: " + ErrorText(readOnly.lastError())};
         return true;
     }
 
-    DbResult<bool> ConnectOdbc(QSqlDatabase& db, const ConnectionTarget& target) {
+    Result<bool> ConnectOdbc(QSqlDatabase& db, const ConnectionTarget& target) {
         std::string connection = target.odbc;
         // The SQLite driver creates a missing file unless told not to; a misspelt path
         // would then read as an empty database instead of failing.
@@ -272,7 +271,7 @@ private:
         std::string file = ConnectionValue(pairs, {"Database"});
         std::error_code ec;
         if (sqliteDriver && !file.empty() && !std::filesystem::exists(file, ec))
-            return DbError{"The database file " + file + " does not exist"};
+            return Fault{"The database file " + file + " does not exist"};
         if (sqliteDriver && ConnectionValue(pairs, {"NoCreat"}).empty()) {
             std::string trimmed = TrimBlanks(connection);
             connection = trimmed + (trimmed.empty() || trimmed.back() == ';' ? "" : ";") + "NoCreat=1;";
@@ -280,8 +279,8 @@ private:
         db.setDatabaseName(ProgramText(connection));
         db.setConnectOptions(QStringLiteral("SQL_ATTR_ACCESS_MODE=SQL_MODE_READ_ONLY;SQL_ATTR_LOGIN_TIMEOUT=10"));
         if (!db.open())
-            return DbError{"Cannot open the ODBC data source " + RedactConnectionString(target.odbc) + ": " +
-                           ErrorText(db.lastError())};
+            return Fault{"Cannot open the ODBC data source " + RedactConnectionString(target.odbc) + ": " +
+                         ErrorText(db.lastError())};
         std::string dbms = OdbcDbmsName(db, target.odbc);
         dialect_ = OdbcDialectFor(dbms);
         engineName_ = "ODBC (" + (dbms.empty() ? std::string("unknown") : dbms) + ")";
@@ -294,7 +293,7 @@ private:
         if (!readOnly.isEmpty()) {
             QSqlQuery query(db);
             if (!query.exec(readOnly))
-                return DbError{"Cannot make the ODBC session read-only: " + ErrorText(query.lastError())};
+                return Fault{"Cannot make the ODBC session read-only: " + ErrorText(query.lastError())};
         }
         return true;
     }
@@ -338,11 +337,10 @@ const char* DebianPackageFor(ConnectionTarget::Kind kind) {
 
 }  // namespace
 
-DbResult<std::unique_ptr<Database>> OpenConnection(const std::string& connectionString,
-                                                   const std::string& programFolder,
-                                                   std::chrono::milliseconds lockWait) {
-    DbResult<ConnectionTarget> target = ResolveConnectionString(connectionString, programFolder);
-    if (!target) return DbError{target.error()};
+Result<std::unique_ptr<Database>> OpenConnection(const std::string& connectionString, const std::string& programFolder,
+                                                 std::chrono::milliseconds lockWait) {
+    Result<ConnectionTarget> target = ResolveConnectionString(connectionString, programFolder);
+    if (!target) return Fault{target.error()};
     target->lockWait = lockWait;
     if (target->kind == ConnectionTarget::Kind::AccessFile || target->kind == ConnectionTarget::Kind::Workbook) {
         FileDatabaseTarget file;
@@ -354,11 +352,11 @@ DbResult<std::unique_ptr<Database>> OpenConnection(const std::string& connection
     }
     const char* driver = QtDriverFor(target->kind);
     if (!QSqlDatabase::isDriverAvailable(QString::fromLatin1(driver)))
-        return DbError{std::string("The database driver ") + driver + " is not installed (package " +
-                       DebianPackageFor(target->kind) + ")"};
+        return Fault{std::string("The database driver ") + driver + " is not installed (package " +
+                     DebianPackageFor(target->kind) + ")"};
     auto database = std::make_unique<QtSqlDatabase>(driver);
-    DbResult<bool> connected = database->Connect(target.value());
-    if (!connected) return DbError{connected.error()};  // the destructor unregisters it
+    Result<bool> connected = database->Connect(target.value());
+    if (!connected) return Fault{connected.error()};  // the destructor unregisters it
     return std::unique_ptr<Database>(std::move(database));
 }
 

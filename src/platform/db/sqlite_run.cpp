@@ -32,11 +32,11 @@ private:
     sqlite3_stmt* statement_ = nullptr;
 };
 
-DbResult<bool> Prepare(sqlite3* db, const std::string& sql, Statement& statement) {
+Result<bool> Prepare(sqlite3* db, const std::string& sql, Statement& statement) {
     QByteArray utf8 = ProgramText(sql).toUtf8();
     if (sqlite3_prepare_v2(db, utf8.constData(), static_cast<int>(utf8.size()), statement.out(), nullptr) != SQLITE_OK)
-        return DbError{SqliteErrorText(db)};
-    if (!statement.get()) return DbError{"The statement returns no records"};
+        return Fault{SqliteErrorText(db)};
+    if (!statement.get()) return Fault{"The statement returns no records"};
     return true;
 }
 
@@ -89,22 +89,22 @@ void AddRow(sqlite3_stmt* statement, int columns, Recordset::Builder& rows, std:
 }
 
 // The rest of the rows, from the current one on, as RunOnSqlite keeps them.
-DbResult<Recordset> RestOfRows(sqlite3* db, sqlite3_stmt* statement, std::vector<std::string> names, int rc) {
+Result<Recordset> RestOfRows(sqlite3* db, sqlite3_stmt* statement, std::vector<std::string> names, int rc) {
     int columns = static_cast<int>(names.size());
     Recordset::Builder rows(std::move(names));
     std::string text;
     for (; rc == SQLITE_ROW; rc = sqlite3_step(statement)) AddRow(statement, columns, rows, text);
-    if (rc != SQLITE_DONE) return DbError{SqliteErrorText(db)};
-    if (columns == 0) return DbError{"The statement returns no records"};
+    if (rc != SQLITE_DONE) return Fault{SqliteErrorText(db)};
+    if (columns == 0) return Fault{"The statement returns no records"};
     return rows.Finish();
 }
 
 }  // namespace
 
-DbResult<Recordset> RunOnSqlite(sqlite3* db, const std::string& sql) {
+Result<Recordset> RunOnSqlite(sqlite3* db, const std::string& sql) {
     Statement statement;
-    DbResult<bool> prepared = Prepare(db, sql, statement);
-    if (!prepared) return DbError{prepared.error()};
+    Result<bool> prepared = Prepare(db, sql, statement);
+    if (!prepared) return Fault{prepared.error()};
     return RestOfRows(db, statement.get(), ColumnNames(statement.get()), sqlite3_step(statement.get()));
 }
 
@@ -138,10 +138,10 @@ bool ReadSeriesRow(sqlite3_stmt* s, StoredDateTimeReader& dates, SeriesRow& row)
 
 }  // namespace
 
-DbResult<SeriesRows> RunSeriesOnSqlite(sqlite3* db, const std::string& sql) {
+Result<SeriesRows> RunSeriesOnSqlite(sqlite3* db, const std::string& sql) {
     Statement statement;
-    DbResult<bool> prepared = Prepare(db, sql, statement);
-    if (!prepared) return DbError{prepared.error()};
+    Result<bool> prepared = Prepare(db, sql, statement);
+    if (!prepared) return Fault{prepared.error()};
     sqlite3_stmt* s = statement.get();
     std::vector<SeriesRow> rows;
     StoredDateTimeReader dates;
@@ -150,8 +150,8 @@ DbResult<SeriesRows> RunSeriesOnSqlite(sqlite3* db, const std::string& sql) {
         rows.reserve(4096);
         for (SeriesRow row; rc == SQLITE_ROW && ReadSeriesRow(s, dates, row); rc = sqlite3_step(s)) rows.push_back(row);
     }
-    DbResult<Recordset> rest = RestOfRows(db, s, ColumnNames(s), rc);
-    if (!rest) return DbError{rest.error()};
+    Result<Recordset> rest = RestOfRows(db, s, ColumnNames(s), rc);
+    if (!rest) return Fault{rest.error()};
     return SeriesRows(std::move(rows), std::move(rest.value()));
 }
 

@@ -128,10 +128,10 @@ class XlsxWorkbook final : public Workbook {
 public:
     explicit XlsxWorkbook(std::string path) : path_(std::move(path)), zip_(QString::fromStdString(path_)) {}
 
-    DbResult<bool> Open() {
+    Result<bool> Open() {
         if (!zip_.open(QuaZip::mdUnzip))
-            return DbError{"The file " + path_ + " is not an Excel workbook (.xlsx) that can be read"};
-        DbResult<bool> read = ReadSheetList();
+            return Fault{"The file " + path_ + " is not an Excel workbook (.xlsx) that can be read"};
+        Result<bool> read = ReadSheetList();
         if (!read) return read;
         read = ReadSharedStrings();
         if (!read) return read;
@@ -140,12 +140,12 @@ public:
 
     const std::vector<std::string>& SheetNames() const override { return names_; }
 
-    DbResult<bool> ReadRows(int sheet, const std::function<void(const WorkbookRow&)>& visit) override {
+    Result<bool> ReadRows(int sheet, const std::function<void(const WorkbookRow&)>& visit) override {
         if (sheet < 0 || static_cast<size_t>(sheet) >= names_.size())
-            return DbError{"The workbook " + path_ + " has no sheet " + std::to_string(sheet + 1)};
+            return Fault{"The workbook " + path_ + " has no sheet " + std::to_string(sheet + 1)};
         const std::string& name = names_[static_cast<size_t>(sheet)];
         std::unique_ptr<QuaZipFile> part = OpenPart(parts_[static_cast<size_t>(sheet)]);
-        if (!part) return DbError{"The workbook " + path_ + " has no part for its sheet " + name};
+        if (!part) return Fault{"The workbook " + path_ + " has no part for its sheet " + name};
         QByteArray bytes = part->readAll();
         XmlScanner xml(AsView(bytes));
         WorkbookRow row;
@@ -164,7 +164,7 @@ public:
             nextRow = number + 1;
         }
         if (!xml.ErrorText().empty())
-            return DbError{"The sheet " + name + " of the workbook " + path_ + " cannot be read: " + xml.ErrorText()};
+            return Fault{"The sheet " + name + " of the workbook " + path_ + " cannot be read: " + xml.ErrorText()};
         return true;
     }
 
@@ -176,9 +176,9 @@ private:
         return file;
     }
 
-    DbResult<bool> Broken(const QString& part, const QXmlStreamReader& xml) {
-        return DbError{"The workbook " + path_ + " cannot be read (" + ToProgramText(part) +
-                       "): " + ToProgramText(xml.errorString())};
+    Result<bool> Broken(const QString& part, const QXmlStreamReader& xml) {
+        return Fault{"The workbook " + path_ + " cannot be read (" + ToProgramText(part) +
+                     "): " + ToProgramText(xml.errorString())};
     }
 
     // Relationship id -> part name, of the relationships part beside a part.
@@ -200,7 +200,7 @@ private:
         return targets;
     }
 
-    DbResult<bool> ReadSheetList() {
+    Result<bool> ReadSheetList() {
         QString workbookPart = QStringLiteral("xl/workbook.xml");
         QHash<QString, QString> root = ReadRelationships(QStringLiteral("_rels/.rels"), QString());
         for (auto it = root.cbegin(); it != root.cend(); ++it)
@@ -209,7 +209,7 @@ private:
         QHash<QString, QString> rels = ReadRelationships(
             folder + QStringLiteral("_rels/") + workbookPart.mid(folder.size()) + QStringLiteral(".rels"), folder);
         std::unique_ptr<QuaZipFile> file = OpenPart(workbookPart);
-        if (!file) return DbError{"The file " + path_ + " is not an Excel workbook (.xlsx): it has no workbook part"};
+        if (!file) return Fault{"The file " + path_ + " is not an Excel workbook (.xlsx): it has no workbook part"};
         QXmlStreamReader xml(file.get());
         while (More(xml)) {
             xml.readNext();
@@ -231,7 +231,7 @@ private:
         return true;
     }
 
-    DbResult<bool> ReadSharedStrings() {
+    Result<bool> ReadSharedStrings() {
         std::unique_ptr<QuaZipFile> file = OpenPart(QStringLiteral("xl/sharedStrings.xml"));
         if (!file) return true;  // a workbook without text
         QByteArray bytes = file->readAll();
@@ -242,11 +242,11 @@ private:
             if (token == XmlScanner::Token::StartElement && xml.Name() == "si") strings_.push_back(StringItemText(xml));
         }
         if (!xml.ErrorText().empty())
-            return DbError{"The workbook " + path_ + " cannot be read (xl/sharedStrings.xml): " + xml.ErrorText()};
+            return Fault{"The workbook " + path_ + " cannot be read (xl/sharedStrings.xml): " + xml.ErrorText()};
         return true;
     }
 
-    DbResult<bool> ReadStyles() {
+    Result<bool> ReadStyles() {
         std::unique_ptr<QuaZipFile> file = OpenPart(QStringLiteral("xl/styles.xml"));
         if (!file) return true;
         QXmlStreamReader xml(file.get());
@@ -403,10 +403,10 @@ private:
 
 }  // namespace
 
-DbResult<std::unique_ptr<Workbook>> OpenXlsxWorkbook(const std::string& path) {
+Result<std::unique_ptr<Workbook>> OpenXlsxWorkbook(const std::string& path) {
     auto workbook = std::make_unique<XlsxWorkbook>(path);
-    DbResult<bool> opened = workbook->Open();
-    if (!opened) return DbError{opened.error()};
+    Result<bool> opened = workbook->Open();
+    if (!opened) return Fault{opened.error()};
     return std::unique_ptr<Workbook>(std::move(workbook));
 }
 
