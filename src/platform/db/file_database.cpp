@@ -18,7 +18,7 @@
 #include "platform/db/sqlite_copy.h"
 #include "platform/db/sqlite_run.h"
 #include "platform/db/workbook.h"
-#include "platform/qt_bridge/qt_bridge.h"
+#include "platform/qt_bridge/qt_text.h"
 
 namespace tidemark {
 

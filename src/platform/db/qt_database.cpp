@@ -35,7 +35,7 @@
 #include "platform/db/dialect.h"
 #include "platform/db/file_database.h"
 #include "platform/db/sqlite_run.h"
-#include "platform/qt_bridge/qt_bridge.h"
+#include "platform/qt_bridge/qt_text.h"
 
 namespace tidemark {
 

@@ -7,7 +7,7 @@
 #include <QtCore/QString>
 
 #include "core/windows1252.h"
-#include "platform/qt_bridge/qt_bridge.h"
+#include "platform/qt_bridge/qt_text.h"
 
 namespace tidemark {
 

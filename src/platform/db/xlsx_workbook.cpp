@@ -18,7 +18,7 @@
 #include "core/daynum.h"
 #include "platform/db/workbook.h"
 #include "platform/db/xml_scanner.h"
-#include "platform/qt_bridge/qt_bridge.h"
+#include "platform/qt_bridge/qt_text.h"
 
 namespace tidemark {
 

@@ -15,15 +15,9 @@
 #include "core/color.h"
 #include "core/units.h"
 #include "core/windows1252.h"
+#include "platform/qt_bridge/qt_text.h"
 
 namespace tidemark {
-
-inline QString ProgramText(std::string_view text) { return QString::fromStdU16String(Windows1252ToUtf16(text)); }
-
-inline std::string ToProgramText(const QString& text) {
-    return Windows1252FromUtf16(
-        std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size())));
-}
 
 inline QColor ToQColor(int32_t color) {
     Rgb c = SplitColor(color);
