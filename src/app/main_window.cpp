@@ -173,8 +173,7 @@ void MainWindow::CreateCollaborators() {
     paging_ = std::make_unique<Paging>(state_, *this, *this, pagingAdapter_, *autoFrame_, *daysFrame_);
     connect(autoFrame_, &AutoPagingFrame::Confirmed, paging_.get(), &Paging::ConfirmAutoPaging);
     connect(daysFrame_, &DaysFrame::Confirmed, paging_.get(), &Paging::ConfirmDays);
-    GraphMenuView& menuView = *this;
-    graphCommands_ = std::make_unique<GraphCommands>(state_, *render_, *this, menuView);
+    graphCommands_ = std::make_unique<GraphCommands>(state_, *render_, *this, menuAdapter_);
     connect(levelsFrame_, &WatchLevelsFrame::Confirmed, this,
             [this] { graphCommands_->ApplyWatchLevels(currentGraph_, levelsFrame_->Texts()); });
     webScreens_ = std::make_unique<WebScreens>(state_, *this, *this, webAdapter_, *page_, *webMenu_);

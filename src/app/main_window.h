@@ -1,14 +1,15 @@
 #pragma once
 // The main window: the page of up to 12 graphs with their value, compass and warning
 // boxes, the pop-up menus, the floating frames, start-up and close. It is the Host and
-// the PageView of the whole program. Paging with the refresh cycle, the warning blink and
-// page images are collaborators the window owns (paging.h, warning_blink.h,
-// page_images.h); it implements what they need of the screen.
+// the PageScreen of the whole program. Paging with the refresh cycle, the warning blink,
+// page images, the web screens and the graph and setup commands are collaborators the
+// window owns; each takes the PageScreen, and what one needs of the window beyond it
+// comes from a small adapter the window owns, never from another base of the window.
 //
 // The window's own code is split by concern over several files:
 //   main_window.cpp            widgets, menus, chart clicks and the menu commands
 //   main_window_host.cpp       Host: caption, messages, input, yielding, the clock
-//   main_window_page_view.cpp  PageView and the collaborators' window interfaces
+//   main_window_page_view.cpp  PageScreen, and what paging and page images need beyond it
 //   main_window_layout.cpp     the layout pass applied to the widgets
 //   main_window_open_close.cpp start-up, the saved window position, close
 //   main_window_web.cpp        what the web screens need of the window
@@ -78,7 +79,7 @@ struct DrawnSlot {
     int yDivisions = 0;
 };
 
-class MainWindow : public QWidget, public Host, public PageScreen, private GraphMenuView, private SetupCommandView {
+class MainWindow : public QWidget, public Host, public PageScreen {
     Q_OBJECT
 public:
     MainWindow(ProgramState& state, WindowOptions options = {}, QWidget* parent = nullptr);
@@ -226,21 +227,41 @@ private:
         MainWindow& w_;
     };
 
-    // --- GraphMenuView (main_window_graph_menu.cpp) ---
-    void SetEntryText(int row, const std::string& text) override;
-    std::string EntryText(int row) const override;
-    void RedrawPage() override { DrawCurrentPage(); }
-    void RefreshChart(int slot) override;
-    EnlargeArea Area() const override;
-    void HidePageForEnlarged(const WindowRect& valuesList) override;
-    void Open(SideFrame frame) override;
-    std::optional<int32_t> ChooseColor(int32_t initial) override;
-    std::optional<FontChoice> ChooseFont(const FontChoice& initial) override;
-    // --- SetupCommandView (main_window_setup.cpp) ---
-    void ShowSaving(bool shown) override;
-    Result<void> SaveSetup() override;
-    void ReloadPages() override;
-    void PrepareWebScreen(int page, int slot) override;
+    // What the graph commands and the setup command need of the window beyond its
+    // PageScreen: the layers below the window ask for it through their own views.
+    class GraphMenuAdapter final : public GraphMenuView {  // main_window_graph_menu.cpp
+    public:
+        explicit GraphMenuAdapter(MainWindow& window) : w_(window) {}
+        void SetEntryText(int row, const std::string& text) override;
+        std::string EntryText(int row) const override;
+        void RedrawPage() override { w_.DrawCurrentPage(); }
+        void LayoutPage() override { w_.LayoutPage(); }
+        void RefreshChart(int slot) override { w_.RefreshChart(slot); }
+        EnlargeArea Area() const override;
+        void HidePageForEnlarged(const WindowRect& valuesList) override;
+        void Open(SideFrame frame) override;
+        void PreviousPage() override { w_.PreviousPage(); }
+        std::optional<int32_t> ChooseColor(int32_t initial) override;
+        std::optional<FontChoice> ChooseFont(const FontChoice& initial) override;
+        int ScreenSizeClass() const override { return w_.ScreenSizeClass(); }
+
+    private:
+        MainWindow& w_;
+    };
+    class SetupCommandAdapter final : public SetupCommandView {  // main_window_setup.cpp
+    public:
+        explicit SetupCommandAdapter(MainWindow& window) : w_(window) {}
+        void ShowSaving(bool shown) override;
+        Result<void> SaveSetup() override { return w_.SaveSetup(); }
+        void ReloadPages() override;
+        void PrepareWebScreen(int page, int slot) override;
+        void NextPage() override { w_.NextPage(); }
+        void RedrawPage() override { w_.DrawCurrentPage(); }
+
+    private:
+        MainWindow& w_;
+    };
+
     // main_window.cpp
     void CreateWidgets();
     void CreateCollaborators();
@@ -252,6 +273,8 @@ private:
     void HideWarnings();
     // main_window_graph_menu.cpp
     void RunGraphMenu(int row);
+    // Shows slot's chart as its surface now says (after the commands styled it).
+    void RefreshChart(int slot);
     void RunColorsMenu(int row);
     void ToggleValuesList(int slot);
     void CloseValuesList();
@@ -259,6 +282,8 @@ private:
     int PageGraphCount() const;
     // main_window_setup.cpp
     void CreateSetupFrame();
+    // Writes the setup with the window's present position, state and paging settings.
+    Result<void> SaveSetup();
     void OpenSetupFrame();
     void RunSetupCommand();
     void EditSetupFile();
@@ -326,6 +351,8 @@ private:
     PagingAdapter pagingAdapter_{*this};
     PageImageAdapter imageAdapter_{*this};
     WebScreensAdapter webAdapter_{*this};
+    GraphMenuAdapter menuAdapter_{*this};
+    SetupCommandAdapter setupAdapter_{*this};
 
     std::string caption_;
     int32_t background_ = 0xFFFFFF;

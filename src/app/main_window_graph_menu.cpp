@@ -133,55 +133,59 @@ void MainWindow::DropValueBox(int slot, const QPoint& point, const QPoint& start
     box->show();
 }
 
-// --- GraphMenuView ---
-
-void MainWindow::SetEntryText(int row, const std::string& text) { graphMenu_->SetEntryText(row, ProgramText(text)); }
-
-std::string MainWindow::EntryText(int row) const { return ToProgramText(graphMenu_->EntryText(row)); }
-
 void MainWindow::RefreshChart(int slot) {
     ChartView* chart = charts_[static_cast<size_t>(slot)];
     chart->ApplySurface();
     chart->raise();
 }
 
-EnlargeArea MainWindow::Area() const {
+// --- what the graph commands need beyond the PageScreen ---
+
+void MainWindow::GraphMenuAdapter::SetEntryText(int row, const std::string& text) {
+    w_.graphMenu_->SetEntryText(row, ProgramText(text));
+}
+
+std::string MainWindow::GraphMenuAdapter::EntryText(int row) const {
+    return ToProgramText(w_.graphMenu_->EntryText(row));
+}
+
+EnlargeArea MainWindow::GraphMenuAdapter::Area() const {
     EnlargeArea area;
-    area.clientWidth = width() * kTwipsPerPixel;
-    area.clientHeight = height() * kTwipsPerPixel;
-    area.windowHeight = frameGeometry().height() * kTwipsPerPixel;
-    area.valuesListWidth = valuesList_->isVisible() ? valuesList_->width() * kTwipsPerPixel : 0;
+    area.clientWidth = w_.width() * kTwipsPerPixel;
+    area.clientHeight = w_.height() * kTwipsPerPixel;
+    area.windowHeight = w_.frameGeometry().height() * kTwipsPerPixel;
+    area.valuesListWidth = w_.valuesList_->isVisible() ? w_.valuesList_->width() * kTwipsPerPixel : 0;
     return area;
 }
 
-void MainWindow::HidePageForEnlarged(const WindowRect& valuesList) {
-    for (ChartView* chart : charts_) chart->hide();
-    for (QLabel* box : valueBoxes_) box->hide();
-    for (QLabel* box : compassBoxes_) box->hide();
-    HideBrowsers();
-    if (valuesList_->isVisible()) {
-        valuesList_->setGeometry(TwipsToQRect(valuesList));
-        valuesList_->raise();
+void MainWindow::GraphMenuAdapter::HidePageForEnlarged(const WindowRect& valuesList) {
+    for (ChartView* chart : w_.charts_) chart->hide();
+    for (QLabel* box : w_.valueBoxes_) box->hide();
+    for (QLabel* box : w_.compassBoxes_) box->hide();
+    w_.HideBrowsers();
+    if (w_.valuesList_->isVisible()) {
+        w_.valuesList_->setGeometry(TwipsToQRect(valuesList));
+        w_.valuesList_->raise();
     }
 }
 
-void MainWindow::Open(SideFrame frame) {
+void MainWindow::GraphMenuAdapter::Open(SideFrame frame) {
     switch (frame) {
-        case SideFrame::ColorsMenu: colorsMenu_->ShowAt(menuAt_); break;
-        case SideFrame::Days: paging_->ShowDaysFrame(menuAt_); break;
+        case SideFrame::ColorsMenu: w_.colorsMenu_->ShowAt(w_.menuAt_); break;
+        case SideFrame::Days: w_.paging_->ShowDaysFrame(w_.menuAt_); break;
         case SideFrame::WatchLevels:
-            levelsFrame_->Fill(graphCommands_->WatchLevelsOf(currentGraph_));
-            levelsFrame_->ShowAt(menuAt_);
+            w_.levelsFrame_->Fill(w_.graphCommands_->WatchLevelsOf(w_.currentGraph_));
+            w_.levelsFrame_->ShowAt(w_.menuAt_);
             break;
-        case SideFrame::AutoPaging: autoFrame_->ShowAt(menuAt_); break;
-        case SideFrame::OutputChooser: outputChooser_->ShowAt(menuAt_, PrintWay::Window); break;
-        case SideFrame::Setup: OpenSetupFrame(); break;
-        case SideFrame::TraceDialog: traceDialog_->Run(currentGraph_); break;
+        case SideFrame::AutoPaging: w_.autoFrame_->ShowAt(w_.menuAt_); break;
+        case SideFrame::OutputChooser: w_.outputChooser_->ShowAt(w_.menuAt_, PrintWay::Window); break;
+        case SideFrame::Setup: w_.OpenSetupFrame(); break;
+        case SideFrame::TraceDialog: w_.traceDialog_->Run(w_.currentGraph_); break;
     }
 }
 
-std::optional<int32_t> MainWindow::ChooseColor(int32_t initial) {
-    QColorDialog dialog(ToQColor(initial), this);
+std::optional<int32_t> MainWindow::GraphMenuAdapter::ChooseColor(int32_t initial) {
+    QColorDialog dialog(ToQColor(initial), &w_);
     dialog.setObjectName("CommonDialog1");
     dialog.setOption(QColorDialog::DontUseNativeDialog);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
@@ -189,8 +193,8 @@ std::optional<int32_t> MainWindow::ChooseColor(int32_t initial) {
     return RGB(c.red(), c.green(), c.blue());
 }
 
-std::optional<FontChoice> MainWindow::ChooseFont(const FontChoice& initial) {
-    QFontDialog dialog(ProgramFont(initial.name, initial.size > 0 ? initial.size : 8), this);
+std::optional<FontChoice> MainWindow::GraphMenuAdapter::ChooseFont(const FontChoice& initial) {
+    QFontDialog dialog(ProgramFont(initial.name, initial.size > 0 ? initial.size : 8), &w_);
     dialog.setObjectName("CommonDialog1");
     // Screen fonts that scale, as the charts draw at any size.
     dialog.setOptions(QFontDialog::DontUseNativeDialog | QFontDialog::ScalableFonts);

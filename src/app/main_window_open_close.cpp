@@ -182,7 +182,7 @@ bool MainWindow::SaveSetupOnClose() {
     frame.pageTitle = state_.pages.Page(page).title;
     frame.plotUnitValues = state_.settings.plotunitvalues;
     // A failed save keeps the window open, so the changes can still be saved.
-    return CommandSave(state_, *this, *this, frame, currentGraph_, true) == SetupCommandOutcome::Done;
+    return CommandSave(state_, *this, setupAdapter_, frame, currentGraph_, true) == SetupCommandOutcome::Done;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -47,7 +47,7 @@ void MainWindow::OpenSetupFrame() {
 void MainWindow::RunSetupCommand() {
     SetupFrameState frame = setupFrame_->State();
     if (frame.option) setupFrame_->hide();
-    SetupCommandOutcome outcome = CommandSave(state_, *this, *this, frame, currentGraph_);
+    SetupCommandOutcome outcome = CommandSave(state_, *this, setupAdapter_, frame, currentGraph_);
     if (outcome != SetupCommandOutcome::NoOption) setupFrame_->ClearOption();
 }
 
@@ -55,18 +55,6 @@ void MainWindow::EditSetupFile() {
     // The user edits the file itself now; what the window changed is not asked about.
     OpenInEditor(state_.programFolder + "Tidemark_setup.txt");
     state_.setupdirty = false;
-}
-
-// --- SetupCommandView ---
-
-void MainWindow::ShowSaving(bool shown) {
-    if (shown) {
-        savingFrame_->adjustSize();
-        savingFrame_->move((width() - savingFrame_->width()) / 2, (height() - savingFrame_->height()) / 2);
-        savingFrame_->raise();
-    }
-    savingFrame_->setVisible(shown);
-    if (shown) savingFrame_->repaint();
 }
 
 Result<void> MainWindow::SaveSetup() {
@@ -78,12 +66,25 @@ Result<void> MainWindow::SaveSetup() {
     return writer.Write(state_.programFolder, s, state_.pages);
 }
 
-void MainWindow::ReloadPages() {
-    int page = state_.currentpage;
-    paging_->ReloadAllPages();
-    state_.currentpage = static_cast<int16_t>(page);
+// --- what the setup command needs beyond the PageScreen ---
+
+void MainWindow::SetupCommandAdapter::ShowSaving(bool shown) {
+    QFrame* saving = w_.savingFrame_;
+    if (shown) {
+        saving->adjustSize();
+        saving->move((w_.width() - saving->width()) / 2, (w_.height() - saving->height()) / 2);
+        saving->raise();
+    }
+    saving->setVisible(shown);
+    if (shown) saving->repaint();
 }
 
-void MainWindow::PrepareWebScreen(int page, int slot) { webScreens_->Load(page, slot); }
+void MainWindow::SetupCommandAdapter::ReloadPages() {
+    int page = w_.state_.currentpage;
+    w_.paging_->ReloadAllPages();
+    w_.state_.currentpage = static_cast<int16_t>(page);
+}
+
+void MainWindow::SetupCommandAdapter::PrepareWebScreen(int page, int slot) { w_.webScreens_->Load(page, slot); }
 
 }  // namespace tidemark
