@@ -19,7 +19,7 @@ export QTWEBENGINE_DISABLE_SANDBOX=1
 JOBS="${JOBS:-2}"
 
 echo "== build (RelWithDebInfo)"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIDEMARK_WERROR=ON >/dev/null
 cmake --build build -j "$JOBS"
 
 echo "== tests"
@@ -31,7 +31,7 @@ if [ -x "$ROOT/scripts/fuzz.sh" ]; then
 fi
 
 echo "== unit tests under ASan+UBSan"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTIDEMARK_SANITIZE=ON -DTIDEMARK_UNIT_ONLY=ON >/dev/null
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTIDEMARK_SANITIZE=ON -DTIDEMARK_UNIT_ONLY=ON -DTIDEMARK_WERROR=ON >/dev/null
 cmake --build build-asan -j "$JOBS"
 ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" \
 LSAN_OPTIONS="suppressions=$ROOT/scripts/lsan.supp:print_suppressions=0" \

@@ -19,7 +19,7 @@ struct PublishSettingsFile {
     // Why a file that is there was not read (it cannot be opened, or one of its four
     // lines is too long), naming the file and the line; every field is then empty, as
     // for a missing file. The caller tells it.
-    std::string fault;
+    std::string fault{};
 };
 
 // Reads the file in the program folder; a missing file leaves every field empty. Lines

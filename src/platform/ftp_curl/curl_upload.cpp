@@ -229,7 +229,8 @@ void SetFtpOptions(OptionSetter& set, const RemoteAddress& address, const Upload
     set(CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
     set(CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS));
     if (TlsOneThreeUploadsLoseData())
-        set(CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2 | CURL_SSLVERSION_MAX_TLSv1_2));
+        set(CURLOPT_SSLVERSION,
+            static_cast<long>(CURL_SSLVERSION_TLSv1_2) | static_cast<long>(CURL_SSLVERSION_MAX_TLSv1_2));
     bool verify = options.tlsPeerCheck == TlsPeerCheck::Verify;
     set(CURLOPT_SSL_VERIFYPEER, verify ? 1L : 0L);
     set(CURLOPT_SSL_VERIFYHOST, verify ? 2L : 0L);
