@@ -65,8 +65,7 @@ std::vector<std::string> FileLines(const std::string& path) {
 }
 
 void WriteLines(const std::string& path, const std::vector<std::string>& lines) {
-    std::string error;
-    if (!WriteFileAtomic(path, JoinLinesCrLf(lines), &error)) Die(error);
+    if (Result<void> written = WriteFileAtomic(path, JoinLinesCrLf(lines)); !written) Die(written.error());
 }
 
 // The setup file as its top section (through the header line) and its pages, each a

@@ -62,7 +62,10 @@ int main(int argc, char** argv) {
     std::string folder = argv[1];
     if (folder.back() != '/') folder += '/';
     std::string screen = (fs::temp_directory_path() / "tidemark-bench-web-screen.json").string();
-    WriteFileAtomic(screen, kScreen);
+    if (Result<void> written = WriteFileAtomic(screen, kScreen); !written) {
+        std::fprintf(stderr, "%s\n", written.error().c_str());
+        return 1;
+    }
     setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screen).c_str(), 1);
     PrepareWebEngine();
     QApplication app(argc, argv);

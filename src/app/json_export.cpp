@@ -160,9 +160,8 @@ int RunJsonExport(const std::string& programFolder, const std::string& outputPat
     if (!loaded.ok) return 1;
     RenderState render;
     std::string json = ExportPagesJson(state, render, host);
-    std::string error;
-    if (!WriteFileAtomic(outputPath, json, &error)) {
-        host.Message("Cannot write the JSON export: " + error, MsgButtons::Ok, MsgIcon::Critical);
+    if (Result<void> written = WriteFileAtomic(outputPath, json); !written) {
+        host.Message("Cannot write the JSON export: " + written.error(), MsgButtons::Ok, MsgIcon::Critical);
         return 1;
     }
     return 0;

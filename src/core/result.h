@@ -13,8 +13,8 @@ namespace tidemark {
 struct Fault {
     std::string description;
     std::string file{};  // the file the fault is in, when it is about one
-    int page = 0;      // 1-based page of the setup, 0 when none applies
-    int line = 0;      // 1-based line of `file`, 0 when none applies
+    int page = 0;        // 1-based page of the setup, 0 when none applies
+    int line = 0;        // 1-based line of `file`, 0 when none applies
 };
 
 // F is Fault, or a fault of one kind of operation that says more (derived from Fault,
@@ -38,6 +38,8 @@ public:
     }
     T* operator->() { return &value(); }
     const T* operator->() const { return &value(); }
+    T& operator*() { return value(); }
+    const T& operator*() const { return value(); }
 
     // The fault's description; empty when the operation succeeded.
     const std::string& error() const {

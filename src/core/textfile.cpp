@@ -15,10 +15,6 @@
 namespace tidemark {
 namespace {
 
-void SetError(std::string* error, const std::string& text) {
-    if (error) *error = text;
-}
-
 std::string FolderOf(const std::string& path) {
     size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
@@ -34,18 +30,12 @@ void SyncFolder(const std::string& path) {
 
 }  // namespace
 
-std::optional<std::string> ReadFileBytes(const std::string& path, std::string* error) {
+Result<std::string> ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        SetError(error, path + ": " + std::strerror(errno));
-        return std::nullopt;
-    }
+    if (!in) return Fault{path + ": " + std::strerror(errno), path};
     std::ostringstream ss;
     ss << in.rdbuf();
-    if (in.bad()) {
-        SetError(error, path + ": read error");
-        return std::nullopt;
-    }
+    if (in.bad()) return Fault{path + ": read error", path};
     return ss.str();
 }
 
@@ -77,53 +67,47 @@ std::string JoinLinesCrLf(const std::vector<std::string>& lines) {
 
 constexpr const char kTempSuffix[] = ".tmp-XXXXXX";
 
-std::optional<std::string> WriteTempBeside(const std::string& path, const std::string& bytes, std::string* error,
-                                           FileDurability durability) {
+Result<std::string> WriteTempBeside(const std::string& path, const std::string& bytes, FileDurability durability) {
     std::string tmp = path + kTempSuffix;
     std::vector<char> name(tmp.begin(), tmp.end());
     name.push_back('\0');
     int fd = ::mkstemp(name.data());
-    if (fd < 0) {
-        SetError(error, path + ": cannot create a temporary file: " + std::strerror(errno));
-        return std::nullopt;
-    }
+    if (fd < 0) return Fault{path + ": cannot create a temporary file: " + std::strerror(errno), path};
     std::string tmpPath(name.data());
     size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
-            SetError(error, path + ": write failed: " + std::strerror(errno));
+            Fault fault{path + ": write failed: " + std::strerror(errno), path};
             ::close(fd);
             ::unlink(tmpPath.c_str());
-            return std::nullopt;
+            return fault;
         }
         done += static_cast<size_t>(n);
     }
     if ((durability == FileDurability::Flushed && ::fsync(fd) != 0) || ::close(fd) != 0) {
-        SetError(error, path + ": cannot flush to disk: " + std::strerror(errno));
+        Fault fault{path + ": cannot flush to disk: " + std::strerror(errno), path};
         ::unlink(tmpPath.c_str());
-        return std::nullopt;
+        return fault;
     }
     // mkstemp creates 0600; text files of the program folder are ordinary files.
     ::chmod(tmpPath.c_str(), 0644);
     return tmpPath;
 }
 
-bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::string* error, FileDurability durability) {
-    auto tmp = WriteTempBeside(path, bytes, error, durability);
-    if (!tmp) return false;
+Result<void> WriteFileAtomic(const std::string& path, const std::string& bytes, FileDurability durability) {
+    Result<std::string> tmp = WriteTempBeside(path, bytes, durability);
+    if (!tmp) return tmp.fault();
     if (durability == FileDurability::Replaced) {
-        if (::rename(tmp->c_str(), path.c_str()) == 0) return true;
-        SetError(error, "cannot rename " + *tmp + " to " + path + ": " + std::strerror(errno));
+        if (::rename(tmp->c_str(), path.c_str()) == 0) return {};
+        Fault fault{"cannot rename " + *tmp + " to " + path + ": " + std::strerror(errno), path};
         ::unlink(tmp->c_str());
-        return false;
+        return fault;
     }
-    if (!RenameFile(*tmp, path, error)) {
-        ::unlink(tmp->c_str());
-        return false;
-    }
-    return true;
+    Result<void> renamed = RenameFile(*tmp, path);
+    if (!renamed) ::unlink(tmp->c_str());
+    return renamed;
 }
 
 namespace {
@@ -180,13 +164,11 @@ bool FileExists(const std::string& path) {
 
 bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
-bool RenameFile(const std::string& from, const std::string& to, std::string* error) {
-    if (::rename(from.c_str(), to.c_str()) != 0) {
-        SetError(error, "cannot rename " + from + " to " + to + ": " + std::strerror(errno));
-        return false;
-    }
+Result<void> RenameFile(const std::string& from, const std::string& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0)
+        return Fault{"cannot rename " + from + " to " + to + ": " + std::strerror(errno), to};
     SyncFolder(to);
-    return true;
+    return {};
 }
 
 }  // namespace tidemark

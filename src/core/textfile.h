@@ -3,17 +3,15 @@
 // outside ASCII); nothing is converted.
 #include <ctime>
 #include <optional>
+
 #include <string>
 #include <vector>
+#include "core/result.h"
 
 namespace tidemark {
 
-struct FileError {
-    std::string message;
-};
-
-// Whole file as bytes; nullopt when it cannot be opened (error text in *error).
-std::optional<std::string> ReadFileBytes(const std::string& path, std::string* error = nullptr);
+// Whole file as bytes, or why it cannot be read.
+Result<std::string> ReadFileBytes(const std::string& path);
 
 // Splits on CR LF or LF (a lone CR inside a line is kept). A final line end does not
 // give an extra empty line.
@@ -32,15 +30,14 @@ enum class FileDurability {
 
 // Writes the bytes to a temporary file in the same folder, flushes it to disk (unless
 // Replaced) and renames it over the target, so the target is either the old or the new
-// content, never half-written. Returns false with a message on failure (target untouched).
-bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::string* error = nullptr,
-                     FileDurability durability = FileDurability::Flushed);
+// content, never half-written. A fault leaves the target untouched.
+Result<void> WriteFileAtomic(const std::string& path, const std::string& bytes,
+                             FileDurability durability = FileDurability::Flushed);
 
 // Writes to a temporary file in the same folder and fsyncs it, returning its path;
 // the caller renames it into place. Used where other files must move in between.
-std::optional<std::string> WriteTempBeside(const std::string& path, const std::string& bytes,
-                                           std::string* error = nullptr,
-                                           FileDurability durability = FileDurability::Flushed);
+Result<std::string> WriteTempBeside(const std::string& path, const std::string& bytes,
+                                    FileDurability durability = FileDurability::Flushed);
 
 // Removes the temporary files that writes to `path` left beside it when they were cut
 // off between creating the file and renaming it (the process killed, the machine down).
@@ -53,6 +50,6 @@ int RemoveStaleTemps(const std::string& folder, const std::string& namePrefix, s
 
 bool FileExists(const std::string& path);
 bool RemoveFile(const std::string& path);
-bool RenameFile(const std::string& from, const std::string& to, std::string* error = nullptr);
+Result<void> RenameFile(const std::string& from, const std::string& to);
 
 }  // namespace tidemark

@@ -53,7 +53,9 @@ bool WritePublishSettings(const std::string& programFolder, const PublishSetting
     std::string tick = std::string(" ") + (settings.saveEachGraph ? "1" : "0") + "  Separately on/off";
     std::string text =
         JoinLinesCrLf({oneLine(settings.address), oneLine(settings.folder), oneLine(settings.user), tick});
-    return WriteFileAtomic(programFolder + kPublishSettingsFileName, text, error);
+    Result<void> written = WriteFileAtomic(programFolder + kPublishSettingsFileName, text);
+    if (!written && error) *error = written.error();
+    return written.ok();
 }
 
 bool IsLocalFolderAddress(const std::string& address) {

@@ -21,7 +21,9 @@ bool WriteBitmap(const QImage& image, const std::string& path, std::string* erro
         if (error) *error = "Cannot encode " + path + " as a bitmap: " + writer.errorString().toStdString();
         return false;
     }
-    return WriteFileAtomic(path, std::string(bytes.constData(), static_cast<size_t>(bytes.size())), error);
+    Result<void> written = WriteFileAtomic(path, std::string(bytes.constData(), static_cast<size_t>(bytes.size())));
+    if (!written && error) *error = written.error();
+    return written.ok();
 }
 
 }  // namespace

@@ -501,9 +501,8 @@ std::string TextShapeFault(const std::string& bytes) {
 LoadResult SetupReader::Read(const std::string& programFolder, const SetupTargets& targets) {
     const std::string path = programFolder + kSetupFileName;
     if (!FileExists(path)) return Fail(SetupFault::NotFound, "Setup file not found!  " + path);
-    std::string error;
-    auto bytes = ReadFileBytes(path, &error);
-    if (!bytes) return Fail(SetupFault::Loading, TopSectionFaultMessage(error, path, ""));
+    Result<std::string> bytes = ReadFileBytes(path);
+    if (!bytes) return Fail(SetupFault::Loading, TopSectionFaultMessage(bytes.error(), path, ""));
     // Told before anything else reads it, and before the TAB rule writes it back.
     if (std::string shape = TextShapeFault(*bytes); !shape.empty())
         return Fail(SetupFault::Loading, TopSectionFaultMessage(shape, path, ""));
@@ -515,8 +514,8 @@ LoadResult SetupReader::Read(const std::string& programFolder, const SetupTarget
         std::replace(bytes->begin(), bytes->end(), '\t', ';');
         host_.Report({"Tidemark_setup.txt will be re-saved with out Tabs", path}, Severity::Note);
         // Replaced in one step, so a failed write leaves the original file.
-        if (!WriteFileAtomic(path, *bytes, &error))
-            return Fail(SetupFault::Loading, TopSectionFaultMessage(error, path, ""));
+        if (Result<void> rewritten = WriteFileAtomic(path, *bytes); !rewritten)
+            return Fail(SetupFault::Loading, TopSectionFaultMessage(rewritten.error(), path, ""));
     }
     return ReadText(*bytes, programFolder, targets);
 }

@@ -138,6 +138,17 @@ std::string SetupWriter::ComposeOnOff(const PageSet& pages) {
     return lines.empty() ? std::string() : JoinLinesCrLf(lines);
 }
 
+namespace {
+
+// The old setup file as the backup, whole or not at all.
+Result<void> CopyFile(const std::string& from, const std::string& to) {
+    Result<std::string> old = ReadFileBytes(from);
+    if (!old) return old.fault();
+    return WriteFileAtomic(to, *old);
+}
+
+}  // namespace
+
 Result<void> SetupWriter::Write(const std::string& programFolder, SetupSettings& settings, PageSet& pages) {
     PrepareForSave(pages);
     const std::string text = ComposeSetup(settings, pages);
@@ -150,25 +161,24 @@ Result<void> SetupWriter::Write(const std::string& programFolder, SetupSettings&
     for (const std::string* file : {&path, &backup, &onoffPath}) RemoveLeftoverTemps(*file);
     // The new file is complete on disk before anything is moved, and the old one is
     // copied to the backup rather than moved, so a setup file exists at every moment.
-    std::string error;
-    auto temp = WriteTempBeside(path, text, &error);
-    if (!temp) return Fault{error, path};
+    Result<std::string> temp = WriteTempBeside(path, text);
+    if (!temp) return Fault{temp.error(), path};
     if (FileExists(path)) {
-        auto old = ReadFileBytes(path, &error);
-        if (!old || !WriteFileAtomic(backup, *old, &error)) {
+        Result<void> backedUp = CopyFile(path, backup);
+        if (!backedUp) {
             RemoveFile(*temp);
-            return Fault{error, path};
+            return Fault{backedUp.error(), path};
         }
     }
-    if (!RenameFile(*temp, path, &error)) {
+    if (Result<void> renamed = RenameFile(*temp, path); !renamed) {
         RemoveFile(*temp);
-        return Fault{error, path};
+        return Fault{renamed.error(), path};
     }
 
     if (onoff.empty()) {
         if (FileExists(onoffPath) && !RemoveFile(onoffPath)) return Fault{"cannot delete " + onoffPath, onoffPath};
-    } else if (!WriteFileAtomic(onoffPath, onoff, &error)) {
-        return Fault{error, path};
+    } else if (Result<void> written = WriteFileAtomic(onoffPath, onoff); !written) {
+        return Fault{written.error(), path};
     }
     return {};
 }

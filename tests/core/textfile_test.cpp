@@ -32,9 +32,9 @@ TEST(TextFile, AtomicWriteReplacesAndKeepsBytes) {
     }
     EXPECT_EQ(count, 1);
     // A folder that does not exist fails with a message and writes nothing.
-    std::string err;
-    EXPECT_FALSE(WriteFileAtomic((dir / "no" / "f.txt").string(), "x", &err));
-    EXPECT_FALSE(err.empty());
+    Result<void> written = WriteFileAtomic((dir / "no" / "f.txt").string(), "x");
+    EXPECT_FALSE(written);
+    EXPECT_FALSE(written.error().empty());
     EXPECT_FALSE(ReadFileBytes((dir / "missing.txt").string()));
     std::filesystem::remove_all(dir);
 }

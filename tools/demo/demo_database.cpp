@@ -166,7 +166,11 @@ bool WriteDemoDatabase(const DemoData& data, const std::string& path, DatabaseCo
         if (error) *error = temp + ": cannot flush to disk";
         ok = false;
     }
-    if (ok) ok = RenameFile(temp, path, error);
+    if (ok) {
+        Result<void> renamed = RenameFile(temp, path);
+        if (!renamed && error) *error = renamed.error();
+        ok = renamed.ok();
+    }
     if (!ok) {
         std::remove(temp.c_str());
         return false;

@@ -115,9 +115,8 @@ std::optional<int> ParseArguments(int argc, char** argv, Options& o) {
 }
 
 bool WriteText(const fs::path& path, const std::string& text) {
-    std::string error;
-    if (!tidemark::WriteFileAtomic(path.string(), text, &error)) {
-        std::cerr << "tidemark-demo: " << error << "\n";
+    if (tidemark::Result<void> written = tidemark::WriteFileAtomic(path.string(), text); !written) {
+        std::cerr << "tidemark-demo: " << written.error() << "\n";
         return false;
     }
     return true;

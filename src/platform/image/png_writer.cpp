@@ -135,7 +135,9 @@ bool WritePng(const QImage& image, const std::string& path, std::string* error) 
         return false;
     }
     // Page images are written again every round; the next round mends what a crash lost.
-    return WriteFileAtomic(path, bytes, error, FileDurability::Replaced);
+    Result<void> written = WriteFileAtomic(path, bytes, FileDurability::Replaced);
+    if (!written && error) *error = written.error();
+    return written.ok();
 }
 
 }  // namespace tidemark
