@@ -26,11 +26,12 @@ SetupReaderHooks MakeDataHooks(Host& host, const std::string& programFolder) {
     return hooks;
 }
 
-LoadResult ReadSetupWithDatabase(Host& host, const std::string& programFolder, const SetupTargets& targets,
-                                 const EditorOpener& openEditor) {
+SetupReadResult ReadSetupWithDatabase(Host& host, const std::string& programFolder, const SetupTargets& targets,
+                                      const EditorOpener& openEditor) {
     SetupReader reader(host, MakeDataHooks(host, programFolder));
-    LoadResult result = reader.Read(programFolder, targets);
-    if (result.fault == SetupFault::Catalogue && openEditor) openEditor(programFolder + kSetupFileName);
+    SetupReadResult result = reader.Read(programFolder, targets);
+    if (!result && result.fault().kind == SetupFault::Catalogue && openEditor)
+        openEditor(programFolder + kSetupFileName);
     return result;
 }
 

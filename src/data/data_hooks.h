@@ -24,7 +24,7 @@ SetupReaderHooks MakeDataHooks(Host& host, const std::string& programFolder);
 // Reads programFolder's setup file with the data hooks. After a catalogue fault, whose
 // message the reader has shown, the setup file is opened with openEditor; the result
 // stays fatal (fault Catalogue) and ending the program is the caller's call.
-LoadResult ReadSetupWithDatabase(Host& host, const std::string& programFolder, const SetupTargets& targets,
-                                 const EditorOpener& openEditor);
+SetupReadResult ReadSetupWithDatabase(Host& host, const std::string& programFolder, const SetupTargets& targets,
+                                      const EditorOpener& openEditor);
 
 }  // namespace tidemark

@@ -71,10 +71,10 @@ public:
     LoadOutcome Run() {
         if (mode_ == LoadMode::Full) {
             SetupTargets targets{state_.settings, state_.pages, state_.catalogue, state_.frequency};
-            LoadResult read = ReadSetupWithDatabase(host_, state_.programFolder, targets, hooks_.openEditor);
-            if (!read.ok) return LoadOutcome{false, true, read.message};
-            lastLine_ = read.lastLine;
-            firstLine_ = read.firstLine;
+            SetupReadResult read = ReadSetupWithDatabase(host_, state_.programFolder, targets, hooks_.openEditor);
+            if (!read) return LoadOutcome{false, true, read.error()};
+            lastLine_ = read->lastLine;
+            firstLine_ = read->firstLine;
             if (hooks_.setupRead) hooks_.setupRead();
         } else {
             previous_ = std::make_unique<LoadedData>(LoadedData::TakeFrom(state_));

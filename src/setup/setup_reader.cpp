@@ -101,10 +101,10 @@ public:
     Parser(Host& host, const SetupReaderHooks& hooks, const std::string& folder, const SetupTargets& t)
         : host_(host), hooks_(hooks), folder_(folder), path_(folder + kSetupFileName), t_(t) {}
 
-    LoadResult Run(const std::string& text);
+    SetupReadResult Run(const std::string& text);
 
 private:
-    LoadResult Fail(const std::string& description);
+    SetupLoadFault Fail(const std::string& description);
     void ReadTopSection();
     void ReadPageSection(size_t first);
     void ReadPageLine(const std::vector<std::string>& f, const std::string& line);
@@ -149,7 +149,7 @@ int CountPages(const std::vector<std::string>& lines) {
     return static_cast<int>(std::min(RoundHalfEven(last), 32767.0));
 }
 
-LoadResult Parser::Run(const std::string& text) {
+SetupReadResult Parser::Run(const std::string& text) {
     try {
         lines_ = SplitLines(text);
         SizePageSet(t_.pages, CountPages(lines_));
@@ -168,17 +168,14 @@ LoadResult Parser::Run(const std::string& text) {
             if (!loaded) {
                 std::string message = error + "\r\n\r\n" + kConnectionHint;
                 host_.Report({message, path_}, Severity::Fatal);
-                return {false, SetupFault::Catalogue, message};
+                return SetupLoadFault{{message, path_}, SetupFault::Catalogue};
             }
         }
         // Line 10 with "=" is the longer form, whose pages start one line later.
         bool longForm = lines_[9].find('=') != std::string::npos;
         ReadPageSection(longForm ? 12 : 11);
         TellNotices();
-        LoadResult done;
-        done.lastLine = lineNumber_;
-        done.firstLine = lines_[0];
-        return done;
+        return SetupRead{lineNumber_, lines_[0]};
     } catch (const ReadFault& fault) {
         return Fail(fault.description);
     } catch (const std::exception& e) {
@@ -186,7 +183,7 @@ LoadResult Parser::Run(const std::string& text) {
     }
 }
 
-LoadResult Parser::Fail(const std::string& description) {
+SetupLoadFault Parser::Fail(const std::string& description) {
     std::string message;
     if (inTopSection_) {
         // The line's text alone does not say which of ten similar lines it is.
@@ -196,9 +193,10 @@ LoadResult Parser::Fail(const std::string& description) {
     } else {
         message = PageSectionFaultMessage(description, path_, page_, lineNumber_);
     }
-    host_.Report({message, path_, inTopSection_ ? 0 : page_, inTopSection_ ? topLineNumber_ : lineNumber_},
-                 Severity::Fatal);
-    return {false, SetupFault::Loading, message, lineNumber_};
+    SetupLoadFault fault{{message, path_, inTopSection_ ? 0 : page_, inTopSection_ ? topLineNumber_ : lineNumber_},
+                         SetupFault::Loading};
+    host_.Report(fault, Severity::Fatal);
+    return fault;
 }
 
 void Parser::ReadTopSection() {
@@ -466,9 +464,9 @@ std::string PageSectionFaultMessage(const std::string& description, const std::s
 
 SetupReader::SetupReader(Host& host, SetupReaderHooks hooks) : host_(host), hooks_(std::move(hooks)) {}
 
-LoadResult SetupReader::Fail(SetupFault fault, const std::string& message) {
+SetupReadResult SetupReader::Fail(SetupFault kind, const std::string& message, const std::string& path) {
     host_.Report({message}, Severity::Fatal);
-    return {false, fault, message};
+    return SetupLoadFault{{message, path}, kind};
 }
 
 std::string TextShapeFault(const std::string& bytes) {
@@ -498,14 +496,14 @@ std::string TextShapeFault(const std::string& bytes) {
     return {};
 }
 
-LoadResult SetupReader::Read(const std::string& programFolder, const SetupTargets& targets) {
+SetupReadResult SetupReader::Read(const std::string& programFolder, const SetupTargets& targets) {
     const std::string path = programFolder + kSetupFileName;
-    if (!FileExists(path)) return Fail(SetupFault::NotFound, "Setup file not found!  " + path);
+    if (!FileExists(path)) return Fail(SetupFault::NotFound, "Setup file not found!  " + path, path);
     Result<std::string> bytes = ReadFileBytes(path);
-    if (!bytes) return Fail(SetupFault::Loading, TopSectionFaultMessage(bytes.error(), path, ""));
+    if (!bytes) return Fail(SetupFault::Loading, TopSectionFaultMessage(bytes.error(), path, ""), path);
     // Told before anything else reads it, and before the TAB rule writes it back.
     if (std::string shape = TextShapeFault(*bytes); !shape.empty())
-        return Fail(SetupFault::Loading, TopSectionFaultMessage(shape, path, ""));
+        return Fail(SetupFault::Loading, TopSectionFaultMessage(shape, path, ""), path);
     if (bytes->find('\n') == std::string::npos && bytes->find('\r') != std::string::npos) {
         // Line ends of CR alone: read as the lines they are.
         std::replace(bytes->begin(), bytes->end(), '\r', '\n');
@@ -515,13 +513,13 @@ LoadResult SetupReader::Read(const std::string& programFolder, const SetupTarget
         host_.Report({"Tidemark_setup.txt will be re-saved with out Tabs", path}, Severity::Note);
         // Replaced in one step, so a failed write leaves the original file.
         if (Result<void> rewritten = WriteFileAtomic(path, *bytes); !rewritten)
-            return Fail(SetupFault::Loading, TopSectionFaultMessage(rewritten.error(), path, ""));
+            return Fail(SetupFault::Loading, TopSectionFaultMessage(rewritten.error(), path, ""), path);
     }
     return ReadText(*bytes, programFolder, targets);
 }
 
-LoadResult SetupReader::ReadText(const std::string& text, const std::string& programFolder,
-                                 const SetupTargets& targets) {
+SetupReadResult SetupReader::ReadText(const std::string& text, const std::string& programFolder,
+                                      const SetupTargets& targets) {
     std::string converted = text;
     std::replace(converted.begin(), converted.end(), '\t', ';');
     Parser parser(host_, hooks_, programFolder, targets);

@@ -6,23 +6,25 @@
 
 #include "analysis/frequency.h"
 #include "core/host.h"
+#include "core/result.h"
 #include "setup/setup_model.h"
 #include "setup/site_catalogue.h"
 
 namespace tidemark {
 
 enum class SetupFault {
-    None,
     NotFound,   // no setup file
     Loading,    // a bad line or field, or any other fault while reading
     Catalogue,  // the connection or catalogue load failed: the caller opens the setup
                 // file in the editor before ending
 };
 
-struct LoadResult {
-    bool ok = true;
-    SetupFault fault = SetupFault::None;
-    std::string message;  // the text already shown
+// The description is the text already shown.
+struct SetupLoadFault : Fault {
+    SetupFault kind = SetupFault::Loading;
+};
+
+struct SetupRead {
     // 1-based file line number of the last page-section line read: faults found later
     // while the pages are loaded are reported against it.
     int lastLine = 0;
@@ -30,6 +32,8 @@ struct LoadResult {
     // found while loading and reported against this line.
     std::string firstLine{};
 };
+
+using SetupReadResult = Result<SetupRead, SetupLoadFault>;
 
 // Shown after a catalogue fault, below the fault's own description.
 inline constexpr const char* kConnectionHint =
@@ -61,14 +65,14 @@ public:
 
     // Reads programFolder + "Tidemark_setup.txt" (the folder ends with "/"). A file that
     // holds TABs is first written back with ";" in their place.
-    LoadResult Read(const std::string& programFolder, const SetupTargets& targets);
+    SetupReadResult Read(const std::string& programFolder, const SetupTargets& targets);
 
     // Parses setup text as if read from the program folder's setup file (TABs are taken
     // as ";" without writing anything).
-    LoadResult ReadText(const std::string& text, const std::string& programFolder, const SetupTargets& targets);
+    SetupReadResult ReadText(const std::string& text, const std::string& programFolder, const SetupTargets& targets);
 
 private:
-    LoadResult Fail(SetupFault fault, const std::string& message);
+    SetupReadResult Fail(SetupFault kind, const std::string& message, const std::string& path);
 
     Host& host_;
     SetupReaderHooks hooks_;

@@ -207,9 +207,9 @@ TEST_F(SetupEditTest, SavingWritesTheEditedPagesAndTheyReadBackTheSame) {
 
     ProgramState reread;
     RecordingHost host;
-    LoadResult loaded =
+    SetupReadResult loaded =
         SetupReader(host).Read(db_.Folder(), {reread.settings, reread.pages, reread.catalogue, reread.frequency});
-    ASSERT_TRUE(loaded.ok) << loaded.message;
+    ASSERT_TRUE(loaded.ok()) << loaded.error();
     ASSERT_EQ(reread.pages.pagecount, 3);
     EXPECT_EQ(reread.pages.Page(2).title, "Wind");
     for (int slot = 0; slot < kGraphsPerPage; ++slot) {

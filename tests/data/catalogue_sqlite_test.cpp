@@ -68,7 +68,7 @@ struct Model {
 
 // Reads the folder's setup file the way the program does, with the editor recorded.
 struct ReadOutcome {
-    LoadResult result;
+    SetupReadResult result = SetupRead{};
     std::vector<std::string> edited;
 };
 
@@ -92,7 +92,7 @@ TEST(SetupWithDatabase, LoadsTheCatalogueThenAppendsWebScreens) {
     RecordingHost host;
     Model model;
     ReadOutcome read = ReadFolder(host, fixture.Folder(), model);
-    ASSERT_TRUE(read.result.ok) << read.result.message;
+    ASSERT_TRUE(read.result.ok()) << read.result.error();
     EXPECT_TRUE(read.edited.empty());
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(model.settings.connectionstring, "Provider=SQLite;Data Source=tidemark.db");
@@ -130,11 +130,11 @@ protected:
     }
 
     void ExpectFatal(const ReadOutcome& read, const std::string& description) {
-        EXPECT_FALSE(read.result.ok);
-        EXPECT_EQ(read.result.fault, SetupFault::Catalogue);
+        EXPECT_FALSE(read.result.ok());
+        EXPECT_EQ(read.result.fault().kind, SetupFault::Catalogue);
         ASSERT_EQ(host_.messages.size(), 1u);
         EXPECT_EQ(host_.messages[0], ConnectionFailure(description));
-        EXPECT_EQ(read.result.message, host_.messages[0]);
+        EXPECT_EQ(read.result.error(), host_.messages[0]);
         EXPECT_EQ(read.edited, std::vector<std::string>{folder_.Path() + kSetupFileName});
         EXPECT_TRUE(model_.catalogue.Empty());
         EXPECT_EQ(model_.pages.Page(1).slots[0].dsid, 0) << "the page section must not be read";

@@ -30,9 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string text(reinterpret_cast<const char*>(data), size);
     RecordingHost host;
     Model first;
-    LoadResult r = SetupReader(host).ReadText(text, kFolder, first.Targets());
-    if (!r.ok) {
-        if (r.message.empty() || host.messages.empty() || host.messages.back() != r.message) __builtin_trap();
+    SetupReadResult r = SetupReader(host).ReadText(text, kFolder, first.Targets());
+    if (!r.ok()) {
+        if (r.error().empty() || host.messages.empty() || host.messages.back() != r.error()) __builtin_trap();
         return 0;
     }
     // Very large page counts are read above; writing them back only costs time.
@@ -40,8 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::string written = SetupWriter::ComposeSetup(first.settings, first.pages);
     Model second;
-    LoadResult again = SetupReader(host).ReadText(written, kFolder, second.Targets());
-    if (!again.ok) __builtin_trap();
+    SetupReadResult again = SetupReader(host).ReadText(written, kFolder, second.Targets());
+    if (!again.ok()) __builtin_trap();
     if (SetupWriter::ComposeSetup(second.settings, second.pages) != written) __builtin_trap();
     return 0;
 }

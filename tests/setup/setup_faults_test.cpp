@@ -28,7 +28,7 @@ struct FaultRun {
     TempFolder folder;
     RecordingHost host;
     Model model;
-    LoadResult result;
+    SetupReadResult result = SetupRead{};
 
     explicit FaultRun(const std::vector<std::string>& lines) {
         folder.Write(kSetupFileName, CrLf(lines));
@@ -92,14 +92,14 @@ TEST(SetupReaderFaults, EveryStrictFieldGivesTheExactLoadingMessage) {
         auto pages = PageSection();
         pages[c.pageIndex] = ReplaceField(pages[c.pageIndex], c.field, "x");
         FaultRun run(Concat(TopSection(), pages));
-        EXPECT_FALSE(run.result.ok);
-        EXPECT_EQ(run.result.fault, SetupFault::Loading);
+        EXPECT_FALSE(run.result.ok());
+        EXPECT_EQ(run.result.fault().kind, SetupFault::Loading);
         std::string expected =
             std::string(c.name) + ": \"x\" is not a number" + run.Where(c.page, static_cast<int>(c.pageIndex) + 13);
         if (c.field >= 17 && c.pageIndex == 5)
             expected = std::string(c.name) + ": \"x\" is not a single-precision number" +
                        run.Where(c.page, static_cast<int>(c.pageIndex) + 13);
-        EXPECT_EQ(run.result.message, expected);
+        EXPECT_EQ(run.result.error(), expected);
         // Lines after line 16 come after the (missing) frequency file was reported.
         std::vector<std::string> shown{expected};
         if (c.pageIndex > 3) shown.insert(shown.begin(), run.folder.File(kFrequencyFileName) + " not found.");
@@ -112,7 +112,7 @@ TEST(SetupReaderFaults, NumbersOutOfRange) {
         auto pages = PageSection();
         pages[1] = ReplaceField(pages[1], 5, " 40000 ");
         FaultRun run(Concat(TopSection(), pages));
-        EXPECT_EQ(run.result.message, "hrmarker: \" 40000 \" is out of range (-32768 to 32767)" + run.Where(1, 14));
+        EXPECT_EQ(run.result.error(), "hrmarker: \" 40000 \" is out of range (-32768 to 32767)" + run.Where(1, 14));
     }
     {
         // The dsid field is lenient for text but an identifier beyond 16 bits is refused
@@ -120,13 +120,13 @@ TEST(SetupReaderFaults, NumbersOutOfRange) {
         auto pages = PageSection();
         pages[1] = ReplaceField(pages[1], 2, "40000");
         FaultRun run(Concat(TopSection(), pages));
-        EXPECT_EQ(run.result.message, "dsid: \"40000\" is out of range (-32768 to 32767)" + run.Where(1, 14));
+        EXPECT_EQ(run.result.error(), "dsid: \"40000\" is out of range (-32768 to 32767)" + run.Where(1, 14));
     }
     {
         auto pages = PageSection();
         pages[5] = ReplaceField(pages[5], 17, "1e39");
         FaultRun run(Concat(TopSection(), pages));
-        EXPECT_EQ(run.result.message, "coeff1: \"1e39\" is not a single-precision number" + run.Where(1, 18));
+        EXPECT_EQ(run.result.error(), "coeff1: \"1e39\" is not a single-precision number" + run.Where(1, 18));
     }
 }
 
@@ -136,27 +136,27 @@ TEST(SetupReaderFaults, PageAndGraphNumbersOutsideTheTables) {
         auto pages = PageSection();
         pages.insert(pages.begin() + 13, "11;Too far;10;8;0");
         FaultRun run(Concat(TopSection(), pages));
-        EXPECT_EQ(run.result.message,
+        EXPECT_EQ(run.result.error(),
                   "Page number 11 is beyond the pages the tables hold (0 to 10)" + run.Where(1, 26));
     }
     {
         auto pages = PageSection();
         pages.insert(pages.begin() + 13, "-1;Negative;10;8;0");
         FaultRun run(Concat(TopSection(), pages));
-        EXPECT_EQ(run.result.message,
+        EXPECT_EQ(run.result.error(),
                   "Page number -1 is beyond the pages the tables hold (0 to 10)" + run.Where(1, 26));
     }
     {
         auto pages = PageSection();
         pages[2] = ReplaceField(pages[2], 1, " 13 ");
         FaultRun run(Concat(TopSection(), pages));
-        EXPECT_EQ(run.result.message, "Graph number 13 is out of range (1 to 12)" + run.Where(1, 15));
+        EXPECT_EQ(run.result.error(), "Graph number 13 is out of range (1 to 12)" + run.Where(1, 15));
     }
     {
         auto pages = PageSection();
         pages[7] = ReplaceField(pages[7], 1, "0");
         FaultRun run(Concat(TopSection(), pages));
-        EXPECT_EQ(run.result.message, "Graph number 0 is out of range (1 to 12)" + run.Where(1, 20));
+        EXPECT_EQ(run.result.error(), "Graph number 0 is out of range (1 to 12)" + run.Where(1, 20));
     }
 }
 
@@ -165,21 +165,21 @@ TEST(SetupReaderFaults, TopSectionFaultsNameTheLine) {
         auto top = TopSection();
         top.resize(5);
         FaultRun run(top);
-        EXPECT_EQ(run.result.message,
+        EXPECT_EQ(run.result.error(),
                   "The setup file ends at line 5; its top section needs 10 lines" + run.WhereTop(""));
     }
     {
         auto top = TopSection();
         top[0] = "Days = 99999 ; End Day +0";
         FaultRun run(Concat(top, PageSection()));
-        EXPECT_EQ(run.result.message, "Line 1: Days: \" 99999 ; End Day +0\" is out of range (-32768 to 32767)" +
+        EXPECT_EQ(run.result.error(), "Line 1: Days: \" 99999 ; End Day +0\" is out of range (-32768 to 32767)" +
                                           run.WhereTop("Days = 99999 ; End Day +0"));
     }
     {
         auto top = TopSection();
         top[5] = "Font Names & Pen Widths = Arial, Arial, 3000, 1";
         FaultRun run(Concat(top, PageSection()));
-        EXPECT_EQ(run.result.message, "Line 6: Pen width: \" 3000\" is out of range (-32768 to 32767)" +
+        EXPECT_EQ(run.result.error(), "Line 6: Pen width: \" 3000\" is out of range (-32768 to 32767)" +
                                           run.WhereTop("Font Names & Pen Widths = Arial, Arial, 3000, 1"));
     }
     {
@@ -187,20 +187,20 @@ TEST(SetupReaderFaults, TopSectionFaultsNameTheLine) {
         auto top = TopSection();
         top[4] = "Auto Paging = True, 1e308";
         FaultRun run(Concat(top, PageSection()));
-        EXPECT_EQ(run.result.message, "Line 5: Page time: \" 1E308\" is out of range (-32768 to 32767)" +
+        EXPECT_EQ(run.result.error(), "Line 5: Page time: \" 1E308\" is out of range (-32768 to 32767)" +
                                           run.WhereTop("Auto Paging = True, 1e308"));
         // Beyond even a double's range: still out of range, not the 0 of text without a number.
         top[4] = "Auto Paging = True, 1e999";
-        EXPECT_EQ(FaultRun(Concat(top, PageSection())).result.message.substr(0, 56),
+        EXPECT_EQ(FaultRun(Concat(top, PageSection())).result.error().substr(0, 56),
                   "Line 5: Page time: \" 1E999\" is out of range (-32768 to 3");
         top[4] = "Auto Paging = False, 32767";
-        EXPECT_TRUE(FaultRun(Concat(top, PageSection())).result.ok);
+        EXPECT_TRUE(FaultRun(Concat(top, PageSection())).result.ok());
         top[4] = "Auto Paging = False, soon";  // not a number: 0, as before
-        EXPECT_TRUE(FaultRun(Concat(top, PageSection())).result.ok);
+        EXPECT_TRUE(FaultRun(Concat(top, PageSection())).result.ok());
     }
     {
         FaultRun run(std::vector<std::string>{"Days = 5", "Plot Unit Values = False"});
-        EXPECT_EQ(run.result.message,
+        EXPECT_EQ(run.result.error(),
                   "The setup file ends at line 2; its top section needs 10 lines" + run.WhereTop(""));
     }
 }
@@ -211,14 +211,14 @@ TEST(SetupReaderFaults, AFileWithoutItsEndLineWasCutShort) {
     pages.resize(16);
     pages[15] = " 2 ; 310 , 0 , 7 ;Flow;Ga";
     FaultRun run(Concat(TopSection(), pages));
-    EXPECT_FALSE(run.result.ok);
-    EXPECT_EQ(run.result.fault, SetupFault::Loading);
-    EXPECT_EQ(run.result.message,
+    EXPECT_FALSE(run.result.ok());
+    EXPECT_EQ(run.result.fault().kind, SetupFault::Loading);
+    EXPECT_EQ(run.result.error(),
               "The setup file ends at line 28 without its END line; it may have been cut short" + run.Where(2, 28));
 
     // Nothing below the header at all.
     FaultRun empty(TopSection());
-    EXPECT_EQ(empty.result.message,
+    EXPECT_EQ(empty.result.error(),
               "The setup file ends at line 12 without its END line; it may have been cut short" + empty.Where(0, 12));
 }
 
@@ -228,7 +228,7 @@ TEST(SetupReaderFaults, MessagesQuoteAtMostTwoHundredCharactersOfAValue) {
         auto pages = PageSection();
         pages[1] = ReplaceField(pages[1], 5, longValue);
         FaultRun run(Concat(TopSection(), pages));
-        EXPECT_EQ(run.result.message, "hrmarker: \"" + std::string(200, '7') +
+        EXPECT_EQ(run.result.error(), "hrmarker: \"" + std::string(200, '7') +
                                           "... (5001 characters)\" is not a number" + run.Where(1, 14));
     }
     {
@@ -237,7 +237,7 @@ TEST(SetupReaderFaults, MessagesQuoteAtMostTwoHundredCharactersOfAValue) {
         top[0] = "Days = " + std::string(3000, '9') + " ; End Day +0";
         FaultRun run(Concat(top, PageSection()));
         const std::string value = " " + std::string(3000, '9') + " ; End Day +0";
-        EXPECT_EQ(run.result.message,
+        EXPECT_EQ(run.result.error(),
                   "Line 1: Days: \"" + value.substr(0, 200) + "... (" + std::to_string(value.size()) +
                       " characters)\" is out of range " + "(-32768 to 32767)" +
                       run.WhereTop(top[0].substr(0, 200) + "... (" + std::to_string(top[0].size()) + " characters)"));

@@ -17,7 +17,7 @@ struct ReadRun {
     TempFolder folder;
     RecordingHost host;
     Model model;
-    LoadResult result;
+    SetupReadResult result = SetupRead{};
 
     explicit ReadRun(const std::string& text, SetupReaderHooks hooks = {}) {
         folder.Write(kSetupFileName, text);
@@ -34,7 +34,7 @@ std::vector<std::string> WithPageSection(const std::vector<std::string>& pageLin
 
 TEST(SetupReader, ReadsTopSectionOfTheLongerForm) {
     ReadRun run(SampleSetup());
-    ASSERT_TRUE(run.result.ok) << run.result.message;
+    ASSERT_TRUE(run.result.ok()) << run.result.error();
     const SetupSettings& s = run.model.settings;
     EXPECT_EQ(s.days, 7);
     EXPECT_EQ(s.endday, 0);
@@ -68,7 +68,7 @@ TEST(SetupReader, TopSectionLinesReadLeniently) {
     top[8] = "Start Up= 1,2,3,4";  // only four pieces: not read
     top[9] = "Metric Units= true";
     ReadRun run(CrLf(Concat(top, PageSection())));
-    ASSERT_TRUE(run.result.ok) << run.result.message;
+    ASSERT_TRUE(run.result.ok()) << run.result.error();
     const SetupSettings& s = run.model.settings;
     EXPECT_EQ(s.days, -3);
     EXPECT_EQ(s.endday, -2);
@@ -94,7 +94,7 @@ TEST(SetupReader, ShorterFormWithoutMetricLine) {
     top[9] = "";                  // line 10 without "=": shorter form
     top.erase(top.begin() + 10);  // header on line 11, first page line on line 12
     ReadRun run(CrLf(Concat(top, PageSection())));
-    ASSERT_TRUE(run.result.ok) << run.result.message;
+    ASSERT_TRUE(run.result.ok()) << run.result.error();
     EXPECT_FALSE(run.model.settings.metricunits);
     EXPECT_EQ(run.model.pages.pagecount, 2);
     EXPECT_EQ(run.model.pages.Page(1).title, "Rivers");
@@ -103,7 +103,7 @@ TEST(SetupReader, ShorterFormWithoutMetricLine) {
 
 TEST(SetupReader, PagesAndGraphs) {
     ReadRun run(SampleSetup());
-    ASSERT_TRUE(run.result.ok) << run.result.message;
+    ASSERT_TRUE(run.result.ok()) << run.result.error();
     const PageSet& ps = run.model.pages;
     EXPECT_EQ(ps.pagecount, 2);
     EXPECT_EQ(ps.tableroom, 10);
@@ -151,7 +151,7 @@ TEST(SetupReader, PagesAndGraphs) {
 
 TEST(SetupReader, DsidFieldForms) {
     ReadRun run(SampleSetup());
-    ASSERT_TRUE(run.result.ok) << run.result.message;
+    ASSERT_TRUE(run.result.ok()) << run.result.error();
     const PageSet& ps = run.model.pages;
     const PageRec& p1 = ps.Page(1);
     // 101,205: a second series in slot + 12.
@@ -189,14 +189,14 @@ TEST(SetupReader, SwitchedOffGraphGetsOffPrefixOnce) {
     pages[2] = " 2 ; 101 ;Flow;Creek; 1 ; 1 ; 0 ; 16777215 ; 65535 ; 255 ; 255 ; 0 ; 0 ; 0 ;-1 ";
     pages[3] = " 3 ; 101 ;Flow;off Creek; 1 ; 1 ; 0 ; 16777215 ; 65535 ; 255 ; 255 ; 0 ; 0 ; 0 ;-1 ";
     ReadRun run(CrLf(WithPageSection(pages)));
-    ASSERT_TRUE(run.result.ok) << run.result.message;
+    ASSERT_TRUE(run.result.ok()) << run.result.error();
     EXPECT_EQ(run.model.pages.Graph(1, 1).stationname, "OFF Creek");
     EXPECT_EQ(run.model.pages.Graph(1, 2).stationname, "OFF off Creek");  // the test is case-sensitive
 }
 
 TEST(SetupReader, WebScreensGetBrowserIndicesAndCatalogueEntries) {
     ReadRun run(SampleSetup());
-    ASSERT_TRUE(run.result.ok) << run.result.message;
+    ASSERT_TRUE(run.result.ok()) << run.result.error();
     const PageSet& ps = run.model.pages;
     const GraphDef& w1 = ps.Graph(1, 6);
     EXPECT_TRUE(w1.Kind() == SlotKind::WebScreen);
@@ -224,7 +224,7 @@ TEST(SetupReader, WebScreenLineWithEightFieldsAndAnyDsid) {
     auto pages = PageSection();
     pages[7] = " 7 ; 55 ;ignored;http://x/a.html; 0 ; 5 ; 6 ; 1";
     ReadRun run(CrLf(WithPageSection(pages)));
-    ASSERT_TRUE(run.result.ok) << run.result.message;
+    ASSERT_TRUE(run.result.ok()) << run.result.error();
     const GraphDef& w = run.model.pages.Graph(1, 6);
     EXPECT_EQ(w.dsid, -1);
     EXPECT_EQ(w.parametername, "Web Screen");
@@ -249,7 +249,7 @@ TEST(SetupReader, LineClassificationByFieldCount) {
         "2;Never;10;8;-1",  // after END: not read
     };
     ReadRun run(CrLf(WithPageSection(pages)));
-    ASSERT_TRUE(run.result.ok) << run.result.message;
+    ASSERT_TRUE(run.result.ok()) << run.result.error();
     const PageSet& ps = run.model.pages;
     EXPECT_EQ(ps.pagecount, 1);
     EXPECT_EQ(ps.Page(1).title, "Rivers");
@@ -278,7 +278,7 @@ TEST(SetupReader, LenientFieldsGiveZeroAndLastPageLineSetsCount) {
         "END",
     };
     ReadRun run(CrLf(WithPageSection(pages)));
-    ASSERT_TRUE(run.result.ok) << run.result.message;
+    ASSERT_TRUE(run.result.ok()) << run.result.error();
     const PageSet& ps = run.model.pages;
     EXPECT_EQ(ps.pagecount, 2);  // the page number of the last page line
     EXPECT_EQ(ps.tableroom, 10);
@@ -294,11 +294,11 @@ TEST(SetupReader, MissingFileIsReportedAndFatal) {
     TempFolder folder;
     RecordingHost host;
     Model model;
-    LoadResult r = SetupReader(host).Read(folder.path(), model.Targets());
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.fault, SetupFault::NotFound);
+    SetupReadResult r = SetupReader(host).Read(folder.path(), model.Targets());
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.fault().kind, SetupFault::NotFound);
     std::string expected = "Setup file not found!  " + folder.File(kSetupFileName);
-    EXPECT_EQ(r.message, expected);
+    EXPECT_EQ(r.error(), expected);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0], expected);
 }
@@ -310,7 +310,7 @@ TEST(SetupReader, TabsAreReplacedAndTheFileWrittenBack) {
     size_t at = tabbed.find(" 1 ;Rivers;");
     tabbed.replace(at, 11, " 1 \tRivers\t");
     ReadRun run(tabbed);
-    ASSERT_TRUE(run.result.ok) << run.result.message;
+    ASSERT_TRUE(run.result.ok()) << run.result.error();
     ASSERT_FALSE(run.host.messages.empty());
     EXPECT_EQ(run.host.messages[0], "Tidemark_setup.txt will be re-saved with out Tabs");
     EXPECT_EQ(run.folder.Read(kSetupFileName), text);
@@ -337,8 +337,8 @@ TEST(SetupReader, HookRunsBetweenTheSectionsAndWebScreensFollowItsEntries) {
     RecordingHost host;
     Model model;
     pagesSeen = &model.pages;
-    LoadResult r = SetupReader(host, hooks).Read(folder.path(), model.Targets());
-    ASSERT_TRUE(r.ok) << r.message;
+    SetupReadResult r = SetupReader(host, hooks).Read(folder.path(), model.Targets());
+    ASSERT_TRUE(r.ok()) << r.error();
     EXPECT_TRUE(called);
     EXPECT_EQ(model.settings.connectionstring, "Provider=SQLite;Data Source=demo.db;completed");
     EXPECT_TRUE(model.settings.quotedates);
@@ -354,19 +354,19 @@ TEST(SetupReader, HookFailureGivesTheConnectionMessage) {
         return false;
     };
     ReadRun run(SampleSetup(), hooks);
-    EXPECT_FALSE(run.result.ok);
-    EXPECT_EQ(run.result.fault, SetupFault::Catalogue);
+    EXPECT_FALSE(run.result.ok());
+    EXPECT_EQ(run.result.fault().kind, SetupFault::Catalogue);
     // A hook that throws is reported the same way.
     hooks.afterTopSection = [](SetupSettings&, SiteCatalogue&, std::string&) -> bool {
         throw std::runtime_error("no such table: rsite");
     };
     ReadRun thrown(SampleSetup(), hooks);
-    EXPECT_EQ(thrown.result.fault, SetupFault::Catalogue);
-    EXPECT_EQ(thrown.result.message.substr(0, 24), "no such table: rsite\r\n\r\n");
+    EXPECT_EQ(thrown.result.fault().kind, SetupFault::Catalogue);
+    EXPECT_EQ(thrown.result.error().substr(0, 24), "no such table: rsite\r\n\r\n");
     std::string expected =
         "unable to open database file\r\n\r\n"
         "Use Notepad to edit Database Connection String in Tidemark_setup.txt (maybe /Program Files (x86)/";
-    EXPECT_EQ(run.result.message, expected);
+    EXPECT_EQ(run.result.error(), expected);
     EXPECT_EQ(run.host.messages, std::vector<std::string>{expected});
 }
 
@@ -375,7 +375,7 @@ TEST(SetupReader, MissingFrequencyFileIsShownOnceAndReadingGoesOn) {
     // A second 16-field line with a negative freqtype does not try again.
     pages[10] = " 10 ; 120 ;Rain;Hill; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ;-2 ";
     ReadRun run(CrLf(WithPageSection(pages)));
-    ASSERT_TRUE(run.result.ok) << run.result.message;
+    ASSERT_TRUE(run.result.ok()) << run.result.error();
     std::string expected = run.folder.File(kFrequencyFileName) + " not found.";
     EXPECT_EQ(run.host.messages, std::vector<std::string>{expected});
     EXPECT_EQ(run.model.pages.Graph(1, 9).freqtype, FreqType::DepthDuration);
@@ -391,8 +391,8 @@ TEST(SetupReader, FrequencyTableIsLoadedAtTheFirstNegativeFreqtype) {
     folder.Write(kSetupFileName, SampleSetup());
     RecordingHost host;
     Model model;
-    LoadResult r = SetupReader(host).Read(folder.path(), model.Targets());
-    ASSERT_TRUE(r.ok) << r.message;
+    SetupReadResult r = SetupReader(host).Read(folder.path(), model.Targets());
+    ASSERT_TRUE(r.ok()) << r.error();
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(model.frequency.rows, 2);
 
@@ -401,7 +401,7 @@ TEST(SetupReader, FrequencyTableIsLoadedAtTheFirstNegativeFreqtype) {
     pages[3] = " 3 ; 102 ;Rain;Hill; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 2 ;-1 ; 1 ; 2 ; 3 ";
     folder.Write(kSetupFileName, CrLf(WithPageSection(pages)));
     Model other;
-    ASSERT_TRUE(SetupReader(host).Read(folder.path(), other.Targets()).ok);
+    ASSERT_TRUE(SetupReader(host).Read(folder.path(), other.Targets()).ok());
     EXPECT_TRUE(other.frequency.Empty());
 }
 
@@ -411,12 +411,12 @@ TEST(SetupReader, InvalidFrequencyFileIsALoadingFault) {
     folder.Write(kSetupFileName, SampleSetup());
     RecordingHost host;
     Model model;
-    LoadResult r = SetupReader(host).Read(folder.path(), model.Targets());
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.fault, SetupFault::Loading);
-    EXPECT_NE(r.message.find("\r\nReading setup file " + folder.File(kSetupFileName) + " on page #1, line#16"),
+    SetupReadResult r = SetupReader(host).Read(folder.path(), model.Targets());
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.fault().kind, SetupFault::Loading);
+    EXPECT_NE(r.error().find("\r\nReading setup file " + folder.File(kSetupFileName) + " on page #1, line#16"),
               std::string::npos)
-        << r.message;
+        << r.error();
 }
 
 TEST(SetupReader, FilesThatCannotBeSetupFilesAreToldForWhatTheyAreAndLeftAlone) {
@@ -439,9 +439,9 @@ TEST(SetupReader, FilesThatCannotBeSetupFilesAreToldForWhatTheyAreAndLeftAlone) 
         folder.Write(kSetupFileName, c.bytes);
         RecordingHost host;
         Model model;
-        LoadResult r = SetupReader(host).Read(folder.path(), model.Targets());
-        EXPECT_FALSE(r.ok);
-        EXPECT_NE(r.message.find(c.told), std::string::npos) << r.message;
+        SetupReadResult r = SetupReader(host).Read(folder.path(), model.Targets());
+        EXPECT_FALSE(r.ok());
+        EXPECT_NE(r.error().find(c.told), std::string::npos) << r.error();
         // Not written back with its TABs replaced: the file stays as the user has it.
         EXPECT_EQ(ReadFileBytes(folder.File(kSetupFileName)).value_or("?"), c.bytes);
     }
@@ -451,8 +451,8 @@ TEST(SetupReader, FilesThatCannotBeSetupFilesAreToldForWhatTheyAreAndLeftAlone) 
     folder.Write(kSetupFileName, crOnly);
     RecordingHost host;
     Model model;
-    LoadResult r = SetupReader(host).Read(folder.path(), model.Targets());
-    EXPECT_TRUE(r.ok) << r.message;
+    SetupReadResult r = SetupReader(host).Read(folder.path(), model.Targets());
+    EXPECT_TRUE(r.ok()) << r.error();
     EXPECT_GE(model.pages.pagecount, 1);
 }
 
@@ -469,7 +469,7 @@ TEST(SetupReader, RepeatedPagesAndGraphsAndPageZeroLoadAndAreToldOnceWithTheirLi
         "END",
     };
     ReadRun run(CrLf(WithPageSection(pages)));
-    ASSERT_TRUE(run.result.ok) << run.result.message;
+    ASSERT_TRUE(run.result.ok()) << run.result.error();
     // They load as they always did: the later line counts.
     const PageSet& ps = run.model.pages;
     EXPECT_EQ(ps.pagecount, 1);
@@ -493,7 +493,7 @@ TEST(SetupReader, ManyRepeatedLinesGiveOneShortMessage) {
     for (int i = 0; i < 500; ++i) pages.push_back("1;101;a;b;0;1;0;1;2;3;4;0;0");
     pages.push_back("END");
     ReadRun run(CrLf(WithPageSection(pages)));
-    ASSERT_TRUE(run.result.ok) << run.result.message;
+    ASSERT_TRUE(run.result.ok()) << run.result.error();
     ASSERT_EQ(run.host.messages.size(), 1u);
     const std::string& told = run.host.messages[0];
     EXPECT_NE(told.find("Line 24: graph 1 of page 1 is defined again (first on line 14)"), std::string::npos);

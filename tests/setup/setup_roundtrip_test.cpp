@@ -236,8 +236,8 @@ TEST(SetupRoundTrip, GeneratedModelsComeBackUnchanged) {
 
         RecordingHost host;
         Model back;
-        LoadResult r = SetupReader(host).Read(folder.path(), back.Targets());
-        ASSERT_TRUE(r.ok) << r.message;
+        SetupReadResult r = SetupReader(host).Read(folder.path(), back.Targets());
+        ASSERT_TRUE(r.ok()) << r.error();
         EXPECT_TRUE(back.settings == e.settings);
         EXPECT_TRUE(back.pages == e.pages) << FirstDifference(back.pages, e.pages);
         EXPECT_EQ(back.catalogue.Entries(), e.catalogue);

@@ -21,8 +21,8 @@ namespace {
 Model Read(const TempFolder& folder) {
     RecordingHost host;
     Model m;
-    LoadResult r = SetupReader(host).Read(folder.path(), m.Targets());
-    EXPECT_TRUE(r.ok) << r.message;
+    SetupReadResult r = SetupReader(host).Read(folder.path(), m.Targets());
+    EXPECT_TRUE(r.ok()) << r.error();
     return m;
 }
 

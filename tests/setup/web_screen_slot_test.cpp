@@ -19,8 +19,8 @@ Model ReadSample(const std::string& text) {
     folder.Write(kSetupFileName, text);
     RecordingHost host;
     Model m;
-    LoadResult r = SetupReader(host).Read(folder.path(), m.Targets());
-    EXPECT_TRUE(r.ok) << r.message;
+    SetupReadResult r = SetupReader(host).Read(folder.path(), m.Targets());
+    EXPECT_TRUE(r.ok()) << r.error();
     return m;
 }
 
@@ -50,8 +50,8 @@ TEST(WebScreenSlot, SettingsSetThroughTheViewAreWrittenInTheirFieldsAndReadBack)
 
     RecordingHost host;
     Model back;
-    LoadResult r = SetupReader(host).Read(folder.path(), back.Targets());
-    ASSERT_TRUE(r.ok) << r.message;
+    SetupReadResult r = SetupReader(host).Read(folder.path(), back.Targets());
+    ASSERT_TRUE(r.ok()) << r.error();
     const WebScreenView read(back.pages.Graph(1, 6));
     EXPECT_TRUE(back.pages.Graph(1, 6).Kind() == SlotKind::WebScreen);
     EXPECT_EQ(read.Address(), "file:///srv/notes.html");
