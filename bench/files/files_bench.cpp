@@ -156,9 +156,9 @@ void Reload(benchmark::State& state, bool changeFile) {
     ProgramState program;
     program.programFolder = DemoWorkbookFolder();
     RecordingHost host(MakeDayNumber(2024, 3, 1, 7, 25, 0));
-    LoadOutcome first = LoadPages(program, host, LoadMode::Full);
-    if (!first.ok) {
-        state.SkipWithError(first.message.c_str());
+    LoadPagesResult first = LoadPages(program, host, LoadMode::Full);
+    if (!first.ok()) {
+        state.SkipWithError(first.error().c_str());
         return;
     }
     for (auto _ : state) {
@@ -167,8 +167,8 @@ void Reload(benchmark::State& state, bool changeFile) {
             Touch(program.programFolder + "tidemark_demo.xlsx");
             state.ResumeTiming();
         }
-        LoadOutcome out = LoadPages(program, host, LoadMode::Reload);
-        if (!out.ok) state.SkipWithError(out.message.c_str());
+        LoadPagesResult out = LoadPages(program, host, LoadMode::Reload);
+        if (!out.ok()) state.SkipWithError(out.error().c_str());
     }
 }
 

@@ -55,8 +55,8 @@ void BM_FullLoad(benchmark::State& state) {
         hooks.showFirstPage = [&] {
             firstPageMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
         };
-        LoadOutcome out = LoadPages(program, host, LoadMode::Full, hooks);
-        if (!out.ok) state.SkipWithError(out.message.c_str());
+        LoadPagesResult out = LoadPages(program, host, LoadMode::Full, hooks);
+        if (!out.ok()) state.SkipWithError(out.error().c_str());
         benchmark::DoNotOptimize(program.store.At(1, 0).currentValue);
     }
     state.counters["page1_ms"] = firstPageMs;
@@ -68,13 +68,13 @@ void BM_Reload(benchmark::State& state) {
     ProgramState program;
     program.programFolder = DemoFolder();
     RecordingHost host(DemoNow());
-    if (!LoadPages(program, host, LoadMode::Full).ok) {
+    if (!LoadPages(program, host, LoadMode::Full).ok()) {
         state.SkipWithError("full load failed");
         return;
     }
     for (auto _ : state) {
-        LoadOutcome out = LoadPages(program, host, LoadMode::Reload);
-        if (!out.ok) state.SkipWithError(out.message.c_str());
+        LoadPagesResult out = LoadPages(program, host, LoadMode::Reload);
+        if (!out.ok()) state.SkipWithError(out.error().c_str());
     }
     state.counters["peak_rss_MiB"] = PeakRssMiB();
 }

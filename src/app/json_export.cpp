@@ -155,9 +155,9 @@ int RunJsonExport(const std::string& programFolder, const std::string& outputPat
     ProgramState state;
     state.programFolder = programFolder;
     state.loading = true;
-    LoadOutcome loaded = LoadPages(state, host, LoadMode::Full);
+    LoadPagesResult loaded = LoadPages(state, host, LoadMode::Full);
     state.loading = false;
-    if (!loaded.ok) return 1;
+    if (!loaded) return 1;
     RenderState render;
     std::string json = ExportPagesJson(state, render, host);
     if (Result<void> written = WriteFileAtomic(outputPath, json); !written) {

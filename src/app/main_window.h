@@ -300,7 +300,7 @@ private:
     bool WarningFlag(int slot) const;
     void PaintWarning(int slot, bool on);
     // main_window_open_close.cpp
-    LoadOutcome LoadAllPages();  // full mode, with the busy flag and `loading` raised
+    LoadPagesResult LoadAllPages();  // full mode, with the busy flag and `loading` raised
     LoadPagesHooks LoadHooks();
     void EndRun(int status);
     void ApplyStartupPosition();

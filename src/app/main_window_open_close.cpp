@@ -93,8 +93,8 @@ int MainWindow::Open() {
         Yield();
     }
 
-    LoadOutcome outcome = LoadAllPages();
-    if (outcome.fatal) {
+    LoadPagesResult outcome = LoadAllPages();
+    if (!outcome && outcome.fault().fatal) {
         splash_.reset();
         closed_ = true;
         exitStatus_ = 1;
@@ -129,7 +129,7 @@ int MainWindow::Open() {
     return 0;
 }
 
-LoadOutcome MainWindow::LoadAllPages() {
+LoadPagesResult MainWindow::LoadAllPages() {
     ScopedValue<bool> busy(busy_, true);
     ScopedValue<bool> loading(state_.loading, true);
     LoadPagesHooks hooks = LoadHooks();

@@ -65,20 +65,20 @@ void Paging::Resume() {
     held_ = false;
 }
 
-LoadOutcome Paging::LoadPagesAgain() {
+LoadPagesResult Paging::LoadPagesAgain() {
     ScopedValue<bool> loading(state_.loading, true);
     return LoadPages(state_, host_, LoadMode::Reload, window_.LoadHooks());
 }
 
 bool Paging::ReloadAllPages() {
     window_.ShowDataRefresh(true);
-    LoadOutcome outcome = LoadPagesAgain();
-    lastReloadFault_ = outcome.message;
+    LoadPagesResult outcome = LoadPagesAgain();
+    lastReloadFault_ = outcome.error();
     // Web screens are loaded afresh when next shown.
     window_.ForgetFittedBrowsers();
     window_.ShowDataRefresh(false);
     ++reloadCount_;
-    return outcome.ok;
+    return outcome.ok();
 }
 
 std::string Paging::CheckForNewData() {
@@ -171,15 +171,15 @@ void Paging::ConfirmDays() {
     state_.historicalStart = historical;
     state_.historyStartText = BoxText(daysFrame_.HistoryStartDate());
     window_.ClearCurrentValues();
-    LoadOutcome outcome = LoadPagesAgain();
-    if (!outcome.ok) {
+    LoadPagesResult outcome = LoadPagesAgain();
+    if (!outcome) {
         // The reload kept the data shown (its caption says why); the window it was drawn
         // for stays in force too.
         s.endday = static_cast<int16_t>(presentEndday);
         state_.historicalStart = presentHistorical;
         state_.historyStartText = presentHistoryText;
         historyStartState_ = presentHistorical;
-        host_.Message(outcome.message, MsgButtons::Ok, MsgIcon::Exclamation);
+        host_.Message(outcome.error(), MsgButtons::Ok, MsgIcon::Exclamation);
     }
     ++reloadCount_;
     screen_.DrawCurrentPage();

@@ -72,7 +72,7 @@ public:
 
 private:
     bool CommandLineMode() const { return state_.autostartseconds != 0; }
-    LoadOutcome LoadPagesAgain();
+    LoadPagesResult LoadPagesAgain();
     // A fault of the update check or reload, for the caption; empty when all went well.
     std::string CheckForNewData();
 

@@ -68,11 +68,11 @@ public:
     Loader(ProgramState& state, Host& host, LoadMode mode, const LoadPagesHooks& hooks)
         : state_(state), host_(host), mode_(mode), hooks_(hooks), setupPath_(state.programFolder + kSetupFileName) {}
 
-    LoadOutcome Run() {
+    LoadPagesResult Run() {
         if (mode_ == LoadMode::Full) {
             SetupTargets targets{state_.settings, state_.pages, state_.catalogue, state_.frequency};
             SetupReadResult read = ReadSetupWithDatabase(host_, state_.programFolder, targets, hooks_.openEditor);
-            if (!read) return LoadOutcome{false, true, read.error()};
+            if (!read) return LoadFault{Fault(read.fault()), true};
             lastLine_ = read->lastLine;
             firstLine_ = read->firstLine;
             if (hooks_.setupRead) hooks_.setupRead();
@@ -114,7 +114,7 @@ public:
             if (!CheckUpdateInto(error)) return Fail(error);
             host_.SetCaption(BaseCaption(state_));
         }
-        return LoadOutcome{};
+        return {};
     }
 
 private:
@@ -209,11 +209,12 @@ private:
         return true;
     }
 
-    LoadOutcome Fail(const std::string& description) {
+    LoadPagesResult Fail(const std::string& description) {
         if (mode_ == LoadMode::Full) {
             std::string message = PageSectionFaultMessage(description, setupPath_, page_, lastLine_);
-            host_.Report({message, setupPath_, page_, lastLine_}, Severity::Fatal);
-            return LoadOutcome{false, true, message};
+            LoadFault fault{{message, setupPath_, page_, lastLine_}, true};
+            host_.Report(fault, Severity::Fatal);
+            return fault;
         }
         if (previous_) previous_->PutBack(state_);
         std::string report = BaseCaption(state_) + " ... reload failed: " + description;
@@ -221,16 +222,17 @@ private:
         // Unattended, nobody reads the caption: the window's host writes it to standard
         // error instead of showing a box.
         if (state_.autostartseconds != 0) host_.Report({report}, Severity::Note);
-        return LoadOutcome{false, false, description};
+        return LoadFault{{description}, false};
     }
 
     // At start the day window is line 1's (with line 2's unit values): its faults are
     // told against that line, not against the last page line read.
-    LoadOutcome FailWindow(const std::string& description) {
+    LoadPagesResult FailWindow(const std::string& description) {
         if (mode_ != LoadMode::Full) return Fail(description);
         std::string message = TopSectionFaultMessage("Line 1: " + description, setupPath_, firstLine_);
-        host_.Report({message, setupPath_, 0, 1}, Severity::Fatal);
-        return LoadOutcome{false, true, message};
+        LoadFault fault{{message, setupPath_, 0, 1}, true};
+        host_.Report(fault, Severity::Fatal);
+        return fault;
     }
 
     ProgramState& state_;
@@ -270,7 +272,7 @@ bool ComputeDateWindow(const SetupSettings& settings, double now, bool historica
     return true;
 }
 
-LoadOutcome LoadPages(ProgramState& state, Host& host, LoadMode mode, const LoadPagesHooks& hooks) {
+LoadPagesResult LoadPages(ProgramState& state, Host& host, LoadMode mode, const LoadPagesHooks& hooks) {
     return Loader(state, host, mode, hooks).Run();
 }
 

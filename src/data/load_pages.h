@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/host.h"
+#include "core/result.h"
 #include "data/program_state.h"
 
 namespace tidemark {
@@ -31,13 +32,13 @@ struct LoadPagesHooks {
     std::function<void(const std::string& path)> openEditor;
 };
 
-struct LoadOutcome {
-    bool ok = true;
-    // Full mode: the load could not finish and the program must end (the message has
+struct LoadFault : Fault {
+    // Full mode: the load could not finish and the program must end (the description has
     // been shown). Reload mode never ends the program: the old series are kept.
     bool fatal = false;
-    std::string message;
 };
+
+using LoadPagesResult = Result<void, LoadFault>;
 
 // The caption shown while nothing loads: page 1's title, the last update's date
 // " yyyy-mmm-dd", " updated at ", and its time "hh:mm AMPM".
@@ -50,6 +51,6 @@ bool ComputeDateWindow(const SetupSettings& settings, double now, bool historica
 
 // The callers set state.loading around the call. `days` may hold the span of an earlier
 // load; the window is always computed from the user's day count.
-LoadOutcome LoadPages(ProgramState& state, Host& host, LoadMode mode, const LoadPagesHooks& hooks = {});
+LoadPagesResult LoadPages(ProgramState& state, Host& host, LoadMode mode, const LoadPagesHooks& hooks = {});
 
 }  // namespace tidemark

@@ -115,7 +115,7 @@ TEST_F(TraceDialogTest, RunGraphsShowYesterdaysRunInTheExport) {
     ProgramState state;
     state.programFolder = db_.Folder();
     state.loading = true;
-    ASSERT_TRUE(LoadPages(state, host, LoadMode::Full).ok);
+    ASSERT_TRUE(LoadPages(state, host, LoadMode::Full).ok());
     state.loading = false;
     RenderState render;
     std::string json = ExportPagesJson(state, render, host);

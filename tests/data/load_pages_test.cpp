@@ -96,8 +96,8 @@ TEST_F(LoadPagesTest, CaptionsCountThePagesAndPageOneIsShownEarly) {
     };
     std::vector<int> progress;
     hooks.progress = [&](int w) { progress.push_back(w); };
-    LoadOutcome out = LoadPages(state_, host_, LoadMode::Full, hooks);
-    ASSERT_TRUE(out.ok) << out.message;
+    LoadPagesResult out = LoadPages(state_, host_, LoadMode::Full, hooks);
+    ASSERT_TRUE(out.ok()) << out.error();
     EXPECT_TRUE(host_.messages.empty());
 
     const std::string base = "Rivers 2026-Mar-10 updated at 01:05 PM";
@@ -119,7 +119,7 @@ TEST_F(LoadPagesTest, CaptionsCountThePagesAndPageOneIsShownEarly) {
 
 TEST_F(LoadPagesTest, DateWindowForFutureDaysHistoricalStartAndZeroDays) {
     WriteSetup(SetupText(5, 2, {PageLine(1, "Rivers"), GraphLine(1, 101)}));
-    ASSERT_TRUE(LoadPages(state_, host_, LoadMode::Full).ok);
+    ASSERT_TRUE(LoadPages(state_, host_, LoadMode::Full).ok());
     // Starts 4 days before today, ends at the start of the day 3 days after today.
     EXPECT_EQ(state_.window.start, DateSerial(2026, 3, 6));
     EXPECT_EQ(state_.window.end, DateSerial(2026, 3, 13));
@@ -133,14 +133,14 @@ TEST_F(LoadPagesTest, DateWindowForFutureDaysHistoricalStartAndZeroDays) {
     state_.historicalStart = true;
     state_.historyStartText = "Feb-01-2026";
     state_.settings.endday = 0;
-    ASSERT_TRUE(LoadPages(state_, host_, LoadMode::Reload).ok);
+    ASSERT_TRUE(LoadPages(state_, host_, LoadMode::Reload).ok());
     EXPECT_EQ(state_.window.start, DateSerial(2026, 2, 1));
     EXPECT_EQ(state_.window.end, DateSerial(2026, 2, 1) + 7);  // days 5 + the old endday 2
 
     WriteSetup(SetupText(0, 0, {PageLine(1, "Rivers"), GraphLine(1, 101)}));
     ProgramState fresh;
     fresh.programFolder = db_.Folder();
-    ASSERT_TRUE(LoadPages(fresh, host_, LoadMode::Full).ok);
+    ASSERT_TRUE(LoadPages(fresh, host_, LoadMode::Full).ok());
     EXPECT_EQ(fresh.window.start, DateSerial(2026, 3, 4));
     EXPECT_EQ(fresh.window.span, 7);
 
@@ -153,9 +153,9 @@ TEST_F(LoadPagesTest, DateWindowForFutureDaysHistoricalStartAndZeroDays) {
 TEST_F(LoadPagesTest, AFaultOnPageOneEndsAFullLoadWithOneMessage) {
     WriteSetup(SetupText(5, 0, {PageLine(1, "Rivers"), GraphLine(1, 101)}));
     ASSERT_TRUE(db_.Exec("DROP TABLE rhour;"));
-    LoadOutcome out = LoadPages(state_, host_, LoadMode::Full);
-    EXPECT_FALSE(out.ok);
-    EXPECT_TRUE(out.fatal);
+    LoadPagesResult out = LoadPages(state_, host_, LoadMode::Full);
+    ASSERT_FALSE(out.ok());
+    EXPECT_TRUE(out.fault().fatal);
     ASSERT_EQ(host_.messages.size(), 1u);
     const std::string tail = "\r\nReading setup file " + db_.Folder() + "Tidemark_setup.txt on page #1, line#15";
     ASSERT_GE(host_.messages[0].size(), tail.size());
@@ -165,15 +165,15 @@ TEST_F(LoadPagesTest, AFaultOnPageOneEndsAFullLoadWithOneMessage) {
 
 TEST_F(LoadPagesTest, ReloadReadsNoFileAndKeepsTheDefinitions) {
     WriteThreePages();
-    ASSERT_TRUE(LoadPages(state_, host_, LoadMode::Full).ok);
+    ASSERT_TRUE(LoadPages(state_, host_, LoadMode::Full).ok());
     PageSet before = state_.pages;
     // Changed by hand on disk: a reload does not look at it.
     WriteSetup(SetupText(9, 0, {PageLine(1, "Changed"), GraphLine(1, 102)}));
     ASSERT_TRUE(
         db_.Exec("UPDATE rhour SET value = 3 WHERE datatype_site_id = 101 AND date_time = '2026-03-10 11:00:00';"));
     host_.captions.clear();
-    LoadOutcome out = LoadPages(state_, host_, LoadMode::Reload);
-    ASSERT_TRUE(out.ok) << out.message;
+    LoadPagesResult out = LoadPages(state_, host_, LoadMode::Reload);
+    ASSERT_TRUE(out.ok()) << out.error();
     EXPECT_EQ(state_.pages, before);
     EXPECT_EQ(state_.store.At(1, 0).currentValue, 3);
     EXPECT_EQ(host_.captions.back(), "Rivers 2026-Mar-10 updated at 01:05 PM");
@@ -181,14 +181,14 @@ TEST_F(LoadPagesTest, ReloadReadsNoFileAndKeepsTheDefinitions) {
 
 TEST_F(LoadPagesTest, AFailedReloadKeepsTheLastGoodDataAndGoesOn) {
     WriteThreePages();
-    ASSERT_TRUE(LoadPages(state_, host_, LoadMode::Full).ok);
+    ASSERT_TRUE(LoadPages(state_, host_, LoadMode::Full).ok());
     const SlotSeries before = state_.store.At(2, 0);
     const DateWindow window = state_.window;
     ASSERT_TRUE(db_.Exec("DROP TABLE rday;"));
     host_.SetNow(kNow + 1);
-    LoadOutcome out = LoadPages(state_, host_, LoadMode::Reload);
-    EXPECT_FALSE(out.ok);
-    EXPECT_FALSE(out.fatal);
+    LoadPagesResult out = LoadPages(state_, host_, LoadMode::Reload);
+    ASSERT_FALSE(out.ok());
+    EXPECT_FALSE(out.fault().fatal);
     EXPECT_TRUE(host_.messages.empty());  // no box on a wall display
     EXPECT_NE(host_.Caption().find(" ... reload failed: "), std::string::npos) << host_.Caption();
     const SlotSeries& after = state_.store.At(2, 0);
@@ -201,14 +201,15 @@ TEST_F(LoadPagesTest, AFailedReloadKeepsTheLastGoodDataAndGoesOn) {
     ASSERT_TRUE(
         db_.Exec("CREATE TABLE rday (datatype_site_id INTEGER NOT NULL, date_time TEXT NOT NULL, value REAL,"
                  " PRIMARY KEY (datatype_site_id, date_time)) WITHOUT ROWID;"));
-    EXPECT_TRUE(LoadPages(state_, host_, LoadMode::Reload).ok);
+    EXPECT_TRUE(LoadPages(state_, host_, LoadMode::Reload).ok());
     EXPECT_EQ(state_.window.start, window.start + 1);
 
     // Unattended, the failure goes where the window's host writes messages (stderr).
     state_.autostartseconds = 5;
     std::remove(db_.Path().c_str());
     out = LoadPages(state_, host_, LoadMode::Reload);
-    EXPECT_FALSE(out.fatal);
+    ASSERT_FALSE(out.ok());
+    EXPECT_FALSE(out.fault().fatal);
     ASSERT_EQ(host_.messages.size(), 1u);
     EXPECT_NE(host_.messages[0].find("reload failed"), std::string::npos);
     EXPECT_EQ(state_.store.At(1, 0).currentValue, 2.75);
@@ -222,12 +223,12 @@ TEST_F(LoadPagesTest, IncludeDailyMaxMinOnLineThreeMergesTheDailyExtremesIntoHou
     const std::vector<std::string> hourly = {"03-10 10:00 2.5", "03-10 11:00 2.75"};
 
     WriteSetup(testsupport::SqliteSetupText(5, 0, page, {.includeDailyMaxMin = true}));
-    ASSERT_TRUE(LoadPages(state_, host_, LoadMode::Full).ok);
+    ASSERT_TRUE(LoadPages(state_, host_, LoadMode::Full).ok());
     EXPECT_EQ(PresentPoints(state_.store.At(1, 0)),
               (std::vector<std::string>{"03-09 04:15 1.125", "03-09 15:30 3.875", hourly[0], hourly[1]}));
     EXPECT_EQ(state_.labels[1][0].legend1, "Hourly Avg w/Daily MaxMin");
     // A reload keeps to the setting.
-    ASSERT_TRUE(LoadPages(state_, host_, LoadMode::Reload).ok);
+    ASSERT_TRUE(LoadPages(state_, host_, LoadMode::Reload).ok());
     EXPECT_EQ(PresentPoints(state_.store.At(1, 0)).size(), 4u);
     EXPECT_EQ(state_.labels[1][0].legend1, "Hourly Avg w/Daily MaxMin");
 
@@ -235,7 +236,7 @@ TEST_F(LoadPagesTest, IncludeDailyMaxMinOnLineThreeMergesTheDailyExtremesIntoHou
     WriteSetup(testsupport::SqliteSetupText(5, 0, page));
     ProgramState off;
     off.programFolder = db_.Folder();
-    ASSERT_TRUE(LoadPages(off, host_, LoadMode::Full).ok);
+    ASSERT_TRUE(LoadPages(off, host_, LoadMode::Full).ok());
     EXPECT_EQ(PresentPoints(off.store.At(1, 0)), hourly);
     EXPECT_EQ(off.labels[1][0].legend1, "Hourly Avg");
 }
@@ -250,7 +251,7 @@ TEST_F(LoadPagesTest, UnitValuesAreReadUnlessThePageTurnsThemToHoursForGraphsOut
     WriteSetup(testsupport::SqliteSetupText(
         5, 0, {unitsOff, GraphLine(1, 101), GraphLine(2, 101) + "; -1 ", PageLine(2, "Units"), GraphLine(1, 101)},
         {.plotUnitValues = true, .includeDailyMaxMin = true}));
-    ASSERT_TRUE(LoadPages(state_, host_, LoadMode::Full).ok);
+    ASSERT_TRUE(LoadPages(state_, host_, LoadMode::Full).ok());
     // Hourly rows on the page of hours, without the daily extremes that only the hourly
     // statement of an hourly setup takes in.
     EXPECT_EQ(PresentPoints(state_.store.At(1, 0)), (std::vector<std::string>{"03-10 10:00 2.5", "03-10 11:00 2.75"}));
@@ -266,7 +267,7 @@ TEST_F(LoadPagesTest, MissingDaysAreFilledInPlainAndMonthlyDailyValues) {
     std::string monthly = GraphLine(2, 102);
     monthly.replace(monthly.find(";Stage;"), 7, ";Monthly Rainfall;");
     WriteSetup(SetupText(5, 0, {PageLine(1, "Days"), GraphLine(1, 102), monthly}));
-    ASSERT_TRUE(LoadPages(state_, host_, LoadMode::Full).ok);
+    ASSERT_TRUE(LoadPages(state_, host_, LoadMode::Full).ok());
     EXPECT_EQ(Days(state_.store.At(1, 0), 4),
               (std::vector<std::string>{"03-06 1", "03-07 -9999", "03-08 -9999", "03-09 2"}));
     // The monthly graph's days carry the running total across the gap.

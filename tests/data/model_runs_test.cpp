@@ -54,9 +54,9 @@ protected:
             WriteFileAtomic(db_.Folder() + "Tidemark_setup.txt",
                             testsupport::SqliteSetupText(5, 2, {" 1 ;Runs; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON", graph})));
         state_.loading = true;
-        LoadOutcome out = LoadPages(state_, host_, LoadMode::Full);
+        LoadPagesResult out = LoadPages(state_, host_, LoadMode::Full);
         state_.loading = false;
-        ASSERT_TRUE(out.ok) << out.message;
+        ASSERT_TRUE(out.ok()) << out.error();
         auto db = OpenDatabase(state_.settings, state_.programFolder);
         ASSERT_TRUE(db) << db.error();
         conn_ = std::move(db.value());

@@ -42,15 +42,15 @@ TEST(ReloadMarks, AReloadFailingAtALaterPageKeepsTheMarksOfTheEarlierOnes) {
     ProgramState state;
     state.programFolder = program;
     RecordingHost host(MakeDayNumber(2026, 3, 10, 14, 0, 0));
-    ASSERT_TRUE(LoadPages(state, host, LoadMode::Full).ok);
+    ASSERT_TRUE(LoadPages(state, host, LoadMode::Full).ok());
     ASSERT_EQ(state.pages.alerts.at(1)[0].markcount, 1);
 
     // Page 2's series gains a reading without a value: the reload fails there.
     ASSERT_TRUE(testsupport::ExecSqliteScript(program + "tidemark.db",
                                               "INSERT INTO rhour VALUES (102, '2026-03-10 12:00:00', NULL);", &error))
         << error;
-    LoadOutcome reloaded = LoadPages(state, host, LoadMode::Reload);
-    EXPECT_FALSE(reloaded.ok);
+    LoadPagesResult reloaded = LoadPages(state, host, LoadMode::Reload);
+    EXPECT_FALSE(reloaded.ok());
     EXPECT_EQ(state.pages.alerts.at(1)[0].markcount, 1);
     EXPECT_TRUE(state.pages.alertspresent);
 }

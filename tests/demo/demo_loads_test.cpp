@@ -17,8 +17,8 @@ TEST(DemoFolder, LoadsAllPagesWithCatalogueAndAlerts) {
     ProgramState state;
     state.programFolder = folder.string() + "/";
     RecordingHost host(MakeDayNumber(2024, 3, 1, 7, 25, 0));
-    LoadOutcome out = LoadPages(state, host, LoadMode::Full);
-    ASSERT_TRUE(out.ok) << out.message;
+    LoadPagesResult out = LoadPages(state, host, LoadMode::Full);
+    ASSERT_TRUE(out.ok()) << out.error();
     EXPECT_TRUE(host.messages.empty()) << host.messages.front();
 
     EXPECT_GE(state.pages.pagecount, 8);

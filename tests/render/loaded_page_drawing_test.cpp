@@ -32,7 +32,7 @@ TEST(LoadedPageDrawing, ASetupWithoutPenWidthsGetsTheScreensWidthsAndIsLeftAsItW
     ProgramState state;
     state.programFolder = db.Folder();
     RecordingHost host(MakeDayNumber(2026, 3, 10, 14, 0, 0));
-    ASSERT_TRUE(LoadPages(state, host, LoadMode::Full).ok);
+    ASSERT_TRUE(LoadPages(state, host, LoadMode::Full).ok());
     ASSERT_EQ(state.settings.penwidth1, 0);
     const SetupSettings settings = state.settings;
     const PageSet pages = state.pages;

@@ -44,9 +44,9 @@ TEST(ModelRunsPostgres, TheRunListAndBothAddsReadTheServersModelTables) {
     state.programFolder = folder.Path();
     RecordingHost host(MakeDayNumber(2026, 3, 10, 14, 0, 0));
     state.loading = true;
-    LoadOutcome loaded = LoadPages(state, host, LoadMode::Full);
+    LoadPagesResult loaded = LoadPages(state, host, LoadMode::Full);
     state.loading = false;
-    ASSERT_TRUE(loaded.ok) << loaded.message;
+    ASSERT_TRUE(loaded.ok()) << loaded.error();
     EXPECT_EQ(state.pages.Graph(1, 0).tracecount, 1);  // yesterday's run, by the loader
     EXPECT_EQ(state.traces.Find(1, 0, 1)->label, "Mar09 06:00");
 
