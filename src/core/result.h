@@ -40,6 +40,20 @@ public:
     const T* operator->() const { return &value(); }
     T& operator*() { return value(); }
     const T& operator*() const { return value(); }
+    bool has_value() const { return ok(); }
+    // The value, or `otherwise` when the operation failed (for callers to whom any
+    // fault means the same).
+    template <class U>
+    T value_or(U&& otherwise) const {
+        return ok() ? value() : static_cast<T>(std::forward<U>(otherwise));
+    }
+
+    // Equal to a value when it holds that value; two results when both hold equal
+    // values or both failed.
+    friend bool operator==(const Result& result, const T& other) { return result.ok() && result.value() == other; }
+    friend bool operator==(const Result& a, const Result& b) {
+        return a.ok() == b.ok() && (!a.ok() || a.value() == b.value());
+    }
 
     // The fault's description; empty when the operation succeeded.
     const std::string& error() const {

@@ -41,7 +41,7 @@ bool PointSetupAt(const std::string& folder, const std::string& connection) {
     std::vector<std::string> lines = tidemark::SplitLines(*text);
     if (lines.size() < 8) return false;
     lines[6] = "Database Connection String= " + connection;
-    return tidemark::WriteFileAtomic(folder + "Tidemark_setup.txt", tidemark::JoinLinesCrLf(lines));
+    return tidemark::WriteFileAtomic(folder + "Tidemark_setup.txt", tidemark::JoinLinesCrLf(lines)).ok();
 }
 
 std::string Export(const std::string& folder) {

@@ -54,8 +54,8 @@ private:
 
 std::optional<std::string> WaitForFile(const std::string& path) {
     for (int i = 0; i < 200; ++i) {
-        if (std::optional<std::string> text = ReadFileBytes(path); text && !text->empty() && text->back() == '\n')
-            return text;
+        if (Result<std::string> text = ReadFileBytes(path); text && !text->empty() && text->back() == '\n')
+            return *text;
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
     }
     return std::nullopt;
