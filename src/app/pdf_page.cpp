@@ -7,8 +7,8 @@
 #include <string>
 
 #include "core/program_module.h"
-#include "platform/pdf/pdf_render.h"
 #include "platform/image/png_writer.h"
+#include "platform/pdf/pdf_render.h"
 
 namespace tidemark {
 namespace {

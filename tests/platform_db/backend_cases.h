@@ -79,8 +79,7 @@ protected:
     }
 
     std::unique_ptr<Database> Open() {
-        Result<std::unique_ptr<Database>> db =
-            OpenConnection(backend_->ConnectionString(), backend_->ProgramFolder());
+        Result<std::unique_ptr<Database>> db = OpenConnection(backend_->ConnectionString(), backend_->ProgramFolder());
         EXPECT_TRUE(db.ok()) << db.error();
         return db ? std::move(db.value()) : nullptr;
     }
@@ -199,8 +198,7 @@ TEST_P(BackendTest, UpdateStampIsTheThirdFieldOfRowZero) {
         "insert into rupdate values (0, 'loader', '2020-03-05 06:30:00');");
     std::unique_ptr<Database> db = Open();
     ASSERT_TRUE(db);
-    Result<Recordset> rs =
-        db->OpenRecordset(std::string("select * from rupdate where datatype_site_id=") + "0" + ";");
+    Result<Recordset> rs = db->OpenRecordset(std::string("select * from rupdate where datatype_site_id=") + "0" + ";");
     ASSERT_TRUE(rs.ok()) << rs.error();
     EXPECT_EQ(rs->RecordCount(), 1);
     Result<double> stamp = rs->DayNumber(2);

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/db/database.h"
 #include "core/result.h"
+#include "platform/db/database.h"
 
 namespace tidemark {
 

@@ -70,8 +70,7 @@ public:
         unsigned short columns = 0;
         if (freexl_select_active_worksheet(h, static_cast<unsigned short>(sheet)) != FREEXL_OK ||
             freexl_worksheet_dimensions(h, &rows, &columns) != FREEXL_OK)
-            return Fault{"Cannot read the sheet " + sheets_[static_cast<size_t>(sheet)] + " of the workbook " +
-                           path_};
+            return Fault{"Cannot read the sheet " + sheets_[static_cast<size_t>(sheet)] + " of the workbook " + path_};
         WorkbookRow row;
         for (unsigned int r = 0; r < rows; ++r) {
             row.assign(columns, WorkbookCell{});
@@ -79,7 +78,7 @@ public:
                 FreeXL_CellValue value;
                 if (freexl_get_cell_value(h, r, c, &value) != FREEXL_OK)
                     return Fault{"Cannot read row " + std::to_string(r + 1) + " of the sheet " +
-                                   sheets_[static_cast<size_t>(sheet)] + " of the workbook " + path_};
+                                 sheets_[static_cast<size_t>(sheet)] + " of the workbook " + path_};
                 row[c] = CellOf(value);
             }
             while (!row.empty() && row.back().kind == WorkbookCell::Kind::Empty) row.pop_back();
@@ -100,8 +99,7 @@ Result<std::unique_ptr<Workbook>> OpenXlsWorkbook(const std::string& path) {
     const void* raw = nullptr;
     int rc = freexl_open(path.c_str(), &raw);
     FreeXlHandle handle(raw);
-    if (rc != FREEXL_OK || !raw)
-        return Fault{"The file " + path + " is not an Excel workbook (.xls) that can be read"};
+    if (rc != FREEXL_OK || !raw) return Fault{"The file " + path + " is not an Excel workbook (.xls) that can be read"};
     unsigned int password = 0;
     if (freexl_get_info(raw, FREEXL_BIFF_PASSWORD, &password) == FREEXL_OK && password == FREEXL_BIFF_OBFUSCATED)
         return Fault{"The workbook " + path + " is protected by a password"};
