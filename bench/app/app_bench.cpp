@@ -222,7 +222,12 @@ int main(int argc, char** argv) {
         if (entry.path().filename().string().rfind("Tidemark_window", 0) == 0) fs::remove(entry.path());
 
     std::string screen = (fs::temp_directory_path() / "tidemark-bench-screen.json").string();
-    if (!startOnly) WriteFileAtomic(screen, kScreen);
+    if (!startOnly) {
+        if (Result<void> written = WriteFileAtomic(screen, kScreen); !written) {
+            std::fprintf(stderr, "%s\n", written.error().c_str());
+            return 1;
+        }
+    }
     setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screen).c_str(), 1);
 
     if (startOnly) {

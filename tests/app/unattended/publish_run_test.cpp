@@ -46,8 +46,8 @@ public:
     std::string ScreenFile() const { return root_.File("screen.json"); }
 
     void PublishTo(const std::string& address, const std::string& folder, const std::string& user) const {
-        WriteFileAtomic(Program() + "Tidemark_autoweb.txt",
-                        JoinLinesCrLf({address, folder, user, " 0  Separately on/off"}));
+        ASSERT_TRUE(WriteFileAtomic(Program() + "Tidemark_autoweb.txt",
+                                    JoinLinesCrLf({address, folder, user, " 0  Separately on/off"})));
     }
 
     std::vector<std::string> PageImages() const {

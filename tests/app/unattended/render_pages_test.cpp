@@ -87,9 +87,9 @@ protected:
     }
 
     void PublishTo(const std::string& address, const std::string& user, bool eachGraph) const {
-        WriteFileAtomic(
+        ASSERT_TRUE(WriteFileAtomic(
             db_.Folder() + "Tidemark_autoweb.txt",
-            JoinLinesCrLf({address, "", user, eachGraph ? " 1  Separately on/off" : " 0  Separately on/off"}));
+            JoinLinesCrLf({address, "", user, eachGraph ? " 1  Separately on/off" : " 0  Separately on/off"})));
     }
 
     SeparateStreamsResult Render(const std::string& out, bool eachGraph = false) const {
