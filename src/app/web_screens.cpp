@@ -140,10 +140,12 @@ void WebScreens::Show(Browser& browser, const std::string& address) {
 }
 
 DocumentCheck WebScreens::CheckDocument(const QString& address) const {
-    const char* webFolders = std::getenv(kWebFoldersVariable);
-    const DocumentRule rule(QFile::encodeName(ProgramText(state_.programFolder)).toStdString(),
-                            webFolders ? webFolders : "", QFile::encodeName(QDir::homePath()).toStdString());
-    return rule.CheckAddress(QFile::encodeName(address).toStdString());
+    if (!documentRule_) {
+        const char* webFolders = std::getenv(kWebFoldersVariable);
+        documentRule_.emplace(QFile::encodeName(ProgramText(state_.programFolder)).toStdString(),
+                              webFolders ? webFolders : "", QFile::encodeName(QDir::homePath()).toStdString());
+    }
+    return documentRule_->CheckAddress(QFile::encodeName(address).toStdString());
 }
 
 bool WebScreens::MayLoad(const QUrl& url) const {

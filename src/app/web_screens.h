@@ -172,6 +172,9 @@ private:
     std::map<const Browser*, PdfDrawing> pdfDrawings_;
     int pdfDrawingCount_ = 0;
     std::set<std::string> toldRefusals_;  // addresses whose refusal was told
+    // The allowed folders, resolved once: every request of every page asks, and the
+    // folders and the environment do not change while the program runs.
+    mutable std::optional<DocumentRule> documentRule_;
     int active_ = -1;
     int lastFitted_ = -1;
     bool refitAll_ = false;
