@@ -107,9 +107,10 @@ void TraceDialog::AddChosenRun() {
     int row = grid_->currentIndex().isValid() ? grid_->currentIndex().row() : -1;
     const RunRow* run =
         row >= 0 && static_cast<size_t>(row) < runs_.rows.size() ? &runs_.rows[static_cast<size_t>(row)] : nullptr;
-    std::string fault;
-    if (db_) fault = AddTrace(state_, *db_, page_, slot_, {run, history_->isChecked()});
-    if (!fault.empty()) ShowFault(AddTraceFaultMessage(run, page_, slot_, fault));
+    if (db_) {
+        Result<void> added = AddTrace(state_, *db_, page_, slot_, {run, history_->isChecked()});
+        if (!added) ShowFault(AddTraceFaultMessage(run, page_, slot_, added.error()));
+    }
     accept();
     Q_EMIT TracesChanged();
 }

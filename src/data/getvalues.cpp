@@ -44,18 +44,18 @@ public:
     SlotFetch(ProgramState& state, Host& host, int page, int slot, const FetchOptions& options, Connect connect)
         : state_(state), host_(host), page_(page), slot_(slot), options_(options), connect_(std::move(connect)) {}
 
-    // The whole fetch; the fault's description, or empty.
-    std::string Run() {
+    // The whole fetch. The fault is caught here, so that no exception leaves the data layer.
+    Result<void> Run() {
         try {
             Start();
             ReadGraph();
         } catch (const FetchFault& fault) {
             KeepWhatWasStored();
-            return fault.description.empty() ? std::string("Unknown error") : fault.description;
+            return Fault{fault.description.empty() ? std::string("Unknown error") : fault.description};
         } catch (const std::exception& error) {
             // Out of memory and the like: reported the same way, never past the caller.
             KeepWhatWasStored();
-            return error.what();
+            return Fault{error.what()};
         }
         return {};
     }
@@ -117,8 +117,8 @@ private:
             return;
         }
         if (options_.checkUpdate) {
-            std::string fault = options_.checkUpdate();
-            if (!fault.empty()) Fail(fault);
+            Result<void> checked = options_.checkUpdate();
+            if (!checked) Fail(checked.error());
         }
     }
 
@@ -512,23 +512,24 @@ const char kFaultPrefix[] = "Sub Getvalues1: ";
 
 }  // namespace
 
-std::string FetchSeries(ProgramState& state, Host& host, Database& db, int page, int slot,
-                        const FetchOptions& options) {
+Result<void> FetchSeries(ProgramState& state, Host& host, Database& db, int page, int slot,
+                         const FetchOptions& options) {
     SlotFetch fetch(state, host, page, slot, options, [&db]() -> Database& { return db; });
     return fetch.Run();
 }
 
 void Getvalues1(ProgramState& state, Host& host, Database& db, int page, int slot, const FetchOptions& options) {
-    std::string fault = FetchSeries(state, host, db, page, slot, options);
-    if (!fault.empty()) host.Report({kFaultPrefix + fault}, Severity::Note);
+    Result<void> fetched = FetchSeries(state, host, db, page, slot, options);
+    if (!fetched) host.Report({kFaultPrefix + fetched.error()}, Severity::Note);
 }
 
 void Getvalues1(ProgramState& state, Host& host, int page, int slot, const FetchOptions& options) {
     FetchOptions withStamp = options;
     if (!withStamp.checkUpdate)
-        withStamp.checkUpdate = [&state, &host]() {
+        withStamp.checkUpdate = [&state, &host]() -> Result<void> {
             Result<bool> checked = CheckUpdate(host, state);
-            return checked ? std::string() : checked.error();
+            if (!checked) return checked.fault();
+            return {};
         };
     std::unique_ptr<Database> own;
     SlotFetch fetch(state, host, page, slot, withStamp, [&]() -> Database& {
@@ -537,8 +538,8 @@ void Getvalues1(ProgramState& state, Host& host, int page, int slot, const Fetch
         own = std::move(opened.value());
         return *own;
     });
-    std::string fault = fetch.Run();
-    if (!fault.empty()) host.Report({kFaultPrefix + fault}, Severity::Note);
+    Result<void> fetched = fetch.Run();
+    if (!fetched) host.Report({kFaultPrefix + fetched.error()}, Severity::Note);
 }
 
 }  // namespace tidemark

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/host.h"
+#include "core/result.h"
 #include "data/program_state.h"
 #include "platform/db/database.h"
 
@@ -23,17 +24,15 @@ struct FetchOptions {
     // graph's model-error text is composed while its second series is read.
     std::optional<double> modelErrorThreshold;
     // Re-reads the database's update stamp (into the program state) after a graph that
-    // has no second series; returns the fault's description, empty when it went well.
-    // Not set: Getvalues1 on its own connection re-reads it with CheckUpdate; the fetch
+    // has no second series. Not set: Getvalues1 on its own connection re-reads it with CheckUpdate; the fetch
     // on the caller's connection does not re-read it.
-    std::function<std::string()> checkUpdate;
+    std::function<Result<void>()> checkUpdate;
 };
 
-// The whole fetch on an open connection. Returns the fault's description, empty when
-// the fetch finished; shows nothing. What the slot received before a fault stays, and
-// its point count covers exactly the points stored.
-std::string FetchSeries(ProgramState& state, Host& host, Database& db, int page, int slot,
-                        const FetchOptions& options = {});
+// The whole fetch on an open connection; shows nothing. What the slot received before a
+// fault stays, and its point count covers exactly the points stored.
+Result<void> FetchSeries(ProgramState& state, Host& host, Database& db, int page, int slot,
+                         const FetchOptions& options = {});
 
 // Getvalues1 on the caller's connection (the loader holds one for the whole load).
 // A fault is shown as "Sub Getvalues1: " followed by its description.

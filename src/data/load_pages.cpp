@@ -85,17 +85,16 @@ public:
         if (!opened) return Fail(opened.error());
         std::unique_ptr<Database> db = std::move(opened.value());
 
-        std::string error;
-        if (!PrepareWindow(error)) return FailWindow(error);
+        if (Result<void> prepared = PrepareWindow(); !prepared) return FailWindow(prepared.error());
 
         PageSet& pages = state_.pages;
         const int n = pages.pagecount;
         for (int p = 1; p <= n; ++p) {
             page_ = p;
             if (hooks_.progress) hooks_.progress(p * 2400 / n);
-            if (!LoadPage(*db, p, error)) return Fail(error);
+            if (Result<void> loaded = LoadPage(*db, p); !loaded) return Fail(loaded.error());
             if (state_.currentpage == 0 && state_.autostartseconds == 0) {
-                if (!CheckUpdateInto(error)) return Fail(error);
+                if (Result<bool> checked = CheckUpdate(host_, state_); !checked) return Fail(checked.error());
                 state_.currentpage = 1;
                 host_.SetCaption(BaseCaption(state_));
                 if (hooks_.showFirstPage) hooks_.showFirstPage();
@@ -111,14 +110,14 @@ public:
         if (mode_ == LoadMode::Full && state_.autostartseconds != 0) {
             state_.currentpage = 1;
             if (hooks_.showFirstPageUnattended) hooks_.showFirstPageUnattended();
-            if (!CheckUpdateInto(error)) return Fail(error);
+            if (Result<bool> checked = CheckUpdate(host_, state_); !checked) return Fail(checked.error());
             host_.SetCaption(BaseCaption(state_));
         }
         return {};
     }
 
 private:
-    bool PrepareWindow(std::string& error) {
+    Result<void> PrepareWindow() {
         SetupSettings& s = state_.settings;
         // A reload starts from the user's day count, not from the span of the last load.
         if (s.daysisspan) {
@@ -126,27 +125,22 @@ private:
             s.daysisspan = false;
         }
         if (s.days == 0) s.days = 7;
-        DateWindow window;
-        if (!ComputeDateWindow(s, host_.Now(), state_.historicalStart, state_.historyStartText, window, error))
-            return false;
+        Result<DateWindow> computed =
+            ComputeDateWindow(s, host_.Now(), state_.historicalStart, state_.historyStartText);
+        if (!computed) return computed.fault();
+        DateWindow window = computed.value();
         int span = s.days + s.endday;
-        if (span < 0) {
-            error = "Days " + std::to_string(s.days) + " and End Day " + std::to_string(s.endday) +
-                    " leave a window of " + std::to_string(span) + " days; it cannot end before it starts";
-            return false;
-        }
-        if (span > 32767) {
-            error = "Overflow: " + std::to_string(s.days) + " days and " + std::to_string(s.endday) +
-                    " future days are too many to graph";
-            return false;
-        }
+        if (span < 0)
+            return Fault{"Days " + std::to_string(s.days) + " and End Day " + std::to_string(s.endday) +
+                         " leave a window of " + std::to_string(span) + " days; it cannot end before it starts"};
+        if (span > 32767)
+            return Fault{"Overflow: " + std::to_string(s.days) + " days and " + std::to_string(s.endday) +
+                         " future days are too many to graph"};
         int capacity = span < 0 ? 0 : PointCapacityFor(span, s.plotunitvalues);
-        if (capacity > 32767) {
-            error = "Overflow: " + std::to_string(span) + " days of " +
-                    (s.plotunitvalues ? "unit values" : "hourly values") + " need " + std::to_string(capacity) +
-                    " points per graph; at most 32767 can be counted";
-            return false;
-        }
+        if (capacity > 32767)
+            return Fault{"Overflow: " + std::to_string(span) + " days of " +
+                         (s.plotunitvalues ? "unit values" : "hourly values") + " need " + std::to_string(capacity) +
+                         " points per graph; at most 32767 can be counted"};
         s.days = static_cast<int16_t>(span);
         s.daysisspan = true;
         window.span = static_cast<int16_t>(span);
@@ -157,10 +151,10 @@ private:
         size_t pageRoom = static_cast<size_t>(pages.tableroom) + 1;
         state_.labels.assign(pageRoom, std::vector<SeriesLabels>(kGraphsPerPage));
         state_.modelErrorThreshold.assign(pageRoom, 0.0);
-        return true;
+        return {};
     }
 
-    bool LoadPage(Database& db, int p, std::string& error) {
+    Result<void> LoadPage(Database& db, int p) {
         PageSet& pages = state_.pages;
         PageRec& page = pages.Page(p);
         double threshold = ModelErrorThreshold(state_.settings, page);
@@ -184,29 +178,19 @@ private:
             options.modelErrorThreshold = threshold;
             // Traces are added afresh by every load.
             graph.tracecount = 0;
-            error = FetchSeries(state_, host_, db, p, slot, options);
-            if (!error.empty()) return false;
+            if (Result<void> fetched = FetchSeries(state_, host_, db, p, slot, options); !fetched) return fetched;
             if (Contains(page.runsuffix[static_cast<size_t>(slot)], "RU")) AddModelRun(db, p, slot);
         }
         if (pages.HasAlertTable()) ClearAlertMarks(pages, p);
-        return true;
+        return {};
     }
 
     // The newest run of yesterday or earlier over a graph that asks for runs. A run that
     // cannot be read costs the graph its trace, not the load.
     void AddModelRun(Database& db, int p, int slot) {
-        std::string fault = AddUnattendedTrace(state_, db, p, slot, host_.Now());
-        if (fault.empty() || state_.autostartseconds != 0) return;
-        host_.Report({fault}, Severity::Warning);
-    }
-
-    bool CheckUpdateInto(std::string& error) {
-        auto checked = CheckUpdate(host_, state_);
-        if (!checked) {
-            error = checked.error();
-            return false;
-        }
-        return true;
+        Result<void> added = AddUnattendedTrace(state_, db, p, slot, host_.Now());
+        if (added || state_.autostartseconds != 0) return;
+        host_.Report(added.fault(), Severity::Warning);
     }
 
     LoadPagesResult Fail(const std::string& description) {
@@ -254,22 +238,20 @@ std::string BaseCaption(const ProgramState& state) {
            FormatDate(state.lastUpdate, "hh:mm AMPM");
 }
 
-bool ComputeDateWindow(const SetupSettings& settings, double now, bool historicalStart,
-                       const std::string& historyStartText, DateWindow& window, std::string& error) {
+Result<DateWindow> ComputeDateWindow(const SetupSettings& settings, double now, bool historicalStart,
+                                     const std::string& historyStartText) {
+    DateWindow window;
     window.currentHour = Hour(now);
     double today = DatePart(now);
     window.start = today - (settings.days - 1);
     window.end = today + 1 + settings.endday;
     if (historicalStart) {
         auto start = ParseDateTimeText(historyStartText);
-        if (!start) {
-            error = "Historical Start Date \"" + historyStartText + "\" is not a date";
-            return false;
-        }
+        if (!start) return Fault{"Historical Start Date \"" + historyStartText + "\" is not a date"};
         window.start = *start;
         window.end = *start + settings.days;
     }
-    return true;
+    return window;
 }
 
 LoadPagesResult LoadPages(ProgramState& state, Host& host, LoadMode mode, const LoadPagesHooks& hooks) {

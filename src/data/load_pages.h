@@ -45,9 +45,9 @@ using LoadPagesResult = Result<void, LoadFault>;
 std::string BaseCaption(const ProgramState& state);
 
 // The date window for `days` and `endday` at `now` (or from the historical start).
-// Returns false with a description when the historical start is not a date.
-bool ComputeDateWindow(const SetupSettings& settings, double now, bool historicalStart,
-                       const std::string& historyStartText, DateWindow& window, std::string& error);
+// A fault when the historical start is not a date.
+Result<DateWindow> ComputeDateWindow(const SetupSettings& settings, double now, bool historicalStart,
+                                     const std::string& historyStartText);
 
 // The callers set state.loading around the call. `days` may hold the span of an earlier
 // load; the window is always computed from the user's day count.

@@ -102,7 +102,7 @@ std::string RunTraceStatement(const std::string& table, const RunRow& run, doubl
     return quotedates ? ReplaceAll(sql, "#", "'") : sql;
 }
 
-std::string AddTrace(ProgramState& state, Database& db, int page, int slot, const AddTraceRequest& request) {
+Result<void> AddTrace(ProgramState& state, Database& db, int page, int slot, const AddTraceRequest& request) {
     PageRec& rec = state.pages.Page(page);
     GraphDef& def = rec.slots.at(static_cast<size_t>(slot));
     GraphTraces& traces = state.traces.At(page, slot);
@@ -116,7 +116,7 @@ std::string AddTrace(ProgramState& state, Database& db, int page, int slot, cons
     } else {
         if (!request.run) return {};  // an empty run list adds nothing
         std::optional<double> runTime = RunTime(*request.run);
-        if (!runTime) return "The run time \"" + Field(*request.run, 2) + "\" is not a date and time";
+        if (!runTime) return Fault{"The run time \"" + Field(*request.run, 2) + "\" is not a date and time"};
         traces.lastRunText =
             Field(*request.run, 0) + ", " + Field(*request.run, 1) + ", " + FormatDate(*runTime, "mmmdd hh:mm");
         label = FormatDate(*runTime, "mmmdd hh:mm");
@@ -124,10 +124,10 @@ std::string AddTrace(ProgramState& state, Database& db, int page, int slot, cons
                                 state.settings.quotedates);
     }
     Result<Recordset> rows = db.OpenRecordset(AdaptQuery(sql, ModelTables(), state.settings));
-    if (!rows) return rows.error();
+    if (!rows) return rows.fault();
     if (rows->Eof()) return {};
 
-    if (def.tracecount == INT16_MAX) return "Too many traces on this graph";
+    if (def.tracecount == INT16_MAX) return Fault{"Too many traces on this graph"};
     int n = def.tracecount + 1;
     def.tracecount = static_cast<int16_t>(n);
     const SlotSeries& main = state.store.At(page, slot);
@@ -162,20 +162,21 @@ std::optional<size_t> UnattendedRun(const RunList& list, double now, bool ratioG
     return std::nullopt;
 }
 
-std::string AddUnattendedTrace(ProgramState& state, Database& db, int page, int slot, double now) {
+Result<void> AddUnattendedTrace(ProgramState& state, Database& db, int page, int slot, double now) {
     GraphDef& def = state.pages.Graph(page, slot);
     def.tracecount = 0;
     bool hasRunNumber = state.pages.Page(page).runnumber.at(static_cast<size_t>(slot)) != 0;
     Result<RunList> list = ReadRunList(db, state, page, slot);
-    if (!list) return AddTraceFaultMessage(nullptr, page, slot, list.error());
+    if (!list) return Fault{AddTraceFaultMessage(nullptr, page, slot, list.error())};
     const RunRow* run = nullptr;
     if (!hasRunNumber) {
         std::optional<size_t> row = UnattendedRun(list.value(), now, Contains(LCase(def.parametername), "ratio"));
         if (!row) return {};
         run = &list->rows[*row];
     }
-    std::string fault = AddTrace(state, db, page, slot, {run, false});
-    return fault.empty() ? fault : AddTraceFaultMessage(run, page, slot, fault);
+    Result<void> added = AddTrace(state, db, page, slot, {run, false});
+    if (!added) return Fault{AddTraceFaultMessage(run, page, slot, added.error())};
+    return {};
 }
 
 int WheelRows::Turn(int delta) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/result.h"
 #include "data/program_state.h"
 #include "platform/db/database.h"
 
@@ -51,9 +52,9 @@ struct AddTraceRequest {
 };
 
 // Adds the trace to graph `slot` of `page` (tracecount, the shared store, the label and
-// the last-run text). Returns the fault's description, empty when it went well (also
-// when the run had no values and nothing was added). The caller draws the graph again.
-std::string AddTrace(ProgramState& state, Database& db, int page, int slot, const AddTraceRequest& request);
+// the last-run text). A run without values adds nothing and is no fault. The caller
+// draws the graph again.
+Result<void> AddTrace(ProgramState& state, Database& db, int page, int slot, const AddTraceRequest& request);
 
 // The message of a failed Add: "Run ID R on Page p Graph g: " and the description.
 std::string AddTraceFaultMessage(const RunRow* run, int page, int slot, const std::string& description);
@@ -67,8 +68,8 @@ std::optional<size_t> UnattendedRun(const RunList& list, double now, bool ratioG
 
 // The loader's add for a ",RUN" graph whose runsuffix holds "RU": starts the graph's
 // traces afresh, lists its runs on `db` and adds the chosen one (or its run-number
-// series). Returns the fault's message (as AddTraceFaultMessage), empty when it went well.
-std::string AddUnattendedTrace(ProgramState& state, Database& db, int page, int slot, double now);
+// series). A fault's description is the whole message (as AddTraceFaultMessage).
+Result<void> AddUnattendedTrace(ProgramState& state, Database& db, int page, int slot, double now);
 
 // The mouse wheel on the run grid: deltas add up, each whole notch of 120 scrolls 3
 // rows (away from the user: up), and what is left of a notch is kept for the next turn.

@@ -192,9 +192,9 @@ TEST_F(GetvaluesTest, TheUpdateStampIsReReadOnlyForGraphsWithoutASecondSeries) {
     h.state.lastUpdate = 0;
     int calls = 0;
     FetchOptions options;
-    options.checkUpdate = [&calls]() {
+    options.checkUpdate = [&calls]() -> Result<void> {
         ++calls;
-        return std::string("database is locked");
+        return Fault{"database is locked"};
     };
     EXPECT_EQ(h.Fetch(0), "");
     EXPECT_EQ(calls, 0);

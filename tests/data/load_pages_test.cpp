@@ -144,10 +144,9 @@ TEST_F(LoadPagesTest, DateWindowForFutureDaysHistoricalStartAndZeroDays) {
     EXPECT_EQ(fresh.window.start, DateSerial(2026, 3, 4));
     EXPECT_EQ(fresh.window.span, 7);
 
-    std::string error;
-    DateWindow w;
-    EXPECT_FALSE(ComputeDateWindow(state_.settings, kNow, true, "soon", w, error));
-    EXPECT_NE(error.find("soon"), std::string::npos);
+    Result<DateWindow> w = ComputeDateWindow(state_.settings, kNow, true, "soon");
+    EXPECT_FALSE(w);
+    EXPECT_NE(w.error().find("soon"), std::string::npos);
 }
 
 TEST_F(LoadPagesTest, AFaultOnPageOneEndsAFullLoadWithOneMessage) {

@@ -130,16 +130,16 @@ TEST_F(ModelRunsTest, AddAndClearLastWorkOnTheListedRuns) {
     EXPECT_EQ(list->rows[2].cells[1], "2");  // the highest trace first
     EXPECT_EQ(list->columns.size(), 5u);
 
-    EXPECT_EQ(AddTrace(state_, *conn_, 1, 0, {&list->rows[1], false}), "");
+    EXPECT_EQ(AddTrace(state_, *conn_, 1, 0, {&list->rows[1], false}).error(), "");
     EXPECT_EQ(state_.pages.Graph(1, 0).tracecount, 1);
     EXPECT_EQ(TracePoints(1), (std::vector<std::string>{"09 12:00 3", "11 12:00 3.5"}));  // from the run time on
     EXPECT_EQ(state_.traces.Find(1, 0, 1)->label, "Mar09 06:00");
     EXPECT_EQ(state_.traces.At(1, 0).lastRunText, "68, 1, Mar09 06:00");
 
-    EXPECT_EQ(AddTrace(state_, *conn_, 1, 0, {&list->rows[1], true}), "");
+    EXPECT_EQ(AddTrace(state_, *conn_, 1, 0, {&list->rows[1], true}).error(), "");
     EXPECT_EQ(TracePoints(2).front(), "09 00:00 1");  // with its history
     // A run without values adds nothing.
-    EXPECT_EQ(AddTrace(state_, *conn_, 1, 0, {&list->rows[0], false}), "");
+    EXPECT_EQ(AddTrace(state_, *conn_, 1, 0, {&list->rows[0], false}).error(), "");
     EXPECT_EQ(state_.pages.Graph(1, 0).tracecount, 2);
 
     ClearLastTrace(state_, 1, 0);
@@ -149,7 +149,7 @@ TEST_F(ModelRunsTest, AddAndClearLastWorkOnTheListedRuns) {
     EXPECT_NE(state_.traces.Find(1, 0, 2), nullptr);  // the store keeps them
 
     RunRow broken = RunOf("68", "1", "soon");
-    EXPECT_NE(AddTrace(state_, *conn_, 1, 0, {&broken, false}), "");
+    EXPECT_NE(AddTrace(state_, *conn_, 1, 0, {&broken, false}).error(), "");
     EXPECT_EQ(AddTraceFaultMessage(&broken, 1, 0, "boom"), "Run ID 68 on Page 1 Graph 1: boom");
 }
 

@@ -116,7 +116,7 @@ public:
         Result<std::unique_ptr<Database>> db = OpenDatabase(state.settings, state.programFolder);
         EXPECT_TRUE(db.ok()) << db.error();
         if (!db) return db.error();
-        return FetchSeries(state, host, *db.value(), 1, slot, options);
+        return FetchSeries(state, host, *db.value(), 1, slot, options).error();
     }
 
     // Getvalues1 on its own connection; messages land in host.messages.

@@ -56,7 +56,7 @@ TEST(ModelRunsPostgres, TheRunListAndBothAddsReadTheServersModelTables) {
     ASSERT_TRUE(list) << list.error();
     ASSERT_EQ(list->rows.size(), 2u);
     EXPECT_EQ(list->rows[0].cells[0], "69");
-    EXPECT_EQ(AddTrace(state, *db.value(), 1, 0, {&list->rows[0], false}), "");
+    EXPECT_EQ(AddTrace(state, *db.value(), 1, 0, {&list->rows[0], false}).error(), "");
     EXPECT_EQ(state.pages.Graph(1, 0).tracecount, 2);
     const ModelTrace* today = state.traces.Find(1, 0, 2);
     ASSERT_NE(today, nullptr);
