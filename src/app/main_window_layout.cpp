@@ -133,7 +133,7 @@ FormLayoutInput MainWindow::LayoutInput(bool havePage) const {
     // The chart views paint the bands themselves, on every repaint and so in every image.
     in.overlayAvailable = true;
     if (!havePage) {
-        for (SlotLayoutInput& slot : in.slots) slot.dsid = 0;
+        for (SlotLayoutInput& slot : in.slots) slot.dsid = kEmptySlotDsid;
         return in;
     }
     int page = state_.currentpage;

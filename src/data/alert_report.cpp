@@ -28,7 +28,7 @@ void MarkGraphs(ProgramState& state, int dsid, double issued, double value) {
     for (int p = 1; p <= pages.pagecount && p < static_cast<int>(pages.alerts.size()); ++p) {
         for (int s = 0; s < kGraphsPerPage; ++s) {
             AlertSlot& a = pages.alerts[static_cast<size_t>(p)][static_cast<size_t>(s)];
-            if (a.dsid == 0 || a.dsid != dsid) continue;
+            if (a.dsid == kEmptySlotDsid || a.dsid != dsid) continue;
             double lastValue = 0, sinceLast = 0;
             if (a.markcount > 0) {
                 const AlertMark& last = a.marks[static_cast<size_t>(a.markcount) - 1];
@@ -82,7 +82,7 @@ private:
                                     "\" is out of range; its values are ignored.");
                 continue;
             }
-            if (*dsid == 0) continue;
+            if (*dsid == kEmptySlotDsid) continue;
             std::optional<double> value = ReadValues();
             if (value && !(std::fabs(*value) <= kLargestAlertValue)) {
                 // A mark that far off would take the graph's value axis beyond what it

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "setup/setup_model.h"
+
 namespace tidemark {
 
 bool SiteCatalogue::Append(SiteEntry entry) {
@@ -13,7 +15,7 @@ bool SiteCatalogue::Append(SiteEntry entry) {
 
 bool SiteCatalogue::AppendWebScreen(const std::string& address, int32_t back2color, int32_t hrcolor) {
     SiteEntry e;
-    e.dsid = -1;
+    e.dsid = kWebScreenDsid;
     e.sitename = address;
     e.datatypeid = 0;
     e.datatypename = "Web Screen";

@@ -10,7 +10,7 @@
 namespace tidemark {
 
 struct SiteEntry {
-    int32_t dsid = 0;             // 1: datatype_site_id; -1 for a web screen
+    int32_t dsid = 0;             // 1: datatype_site_id; kWebScreenDsid for a web screen
     std::string sitename;         // 2: site_name with ";" made ","; a web screen's address
     int32_t datatypeid = 0;       // 3: datatype_id; 0 for a web screen
     std::string datatypename;     // 4: datatype_name, "Monthly Rainfall", "Monthly ET" or "Web Screen"
