@@ -58,7 +58,8 @@ QString PdfPageHtml(const QString& pdfPath, const QString& folder, QSize pixels)
     // fast PNG writer suits them far better than the general encoder.
     const PdfDocumentInfo drawing = draw.call(pdfPath, pixels, kPdfPagesShown, [&](int page, const QImage& image) {
         const QString file = QDir(folder).filePath(QString("page%1.png").arg(page + 1));
-        pageFiles << (!image.isNull() && WritePng(image, QFile::encodeName(file).toStdString()) ? file : QString());
+        pageFiles << (!image.isNull() && WritePng(image, QFile::encodeName(file).toStdString()).ok() ? file
+                                                                                                     : QString());
     });
     if (!drawing.fault.isEmpty()) return Page(name, Notice(name + " " + drawing.fault));
     const int count = drawing.pageCount;

@@ -72,9 +72,9 @@ void PublishingController::Cancel() {
 
 void PublishingController::SaveWebInfo() {
     std::string path = state_.programFolder + kPublishSettingsFileName;
-    std::string error;
-    if (!WritePublishSettings(state_.programFolder, dialog_->SettingsFile(), &error)) {
-        host_.Message(error, MsgButtons::Ok, MsgIcon::Exclamation);
+    Result<void> written = WritePublishSettings(state_.programFolder, dialog_->SettingsFile());
+    if (!written) {
+        host_.Message(written.error(), MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
     host_.Message(path + " ... saved.");

@@ -8,20 +8,16 @@ namespace tidemark {
 
 SetupReaderHooks MakeDataHooks(Host& host, const std::string& programFolder) {
     SetupReaderHooks hooks;
-    hooks.afterTopSection = [&host, programFolder](SetupSettings& settings, SiteCatalogue& catalogue,
-                                                   std::string& error) {
+    hooks.afterTopSection = [&host, programFolder](SetupSettings& settings, SiteCatalogue& catalogue) -> Result<void> {
         ApplyConnectionRules(settings, programFolder);
         Result<CatalogueLoad> load = LoadSiteCatalogue(host, settings, programFolder, catalogue);
-        if (!load) {
-            error = load.error();
-            return false;
-        }
+        if (!load) return load.fault();
         if (load->rowsLeftOut > 0)
             host.Report({"The site catalogue holds at most " + std::to_string(SiteCatalogue::kMaxEntries) +
                          " entries; " + std::to_string(load->rowsLeftOut) + " of the " + std::to_string(load->rows) +
                          " rows of rsite are not listed in it."},
                         Severity::Warning);
-        return true;
+        return {};
     };
     return hooks;
 }

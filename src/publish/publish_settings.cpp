@@ -47,15 +47,13 @@ PublishSettingsFile ReadPublishSettings(const std::string& programFolder) {
     return file;
 }
 
-bool WritePublishSettings(const std::string& programFolder, const PublishSettingsFile& settings, std::string* error) {
+Result<void> WritePublishSettings(const std::string& programFolder, const PublishSettingsFile& settings) {
     // Line breaks inside a box would shift every later line when the file is read back.
     auto oneLine = [](const std::string& text) { return ReplaceAll(ReplaceAll(text, "\r", " "), "\n", " "); };
     std::string tick = std::string(" ") + (settings.saveEachGraph ? "1" : "0") + "  Separately on/off";
     std::string text =
         JoinLinesCrLf({oneLine(settings.address), oneLine(settings.folder), oneLine(settings.user), tick});
-    Result<void> written = WriteFileAtomic(programFolder + kPublishSettingsFileName, text);
-    if (!written && error) *error = written.error();
-    return written.ok();
+    return WriteFileAtomic(programFolder + kPublishSettingsFileName, text);
 }
 
 bool IsLocalFolderAddress(const std::string& address) {

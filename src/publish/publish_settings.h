@@ -4,6 +4,7 @@
 // image per graph or per page, FTP or a local folder).
 #include <string>
 
+#include "core/result.h"
 #include "publish/image_names.h"
 
 namespace tidemark {
@@ -27,9 +28,8 @@ struct PublishSettingsFile {
 PublishSettingsFile ReadPublishSettings(const std::string& programFolder);
 
 // Writes the four lines (CR LF), replacing the file whole or leaving it as it was. The
-// password has no place in the file. False with a description.
-bool WritePublishSettings(const std::string& programFolder, const PublishSettingsFile& settings,
-                          std::string* error = nullptr);
+// password has no place in the file.
+Result<void> WritePublishSettings(const std::string& programFolder, const PublishSettingsFile& settings);
 
 // What the publishing settings dialog holds when it is confirmed.
 struct PublishChoice {

@@ -11,30 +11,23 @@
 namespace tidemark {
 namespace {
 
-bool WriteBitmap(const QImage& image, const std::string& path, std::string* error) {
+Result<void> WriteBitmap(const QImage& image, const std::string& path) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "BMP");
     // Bitmaps carry no alpha here: the page is opaque.
-    if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) {
-        if (error) *error = "Cannot encode " + path + " as a bitmap: " + writer.errorString().toStdString();
-        return false;
-    }
-    Result<void> written = WriteFileAtomic(path, std::string(bytes.constData(), static_cast<size_t>(bytes.size())));
-    if (!written && error) *error = written.error();
-    return written.ok();
+    if (!writer.write(image.convertToFormat(QImage::Format_RGB32)))
+        return Fault{"Cannot encode " + path + " as a bitmap: " + writer.errorString().toStdString(), path};
+    return WriteFileAtomic(path, std::string(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
 }  // namespace
 
-bool WriteImageFile(const QImage& image, const std::string& path, std::string* error) {
-    if (image.isNull()) {
-        if (error) *error = "Nothing was captured to write to " + path;
-        return false;
-    }
-    if (IsPngPath(path)) return WritePng(image, path, error);
-    return WriteBitmap(image, path, error);
+Result<void> WriteImageFile(const QImage& image, const std::string& path) {
+    if (image.isNull()) return Fault{"Nothing was captured to write to " + path, path};
+    if (IsPngPath(path)) return WritePng(image, path);
+    return WriteBitmap(image, path);
 }
 
 bool PngWritingAvailable() {
@@ -46,15 +39,11 @@ bool PngWritingAvailable() {
 bool SaveAndPublish(const QImage& image, const std::string& path, const PublishContext& context,
                     const PublishState& state, Host& host, const PublishHooks& hooks) {
     if (path.empty()) return false;
-    std::string error;
-    bool written = false;
-    if (IsPngPath(path) && !context.pngAvailable) {
-        error = "PNG images cannot be written on this system; " + path + " was not saved";
-    } else {
-        written = WriteImageFile(image, path, &error);
-    }
+    Result<void> written = IsPngPath(path) && !context.pngAvailable
+                               ? Fault{"PNG images cannot be written on this system; " + path + " was not saved"}
+                               : WriteImageFile(image, path);
     if (!written) {
-        host.Report({error, path}, Severity::Warning);
+        host.Report({written.error(), path}, Severity::Warning);
         return false;
     }
     if (hooks.written) hooks.written(path);

@@ -7,13 +7,14 @@
 #include <string>
 
 #include "core/host.h"
+#include "core/result.h"
 #include "publish/publish_settings.h"
 
 namespace tidemark {
 
 // Writes the image: PNG when the path names a PNG file (IsPngPath), else the bitmap
-// file format. The file is replaced whole or left as it was. False with a message.
-bool WriteImageFile(const QImage& image, const std::string& path, std::string* error = nullptr);
+// file format. The file is replaced whole or left as it was.
+Result<void> WriteImageFile(const QImage& image, const std::string& path);
 
 // Whether PNG files can be written at all (the encoder works); checked at start.
 bool PngWritingAvailable();

@@ -104,6 +104,7 @@ public:
     SetupReadResult Run(const std::string& text);
 
 private:
+    Result<void> CompleteTopSection();
     SetupLoadFault Fail(const std::string& description);
     void ReadTopSection();
     void ReadPageSection(size_t first);
@@ -149,6 +150,16 @@ int CountPages(const std::vector<std::string>& lines) {
     return static_cast<int>(std::min(RoundHalfEven(last), 32767.0));
 }
 
+// The hook belongs to another layer; whatever it throws is told as its fault, so that
+// a database driver's exception reads like any failed connection.
+Result<void> Parser::CompleteTopSection() {
+    try {
+        return hooks_.afterTopSection(t_.settings, t_.catalogue);
+    } catch (const std::exception& e) {
+        return Fault{e.what()};
+    }
+}
+
 SetupReadResult Parser::Run(const std::string& text) {
     try {
         lines_ = SplitLines(text);
@@ -158,15 +169,9 @@ SetupReadResult Parser::Run(const std::string& text) {
         ReadTopSection();
         inTopSection_ = false;
         if (hooks_.afterTopSection) {
-            std::string error;
-            bool loaded = false;
-            try {
-                loaded = hooks_.afterTopSection(t_.settings, t_.catalogue, error);
-            } catch (const std::exception& e) {
-                error = e.what();
-            }
-            if (!loaded) {
-                std::string message = error + "\r\n\r\n" + kConnectionHint;
+            Result<void> completed = CompleteTopSection();
+            if (!completed) {
+                std::string message = completed.error() + "\r\n\r\n" + kConnectionHint;
                 host_.Report({message, path_}, Severity::Fatal);
                 return SetupLoadFault{{message, path_}, SetupFault::Catalogue};
             }

@@ -41,9 +41,9 @@ inline constexpr const char* kConnectionHint =
 
 struct SetupReaderHooks {
     // Runs between the top section and the page section: completes the connection
-    // string and loads the site catalogue. Returns false with a description on failure.
-    // Without it the connection string stays as read (trimmed).
-    std::function<bool(SetupSettings&, SiteCatalogue&, std::string& error)> afterTopSection;
+    // string and loads the site catalogue. Without it the connection string stays as
+    // read (trimmed).
+    std::function<Result<void>(SetupSettings&, SiteCatalogue&)> afterTopSection;
 };
 
 // What a read fills. The frequency table lives for the whole run; it is read at most

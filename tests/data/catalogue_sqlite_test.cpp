@@ -199,8 +199,8 @@ TEST(SiteCatalogueLoad, ExcessRowsAreLeftOutAndReported) {
     SetupReaderHooks hooks = MakeDataHooks(host, fixture.Folder());
     SetupSettings fromFile;
     fromFile.connectionstring = "Provider=SQLite;Data Source=tidemark.db";
-    std::string error;
-    EXPECT_TRUE(hooks.afterTopSection(fromFile, catalogue, error)) << error;
+    Result<void> completed = hooks.afterTopSection(fromFile, catalogue);
+    EXPECT_TRUE(completed) << completed.error();
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_NE(host.messages[0].find("2 of the 16385 rows"), std::string::npos) << host.messages[0];
 }

@@ -34,15 +34,16 @@ TEST(PngWriter, WritesFilesWholeOrNotAtAll) {
     QImage image(20, 10, QImage::Format_RGB32);
     image.fill(qRgb(1, 2, 3));
     std::string path = dir.filePath("page.png").toStdString();
-    std::string error;
-    ASSERT_TRUE(WritePng(image, path, &error)) << error;
+    Result<void> written = WritePng(image, path);
+    ASSERT_TRUE(written) << written.error();
     EXPECT_EQ(QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32), image);
 
     std::string missing = dir.filePath("no/such/folder/page.png").toStdString();
-    EXPECT_FALSE(WritePng(image, missing, &error));
-    EXPECT_FALSE(error.empty());
+    Result<void> refused = WritePng(image, missing);
+    EXPECT_FALSE(refused);
+    EXPECT_FALSE(refused.error().empty());
     EXPECT_FALSE(QFile::exists(QString::fromStdString(missing)));
-    EXPECT_FALSE(WritePng(QImage(), dir.filePath("empty.png").toStdString(), &error));
+    EXPECT_FALSE(WritePng(QImage(), dir.filePath("empty.png").toStdString()));
 }
 
 }  // namespace

@@ -23,22 +23,24 @@ QImage Page() {
 
 TEST(SaveAndPublish, WritesPngOrBitmapByName) {
     TempFolder folder;
-    std::string error;
-    ASSERT_TRUE(WriteImageFile(Page(), folder.File("page.png"), &error)) << error;
-    ASSERT_TRUE(WriteImageFile(Page(), folder.File("page.bmp"), &error)) << error;
-    auto png = ReadFileBytes(folder.File("page.png"));
-    auto bmp = ReadFileBytes(folder.File("page.bmp"));
-    ASSERT_TRUE(png && bmp);
-    EXPECT_EQ(png->substr(1, 3), "PNG");
-    EXPECT_EQ(bmp->substr(0, 2), "BM");
+    Result<void> png = WriteImageFile(Page(), folder.File("page.png"));
+    ASSERT_TRUE(png) << png.error();
+    Result<void> bmp = WriteImageFile(Page(), folder.File("page.bmp"));
+    ASSERT_TRUE(bmp) << bmp.error();
+    auto pngBytes = ReadFileBytes(folder.File("page.png"));
+    auto bmpBytes = ReadFileBytes(folder.File("page.bmp"));
+    ASSERT_TRUE(pngBytes && bmpBytes);
+    EXPECT_EQ(pngBytes->substr(1, 3), "PNG");
+    EXPECT_EQ(bmpBytes->substr(0, 2), "BM");
     QImage back(QString::fromStdString(folder.File("page.bmp")));
     ASSERT_EQ(back.size(), QSize(40, 30));
     EXPECT_EQ(back.pixelColor(5, 10), QColor(Qt::blue));
     EXPECT_EQ(back.pixelColor(5, 2), QColor(0xE4, 0xE9, 0xF0));
 
     // A folder that does not exist: a message, no file.
-    EXPECT_FALSE(WriteImageFile(Page(), folder.File("missing/page.png"), &error));
-    EXPECT_FALSE(error.empty());
+    Result<void> missing = WriteImageFile(Page(), folder.File("missing/page.png"));
+    EXPECT_FALSE(missing);
+    EXPECT_FALSE(missing.error().empty());
     EXPECT_TRUE(PngWritingAvailable());
 }
 

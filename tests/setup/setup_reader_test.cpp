@@ -322,7 +322,7 @@ TEST(SetupReader, HookRunsBetweenTheSectionsAndWebScreensFollowItsEntries) {
     bool called = false;
     SetupReaderHooks hooks;
     PageSet* pagesSeen = nullptr;
-    hooks.afterTopSection = [&](SetupSettings& s, SiteCatalogue& c, std::string&) {
+    hooks.afterTopSection = [&](SetupSettings& s, SiteCatalogue& c) -> Result<void> {
         called = true;
         EXPECT_EQ(s.connectionstring, "Provider=SQLite;Data Source=demo.db");
         EXPECT_TRUE(s.metricunits == false && s.startup.present);
@@ -330,7 +330,7 @@ TEST(SetupReader, HookRunsBetweenTheSectionsAndWebScreensFollowItsEntries) {
         s.connectionstring += ";completed";
         s.quotedates = true;
         c.Append(SiteEntry{101, "Creek at Mill", 1, "Stage", "ft", "", ""});
-        return true;
+        return {};
     };
     TempFolder folder;
     folder.Write(kSetupFileName, SampleSetup());
@@ -349,15 +349,14 @@ TEST(SetupReader, HookRunsBetweenTheSectionsAndWebScreensFollowItsEntries) {
 
 TEST(SetupReader, HookFailureGivesTheConnectionMessage) {
     SetupReaderHooks hooks;
-    hooks.afterTopSection = [](SetupSettings&, SiteCatalogue&, std::string& error) {
-        error = "unable to open database file";
-        return false;
+    hooks.afterTopSection = [](SetupSettings&, SiteCatalogue&) -> Result<void> {
+        return Fault{"unable to open database file"};
     };
     ReadRun run(SampleSetup(), hooks);
     EXPECT_FALSE(run.result.ok());
     EXPECT_EQ(run.result.fault().kind, SetupFault::Catalogue);
     // A hook that throws is reported the same way.
-    hooks.afterTopSection = [](SetupSettings&, SiteCatalogue&, std::string&) -> bool {
+    hooks.afterTopSection = [](SetupSettings&, SiteCatalogue&) -> Result<void> {
         throw std::runtime_error("no such table: rsite");
     };
     ReadRun thrown(SampleSetup(), hooks);

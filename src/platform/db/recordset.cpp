@@ -74,29 +74,22 @@ int Recordset::CellsInRow(size_t row) const {
     return count;
 }
 
-const Recordset::Cell* Recordset::CurrentCell(int index, std::string* error) const {
-    if (!open_) {
-        *error = "The record set is closed";
-        return nullptr;
-    }
-    if (position_ >= rowCount_) {
-        *error = "There is no current record: the end of the record set has been reached";
-        return nullptr;
-    }
+Result<const Recordset::Cell*> Recordset::CurrentCell(int index) const {
+    if (!open_) return Fault{"The record set is closed"};
+    if (position_ >= rowCount_) return Fault{"There is no current record: the end of the record set has been reached"};
     size_t width = fieldNames_.size();
     if (index >= 0 && static_cast<size_t>(index) < width) {
         const Cell& cell = CellAt(position_ * width + static_cast<size_t>(index));
         if (cell.present) return &cell;
     }
-    *error = "There is no field " + std::to_string(index + 1) + ": the record set has " +
-             std::to_string(CellsInRow(position_)) + " fields";
-    return nullptr;
+    return Fault{"There is no field " + std::to_string(index + 1) + ": the record set has " +
+                 std::to_string(CellsInRow(position_)) + " fields"};
 }
 
 Result<FieldValue> Recordset::Field(int index) const {
-    std::string error;
-    const Cell* cell = CurrentCell(index, &error);
-    if (!cell) return Fault{error};
+    Result<const Cell*> found = CurrentCell(index);
+    if (!found) return found.fault();
+    const Cell* cell = *found;
     switch (cell->kind) {
         case FieldValue::Kind::Null: return FieldValue::Null();
         case FieldValue::Kind::Number: return FieldValue::OfNumber(cell->number);
@@ -107,17 +100,14 @@ Result<FieldValue> Recordset::Field(int index) const {
 }
 
 bool Recordset::IsNull(int index) const {
-    std::string error;
-    const Cell* cell = CurrentCell(index, &error);
-    return cell && cell->kind == FieldValue::Kind::Null;
+    Result<const Cell*> cell = CurrentCell(index);
+    return cell && (*cell)->kind == FieldValue::Kind::Null;
 }
 
-const Recordset::Cell* Recordset::ValueCell(int index, std::string* error) const {
-    const Cell* cell = CurrentCell(index, error);
-    if (cell && cell->kind == FieldValue::Kind::Null) {
-        *error = "Invalid use of Null: " + DescribeField(fieldNames_, index) + " is empty";
-        return nullptr;
-    }
+Result<const Recordset::Cell*> Recordset::ValueCell(int index) const {
+    Result<const Cell*> cell = CurrentCell(index);
+    if (cell && (*cell)->kind == FieldValue::Kind::Null)
+        return Fault{"Invalid use of Null: " + DescribeField(fieldNames_, index) + " is empty"};
     return cell;
 }
 
@@ -131,9 +121,9 @@ std::string Mismatch(const std::vector<std::string>& names, int index, std::stri
 }  // namespace
 
 Result<double> Recordset::DayNumber(int index) const {
-    std::string error;
-    const Cell* cell = ValueCell(index, &error);
-    if (!cell) return Fault{error};
+    Result<const Cell*> found = ValueCell(index);
+    if (!found) return found.fault();
+    const Cell* cell = *found;
     if (cell->kind != FieldValue::Kind::Text) return cell->number;
     std::string_view text = TextOf(*cell);
     if (std::optional<double> day = StoredDateTime(text)) return *day;
@@ -143,9 +133,9 @@ Result<double> Recordset::DayNumber(int index) const {
 }
 
 Result<double> Recordset::Number(int index) const {
-    std::string error;
-    const Cell* cell = ValueCell(index, &error);
-    if (!cell) return Fault{error};
+    Result<const Cell*> found = ValueCell(index);
+    if (!found) return found.fault();
+    const Cell* cell = *found;
     if (cell->kind != FieldValue::Kind::Text) return cell->number;
     std::string_view text = TextOf(*cell);
     if (std::optional<double> x = ParseDouble(text)) return *x;
@@ -153,9 +143,9 @@ Result<double> Recordset::Number(int index) const {
 }
 
 Result<std::string> Recordset::Text(int index) const {
-    std::string error;
-    const Cell* cell = ValueCell(index, &error);
-    if (!cell) return Fault{error};
+    Result<const Cell*> found = ValueCell(index);
+    if (!found) return found.fault();
+    const Cell* cell = *found;
     switch (cell->kind) {
         case FieldValue::Kind::DateTime: return IsoText(cell->number);
         case FieldValue::Kind::Number: return CStr(cell->number);

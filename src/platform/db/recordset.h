@@ -85,9 +85,9 @@ private:
     std::string_view TextOf(const Cell& cell) const {
         return std::string_view(textBlocks_[cell.text.block]).substr(cell.text.offset, cell.textLength);
     }
-    const Cell* CurrentCell(int index, std::string* error) const;
-    // The current row's cell of a field that holds a value (not null), or an error.
-    const Cell* ValueCell(int index, std::string* error) const;
+    Result<const Cell*> CurrentCell(int index) const;
+    // The current row's cell of a field that holds a value (not null).
+    Result<const Cell*> ValueCell(int index) const;
     int CellsInRow(size_t row) const;
 
     std::vector<std::string> fieldNames_;

@@ -5,11 +5,13 @@
 
 #include <string>
 
+#include "core/result.h"
+
 namespace tidemark {
 
 // curl_global_init runs once per process, on the first call from any thread; later
-// calls report its outcome. False with libcurl's reason when it failed.
-bool EnsureCurlInitialised(std::string* error);
+// calls report its outcome; a fault gives libcurl's reason.
+Result<void> EnsureCurlInitialised();
 
 // One libcurl handle, made by `Make` and released by `Release` when it goes.
 template <class Handle, Handle* (*Make)(), auto Release>

@@ -549,8 +549,7 @@ extern "C" [[gnu::visibility("default")]] UploadResult tidemark_upload_file(cons
         return fail(UploadStep::Connect, problem);
     LocalFile file(request.localPath);
     if (!file.ok()) return fail(UploadStep::Upload, file.error());
-    std::string initError;
-    if (!EnsureCurlInitialised(&initError)) return fail(UploadStep::Connect, initError);
+    if (Result<void> started = EnsureCurlInitialised(); !started) return fail(UploadStep::Connect, started.error());
     return UploadSession(address, request, options, file).Run(fail);
 }
 

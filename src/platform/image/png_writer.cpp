@@ -128,16 +128,11 @@ std::string EncodePng(const QImage& source) {
     PutChunk(png, "IEND", {});
     return png;
 }
-bool WritePng(const QImage& image, const std::string& path, std::string* error) {
+Result<void> WritePng(const QImage& image, const std::string& path) {
     std::string bytes = EncodePng(image);
-    if (bytes.empty()) {
-        if (error) *error = "There is no image to write to " + path;
-        return false;
-    }
+    if (bytes.empty()) return Fault{"There is no image to write to " + path, path};
     // Page images are written again every round; the next round mends what a crash lost.
-    Result<void> written = WriteFileAtomic(path, bytes, FileDurability::Replaced);
-    if (!written && error) *error = written.error();
-    return written.ok();
+    return WriteFileAtomic(path, bytes, FileDurability::Replaced);
 }
 
 }  // namespace tidemark

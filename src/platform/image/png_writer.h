@@ -6,6 +6,8 @@
 #include <QImage>
 #include <string>
 
+#include "core/result.h"
+
 namespace tidemark {
 
 // The image as PNG bytes: 8-bit RGB, or RGBA when the image has an alpha channel.
@@ -13,7 +15,6 @@ namespace tidemark {
 std::string EncodePng(const QImage& image);
 
 // Writes the image as a PNG file; the file is replaced whole or left as it was.
-// Returns false with a message on failure.
-bool WritePng(const QImage& image, const std::string& path, std::string* error = nullptr);
+Result<void> WritePng(const QImage& image, const std::string& path);
 
 }  // namespace tidemark
