@@ -7,17 +7,15 @@ namespace tidemark {
 namespace {
 
 RemoteAddress Parsed(const std::string& typed) {
-    auto parsed = ParseRemoteAddress(typed);
-    if (auto* error = std::get_if<AddressError>(&parsed)) ADD_FAILURE() << typed << ": " << error->message;
-    auto* address = std::get_if<RemoteAddress>(&parsed);
-    return address ? *address : RemoteAddress{};
+    Result<RemoteAddress> parsed = ParseRemoteAddress(typed);
+    if (!parsed) ADD_FAILURE() << typed << ": " << parsed.error();
+    return parsed.value_or(RemoteAddress{});
 }
 
 std::string Refusal(const std::string& typed) {
-    auto parsed = ParseRemoteAddress(typed);
-    auto* error = std::get_if<AddressError>(&parsed);
-    EXPECT_NE(error, nullptr) << typed << " was accepted";
-    return error ? error->message : std::string();
+    Result<RemoteAddress> parsed = ParseRemoteAddress(typed);
+    EXPECT_FALSE(parsed) << typed << " was accepted";
+    return parsed.error();
 }
 
 void ExpectAddress(const std::string& typed, RemoteProtocol protocol, const std::string& host, int port) {

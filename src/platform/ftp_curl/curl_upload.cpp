@@ -537,12 +537,12 @@ private:
 // The module's one entry point (ftp_module.h).
 extern "C" [[gnu::visibility("default")]] UploadResult tidemark_upload_file(const UploadRequest& request,
                                                                             const UploadOptions& options) {
-    auto parsed = ParseRemoteAddress(request.address);
-    if (auto* bad = std::get_if<AddressError>(&parsed))
-        return UploadFailure(UploadStep::Connect,
-                             WithoutPassword("The address \"" + request.address + "\" cannot be used: " + bad->message,
-                                             request.password));
-    const RemoteAddress& address = std::get<RemoteAddress>(parsed);
+    Result<RemoteAddress> parsed = ParseRemoteAddress(request.address);
+    if (!parsed)
+        return UploadFailure(UploadStep::Connect, WithoutPassword("The address \"" + request.address +
+                                                                      "\" cannot be used: " + parsed.error(),
+                                                                  request.password));
+    const RemoteAddress& address = parsed.value();
     FailureWriter fail(request, std::string(ProtocolLabel(address.protocol)) + " " + HostAndPort(address));
 
     if (std::string problem = PreflightProblem(address, request, options); !problem.empty())

@@ -45,17 +45,17 @@ std::optional<int> ParsePort(std::string_view text) {
 
 // Splits "host", "host:port", "[v6]" or "[v6]:port"; an unbracketed address with more
 // than one ":" is an IPv6 address without a port.
-std::variant<RemoteAddress, AddressError> SplitHostAndPort(std::string_view text, RemoteProtocol protocol) {
+Result<RemoteAddress> SplitHostAndPort(std::string_view text, RemoteProtocol protocol) {
     RemoteAddress address{protocol, {}, DefaultPort(protocol)};
     std::string_view portText;
     bool hasPort = false;
     if (!text.empty() && text.front() == '[') {
         size_t close = text.find(']');
-        if (close == std::string_view::npos) return AddressError{"The address has \"[\" without \"]\""};
+        if (close == std::string_view::npos) return Fault{"The address has \"[\" without \"]\""};
         address.host = std::string(text.substr(1, close - 1));
         std::string_view after = text.substr(close + 1);
         if (!after.empty()) {
-            if (after.front() != ':') return AddressError{"Unexpected text after \"]\" in the address"};
+            if (after.front() != ':') return Fault{"Unexpected text after \"]\" in the address"};
             portText = after.substr(1);
             hasPort = true;
         }
@@ -67,10 +67,10 @@ std::variant<RemoteAddress, AddressError> SplitHostAndPort(std::string_view text
     } else {
         address.host = std::string(text);
     }
-    if (address.host.empty()) return AddressError{"The address names no host"};
+    if (address.host.empty()) return Fault{"The address names no host"};
     if (hasPort) {
         std::optional<int> port = ParsePort(portText);
-        if (!port) return AddressError{"The port \"" + std::string(portText) + "\" is not a number from 1 to 65535"};
+        if (!port) return Fault{"The port \"" + std::string(portText) + "\" is not a number from 1 to 65535"};
         address.port = *port;
     }
     return address;
@@ -100,27 +100,26 @@ std::string EscapedPath(std::initializer_list<std::string_view> pieces) {
 
 }  // namespace
 
-std::variant<RemoteAddress, AddressError> ParseRemoteAddress(std::string_view typed) {
+Result<RemoteAddress> ParseRemoteAddress(std::string_view typed) {
     std::string_view text = Trim(typed);
-    if (text.empty()) return AddressError{"No web site address was given"};
+    if (text.empty()) return Fault{"No web site address was given"};
 
     RemoteProtocol protocol = RemoteProtocol::Ftp;
     if (size_t separator = text.find("://"); separator != std::string_view::npos) {
         std::string scheme = Lowercase(text.substr(0, separator));
         std::optional<RemoteProtocol> known = ProtocolOfScheme(scheme);
         if (!known)
-            return AddressError{"Addresses starting \"" + scheme +
-                                "://\" are not served; use ftp://, ftps:// or sftp://"};
+            return Fault{"Addresses starting \"" + scheme + "://\" are not served; use ftp://, ftps:// or sftp://"};
         protocol = *known;
         text = text.substr(separator + 3);
     }
     while (!text.empty() && text.back() == '/') text.remove_suffix(1);
 
     if (text.find('/') != std::string_view::npos)
-        return AddressError{"The address holds a folder; the website folder has a box of its own"};
+        return Fault{"The address holds a folder; the website folder has a box of its own"};
     if (text.find('@') != std::string_view::npos)
-        return AddressError{"The address holds a user name; the user name has a box of its own"};
-    if (text.find_first_of(" \t") != std::string_view::npos) return AddressError{"The address holds a blank"};
+        return Fault{"The address holds a user name; the user name has a box of its own"};
+    if (text.find_first_of(" \t") != std::string_view::npos) return Fault{"The address holds a blank"};
     return SplitHostAndPort(text, protocol);
 }
 

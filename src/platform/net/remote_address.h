@@ -7,7 +7,8 @@
 //   sftp://host[:port]              -> SFTP, port 22 unless given
 #include <string>
 #include <string_view>
-#include <variant>
+
+#include "core/result.h"
 
 namespace tidemark {
 
@@ -19,14 +20,10 @@ struct RemoteAddress {
     int port = 21;
 };
 
-struct AddressError {
-    std::string message;
-};
-
 // Reads the typed address (outer blanks ignored, scheme in any letter case, trailing
 // "/" allowed). User names, passwords and folders have boxes of their own, so an
 // address holding "@" or a path is refused rather than guessed at.
-std::variant<RemoteAddress, AddressError> ParseRemoteAddress(std::string_view typed);
+Result<RemoteAddress> ParseRemoteAddress(std::string_view typed);
 
 // "FTP", "FTPS" or "SFTP", for messages.
 const char* ProtocolLabel(RemoteProtocol protocol);
