@@ -51,12 +51,12 @@ QString PdfPageHtml(const QString& pdfPath, const QString& folder, QSize pixels)
     if (!QFileInfo(pdfPath).isReadable()) return Page(name, Notice(name + " cannot be opened"));
     if (!LooksLikePdf(pdfPath)) return Page(name, Notice(name + " is not a PDF file"));
     const ModuleFunction<DrawPdfPagesFunction>& draw = PdfDrawer();
-    if (!draw.call)
-        return Page(name, Notice("The pages of " + name + " cannot be drawn: " + QString::fromStdString(draw.error)));
+    if (!draw)
+        return Page(name, Notice("The pages of " + name + " cannot be drawn: " + QString::fromStdString(draw.error())));
     QStringList pageFiles;
     // The engine reads the images at once and they go with the drawing: the program's
     // fast PNG writer suits them far better than the general encoder.
-    const PdfDocumentInfo drawing = draw.call(pdfPath, pixels, kPdfPagesShown, [&](int page, const QImage& image) {
+    const PdfDocumentInfo drawing = (*draw)(pdfPath, pixels, kPdfPagesShown, [&](int page, const QImage& image) {
         const QString file = QDir(folder).filePath(QString("page%1.png").arg(page + 1));
         pageFiles << (!image.isNull() && WritePng(image, QFile::encodeName(file).toStdString()).ok() ? file
                                                                                                      : QString());

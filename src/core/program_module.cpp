@@ -48,19 +48,17 @@ void PreloadProgramModule(const ProgramModuleLocation& location) {
     if (std::string path = InstalledModule(location); !path.empty()) OpenModule(path);
 }
 
-void* LoadProgramModuleSymbol(const ProgramModuleLocation& location, const char* symbol, const std::string& description,
-                              std::string& error) {
+Result<void*> LoadProgramModuleSymbol(const ProgramModuleLocation& location, const char* symbol,
+                                      const std::string& description) {
     std::string tried;
     const std::string path = InstalledModule(location, &tried);
-    if (path.empty()) {
-        error = description + " is not installed (looked for " + tried + ")";
-        return nullptr;
-    }
+    if (path.empty()) return Fault{description + " is not installed (looked for " + tried + ")"};
     void* module = OpenModule(path);
     const char* reason = module ? nullptr : ::dlerror();
     void* address = module ? ::dlsym(module, symbol) : nullptr;
     if (module && !address) reason = ::dlerror();
-    if (!address) error = description + " " + path + " cannot be loaded: " + (reason ? reason : "unknown reason");
+    if (!address)
+        return Fault{description + " " + path + " cannot be loaded: " + (reason ? reason : "unknown reason"), path};
     return address;
 }
 

@@ -6,6 +6,8 @@
 // that never publish or show a web screen.
 #include <string>
 
+#include "core/result.h"
+
 namespace tidemark {
 
 struct ProgramModuleLocation {
@@ -22,24 +24,21 @@ struct ProgramModuleLocation {
 
 // Loads the module, beside the installed program or else from the build tree, for the
 // rest of the process (its objects may live until the end), and returns the address
-// of `symbol` in it. Null, with `error` saying why, when there is no such module or it
-// does not load. `description` names the module in the error ("The FTP client module").
-void* LoadProgramModuleSymbol(const ProgramModuleLocation& location, const char* symbol, const std::string& description,
-                              std::string& error);
+// of `symbol` in it. A fault when there is no such module or it does not load;
+// `description` names the module in it ("The FTP client module").
+Result<void*> LoadProgramModuleSymbol(const ProgramModuleLocation& location, const char* symbol,
+                                      const std::string& description);
 
-// A module's entry point as its type, or null and why it could not be had.
+// A module's entry point as its type.
 template <class Function>
-struct ModuleFunction {
-    Function call = nullptr;
-    std::string error;
-};
+using ModuleFunction = Result<Function>;
 
 template <class Function>
 ModuleFunction<Function> LoadModuleFunction(const ProgramModuleLocation& location, const char* symbol,
                                             const std::string& description) {
-    ModuleFunction<Function> loaded;
-    loaded.call = reinterpret_cast<Function>(LoadProgramModuleSymbol(location, symbol, description, loaded.error));
-    return loaded;
+    Result<void*> address = LoadProgramModuleSymbol(location, symbol, description);
+    if (!address) return address.fault();
+    return reinterpret_cast<Function>(address.value());
 }
 
 // Maps the module and its libraries, as LoadProgramModuleSymbol will, on the calling

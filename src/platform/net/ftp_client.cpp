@@ -9,8 +9,8 @@ UploadResult UploadFile(const UploadRequest& request, const UploadOptions& optio
     // Loaded once, by whichever thread uploads first.
     static const ModuleFunction<UploadFileFunction> upload = LoadModuleFunction<UploadFileFunction>(
         TIDEMARK_MODULE_LOCATION(TIDEMARK_FTP), kUploadFileSymbol, "The FTP client module");
-    if (!upload.call) return UploadFailure(UploadStep::Connect, upload.error);
-    return upload.call(request, options);
+    if (!upload) return UploadFailure(UploadStep::Connect, upload.error());
+    return (*upload)(request, options);
 }
 
 }  // namespace tidemark

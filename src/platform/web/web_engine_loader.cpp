@@ -34,11 +34,11 @@ std::jthread PreloadWebEngine() {
 std::unique_ptr<WebEngine> LoadWebEngine(std::string& error) {
     const ProgramModuleLocation location = TIDEMARK_MODULE_LOCATION(TIDEMARK_WEB);
     auto make = LoadModuleFunction<MakeWebEngineFunction>(location, kMakeWebEngineSymbol, "The browser engine module");
-    if (!make.call) {
-        error = make.error;
+    if (!make) {
+        error = make.error();
         return nullptr;
     }
-    std::unique_ptr<WebEngine> engine(make.call());
+    std::unique_ptr<WebEngine> engine((*make)());
     if (!engine) error = "The browser engine in " + location.fileName + " did not start";
     return engine;
 }
