@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
-  qt6-base-dev qt6-webengine-dev qt6-declarative-dev qt6-webchannel-dev qt6-pdf-dev libqt6sql6-sqlite libqt6sql6-odbc libqt6sql6-psql
+  qt6-base-dev qt6-webengine-dev qt6-declarative-dev qt6-webchannel-dev qt6-pdf-dev libqt6sql6-sqlite libqt6sql6-odbc libqt6sql6-psql libpq-dev
   libgl-dev zlib1g-dev libisal-dev unixodbc-dev odbc-mdbtools mdbtools libcurl4-openssl-dev sqlite3 libsqlite3-dev libsqliteodbc
   # Access files (libmdb), .xls (FreeXL) and .xlsx (QuaZip) read as databases; workbooks
   # written by the tests (openpyxl, xlwt)
@@ -14,6 +14,8 @@ PACKAGES=(
   fonts-liberation2 fonts-dejavu-core xvfb xauth openbox gnuplot-nox clang-format ccache
   # FTPS test server (TLS for pyftpdlib), test certificates and keys, the SFTP test server
   python3-openssl openssl openssh-server
+  # the published web page parsed as HTML5, errors failing the test
+  python3-html5lib
   # printing: Qt's CUPS plugin, the test scheduler with its PDF queues, and the PDF checks
   libqt6printsupport6 cups printer-driver-cups-pdf poppler-utils
   # checks of the installed tree: desktop entry, launcher, manual page, user service

@@ -10,6 +10,7 @@
 // second, read-only handle of the SQLite library itself: series of a hundred thousand
 // rows are then read without a QVariant and a UTF-16 copy per value, several times
 // faster. The values come out exactly as QSQLITE would give them.
+#include <libpq-fe.h>
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlite3.h>
@@ -34,6 +35,7 @@
 #include "platform/db/database.h"
 #include "platform/db/dialect.h"
 #include "platform/db/file_database.h"
+#include "platform/db/postgres_run.h"
 #include "platform/db/sqlite_run.h"
 #include "platform/qt_bridge/qt_text.h"
 
@@ -150,6 +152,7 @@ public:
             sqlite3_close(direct_);
             direct_ = nullptr;
         }
+        postgres_ = nullptr;  // QPSQL's, closed with it
         QSqlDatabase db = QSqlDatabase::database(name_, false);
         db.close();
     }
@@ -166,6 +169,7 @@ public:
         if (!runnable) return Fault{runnable.error()};
         const std::string& sql = runnable.value();
         if (direct_) return RunOnSqlite(direct_, sql);
+        if (postgres_) return RunOnPostgres(postgres_, sql);
         QSqlDatabase db = QSqlDatabase::database(name_, false);
         QSqlQuery query(db);
         query.setForwardOnly(true);
@@ -259,7 +263,19 @@ private:
         QSqlQuery readOnly(db);
         if (!readOnly.exec(QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY")))
             return Fault{"Cannot make the PostgreSQL session read-only: " + ErrorText(readOnly.lastError())};
+        postgres_ = PostgresHandle(db);
         return true;
+    }
+
+    // QPSQL's own libpq connection, for statements read without QDateTime (see
+    // postgres_run.h). Null when the driver does not hand it out; QPSQL then reads them.
+    static PGconn* PostgresHandle(const QSqlDatabase& db) {
+        QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+        // Qt names the type after the struct behind libpq's typedef.
+        if (!handle.isValid() ||
+            (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
+            return nullptr;
+        return *static_cast<PGconn* const*>(handle.constData());
     }
 
     Result<bool> ConnectOdbc(QSqlDatabase& db, const ConnectionTarget& target) {
@@ -308,7 +324,8 @@ private:
 
     QString name_;
     bool open_ = false;
-    sqlite3* direct_ = nullptr;  // SQLite files: the handle statements run on
+    sqlite3* direct_ = nullptr;   // SQLite files: the handle statements run on
+    PGconn* postgres_ = nullptr;  // PostgreSQL: QPSQL's connection, statements run on it
     SqlDialect dialect_ = SqlDialect::SQLite;
     std::string engineName_;
 };

@@ -1,0 +1,256 @@
+#include "platform/db/postgres_run.h"
+
+#include <libpq-fe.h>
+
+#include <QtCore/QByteArray>
+
+#include <charconv>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "core/daynum.h"
+#include "core/windows1252.h"
+#include "platform/qt_bridge/qt_text.h"
+
+namespace tidemark {
+namespace {
+
+// Type numbers of pg_type that are read as something other than text.
+enum class PgType : Oid {
+    Bool = 16,
+    Bytea = 17,
+    Int8 = 20,
+    Int2 = 21,
+    Int4 = 23,
+    Oid = 26,
+    Float4 = 700,
+    Float8 = 701,
+    Date = 1082,
+    Time = 1083,
+    Timestamp = 1114,
+    TimestampTz = 1184,
+    Numeric = 1700,
+};
+
+enum class ColumnRead { Text, Number, Bool, Bytes, Date, Time, DateTime };
+
+ColumnRead ReadOf(Oid type) {
+    switch (static_cast<PgType>(type)) {
+        case PgType::Bool: return ColumnRead::Bool;
+        case PgType::Bytea: return ColumnRead::Bytes;
+        case PgType::Int8:
+        case PgType::Int2:
+        case PgType::Int4:
+        case PgType::Oid:
+        case PgType::Float4:
+        case PgType::Float8:
+        case PgType::Numeric: return ColumnRead::Number;
+        case PgType::Date: return ColumnRead::Date;
+        case PgType::Time: return ColumnRead::Time;
+        case PgType::Timestamp:
+        case PgType::TimestampTz: return ColumnRead::DateTime;
+    }
+    return ColumnRead::Text;
+}
+
+struct ResultDeleter {
+    void operator()(PGresult* result) const { PQclear(result); }
+};
+using ResultHandle = std::unique_ptr<PGresult, ResultDeleter>;
+
+// The server's message as the other engines give theirs: the first line, without the
+// severity word.
+std::string ErrorText(const char* message) {
+    std::string_view text = message ? message : "";
+    if (size_t newline = text.find('\n'); newline != std::string_view::npos) text = text.substr(0, newline);
+    auto trim = [](std::string_view t) {
+        while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
+        while (!t.empty() && (t.back() == ' ' || t.back() == '\t' || t.back() == '\r')) t.remove_suffix(1);
+        return t;
+    };
+    text = trim(text);
+    for (std::string_view severity : {"ERROR:", "FATAL:"})
+        if (text.substr(0, severity.size()) == severity) text = trim(text.substr(severity.size()));
+    std::string out;
+    AppendUtf8AsWindows1252(text, out);
+    return out.empty() ? std::string("The PostgreSQL server gave no reason") : out;
+}
+
+// Reads `digits` decimal digits at `at`, moving past them.
+std::optional<int> Digits(std::string_view text, size_t& at, size_t digits) {
+    if (at + digits > text.size()) return std::nullopt;
+    int value = 0;
+    for (size_t i = 0; i < digits; ++i) {
+        char c = text[at + i];
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    at += digits;
+    return value;
+}
+
+bool Expect(std::string_view text, size_t& at, char c) {
+    if (at >= text.size() || text[at] != c) return false;
+    ++at;
+    return true;
+}
+
+struct WallTime {
+    int hour = 0, minute = 0, second = 0;
+};
+
+// "HH:MM:SS" with any fraction of a second dropped, as a QTime's whole seconds are.
+std::optional<WallTime> ReadTime(std::string_view text, size_t& at) {
+    auto h = Digits(text, at, 2);
+    if (!h || !Expect(text, at, ':')) return std::nullopt;
+    auto m = Digits(text, at, 2);
+    if (!m || !Expect(text, at, ':')) return std::nullopt;
+    auto s = Digits(text, at, 2);
+    if (!s || *h > 23 || *m > 59 || *s > 59) return std::nullopt;
+    if (at < text.size() && text[at] == '.')
+        for (++at; at < text.size() && text[at] >= '0' && text[at] <= '9';) ++at;
+    return WallTime{*h, *m, *s};
+}
+
+int DaysIn(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+// "YYYY-MM-DD", a valid date of years 1 to 9999 (no era suffix).
+std::optional<double> ReadDate(std::string_view text, size_t& at) {
+    auto y = Digits(text, at, 4);
+    if (!y || !Expect(text, at, '-')) return std::nullopt;
+    auto m = Digits(text, at, 2);
+    if (!m || !Expect(text, at, '-')) return std::nullopt;
+    auto d = Digits(text, at, 2);
+    if (!d || *y < 1 || *m < 1 || *m > 12 || *d < 1 || *d > DaysIn(*y, *m)) return std::nullopt;
+    return DateSerial(*y, *m, *d);
+}
+
+// The date and time fields as the server wrote them. A time zone's offset is not
+// applied: the session's zone is the one the series are kept in, and QPSQL, too, keeps
+// the fields as written. "infinity", dates before Christ and the like read as nothing.
+std::optional<double> ReadDateTime(std::string_view text) {
+    size_t at = 0;
+    std::optional<double> day = ReadDate(text, at);
+    if (!day || !Expect(text, at, ' ')) return std::nullopt;
+    std::optional<WallTime> time = ReadTime(text, at);
+    if (!time) return std::nullopt;
+    if (at < text.size() && text[at] != '+' && text[at] != '-') return std::nullopt;
+    return *day + TimeSerial(time->hour, time->minute, time->second);
+}
+
+std::optional<double> ReadDateOnly(std::string_view text) {
+    size_t at = 0;
+    std::optional<double> day = ReadDate(text, at);
+    return day && at == text.size() ? day : std::nullopt;
+}
+
+std::optional<double> ReadTimeOnly(std::string_view text) {
+    size_t at = 0;
+    std::optional<WallTime> time = ReadTime(text, at);
+    if (!time) return std::nullopt;
+    return TimeSerial(time->hour, time->minute, time->second);
+}
+
+std::optional<double> ReadNumber(std::string_view text) {
+    double value = 0;
+    const char* end = text.data() + text.size();
+    auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || stop != end) return std::nullopt;
+    return value;
+}
+
+// bytea in the server's hex output form, "\x" and two digits a byte.
+std::string ReadBytes(std::string_view text) {
+    if (text.substr(0, 2) != "\\x") return std::string(text);
+    auto nibble = [](char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; };
+    std::string bytes;
+    bytes.reserve((text.size() - 2) / 2);
+    for (size_t i = 2; i + 1 < text.size(); i += 2)
+        bytes.push_back(static_cast<char>(nibble(text[i]) * 16 + nibble(text[i + 1])));
+    return bytes;
+}
+
+class RowReader {
+public:
+    explicit RowReader(Recordset::Builder& rows) : rows_(rows) {}
+
+    void Add(ColumnRead read, std::string_view text) {
+        switch (read) {
+            case ColumnRead::Number: return AddOrText(ReadNumber(text), text);
+            case ColumnRead::Bool: return rows_.AddNumber(text == "t" ? 1 : 0);
+            case ColumnRead::Bytes: return rows_.AddText(ReadBytes(text));
+            case ColumnRead::Date: return AddDateTime(ReadDateOnly(text));
+            case ColumnRead::Time: return AddDateTime(ReadTimeOnly(text));
+            case ColumnRead::DateTime: return AddDateTime(ReadDateTime(text));
+            case ColumnRead::Text: return AddText(text);
+        }
+    }
+
+private:
+    void AddDateTime(std::optional<double> day) {
+        if (!day) return rows_.AddNull();
+        rows_.AddDateTime(*day);
+    }
+    // "NaN" and the like are numbers to the server but text to the reader's callers.
+    void AddOrText(std::optional<double> number, std::string_view text) {
+        if (number) return rows_.AddNumber(*number);
+        AddText(text);
+    }
+    void AddText(std::string_view utf8) {
+        size_t ascii = 0;
+        while (ascii < utf8.size() && static_cast<unsigned char>(utf8[ascii]) < 0x80) ++ascii;
+        if (ascii == utf8.size()) return rows_.AddText(utf8);
+        converted_.clear();
+        AppendUtf8AsWindows1252(utf8, converted_);
+        rows_.AddText(converted_);
+    }
+
+    Recordset::Builder& rows_;
+    std::string converted_;
+};
+
+}  // namespace
+
+Result<Recordset> RunOnPostgres(pg_conn* connection, const std::string& sql) {
+    const QByteArray utf8 = ProgramText(sql).toUtf8();
+    ResultHandle result(PQexec(connection, utf8.constData()));
+    if (!result) return Fault{ErrorText(PQerrorMessage(connection))};
+    ExecStatusType status = PQresultStatus(result.get());
+    if (status == PGRES_COMMAND_OK) return Fault{"The statement returns no records"};
+    if (status != PGRES_TUPLES_OK) return Fault{ErrorText(PQresultErrorMessage(result.get()))};
+
+    const int columns = PQnfields(result.get());
+    if (columns == 0) return Fault{"The statement returns no records"};
+    std::vector<std::string> names;
+    std::vector<ColumnRead> reads;
+    for (int c = 0; c < columns; ++c) {
+        std::string name;
+        AppendUtf8AsWindows1252(PQfname(result.get(), c), name);
+        names.push_back(std::move(name));
+        reads.push_back(ReadOf(PQftype(result.get(), c)));
+    }
+    Recordset::Builder rows(std::move(names));
+    RowReader reader(rows);
+    const int count = PQntuples(result.get());
+    for (int r = 0; r < count; ++r) {
+        for (int c = 0; c < columns; ++c) {
+            if (PQgetisnull(result.get(), r, c)) {
+                rows.AddNull();
+                continue;
+            }
+            const char* value = PQgetvalue(result.get(), r, c);
+            reader.Add(reads[static_cast<size_t>(c)],
+                       std::string_view(value, static_cast<size_t>(PQgetlength(result.get(), r, c))));
+        }
+        rows.EndRow();
+    }
+    return rows.Finish();
+}
+
+}  // namespace tidemark
