@@ -1,0 +1,192 @@
+// One page of 12 graphs, each 31 days of 5-minute unit values (8,928 rows a graph,
+// 107,136 in all) plus their daily values, fetched as the loader fetches them:
+//   program on PostgreSQL  a connection opened and every graph's series read into the
+//                          store, from a private server on loopback
+//   psql \copy             psql started, connected, and copying the rows of the same
+//                          statements to /dev/null: the whole process, as the engine
+//                          serves them at best to a client
+//   program on SQLite      the same rows in a SQLite file, read the same way
+// The three run interleaved (one of each per round), so that a busy machine weighs on
+// all of them alike. Prints each median with min and max, and the ratios of medians.
+//
+//   bench_postgres [ROUNDS]     (default 15)
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/daynum.h"
+#include "data/connection_rules.h"
+#include "data/database_access.h"
+#include "data/getvalues.h"
+#include "data/series_statements.h"
+#include "platform/db/dialect.h"
+#include "support/pg_server.h"
+#include "support/recording_host.h"
+#include "support/temp_folder.h"
+
+using namespace tidemark;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kGraphs = 12;
+constexpr int kSpan = 31;
+constexpr int kRowsPerDay = 288;
+const double kStart = DateSerial(2020, 3, 1);
+const double kEnd = kStart + kSpan;
+
+[[noreturn]] void Die(const std::string& why) {
+    std::fprintf(stderr, "bench_postgres: %s\n", why.c_str());
+    std::exit(1);
+}
+
+// The rows, written by the engine itself so both hold exactly the same values.
+const char kFillSql[] =
+    "insert into runit select g, timestamp '2020-03-01' + k * interval '5 minutes', 10 + g + (k % 97) * 0.01 "
+    "from generate_series(1, 12) g, generate_series(0, 31 * 288 - 1) k;\n"
+    "insert into rday select g, timestamp '2020-03-01' + d * interval '1 day', 10 + g + d * 0.1 "
+    "from generate_series(1, 12) g, generate_series(0, 30) d;\n"
+    "analyze;\n";
+
+void FillSqlite(const std::string& file) {
+    std::ifstream in(TIDEMARK_SQLITE_SCHEMA_FILE);
+    std::stringstream schema;
+    schema << in.rdbuf();
+    sqlite3* db = nullptr;
+    if (sqlite3_open(file.c_str(), &db) != SQLITE_OK) Die("cannot create " + file);
+    std::string sql = schema.str() +
+                      "begin;"
+                      "with recursive k(n) as (select 0 union all select n + 1 from k where n < 31 * 288 - 1),"
+                      " g(n) as (select 1 union all select n + 1 from g where n < 12)"
+                      " insert into runit select g.n, strftime('%Y-%m-%d %H:%M:%S', '2020-03-01', (k.n * 5) || "
+                      "' minutes'), 10 + g.n + (k.n % 97) * 0.01 from g, k;"
+                      "with recursive d(n) as (select 0 union all select n + 1 from d where n < 30),"
+                      " g(n) as (select 1 union all select n + 1 from g where n < 12)"
+                      " insert into rday select g.n, strftime('%Y-%m-%d %H:%M:%S', '2020-03-01', d.n || ' days'), "
+                      "10 + g.n + d.n * 0.1 from g, d;"
+                      "commit;";
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) Die(error ? error : "SQLite error");
+    sqlite3_close(db);
+}
+
+ProgramState PageState(const std::string& folder, const std::string& connectionString) {
+    ProgramState state;
+    state.programFolder = folder;
+    state.settings.plotunitvalues = true;
+    state.settings.connectionstring = connectionString;
+    ApplyConnectionRules(state.settings, folder);
+    SizePageSet(state.pages, 1);
+    for (int g = 0; g < kGraphs; ++g) {
+        GraphDef& graph = state.pages.Graph(1, g);
+        graph.page = 1;
+        graph.slot = static_cast<int16_t>(g);
+        graph.dsid = static_cast<int16_t>(g + 1);
+        graph.parametername = "Stage";
+    }
+    state.window = {kStart, kEnd, kSpan, 0};
+    state.store.SizeForWindow(state.pages.tableroom, kSpan, true, false);
+    return state;
+}
+
+// The loader's fetch of the page: one connection, every graph.
+double FetchPage(ProgramState& state) {
+    RecordingHost host(kEnd);
+    Clock::time_point begin = Clock::now();
+    Result<std::unique_ptr<Database>> db = OpenDatabase(state.settings, state.programFolder);
+    if (!db) Die(db.error());
+    for (int g = 0; g < kGraphs; ++g) {
+        Result<void> fetched = FetchSeries(state, host, *db.value(), 1, g);
+        if (!fetched) Die(fetched.error());
+    }
+    double ms = std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
+    if (state.store.At(1, 0).pointCount != kSpan * kRowsPerDay) Die("the fetch stored the wrong number of points");
+    return ms;
+}
+
+// psql copying the rows of the program's own statements, as a whole process.
+double PsqlCopy(const testsupport::PgServer& server, const std::string& script) {
+    std::string command = "PGPASSWORD=" + server.Password() + " psql -X -q -h " + server.Host() + " -p " +
+                          std::to_string(server.Port()) + " -U " + server.User() + " -d " + server.Database() + " -f " +
+                          script + " >/dev/null";
+    Clock::time_point begin = Clock::now();
+    if (std::system(command.c_str()) != 0) Die("psql failed: " + command);
+    return std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
+}
+
+std::string CopyScript(const std::string& folder, const SetupSettings& settings) {
+    std::string path = folder + "copy.sql";
+    std::ofstream out(path);
+    for (int g = 1; g <= kGraphs; ++g)
+        for (const std::string& sql : {UnitValuesStatement(g, kStart, kEnd), DailyStatement(g, kStart, kEnd - 1)}) {
+            std::string statement = PostgresDialect(RewriteStatement(sql, settings, false));
+            while (!statement.empty() && (statement.back() == ';' || statement.back() == ' ')) statement.pop_back();
+            out << "\\copy (" << statement << ") to '/dev/null'\n";
+        }
+    return path;
+}
+
+struct Figures {
+    std::vector<double> ms;
+    double Median() const {
+        std::vector<double> sorted = ms;
+        std::sort(sorted.begin(), sorted.end());
+        size_t n = sorted.size();
+        return n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2;
+    }
+    double Min() const { return *std::min_element(ms.begin(), ms.end()); }
+    double Max() const { return *std::max_element(ms.begin(), ms.end()); }
+};
+
+void Print(const char* name, const Figures& f) {
+    std::printf("%-24s median %8.2f ms   min %8.2f   max %8.2f\n", name, f.Median(), f.Min(), f.Max());
+}
+
+void PrintRatio(const char* name, const Figures& a, const Figures& b, double target) {
+    double ratio = a.Median() / b.Median();
+    std::printf("%-44s %.2fx (min/min %.2fx, max/max %.2fx; target at most %.1fx: %s)\n", name, ratio,
+                a.Min() / b.Min(), a.Max() / b.Max(), target, ratio <= target ? "met" : "NOT met");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int rounds = argc > 1 ? std::max(3, std::atoi(argv[1])) : 15;
+    testsupport::PgServer server;
+    std::string error;
+    if (!server.Start(&error)) Die("cannot start the PostgreSQL server: " + error);
+    if (!server.Exec(kFillSql, &error)) Die("cannot fill the server: " + error);
+    testsupport::TempFolder folder("tidemark-bench-pg");
+    const std::string dir = folder.Path();
+    FillSqlite(dir + "tidemark.db");
+
+    ProgramState onPostgres = PageState(dir, server.ConnectionString());
+    ProgramState onSqlite = PageState(dir, "Provider=SQLite;Data Source=tidemark.db");
+    const std::string script = CopyScript(dir, onPostgres.settings);
+
+    // One warm-up of each: the server's and the file's pages in memory.
+    FetchPage(onPostgres);
+    PsqlCopy(server, script);
+    FetchPage(onSqlite);
+    Figures pg, psql, sqlite;
+    for (int i = 0; i < rounds; ++i) {
+        pg.ms.push_back(FetchPage(onPostgres));
+        psql.ms.push_back(PsqlCopy(server, script));
+        sqlite.ms.push_back(FetchPage(onSqlite));
+    }
+    std::printf("%d interleaved rounds, %d rows a page\n", rounds, kGraphs * (kSpan * kRowsPerDay + kSpan));
+    Print("program on PostgreSQL", pg);
+    Print("psql \\copy", psql);
+    Print("program on SQLite", sqlite);
+    PrintRatio("program on PostgreSQL / psql \\copy:", pg, psql, 1.5);
+    PrintRatio("program on PostgreSQL / program on SQLite:", pg, sqlite, 1.3);
+    return 0;
+}
