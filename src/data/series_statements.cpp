@@ -8,16 +8,16 @@ namespace {
 
 std::string DateLiteralText(double day) { return FormatDate(day, "dd-mmm-yyyy"); }
 
-std::string UnionPart(const std::string& table, int dsid, double from, double to) {
-    return "union " + SeriesStatement(table, dsid, from, to);
+std::string SeriesSelect(const std::string& table, int dsid, double from, double to) {
+    return "select datatype_site_id, date_time, value from " + table +
+           " where datatype_site_id = " + std::to_string(dsid) + " and date_time between #" + DateLiteralText(from) +
+           "# " + "and #" + DateLiteralText(to) + "# ";
 }
 
 }  // namespace
 
 std::string SeriesStatement(const std::string& table, int dsid, double from, double to) {
-    return "select datatype_site_id, date_time, value from " + table +
-           " where datatype_site_id = " + std::to_string(dsid) + " and date_time between #" + DateLiteralText(from) +
-           "# " + "and #" + DateLiteralText(to) + "# order by date_time;";
+    return SeriesSelect(table, dsid, from, to) + "order by date_time;";
 }
 
 std::string UnitValuesStatement(int dsid, double start, double end) {
@@ -26,8 +26,13 @@ std::string UnitValuesStatement(int dsid, double start, double end) {
 
 std::string HourlyStatement(int dsid, double start, double end, bool withDailyMaxMin) {
     std::string text = SeriesStatement("rhour", dsid, start, end);
-    if (withDailyMaxMin) text += UnionPart("rdaymax", dsid, start, end) + UnionPart("rdaymin", dsid, start, end);
-    return text;
+    if (!withDailyMaxMin) return text;
+    // The engines run the three as one union ordered by the last part's order. Rows of the
+    // three tables at one instant would otherwise come in whatever order the engine's
+    // union leaves them, and the same data would draw a different line on another
+    // engine; by value is what a union that sorts to remove duplicates gives.
+    return text + "union " + SeriesStatement("rdaymax", dsid, start, end) + "union " +
+           SeriesSelect("rdaymin", dsid, start, end) + "order by date_time, value;";
 }
 
 std::string DailyStatement(int dsid, double start, double last) { return SeriesStatement("rday", dsid, start, last); }

@@ -76,6 +76,26 @@ TEST_P(SeriesEngineTest, HourlyRowsMergeWithTheDailyMaximaAndMinimaByDate) {
     EXPECT_EQ(h.Slot(0).points[2].time, At(2020, 3, 1, 1));
 }
 
+// Rows of the three tables at the same instant come in the same order on every engine
+// (by value), so the same data draws the same line whatever serves it.
+TEST_P(SeriesEngineTest, DailyMaximaAndMinimaAtAnHourlyRowsInstantComeByValue) {
+    SeriesHarness h(Backend(), At(2020, 3, 1), 2, At(2020, 3, 4));
+    h.state.settings.includedailymaxmin = true;
+    h.Define(0, 9);
+    h.Fill("rhour", 9, {{At(2020, 3, 1, 0), 4}, {At(2020, 3, 1, 6), 5}, {At(2020, 3, 2, 0), 6}});
+    h.Fill("rdaymax", 9, {{At(2020, 3, 1, 6), 9.5}, {At(2020, 3, 2, 0), 7}});
+    h.Fill("rdaymin", 9, {{At(2020, 3, 1, 6), 1.25}, {At(2020, 3, 2, 0), -3}});
+    EXPECT_EQ(h.Fetch(0), "");
+    std::vector<std::string> points = h.Points(0);
+    std::vector<std::string> atSix, atMidnight;
+    for (const std::string& p : points) {
+        if (p.rfind("03-01 06:00 ", 0) == 0) atSix.push_back(p);
+        if (p.rfind("03-02 00:00 ", 0) == 0) atMidnight.push_back(p);
+    }
+    EXPECT_EQ(atSix, (std::vector<std::string>{"03-01 06:00 1.25", "03-01 06:00 5", "03-01 06:00 9.5"}));
+    EXPECT_EQ(atMidnight, (std::vector<std::string>{"03-02 00:00 -3", "03-02 00:00 6", "03-02 00:00 7"}));
+}
+
 TEST_P(SeriesEngineTest, MonthlyTotalsRunAcrossAMonthStart) {
     // 29 March to 2 April; 10 fell from 1 to 28 March.
     SeriesHarness h(Backend(), At(2020, 3, 29), 4, At(2020, 4, 1, 12));

@@ -32,7 +32,7 @@ TEST(SeriesStatements, TheDailyMaxMinPartsFollowTheFirstSemicolon) {
               "union select datatype_site_id, date_time, value from rdaymax where datatype_site_id = 5 and "
               "date_time between #01-Mar-2020# and #08-Mar-2020# order by date_time;"
               "union select datatype_site_id, date_time, value from rdaymin where datatype_site_id = 5 and "
-              "date_time between #01-Mar-2020# and #08-Mar-2020# order by date_time;");
+              "date_time between #01-Mar-2020# and #08-Mar-2020# order by date_time, value;");
 }
 
 TEST(SeriesStatements, RewritesApplyInTheirOrder) {
