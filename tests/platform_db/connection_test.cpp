@@ -51,6 +51,19 @@ TEST(ConnectionString, ResolvesEachEngine) {
     EXPECT_EQ(odbc->odbc, "DSN=hydro;UID=x");
 }
 
+// MariaDB's driver refuses a string ending in ";" ("Error while parsing DSN").
+TEST(ConnectionString, OdbcDriversGetNoTrailingSeparator) {
+    EXPECT_EQ(OdbcConnectString("Driver={MariaDB Unicode};Server=db;Database=hdb;Uid=u;Pwd=p;"),
+              "Driver={MariaDB Unicode};Server=db;Database=hdb;Uid=u;Pwd=p");
+    EXPECT_EQ(OdbcConnectString("  DSN=hdb ;; "), "DSN=hdb");
+    EXPECT_EQ(OdbcConnectString("Driver=SQLite3;Database=/d/t.db;", "NoCreat=1"),
+              "Driver=SQLite3;Database=/d/t.db;NoCreat=1");
+    EXPECT_EQ(OdbcConnectString("Driver=SQLite3;Database=/d/t.db", "NoCreat=1"),
+              "Driver=SQLite3;Database=/d/t.db;NoCreat=1");
+    // A value in braces keeps what it holds.
+    EXPECT_EQ(OdbcConnectString("DSN=x;Pwd={a;b;}"), "DSN=x;Pwd={a;b;}");
+}
+
 TEST(ConnectionString, JetStringsNameFileReadersByExtension) {
     const std::string jet = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=";
     Result<ConnectionTarget> mdb = ResolveConnectionString(jet + "hdb/LedgerlyHDB.mdb;User Id=admin;", "/opt/tm/");

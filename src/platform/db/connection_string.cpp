@@ -163,4 +163,15 @@ Result<ConnectionTarget> ResolveConnectionString(const std::string& connectionSt
                  "\" names no provider, ODBC driver or data source. " + kExpectedForms};
 }
 
+std::string OdbcConnectString(const std::string& given, const std::string& extraPair) {
+    std::string text = TrimBlanks(given);
+    auto dropTrailingSeparators = [&text] {
+        while (!text.empty() && (text.back() == ';' || text.back() == ' ' || text.back() == '\t')) text.pop_back();
+    };
+    dropTrailingSeparators();
+    if (!extraPair.empty()) text += (text.empty() ? "" : ";") + extraPair;
+    dropTrailingSeparators();
+    return text;
+}
+
 }  // namespace tidemark

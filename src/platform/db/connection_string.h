@@ -57,4 +57,9 @@ struct ConnectionTarget {
 // programFolder ends with "/"; relative database files are taken relative to it.
 Result<ConnectionTarget> ResolveConnectionString(const std::string& connectionString, const std::string& programFolder);
 
+// The string an ODBC driver is handed: the given one, with `extraPair` ("Key=value")
+// added when not empty, and no ";" at the end - some drivers (MariaDB's) refuse one
+// while every driver takes the string without it.
+std::string OdbcConnectString(const std::string& given, const std::string& extraPair = {});
+
 }  // namespace tidemark

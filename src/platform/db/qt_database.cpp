@@ -288,10 +288,8 @@ private:
         std::error_code ec;
         if (sqliteDriver && !file.empty() && !std::filesystem::exists(file, ec))
             return Fault{"The database file " + file + " does not exist"};
-        if (sqliteDriver && ConnectionValue(pairs, {"NoCreat"}).empty()) {
-            std::string trimmed = TrimBlanks(connection);
-            connection = trimmed + (trimmed.empty() || trimmed.back() == ';' ? "" : ";") + "NoCreat=1;";
-        }
+        bool addNoCreate = sqliteDriver && ConnectionValue(pairs, {"NoCreat"}).empty();
+        connection = OdbcConnectString(connection, addNoCreate ? "NoCreat=1" : "");
         db.setDatabaseName(ProgramText(connection));
         db.setConnectOptions(QStringLiteral("SQL_ATTR_ACCESS_MODE=SQL_MODE_READ_ONLY;SQL_ATTR_LOGIN_TIMEOUT=10"));
         if (!db.open())
