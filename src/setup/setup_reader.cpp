@@ -166,7 +166,7 @@ SetupReadResult Parser::Run(const std::string& text) {
                 error = e.what();
             }
             if (!loaded) {
-                std::string message = error + "\r\n\r\n" + kConnectionHint;
+                std::string message = error + "\r\n\r\n" + ConnectionHint(folder_);
                 host_.Report({message, path_}, Severity::Fatal);
                 return SetupLoadFault{{message, path_}, SetupFault::Catalogue};
             }
