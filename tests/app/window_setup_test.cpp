@@ -179,6 +179,22 @@ TEST_F(SetupEditTest, DeletingTheLastGraphsAndPagesAlwaysLeavesOnePage) {
     EXPECT_EQ(state_.pages.pagecount, 1);
 }
 
+TEST_F(SetupEditTest, AnAddedOrReplacedGraphShowsTheUnitOfItsOwnSeries) {
+    ASSERT_TRUE(
+        db_.Exec("INSERT INTO rsite VALUES (104, 'Ridge', 4, 'Air Temperature', 'degrees F', 3);"
+                 "INSERT INTO rhour VALUES (104, '2026-03-10 13:00:00', 33.5);"));
+    WriteFourPages("True");
+    ASSERT_EQ(Open(), 0);
+    ASSERT_EQ(window_->ValueBox(0)->text(), "2.75ft");
+    Run(0, SetupOption::ReplaceGraph, [](SetupFrame& f) { Graph(f, "104", "Ridge"); });
+    EXPECT_EQ(window_->ValueBox(0)->text(), "33.5deg");
+    Run(0, SetupOption::AddOnNewPage, [](SetupFrame& f) { Graph(f, "104", "Ridge"); });
+    ASSERT_EQ(state_.currentpage, 5);
+    EXPECT_EQ(window_->ValueBox(0)->text(), "33.5deg");
+    Run(0, SetupOption::AddToPage, [](SetupFrame& f) { Graph(f, "102", "River"); });
+    EXPECT_EQ(window_->ValueBox(1)->text(), "7.13ft");
+}
+
 TEST_F(SetupEditTest, SavingWritesTheEditedPagesAndTheyReadBackTheSame) {
     WriteFourPages();
     ASSERT_EQ(Open(), 0);
