@@ -177,6 +177,28 @@ TEST_F(SetupEditTest, DeletingTheLastGraphsAndPagesAlwaysLeavesOnePage) {
     answers_.push_back(MsgAnswer::No);
     Run(0, SetupOption::DeletePage);
     EXPECT_EQ(state_.pages.pagecount, 1);
+
+    // Deleting the last page too leaves one empty page; its background's menu leads
+    // back to the setup frame, on the page's first graph, to add a graph and save.
+    answers_.push_back(MsgAnswer::Yes);
+    Run(0, SetupOption::DeletePage);
+    ASSERT_EQ(state_.pages.Page(1).slots[0].dsid, 0);
+    window_->Setup()->hide();
+    QTest::mouseClick(window_.get(), Qt::RightButton, {}, QPoint(window_->width() / 2, window_->height() / 2));
+    ASSERT_TRUE(window_->WebMenu()->isVisible());
+    window_->WebMenu()->Choose("Setup");
+    SetupFrame* frame = window_->Setup();
+    ASSERT_TRUE(frame->isVisible());
+    EXPECT_EQ(frame->Caption()->text(), "Graph 1 of 12, Page 1");
+    frame->Select(SetupOption::AddToPage);
+    Graph(*frame, "102", "River");
+    QTest::mouseClick(frame->SaveButton(), Qt::LeftButton);
+    EXPECT_EQ(state_.pages.Graph(1, 0).dsid, 102);
+    EXPECT_TRUE(window_->Chart(0)->isVisible());
+    frame->ShowAt(QPoint(0, 0));
+    frame->Select(SetupOption::SaveAll);
+    QTest::mouseClick(frame->SaveButton(), Qt::LeftButton);
+    EXPECT_NE(SetupFile().find(" 1 ; 102 ;"), std::string::npos) << SetupFile();
 }
 
 TEST_F(SetupEditTest, AnAddedOrReplacedGraphShowsTheUnitOfItsOwnSeries) {
