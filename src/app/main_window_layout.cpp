@@ -6,6 +6,7 @@
 
 #include "app/main_window.h"
 #include "app/menu_list.h"
+#include "app/page_backdrop.h"
 #include "app/scope_guard.h"
 #include "app/text_measure.h"
 #include "pages/layout.h"
