@@ -136,7 +136,11 @@ void MainWindow::DropValueBox(int slot, const QPoint& point, const QPoint& start
 void MainWindow::RefreshChart(int slot) {
     ChartView* chart = charts_[static_cast<size_t>(slot)];
     chart->ApplySurface();
-    chart->raise();
+    // Only an enlarged graph comes to the front, over what the page leaves shown. A
+    // restyle in place keeps the chart where it lies: in front it would bury its own
+    // current value, warning and compass letters, and the title strip of the graph
+    // below, which the chart's lower margin overlaps.
+    if (graphCommands_->Enlarged()) chart->raise();
 }
 
 // --- what the graph commands need beyond the PageScreen ---

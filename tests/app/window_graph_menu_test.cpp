@@ -89,6 +89,59 @@ TEST_F(GraphMenuTest, MarkerModesCycleOnTheChartAtOnceWithoutARedraw) {
     EXPECT_TRUE(state_.setupdirty);
 }
 
+namespace {
+
+// What lies at the centre of `box` on the page: the box itself while it is on top.
+QWidget* OnTopAt(const QLabel* box) { return box->parentWidget()->childAt(box->geometry().center()); }
+
+}  // namespace
+
+TEST_F(GraphMenuTest, RestylesWithoutARedrawKeepTheBoxesOverTheGraph) {
+    WriteFourPages("True");
+    ASSERT_EQ(Open(), 0);
+    QLabel* value = window_->ValueBox(0);
+    ASSERT_TRUE(value->isVisible());
+    ASSERT_EQ(OnTopAt(value), value);
+    size_t draws = drawn_.size();
+    for (const char* entry : {"Log Yaxis", "Normal Yaxis", "HourMarkers", "DayMarkers"}) {
+        Choose(0, entry);
+        EXPECT_TRUE(value->isVisible()) << entry;
+        EXPECT_EQ(OnTopAt(value), value) << entry;
+    }
+    Choose(0, "Colors/Fonts");
+    AnswerDialog<QColorDialog>([](QColorDialog& d) { d.setCurrentColor(QColor(0, 0, 0)); });
+    window_->ColorsMenu()->Choose("BackColor");
+    EXPECT_EQ(OnTopAt(value), value);
+    EXPECT_EQ(drawn_.size(), draws) << "these commands restyle the graph without drawing the page";
+
+    // The compass letters of a direction graph as well.
+    window_->Pager().NextPage();
+    window_->Pager().NextPage();
+    ASSERT_EQ(state_.currentpage, 3);
+    QLabel* north = window_->CompassBox(0);
+    ASSERT_TRUE(north->isVisible());
+    Choose(0, "Log Yaxis");
+    EXPECT_EQ(OnTopAt(north), north);
+    EXPECT_EQ(OnTopAt(window_->ValueBox(0)), window_->ValueBox(0));
+}
+
+TEST_F(GraphMenuTest, AGraphBelowKeepsItsTitleStripInFrontOfTheGraphAbove) {
+    WriteSetup(SetupText({PageLine(1, "Five"), GraphLine(1, 101), GraphLine(2, 102), GraphLine(3, 101),
+                          GraphLine(4, 102), GraphLine(5, 101)}));
+    ASSERT_EQ(Open(), 0);
+    QWidget* page = window_->Chart(3)->parentWidget();
+    // Graph 4 lies below graph 1, whose lower margin overlaps graph 4's title strip.
+    QPoint strip = window_->Chart(3)->geometry().topLeft() + QPoint(20, 3);
+    ASSERT_TRUE(window_->Chart(0)->geometry().contains(strip));
+    ASSERT_EQ(page->childAt(strip), window_->Chart(3));
+    Choose(0, "Log Yaxis");
+    EXPECT_EQ(page->childAt(strip), window_->Chart(3));
+    Choose(0, "Enlarge");
+    EXPECT_EQ(page->childAt(strip), window_->Chart(0));
+    Choose(0, "Shrink");
+    EXPECT_EQ(page->childAt(strip), window_->Chart(3));
+}
+
 TEST_F(GraphMenuTest, EnlargeShowsOneGraphOverThePageAndShrinkLaysThePageOutAgain) {
     WriteFourPages();
     ASSERT_EQ(Open(), 0);
