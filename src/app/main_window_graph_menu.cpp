@@ -75,7 +75,11 @@ void MainWindow::ToggleValuesList(int slot) {
         HoldsSecondSeries(def, def2) ? &state_.store.At(page, slot + kSecondSeriesOffset) : nullptr;
     PointLines list = ValuesListFor(def, state_.store.At(page, slot), second);
     WindowRect r = ValuesListRect(list.longest, charts_[static_cast<size_t>(slot)]->Surface(), PageGraphCount());
-    valuesList_->setGeometry(TwipsToQRect(r));
+    // The width rule counts characters of a narrower font than this platform's: the list
+    // is widened until its longest line shows whole.
+    QRect shown = TwipsToQRect(r);
+    shown.setWidth(std::max(shown.width(), valuesList_->WidthShowing(list.lines)));
+    valuesList_->setGeometry(shown);
     valueBoxes_[static_cast<size_t>(slot)]->hide();
     valuesList_->ShowLines(list.lines);
 }
