@@ -104,7 +104,7 @@ void MainWindow::OpenGraphMenu(int slot, double x, double y) {
     // The list is sized before it is placed so its height is known.
     graphMenu_->ShowAt(QPoint(0, 0));
     WindowPoint at = GraphMenuPosition(slot, PageGraphCount(), chart, x, y, graphMenu_->height() * kTwipsPerPixel);
-    graphMenu_->move(TwipsToQPoint(at.x, at.y));
+    graphMenu_->PlaceAt(TwipsToQPoint(at.x, at.y));
     graphMenu_->raise();
 }
 

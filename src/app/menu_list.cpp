@@ -1,6 +1,18 @@
 #include "app/menu_list.h"
 
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <algorithm>
+
+#include "app/fit_in_parent.h"
+
 namespace tidemark {
+namespace {
+
+// Every menu ends with this entry, which closes it.
+const QString kCancelEntry = QStringLiteral("Cancel");
+
+}  // namespace
 
 MenuList::MenuList(const QString& name, QWidget* parent) : QListWidget(parent) {
     setObjectName(name);
@@ -36,11 +48,34 @@ void MenuList::ShowAt(const QPoint& topLeft) {
     int rows = count();
     int height = rows > 0 ? sizeHintForRow(0) * rows + 2 * frameWidth() : 20;
     int width = sizeHintForColumn(0) + 2 * frameWidth() + 12;
+    // Taller than the window: the list scrolls, and its scroll bar must not cover the
+    // entries' texts.
+    if (parentWidget() && height > parentWidget()->height()) width += verticalScrollBar()->sizeHint().width();
     resize(width, height);
-    move(topLeft);
+    PlaceAt(topLeft);
     clearSelection();
+    scrollToTop();
     raise();
     show();
+    // Escape reaches the list, which has the keyboard while it is open.
+    setFocus();
+}
+
+void MenuList::PlaceAt(const QPoint& topLeft) {
+    QSize room = parentWidget() ? parentWidget()->size() : size();
+    setGeometry(FitInParent(QRect(topLeft, size()), room));
+}
+
+void MenuList::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        if (IsAvailable(kCancelEntry))
+            Choose(kCancelEntry);
+        else
+            hide();
+        return;
+    }
+    QListWidget::keyPressEvent(event);
 }
 
 void MenuList::Choose(const QString& entry) {

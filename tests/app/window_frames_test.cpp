@@ -1,8 +1,12 @@
-// The frames, menus and lists over the page keep the system's colours on a page of any
-// colour.
+// The frames, menus and lists over the page: they keep the system's colours on a page of
+// any colour, lie inside a small window and close with Escape.
 #include "window_fixture.h"
 
+#include <QAbstractScrollArea>
 #include <QLabel>
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
 
 #include "app/auto_paging_frame.h"
 #include "app/days_frame.h"
@@ -25,6 +29,8 @@ protected:
         ASSERT_TRUE(window_->GraphMenu()->isVisible());
         window_->GraphMenu()->Choose(entry);
     }
+    // All of `w` lies inside the window's client area.
+    bool Inside(const QWidget* w) const { return window_->rect().contains(w->geometry()); }
 };
 
 void ExpectSystemColours(const QWidget* w) {
@@ -70,4 +76,89 @@ TEST_F(FramesTest, FramesMenusAndListsKeepTheSystemsColoursOnABlackPage) {
     // (Its text is on the left; the right end of the caption is background.)
     EXPECT_EQ(image.pixelColor(caption.right() - 2, caption.center().y()),
               QApplication::palette().color(QPalette::Window));
+}
+
+TEST_F(FramesTest, InASmallWindowMenusAndFramesLieInsideAndScroll) {
+    WriteFourPages();
+    ASSERT_EQ(Open(), 0);
+    window_->resize(400, 300);
+    QTest::qWait(20);
+    // Opened low on the graph: the whole menu is in the window, "Cancel" can be reached.
+    window_->ChartClicked(0, Qt::RightButton, {}, 300, 4000);
+    MenuList* menu = window_->GraphMenu();
+    ASSERT_TRUE(menu->isVisible());
+    EXPECT_TRUE(Inside(menu)) << menu->geometry().top() << "+" << menu->height();
+    QListWidgetItem* cancel = menu->item(menu->count() - 1);
+    ASSERT_EQ(cancel->text(), "Cancel");
+    menu->scrollToItem(cancel);
+    EXPECT_TRUE(menu->viewport()->rect().contains(menu->visualItemRect(cancel)));
+    // A list that scrolls keeps its texts clear of its scroll bar.
+    for (int row = 0; row < menu->count(); ++row)
+        EXPECT_LE(menu->fontMetrics().horizontalAdvance(menu->item(row)->text()),
+                  menu->visualItemRect(menu->item(row)).width())
+            << menu->item(row)->text().toStdString();
+
+    // At the right edge the menu moves left.
+    menu->ShowAt(QPoint(390, 10));
+    EXPECT_TRUE(Inside(menu));
+
+    // The setup frame, taller than the window, lies inside it and scrolls.
+    window_->GraphMenu()->Choose("Setup");
+    SetupFrame* setup = window_->Setup();
+    ASSERT_TRUE(setup->isVisible());
+    EXPECT_TRUE(Inside(setup)) << setup->geometry().width() << "x" << setup->geometry().height();
+    auto* scroll = setup->findChild<QScrollArea*>();
+    ASSERT_NE(scroll, nullptr);
+    EXPECT_GT(scroll->verticalScrollBar()->maximum(), 0);
+    scroll->ensureWidgetVisible(setup->SaveButton());
+    QPoint save = setup->SaveButton()->mapTo(setup, QPoint(0, 0));
+    EXPECT_TRUE(setup->rect().contains(QRect(save, setup->SaveButton()->size())));
+
+    // Opened by the right edge, a frame moves left into the window.
+    window_->resize(800, 600);
+    QTest::qWait(20);
+    window_->WatchLevels()->ShowAt(QPoint(790, 590));
+    EXPECT_TRUE(Inside(window_->WatchLevels()));
+}
+
+TEST_F(FramesTest, EscapeClosesMenusAndFramesAsTheirCancelWould) {
+    WriteFourPages();
+    ASSERT_EQ(Open(), 0);
+    window_->ChartClicked(0, Qt::RightButton, {}, 300, 900);
+    ASSERT_TRUE(window_->GraphMenu()->isVisible());
+    QTest::keyClick(window_->GraphMenu(), Qt::Key_Escape);
+    EXPECT_FALSE(window_->GraphMenu()->isVisible());
+
+    Choose(0, "Colors/Fonts");
+    ASSERT_TRUE(window_->ColorsMenu()->isVisible());
+    QTest::keyClick(window_->ColorsMenu(), Qt::Key_Escape);
+    EXPECT_FALSE(window_->ColorsMenu()->isVisible());
+    EXPECT_TRUE(state_.setupdirty) << "the colours menu's Cancel marks the setup changed";
+
+    window_->WebMenu()->ShowAt(QPoint(10, 10));
+    ASSERT_TRUE(window_->WebMenu()->isVisible());
+    QTest::keyClick(window_->WebMenu(), Qt::Key_Escape);
+    EXPECT_FALSE(window_->WebMenu()->isVisible());
+
+    // A frame closes from whichever of its boxes has the keyboard, and changes nothing.
+    Choose(0, "Setup");
+    SetupFrame* setup = window_->Setup();
+    ASSERT_TRUE(setup->isVisible());
+    setup->Dsid()->setText("102");
+    QTest::keyClick(setup->Dsid(), Qt::Key_Escape);
+    EXPECT_FALSE(setup->isVisible());
+    EXPECT_EQ(state_.pages.Graph(1, 0).dsid, 101);
+
+    Choose(0, "Watch Levels");
+    WatchLevelsFrame* levels = window_->WatchLevels();
+    ASSERT_TRUE(levels->isVisible());
+    levels->Level(0)->setText("9");
+    QTest::keyClick(levels->Level(0), Qt::Key_Escape);
+    EXPECT_FALSE(levels->isVisible());
+    EXPECT_EQ(state_.pages.Graph(1, 0).highwatch, 0);
+
+    Choose(0, "Days");
+    ASSERT_TRUE(window_->Days()->isVisible());
+    QTest::keyClick(window_->Days(), Qt::Key_Escape);
+    EXPECT_FALSE(window_->Days()->isVisible());
 }
