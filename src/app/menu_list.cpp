@@ -44,21 +44,24 @@ bool MenuList::IsAvailable(const QString& entry) const {
     return false;
 }
 
-void MenuList::ShowAt(const QPoint& topLeft) {
+void MenuList::ShowAt(const QPoint& topLeft, int minimumHeight) {
     int rows = count();
-    int height = rows > 0 ? sizeHintForRow(0) * rows + 2 * frameWidth() : 20;
+    int height = std::max(rows > 0 ? sizeHintForRow(0) * rows + 2 * frameWidth() : 20, minimumHeight);
     int width = sizeHintForColumn(0) + 2 * frameWidth() + 12;
     // Taller than the window: the list scrolls, and its scroll bar must not cover the
     // entries' texts.
     if (parentWidget() && height > parentWidget()->height()) width += verticalScrollBar()->sizeHint().width();
     resize(width, height);
     PlaceAt(topLeft);
-    clearSelection();
     scrollToTop();
     raise();
     show();
     // Escape reaches the list, which has the keyboard while it is open.
     setFocus();
+    // A menu opened again starts afresh, whatever was picked in it last time (taking
+    // the keyboard makes a list's first entry its current one).
+    clearSelection();
+    setCurrentIndex(QModelIndex());
 }
 
 void MenuList::PlaceAt(const QPoint& topLeft) {

@@ -19,9 +19,10 @@ public:
     QString EntryText(int row) const;
     bool IsAvailable(const QString& entry) const;
 
-    // Shows the list, sized to its entries, with its top-left corner at `topLeft` (parent
-    // pixels) or as near as it fits, in front.
-    void ShowAt(const QPoint& topLeft);
+    // Shows the list, sized to its entries and at least `minimumHeight` pixels high, with
+    // its top-left corner at `topLeft` (parent pixels), in front and with no entry
+    // highlighted.
+    void ShowAt(const QPoint& topLeft, int minimumHeight = 0);
     // Moves the shown list's top-left corner to `topLeft`, or up and left as far as it
     // must go to lie inside the parent.
     void PlaceAt(const QPoint& topLeft);

@@ -1,5 +1,5 @@
 // The frames, menus and lists over the page: they keep the system's colours on a page of
-// any colour, lie inside a small window and close with Escape.
+// any colour, lie inside a small window, close with Escape, and open afresh.
 #include "window_fixture.h"
 
 #include <QAbstractScrollArea>
@@ -161,4 +161,21 @@ TEST_F(FramesTest, EscapeClosesMenusAndFramesAsTheirCancelWould) {
     ASSERT_TRUE(window_->Days()->isVisible());
     QTest::keyClick(window_->Days(), Qt::Key_Escape);
     EXPECT_FALSE(window_->Days()->isVisible());
+}
+
+TEST_F(FramesTest, AMenuOpenedAgainHasNoEntryHighlighted) {
+    WriteFourPages();
+    ASSERT_EQ(Open(), 0);
+    window_->ChartClicked(0, Qt::RightButton, {}, 300, 900);
+    MenuList* menu = window_->GraphMenu();
+    // The user clicks "Colors/Fonts", then leaves the colours menu.
+    QListWidgetItem* colours = menu->findItems("Colors/Fonts", Qt::MatchExactly).value(0);
+    ASSERT_NE(colours, nullptr);
+    QTest::mouseClick(menu->viewport(), Qt::LeftButton, {}, menu->visualItemRect(colours).center());
+    ASSERT_TRUE(window_->ColorsMenu()->isVisible());
+    QTest::keyClick(window_->ColorsMenu(), Qt::Key_Escape);
+    window_->ChartClicked(0, Qt::RightButton, {}, 300, 900);
+    ASSERT_TRUE(menu->isVisible());
+    EXPECT_FALSE(menu->currentIndex().isValid());
+    EXPECT_TRUE(menu->selectedItems().isEmpty());
 }
