@@ -1,10 +1,13 @@
-// The frames, menus and lists over the page: they keep the system's colours on a page of
-// any colour, lie inside a small window, close with Escape, and open afresh.
+// The frames, menus, lists and message boxes over the page: they keep the system's
+// colours on a page of any colour, lie inside a small window, close with Escape, and
+// show their texts whole.
 #include "window_fixture.h"
 
 #include <QAbstractScrollArea>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QScrollArea>
 #include <QScrollBar>
 
@@ -178,4 +181,28 @@ TEST_F(FramesTest, AMenuOpenedAgainHasNoEntryHighlighted) {
     ASSERT_TRUE(menu->isVisible());
     EXPECT_FALSE(menu->currentIndex().isValid());
     EXPECT_TRUE(menu->selectedItems().isEmpty());
+}
+
+TEST_F(FramesTest, AMessageBoxIsWideEnoughForItsTitle) {
+    WriteFourPages();
+    state_.autostartseconds = 0;
+    WindowOptions options;
+    options.fixedNow = kNow;
+    window_ = std::make_unique<MainWindow>(state_, options);
+    ASSERT_EQ(window_->Open(), 0);
+    int width = 0, titleRoom = 0;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        width = box->width();
+        // The title, and about 100 pixels for the title bar's icon and its close,
+        // minimise and maximise buttons.
+        QFont bold = box->font();
+        bold.setBold(true);
+        titleRoom = QFontMetrics(bold).horizontalAdvance(box->windowTitle()) + 100;
+        box->accept();
+    });
+    window_->Message("Done.");
+    EXPECT_GT(titleRoom, 0);
+    EXPECT_GE(width, titleRoom);
 }
