@@ -72,8 +72,11 @@ void MenuList::PlaceAt(const QPoint& topLeft) {
 void MenuList::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         event->accept();
-        if (IsAvailable(kCancelEntry))
-            Choose(kCancelEntry);
+        // The menu's own last entry, not an earlier one of the same text (a printer may
+        // be called anything).
+        int last = count() - 1;
+        if (last >= 0 && item(last)->text() == kCancelEntry && (item(last)->flags() & Qt::ItemIsEnabled))
+            Q_EMIT Chosen(last);
         else
             hide();
         return;
