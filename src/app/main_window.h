@@ -245,6 +245,7 @@ private:
         std::optional<int32_t> ChooseColor(int32_t initial) override;
         std::optional<FontChoice> ChooseFont(const FontChoice& initial) override;
         int ScreenSizeClass() const override { return w_.ScreenSizeClass(); }
+        TextMeasure ScreenMeasure() const override;
 
     private:
         MainWindow& w_;

@@ -9,6 +9,7 @@
 #include "app/main_window.h"
 #include "app/menu_list.h"
 #include "app/output_chooser.h"
+#include "app/text_measure.h"
 #include "app/trace_dialog.h"
 #include "app/values_list.h"
 #include "app/warning_blink.h"
@@ -191,6 +192,8 @@ void MainWindow::GraphMenuAdapter::Open(SideFrame frame) {
         case SideFrame::TraceDialog: w_.traceDialog_->Run(w_.currentGraph_); break;
     }
 }
+
+TextMeasure MainWindow::GraphMenuAdapter::ScreenMeasure() const { return QtTextMeasure(); }
 
 std::optional<int32_t> MainWindow::GraphMenuAdapter::ChooseColor(int32_t initial) {
     QColorDialog dialog(ToQColor(initial), &w_);

@@ -203,22 +203,22 @@ void PlaceCompassLabels(FormLayout& out, int slot, const FormLayoutInput& in, co
     }
 }
 
-// How high the title's lines are, each as high as the title font makes it here.
-double TitleTextHeight(const SlotLayout& slot, const FormLayoutInput& in, const TextMeasure& measure) {
+// How high the lines of `title` are, each as high as the font makes it here.
+double TitleTextHeight(const std::string& title, const std::string& fontName, double fontSize,
+                       const TextMeasure& measure) {
     double height = 0;
-    for (const std::string& line : SplitTitleLines(slot.titleText))
-        height += measure(in.titlefontname, in.titlefontsize, line.empty() ? " " : line).height;
+    for (const std::string& line : SplitTitleLines(title))
+        height += measure(fontName, fontSize, line.empty() ? " " : line).height;
     return height;
 }
 
 // The title rectangle's set height holds the lines of smaller title fonts only. When the
 // lines need more, the rectangle grows down to hold them and the plot's top moves down
 // below the last one, so that no line runs into the plot. True when it did.
-bool FitTitleAbovePlot(SlotLayout& slot, const FormLayoutInput& in, const TextMeasure& measure) {
-    double height = TitleTextHeight(slot, in, measure);
-    if (height <= slot.titleRect.maxY - slot.titleRect.minY) return false;
-    slot.titleRect.minY = slot.titleRect.maxY - height;
-    slot.plot.maxY = std::max(slot.plot.minY, std::min(slot.plot.maxY, slot.titleRect.minY - kTitlePlotGap));
+bool FitTitleAbovePlot(ChartCoordRect& plot, ChartCoordRect& titleRect, double titleHeight) {
+    if (titleHeight <= titleRect.maxY - titleRect.minY) return false;
+    titleRect.minY = titleRect.maxY - titleHeight;
+    plot.maxY = std::max(plot.minY, std::min(plot.maxY, titleRect.minY - kTitlePlotGap));
     return true;
 }
 
@@ -317,7 +317,8 @@ FormLayout Form_Resize(const FormLayoutInput& in, const TextMeasure& measure) {
             slot.yAxisTitleFontSize = in.axisfontsize;
         }
         slot.titleRect = TitleRectFor(slot.plot, in.titlefontsize, out.screenClass);
-        bool titleGrown = FitTitleAbovePlot(slot, in, measure);
+        bool titleGrown = FitTitleAbovePlot(
+            slot.plot, slot.titleRect, TitleTextHeight(slot.titleText, in.titlefontname, in.titlefontsize, measure));
         if (IsDirectionUnit(std::string(def.unitName)))
             PlaceCompassLabels(out, s, in, slot.chart, slot.contrastColor, measure);
         if (in.bigcurrentvalue) PlaceValueBox(slot, in, def, RowBase(n, s, out.H), k, measure, titleGrown);
@@ -381,6 +382,9 @@ EnlargedGraphLayout EnlargeGraph(const EnlargedGraphInput& in) {
     out.plot.maxY = std::max(out.plot.minY, (0.9 - kPlotTopPerTitlePoint * in.titlefontsize) * height);
     out.titleFontSize = in.titlefontsize + 4;
     out.titleRect = TitleRectFor(out.plot, out.titleFontSize, in.screenClass);
+    if (in.measure)
+        FitTitleAbovePlot(out.plot, out.titleRect,
+                          TitleTextHeight(in.titleText, in.titlefontname, out.titleFontSize, in.measure));
     return out;
 }
 

@@ -478,6 +478,19 @@ TEST(Layout, EnlargedGraph) {
     EXPECT_EQ(L.titleFontSize, 16);
     EXPECT_DOUBLE_EQ(L.titleRect.maxY, L.plot.maxY + 240 + 160 + 50);
 
+    // Two title lines at the enlarged 16 points need 640 twips, the set height is 600:
+    // measured, the rectangle grows and the plot starts below it.
+    in.titleText = "Station\r\n1.5 ft";
+    in.titlefontname = "Title Font";
+    FixedMeasure m;
+    in.measure = m.Get();
+    EnlargedGraphLayout measured = EnlargeGraph(in);
+    EXPECT_DOUBLE_EQ(measured.titleRect.maxY, L.titleRect.maxY);
+    EXPECT_DOUBLE_EQ(measured.titleRect.minY, measured.titleRect.maxY - 640);
+    EXPECT_DOUBLE_EQ(measured.plot.maxY, measured.titleRect.minY - 40);
+    EXPECT_EQ(m.fonts, (std::vector<std::string>{"Title Font", "Title Font"}));
+    in.measure = {};
+
     in.siteListWidth = 2000;
     EnlargedGraphLayout withList = EnlargeGraph(in);
     ExpectRect(withList.siteList, 0, 0, 2000, 9400);
