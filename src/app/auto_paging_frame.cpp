@@ -14,7 +14,7 @@
 namespace tidemark {
 
 AutoPagingFrame::AutoPagingFrame(QWidget* parent) : FloatingFrame("Auto Paging", parent) {
-    auto* grid = new QGridLayout(this);
+    auto* grid = new QGridLayout(Body());
     auto* caption = new QLabel("Auto Paging", this);
     QFont bold = caption->font();
     bold.setBold(true);

@@ -10,7 +10,7 @@
 namespace tidemark {
 
 DaysFrame::DaysFrame(QWidget* parent) : FloatingFrame("Days to graph", parent) {
-    auto* grid = new QGridLayout(this);
+    auto* grid = new QGridLayout(Body());
     auto* caption = new QLabel("Days to graph", this);
     QFont bold = caption->font();
     bold.setBold(true);

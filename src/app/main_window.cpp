@@ -15,6 +15,7 @@
 #include "app/days_frame.h"
 #include "app/menu_list.h"
 #include "app/output_chooser.h"
+#include "app/page_backdrop.h"
 #include "app/splash_window.h"
 #include "app/trace_dialog.h"
 #include "app/value_box_label.h"
@@ -61,7 +62,7 @@ MainWindow::MainWindow(ProgramState& state, WindowOptions options, QWidget* pare
 MainWindow::~MainWindow() = default;
 
 void MainWindow::CreateWidgets() {
-    page_ = new QWidget(this);
+    page_ = new PageBackdrop(this);
     page_->setObjectName("page");
     page_->setGeometry(rect());
     for (int s = 0; s < kGraphsPerPage; ++s) {

@@ -43,6 +43,7 @@ struct RenderState;
 class ChartView;
 class MenuList;
 class OutputChooser;
+class PageBackdrop;
 class WindowPrinter;
 class AutoPagingFrame;
 class DaysFrame;
@@ -244,6 +245,7 @@ private:
         std::optional<int32_t> ChooseColor(int32_t initial) override;
         std::optional<FontChoice> ChooseFont(const FontChoice& initial) override;
         int ScreenSizeClass() const override { return w_.ScreenSizeClass(); }
+        TextMeasure ScreenMeasure() const override;
 
     private:
         MainWindow& w_;
@@ -317,7 +319,7 @@ private:
 
     // The page: the charts and their boxes. Painting is frozen on it, not on the window,
     // while a page is drawn and laid out.
-    QWidget* page_ = nullptr;
+    PageBackdrop* page_ = nullptr;
     std::array<ChartView*, kGraphsPerPage> charts_{};
     std::array<QLabel*, kGraphsPerPage> valueBoxes_{};
     std::array<QLabel*, kGraphsPerPage> warningBoxes_{};
@@ -355,7 +357,6 @@ private:
     SetupCommandAdapter setupAdapter_{*this};
 
     std::string caption_;
-    int32_t background_ = 0xFFFFFF;
     bool busy_ = false;
     int screenClass_ = 0;
     int currentGraph_ = 0;

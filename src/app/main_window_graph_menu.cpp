@@ -9,6 +9,7 @@
 #include "app/main_window.h"
 #include "app/menu_list.h"
 #include "app/output_chooser.h"
+#include "app/text_measure.h"
 #include "app/trace_dialog.h"
 #include "app/values_list.h"
 #include "app/warning_blink.h"
@@ -75,7 +76,11 @@ void MainWindow::ToggleValuesList(int slot) {
         HoldsSecondSeries(def, def2) ? &state_.store.At(page, slot + kSecondSeriesOffset) : nullptr;
     PointLines list = ValuesListFor(def, state_.store.At(page, slot), second);
     WindowRect r = ValuesListRect(list.longest, charts_[static_cast<size_t>(slot)]->Surface(), PageGraphCount());
-    valuesList_->setGeometry(TwipsToQRect(r));
+    // The width rule counts characters of a narrower font than this platform's: the list
+    // is widened until its longest line shows whole.
+    QRect shown = TwipsToQRect(r);
+    shown.setWidth(std::max(shown.width(), valuesList_->WidthShowing(list.lines)));
+    valuesList_->setGeometry(shown);
     valueBoxes_[static_cast<size_t>(slot)]->hide();
     valuesList_->ShowLines(list.lines);
 }
@@ -100,7 +105,7 @@ void MainWindow::OpenGraphMenu(int slot, double x, double y) {
     // The list is sized before it is placed so its height is known.
     graphMenu_->ShowAt(QPoint(0, 0));
     WindowPoint at = GraphMenuPosition(slot, PageGraphCount(), chart, x, y, graphMenu_->height() * kTwipsPerPixel);
-    graphMenu_->move(TwipsToQPoint(at.x, at.y));
+    graphMenu_->PlaceAt(TwipsToQPoint(at.x, at.y));
     graphMenu_->raise();
 }
 
@@ -136,7 +141,11 @@ void MainWindow::DropValueBox(int slot, const QPoint& point, const QPoint& start
 void MainWindow::RefreshChart(int slot) {
     ChartView* chart = charts_[static_cast<size_t>(slot)];
     chart->ApplySurface();
-    chart->raise();
+    // Only an enlarged graph comes to the front, over what the page leaves shown. A
+    // restyle in place keeps the chart where it lies: in front it would bury its own
+    // current value, warning and compass letters, and the title strip of the graph
+    // below, which the chart's lower margin overlaps.
+    if (graphCommands_->Enlarged()) chart->raise();
 }
 
 // --- what the graph commands need beyond the PageScreen ---
@@ -183,6 +192,8 @@ void MainWindow::GraphMenuAdapter::Open(SideFrame frame) {
         case SideFrame::TraceDialog: w_.traceDialog_->Run(w_.currentGraph_); break;
     }
 }
+
+TextMeasure MainWindow::GraphMenuAdapter::ScreenMeasure() const { return QtTextMeasure(); }
 
 std::optional<int32_t> MainWindow::GraphMenuAdapter::ChooseColor(int32_t initial) {
     QColorDialog dialog(ToQColor(initial), &w_);

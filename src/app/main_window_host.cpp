@@ -1,8 +1,11 @@
 // The window as the program's Host: its caption, message and input boxes (standard
 // error in command-line mode, where nobody answers), yielding and the clock.
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QSpacerItem>
 #include <iostream>
 
 #include "app/console_host.h"
@@ -37,6 +40,20 @@ QMessageBox::Icon IconFor(MsgIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// A box as narrow as a short text leaves the window manager too little title bar for
+// the title, which it then cuts: the box is made wide enough for the title (in the bold
+// face title bars commonly use) beside the title bar's icon and three buttons.
+void WidenForTitle(QMessageBox& box) {
+    constexpr int kTitleBarControls = 4 * 32;
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid) return;
+    QFont title = box.font();
+    title.setBold(true);
+    int width = QFontMetrics(title).horizontalAdvance(box.windowTitle()) + kTitleBarControls;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
+
 }  // namespace
 
 void MainWindow::SetCaption(const std::string& text) {
@@ -56,6 +73,7 @@ MsgAnswer MainWindow::Message(const std::string& text, MsgButtons buttons, MsgIc
     }
     QMessageBox box(IconFor(icon), title.empty() ? QString("Tidemark") : ProgramText(title), ProgramText(text),
                     ButtonsFor(buttons), this);
+    WidenForTitle(box);
     switch (box.exec()) {
         case QMessageBox::Yes: return MsgAnswer::Yes;
         case QMessageBox::No: return MsgAnswer::No;

@@ -6,8 +6,10 @@
 
 #include "app/main_window.h"
 #include "app/menu_list.h"
+#include "app/page_backdrop.h"
 #include "app/scope_guard.h"
 #include "app/text_measure.h"
+#include "app/values_list.h"
 #include "pages/layout.h"
 #include "pages/web_screen.h"
 #include "platform/qt_bridge/qt_bridge.h"
@@ -115,6 +117,9 @@ bool MainWindow::PlacePageFrozen(FormLayout& out) {
     PlaceSlots(out, in, havePage);
     if (havePage) PlaceCompassLabels(out);
     ApplyFloodCategories(out);
+    // What floats over the page stays in front of the charts just stacked.
+    if (valuesList_->isVisible()) valuesList_->raise();
+    if (dataRefresh_->isVisible()) dataRefresh_->raise();
     webScreens_->SetLastFittedBrowser(out.lastFittedBrowser);
     graphCommands_->EndEnlarged();
     Yield();
@@ -168,6 +173,9 @@ void MainWindow::PlaceSlots(const FormLayout& out, const FormLayoutInput& in, bo
         ChartView* view = charts_[static_cast<size_t>(s)];
         ApplyChartStyle(view->Surface(), StyleOf(slot, in));
         view->ApplySurface();
+        // Charts overlap the top of the row below: each later graph lies in front of the
+        // ones before it, whatever an enlarged graph left in front, so no title is covered.
+        view->raise();
 
         QLabel* value = valueBoxes_[static_cast<size_t>(s)];
         if (slot.valueBox.visible) {

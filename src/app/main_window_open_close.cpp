@@ -193,8 +193,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     paging_->Stop();
     if (!endingRun_ && WebScreensOnlyPage() && !webMenu_->isVisible()) {
         // A page of documents only: the menu offers the way on instead of closing.
-        webMenu_->ShowAt(QPoint(width() * 3 / 4, 0));
-        webMenu_->resize(webMenu_->width(), TwipsToPixels(1000));
+        // 1000 twips high, or higher when its entries need more, so that each can be read.
+        webMenu_->ShowAt(QPoint(width() * 3 / 4, 0), TwipsToPixels(1000));
         event->ignore();
         return;
     }

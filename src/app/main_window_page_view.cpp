@@ -10,6 +10,7 @@
 #include "app/console_host.h"
 #include "app/main_window.h"
 #include "app/menu_list.h"
+#include "app/page_backdrop.h"
 #include "app/warning_blink.h"
 #include "platform/qt_bridge/qt_bridge.h"
 #include "render/render_state.h"
@@ -29,12 +30,7 @@ void MainWindow::BeginDrawing() {
     page_->setUpdatesEnabled(false);
 }
 
-void MainWindow::SetBackgroundColor(int32_t color) {
-    background_ = color;
-    QPalette p = palette();
-    p.setColor(QPalette::Window, ToQColor(color));
-    setPalette(p);
-}
+void MainWindow::SetBackgroundColor(int32_t color) { page_->SetColor(ToQColor(color)); }
 
 void MainWindow::HideBrowsers() { webScreens_->HideBrowsers(); }
 

@@ -1,6 +1,18 @@
 #include "app/menu_list.h"
 
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <algorithm>
+
+#include "app/fit_in_parent.h"
+
 namespace tidemark {
+namespace {
+
+// Every menu ends with this entry, which closes it.
+const QString kCancelEntry = QStringLiteral("Cancel");
+
+}  // namespace
 
 MenuList::MenuList(const QString& name, QWidget* parent) : QListWidget(parent) {
     setObjectName(name);
@@ -32,15 +44,44 @@ bool MenuList::IsAvailable(const QString& entry) const {
     return false;
 }
 
-void MenuList::ShowAt(const QPoint& topLeft) {
+void MenuList::ShowAt(const QPoint& topLeft, int minimumHeight) {
     int rows = count();
-    int height = rows > 0 ? sizeHintForRow(0) * rows + 2 * frameWidth() : 20;
+    int height = std::max(rows > 0 ? sizeHintForRow(0) * rows + 2 * frameWidth() : 20, minimumHeight);
     int width = sizeHintForColumn(0) + 2 * frameWidth() + 12;
+    // Taller than the window: the list scrolls, and its scroll bar must not cover the
+    // entries' texts.
+    if (parentWidget() && height > parentWidget()->height()) width += verticalScrollBar()->sizeHint().width();
     resize(width, height);
-    move(topLeft);
-    clearSelection();
+    PlaceAt(topLeft);
+    scrollToTop();
     raise();
     show();
+    // Escape reaches the list, which has the keyboard while it is open.
+    setFocus();
+    // A menu opened again starts afresh, whatever was picked in it last time (taking
+    // the keyboard makes a list's first entry its current one).
+    clearSelection();
+    setCurrentIndex(QModelIndex());
+}
+
+void MenuList::PlaceAt(const QPoint& topLeft) {
+    QSize room = parentWidget() ? parentWidget()->size() : size();
+    setGeometry(FitInParent(QRect(topLeft, size()), room));
+}
+
+void MenuList::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        // The menu's own last entry, not an earlier one of the same text (a printer may
+        // be called anything).
+        int last = count() - 1;
+        if (last >= 0 && item(last)->text() == kCancelEntry && (item(last)->flags() & Qt::ItemIsEnabled))
+            Q_EMIT Chosen(last);
+        else
+            hide();
+        return;
+    }
+    QListWidget::keyPressEvent(event);
 }
 
 void MenuList::Choose(const QString& entry) {

@@ -1,6 +1,8 @@
 #pragma once
 // A pop-up menu shown as a list box over the page: the graph menu, the colours and fonts
-// menu, the web-screen menu and the output chooser.
+// menu, the web-screen menu and the output chooser. It always lies inside the window,
+// scrolling when the window is too low for all its entries, and Escape closes it as its
+// "Cancel" entry would.
 #include <QListWidget>
 
 namespace tidemark {
@@ -17,11 +19,19 @@ public:
     QString EntryText(int row) const;
     bool IsAvailable(const QString& entry) const;
 
-    // Shows the list with its top-left corner at `topLeft` (parent pixels), in front.
-    void ShowAt(const QPoint& topLeft);
+    // Shows the list, sized to its entries and at least `minimumHeight` pixels high, with
+    // its top-left corner at `topLeft` (parent pixels), in front and with no entry
+    // highlighted.
+    void ShowAt(const QPoint& topLeft, int minimumHeight = 0);
+    // Moves the shown list's top-left corner to `topLeft`, or up and left as far as it
+    // must go to lie inside the parent.
+    void PlaceAt(const QPoint& topLeft);
     // Runs the first entry reading `entry` as if the user had clicked it (only when it
     // is available).
     void Choose(const QString& entry);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 Q_SIGNALS:
     // The row clicked: its command is the one the menu's table gives that row, whatever

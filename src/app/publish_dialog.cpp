@@ -32,7 +32,7 @@ PublishDialog::PublishDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Save page images to file on auto update");
 
     address_ = Box("txtwebsiteURL", this);
-    address_->setToolTip("Web address or your hard drive folder like C:\\mydata\\ ");
+    address_->setToolTip("Web address or your hard drive folder like /mydata/ ");
     folder_ = Box("txtWebstiteFolder", this);
     user_ = Box("txtwebsiteUname", this);
     password_ = Box("txtWebsitePW", this);

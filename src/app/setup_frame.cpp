@@ -29,7 +29,7 @@ QLineEdit* NamedBox(const char* name, QWidget* parent) {
 }  // namespace
 
 SetupFrame::SetupFrame(QWidget* parent) : FloatingFrame("Setupframe", parent) {
-    auto* grid = new QGridLayout(this);
+    auto* grid = new QGridLayout(Body());
     caption_ = new QLabel(this);
     QFont bold = caption_->font();
     bold.setBold(true);

@@ -8,6 +8,7 @@
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QWheelEvent>
+#include <algorithm>
 
 #include "core/units.h"
 #include "data/database_access.h"
@@ -98,9 +99,18 @@ bool TraceDialog::ListRuns() {
         model_->appendRow(items);
     }
     host_.Yield();
-    if (model_->columnCount() >= 5) grid_->setColumnWidth(4, TwipsToPixels(kSetupStringColumnTwips));
+    FitColumns();
     if (model_->rowCount() > 0) grid_->selectRow(0);
     return true;
+}
+
+void TraceDialog::FitColumns() {
+    // Each column is as wide as its heading and cells need in this platform's fonts;
+    // the setup strings keep their narrower set width (they are long, and scroll).
+    grid_->resizeColumnsToContents();
+    if (model_->columnCount() >= 5)
+        grid_->setColumnWidth(
+            4, std::max(TwipsToPixels(kSetupStringColumnTwips), grid_->horizontalHeader()->sectionSizeHint(4)));
 }
 
 void TraceDialog::AddChosenRun() {

@@ -41,6 +41,7 @@ protected:
 
 private:
     bool ListRuns();
+    void FitColumns();
     void AddChosenRun();
     void ClearLast();
     void ShowFault(const std::string& message);

@@ -35,10 +35,18 @@ void ValueBoxLabel::mouseReleaseEvent(QMouseEvent* event) {
     if (dragging_) {
         dragging_ = false;
         Q_EMIT Dropped(at, startTopLeft_);
+    } else if (secondClickRelease_) {
+        secondClickRelease_ = false;
     } else {
         Q_EMIT ClickedThrough(event->button(), event->modifiers(), at);
     }
     event->accept();
+}
+
+void ValueBoxLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+    // Starts a press as any other (a drag may follow); its release is not a second click.
+    mousePressEvent(event);
+    secondClickRelease_ = true;
 }
 
 }  // namespace tidemark

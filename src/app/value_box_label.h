@@ -21,11 +21,14 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     QPoint pressAt_;  // parent coordinates
     QPoint startTopLeft_;
     bool dragging_ = false;
+    // The release that ends a double click: its first click has already been passed on.
+    bool secondClickRelease_ = false;
 };
 
 }  // namespace tidemark

@@ -3,6 +3,9 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QScrollBar>
+#include <QStyle>
+#include <algorithm>
 
 #include "pages/graph_readout.h"
 #include "platform/qt_bridge/qt_bridge.h"
@@ -32,6 +35,16 @@ std::vector<std::string> ValuesListBox::SelectedLines() const {
     for (int row = 0; row < count(); ++row)
         if (item(row)->isSelected()) lines.push_back(ToProgramText(item(row)->text()));
     return lines;
+}
+
+int ValuesListBox::WidthShowing(const std::vector<std::string>& lines) const {
+    int longest = 0;
+    for (const std::string& line : lines)
+        longest = std::max(longest, fontMetrics().horizontalAdvance(ProgramText(line)));
+    // Items keep a margin on both sides of their text; the scroll bar is counted whether
+    // or not the lines need it, as it comes and goes with the list's height.
+    int itemMargins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+    return longest + itemMargins + 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
 }
 
 void ValuesListBox::keyReleaseEvent(QKeyEvent* event) {

@@ -15,6 +15,9 @@ public:
     // Fills the list, selects the last line and shows it in front.
     void ShowLines(const std::vector<std::string>& lines);
     std::vector<std::string> SelectedLines() const;
+    // The width in pixels that shows every one of `lines` whole in the list's own font,
+    // beside a vertical scroll bar.
+    int WidthShowing(const std::vector<std::string>& lines) const;
 
 Q_SIGNALS:
     // Double click: the list closed itself.

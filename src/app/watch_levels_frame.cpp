@@ -11,7 +11,7 @@
 namespace tidemark {
 
 WatchLevelsFrame::WatchLevelsFrame(QWidget* parent) : FloatingFrame("FrameLevels", parent) {
-    auto* grid = new QGridLayout(this);
+    auto* grid = new QGridLayout(Body());
     auto* caption = new QLabel("Watch Levels", this);
     QFont bold = caption->font();
     bold.setBold(true);

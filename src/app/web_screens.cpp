@@ -423,6 +423,15 @@ void WebScreens::RunMenu(int row) {
     }
     int slot = -1;
     GraphDef* g = MenuSlot(slot);
+    if (*command == WebMenuCommand::Setup && !g) {
+        // A page without web screens (one left empty by deleting every graph and page,
+        // opened from its background): the setup frame opens on the page's first slot,
+        // the way back to adding a graph.
+        window_.SelectSlot(0);
+        state_.setupdirty = true;
+        window_.OpenSetupAt(at);
+        return;
+    }
     if (*command == WebMenuCommand::Back && !g) {
         screen_.LayoutPage();
         host_.Yield();

@@ -120,8 +120,10 @@ void GraphCommands::Enlarge(int slot) {
     const PageRec& page = Page();
     const GraphDef& def = Def(slot);
     EnlargeArea area = view_.Area();
-    EnlargedGraphLayout out = EnlargeGraph({area.clientWidth, area.clientHeight, area.windowHeight,
-                                            area.valuesListWidth, page.titlefontsize, view_.ScreenSizeClass()});
+    EnlargedGraphLayout out =
+        EnlargeGraph({area.clientWidth, area.clientHeight, area.windowHeight, area.valuesListWidth, page.titlefontsize,
+                      view_.ScreenSizeClass(), render_.titles[static_cast<size_t>(slot)], state_.settings.titlefontname,
+                      view_.ScreenMeasure()});
     view_.HidePageForEnlarged(out.siteList);
 
     const std::string& title = render_.titles[static_cast<size_t>(slot)];

@@ -143,6 +143,9 @@ public:
 
     // 0, 100 or 250, as the layout pass found it.
     virtual int ScreenSizeClass() const = 0;
+    // How texts measure on the screen, to fit the enlarged graph's title to its lines;
+    // none keeps the title's set size.
+    virtual TextMeasure ScreenMeasure() const { return {}; }
 };
 
 // The three boxes of the watch-level frame, as text.

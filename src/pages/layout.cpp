@@ -5,6 +5,7 @@
 
 #include "core/vbtext.h"
 #include "pages/value_box.h"
+#include "render/chart_layout.h"
 #include "setup/setup_model.h"
 #include "setup/web_screen_slot.h"
 
@@ -21,6 +22,8 @@ constexpr double kSingleChartExtra = 1200;
 
 constexpr double kPlotBottomFraction = 0.105;
 constexpr double kPlotTopPerTitlePoint = 0.002;
+// Between a title's last line and the top of its plot.
+constexpr double kTitlePlotGap = 40;
 
 // The compass letters down the right of a direction graph, from the scale's 4 to its 0.
 constexpr std::array<const char*, kCompassLabelsPerSlot> kCompassTexts = {"N", "W", "S", "E", "N"};
@@ -200,8 +203,27 @@ void PlaceCompassLabels(FormLayout& out, int slot, const FormLayoutInput& in, co
     }
 }
 
+// How high the lines of `title` are, each as high as the font makes it here.
+double TitleTextHeight(const std::string& title, const std::string& fontName, double fontSize,
+                       const TextMeasure& measure) {
+    double height = 0;
+    for (const std::string& line : SplitTitleLines(title))
+        height += measure(fontName, fontSize, line.empty() ? " " : line).height;
+    return height;
+}
+
+// The title rectangle's set height holds the lines of smaller title fonts only. When the
+// lines need more, the rectangle grows down to hold them and the plot's top moves down
+// below the last one, so that no line runs into the plot. True when it did.
+bool FitTitleAbovePlot(ChartCoordRect& plot, ChartCoordRect& titleRect, double titleHeight) {
+    if (titleHeight <= titleRect.maxY - titleRect.minY) return false;
+    titleRect.minY = titleRect.maxY - titleHeight;
+    plot.maxY = std::max(plot.minY, std::min(plot.maxY, titleRect.minY - kTitlePlotGap));
+    return true;
+}
+
 void PlaceValueBox(SlotLayout& slot, const FormLayoutInput& in, const SlotLayoutInput& s, double rowBase,
-                   const LayoutConstants& k, const TextMeasure& measure) {
+                   const LayoutConstants& k, const TextMeasure& measure, bool titleGrown) {
     CurrentValueBox& box = slot.valueBox;
     box.fontName = in.titlefontname;
     box.fontSize = 2 * in.titlefontsize;
@@ -210,6 +232,8 @@ void PlaceValueBox(SlotLayout& slot, const FormLayoutInput& in, const SlotLayout
     box.rect.width = std::max(0.0, extent.width + 30);
     box.rect.height = std::max(0.0, extent.height);
     box.rect.top = slot.chart.height / k.d + rowBase - 20;
+    // A title grown for its lines keeps them clear of the box too.
+    if (titleGrown) box.rect.top = std::max(box.rect.top, slot.chart.top + slot.chart.height - slot.titleRect.minY);
     // Centred over the plot, a little right of its middle, clear of the Y labels.
     box.rect.left = slot.chart.left + (slot.plot.minX + 700 + slot.plot.maxX) / 2 - box.rect.width / 2;
     box.textColor = CurrentValueColor(s.back2color);
@@ -292,11 +316,13 @@ FormLayout Form_Resize(const FormLayoutInput& in, const TextMeasure& measure) {
             slot.yAxisTitle = def.yAxisTitle;
             slot.yAxisTitleFontSize = in.axisfontsize;
         }
+        slot.titleRect = TitleRectFor(slot.plot, in.titlefontsize, out.screenClass);
+        bool titleGrown = FitTitleAbovePlot(
+            slot.plot, slot.titleRect, TitleTextHeight(slot.titleText, in.titlefontname, in.titlefontsize, measure));
         if (IsDirectionUnit(std::string(def.unitName)))
             PlaceCompassLabels(out, s, in, slot.chart, slot.contrastColor, measure);
-        if (in.bigcurrentvalue) PlaceValueBox(slot, in, def, RowBase(n, s, out.H), k, measure);
+        if (in.bigcurrentvalue) PlaceValueBox(slot, in, def, RowBase(n, s, out.H), k, measure, titleGrown);
 
-        slot.titleRect = TitleRectFor(slot.plot, in.titlefontsize, out.screenClass);
         slot.chartVisible = true;
         slot.warningBox.left = slot.chart.left + 50;
         slot.warningBox.top = slot.chart.top + 100;
@@ -356,6 +382,9 @@ EnlargedGraphLayout EnlargeGraph(const EnlargedGraphInput& in) {
     out.plot.maxY = std::max(out.plot.minY, (0.9 - kPlotTopPerTitlePoint * in.titlefontsize) * height);
     out.titleFontSize = in.titlefontsize + 4;
     out.titleRect = TitleRectFor(out.plot, out.titleFontSize, in.screenClass);
+    if (in.measure)
+        FitTitleAbovePlot(out.plot, out.titleRect,
+                          TitleTextHeight(in.titleText, in.titlefontname, out.titleFontSize, in.measure));
     return out;
 }
 

@@ -230,6 +230,11 @@ struct EnlargedGraphInput {
     double siteListWidth = 0;                  // 0 when the site list is hidden
     int16_t titlefontsize = 0;
     int screenClass = 0;
+    // The title, measured with `measure` when one is given: the title rectangle then
+    // grows to hold lines its set height cannot, with the plot below them.
+    std::string titleText;
+    std::string titlefontname;
+    TextMeasure measure;
 };
 
 struct EnlargedGraphLayout {

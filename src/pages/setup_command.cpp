@@ -1,6 +1,7 @@
 #include "pages/setup_command.h"
 
 #include "data/getvalues.h"
+#include "data/series_kinds.h"
 
 namespace tidemark {
 namespace {
@@ -22,6 +23,17 @@ void ApplyPlotUnitValues(ProgramState& state, SetupCommandView& view, bool plotU
     view.ReloadPages();
 }
 
+// The legends and unit the graph in `slot` is shown with, from its catalogue entry:
+// what the slot held before, or nothing on a new page, must not stay with the new series.
+void ShowLabelsOf(ProgramState& state, int page, int slot) {
+    if (state.labels.size() <= static_cast<size_t>(page))
+        state.labels.resize(static_cast<size_t>(page) + 1, std::vector<SeriesLabels>(kGraphsPerPage));
+    const PageRec& rec = state.pages.Page(page);
+    const GraphDef& g = rec.slots.at(static_cast<size_t>(slot));
+    state.labels[static_cast<size_t>(page)].at(static_cast<size_t>(slot)) =
+        g.Kind() == SlotKind::WebScreen ? SeriesLabels{} : SeriesLabelsFor(g, state.catalogue, state.settings, rec);
+}
+
 // Puts the frame's graph into `slot` of the current page and fetches it. False after a
 // fault, which has been shown.
 bool PlaceNewGraph(ProgramState& state, Host& host, SetupCommandView& view, const NewGraphFields& fields, int slot) {
@@ -41,6 +53,7 @@ bool PlaceNewGraph(ProgramState& state, Host& host, SetupCommandView& view, cons
     rec.runsuffix.at(static_cast<size_t>(slot)).clear();
     rec.runnumber.at(static_cast<size_t>(slot)) = 0;
     if (slot > rec.lastslot) rec.lastslot = static_cast<int16_t>(slot);
+    ShowLabelsOf(state, page, slot);
     if (g.Kind() == SlotKind::WebScreen)
         view.PrepareWebScreen(page, slot);
     else

@@ -171,7 +171,7 @@ SetupReadResult Parser::Run(const std::string& text) {
         if (hooks_.afterTopSection) {
             Result<void> completed = CompleteTopSection();
             if (!completed) {
-                std::string message = completed.error() + "\r\n\r\n" + kConnectionHint;
+                std::string message = completed.error() + "\r\n\r\n" + ConnectionHint(folder_);
                 host_.Report({message, path_}, Severity::Fatal);
                 return SetupLoadFault{{message, path_}, SetupFault::Catalogue};
             }

@@ -35,9 +35,11 @@ struct SetupRead {
 
 using SetupReadResult = Result<SetupRead, SetupLoadFault>;
 
-// Shown after a catalogue fault, below the fault's own description.
-inline constexpr const char* kConnectionHint =
-    "Use Notepad to edit Database Connection String in Tidemark_setup.txt (maybe /Program Files (x86)/";
+// Shown after a catalogue fault, below the fault's own description: where the file to
+// fix lies (`programFolder` ends with "/") and what to fix it with, as this system has it.
+inline std::string ConnectionHint(const std::string& programFolder) {
+    return "Use a text editor to edit Database Connection String in Tidemark_setup.txt (maybe " + programFolder;
+}
 
 struct SetupReaderHooks {
     // Runs between the top section and the page section: completes the connection

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QWindow>
 
 #include "app/auto_paging_frame.h"
 #include "app/days_frame.h"
@@ -57,6 +58,31 @@ TEST_F(WindowTest, ClicksPageForwardAndBackSkippingRemovedPages) {
     EXPECT_FALSE(window_->Pager().Timer().isActive());
     EXPECT_TRUE(window_->GraphMenu()->isVisible());
     EXPECT_EQ(state_.currentpage, 4);
+}
+
+TEST_F(WindowTest, ADoubleClickIsOneClick) {
+    WriteFourPages("True");
+    ASSERT_EQ(Open(), 0);
+    // Through the window system, which reports the second click of a double click as a
+    // press, a double click and a release.
+    QWindow* handle = window_->windowHandle();
+    ASSERT_NE(handle, nullptr);
+    auto doubleClick = [&](QWidget* on, const QPoint& at) {
+        QTest::mouseDClick(handle, Qt::LeftButton, {}, on->mapTo(window_.get(), at));
+    };
+    // Low on the graph: one page turn, not two.
+    doubleClick(window_->Chart(0), QPoint(40, 60));
+    EXPECT_EQ(state_.currentpage, 2);
+    EXPECT_EQ(drawn_, (std::vector<int>{1, 2}));
+    // On the big current value, which passes its clicks to the graph beneath.
+    QLabel* box = window_->ValueBox(0);
+    ASSERT_TRUE(box->isVisible());
+    doubleClick(box, box->rect().center());
+    EXPECT_EQ(state_.currentpage, 3);
+    // Two single clicks still turn two pages.
+    QTest::mouseClick(handle, Qt::LeftButton, {}, window_->Chart(0)->mapTo(window_.get(), QPoint(300, 200)));
+    QTest::mouseClick(handle, Qt::LeftButton, {}, window_->Chart(0)->mapTo(window_.get(), QPoint(300, 200)));
+    EXPECT_EQ(state_.currentpage, 1);
 }
 
 TEST_F(WindowTest, AShortPagingIntervalTurnsPages) {

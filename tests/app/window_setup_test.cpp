@@ -177,6 +177,44 @@ TEST_F(SetupEditTest, DeletingTheLastGraphsAndPagesAlwaysLeavesOnePage) {
     answers_.push_back(MsgAnswer::No);
     Run(0, SetupOption::DeletePage);
     EXPECT_EQ(state_.pages.pagecount, 1);
+
+    // Deleting the last page too leaves one empty page; its background's menu leads
+    // back to the setup frame, on the page's first graph, to add a graph and save.
+    answers_.push_back(MsgAnswer::Yes);
+    Run(0, SetupOption::DeletePage);
+    ASSERT_EQ(state_.pages.Page(1).slots[0].dsid, 0);
+    window_->Setup()->hide();
+    QTest::mouseClick(window_.get(), Qt::RightButton, {}, QPoint(window_->width() / 2, window_->height() / 2));
+    ASSERT_TRUE(window_->WebMenu()->isVisible());
+    window_->WebMenu()->Choose("Setup");
+    SetupFrame* frame = window_->Setup();
+    ASSERT_TRUE(frame->isVisible());
+    EXPECT_EQ(frame->Caption()->text(), "Graph 1 of 12, Page 1");
+    frame->Select(SetupOption::AddToPage);
+    Graph(*frame, "102", "River");
+    QTest::mouseClick(frame->SaveButton(), Qt::LeftButton);
+    EXPECT_EQ(state_.pages.Graph(1, 0).dsid, 102);
+    EXPECT_TRUE(window_->Chart(0)->isVisible());
+    frame->ShowAt(QPoint(0, 0));
+    frame->Select(SetupOption::SaveAll);
+    QTest::mouseClick(frame->SaveButton(), Qt::LeftButton);
+    EXPECT_NE(SetupFile().find(" 1 ; 102 ;"), std::string::npos) << SetupFile();
+}
+
+TEST_F(SetupEditTest, AnAddedOrReplacedGraphShowsTheUnitOfItsOwnSeries) {
+    ASSERT_TRUE(
+        db_.Exec("INSERT INTO rsite VALUES (104, 'Ridge', 4, 'Air Temperature', 'degrees F', 3);"
+                 "INSERT INTO rhour VALUES (104, '2026-03-10 13:00:00', 33.5);"));
+    WriteFourPages("True");
+    ASSERT_EQ(Open(), 0);
+    ASSERT_EQ(window_->ValueBox(0)->text(), "2.75ft");
+    Run(0, SetupOption::ReplaceGraph, [](SetupFrame& f) { Graph(f, "104", "Ridge"); });
+    EXPECT_EQ(window_->ValueBox(0)->text(), "33.5deg");
+    Run(0, SetupOption::AddOnNewPage, [](SetupFrame& f) { Graph(f, "104", "Ridge"); });
+    ASSERT_EQ(state_.currentpage, 5);
+    EXPECT_EQ(window_->ValueBox(0)->text(), "33.5deg");
+    Run(0, SetupOption::AddToPage, [](SetupFrame& f) { Graph(f, "102", "River"); });
+    EXPECT_EQ(window_->ValueBox(1)->text(), "7.13ft");
 }
 
 TEST_F(SetupEditTest, SavingWritesTheEditedPagesAndTheyReadBackTheSame) {

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 
+#include "app/menu_list.h"
 #include "app/setup_frame.h"
 #include "app/splash_window.h"
 #include "support/pdf_files.h"
@@ -203,6 +204,15 @@ TEST_F(WebScreenTest, ClosingOnAPageOfDocumentsOnlyOpensTheMenuInstead) {
     EXPECT_FALSE(window_->HasClosed());
     EXPECT_TRUE(window_->WebMenu()->isVisible());
     EXPECT_EQ(window_->WebMenu()->pos().x(), window_->width() * 3 / 4);
+    // At least 1000 twips high, and as high and wide as its entries need to show whole.
+    MenuList* menu = window_->WebMenu();
+    EXPECT_GE(menu->height(), TwipsToPixels(1000));
+    for (int row = 0; row < menu->count(); ++row) {
+        QRect item = menu->visualItemRect(menu->item(row));
+        EXPECT_TRUE(menu->viewport()->rect().contains(item)) << menu->item(row)->text().toStdString();
+        EXPECT_LE(menu->fontMetrics().horizontalAdvance(menu->item(row)->text()), item.width())
+            << menu->item(row)->text().toStdString();
+    }
     window_->close();  // with the menu shown the window closes
     EXPECT_TRUE(window_->HasClosed());
 }

@@ -79,7 +79,12 @@ ReadOutcome ReadFolder(RecordingHost& host, const std::string& folder, Model& mo
     return outcome;
 }
 
-std::string ConnectionFailure(const std::string& description) { return description + "\r\n\r\n" + kConnectionHint; }
+// The hint names a text editor and the folder the setup file is in, not programs or
+// folders of another system.
+std::string ConnectionFailure(const std::string& description, const std::string& folder) {
+    return description + "\r\n\r\nUse a text editor to edit Database Connection String in Tidemark_setup.txt (maybe " +
+           folder;
+}
 
 TEST(SetupWithDatabase, LoadsTheCatalogueThenAppendsWebScreens) {
     testsupport::SqliteFixture fixture(
@@ -133,7 +138,7 @@ protected:
         EXPECT_FALSE(read.result.ok());
         EXPECT_EQ(read.result.fault().kind, SetupFault::Catalogue);
         ASSERT_EQ(host_.messages.size(), 1u);
-        EXPECT_EQ(host_.messages[0], ConnectionFailure(description));
+        EXPECT_EQ(host_.messages[0], ConnectionFailure(description, folder_.Path()));
         EXPECT_EQ(read.result.error(), host_.messages[0]);
         EXPECT_EQ(read.edited, std::vector<std::string>{folder_.Path() + kSetupFileName});
         EXPECT_TRUE(model_.catalogue.Empty());

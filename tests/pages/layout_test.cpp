@@ -17,9 +17,11 @@ namespace {
 // recorded to check which one each box is measured in.
 struct FixedMeasure {
     std::vector<std::string> fonts;
+    std::vector<std::string> texts;  // beside their fonts
     TextMeasure Get() {
         return [this](const std::string& font, double size, const std::string& text) {
             fonts.push_back(font);
+            texts.push_back(text);
             return TextExtent{10 * size * static_cast<double>(text.size()), 20 * size};
         };
     }
@@ -213,6 +215,32 @@ TEST(Layout, TitleAxesAndWarningBoxOfASlot) {
     EXPECT_EQ(shown.slots[3].yAxisTitleFontSize, 10);
 }
 
+TEST(Layout, ATitleTooHighForItsRectangleGrowsItAndPushesThePlotAndValueBoxDown) {
+    FormLayoutInput in = Page(2);
+    in.bigcurrentvalue = true;
+    FormLayout spec = Lay(in);
+    // Two lines of 12 points (480 twips) fit the set height (440 + 10 x 12): nothing moves.
+    const SlotLayout& fits = spec.slots[0];
+    EXPECT_DOUBLE_EQ(fits.titleRect.maxY - fits.titleRect.minY, 560);
+    EXPECT_DOUBLE_EQ(fits.plot.maxY, (0.90 - 0.002 * 12) * (H / 1.85));
+
+    // Two lines of 16 points need 640 twips, the set height gives 600.
+    in.titlefontsize = 16;
+    FormLayout L = Lay(in);
+    for (int s : {0, 1}) {
+        SCOPED_TRACE(s);
+        const SlotLayout& slot = L.slots[static_cast<size_t>(s)];
+        double set = (0.90 - 0.002 * 16) * (H / 1.85);
+        EXPECT_DOUBLE_EQ(slot.titleRect.maxY, set + 240 + 160 + 50);
+        EXPECT_DOUBLE_EQ(slot.titleRect.minY, slot.titleRect.maxY - 640);
+        EXPECT_DOUBLE_EQ(slot.plot.maxY, slot.titleRect.minY - 40);
+        EXPECT_LT(slot.plot.maxY, set);
+        // The value box starts below the title's last line.
+        double titleBottom = slot.chart.top + slot.chart.height - slot.titleRect.minY;
+        EXPECT_GE(slot.valueBox.rect.top, titleBottom);
+    }
+}
+
 TEST(Layout, CurrentValueBoxOnlyWithBigValues) {
     FormLayoutInput in = Page(9);
     EXPECT_FALSE(Lay(in).slots[4].valueBox.visible);
@@ -298,7 +326,10 @@ TEST(Layout, CompassTableByClass) {
                 EXPECT_DOUBLE_EQ(label.rect.top - L.compass[first + i - 1].rect.top, rounded);
             }
         }
-        for (const std::string& f : m.fonts) EXPECT_EQ(f, "Axis Font");
+        for (size_t i = 0; i < m.fonts.size(); ++i)
+            if (m.texts[i].size() == 1) {
+                EXPECT_EQ(m.fonts[i], "Axis Font") << m.texts[i];
+            }
         int shown = 0;
         for (const CompassLabel& label : L.compass) shown += label.visible ? 1 : 0;
         EXPECT_EQ(shown, 5);
@@ -446,6 +477,19 @@ TEST(Layout, EnlargedGraph) {
     EXPECT_DOUBLE_EQ(L.plot.maxY, (0.9 - 0.024) * 9160);
     EXPECT_EQ(L.titleFontSize, 16);
     EXPECT_DOUBLE_EQ(L.titleRect.maxY, L.plot.maxY + 240 + 160 + 50);
+
+    // Two title lines at the enlarged 16 points need 640 twips, the set height is 600:
+    // measured, the rectangle grows and the plot starts below it.
+    in.titleText = "Station\r\n1.5 ft";
+    in.titlefontname = "Title Font";
+    FixedMeasure m;
+    in.measure = m.Get();
+    EnlargedGraphLayout measured = EnlargeGraph(in);
+    EXPECT_DOUBLE_EQ(measured.titleRect.maxY, L.titleRect.maxY);
+    EXPECT_DOUBLE_EQ(measured.titleRect.minY, measured.titleRect.maxY - 640);
+    EXPECT_DOUBLE_EQ(measured.plot.maxY, measured.titleRect.minY - 40);
+    EXPECT_EQ(m.fonts, (std::vector<std::string>{"Title Font", "Title Font"}));
+    in.measure = {};
 
     in.siteListWidth = 2000;
     EnlargedGraphLayout withList = EnlargeGraph(in);

@@ -364,7 +364,8 @@ TEST(SetupReader, HookFailureGivesTheConnectionMessage) {
     EXPECT_EQ(thrown.result.error().substr(0, 24), "no such table: rsite\r\n\r\n");
     std::string expected =
         "unable to open database file\r\n\r\n"
-        "Use Notepad to edit Database Connection String in Tidemark_setup.txt (maybe /Program Files (x86)/";
+        "Use a text editor to edit Database Connection String in Tidemark_setup.txt (maybe " +
+        run.folder.path();
     EXPECT_EQ(run.result.error(), expected);
     EXPECT_EQ(run.host.messages, std::vector<std::string>{expected});
 }

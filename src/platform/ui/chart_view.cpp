@@ -48,9 +48,20 @@ void ChartView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void ChartView::mouseReleaseEvent(QMouseEvent* event) {
+    if (secondClickRelease_) {
+        // A double click is one click to the graph: one page turn, one values list.
+        secondClickRelease_ = false;
+        event->accept();
+        return;
+    }
     QPointF p = event->position();
     Q_EMIT MouseReleased(event->button(), event->modifiers(), p.x() * kTwipsPerPixel, p.y() * kTwipsPerPixel);
     QWidget::mouseReleaseEvent(event);
+}
+
+void ChartView::mouseDoubleClickEvent(QMouseEvent* event) {
+    secondClickRelease_ = true;
+    event->accept();
 }
 
 }  // namespace tidemark

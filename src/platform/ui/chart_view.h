@@ -36,9 +36,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     ChartSurface& surface_;
+    // The release that ends a double click: its first click has already been reported.
+    bool secondClickRelease_ = false;
     std::optional<FloodBandRequest> flood_;
 };
 
