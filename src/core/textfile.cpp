@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 namespace tidemark {
 namespace {
@@ -67,47 +68,85 @@ std::string JoinLinesCrLf(const std::vector<std::string>& lines) {
 
 constexpr const char kTempSuffix[] = ".tmp-XXXXXX";
 
-Result<std::string> WriteTempBeside(const std::string& path, const std::string& bytes, FileDurability durability) {
-    std::string tmp = path + kTempSuffix;
-    std::vector<char> name(tmp.begin(), tmp.end());
+StreamedFile::StreamedFile(std::string path) : path_(std::move(path)) {
+    std::string pattern = path_ + kTempSuffix;
+    std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
-    int fd = ::mkstemp(name.data());
-    if (fd < 0) return Fault{path + ": cannot create a temporary file: " + std::strerror(errno), path};
-    std::string tmpPath(name.data());
+    fd_ = ::mkstemp(name.data());
+    if (fd_ < 0) {
+        fault_ = Fault{path_ + ": cannot create a temporary file: " + std::strerror(errno), path_};
+        return;
+    }
+    tempPath_ = name.data();
+}
+
+StreamedFile::~StreamedFile() { Discard(); }
+
+void StreamedFile::Discard() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
+    tempPath_.clear();
+}
+
+Result<void> StreamedFile::Fail(Fault fault) {
+    Discard();
+    if (!fault_) fault_ = std::move(fault);
+    return *fault_;
+}
+
+Result<void> StreamedFile::Append(std::string_view bytes) {
+    if (fault_) return *fault_;
+    if (fd_ < 0) return Fault{path_ + ": the file is already closed", path_};
     size_t done = 0;
     while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
-            Fault fault{path + ": write failed: " + std::strerror(errno), path};
-            ::close(fd);
-            ::unlink(tmpPath.c_str());
-            return fault;
+            return Fail(Fault{path_ + ": write failed: " + std::strerror(errno), path_});
         }
         done += static_cast<size_t>(n);
     }
-    if ((durability == FileDurability::Flushed && ::fsync(fd) != 0) || ::close(fd) != 0) {
-        Fault fault{path + ": cannot flush to disk: " + std::strerror(errno), path};
-        ::unlink(tmpPath.c_str());
-        return fault;
-    }
-    // mkstemp creates 0600; text files of the program folder are ordinary files.
-    ::chmod(tmpPath.c_str(), 0644);
-    return tmpPath;
+    return {};
 }
 
-Result<void> WriteFileAtomic(const std::string& path, const std::string& bytes, FileDurability durability) {
-    Result<std::string> tmp = WriteTempBeside(path, bytes, durability);
+Result<std::string> StreamedFile::Close(FileDurability durability) {
+    if (fault_) return *fault_;
+    if (fd_ < 0) return Fault{path_ + ": the file is already closed", path_};
+    int fd = std::exchange(fd_, -1);
+    bool flushed = durability != FileDurability::Flushed || ::fsync(fd) == 0;
+    bool closed = ::close(fd) == 0;
+    if (!flushed || !closed)
+        return Fail(Fault{path_ + ": cannot flush to disk: " + std::strerror(errno), path_}).fault();
+    // mkstemp creates 0600; text files of the program folder are ordinary files.
+    ::chmod(tempPath_.c_str(), 0644);
+    return std::exchange(tempPath_, std::string());
+}
+
+Result<void> StreamedFile::Commit(FileDurability durability) {
+    Result<std::string> tmp = Close(durability);
     if (!tmp) return tmp.fault();
     if (durability == FileDurability::Replaced) {
-        if (::rename(tmp->c_str(), path.c_str()) == 0) return {};
-        Fault fault{"cannot rename " + *tmp + " to " + path + ": " + std::strerror(errno), path};
+        if (::rename(tmp->c_str(), path_.c_str()) == 0) return {};
+        Fault fault{"cannot rename " + *tmp + " to " + path_ + ": " + std::strerror(errno), path_};
         ::unlink(tmp->c_str());
         return fault;
     }
-    Result<void> renamed = RenameFile(*tmp, path);
+    Result<void> renamed = RenameFile(*tmp, path_);
     if (!renamed) ::unlink(tmp->c_str());
     return renamed;
+}
+
+Result<std::string> WriteTempBeside(const std::string& path, const std::string& bytes, FileDurability durability) {
+    StreamedFile file(path);
+    if (Result<void> appended = file.Append(bytes); !appended) return appended.fault();
+    return file.Close(durability);
+}
+
+Result<void> WriteFileAtomic(const std::string& path, const std::string& bytes, FileDurability durability) {
+    StreamedFile file(path);
+    if (Result<void> appended = file.Append(bytes); !appended) return appended;
+    return file.Commit(durability);
 }
 
 namespace {

@@ -5,7 +5,9 @@
 #include <optional>
 
 #include <string>
+#include <string_view>
 #include <vector>
+
 #include "core/result.h"
 
 namespace tidemark {
@@ -33,6 +35,34 @@ enum class FileDurability {
 // content, never half-written. A fault leaves the target untouched.
 Result<void> WriteFileAtomic(const std::string& path, const std::string& bytes,
                              FileDurability durability = FileDurability::Flushed);
+
+// A file written in pieces as they are made (a large export that need not be held in
+// memory whole), under a temporary name in the same folder; Commit puts it in place as
+// WriteFileAtomic does. Dropped without Commit, the temporary file goes with it and the
+// target stays as it was.
+class StreamedFile {
+public:
+    explicit StreamedFile(std::string path);
+    ~StreamedFile();
+    StreamedFile(const StreamedFile&) = delete;
+    StreamedFile& operator=(const StreamedFile&) = delete;
+
+    // A fault once any step failed; later appends give the first fault again.
+    Result<void> Append(std::string_view bytes);
+    Result<void> Commit(FileDurability durability = FileDurability::Flushed);
+    // Flushes and closes the file and returns its temporary path, for a caller that
+    // renames it itself.
+    Result<std::string> Close(FileDurability durability);
+
+private:
+    Result<void> Fail(Fault fault);
+    void Discard();
+
+    std::string path_;
+    std::string tempPath_;
+    int fd_ = -1;
+    std::optional<Fault> fault_;
+};
 
 // Writes to a temporary file in the same folder and fsyncs it, returning its path;
 // the caller renames it into place. Used where other files must move in between.
