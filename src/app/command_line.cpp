@@ -96,6 +96,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const std::st
         } else if (a == "--render-pages" || StartsWith(a, "--render-pages=")) {
             cl.renderPages = WithSlash(value("--render-pages"));
             if (cl.error.empty() && cl.renderPages.empty()) fail("option '--render-pages' needs a folder");
+        } else if (flag("--pretty")) {
+            cl.pretty = true;
         } else if (flag("--each-graph")) {
             cl.eachGraph = true;
         } else if (a == "--now" || StartsWith(a, "--now=")) {
@@ -154,7 +156,7 @@ std::string TakePasswordFromEnvironment() {
 
 std::string UsageText() {
     return "Usage: tidemark [SECONDS [PASSWORD]] [--folder DIR] [--headless] [--now DATETIME]\n"
-           "       tidemark [--folder DIR] --export-json FILE [--now DATETIME]\n"
+           "       tidemark [--folder DIR] --export-json FILE [--pretty] [--now DATETIME]\n"
            "       tidemark [--folder DIR] --render-pages OUTDIR [--each-graph] [--now DATETIME]\n"
            "\n"
            "Shows the pages of graphs defined in Tidemark_setup.txt of the program folder.\n"
@@ -166,6 +168,7 @@ std::string UsageText() {
            "  --folder DIR        the program folder (default: the current folder)\n"
            "  --headless          no window, even when a display is present\n"
            "  --export-json FILE  load every page, draw it and write what was drawn as JSON\n"
+           "  --pretty            with --export-json: indent the JSON (compact by default)\n"
            "  --render-pages OUTDIR\n"
            "                      load every page, draw it offscreen and write its image as\n"
            "                      OUTDIR/Tidemark_window<page>.png, then exit; the images go by\n"

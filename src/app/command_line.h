@@ -24,6 +24,7 @@ struct CommandLine {
     std::vector<ArgumentSpan> passwordSpans;  // where the words held it
     std::string folder;                       // --folder DIR, ending with "/"; empty = the current folder
     std::string exportJson;                   // --export-json FILE
+    bool pretty = false;                      // --pretty: the export indented for people to read
     std::string renderPages;                  // --render-pages OUTDIR: every page drawn once into OUTDIR, then the end
     bool eachGraph = false;                   // --each-graph: with --render-pages, an image of every graph too
     bool headless = false;                    // --headless: no window, even with a display

@@ -128,30 +128,97 @@ QJsonObject GraphJson(const ProgramState& state, const RenderState& render, int 
 
 }  // namespace
 
-std::string ExportPagesJson(ProgramState& state, RenderState& render, Host& host) {
-    ExportPageView view;
-    QJsonArray pages;
-    for (int p = 1; p <= state.pages.pagecount; ++p) {
-        const PageRec& page = state.pages.Page(p);
-        if (page.removed) continue;
-        state.currentpage = static_cast<int16_t>(p);
-        showgraphs(state, render, host, view);
-        QJsonArray graphs;
-        for (int s = 0; s < kGraphsPerPage; ++s) {
-            const GraphDef& g = state.pages.Graph(p, s);
-            if (g.Kind() == SlotKind::WebScreen || g.IsDrawnGraph()) graphs.append(GraphJson(state, render, p, s));
-        }
-        pages.append(QJsonObject{
-            {"page", p}, {"title", Text(page.title)}, {"caption", Text(host.Caption())}, {"graphs", graphs}});
+namespace {
+
+// Qt indents by four spaces a level; a page sits two levels down ("pages", its array).
+std::string IndentedPage(const QByteArray& page) {
+    std::string out;
+    out.reserve(static_cast<size_t>(page.size()) + static_cast<size_t>(page.count('\n')) * 8);
+    bool lineStart = true;
+    for (char c : page) {
+        if (lineStart && c != '\n') out += "        ";
+        out += c;
+        lineStart = c == '\n';
     }
-    QJsonObject root{
-        {"now", host.Now()},         {"windowStart", state.window.start},         {"windowEnd", state.window.end},
-        {"span", state.window.span}, {"lastUpdate", DayOrNull(state.lastUpdate)}, {"pages", pages}};
-    QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Indented);
-    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+    while (!out.empty() && out.back() == '\n') out.pop_back();
+    return out;
 }
 
-int RunJsonExport(const std::string& programFolder, const std::string& outputPath, Host& host) {
+std::string Bytes(const QByteArray& bytes) { return std::string(bytes.constData(), static_cast<size_t>(bytes.size())); }
+
+// The root object's keys in Qt's (alphabetical) order: the two before "pages", then the
+// pages a page at a time, then the three after them.
+class PagesJsonWriter {
+public:
+    PagesJsonWriter(JsonLayout layout, const JsonSink& sink) : layout_(layout), sink_(sink) {}
+
+    Result<void> Begin(const QJsonObject& keysBeforePages) {
+        std::string head = Bytes(QJsonDocument(keysBeforePages).toJson(Format()));
+        while (!head.empty() && (head.back() == '\n' || head.back() == '}')) head.pop_back();
+        return sink_(head + (Indented() ? ",\n    \"pages\": [\n" : ",\"pages\":["));
+    }
+
+    Result<void> Page(const QJsonObject& page) {
+        QByteArray text = QJsonDocument(page).toJson(Format());
+        std::string piece = pages_++ ? (Indented() ? ",\n" : ",") : "";
+        piece += Indented() ? IndentedPage(text) : Bytes(text);
+        return sink_(piece);
+    }
+
+    Result<void> End(const QJsonObject& keysAfterPages) {
+        std::string tail = Bytes(QJsonDocument(keysAfterPages).toJson(Format()));
+        tail.erase(0, tail.find('{') + 1);
+        return sink_((Indented() ? "\n    ],\n" : "],") + tail.substr(tail.find_first_not_of('\n')));
+    }
+
+private:
+    bool Indented() const { return layout_ == JsonLayout::Indented; }
+    QJsonDocument::JsonFormat Format() const { return Indented() ? QJsonDocument::Indented : QJsonDocument::Compact; }
+
+    JsonLayout layout_;
+    const JsonSink& sink_;
+    int pages_ = 0;
+};
+
+QJsonObject PageJson(ProgramState& state, RenderState& render, Host& host, int p) {
+    QJsonArray graphs;
+    for (int s = 0; s < kGraphsPerPage; ++s) {
+        const GraphDef& g = state.pages.Graph(p, s);
+        if (g.Kind() == SlotKind::WebScreen || g.IsDrawnGraph()) graphs.append(GraphJson(state, render, p, s));
+    }
+    return QJsonObject{
+        {"page", p}, {"title", Text(state.pages.Page(p).title)}, {"caption", Text(host.Caption())}, {"graphs", graphs}};
+}
+
+}  // namespace
+
+Result<void> WritePagesJson(ProgramState& state, RenderState& render, Host& host, JsonLayout layout,
+                            const JsonSink& sink) {
+    PagesJsonWriter writer(layout, sink);
+    if (Result<void> begun = writer.Begin({{"lastUpdate", DayOrNull(state.lastUpdate)}, {"now", host.Now()}}); !begun)
+        return begun;
+    ExportPageView view;
+    for (int p = 1; p <= state.pages.pagecount; ++p) {
+        if (state.pages.Page(p).removed) continue;
+        state.currentpage = static_cast<int16_t>(p);
+        showgraphs(state, render, host, view);
+        if (Result<void> written = writer.Page(PageJson(state, render, host, p)); !written) return written;
+    }
+    return writer.End(
+        {{"span", state.window.span}, {"windowEnd", state.window.end}, {"windowStart", state.window.start}});
+}
+
+std::string ExportPagesJson(ProgramState& state, RenderState& render, Host& host, JsonLayout layout) {
+    std::string json;
+    Result<void> written = WritePagesJson(state, render, host, layout, [&json](std::string_view piece) -> Result<void> {
+        json += piece;
+        return {};
+    });
+    (void)written;  // appending to a string does not fail
+    return json;
+}
+
+int RunJsonExport(const std::string& programFolder, const std::string& outputPath, JsonLayout layout, Host& host) {
     ProgramState state;
     state.programFolder = programFolder;
     state.loading = true;
@@ -159,8 +226,12 @@ int RunJsonExport(const std::string& programFolder, const std::string& outputPat
     state.loading = false;
     if (!loaded) return 1;
     RenderState render;
-    std::string json = ExportPagesJson(state, render, host);
-    if (Result<void> written = WriteFileAtomic(outputPath, json); !written) {
+    // A page at a time, so that a folder of a thousand pages needs the memory of one.
+    StreamedFile file(outputPath);
+    Result<void> written =
+        WritePagesJson(state, render, host, layout, [&file](std::string_view piece) { return file.Append(piece); });
+    if (written) written = file.Commit();
+    if (!written) {
         host.Message("Cannot write the JSON export: " + written.error(), MsgButtons::Ok, MsgIcon::Critical);
         return 1;
     }

@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
         std::optional<double> now;
         if (!cl.now.empty()) now = ParseDateTimeText(cl.now);
         ConsoleHost host(now);
-        return RunJsonExport(folder, cl.exportJson, host);
+        return RunJsonExport(folder, cl.exportJson, cl.pretty ? JsonLayout::Indented : JsonLayout::Compact, host);
     }
     if (!cl.renderPages.empty()) {
         CommandLine render = cl;

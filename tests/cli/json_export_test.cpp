@@ -154,6 +154,41 @@ TEST_F(JsonExportTest, ProbabilityAnnotationAtTheNormalOnePercentQuantile) {
     EXPECT_NE(title.find(", P=100yrs"), std::string::npos) << title;
 }
 
+// The export is written a page at a time; compact and indented must still be one and
+// the same document, and a write that cannot finish leaves no file behind.
+TEST_F(JsonExportTest, CompactAndPrettyAreTheSameDocumentWrittenWholeOrNotAtAll) {
+    ASSERT_TRUE(db_.Exec("INSERT INTO rsite VALUES (101, 'Creek', 1, 'Stage', 'ft', 1);" +
+                         Rows(101, "rhour", {{"2026-03-10 11:00:00", 1.5}, {"2026-03-10 12:00:00", 2.5}})));
+    ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "Tidemark_setup.txt",
+                                SetupText({" 1 ;Rivers; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON", Graph(1, "101", "Creek", 2, 0),
+                                           " 2 ;More; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON", Graph(1, "101", "Again", 0, 0)})));
+    auto run = [&](const std::string& out, bool pretty) {
+        std::vector<std::string> args{TIDEMARK_EXE, "--folder", db_.Folder(), "--export-json", out};
+        if (pretty) args.push_back("--pretty");
+        args.insert(args.end(), {"--now", "2026-03-10 14:00"});
+        return testsupport::RunProgram(args, db_.Folder() + "run.log");
+    };
+    ASSERT_EQ(run(db_.Folder() + "compact.json", false).exitCode, 0);
+    ASSERT_EQ(run(db_.Folder() + "pretty.json", true).exitCode, 0);
+    auto compact = ReadFileBytes(db_.Folder() + "compact.json");
+    auto pretty = ReadFileBytes(db_.Folder() + "pretty.json");
+    ASSERT_TRUE(compact && pretty);
+    QJsonParseError compactError{}, prettyError{};
+    QJsonDocument a = QJsonDocument::fromJson(QByteArray::fromStdString(*compact), &compactError);
+    QJsonDocument b = QJsonDocument::fromJson(QByteArray::fromStdString(*pretty), &prettyError);
+    ASSERT_EQ(compactError.error, QJsonParseError::NoError) << compactError.errorString().toStdString();
+    ASSERT_EQ(prettyError.error, QJsonParseError::NoError) << prettyError.errorString().toStdString();
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(a.object()["pages"].toArray().size(), 2);
+    EXPECT_EQ(a.toJson(QJsonDocument::Compact).toStdString(), *compact);
+    EXPECT_EQ(b.toJson(QJsonDocument::Indented).toStdString(), *pretty);
+
+    // A folder that is not there: exit 1 and no file, not even a temporary one.
+    auto failed = run(db_.Folder() + "missing/pages.json", false);
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_NE(failed.output.find("Cannot write the JSON export"), std::string::npos) << failed.output;
+}
+
 TEST_F(JsonExportTest, AFatalLoadExitsNonZeroWithTheMessageOnStandardError) {
     ASSERT_TRUE(db_.Exec("DROP TABLE rhour; INSERT INTO rsite VALUES (101, 'Creek', 1, 'Stage', 'ft', 1);"));
     QJsonObject root =
