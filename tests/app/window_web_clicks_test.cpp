@@ -73,6 +73,36 @@ protected:
 
 }  // namespace
 
+TEST_F(WebClickTest, AClickThatTurnsToAPageOfDocumentsIsAsQuickAsTheMenu) {
+    WriteSetup(SetupText(
+        {PageLine(1, "Block"), WebLine(1, Html()), PageLine(2, "Reports"), WebLine(1, Pdf()), WebLine(2, Xlsx())}));
+    ASSERT_EQ(Open(), 0);
+    ASSERT_TRUE(WaitUntil([&] { return BrowserOf(0)->Complete(); }));
+    // Once round by the menu, so the documents' first loads do not count.
+    window_->WebMenu()->Choose("Next");
+    ASSERT_EQ(state_.currentpage, 2);
+    window_->Pager().NextPage();
+    ASSERT_EQ(state_.currentpage, 1);
+
+    QElapsedTimer byMenu;
+    byMenu.start();
+    window_->WebMenu()->Choose("Next");
+    const qint64 menuMs = byMenu.elapsed();
+    window_->Pager().NextPage();
+    ASSERT_EQ(state_.currentpage, 1);
+
+    drawn_.clear();
+    QElapsedTimer byClick;
+    byClick.start();
+    MouseUp(0, "block", 0);
+    ASSERT_TRUE(WaitUntil([&] { return !drawn_.empty() && !window_->Busy(); }, 15000));
+    const qint64 clickMs = byClick.elapsed();
+    EXPECT_EQ(state_.currentpage, 2);
+    EXPECT_TRUE(BrowserOf(1)->View()->isVisible());
+    EXPECT_TRUE(BrowserOf(1)->Complete());
+    EXPECT_LT(clickMs, menuMs + 3000) << "the menu took " << menuMs << " ms";
+}
+
 TEST_F(WebClickTest, AWholePageWebScreenReachesTheWindowsBottomEdge) {
     // Scroll bars hidden: the document itself down to the last row.
     WriteSetup(SetupText({PageLine(1, "Block"), WebLine(1, Html(), 0)}));

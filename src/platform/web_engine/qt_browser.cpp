@@ -76,9 +76,15 @@ QtBrowser::QtBrowser(QWebEngineProfile& profile, QWidget* parent)
         ++changes_;
         loading_ = false;
     });
-    connect(bridge_, &BrowserBridge::MouseUp, this, [this](const QString& tag, int button, bool ctrl) {
-        if (mouseUp_) mouseUp_(tag, button, ctrl);
-    });
+    // Queued: what the program does with a click (turning the page, loading documents and
+    // waiting for them) must not run inside the engine's call, which holds the engine's
+    // own loads back until it returns.
+    connect(
+        bridge_, &BrowserBridge::MouseUp, this,
+        [this](const QString& tag, int button, bool ctrl) {
+            if (mouseUp_) mouseUp_(tag, button, ctrl);
+        },
+        Qt::QueuedConnection);
     connect(bridge_, &BrowserBridge::Painted, this, [this](int serial) {
         if (serial <= paintReported_) return;
         paintReported_ = serial;
