@@ -37,6 +37,8 @@ namespace {
 // Where a browser waits while it loads: the top-left corner, 20 twips square.
 constexpr double kParkedTwips = 20;
 constexpr const char* kPdfView = "toolbar=0&view=Fit";
+// The bound on waiting for a document to tell where it is scrolled.
+constexpr int kScrollAnswerMs = 2000;
 // The bound on waiting for a shown browser's pixels before a capture.
 constexpr int kPaintWaitMs = 8000;
 
@@ -486,7 +488,9 @@ void WebScreens::ToggleScrollBars(Browser& browser, GraphDef& g) {
         return;
     }
     web.SetScrollBars(false);
-    QPoint at = browser.ScrollPosition();
+    // Where the document is now, as it tells it: the engine's report may still be 0 for
+    // a view shown again or scrolled to its saved place just before.
+    QPoint at = browser.DocumentScrollPosition(kScrollAnswerMs).value_or(browser.ScrollPosition());
     web.SetSavedScroll({at.x(), at.y()});
     browser.SetScrollBarsHidden(true);
 }

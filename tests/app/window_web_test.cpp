@@ -278,3 +278,50 @@ TEST_F(WebScreenTest, NoLinkOrSetupEditLeadsAWebScreenToAFileOutsideTheAllowedFo
     EXPECT_TRUE(text(added).contains("is not shown"));
     EXPECT_EQ(told(), 1);
 }
+
+TEST_F(WebScreenTest, ScrollBarsShownAndHiddenAgainLeaveThePageWhereItWasAndSaveThatPosition) {
+    // Without a doctype the body scrolls rather than the document.
+    const std::string quirks = db_.Folder() + "quirks.html";
+    ASSERT_TRUE(WriteFileAtomic(quirks,
+                                "<html><body><div style=\"width:3000px;height:3000px;background:#1080f0\">"
+                                "<a href=\"other.html\">other</a></div></body></html>"));
+    WriteSetup(
+        SetupText({PageLine(1, "Block"), WebLine(1, quirks, 0, 0, 300), PageLine(2, "Rivers"), GraphLine(1, 101)}));
+    ASSERT_EQ(Open(), 0);
+    Browser* browser = BrowserOf(0);
+    ASSERT_NE(browser, nullptr);
+    auto scrollY = [&] { return Js(0, "window.scrollY").value_or(QVariant(-1)).toInt(); };
+    ASSERT_TRUE(WaitUntil([&] { return scrollY() == 300; }));
+    // Round the pages once: the page comes back as it was left.
+    window_->Pager().NextPage();
+    window_->Pager().NextPage();
+    ASSERT_EQ(state_.currentpage, 1);
+    ASSERT_TRUE(WaitUntil([&] { return scrollY() == 300; }));
+    const GraphDef& g = state_.pages.Graph(1, 0);
+
+    window_->WebMenu()->Choose("ScrollBars");  // shown, where the page is
+    EXPECT_EQ(g.hrmarker, -1);
+    EXPECT_EQ(Js(0, "document.documentElement.style.overflow")->toString(), "");
+    QTest::qWait(300);
+    EXPECT_EQ(scrollY(), 300);
+    window_->WebMenu()->Choose("ScrollBars");  // hidden again, at the same place
+    EXPECT_EQ(g.hrmarker, 0);
+    EXPECT_EQ(g.logyscale, 300);
+    QTest::qWait(300);
+    EXPECT_EQ(scrollY(), 300);
+
+    // Shown, scrolled and hidden: the new place is kept.
+    window_->WebMenu()->Choose("ScrollBars");
+    Js(0, "window.scrollTo(0, 900); true");
+    ASSERT_TRUE(WaitUntil([&] { return scrollY() == 900; }));
+    window_->WebMenu()->Choose("ScrollBars");
+    EXPECT_EQ(g.logyscale, 900);
+    QTest::qWait(300);
+    EXPECT_EQ(scrollY(), 900);
+
+    answers_.push_back(MsgAnswer::Yes);  // "Do you want to SAVE SETUP CHANGES????"
+    window_->close();
+    ASSERT_TRUE(window_->HasClosed());
+    std::string text = ReadFileBytes(db_.Folder() + "Tidemark_setup.txt").value_or("");
+    EXPECT_NE(text.find(";Web Screen;" + quirks + "; 0 ; 0 ; 900 ;"), std::string::npos) << text;
+}

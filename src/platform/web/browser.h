@@ -62,6 +62,11 @@ public:
     virtual void ScrollTo(int x, int y) = 0;
     // The document's scroll position as the engine last reported it (no events run).
     virtual QPoint ScrollPosition() const = 0;
+    // The document's scroll position as the document itself tells it, letting events run
+    // at most `ms`; nullopt when it did not answer. The engine's report may lag behind a
+    // view that was hidden or just scrolled by script.
+    virtual std::optional<QPoint> DocumentScrollPosition(int ms) = 0;
+    // Hides or shows the document's scroll bars; the document stays where it is scrolled.
     virtual void SetScrollBarsHidden(bool hidden) = 0;
     virtual bool ScrollBarsHidden() const = 0;
     // Sizes the document's first image to (width, height) pixels and hides the scroll

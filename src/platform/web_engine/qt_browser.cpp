@@ -138,12 +138,28 @@ void QtBrowser::ScrollTo(int x, int y) { Run(QString("window.scrollTo(%1, %2);")
 
 QPoint QtBrowser::ScrollPosition() const { return view_->page()->scrollPosition().toPoint(); }
 
+std::optional<QPoint> QtBrowser::DocumentScrollPosition(int ms) {
+    // Shared: an answer that comes after the wait ran out lands in a live object.
+    auto answer = std::make_shared<std::optional<QPoint>>();
+    view_->page()->runJavaScript("[window.scrollX, window.scrollY]", QWebEngineScript::ApplicationWorld,
+                                 [answer](const QVariant& value) {
+                                     const QVariantList xy = value.toList();
+                                     if (xy.size() == 2)
+                                         *answer = QPoint(qRound(xy[0].toDouble()), qRound(xy[1].toDouble()));
+                                 });
+    WaitFor([&] { return answer->has_value(); }, ms);
+    return *answer;
+}
+
 void QtBrowser::SetScrollBarsHidden(bool hidden) {
     // The document element carries the viewport's scroll bars in standards mode, the
-    // body in quirks mode: both are set.
+    // body in quirks mode: both are set. Changing the viewport's overflow may move the
+    // document back to its top, so it is put back where it was in the same step.
     const char* value = hidden ? "hidden" : "";
-    Run(QString("document.documentElement.style.overflow = '%1';"
-                "if (document.body) document.body.style.overflow = '%1';")
+    Run(QString("(function () { var x = window.scrollX, y = window.scrollY;"
+                " document.documentElement.style.overflow = '%1';"
+                " if (document.body) document.body.style.overflow = '%1';"
+                " window.scrollTo(x, y); })();")
             .arg(value));
     scrollBarsHidden_ = hidden;
 }

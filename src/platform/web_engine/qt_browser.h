@@ -44,6 +44,7 @@ public:
     bool WaitComplete(int ms) override;
     void ScrollTo(int x, int y) override;
     QPoint ScrollPosition() const override;
+    std::optional<QPoint> DocumentScrollPosition(int ms) override;
     void SetScrollBarsHidden(bool hidden) override;
     bool ScrollBarsHidden() const override { return scrollBarsHidden_; }
     void FitFirstImage(int width, int height) override;
