@@ -284,6 +284,19 @@ void WebScreens::LoadWithoutWaiting(int page, int slot) {
     deferred_.push_back({b, page, slot});
 }
 
+void WebScreens::PrepareForWindow() {
+    if (!browsers_.empty()) return;
+    for (int p = 1; p <= state_.pages.pagecount; ++p)
+        for (int s = 0; s < kGraphsPerPage; ++s) {
+            const int b = WebScreenBrowser(p, s);
+            if (b >= 0 && IsScriptableAddress(WebScreenView(state_.pages.Graph(p, s)).Address())) {
+                // The engine makes the view's drawing surface with its first document.
+                if (Browser* browser = BrowserFor(b)) browser->Navigate(QUrl("about:blank"));
+                return;
+            }
+        }
+}
+
 void WebScreens::HideBrowsers() {
     for (size_t i = 0; i < browsers_.size(); ++i)
         if (browsers_[i] && !preparedAhead_.contains(static_cast<int>(i))) browsers_[i]->View()->hide();

@@ -72,6 +72,11 @@ public:
     // first laid out, so the engine loads documents while the graphs load and draw.
     void LoadWithoutWaiting(int page, int slot);
     void HideBrowsers();
+    // Before the window is first shown: a setup with HTML web screens gets its first
+    // browser now. A browser's view is drawn through the graphics stack, and a window
+    // already on screen when the first one comes is made anew for it, which loses the
+    // maximised state a window manager gave it.
+    void PrepareForWindow();
     // A one-shot render, ahead of page `page` (laid out as `layout`): each of its browsers
     // whose document has loaded goes to its size out of sight and is asked for a paint
     // report, so that it lays out and paints while earlier pages are drawn. Its place in
