@@ -167,6 +167,12 @@ void WebScreens::ShowRefusal(Browser& browser, const QString& address, const Doc
     if (state_.autostartseconds != 0) host_.Message(message, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
+void WebScreens::ApplyNavigationSwitch(Browser& browser, const GraphDef& g) {
+    const bool allowed = WebScreenView(g).AllowNavigation();
+    browser.SetFollowsLinks(allowed);
+    browser.SetTakesFocus(allowed);
+}
+
 int WebScreens::WebScreenBrowser(int page, int slot) const {
     if (!state_.pages.ValidPage(page) || slot < 0 || slot >= kGraphsPerPage) return -1;
     const GraphDef& g = state_.pages.Graph(page, slot);
@@ -207,6 +213,7 @@ void WebScreens::Load(int page, int slot) {
     Browser* made = BrowserFor(b);
     if (!made) return;
     Browser& browser = *made;
+    ApplyNavigationSwitch(browser, g);
     if (auto pending = DeferredFor(b); pending != deferred_.end()) {
         const bool waitForIt = pending->page == page && pending->slot == slot;
         // Taken off first: a layout pass while this one waits finds nothing left to do.
@@ -280,6 +287,7 @@ void WebScreens::LoadWithoutWaiting(int page, int slot) {
     }
     Browser* browser = BrowserFor(b);
     if (!browser) return;
+    ApplyNavigationSwitch(*browser, state_.pages.Graph(page, slot));
     Show(*browser, WebScreenView(state_.pages.Graph(page, slot)).Address());
     deferred_.push_back({b, page, slot});
 }
@@ -340,6 +348,7 @@ void WebScreens::Place(const FormLayout& layout) {
         Browser* made = BrowserFor(step.browserIndex);
         if (!made) continue;
         Browser& browser = *made;
+        ApplyNavigationSwitch(browser, g);
         QWidget* view = browser.View();
         view->setGeometry(TwipsToQRect(step.rect));
         view->raise();

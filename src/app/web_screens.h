@@ -142,6 +142,9 @@ private:
     bool MayLoad(const QUrl& url) const;
     // The notice in the browser, and the refusal told once per address.
     void ShowRefusal(Browser& browser, const QString& address, const DocumentCheck& check);
+    // The navigation switch of the web screen: links followed and the keyboard focus
+    // taken only where navigation is allowed.
+    void ApplyNavigationSwitch(Browser& browser, const GraphDef& g);
     void ShowPdf(Browser& browser, const QString& path);
     // The web screen of the current page the menu acts on, with its browser.
     GraphDef* MenuSlot(int& slot);

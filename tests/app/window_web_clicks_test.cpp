@@ -73,6 +73,65 @@ protected:
 
 }  // namespace
 
+TEST_F(WebClickTest, WithNavigationOffALinkClickedOnlyTurnsThePage) {
+    WriteSetup(SetupText({PageLine(1, "Block"), WebLine(1, Html()), PageLine(2, "Rivers"), GraphLine(1, 101),
+                          PageLine(3, "Links"), WebLine(1, Html(), -1, 0, 0, 1)}));
+    ASSERT_EQ(Open(), 0);
+    Browser* browser = BrowserOf(0);
+    ASSERT_NE(browser, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return browser->Complete() && MiddleOf(0, "#link").has_value(); }));
+    const QPoint link = *MiddleOf(0, "#link");
+
+    Click(0, link, Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return state_.currentpage == 2; })) << "the click did not page";
+    // The page the link leads to never comes, then or later.
+    QTest::qWait(1000);
+    EXPECT_TRUE(browser->Location().endsWith("block.html")) << browser->Location().toStdString();
+    EXPECT_TRUE(Js(0, "location.href")->toString().endsWith("block.html"));
+    window_->Pager().PreviousPage();
+    ASSERT_EQ(state_.currentpage, 1);
+    EXPECT_TRUE(Js(0, "location.href")->toString().endsWith("block.html"));
+    // Nor does a click the document's own script makes.
+    Js(0, "document.getElementById('link').click(); true");
+    QTest::qWait(500);
+    EXPECT_TRUE(Js(0, "location.href")->toString().endsWith("block.html"));
+
+    // With navigation on, the same click follows the link and does not page.
+    window_->Pager().NextPage();
+    window_->Pager().NextPage();
+    ASSERT_EQ(state_.currentpage, 3);
+    ASSERT_TRUE(WaitUntil([&] { return BrowserOf(1)->Complete() && MiddleOf(1, "#link").has_value(); }));
+    Click(1, *MiddleOf(1, "#link"), Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return BrowserOf(1)->Location().endsWith("other.html"); }));
+    EXPECT_EQ(state_.currentpage, 3);
+}
+
+TEST_F(WebClickTest, WithNavigationOffTheMenuLeavesNoFocusedLinkOnThePageOrInItsImage) {
+    WriteSetup(
+        SetupText({PageLine(1, "Block"), WebLine(1, Html()), PageLine(2, "Links"), WebLine(1, Html(), -1, 0, 0, 1)}));
+    ASSERT_EQ(Open(), 0);
+    ASSERT_TRUE(WaitUntil([&] { return BrowserOf(0)->Complete(); }));
+    for (const char* entry : {"ScrollBars", "ScrollBars", "Enlarge", "Shrink"}) {
+        SCOPED_TRACE(entry);
+        MouseUpOn(0, "#link", 2);
+        ASSERT_TRUE(WaitUntil([&] { return window_->WebMenu()->isVisible(); }));
+        window_->WebMenu()->Choose(entry);
+        QTest::qWait(200);
+        EXPECT_FALSE(ViewHasFocus(0));
+        EXPECT_FALSE(SomethingFocused(0));
+    }
+    // A page image is taken as it shows.
+    window_->CaptureClientArea();
+    EXPECT_FALSE(SomethingFocused(0));
+
+    // Where navigation is allowed the page takes the keyboard as a browser does.
+    window_->Pager().NextPage();
+    ASSERT_EQ(state_.currentpage, 2);
+    ASSERT_TRUE(WaitUntil([&] { return BrowserOf(1)->Complete(); }));
+    BrowserOf(1)->View()->setFocus();
+    EXPECT_TRUE(WaitUntil([&] { return ViewHasFocus(1); }));
+}
+
 TEST_F(WebClickTest, AClickThatTurnsToAPageOfDocumentsIsAsQuickAsTheMenu) {
     WriteSetup(SetupText(
         {PageLine(1, "Block"), WebLine(1, Html()), PageLine(2, "Reports"), WebLine(1, Pdf()), WebLine(2, Xlsx())}));

@@ -43,6 +43,12 @@ public:
     virtual QWidget* View() const = 0;
     virtual void SetMouseUpHandler(MouseUpHandler handler) = 0;
     virtual void SetDocumentFilter(DocumentFilter filter) = 0;
+    // Whether the document's links and forms may take the view elsewhere. When they may
+    // not, a click on a link is only the click the program makes of it.
+    virtual void SetFollowsLinks(bool follows) = 0;
+    // Whether the view takes the keyboard focus; a view that does shows the document's
+    // focused link with its outline, on screen and in page images.
+    virtual void SetTakesFocus(bool takes) = 0;
 
     virtual void Navigate(const QUrl& url) = 0;
     // Shows a document made by the program (a sheet as a table, a PDF's pages as

@@ -1,5 +1,6 @@
 #include "qt_browser.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QImage>
 #include <QQuickWidget>
@@ -22,20 +23,24 @@ constexpr int kSettleStepMs = 150;
 constexpr int kResizeFrames = 120;
 constexpr int kSettledFrames = 3;
 
-// The filter asked for every document the page goes to, by the program or by itself.
+// The filter asked for every document the page goes to, by the program or by itself; a
+// link followed or a form sent only while the page may follow them.
 class FilteringPage : public QWebEnginePage {
 public:
-    FilteringPage(QWebEngineProfile& profile, std::shared_ptr<Browser::DocumentFilter> filter, QObject* parent)
-        : QWebEnginePage(&profile, parent), filter_(std::move(filter)) {}
+    FilteringPage(QWebEngineProfile& profile, std::shared_ptr<Browser::DocumentFilter> filter,
+                  std::shared_ptr<bool> followsLinks, QObject* parent)
+        : QWebEnginePage(&profile, parent), filter_(std::move(filter)), followsLinks_(std::move(followsLinks)) {}
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
         if (*filter_ && !(*filter_)(url)) return false;
+        if (!*followsLinks_ && (type == NavigationTypeLinkClicked || type == NavigationTypeFormSubmitted)) return false;
         return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
     }
 
 private:
     std::shared_ptr<Browser::DocumentFilter> filter_;
+    std::shared_ptr<bool> followsLinks_;
 };
 
 // ... and for everything a document loads (images, scripts, style sheets, frames, fetches).
@@ -58,8 +63,8 @@ QWidget* QtBrowser::View() const { return view_; }
 
 QtBrowser::QtBrowser(QWebEngineProfile& profile, QWidget* parent)
     : view_(new QWebEngineView(parent)), channel_(new QWebChannel(this)), bridge_(new BrowserBridge(this)),
-      filter_(std::make_shared<DocumentFilter>()) {
-    auto* page = new FilteringPage(profile, filter_, view_);
+      filter_(std::make_shared<DocumentFilter>()), followsLinks_(std::make_shared<bool>(true)) {
+    auto* page = new FilteringPage(profile, filter_, followsLinks_, view_);
     page->setUrlRequestInterceptor(new FilteringInterceptor(filter_, page));
     view_->setPage(page);
     view_->setContextMenuPolicy(Qt::NoContextMenu);
@@ -75,6 +80,8 @@ QtBrowser::QtBrowser(QWebEngineProfile& profile, QWidget* parent)
     connect(page, &QWebEnginePage::loadFinished, this, [this](bool) {
         ++changes_;
         loading_ = false;
+        // The engine makes the widget that shows the page with the first load.
+        ApplyFocusPolicy();
     });
     // Queued: what the program does with a click (turning the page, loading documents and
     // waiting for them) must not run inside the engine's call, which holds the engine's
@@ -99,6 +106,24 @@ QtBrowser::~QtBrowser() {
 }
 
 void QtBrowser::SetDocumentFilter(DocumentFilter filter) { *filter_ = std::move(filter); }
+
+void QtBrowser::SetFollowsLinks(bool follows) {
+    *followsLinks_ = follows;
+    bridge_->SetFollowsLinks(follows);
+}
+
+void QtBrowser::SetTakesFocus(bool takes) {
+    takesFocus_ = takes;
+    ApplyFocusPolicy();
+}
+
+void QtBrowser::ApplyFocusPolicy() {
+    const Qt::FocusPolicy policy = takesFocus_ ? Qt::StrongFocus : Qt::NoFocus;
+    view_->setFocusPolicy(policy);
+    for (QWidget* inner : view_->findChildren<QWidget*>()) inner->setFocusPolicy(policy);
+    QWidget* focused = QApplication::focusWidget();
+    if (!takesFocus_ && focused && (focused == view_ || view_->isAncestorOf(focused))) focused->clearFocus();
+}
 
 void QtBrowser::Navigate(const QUrl& url) {
     programPageAddress_.clear();
@@ -202,6 +227,8 @@ bool QtBrowser::eventFilter(QObject* watched, QEvent* event) {
     if (watched == view_ &&
         (event->type() == QEvent::Resize || event->type() == QEvent::Show || event->type() == QEvent::Hide))
         ++changes_;
+    // A widget the engine puts inside the view takes the view's policy.
+    if (watched == view_ && event->type() == QEvent::ChildPolished && !takesFocus_) ApplyFocusPolicy();
     return QObject::eventFilter(watched, event);
 }
 
