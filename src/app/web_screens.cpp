@@ -98,11 +98,16 @@ Browser* WebScreens::BrowserFor(int index) {
         browser->SetMouseUpHandler(
             [this, index](const QString& tag, int button, bool ctrl) { DocumentMouseUp(index, tag, button, ctrl); });
         browser->SetDocumentFilter([this](const QUrl& url) { return MayLoad(url); });
+        browser->SetLoadFailedHandler(
+            [this, index](const QString& address, DocumentFailure why, const QString& detail) {
+                ShowFailure(index, address, why, detail);
+            });
     }
     return browser.get();
 }
 
 void WebScreens::Show(Browser& browser, const std::string& address) {
+    notices_.erase(&browser);
     const QString text = ProgramText(Untrailed(address)).trimmed();
     const DocumentCheck check = CheckDocument(text);
     if (!check.Shown()) {
@@ -157,10 +162,22 @@ bool WebScreens::MayLoad(const QUrl& url) const {
 }
 
 void WebScreens::ShowRefusal(Browser& browser, const QString& address, const DocumentCheck& check) {
+    ShowNotice(browser, address, RefusalReason(check.access), check.path.string());
+}
+
+void WebScreens::ShowFailure(int index, const QString& address, DocumentFailure why, const QString& detail) {
+    Browser* browser = BrowserAt(index);
+    if (!browser) return;
+    ShowNotice(*browser, address, FailureReason(why, ToProgramText(detail)), {});
+}
+
+void WebScreens::ShowNotice(Browser& browser, const QString& address, const std::string& reason,
+                            const std::string& realPath) {
     const std::string named = QFile::encodeName(address).toStdString();
-    browser.ShowHtml(QString::fromUtf8(RefusalPageHtml(named, check)), address);
+    browser.ShowHtml(QString::fromUtf8(NotShownPageHtml(named, reason, realPath)), address);
+    notices_.insert(&browser);
     // Told once: every layout pass shows a PDF or workbook address again.
-    const std::string message = ToProgramText(QString::fromUtf8(RefusalMessage(named, check)));
+    const std::string message = ToProgramText(QString::fromUtf8(NotShownMessage(named, reason)));
     if (!toldRefusals_.insert(ToProgramText(address)).second) return;
     host_.SetCaption(message);
     // Nobody reads the caption of an unattended run; no message box holds it up either.
@@ -383,7 +400,7 @@ void WebScreens::DocumentMouseUp(int browser, const QString& tag, int button, bo
     }
     if (slot < 0) return;
     const WebScreenView web(state_.pages.Graph(page, slot));
-    if (!IsScriptableAddress(web.Address())) return;
+    if (!IsScriptableAddress(web.Address()) && !notices_.contains(BrowserAt(browser))) return;
     window_.SelectSlot(slot);
     window_.StopPaging();
     switch (tidemark::DocumentMouseUp(ToProgramText(tag), button, ctrl, web.AllowNavigation())) {

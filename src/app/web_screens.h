@@ -142,6 +142,10 @@ private:
     bool MayLoad(const QUrl& url) const;
     // The notice in the browser, and the refusal told once per address.
     void ShowRefusal(Browser& browser, const QString& address, const DocumentCheck& check);
+    // A document the browser was sent to could not be loaded: the notice instead.
+    void ShowFailure(int index, const QString& address, DocumentFailure why, const QString& detail);
+    // The notice of a document not shown in its place, told once per address.
+    void ShowNotice(Browser& browser, const QString& address, const std::string& reason, const std::string& realPath);
     // The navigation switch of the web screen: links followed and the keyboard focus
     // taken only where navigation is allowed.
     void ApplyNavigationSwitch(Browser& browser, const GraphDef& g);
@@ -180,6 +184,9 @@ private:
     std::map<const Browser*, PdfDrawing> pdfDrawings_;
     int pdfDrawingCount_ = 0;
     std::set<std::string> toldRefusals_;  // addresses whose refusal was told
+    // Browsers that show a notice in place of their document: it answers clicks as a
+    // page does, whatever kind of document the address names.
+    std::set<const Browser*> notices_;
     // The allowed folders, resolved once: every request of every page asks, and the
     // folders and the environment do not change while the program runs.
     mutable std::optional<DocumentRule> documentRule_;

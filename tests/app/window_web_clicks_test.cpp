@@ -4,6 +4,7 @@
 // under a whole-page web screen.
 #include <QElapsedTimer>
 #include <QImage>
+#include <QTcpServer>
 
 #include "web_fixture.h"
 
@@ -11,6 +12,15 @@ using namespace tidemark;
 using namespace tidemark::apptest;
 
 namespace {
+
+// A loopback port nothing listens on.
+quint16 ClosedPort() {
+    QTcpServer server;
+    if (!server.listen(QHostAddress::LocalHost)) return 9;
+    const quint16 port = server.serverPort();
+    server.close();
+    return port;
+}
 
 bool Near(const QColor& a, const QColor& b) {
     return std::abs(a.red() - b.red()) < 8 && std::abs(a.green() - b.green()) < 8 && std::abs(a.blue() - b.blue()) < 8;
@@ -130,6 +140,47 @@ TEST_F(WebClickTest, WithNavigationOffTheMenuLeavesNoFocusedLinkOnThePageOrInIts
     ASSERT_TRUE(WaitUntil([&] { return BrowserOf(1)->Complete(); }));
     BrowserOf(1)->View()->setFocus();
     EXPECT_TRUE(WaitUntil([&] { return ViewHasFocus(1); }));
+}
+
+TEST_F(WebClickTest, ADocumentThatCannotBeShownLeavesANoticeThatAnswersClicksAsAPageDoes) {
+    const std::string unreachable = "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/wall.html";
+    const std::string missingPdf = db_.Folder() + "gone.pdf";
+    WriteSetup(SetupText({PageLine(1, "Remote"), WebLine(1, unreachable), PageLine(2, "Report"), WebLine(1, missingPdf),
+                          PageLine(3, "Rivers"), GraphLine(1, 101)}));
+    std::vector<std::string> captions;
+    ASSERT_EQ(Open(), 0);
+    QObject::connect(window_.get(), &QWidget::windowTitleChanged,
+                     [&](const QString& c) { captions.push_back(c.toStdString()); });
+    ASSERT_TRUE(WaitUntil([&] { return Text(0).contains("is not shown"); }, 15000)) << Text(0).toStdString();
+    EXPECT_TRUE(Text(0).contains(QString::fromStdString(unreachable)));
+    EXPECT_TRUE(Text(0).contains("no connection to it could be made"));
+    EXPECT_TRUE(BrowserOf(0)->View()->isVisible());
+
+    // The notice answers as a page does: the menu on its text, paging on a left click.
+    MouseUpOn(0, "p", 2);
+    ASSERT_TRUE(WaitUntil([&] { return window_->WebMenu()->isVisible(); }));
+    window_->WebMenu()->Choose("Cancel");
+    MouseUpOn(0, "p", 0);
+    ASSERT_TRUE(WaitUntil([&] { return state_.currentpage == 2; }));
+    EXPECT_FALSE(window_->Pager().Timer().isActive());
+
+    // A PDF that is not there: the notice says so, and it too turns the page.
+    ASSERT_TRUE(WaitUntil([&] { return Text(1).contains("it was not found"); })) << Text(1).toStdString();
+    EXPECT_TRUE(Text(1).contains(QString::fromStdString(missingPdf)));
+    MouseUpOn(1, "p", 0);
+    ASSERT_TRUE(WaitUntil([&] { return state_.currentpage == 3; }));
+
+    // "Update This" tries the address again and, still unreachable, shows the notice.
+    window_->Pager().NextPage();
+    ASSERT_EQ(state_.currentpage, 1);
+    window_->WebMenu()->Choose("Update This");
+    ASSERT_TRUE(WaitUntil([&] { return Text(0).contains("no connection to it could be made"); }, 15000));
+    // Told in the caption once per address.
+    EXPECT_EQ(std::count(captions.begin(), captions.end(),
+                         "Web screen " + unreachable + " not shown: no connection to it could be made"),
+              0)
+        << "told again";
+    EXPECT_TRUE(messages_.empty());
 }
 
 TEST_F(WebClickTest, AClickThatTurnsToAPageOfDocumentsIsAsQuickAsTheMenu) {

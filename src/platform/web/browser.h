@@ -12,6 +12,8 @@
 #include <optional>
 #include <vector>
 
+#include "pages/web_screen.h"
+
 class QImage;
 class QWidget;
 
@@ -34,6 +36,10 @@ public:
     Browser& operator=(const Browser&) = delete;
     virtual ~Browser() = default;
 
+    // Why a document the view was sent to could not be shown: its address, why, and the
+    // engine's own words.
+    using LoadFailedHandler = std::function<void(const QString& address, DocumentFailure why, const QString& detail)>;
+
     // Whether the view may load `url`: asked for every document and file the view loads,
     // also those a document asks for itself (a link followed, a redirect, a frame, an
     // image), so that no document leads the view where the program would not go. A
@@ -43,6 +49,9 @@ public:
     virtual QWidget* View() const = 0;
     virtual void SetMouseUpHandler(MouseUpHandler handler) = 0;
     virtual void SetDocumentFilter(DocumentFilter filter) = 0;
+    // Called when a document the view was sent to (Navigate, RefreshCompletely) cannot be
+    // loaded; the view would otherwise keep an empty page with nothing that answers clicks.
+    virtual void SetLoadFailedHandler(LoadFailedHandler handler) = 0;
     // Whether the document's links and forms may take the view elsewhere. When they may
     // not, a click on a link is only the click the program makes of it.
     virtual void SetFollowsLinks(bool follows) = 0;

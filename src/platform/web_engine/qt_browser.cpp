@@ -6,6 +6,7 @@
 #include <QQuickWidget>
 #include <QQuickWindow>
 #include <QWebChannel>
+#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -22,6 +23,27 @@ constexpr int kSettleStepMs = 150;
 // How many frames a document may take to get the view's size before it reports anyway.
 constexpr int kResizeFrames = 120;
 constexpr int kSettledFrames = 3;
+
+// Network errors of the engine (its net error codes) that tell why a document failed.
+constexpr int kNetAborted = -3;  // a new load replaced it: no failure
+constexpr int kNetFileNotFound = -6;
+constexpr int kNetNameNotResolved = -105;
+constexpr int kNetNameResolutionFailed = -137;
+constexpr int kNetConnectionErrorsFirst = -199;  // -100 ... -199: the connection failed
+constexpr int kNetConnectionErrorsLast = -100;
+constexpr int kHttpNotFound = 404;
+constexpr int kHttpGone = 410;
+
+std::optional<DocumentFailure> FailureOf(const QWebEngineLoadingInfo& info) {
+    const int code = info.errorCode();
+    if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain)
+        return code == kHttpNotFound || code == kHttpGone ? DocumentFailure::NotFound : DocumentFailure::Failed;
+    if (code == kNetAborted) return std::nullopt;
+    if (code == kNetFileNotFound || code == kNetNameNotResolved || code == kNetNameResolutionFailed)
+        return DocumentFailure::NotFound;
+    if (code >= kNetConnectionErrorsFirst && code <= kNetConnectionErrorsLast) return DocumentFailure::CannotConnect;
+    return DocumentFailure::Failed;
+}
 
 // The filter asked for every document the page goes to, by the program or by itself; a
 // link followed or a form sent only while the page may follow them.
@@ -79,9 +101,27 @@ QtBrowser::QtBrowser(QWebEngineProfile& profile, QWidget* parent)
     });
     connect(page, &QWebEnginePage::loadFinished, this, [this](bool) {
         ++changes_;
-        loading_ = false;
+        if (!failureShowing_) loading_ = false;
         // The engine makes the widget that shows the page with the first load.
         ApplyFocusPolicy();
+    });
+    connect(page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
+        if (info.status() != QWebEngineLoadingInfo::LoadFailedStatus || !loadFailed_ || ShowsProgramPage()) return;
+        const std::optional<DocumentFailure> why = FailureOf(info);
+        if (!why) return;
+        // Told once the failed load has ended; until the notice it leads to is shown,
+        // the view is still loading.
+        failureShowing_ = true;
+        loading_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this, why = *why, detail = info.errorString(),
+             address = info.url().toDisplayString(QUrl::PreferLocalFile | QUrl::RemoveFragment)] {
+                failureShowing_ = false;
+                loadFailed_(address, why, detail);
+                if (!ShowsProgramPage()) loading_ = false;
+            },
+            Qt::QueuedConnection);
     });
     // Queued: what the program does with a click (turning the page, loading documents and
     // waiting for them) must not run inside the engine's call, which holds the engine's

@@ -47,6 +47,7 @@ public:
     QWidget* View() const override;
     void SetMouseUpHandler(MouseUpHandler handler) override { mouseUp_ = std::move(handler); }
     void SetDocumentFilter(DocumentFilter filter) override;
+    void SetLoadFailedHandler(LoadFailedHandler handler) override { loadFailed_ = std::move(handler); }
     void SetFollowsLinks(bool follows) override;
     void SetTakesFocus(bool takes) override;
     void Navigate(const QUrl& url) override;
@@ -84,7 +85,10 @@ private:
     QWebChannel* channel_;
     BrowserBridge* bridge_;
     MouseUpHandler mouseUp_;
+    LoadFailedHandler loadFailed_;
     bool takesFocus_ = true;
+    // A load failed and its notice is still to be shown: the view is not done loading.
+    bool failureShowing_ = false;
     // Shared with the page and its request interceptor, which ask it.
     std::shared_ptr<DocumentFilter> filter_;
     // Shared with the page, which asks it for every link followed and form sent.
