@@ -213,6 +213,19 @@ TEST_F(WebClickTest, AClickThatTurnsToAPageOfDocumentsIsAsQuickAsTheMenu) {
     EXPECT_LT(clickMs, menuMs + 3000) << "the menu took " << menuMs << " ms";
 }
 
+TEST_F(WebClickTest, ARightClickBelowTheContentOpensTheMenu) {
+    ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "short.html",
+                                "<!DOCTYPE html><html><body style=\"margin:0\"><p>one line</p></body></html>"));
+    WriteSetup(SetupText({PageLine(1, "Short"), WebLine(1, db_.Folder() + "short.html")}));
+    ASSERT_EQ(Open(), 0);
+    ASSERT_TRUE(WaitUntil([&] { return BrowserOf(0)->Complete() && !Text(0).isEmpty(); }));
+    QWidget* view = BrowserOf(0)->View();
+    ASSERT_GT(view->height(), 200);
+    Click(0, QPoint(view->width() / 2, view->height() - 40), Qt::RightButton);
+    ASSERT_TRUE(WaitUntil([&] { return window_->WebMenu()->isVisible(); }));
+    EXPECT_EQ(state_.currentpage, 1);
+}
+
 TEST_F(WebClickTest, AWholePageWebScreenReachesTheWindowsBottomEdge) {
     // Scroll bars hidden: the document itself down to the last row.
     WriteSetup(SetupText({PageLine(1, "Block"), WebLine(1, Html(), 0)}));
