@@ -37,6 +37,8 @@ namespace {
 // Where a browser waits while it loads: the top-left corner, 20 twips square.
 constexpr double kParkedTwips = 20;
 constexpr const char* kPdfView = "toolbar=0&view=Fit";
+// What a browser made before the window is shown holds until its web screen loads.
+constexpr const char* kNoDocumentYet = "about:blank";
 // The bound on waiting for a document to tell where it is scrolled.
 constexpr int kScrollAnswerMs = 2000;
 // The bound on waiting for a shown browser's pixels before a capture.
@@ -316,7 +318,7 @@ void WebScreens::PrepareForWindow() {
             const int b = WebScreenBrowser(p, s);
             if (b >= 0 && IsScriptableAddress(WebScreenView(state_.pages.Graph(p, s)).Address())) {
                 // The engine makes the view's drawing surface with its first document.
-                if (Browser* browser = BrowserFor(b)) browser->Navigate(QUrl("about:blank"));
+                if (Browser* browser = BrowserFor(b)) browser->Navigate(QUrl(kNoDocumentYet));
                 return;
             }
         }
@@ -578,8 +580,11 @@ void WebScreens::WaitUntilPainted() {
 
 std::optional<ScrollPosition> WebScreens::CurrentScroll(int browserIndex) {
     Browser* browser = BrowserAt(browserIndex);
-    // A deferred document has not been scrolled to the setup's position yet.
-    if (!browser || browser->Location().isEmpty() || DeferredFor(browserIndex) != deferred_.end()) return std::nullopt;
+    // A deferred document has not been scrolled to the setup's position yet, and one not
+    // loaded yet has no position of its own.
+    if (!browser || browser->Location().isEmpty() || browser->Location() == kNoDocumentYet ||
+        DeferredFor(browserIndex) != deferred_.end())
+        return std::nullopt;
     QPoint at = browser->ScrollPosition();
     return ScrollPosition{at.x(), at.y()};
 }
