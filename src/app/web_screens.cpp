@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "app/document_browser.h"
 #include "app/menu_list.h"
 #include "app/pdf_page.h"
 #include "app/sheet_page.h"
@@ -79,9 +80,28 @@ bool WebScreens::HasBrowserIndex(int index) const {
     return index >= 0 && index < std::max<int>(state_.pages.webscreencount, static_cast<int>(browsers_.size()));
 }
 
-Browser* WebScreens::BrowserFor(int index) {
+bool NeedsBrowserEngine(const ProgramState& state) {
+    for (int p = 1; p <= state.pages.pagecount && static_cast<size_t>(p) < state.pages.pages.size(); ++p)
+        for (const GraphDef& g : state.pages.Page(p).slots)
+            if (g.Kind() == SlotKind::WebScreen &&
+                !DocumentBrowser::Shows(ProgramText(Untrailed(WebScreenView(g).Address()))))
+                return true;
+    return false;
+}
+
+Browser* WebScreens::BrowserFor(int index, const std::string& address) {
     if (index < 0) index = 0;
-    if (!engine_ && !engineFault_) {
+    // A PDF or workbook the program draws itself needs no browser engine.
+    const bool drawn = DocumentBrowser::Shows(ProgramText(Untrailed(address)));
+    if (static_cast<size_t>(index) >= browsers_.size()) browsers_.resize(static_cast<size_t>(index) + 1);
+    std::unique_ptr<Browser>& browser = browsers_[static_cast<size_t>(index)];
+    // The setup frame may have given the web screen a document of the other kind.
+    if (browser && drawn != (dynamic_cast<DocumentBrowser*>(browser.get()) != nullptr)) {
+        pdfDrawings_.erase(browser.get());
+        notices_.erase(browser.get());
+        browser.reset();
+    }
+    if (!browser && !drawn && !engine_ && !engineFault_) {
         std::string error;
         engine_ = LoadWebEngine(error);
         // Told once: the graphs go on without their web screens.
@@ -90,11 +110,13 @@ Browser* WebScreens::BrowserFor(int index) {
             host_.Message(error, MsgButtons::Ok, MsgIcon::Exclamation);
         }
     }
-    if (!engine_) return nullptr;
-    if (static_cast<size_t>(index) >= browsers_.size()) browsers_.resize(static_cast<size_t>(index) + 1);
-    std::unique_ptr<Browser>& browser = browsers_[static_cast<size_t>(index)];
     if (!browser) {
-        browser = engine_->MakeBrowser(&page_);
+        if (drawn)
+            browser = std::make_unique<DocumentBrowser>(&page_);
+        else if (engine_)
+            browser = engine_->MakeBrowser(&page_);
+        else
+            return nullptr;
         browser->View()->setObjectName(QString("WebBrowser1_%1").arg(index));
         browser->View()->hide();
         browser->SetMouseUpHandler(
@@ -229,7 +251,7 @@ void WebScreens::Load(int page, int slot) {
     if (b < 0) return;
     GraphDef& g = state_.pages.Graph(page, slot);
     const std::string address = WebScreenView(g).Address();
-    Browser* made = BrowserFor(b);
+    Browser* made = BrowserFor(b, address);
     if (!made) return;
     Browser& browser = *made;
     ApplyNavigationSwitch(browser, g);
@@ -304,7 +326,7 @@ void WebScreens::LoadWithoutWaiting(int page, int slot) {
         Load(page, slot);
         return;
     }
-    Browser* browser = BrowserFor(b);
+    Browser* browser = BrowserFor(b, WebScreenView(state_.pages.Graph(page, slot)).Address());
     if (!browser) return;
     ApplyNavigationSwitch(*browser, state_.pages.Graph(page, slot));
     Show(*browser, WebScreenView(state_.pages.Graph(page, slot)).Address());
@@ -318,7 +340,8 @@ void WebScreens::PrepareForWindow() {
             const int b = WebScreenBrowser(p, s);
             if (b >= 0 && IsScriptableAddress(WebScreenView(state_.pages.Graph(p, s)).Address())) {
                 // The engine makes the view's drawing surface with its first document.
-                if (Browser* browser = BrowserFor(b)) browser->Navigate(QUrl(kNoDocumentYet));
+                const std::string address = WebScreenView(state_.pages.Graph(p, s)).Address();
+                if (Browser* browser = BrowserFor(b, address)) browser->Navigate(QUrl(kNoDocumentYet));
                 return;
             }
         }
@@ -364,7 +387,7 @@ void WebScreens::Place(const FormLayout& layout) {
         const bool fresh = deferred || preparedAhead_.erase(step.browserIndex) > 0;
         if (deferred) Load(page, step.slot);
         const GraphDef& g = state_.pages.Graph(page, step.slot);
-        Browser* made = BrowserFor(step.browserIndex);
+        Browser* made = BrowserFor(step.browserIndex, WebScreenView(g).Address());
         if (!made) continue;
         Browser& browser = *made;
         ApplyNavigationSwitch(browser, g);
@@ -474,7 +497,7 @@ void WebScreens::RunMenu(int row) {
     }
     if (!g || !HasBrowserIndex(WebScreenView(*g).BrowserIndex())) return;
     window_.SelectSlot(slot);
-    Browser* made = BrowserFor(WebScreenView(*g).BrowserIndex());
+    Browser* made = BrowserFor(WebScreenView(*g).BrowserIndex(), WebScreenView(*g).Address());
     if (!made) return;
     Browser& browser = *made;
     switch (*command) {

@@ -39,6 +39,10 @@ class WebEngine;
 // Where "Help is online at" points: the project's README as installed.
 extern const char* const kHelpPageAddress;
 
+// Whether a web screen of the setup needs the browser engine: one that is not a PDF or
+// workbook the program draws itself.
+bool NeedsBrowserEngine(const ProgramState& state);
+
 // What web screens need of the window beyond its PageScreen.
 class WebScreensWindow {
 public:
@@ -116,6 +120,8 @@ public:
 
     // Browser `index`, or null when none was made for it.
     Browser* BrowserAt(int index) const;
+    // The browser engine has been loaded (for an HTML web screen).
+    bool EngineLoaded() const { return engine_ != nullptr; }
 
 private:
     struct DeferredLoad {
@@ -130,9 +136,10 @@ private:
     std::vector<DeferredLoad>::iterator DeferredFor(int browser);
     // After a load: the saved scroll position, the scroll bars, out of sight again.
     void Settle(Browser& browser, const GraphDef& g);
-    // Browser `index`, made (with the engine, for the first) when missing; null when the
-    // engine cannot be loaded.
-    Browser* BrowserFor(int index);
+    // Browser `index` for a document at `address`, made when missing or of the wrong
+    // kind: one the program draws for a PDF or workbook, else one of the browser engine
+    // (loaded with the first); null when the engine cannot be loaded.
+    Browser* BrowserFor(int index, const std::string& address);
     // Navigates to the address, or shows a workbook's first sheet or a PDF's pages; a
     // local file the web screens may not show gives a notice instead.
     void Show(Browser& browser, const std::string& address);

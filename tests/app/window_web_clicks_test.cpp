@@ -5,6 +5,9 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QTcpServer>
+#include <QTextBrowser>
+
+#include "app/document_browser.h"
 
 #include "web_fixture.h"
 
@@ -63,7 +66,10 @@ protected:
                       "})); true");
     }
 
-    QString Text(int index) { return Js(index, "document.body.innerText").value_or(QVariant()).toString(); }
+    QString Text(int index) {
+        if (auto* drawn = dynamic_cast<DocumentBrowser*>(BrowserOf(index))) return drawn->Text();
+        return Js(index, "document.body.innerText").value_or(QVariant()).toString();
+    }
 
     // Whether the document holds a focused element other than its body.
     bool SomethingFocused(int index) {
@@ -167,7 +173,12 @@ TEST_F(WebClickTest, ADocumentThatCannotBeShownLeavesANoticeThatAnswersClicksAsA
     // A PDF that is not there: the notice says so, and it too turns the page.
     ASSERT_TRUE(WaitUntil([&] { return Text(1).contains("it was not found"); })) << Text(1).toStdString();
     EXPECT_TRUE(Text(1).contains(QString::fromStdString(missingPdf)));
-    MouseUpOn(1, "p", 0);
+    auto* notice = BrowserOf(1)->View()->findChild<QTextBrowser*>();
+    ASSERT_NE(notice, nullptr);
+    QTest::mouseClick(notice->viewport(), Qt::RightButton, {}, QPoint(20, 20));
+    ASSERT_TRUE(WaitUntil([&] { return window_->WebMenu()->isVisible(); }));
+    window_->WebMenu()->Choose("Cancel");
+    QTest::mouseClick(notice->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
     ASSERT_TRUE(WaitUntil([&] { return state_.currentpage == 3; }));
 
     // "Update This" tries the address again and, still unreachable, shows the notice.
