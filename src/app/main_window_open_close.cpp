@@ -13,6 +13,7 @@
 #include "app/scope_guard.h"
 #include "app/splash_window.h"
 #include "app/warning_blink.h"
+#include "app/web_screens.h"
 #include "core/vbtext.h"
 #include "pages/navigation.h"
 #include "platform/db/editor_launcher.h"
@@ -76,6 +77,7 @@ void MainWindow::ApplyStartupPosition() {
 }
 
 void MainWindow::ShowInStartupState() {
+    webScreens_->PrepareForWindow();
     switch (state_.settings.startup.present ? state_.settings.startup.state : WindowState::Normal) {
         case WindowState::Minimised: showMinimized(); break;
         case WindowState::Maximised: showMaximized(); break;

@@ -12,6 +12,7 @@
 #include "app/console_host.h"
 #include "app/ftp_upload.h"
 #include "app/main_window.h"
+#include "app/web_screens.h"
 #include "app/window_main.h"
 #include "core/daynum.h"
 #include "core/vbtext.h"
@@ -170,7 +171,7 @@ int RunRenderPages(const CommandLine& cl, const std::string& programFolder, int 
     // library, and the window and the database driver would wait for it.
     std::jthread enginePreload;
     options.setupRead = [&enginePreload](const ProgramState& loaded) {
-        if (loaded.pages.webscreencount > 0) enginePreload = PreloadWebEngine();
+        if (NeedsBrowserEngine(loaded)) enginePreload = PreloadWebEngine();
     };
 
     MainWindow window(state, options);

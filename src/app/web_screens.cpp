@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "app/document_browser.h"
 #include "app/menu_list.h"
 #include "app/pdf_page.h"
 #include "app/sheet_page.h"
@@ -37,6 +38,10 @@ namespace {
 // Where a browser waits while it loads: the top-left corner, 20 twips square.
 constexpr double kParkedTwips = 20;
 constexpr const char* kPdfView = "toolbar=0&view=Fit";
+// What a browser made before the window is shown holds until its web screen loads.
+constexpr const char* kNoDocumentYet = "about:blank";
+// The bound on waiting for a document to tell where it is scrolled.
+constexpr int kScrollAnswerMs = 2000;
 // The bound on waiting for a shown browser's pixels before a capture.
 constexpr int kPaintWaitMs = 8000;
 
@@ -75,9 +80,28 @@ bool WebScreens::HasBrowserIndex(int index) const {
     return index >= 0 && index < std::max<int>(state_.pages.webscreencount, static_cast<int>(browsers_.size()));
 }
 
-Browser* WebScreens::BrowserFor(int index) {
+bool NeedsBrowserEngine(const ProgramState& state) {
+    for (int p = 1; p <= state.pages.pagecount && static_cast<size_t>(p) < state.pages.pages.size(); ++p)
+        for (const GraphDef& g : state.pages.Page(p).slots)
+            if (g.Kind() == SlotKind::WebScreen &&
+                !DocumentBrowser::Shows(ProgramText(Untrailed(WebScreenView(g).Address()))))
+                return true;
+    return false;
+}
+
+Browser* WebScreens::BrowserFor(int index, const std::string& address) {
     if (index < 0) index = 0;
-    if (!engine_ && !engineFault_) {
+    // A PDF or workbook the program draws itself needs no browser engine.
+    const bool drawn = DocumentBrowser::Shows(ProgramText(Untrailed(address)));
+    if (static_cast<size_t>(index) >= browsers_.size()) browsers_.resize(static_cast<size_t>(index) + 1);
+    std::unique_ptr<Browser>& browser = browsers_[static_cast<size_t>(index)];
+    // The setup frame may have given the web screen a document of the other kind.
+    if (browser && drawn != (dynamic_cast<DocumentBrowser*>(browser.get()) != nullptr)) {
+        pdfDrawings_.erase(browser.get());
+        notices_.erase(browser.get());
+        browser.reset();
+    }
+    if (!browser && !drawn && !engine_ && !engineFault_) {
         std::string error;
         engine_ = LoadWebEngine(error);
         // Told once: the graphs go on without their web screens.
@@ -86,21 +110,28 @@ Browser* WebScreens::BrowserFor(int index) {
             host_.Message(error, MsgButtons::Ok, MsgIcon::Exclamation);
         }
     }
-    if (!engine_) return nullptr;
-    if (static_cast<size_t>(index) >= browsers_.size()) browsers_.resize(static_cast<size_t>(index) + 1);
-    std::unique_ptr<Browser>& browser = browsers_[static_cast<size_t>(index)];
     if (!browser) {
-        browser = engine_->MakeBrowser(&page_);
+        if (drawn)
+            browser = std::make_unique<DocumentBrowser>(&page_);
+        else if (engine_)
+            browser = engine_->MakeBrowser(&page_);
+        else
+            return nullptr;
         browser->View()->setObjectName(QString("WebBrowser1_%1").arg(index));
         browser->View()->hide();
         browser->SetMouseUpHandler(
             [this, index](const QString& tag, int button, bool ctrl) { DocumentMouseUp(index, tag, button, ctrl); });
         browser->SetDocumentFilter([this](const QUrl& url) { return MayLoad(url); });
+        browser->SetLoadFailedHandler(
+            [this, index](const QString& address, DocumentFailure why, const QString& detail) {
+                ShowFailure(index, address, why, detail);
+            });
     }
     return browser.get();
 }
 
 void WebScreens::Show(Browser& browser, const std::string& address) {
+    notices_.erase(&browser);
     const QString text = ProgramText(Untrailed(address)).trimmed();
     const DocumentCheck check = CheckDocument(text);
     if (!check.Shown()) {
@@ -155,14 +186,32 @@ bool WebScreens::MayLoad(const QUrl& url) const {
 }
 
 void WebScreens::ShowRefusal(Browser& browser, const QString& address, const DocumentCheck& check) {
+    ShowNotice(browser, address, RefusalReason(check.access), check.path.string());
+}
+
+void WebScreens::ShowFailure(int index, const QString& address, DocumentFailure why, const QString& detail) {
+    Browser* browser = BrowserAt(index);
+    if (!browser) return;
+    ShowNotice(*browser, address, FailureReason(why, ToProgramText(detail)), {});
+}
+
+void WebScreens::ShowNotice(Browser& browser, const QString& address, const std::string& reason,
+                            const std::string& realPath) {
     const std::string named = QFile::encodeName(address).toStdString();
-    browser.ShowHtml(QString::fromUtf8(RefusalPageHtml(named, check)), address);
+    browser.ShowHtml(QString::fromUtf8(NotShownPageHtml(named, reason, realPath)), address);
+    notices_.insert(&browser);
     // Told once: every layout pass shows a PDF or workbook address again.
-    const std::string message = ToProgramText(QString::fromUtf8(RefusalMessage(named, check)));
+    const std::string message = ToProgramText(QString::fromUtf8(NotShownMessage(named, reason)));
     if (!toldRefusals_.insert(ToProgramText(address)).second) return;
     host_.SetCaption(message);
     // Nobody reads the caption of an unattended run; no message box holds it up either.
     if (state_.autostartseconds != 0) host_.Message(message, MsgButtons::Ok, MsgIcon::Exclamation);
+}
+
+void WebScreens::ApplyNavigationSwitch(Browser& browser, const GraphDef& g) {
+    const bool allowed = WebScreenView(g).AllowNavigation();
+    browser.SetFollowsLinks(allowed);
+    browser.SetTakesFocus(allowed);
 }
 
 int WebScreens::WebScreenBrowser(int page, int slot) const {
@@ -202,9 +251,10 @@ void WebScreens::Load(int page, int slot) {
     if (b < 0) return;
     GraphDef& g = state_.pages.Graph(page, slot);
     const std::string address = WebScreenView(g).Address();
-    Browser* made = BrowserFor(b);
+    Browser* made = BrowserFor(b, address);
     if (!made) return;
     Browser& browser = *made;
+    ApplyNavigationSwitch(browser, g);
     if (auto pending = DeferredFor(b); pending != deferred_.end()) {
         const bool waitForIt = pending->page == page && pending->slot == slot;
         // Taken off first: a layout pass while this one waits finds nothing left to do.
@@ -276,10 +326,25 @@ void WebScreens::LoadWithoutWaiting(int page, int slot) {
         Load(page, slot);
         return;
     }
-    Browser* browser = BrowserFor(b);
+    Browser* browser = BrowserFor(b, WebScreenView(state_.pages.Graph(page, slot)).Address());
     if (!browser) return;
+    ApplyNavigationSwitch(*browser, state_.pages.Graph(page, slot));
     Show(*browser, WebScreenView(state_.pages.Graph(page, slot)).Address());
     deferred_.push_back({b, page, slot});
+}
+
+void WebScreens::PrepareForWindow() {
+    if (!browsers_.empty()) return;
+    for (int p = 1; p <= state_.pages.pagecount; ++p)
+        for (int s = 0; s < kGraphsPerPage; ++s) {
+            const int b = WebScreenBrowser(p, s);
+            if (b >= 0 && IsScriptableAddress(WebScreenView(state_.pages.Graph(p, s)).Address())) {
+                // The engine makes the view's drawing surface with its first document.
+                const std::string address = WebScreenView(state_.pages.Graph(p, s)).Address();
+                if (Browser* browser = BrowserFor(b, address)) browser->Navigate(QUrl(kNoDocumentYet));
+                return;
+            }
+        }
 }
 
 void WebScreens::HideBrowsers() {
@@ -322,9 +387,10 @@ void WebScreens::Place(const FormLayout& layout) {
         const bool fresh = deferred || preparedAhead_.erase(step.browserIndex) > 0;
         if (deferred) Load(page, step.slot);
         const GraphDef& g = state_.pages.Graph(page, step.slot);
-        Browser* made = BrowserFor(step.browserIndex);
+        Browser* made = BrowserFor(step.browserIndex, WebScreenView(g).Address());
         if (!made) continue;
         Browser& browser = *made;
+        ApplyNavigationSwitch(browser, g);
         QWidget* view = browser.View();
         view->setGeometry(TwipsToQRect(step.rect));
         view->raise();
@@ -359,7 +425,7 @@ void WebScreens::DocumentMouseUp(int browser, const QString& tag, int button, bo
     }
     if (slot < 0) return;
     const WebScreenView web(state_.pages.Graph(page, slot));
-    if (!IsScriptableAddress(web.Address())) return;
+    if (!IsScriptableAddress(web.Address()) && !notices_.contains(BrowserAt(browser))) return;
     window_.SelectSlot(slot);
     window_.StopPaging();
     switch (tidemark::DocumentMouseUp(ToProgramText(tag), button, ctrl, web.AllowNavigation())) {
@@ -440,7 +506,7 @@ void WebScreens::RunMenu(int row) {
     }
     if (!g || !HasBrowserIndex(WebScreenView(*g).BrowserIndex())) return;
     window_.SelectSlot(slot);
-    Browser* made = BrowserFor(WebScreenView(*g).BrowserIndex());
+    Browser* made = BrowserFor(WebScreenView(*g).BrowserIndex(), WebScreenView(*g).Address());
     if (!made) return;
     Browser& browser = *made;
     switch (*command) {
@@ -495,7 +561,9 @@ void WebScreens::ToggleScrollBars(Browser& browser, GraphDef& g) {
         return;
     }
     web.SetScrollBars(false);
-    QPoint at = browser.ScrollPosition();
+    // Where the document is now, as it tells it: the engine's report may still be 0 for
+    // a view shown again or scrolled to its saved place just before.
+    QPoint at = browser.DocumentScrollPosition(kScrollAnswerMs).value_or(browser.ScrollPosition());
     web.SetSavedScroll({at.x(), at.y()});
     browser.SetScrollBarsHidden(true);
 }
@@ -544,8 +612,11 @@ void WebScreens::WaitUntilPainted() {
 
 std::optional<ScrollPosition> WebScreens::CurrentScroll(int browserIndex) {
     Browser* browser = BrowserAt(browserIndex);
-    // A deferred document has not been scrolled to the setup's position yet.
-    if (!browser || browser->Location().isEmpty() || DeferredFor(browserIndex) != deferred_.end()) return std::nullopt;
+    // A deferred document has not been scrolled to the setup's position yet, and one not
+    // loaded yet has no position of its own.
+    if (!browser || browser->Location().isEmpty() || browser->Location() == kNoDocumentYet ||
+        DeferredFor(browserIndex) != deferred_.end())
+        return std::nullopt;
     QPoint at = browser->ScrollPosition();
     return ScrollPosition{at.x(), at.y()};
 }

@@ -39,6 +39,10 @@ class WebEngine;
 // Where "Help is online at" points: the project's README as installed.
 extern const char* const kHelpPageAddress;
 
+// Whether a web screen of the setup needs the browser engine: one that is not a PDF or
+// workbook the program draws itself.
+bool NeedsBrowserEngine(const ProgramState& state);
+
 // What web screens need of the window beyond its PageScreen.
 class WebScreensWindow {
 public:
@@ -72,6 +76,11 @@ public:
     // first laid out, so the engine loads documents while the graphs load and draw.
     void LoadWithoutWaiting(int page, int slot);
     void HideBrowsers();
+    // Before the window is first shown: a setup with HTML web screens gets its first
+    // browser now. A browser's view is drawn through the graphics stack, and a window
+    // already on screen when the first one comes is made anew for it, which loses the
+    // maximised state a window manager gave it.
+    void PrepareForWindow();
     // A one-shot render, ahead of page `page` (laid out as `layout`): each of its browsers
     // whose document has loaded goes to its size out of sight and is asked for a paint
     // report, so that it lays out and paints while earlier pages are drawn. Its place in
@@ -111,6 +120,8 @@ public:
 
     // Browser `index`, or null when none was made for it.
     Browser* BrowserAt(int index) const;
+    // The browser engine has been loaded (for an HTML web screen).
+    bool EngineLoaded() const { return engine_ != nullptr; }
 
 private:
     struct DeferredLoad {
@@ -125,9 +136,10 @@ private:
     std::vector<DeferredLoad>::iterator DeferredFor(int browser);
     // After a load: the saved scroll position, the scroll bars, out of sight again.
     void Settle(Browser& browser, const GraphDef& g);
-    // Browser `index`, made (with the engine, for the first) when missing; null when the
-    // engine cannot be loaded.
-    Browser* BrowserFor(int index);
+    // Browser `index` for a document at `address`, made when missing or of the wrong
+    // kind: one the program draws for a PDF or workbook, else one of the browser engine
+    // (loaded with the first); null when the engine cannot be loaded.
+    Browser* BrowserFor(int index, const std::string& address);
     // Navigates to the address, or shows a workbook's first sheet or a PDF's pages; a
     // local file the web screens may not show gives a notice instead.
     void Show(Browser& browser, const std::string& address);
@@ -137,6 +149,13 @@ private:
     bool MayLoad(const QUrl& url) const;
     // The notice in the browser, and the refusal told once per address.
     void ShowRefusal(Browser& browser, const QString& address, const DocumentCheck& check);
+    // A document the browser was sent to could not be loaded: the notice instead.
+    void ShowFailure(int index, const QString& address, DocumentFailure why, const QString& detail);
+    // The notice of a document not shown in its place, told once per address.
+    void ShowNotice(Browser& browser, const QString& address, const std::string& reason, const std::string& realPath);
+    // The navigation switch of the web screen: links followed and the keyboard focus
+    // taken only where navigation is allowed.
+    void ApplyNavigationSwitch(Browser& browser, const GraphDef& g);
     void ShowPdf(Browser& browser, const QString& path);
     // The web screen of the current page the menu acts on, with its browser.
     GraphDef* MenuSlot(int& slot);
@@ -172,6 +191,9 @@ private:
     std::map<const Browser*, PdfDrawing> pdfDrawings_;
     int pdfDrawingCount_ = 0;
     std::set<std::string> toldRefusals_;  // addresses whose refusal was told
+    // Browsers that show a notice in place of their document: it answers clicks as a
+    // page does, whatever kind of document the address names.
+    std::set<const Browser*> notices_;
     // The allowed folders, resolved once: every request of every page asks, and the
     // folders and the environment do not change while the program runs.
     mutable std::optional<DocumentRule> documentRule_;

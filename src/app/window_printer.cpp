@@ -13,9 +13,6 @@
 namespace tidemark {
 namespace {
 
-// A captured pixel is 15 twips on paper, as on the screen it came from.
-constexpr double kPixelsPerInch = 1440.0 / kTwipsPerPixel;
-
 void Report(const QString& printer, const char* what) {
     const std::string name = printer.isEmpty() ? std::string("the default printer") : printer.toStdString();
     std::cerr << ConsoleHost::OneLine("Printing on " + name + " failed: " + what) << std::endl;
@@ -48,15 +45,19 @@ bool WindowPrinter::Print(const std::optional<QString>& name, PrintWay way) {
 }
 
 std::optional<QSize> WindowPrinter::FitWindowToPaper(QPrinter& printer) {
-    // The paper as the printer holds it now, upright: the window takes that shape even
-    // though the page then goes out in landscape.
-    QRectF paper = printer.pageLayout().fullRect(QPageLayout::Point);
-    double paperWidth = paper.width() * kTwipsPerPoint;
-    double paperHeight = paper.height() * kTwipsPerPoint;
-    if (paperWidth <= 0 || paperWidth >= PixelsToTwips(window_.width())) return std::nullopt;
+    // Only a window wider than the upright paper is made the paper's size; it then takes
+    // the shape of the printable area of the sheet turned to landscape, the way the page
+    // goes out, so that the page fills the sheet.
+    QPageLayout layout = printer.pageLayout();
+    const double uprightWidth = layout.fullRect(QPageLayout::Point).width() * kTwipsPerPoint;
+    if (uprightWidth <= 0 || uprightWidth >= PixelsToTwips(window_.width())) return std::nullopt;
+    layout.setOrientation(QPageLayout::Landscape);
+    const QRectF printable = layout.paintRect(QPageLayout::Point);
+    if (printable.isEmpty()) return std::nullopt;
     if (window_.isMinimized() || window_.isMaximized()) window_.showNormal();
     QSize remembered = window_.size();
-    window_.resize(TwipsToPixels(paperWidth), TwipsToPixels(paperHeight));
+    window_.resize(TwipsToPixels(printable.width() * kTwipsPerPoint),
+                   TwipsToPixels(printable.height() * kTwipsPerPoint));
     yield_();
     return remembered;
 }
@@ -78,16 +79,16 @@ bool WindowPrinter::PrintPage(QPrinter& printer, PrintWay way) {
         Report(printer.printerName(), "the printer could not be opened");
         return false;
     }
+    // The page fills the printable area as far as its shape allows, from its top-left
+    // corner: a picture or window larger than the sheet would be cut off at its edges.
+    const QSize page = way == PrintWay::CapturedPicture ? picture.size() : window_.size();
+    const QRectF area = printer.pageLayout().paintRectPixels(printer.resolution());
+    const double scale = std::min(area.width() / std::max(1, page.width()), area.height() / std::max(1, page.height()));
+    painter.scale(scale, scale);
     if (way == PrintWay::CapturedPicture) {
-        double scale = printer.resolution() / kPixelsPerInch;
-        painter.scale(scale, scale);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawImage(QPointF(0, 0), picture);
     } else {
-        // The window fills the printable area as far as its shape allows.
-        QRectF area = printer.pageLayout().paintRectPixels(printer.resolution());
-        double scale =
-            std::min(area.width() / std::max(1, window_.width()), area.height() / std::max(1, window_.height()));
-        painter.scale(scale, scale);
         window_.render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
     }
     if (!painter.end() || printer.printerState() == QPrinter::Error) {

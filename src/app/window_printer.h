@@ -1,6 +1,7 @@
 #pragma once
-// Printing the main window on paper: the window is made the size of the paper when it
-// is wider, the page goes out in landscape, and the window gets its size back. Only the
+// Printing the main window on paper: the window is made the size of the landscape sheet
+// when it is wider than the paper, the page goes out in landscape scaled to the printable
+// area, and the window gets its size back. Only the
 // window's picture reaches the printer; what the page shows is laid out by the resize.
 #include <QImage>
 #include <QSize>

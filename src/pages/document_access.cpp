@@ -145,21 +145,28 @@ std::string RefusalReason(DocumentAccess access) {
     return {};
 }
 
-std::string RefusalMessage(std::string_view address, const DocumentCheck& check) {
-    return "Web screen " + TrimBlanks(address) + " not shown: " + RefusalReason(check.access);
+std::string NotShownMessage(std::string_view address, std::string_view reason) {
+    return "Web screen " + TrimBlanks(address) + " not shown: " + std::string(reason);
 }
 
-std::string RefusalPageHtml(std::string_view address, const DocumentCheck& check) {
+std::string RefusalMessage(std::string_view address, const DocumentCheck& check) {
+    return NotShownMessage(address, RefusalReason(check.access));
+}
+
+std::string NotShownPageHtml(std::string_view address, std::string_view reason, std::string_view realPath) {
     const std::string named = TrimBlanks(address);
-    const std::string real = check.path.string();
-    std::string body =
-        "<p><b>" + HtmlEscaped(named) + "</b> is not shown: " + HtmlEscaped(RefusalReason(check.access)) + ".";
+    const std::string real(realPath);
+    std::string body = "<p><b>" + HtmlEscaped(named) + "</b> is not shown: " + HtmlEscaped(std::string(reason)) + ".";
     if (!real.empty() && real != named) body += "<br><small>" + HtmlEscaped(real) + "</small>";
     body += "</p>";
     return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Not shown</title>\n"
            "<style>html,body{margin:0;background:#f0f0f0}"
            "p{margin:12px;color:#333;font:16px sans-serif;overflow-wrap:anywhere}</style></head>\n<body>\n" +
            body + "\n</body></html>\n";
+}
+
+std::string RefusalPageHtml(std::string_view address, const DocumentCheck& check) {
+    return NotShownPageHtml(address, RefusalReason(check.access), check.path.string());
 }
 
 }  // namespace tidemark

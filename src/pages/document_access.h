@@ -63,6 +63,12 @@ std::string RefusalReason(DocumentAccess access);
 
 // The line that tells a refusal: "Web screen ADDRESS not shown: REASON".
 std::string RefusalMessage(std::string_view address, const DocumentCheck& check);
+// The same line for any reason a document is not shown.
+std::string NotShownMessage(std::string_view address, std::string_view reason);
+
+// The page a web screen shows instead of a document it cannot show: the address, the
+// real path when it differs (empty: none) and the reason, all escaped.
+std::string NotShownPageHtml(std::string_view address, std::string_view reason, std::string_view realPath = {});
 
 // The page a refused web screen shows instead: the address, the real path when it
 // differs, and the reason, all escaped.

@@ -251,6 +251,11 @@ void PlanWebScreens(FormLayout& out, const FormLayoutInput& in) {
         step.slot = s;
         step.browserIndex = def.browserIndex;
         step.rect = slot.browser;
+        // A browser that ends a little above the window's bottom (the whole-page one ends
+        // 44 twips short) would leave a strip of the window's background under the
+        // document, on screen and in page images: it reaches the bottom instead.
+        const double gap = in.clientHeight - step.rect.Bottom();
+        if (gap > 0 && gap <= kBottomBand) step.rect.height += gap;
         step.renavigate = !def.scriptable;
         if (in.refitAll || lastFitted < highestBrowser) {
             lastFitted = def.browserIndex;

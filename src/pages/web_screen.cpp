@@ -42,6 +42,17 @@ WebScreenProgress ProgressFor(int browser, int count) {
 
 std::string HelpNotice(std::string_view helpAddress) { return "Help is online at " + std::string(helpAddress); }
 
+std::string FailureReason(DocumentFailure why, std::string_view detail) {
+    switch (why) {
+        case DocumentFailure::NotFound: return "it was not found";
+        case DocumentFailure::CannotConnect: return "no connection to it could be made";
+        case DocumentFailure::Failed: break;
+    }
+    std::string reason = "it could not be loaded";
+    if (!TrimBlanks(detail).empty()) reason += " (" + TrimBlanks(detail) + ")";
+    return reason;
+}
+
 DocumentClick DocumentMouseUp(std::string_view tag, int button, bool ctrl, bool allowNavigation) {
     if (button == kLeftButton) {
         if (allowNavigation) return DocumentClick::Nothing;

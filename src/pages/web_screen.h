@@ -34,6 +34,13 @@ WebScreenProgress ProgressFor(int browser, int count);
 // The splash window's message after the last browser has loaded.
 std::string HelpNotice(std::string_view helpAddress);
 
+// Why a document a web screen was sent to could not be shown (a local file it may not
+// show is refused before it is loaded, see document_access.h).
+enum class DocumentFailure { NotFound, CannotConnect, Failed };
+// The reason as a phrase, after "not shown: ": "it was not found", ...; `detail` is the
+// browser's own word for a failure of another kind.
+std::string FailureReason(DocumentFailure why, std::string_view detail);
+
 // What a mouse-up in a web screen's document does.
 enum class DocumentClick { Nothing, NextPage, PreviousPage, ShowMenu };
 inline constexpr int kLeftButton = 1;

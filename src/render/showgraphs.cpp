@@ -3,6 +3,7 @@
 #include <exception>
 #include <string>
 
+#include "core/color.h"
 #include "core/vbtext.h"
 
 namespace tidemark {
@@ -49,6 +50,13 @@ void SavePendingImage(ProgramState& state, Host& host, PageView& view, const Pag
     if (marker < 0) marker = state.currentpage;
 }
 
+// A web screen's backcolor is the index of its browser, not a colour: behind a page whose
+// first slot is one, the window is white, as a document's own backdrop is.
+int32_t PageBackground(const PageRec& page) {
+    const GraphDef& first = page.slots[0];
+    return first.Kind() == SlotKind::WebScreen ? RGB(255, 255, 255) : first.backcolor;
+}
+
 }  // namespace
 
 void showgraphs(ProgramState& state, RenderState& render, Host& host, PageView& view) {
@@ -68,7 +76,7 @@ void showgraphs(ProgramState& state, RenderState& render, Host& host, PageView& 
 
     host.SetCaption(page.title + FormatDate(state.lastUpdate, " yyyy-mmm-dd") + " updated at " +
                     FormatDate(state.lastUpdate, "hh:mm AMPM"));
-    view.SetBackgroundColor(page.slots[0].backcolor);
+    view.SetBackgroundColor(PageBackground(page));
     ClearSlots(render, view, page);
 
     double now = host.Now();

@@ -7,6 +7,8 @@
 #include <QTest>
 
 #include "app/menu_list.h"
+#include "app/paging.h"
+#include "app/web_screens.h"
 #include "core/vbtext.h"
 
 using namespace tidemark;
@@ -142,4 +144,28 @@ TEST_F(WindowPositionTest, AWindowTooSmallForItsGraphsGoesOnAndDrawsThemWhenTher
     ASSERT_NE(chart, nullptr);
     EXPECT_TRUE(chart->isVisible());
     EXPECT_GT(chart->width(), 100);
+}
+
+TEST_F(WindowPositionTest, AMaximisedWindowStaysMaximisedWhenItsFirstWebScreenIsMade) {
+    ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "notes.html", "<!DOCTYPE html><html><body><p>notes</p></body></html>"));
+    std::string setup = SetupText({PageLine(1, "Rivers"), GraphLine(1, 101), PageLine(2, "Notes"),
+                                   " 1 ;-1 ;Web Screen;" + db_.Folder() + "notes.html; -1 ; 0 ; 0 ; 0 ; 0"});
+    WriteSetup(WithStartup(setup, "Start Up= 40,30,640,480,2"));
+    ASSERT_EQ(Open(), 0);
+    ASSERT_TRUE(WaitUntil([&] { return window_->isMaximized(); }));
+    // Page 1 is shown before the later pages load; the web screen is made meanwhile.
+    ASSERT_NE(window_->Web().BrowserAt(0), nullptr);
+    QTest::qWait(300);
+    EXPECT_TRUE(window_->isMaximized());
+    window_->Pager().NextPage();
+    ASSERT_EQ(state_.currentpage, 2);
+    QTest::qWait(300);
+    EXPECT_TRUE(window_->isMaximized());
+    // What the user sees is saved: maximised (over its normal place, not the whole
+    // screen as a normal window).
+    window_->Pager().NextPage();
+    SaveByClosing();
+    std::vector<double> saved = SavedStartup();
+    ASSERT_EQ(saved.size(), 5u);
+    EXPECT_EQ(saved[4], 2);
 }

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 
+#include "app/document_browser.h"
 #include "app/menu_list.h"
 #include "app/setup_frame.h"
 #include "app/splash_window.h"
@@ -60,8 +61,11 @@ TEST_F(WebScreenTest, AnUnattendedRunLoadsEveryWebScreenAndItsImagesShowTheDocum
 
     // Scroll bars off for the HTML page; the other two cannot be scripted.
     EXPECT_EQ(Js(0, "document.documentElement.style.overflow")->toString(), "hidden");
-    // The first sheet of the workbook (its tables in name order): mhour, with its header row.
-    EXPECT_TRUE(Js(2, "document.getElementById('sheet').innerText")->toString().contains("datatype_site_id"));
+    // The first sheet of the workbook (its tables in name order): mhour, with its header
+    // row, drawn by the program: no browser engine for it.
+    auto* sheet = dynamic_cast<DocumentBrowser*>(BrowserOf(2));
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_TRUE(sheet->Text().contains("datatype_site_id"));
 
     ASSERT_TRUE(WaitUntil([&] { return window_->HasClosed(); }, 60000));
     for (int p = 1; p <= 3; ++p) {
@@ -287,4 +291,87 @@ TEST_F(WebScreenTest, NoLinkOrSetupEditLeadsAWebScreenToAFileOutsideTheAllowedFo
     window_->WebMenu()->Choose("Update This");
     EXPECT_TRUE(text(added).contains("is not shown"));
     EXPECT_EQ(told(), 1);
+}
+
+TEST_F(WebScreenTest, ScrollBarsShownAndHiddenAgainLeaveThePageWhereItWasAndSaveThatPosition) {
+    // Without a doctype the body scrolls rather than the document.
+    const std::string quirks = db_.Folder() + "quirks.html";
+    ASSERT_TRUE(WriteFileAtomic(quirks,
+                                "<html><body><div style=\"width:3000px;height:3000px;background:#1080f0\">"
+                                "<a href=\"other.html\">other</a></div></body></html>"));
+    WriteSetup(
+        SetupText({PageLine(1, "Block"), WebLine(1, quirks, 0, 0, 300), PageLine(2, "Rivers"), GraphLine(1, 101)}));
+    ASSERT_EQ(Open(), 0);
+    Browser* browser = BrowserOf(0);
+    ASSERT_NE(browser, nullptr);
+    auto scrollY = [&] { return Js(0, "window.scrollY").value_or(QVariant(-1)).toInt(); };
+    ASSERT_TRUE(WaitUntil([&] { return scrollY() == 300; }));
+    // Round the pages once: the page comes back as it was left.
+    window_->Pager().NextPage();
+    window_->Pager().NextPage();
+    ASSERT_EQ(state_.currentpage, 1);
+    ASSERT_TRUE(WaitUntil([&] { return scrollY() == 300; }));
+    const GraphDef& g = state_.pages.Graph(1, 0);
+
+    window_->WebMenu()->Choose("ScrollBars");  // shown, where the page is
+    EXPECT_EQ(g.hrmarker, -1);
+    EXPECT_EQ(Js(0, "document.documentElement.style.overflow")->toString(), "");
+    QTest::qWait(300);
+    EXPECT_EQ(scrollY(), 300);
+    window_->WebMenu()->Choose("ScrollBars");  // hidden again, at the same place
+    EXPECT_EQ(g.hrmarker, 0);
+    EXPECT_EQ(g.logyscale, 300);
+    QTest::qWait(300);
+    EXPECT_EQ(scrollY(), 300);
+
+    // Shown, scrolled and hidden: the new place is kept.
+    window_->WebMenu()->Choose("ScrollBars");
+    Js(0, "window.scrollTo(0, 900); true");
+    ASSERT_TRUE(WaitUntil([&] { return scrollY() == 900; }));
+    window_->WebMenu()->Choose("ScrollBars");
+    EXPECT_EQ(g.logyscale, 900);
+    QTest::qWait(300);
+    EXPECT_EQ(scrollY(), 900);
+
+    answers_.push_back(MsgAnswer::Yes);  // "Do you want to SAVE SETUP CHANGES????"
+    window_->close();
+    ASSERT_TRUE(window_->HasClosed());
+    std::string text = ReadFileBytes(db_.Folder() + "Tidemark_setup.txt").value_or("");
+    EXPECT_NE(text.find(";Web Screen;" + quirks + "; 0 ; 0 ; 900 ;"), std::string::npos) << text;
+}
+
+TEST_F(WebScreenTest, PdfAndWorkbookScreensAloneStartNoBrowserEngine) {
+    WriteSetup(SetupText(
+        {PageLine(1, "Reports"), WebLine(1, Pdf()), WebLine(2, Xlsx()), PageLine(2, "Rivers"), GraphLine(1, 101)}));
+    ASSERT_EQ(Open(), 0);
+    for (int b : {0, 1}) {
+        ASSERT_NE(BrowserOf(b), nullptr);
+        EXPECT_NE(dynamic_cast<DocumentBrowser*>(BrowserOf(b)), nullptr) << b;
+        EXPECT_TRUE(BrowserOf(b)->View()->isVisible()) << b;
+    }
+    window_->Pager().NextPage();
+    window_->Pager().NextPage();
+    EXPECT_FALSE(window_->Web().EngineLoaded());
+    // What they show: the PDF's red page, the sheet's cells.
+    QImage image = window_->CaptureClientArea();
+    const QRect pdf = BrowserOf(0)->View()->geometry();
+    EXPECT_GT(ShareOf(image, pdf.adjusted(pdf.width() / 4, pdf.height() / 4, -pdf.width() / 4, -pdf.height() / 4),
+                      QColor(255, 0, 0)),
+              0.5);
+    EXPECT_TRUE(dynamic_cast<DocumentBrowser*>(BrowserOf(1))->Text().contains("datatype_site_id"));
+
+    // An HTML screen added by the setup frame brings the engine with it.
+    window_->Pager().NextPage();
+    ASSERT_EQ(state_.currentpage, 2);
+    window_->ChartClicked(0, Qt::RightButton, {}, 300, 900);
+    window_->GraphMenu()->Choose("Setup");
+    SetupFrame* frame = window_->Setup();
+    ASSERT_TRUE(frame->isVisible());
+    frame->Select(SetupOption::AddToPage);
+    frame->Dsid()->setText("");
+    frame->StationName()->setText(QString::fromStdString(Html()));
+    QTest::mouseClick(frame->SaveButton(), Qt::LeftButton);
+    EXPECT_TRUE(window_->Web().EngineLoaded());
+    ASSERT_NE(BrowserOf(2), nullptr);
+    EXPECT_EQ(dynamic_cast<DocumentBrowser*>(BrowserOf(2)), nullptr);
 }

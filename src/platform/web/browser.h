@@ -12,6 +12,8 @@
 #include <optional>
 #include <vector>
 
+#include "pages/web_screen.h"
+
 class QImage;
 class QWidget;
 
@@ -34,6 +36,10 @@ public:
     Browser& operator=(const Browser&) = delete;
     virtual ~Browser() = default;
 
+    // Why a document the view was sent to could not be shown: its address, why, and the
+    // engine's own words.
+    using LoadFailedHandler = std::function<void(const QString& address, DocumentFailure why, const QString& detail)>;
+
     // Whether the view may load `url`: asked for every document and file the view loads,
     // also those a document asks for itself (a link followed, a redirect, a frame, an
     // image), so that no document leads the view where the program would not go. A
@@ -43,6 +49,15 @@ public:
     virtual QWidget* View() const = 0;
     virtual void SetMouseUpHandler(MouseUpHandler handler) = 0;
     virtual void SetDocumentFilter(DocumentFilter filter) = 0;
+    // Called when a document the view was sent to (Navigate, RefreshCompletely) cannot be
+    // loaded; the view would otherwise keep an empty page with nothing that answers clicks.
+    virtual void SetLoadFailedHandler(LoadFailedHandler handler) = 0;
+    // Whether the document's links and forms may take the view elsewhere. When they may
+    // not, a click on a link is only the click the program makes of it.
+    virtual void SetFollowsLinks(bool follows) = 0;
+    // Whether the view takes the keyboard focus; a view that does shows the document's
+    // focused link with its outline, on screen and in page images.
+    virtual void SetTakesFocus(bool takes) = 0;
 
     virtual void Navigate(const QUrl& url) = 0;
     // Shows a document made by the program (a sheet as a table, a PDF's pages as
@@ -62,6 +77,11 @@ public:
     virtual void ScrollTo(int x, int y) = 0;
     // The document's scroll position as the engine last reported it (no events run).
     virtual QPoint ScrollPosition() const = 0;
+    // The document's scroll position as the document itself tells it, letting events run
+    // at most `ms`; nullopt when it did not answer. The engine's report may lag behind a
+    // view that was hidden or just scrolled by script.
+    virtual std::optional<QPoint> DocumentScrollPosition(int ms) = 0;
+    // Hides or shows the document's scroll bars; the document stays where it is scrolled.
     virtual void SetScrollBarsHidden(bool hidden) = 0;
     virtual bool ScrollBarsHidden() const = 0;
     // Sizes the document's first image to (width, height) pixels and hides the scroll

@@ -1,10 +1,12 @@
 #include "qt_browser.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QImage>
 #include <QQuickWidget>
 #include <QQuickWindow>
 #include <QWebChannel>
+#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -22,20 +24,45 @@ constexpr int kSettleStepMs = 150;
 constexpr int kResizeFrames = 120;
 constexpr int kSettledFrames = 3;
 
-// The filter asked for every document the page goes to, by the program or by itself.
+// Network errors of the engine (its net error codes) that tell why a document failed.
+constexpr int kNetAborted = -3;  // a new load replaced it: no failure
+constexpr int kNetFileNotFound = -6;
+constexpr int kNetNameNotResolved = -105;
+constexpr int kNetNameResolutionFailed = -137;
+constexpr int kNetConnectionErrorsFirst = -199;  // -100 ... -199: the connection failed
+constexpr int kNetConnectionErrorsLast = -100;
+constexpr int kHttpNotFound = 404;
+constexpr int kHttpGone = 410;
+
+std::optional<DocumentFailure> FailureOf(const QWebEngineLoadingInfo& info) {
+    const int code = info.errorCode();
+    if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain)
+        return code == kHttpNotFound || code == kHttpGone ? DocumentFailure::NotFound : DocumentFailure::Failed;
+    if (code == kNetAborted) return std::nullopt;
+    if (code == kNetFileNotFound || code == kNetNameNotResolved || code == kNetNameResolutionFailed)
+        return DocumentFailure::NotFound;
+    if (code >= kNetConnectionErrorsFirst && code <= kNetConnectionErrorsLast) return DocumentFailure::CannotConnect;
+    return DocumentFailure::Failed;
+}
+
+// The filter asked for every document the page goes to, by the program or by itself; a
+// link followed or a form sent only while the page may follow them.
 class FilteringPage : public QWebEnginePage {
 public:
-    FilteringPage(QWebEngineProfile& profile, std::shared_ptr<Browser::DocumentFilter> filter, QObject* parent)
-        : QWebEnginePage(&profile, parent), filter_(std::move(filter)) {}
+    FilteringPage(QWebEngineProfile& profile, std::shared_ptr<Browser::DocumentFilter> filter,
+                  std::shared_ptr<bool> followsLinks, QObject* parent)
+        : QWebEnginePage(&profile, parent), filter_(std::move(filter)), followsLinks_(std::move(followsLinks)) {}
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
         if (*filter_ && !(*filter_)(url)) return false;
+        if (!*followsLinks_ && (type == NavigationTypeLinkClicked || type == NavigationTypeFormSubmitted)) return false;
         return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
     }
 
 private:
     std::shared_ptr<Browser::DocumentFilter> filter_;
+    std::shared_ptr<bool> followsLinks_;
 };
 
 // ... and for everything a document loads (images, scripts, style sheets, frames, fetches).
@@ -58,8 +85,8 @@ QWidget* QtBrowser::View() const { return view_; }
 
 QtBrowser::QtBrowser(QWebEngineProfile& profile, QWidget* parent)
     : view_(new QWebEngineView(parent)), channel_(new QWebChannel(this)), bridge_(new BrowserBridge(this)),
-      filter_(std::make_shared<DocumentFilter>()) {
-    auto* page = new FilteringPage(profile, filter_, view_);
+      filter_(std::make_shared<DocumentFilter>()), followsLinks_(std::make_shared<bool>(true)) {
+    auto* page = new FilteringPage(profile, filter_, followsLinks_, view_);
     page->setUrlRequestInterceptor(new FilteringInterceptor(filter_, page));
     view_->setPage(page);
     view_->setContextMenuPolicy(Qt::NoContextMenu);
@@ -74,11 +101,37 @@ QtBrowser::QtBrowser(QWebEngineProfile& profile, QWidget* parent)
     });
     connect(page, &QWebEnginePage::loadFinished, this, [this](bool) {
         ++changes_;
-        loading_ = false;
+        if (!failureShowing_) loading_ = false;
+        // The engine makes the widget that shows the page with the first load.
+        ApplyFocusPolicy();
     });
-    connect(bridge_, &BrowserBridge::MouseUp, this, [this](const QString& tag, int button, bool ctrl) {
-        if (mouseUp_) mouseUp_(tag, button, ctrl);
+    connect(page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
+        if (info.status() != QWebEngineLoadingInfo::LoadFailedStatus || !loadFailed_ || ShowsProgramPage()) return;
+        const std::optional<DocumentFailure> why = FailureOf(info);
+        if (!why) return;
+        // Told once the failed load has ended; until the notice it leads to is shown,
+        // the view is still loading.
+        failureShowing_ = true;
+        loading_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this, why = *why, detail = info.errorString(),
+             address = info.url().toDisplayString(QUrl::PreferLocalFile | QUrl::RemoveFragment)] {
+                failureShowing_ = false;
+                loadFailed_(address, why, detail);
+                if (!ShowsProgramPage()) loading_ = false;
+            },
+            Qt::QueuedConnection);
     });
+    // Queued: what the program does with a click (turning the page, loading documents and
+    // waiting for them) must not run inside the engine's call, which holds the engine's
+    // own loads back until it returns.
+    connect(
+        bridge_, &BrowserBridge::MouseUp, this,
+        [this](const QString& tag, int button, bool ctrl) {
+            if (mouseUp_) mouseUp_(tag, button, ctrl);
+        },
+        Qt::QueuedConnection);
     connect(bridge_, &BrowserBridge::Painted, this, [this](int serial) {
         if (serial <= paintReported_) return;
         paintReported_ = serial;
@@ -93,6 +146,24 @@ QtBrowser::~QtBrowser() {
 }
 
 void QtBrowser::SetDocumentFilter(DocumentFilter filter) { *filter_ = std::move(filter); }
+
+void QtBrowser::SetFollowsLinks(bool follows) {
+    *followsLinks_ = follows;
+    bridge_->SetFollowsLinks(follows);
+}
+
+void QtBrowser::SetTakesFocus(bool takes) {
+    takesFocus_ = takes;
+    ApplyFocusPolicy();
+}
+
+void QtBrowser::ApplyFocusPolicy() {
+    const Qt::FocusPolicy policy = takesFocus_ ? Qt::StrongFocus : Qt::NoFocus;
+    view_->setFocusPolicy(policy);
+    for (QWidget* inner : view_->findChildren<QWidget*>()) inner->setFocusPolicy(policy);
+    QWidget* focused = QApplication::focusWidget();
+    if (!takesFocus_ && focused && (focused == view_ || view_->isAncestorOf(focused))) focused->clearFocus();
+}
 
 void QtBrowser::Navigate(const QUrl& url) {
     programPageAddress_.clear();
@@ -132,12 +203,28 @@ void QtBrowser::ScrollTo(int x, int y) { Run(QString("window.scrollTo(%1, %2);")
 
 QPoint QtBrowser::ScrollPosition() const { return view_->page()->scrollPosition().toPoint(); }
 
+std::optional<QPoint> QtBrowser::DocumentScrollPosition(int ms) {
+    // Shared: an answer that comes after the wait ran out lands in a live object.
+    auto answer = std::make_shared<std::optional<QPoint>>();
+    view_->page()->runJavaScript("[window.scrollX, window.scrollY]", QWebEngineScript::ApplicationWorld,
+                                 [answer](const QVariant& value) {
+                                     const QVariantList xy = value.toList();
+                                     if (xy.size() == 2)
+                                         *answer = QPoint(qRound(xy[0].toDouble()), qRound(xy[1].toDouble()));
+                                 });
+    WaitFor([&] { return answer->has_value(); }, ms);
+    return *answer;
+}
+
 void QtBrowser::SetScrollBarsHidden(bool hidden) {
     // The document element carries the viewport's scroll bars in standards mode, the
-    // body in quirks mode: both are set.
+    // body in quirks mode: both are set. Changing the viewport's overflow may move the
+    // document back to its top, so it is put back where it was in the same step.
     const char* value = hidden ? "hidden" : "";
-    Run(QString("document.documentElement.style.overflow = '%1';"
-                "if (document.body) document.body.style.overflow = '%1';")
+    Run(QString("(function () { var x = window.scrollX, y = window.scrollY;"
+                " document.documentElement.style.overflow = '%1';"
+                " if (document.body) document.body.style.overflow = '%1';"
+                " window.scrollTo(x, y); })();")
             .arg(value));
     scrollBarsHidden_ = hidden;
 }
@@ -180,6 +267,8 @@ bool QtBrowser::eventFilter(QObject* watched, QEvent* event) {
     if (watched == view_ &&
         (event->type() == QEvent::Resize || event->type() == QEvent::Show || event->type() == QEvent::Hide))
         ++changes_;
+    // A widget the engine puts inside the view takes the view's policy.
+    if (watched == view_ && event->type() == QEvent::ChildPolished && !takesFocus_) ApplyFocusPolicy();
     return QObject::eventFilter(watched, event);
 }
 

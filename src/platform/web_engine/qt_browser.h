@@ -17,13 +17,25 @@ namespace tidemark {
 // The object the document's script calls (through the web channel).
 class BrowserBridge : public QObject {
     Q_OBJECT
+    // Read by the document's script on every click: whether the page may follow it.
+    Q_PROPERTY(bool followsLinks READ FollowsLinks NOTIFY FollowsLinksChanged)
 public:
     using QObject::QObject;
     Q_INVOKABLE void mouseUp(const QString& tag, int button, bool ctrl) { Q_EMIT MouseUp(tag, button, ctrl); }
     Q_INVOKABLE void painted(int serial) { Q_EMIT Painted(serial); }
+    bool FollowsLinks() const { return followsLinks_; }
+    void SetFollowsLinks(bool follows) {
+        if (follows == followsLinks_) return;
+        followsLinks_ = follows;
+        Q_EMIT FollowsLinksChanged();
+    }
 Q_SIGNALS:
     void MouseUp(const QString& tag, int button, bool ctrl);
     void Painted(int serial);
+    void FollowsLinksChanged();
+
+private:
+    bool followsLinks_ = true;
 };
 
 class QtBrowser : public QObject, public Browser {
@@ -35,6 +47,9 @@ public:
     QWidget* View() const override;
     void SetMouseUpHandler(MouseUpHandler handler) override { mouseUp_ = std::move(handler); }
     void SetDocumentFilter(DocumentFilter filter) override;
+    void SetLoadFailedHandler(LoadFailedHandler handler) override { loadFailed_ = std::move(handler); }
+    void SetFollowsLinks(bool follows) override;
+    void SetTakesFocus(bool takes) override;
     void Navigate(const QUrl& url) override;
     void ShowHtml(const QString& html, const QString& address) override;
     bool ShowsProgramPage() const override { return !programPageAddress_.isEmpty(); }
@@ -44,6 +59,7 @@ public:
     bool WaitComplete(int ms) override;
     void ScrollTo(int x, int y) override;
     QPoint ScrollPosition() const override;
+    std::optional<QPoint> DocumentScrollPosition(int ms) override;
     void SetScrollBarsHidden(bool hidden) override;
     bool ScrollBarsHidden() const override { return scrollBarsHidden_; }
     void FitFirstImage(int width, int height) override;
@@ -62,13 +78,21 @@ private:
     // Counts the frames the view puts on screen, from the scene that shows them; the
     // engine makes that scene when the view is first shown and may make it anew.
     void WatchFrames();
+    // The view and the widgets the engine puts inside it take the focus or not.
+    void ApplyFocusPolicy();
 
     QWebEngineView* view_;
     QWebChannel* channel_;
     BrowserBridge* bridge_;
     MouseUpHandler mouseUp_;
+    LoadFailedHandler loadFailed_;
+    bool takesFocus_ = true;
+    // A load failed and its notice is still to be shown: the view is not done loading.
+    bool failureShowing_ = false;
     // Shared with the page and its request interceptor, which ask it.
     std::shared_ptr<DocumentFilter> filter_;
+    // Shared with the page, which asks it for every link followed and form sent.
+    std::shared_ptr<bool> followsLinks_;
     bool loading_ = false;
     bool scrollBarsHidden_ = false;
     QString programPageAddress_;

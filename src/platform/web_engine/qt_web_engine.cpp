@@ -16,7 +16,8 @@ namespace {
 
 // Runs in a world of its own, so the page's scripts neither see nor replace it. Mouse-ups
 // go to the program with the source element's tag name, the button (1 left, 2 right, 4
-// middle) and the Ctrl key; the browser's own context menu never opens; once the
+// middle) and the Ctrl key; the browser's own context menu never opens; a click does
+// nothing in the page (no link followed) while the program says links are not followed; once the
 // document has produced frames it says so, for page images.
 constexpr const char* kBridgeScript = R"js(
 new QWebChannel(qt.webChannelTransport, function (channel) {
@@ -28,6 +29,7 @@ new QWebChannel(qt.webChannelTransport, function (channel) {
     bridge.mouseUp(tag, button, e.ctrlKey);
   }, true);
   document.addEventListener('contextmenu', function (e) { e.preventDefault(); }, true);
+  document.addEventListener('click', function (e) { if (!bridge.followsLinks) e.preventDefault(); }, true);
   requestAnimationFrame(function () { requestAnimationFrame(function () { bridge.painted(0); }); });
 });
 )js";

@@ -219,26 +219,66 @@ TEST_F(PrintTest, EachPrinterGetsTheGraphPageInLandscape) {
     EXPECT_TRUE(messages_.empty());
 }
 
-TEST_F(PrintTest, AWindowWiderThanThePaperIsPrintedAtThePaperSizeAndRestored) {
+TEST_F(PrintTest, AWindowWiderThanThePaperIsPrintedAtTheLandscapeSheetsSizeAndRestored) {
     WriteFourPages();
     ASSERT_EQ(Open(), 0);
     window_->resize(1000, 600);
     ASSERT_TRUE(WaitUntil([&] { return window_->size() == QSize(1000, 600); }));
     ResizeRecorder recorder(*window_);
     PrintFromGraphMenu(kSecondMade);
-    // A4 upright is 11906 x 16838 twips: 794 x 1123 pixels, then the old size again.
+    // A4 upright is 794 pixels wide, less than the window: the window takes the shape of
+    // the sheet turned to landscape (its printable area, within 1123 x 794 pixels), then
+    // its old size again.
     ASSERT_EQ(recorder.sizes.size(), 2u);
-    EXPECT_NEAR(recorder.sizes[0].width(), 794, 1);
-    EXPECT_NEAR(recorder.sizes[0].height(), 1123, 1);
+    EXPECT_GT(recorder.sizes[0].width(), 1000);
+    EXPECT_LE(recorder.sizes[0].width(), 1123);
+    EXPECT_GT(recorder.sizes[0].height(), 700);
+    EXPECT_LE(recorder.sizes[0].height(), 794);
     EXPECT_EQ(recorder.sizes[1], QSize(1000, 600));
     EXPECT_EQ(window_->size(), QSize(1000, 600));
-    // What went out was laid out for the upright paper: taller than wide on a wide page.
+    // What went out fills the wide page.
     PrintedJob job = OnlyNewJob();
     EXPECT_TRUE(job.sent.landscape) << job.sent.info;
-    QRect ink = InkBox(job.sent.picture);
-    EXPECT_GT(ink.height(), ink.width());
+    const QImage& sent = job.sent.picture;
+    QRect ink = InkBox(sent);
+    EXPECT_GT(ink.width(), sent.width() * 9 / 10);
+    EXPECT_GT(ink.height(), sent.height() * 85 / 100);
     // The page is laid out for the window's own size again.
     EXPECT_EQ(window_->Chart(0)->width(), 1000);
+}
+
+TEST_F(PrintTest, AWebScreenPageIsScaledIntoThePrintableAreaWhole) {
+    // A page of blue with a red strip along its bottom edge: a print cut off loses it.
+    const std::string page = db_.Folder() + "strip.html";
+    ASSERT_TRUE(WriteFileAtomic(page,
+                                "<!DOCTYPE html><html><body style=\"margin:0;background:#1080f0;overflow:hidden\">"
+                                "<div style=\"position:fixed;left:0;right:0;bottom:0;height:40px;background:#ff0000\">"
+                                "</div></body></html>"));
+    WriteSetup(SetupText({PageLine(1, "Strip"), " 1 ;-1 ;Web Screen;" + page + "; 0 ; 0 ; 0 ; 0 ; 0"}));
+    ASSERT_EQ(Open(), 0);
+    for (QSize size : {QSize(1000, 600), QSize(600, 900)}) {
+        SCOPED_TRACE(size.width());
+        window_->resize(size);
+        ASSERT_TRUE(WaitUntil([&] { return window_->size() == size; }));
+        window_->WebMenu()->ShowAt(QPoint(40, 40));
+        window_->WebMenu()->Choose("Print");
+        // The default printer keeps the window's shape, which is scaled into the page.
+        window_->OutputMenu()->Choose(size.width() > 794 ? QString(kSecondMade) : QString("Default Printer"));
+        PrintedJob job = OnlyNewJob();
+        EXPECT_TRUE(job.sent.landscape) << job.sent.info;
+        const QImage& sent = job.sent.picture;
+        QRect ink = InkBox(sent);
+        // Whole: the red strip at the bottom is there, inside the sheet.
+        EXPECT_GT(ShareOf(sent.copy(ink.left(), ink.bottom() - ink.height() / 30, ink.width(), ink.height() / 30),
+                          QColor(255, 0, 0)),
+                  0.5);
+        EXPECT_LT(ink.bottom(), sent.height() - 1);
+        // Filling the sheet one way or the other, from its top-left corner.
+        EXPECT_TRUE(ink.width() > sent.width() * 85 / 100 || ink.height() > sent.height() * 85 / 100)
+            << ink.width() << " x " << ink.height() << " of " << sent.width() << " x " << sent.height();
+        EXPECT_LT(ink.left(), sent.width() / 10);
+        EXPECT_LT(ink.top(), sent.height() / 10);
+    }
 }
 
 TEST_F(PrintTest, ANarrowWindowAndTheDefaultPrinterKeepTheWindowsSize) {

@@ -2,6 +2,8 @@
 // same folder at the same time, pixel for pixel, without its page times; published by
 // FTP when the settings name a site and a password is given; a failure to write or send
 // ends in exit status 1 with the reason on standard error.
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -216,4 +218,26 @@ TEST_F(RenderPagesTest, SendsEveryImageAndFailsWhenOneCannotBeSentOrWritten) {
     SeparateStreamsResult blocked = Render(work_.File("a file/pages"));
     EXPECT_EQ(blocked.exitCode, 1);
     EXPECT_NE(blocked.err.find(work_.File("a file/pages")), std::string::npos) << blocked.err;
+}
+
+// The browser engine reports how it started (its graphics, its switches, its sandbox) on
+// standard error; the program's own lines stand alone there unless TIDEMARK_DEBUG=1 asks
+// for the engine's too.
+TEST_F(RenderPagesTest, TheBrowserEngineKeepsItsDiagnosticsOffStandardErrorUnlessDebugging) {
+    TempFolder out("tidemark-render-out");
+    // A private runtime folder, as a desktop session gives one: without it Qt says so.
+    TempFolder runtime("tidemark-runtime");
+    ASSERT_EQ(::chmod(runtime.Path().c_str(), 0700), 0);
+    ::setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+    SeparateStreamsResult quiet = Render(out.Path());
+    ASSERT_EQ(quiet.exitCode, 0) << quiet.err;
+    EXPECT_EQ(quiet.err, "");
+    EXPECT_EQ(quiet.out.find("WebEngine"), std::string::npos) << quiet.out;
+
+    ::setenv("TIDEMARK_DEBUG", "1", 1);
+    SeparateStreamsResult debugging = Render(out.Path());
+    ::unsetenv("TIDEMARK_DEBUG");
+    ::unsetenv("XDG_RUNTIME_DIR");
+    ASSERT_EQ(debugging.exitCode, 0) << debugging.err;
+    EXPECT_NE(debugging.err, "");
 }

@@ -1,0 +1,250 @@
+// Web screens answering the user: real clicks on a page whose navigation is off, the
+// notice a document that cannot be reached leaves in its place, a click that turns to a
+// page of documents, the page's background, the keyboard focus, and the window's edge
+// under a whole-page web screen.
+#include <QElapsedTimer>
+#include <QImage>
+#include <QTcpServer>
+#include <QTextBrowser>
+
+#include "app/document_browser.h"
+
+#include "web_fixture.h"
+
+using namespace tidemark;
+using namespace tidemark::apptest;
+
+namespace {
+
+// A loopback port nothing listens on.
+quint16 ClosedPort() {
+    QTcpServer server;
+    if (!server.listen(QHostAddress::LocalHost)) return 9;
+    const quint16 port = server.serverPort();
+    server.close();
+    return port;
+}
+
+bool Near(const QColor& a, const QColor& b) {
+    return std::abs(a.red() - b.red()) < 8 && std::abs(a.green() - b.green()) < 8 && std::abs(a.blue() - b.blue()) < 8;
+}
+
+class WebClickTest : public WebScreenTest {
+protected:
+    // The widget of browser `index` that the engine's input goes to.
+    QWidget* InputOf(int index) {
+        QWidget* view = BrowserOf(index)->View();
+        return view->focusProxy() ? view->focusProxy() : view;
+    }
+
+    // The middle of the element `selector` in the view of browser `index`, in the view's
+    // pixels.
+    std::optional<QPoint> MiddleOf(int index, const QString& selector) {
+        std::optional<QVariant> at = Js(index, "(function () { var r = document.querySelector('" + selector +
+                                                   "').getBoundingClientRect();"
+                                                   " return [Math.round(r.left + r.width / 2),"
+                                                   " Math.round(r.top + r.height / 2)]; })()");
+        if (!at) return std::nullopt;
+        QVariantList xy = at->toList();
+        if (xy.size() != 2) return std::nullopt;
+        return QPoint(xy[0].toInt(), xy[1].toInt());
+    }
+
+    // A click of the mouse as the user makes it, on the view of browser `index`.
+    void Click(int index, const QPoint& at, Qt::MouseButton button, Qt::KeyboardModifiers keys = {}) {
+        QWidget* input = InputOf(index);
+        QTest::mouseMove(input, at);
+        QTest::mousePress(input, button, keys, at);
+        QTest::qWait(50);
+        QTest::mouseRelease(input, button, keys, at);
+    }
+
+    // A mouse-up dispatched in the document on the first element `selector` names.
+    void MouseUpOn(int index, const QString& selector, int button) {
+        Js(index, "document.querySelector('" + selector +
+                      "').dispatchEvent(new MouseEvent('mouseup', {bubbles: true, button: " + QString::number(button) +
+                      "})); true");
+    }
+
+    QString Text(int index) {
+        if (auto* drawn = dynamic_cast<DocumentBrowser*>(BrowserOf(index))) return drawn->Text();
+        return Js(index, "document.body.innerText").value_or(QVariant()).toString();
+    }
+
+    // Whether the document holds a focused element other than its body.
+    bool SomethingFocused(int index) {
+        return Js(index,
+                  "!!document.activeElement && document.activeElement !== document.body &&"
+                  " document.activeElement !== document.documentElement")
+            .value_or(QVariant(true))
+            .toBool();
+    }
+
+    bool ViewHasFocus(int index) {
+        QWidget* focused = QApplication::focusWidget();
+        QWidget* view = BrowserOf(index)->View();
+        return focused && (focused == view || view->isAncestorOf(focused));
+    }
+};
+
+}  // namespace
+
+TEST_F(WebClickTest, WithNavigationOffALinkClickedOnlyTurnsThePage) {
+    WriteSetup(SetupText({PageLine(1, "Block"), WebLine(1, Html()), PageLine(2, "Rivers"), GraphLine(1, 101),
+                          PageLine(3, "Links"), WebLine(1, Html(), -1, 0, 0, 1)}));
+    ASSERT_EQ(Open(), 0);
+    Browser* browser = BrowserOf(0);
+    ASSERT_NE(browser, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return browser->Complete() && MiddleOf(0, "#link").has_value(); }));
+    const QPoint link = *MiddleOf(0, "#link");
+
+    Click(0, link, Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return state_.currentpage == 2; })) << "the click did not page";
+    // The page the link leads to never comes, then or later.
+    QTest::qWait(1000);
+    EXPECT_TRUE(browser->Location().endsWith("block.html")) << browser->Location().toStdString();
+    EXPECT_TRUE(Js(0, "location.href")->toString().endsWith("block.html"));
+    window_->Pager().PreviousPage();
+    ASSERT_EQ(state_.currentpage, 1);
+    EXPECT_TRUE(Js(0, "location.href")->toString().endsWith("block.html"));
+    // Nor does a click the document's own script makes.
+    Js(0, "document.getElementById('link').click(); true");
+    QTest::qWait(500);
+    EXPECT_TRUE(Js(0, "location.href")->toString().endsWith("block.html"));
+
+    // With navigation on, the same click follows the link and does not page.
+    window_->Pager().NextPage();
+    window_->Pager().NextPage();
+    ASSERT_EQ(state_.currentpage, 3);
+    ASSERT_TRUE(WaitUntil([&] { return BrowserOf(1)->Complete() && MiddleOf(1, "#link").has_value(); }));
+    Click(1, *MiddleOf(1, "#link"), Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return BrowserOf(1)->Location().endsWith("other.html"); }));
+    EXPECT_EQ(state_.currentpage, 3);
+}
+
+TEST_F(WebClickTest, WithNavigationOffTheMenuLeavesNoFocusedLinkOnThePageOrInItsImage) {
+    WriteSetup(
+        SetupText({PageLine(1, "Block"), WebLine(1, Html()), PageLine(2, "Links"), WebLine(1, Html(), -1, 0, 0, 1)}));
+    ASSERT_EQ(Open(), 0);
+    ASSERT_TRUE(WaitUntil([&] { return BrowserOf(0)->Complete(); }));
+    for (const char* entry : {"ScrollBars", "ScrollBars", "Enlarge", "Shrink"}) {
+        SCOPED_TRACE(entry);
+        MouseUpOn(0, "#link", 2);
+        ASSERT_TRUE(WaitUntil([&] { return window_->WebMenu()->isVisible(); }));
+        window_->WebMenu()->Choose(entry);
+        QTest::qWait(200);
+        EXPECT_FALSE(ViewHasFocus(0));
+        EXPECT_FALSE(SomethingFocused(0));
+    }
+    // A page image is taken as it shows.
+    window_->CaptureClientArea();
+    EXPECT_FALSE(SomethingFocused(0));
+
+    // Where navigation is allowed the page takes the keyboard as a browser does.
+    window_->Pager().NextPage();
+    ASSERT_EQ(state_.currentpage, 2);
+    ASSERT_TRUE(WaitUntil([&] { return BrowserOf(1)->Complete(); }));
+    BrowserOf(1)->View()->setFocus();
+    EXPECT_TRUE(WaitUntil([&] { return ViewHasFocus(1); }));
+}
+
+TEST_F(WebClickTest, ADocumentThatCannotBeShownLeavesANoticeThatAnswersClicksAsAPageDoes) {
+    const std::string unreachable = "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/wall.html";
+    const std::string missingPdf = db_.Folder() + "gone.pdf";
+    WriteSetup(SetupText({PageLine(1, "Remote"), WebLine(1, unreachable), PageLine(2, "Report"), WebLine(1, missingPdf),
+                          PageLine(3, "Rivers"), GraphLine(1, 101)}));
+    std::vector<std::string> captions;
+    ASSERT_EQ(Open(), 0);
+    QObject::connect(window_.get(), &QWidget::windowTitleChanged,
+                     [&](const QString& c) { captions.push_back(c.toStdString()); });
+    ASSERT_TRUE(WaitUntil([&] { return Text(0).contains("is not shown"); }, 15000)) << Text(0).toStdString();
+    EXPECT_TRUE(Text(0).contains(QString::fromStdString(unreachable)));
+    EXPECT_TRUE(Text(0).contains("no connection to it could be made"));
+    EXPECT_TRUE(BrowserOf(0)->View()->isVisible());
+
+    // The notice answers as a page does: the menu on its text, paging on a left click.
+    MouseUpOn(0, "p", 2);
+    ASSERT_TRUE(WaitUntil([&] { return window_->WebMenu()->isVisible(); }));
+    window_->WebMenu()->Choose("Cancel");
+    MouseUpOn(0, "p", 0);
+    ASSERT_TRUE(WaitUntil([&] { return state_.currentpage == 2; }));
+    EXPECT_FALSE(window_->Pager().Timer().isActive());
+
+    // A PDF that is not there: the notice says so, and it too turns the page.
+    ASSERT_TRUE(WaitUntil([&] { return Text(1).contains("it was not found"); })) << Text(1).toStdString();
+    EXPECT_TRUE(Text(1).contains(QString::fromStdString(missingPdf)));
+    auto* notice = BrowserOf(1)->View()->findChild<QTextBrowser*>();
+    ASSERT_NE(notice, nullptr);
+    QTest::mouseClick(notice->viewport(), Qt::RightButton, {}, QPoint(20, 20));
+    ASSERT_TRUE(WaitUntil([&] { return window_->WebMenu()->isVisible(); }));
+    window_->WebMenu()->Choose("Cancel");
+    QTest::mouseClick(notice->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+    ASSERT_TRUE(WaitUntil([&] { return state_.currentpage == 3; }));
+
+    // "Update This" tries the address again and, still unreachable, shows the notice.
+    window_->Pager().NextPage();
+    ASSERT_EQ(state_.currentpage, 1);
+    window_->WebMenu()->Choose("Update This");
+    ASSERT_TRUE(WaitUntil([&] { return Text(0).contains("no connection to it could be made"); }, 15000));
+    // Told in the caption once per address.
+    EXPECT_EQ(std::count(captions.begin(), captions.end(),
+                         "Web screen " + unreachable + " not shown: no connection to it could be made"),
+              0)
+        << "told again";
+    EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(WebClickTest, AClickThatTurnsToAPageOfDocumentsIsAsQuickAsTheMenu) {
+    WriteSetup(SetupText(
+        {PageLine(1, "Block"), WebLine(1, Html()), PageLine(2, "Reports"), WebLine(1, Pdf()), WebLine(2, Xlsx())}));
+    ASSERT_EQ(Open(), 0);
+    ASSERT_TRUE(WaitUntil([&] { return BrowserOf(0)->Complete(); }));
+    // Once round by the menu, so the documents' first loads do not count.
+    window_->WebMenu()->Choose("Next");
+    ASSERT_EQ(state_.currentpage, 2);
+    window_->Pager().NextPage();
+    ASSERT_EQ(state_.currentpage, 1);
+
+    QElapsedTimer byMenu;
+    byMenu.start();
+    window_->WebMenu()->Choose("Next");
+    const qint64 menuMs = byMenu.elapsed();
+    window_->Pager().NextPage();
+    ASSERT_EQ(state_.currentpage, 1);
+
+    drawn_.clear();
+    QElapsedTimer byClick;
+    byClick.start();
+    MouseUp(0, "block", 0);
+    ASSERT_TRUE(WaitUntil([&] { return !drawn_.empty() && !window_->Busy(); }, 15000));
+    const qint64 clickMs = byClick.elapsed();
+    EXPECT_EQ(state_.currentpage, 2);
+    EXPECT_TRUE(BrowserOf(1)->View()->isVisible());
+    EXPECT_TRUE(BrowserOf(1)->Complete());
+    EXPECT_LT(clickMs, menuMs + 3000) << "the menu took " << menuMs << " ms";
+}
+
+TEST_F(WebClickTest, ARightClickBelowTheContentOpensTheMenu) {
+    ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "short.html",
+                                "<!DOCTYPE html><html><body style=\"margin:0\"><p>one line</p></body></html>"));
+    WriteSetup(SetupText({PageLine(1, "Short"), WebLine(1, db_.Folder() + "short.html")}));
+    ASSERT_EQ(Open(), 0);
+    ASSERT_TRUE(WaitUntil([&] { return BrowserOf(0)->Complete() && !Text(0).isEmpty(); }));
+    QWidget* view = BrowserOf(0)->View();
+    ASSERT_GT(view->height(), 200);
+    Click(0, QPoint(view->width() / 2, view->height() - 40), Qt::RightButton);
+    ASSERT_TRUE(WaitUntil([&] { return window_->WebMenu()->isVisible(); }));
+    EXPECT_EQ(state_.currentpage, 1);
+}
+
+TEST_F(WebClickTest, AWholePageWebScreenReachesTheWindowsBottomEdge) {
+    // Scroll bars hidden: the document itself down to the last row.
+    WriteSetup(SetupText({PageLine(1, "Block"), WebLine(1, Html(), 0)}));
+    ASSERT_EQ(Open(), 0);
+    QImage image = window_->CaptureClientArea();
+    ASSERT_FALSE(image.isNull());
+    for (int y = image.height() - 4; y < image.height(); ++y)
+        for (int x = image.width() / 4; x < image.width() * 3 / 4; x += 16)
+            ASSERT_TRUE(Near(image.pixelColor(x, y), kBlockColor))
+                << "at " << x << ", " << y << ": " << image.pixelColor(x, y).name().toStdString();
+}
