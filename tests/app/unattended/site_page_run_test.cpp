@@ -240,3 +240,68 @@ TEST(SitePageRun, WithoutTheTemplateNoPageIsWritten) {
     EXPECT_FALSE(FileExists(out + "Tidemark_values.csv"));
 }
 
+namespace {
+
+int Count(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+}  // namespace
+
+// Publishing by HTTPS to a WebDAV site that the certificate's own authority vouches for:
+// every file arrives byte for byte, each moved onto its name, the page after all else.
+TEST(SitePageRun, AnHttpsRoundPutsTheImagesThenTheFeedThenThePage) {
+    SiteDemo demo;
+    ASSERT_TRUE(demo.ok()) << demo.error();
+    testsupport::WebDavServer server;
+    std::string error;
+    ASSERT_TRUE(server.Start(&error)) << error;
+    demo.PublishTo(server.Address(), server.User());
+    ::setenv("TIDEMARK_FTPS_CA_FILE", server.CaFile().c_str(), 1);
+    ProgramResult run = demo.RunPublishing(server.Password());
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(demo.Program()))
+        if (e.path().filename().string().rfind("Tidemark_window", 0) == 0 || e.path().filename() == "index.html" ||
+            e.path().filename().string().rfind("Tidemark_values.", 0) == 0)
+            names.push_back(e.path().filename().string());
+    ASSERT_GE(names.size(), 7u) << run.output;
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(server.Exists(name));
+        EXPECT_EQ(server.Read(name), ReadWholeFile(demo.Program() + name));
+    }
+    EXPECT_EQ(Count(run.output, " ...done"), static_cast<int>(names.size())) << run.output;
+    EXPECT_EQ(run.output.find(server.Password()), std::string::npos);
+
+    // The last MOVE put the page in place; every image was moved before the feed.
+    std::vector<std::string> moves;
+    for (const std::string& request : server.Requests())
+        if (request.rfind("MOVE ", 0) == 0) moves.push_back(request);
+    ASSERT_EQ(moves.size(), names.size());
+    EXPECT_EQ(moves.back().rfind("MOVE /.index.html.part-", 0), 0u) << moves.back();
+    for (size_t i = 0; i + 3 < moves.size(); ++i)
+        EXPECT_EQ(moves[i].rfind("MOVE /.Tidemark_window", 0), 0u) << moves[i];
+
+    // A wrong password and a stopped server: every image fails in bounded time, the round
+    // ends and says so, and the site keeps the page of the good round.
+    const std::string page = server.Read("index.html");
+    ::setenv("TIDEMARK_FTP_TIMEOUT", "2", 1);
+    for (bool stopped : {false, true}) {
+        SCOPED_TRACE(stopped ? "stopped server" : "wrong password");
+        if (stopped) server.Stop();
+        auto start = std::chrono::steady_clock::now();
+        ProgramResult failed = demo.RunPublishing(stopped ? server.Password() : "not the password");
+        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_EQ(failed.exitCode, 3) << failed.output;
+        EXPECT_GE(Count(failed.output, " ...failed"), 4) << failed.output;
+        EXPECT_EQ(Count(failed.output, " ...done"), 0);
+        EXPECT_LT(seconds, 120);
+        EXPECT_EQ(server.Read("index.html"), page);
+    }
+    ::unsetenv("TIDEMARK_FTP_TIMEOUT");
+    ::unsetenv("TIDEMARK_FTPS_CA_FILE");
+}
