@@ -14,8 +14,10 @@ PACKAGES=(
   fonts-liberation2 fonts-dejavu-core xvfb xauth openbox gnuplot-nox clang-format ccache
   # FTPS test server (TLS for pyftpdlib), test certificates and keys, the SFTP test server
   python3-openssl openssl openssh-server
-  # the published web page parsed as HTML5, errors failing the test
+  # the published web page parsed as HTML5 in the tests, any parse error failing them
   python3-html5lib
+  # the WebDAV test server for publishing by HTTPS (nginx with its dav module)
+  nginx-light
   # printing: Qt's CUPS plugin, the test scheduler with its PDF queues, and the PDF checks
   libqt6printsupport6 cups printer-driver-cups-pdf poppler-utils
   # checks of the installed tree: desktop entry, launcher, manual page, user service

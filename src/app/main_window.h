@@ -206,6 +206,7 @@ private:
         QWidget& DialogParent() override { return w_; }
         PageGeometry LastLayout() const override { return w_.LastLayout(); }
         void ImageSaved(const std::string& path) override;
+        const RenderState& Drawn() const override { return *w_.render_; }
 
     private:
         MainWindow& w_;

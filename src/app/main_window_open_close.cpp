@@ -216,12 +216,18 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 std::string MainWindow::RoundShortfall() const {
     const ImageTally& tally = images_->CycleTally();
-    if (!CommandLineMode() || tally.missed == 0) return {};
+    if (!CommandLineMode()) return {};
+    if (tally.missed == 0 && tally.siteFilesMissed > 0)
+        return "tidemark: ended, but the web page or its data feed was not written or sent";
+    if (tally.missed == 0) return {};
     return "tidemark: ended, but " + std::to_string(tally.missed) + " of " + std::to_string(tally.images) +
            " images were not written or sent";
 }
 
 void MainWindow::EndRun(int status) {
+    // An unattended run ends when its round has come full circle: the round's web page
+    // and feed go out before the tally is read.
+    if (status == kExitSuccess && state_.imageCycleMarker > 0) images_->FinishRound(autoFrame_->PageSeconds());
     endingRun_ = true;
     exitStatus_ = status;
     // A round that published less than it meant to is not a normal end, and whoever

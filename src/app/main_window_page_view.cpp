@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <iostream>
 
+#include "app/auto_paging_frame.h"
 #include "app/console_host.h"
 #include "app/main_window.h"
 #include "app/menu_list.h"
@@ -19,7 +20,10 @@
 namespace tidemark {
 
 void MainWindow::DrawCurrentPage() {
+    const bool roundRunning = state_.imageCycleMarker > 0;
     showgraphs(state_, *render_, *this, *this);
+    // Drawing the round's first page again ended the round.
+    if (roundRunning && state_.imageCycleMarker == 0) images_->FinishRound(autoFrame_->PageSeconds());
     Q_EMIT PageDrawn(state_.currentpage);
 }
 

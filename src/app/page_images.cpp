@@ -2,13 +2,16 @@
 
 #include <QFileDialog>
 #include <QWidget>
+#include <filesystem>
 #include <iostream>
+#include <utility>
 
 #include "app/console_host.h"
 #include "platform/qt_bridge/qt_bridge.h"
 #include "platform/ui/chart_painter.h"
 #include "publish/graph_cells.h"
 #include "publish/image_names.h"
+#include "publish/site_files.h"
 
 namespace tidemark {
 namespace {
@@ -26,6 +29,9 @@ QStringList QtFilters(const std::vector<FileFilter>& filters) {
     }
     return out;
 }
+
+// Whether the image belongs to a round of the image cycle (not a one-off or interactive save).
+bool InRound(const PublishContext& context) { return context.imageCycleMarker != 0 && context.imageCycleMarker != -99; }
 
 }  // namespace
 
@@ -80,7 +86,7 @@ PublishHooks PageImages::Hooks() {
 }
 
 void PageImages::Publish(const QImage& image, const std::string& path, const PublishContext& context,
-                         const PublishHooks& hooks) {
+                         const PublishHooks& hooks, int slot) {
     // Sending is meant whenever publishing says so, also when the program has no client
     // to send with: the image then stays here and has not arrived.
     bool sent = !Publishing().ftp || context.imageCycleMarker == 0;
@@ -90,8 +96,18 @@ void PageImages::Publish(const QImage& image, const std::string& path, const Pub
             sent = hooks.upload(s, file, remote);
             return sent;
         };
-    const bool written = SaveAndPublish(image, path, context, Publishing(), host_, counted);
+    bool fileWritten = false;
+    PublishHooks noted = counted;
+    noted.written = [&fileWritten, &hooks](const std::string& file) {
+        fileWritten = true;
+        if (hooks.written) hooks.written(file);
+    };
+    const bool written = SaveAndPublish(image, path, context, Publishing(), host_, noted);
     Count(context, written && sent);
+    // The web page names only the images that are there.
+    if (fileWritten && InRound(context) && !round_.empty())
+        round_.back().images.push_back(
+            {std::filesystem::path(path).filename().string(), image.width(), image.height(), slot});
     // Nobody reads the caption of an unattended run: the upload's outcome goes where the
     // written paths go.
     if (CommandLineMode() && printWrittenImages_ && Publishing().ftp && context.imageCycleMarker != 0)
@@ -101,7 +117,61 @@ void PageImages::Publish(const QImage& image, const std::string& path, const Pub
 void PageImages::Count(const PublishContext& context, bool arrived) {
     if (context.imageCycleMarker == 0) return;
     ++tally_.images;
-    if (!arrived) ++tally_.missed;
+    if (arrived) return;
+    ++tally_.missed;
+    if (InRound(context)) ++roundMissed_;
+}
+
+void PageImages::BeginRoundPage(const PublishContext& context) {
+    if (!InRound(context)) return;
+    // A negative marker: this is the first page of a new round.
+    if (context.imageCycleMarker < 0) {
+        round_.clear();
+        roundMissed_ = 0;
+    }
+    round_.push_back(PublishedPageOf(state_, window_.Drawn(), state_.currentpage));
+}
+
+void PageImages::PublishSiteFile(const std::string& path, const PublishContext& context, const PublishHooks& hooks) {
+    bool sent = !Publishing().ftp || !hooks.upload;
+    PublishHooks counted = hooks;
+    if (hooks.upload)
+        counted.upload = [&sent, &hooks](const PublishState& s, const std::string& file, const std::string& remote) {
+            sent = hooks.upload(s, file, remote);
+            return sent;
+        };
+    if (CommandLineMode() && printWrittenImages_) std::cout << ConsoleHost::OneLine("Saved... " + path) << std::endl;
+    PublishWrittenFile(path, context, Publishing(), host_, counted);
+    if (!sent) ++tally_.siteFilesMissed;
+    if (CommandLineMode() && printWrittenImages_ && Publishing().ftp)
+        std::cout << ConsoleHost::OneLine(host_.Caption()) << std::endl;
+}
+
+void PageImages::FinishRound(int pageSeconds) {
+    std::vector<PublishedPage> pages = std::move(round_);
+    round_.clear();
+    const int missed = std::exchange(roundMissed_, 0);
+    if (pages.empty() || !SiteTemplateExists(state_.programFolder)) return;
+    if (missed > 0) {
+        host_.Report({"The web page was not published: " + std::to_string(missed) +
+                      " images of the round did not reach their place"},
+                     Severity::Warning);
+        return;
+    }
+    std::string folder = std::filesystem::path(Publishing().imageBasePath).parent_path().string();
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    Result<std::vector<std::string>> files =
+        WriteSiteFiles(state_.programFolder, folder, pages, RoundSeconds(pageSeconds, pages.size()), host_.Now());
+    if (!files) {
+        host_.Report(files.fault(), Severity::Warning);
+        ++tally_.siteFilesMissed;
+        return;
+    }
+    PublishContext context = Context();
+    // The files follow the round's images, whatever the marker has become since.
+    if (context.imageCycleMarker == 0) context.imageCycleMarker = state_.currentpage > 0 ? state_.currentpage : 1;
+    PublishHooks hooks = Hooks();
+    for (const std::string& path : *files) PublishSiteFile(path, context, hooks);
 }
 
 void PageImages::Save() {
@@ -110,6 +180,7 @@ void PageImages::Save() {
     QImage page = window_.CaptureClientArea();
     PublishContext context = Context();
     PublishHooks hooks = Hooks();
+    BeginRoundPage(context);
 
     if (state_.imageCycleMarker == 0) {
         std::optional<std::string> name = AskFileName();
@@ -149,7 +220,7 @@ void PageImages::SaveEachGraph(const QImage& page, const PublishContext& context
     bool known = state_.pages.ValidPage(p) && static_cast<size_t>(p) < state_.pages.pages.size();
     for (const PixelCrop& crop : GraphCropsOf(known ? &state_.pages.Page(p) : nullptr, window_.LastLayout(), page)) {
         QImage graph = page.copy(crop.left, crop.top, crop.width, crop.height);
-        Publish(graph, GraphImagePath(Publishing().imageBasePath, p, crop.slot), context, hooks);
+        Publish(graph, GraphImagePath(Publishing().imageBasePath, p, crop.slot), context, hooks, crop.slot);
         if (screen_.WindowClosed()) return;
     }
 }

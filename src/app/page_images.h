@@ -13,6 +13,7 @@
 #include "core/host.h"
 #include "data/program_state.h"
 #include "publish/graph_cells.h"
+#include "publish/page_readings.h"
 #include "publish/publish_settings.h"
 #include "publish/save_and_publish.h"
 
@@ -41,6 +42,8 @@ public:
     virtual QWidget& DialogParent() = 0;
     virtual PageGeometry LastLayout() const = 0;
     virtual void ImageSaved(const std::string& path) = 0;
+    // What drawing the current page left: its values and warnings, for the web page.
+    virtual const RenderState& Drawn() const = 0;
 };
 
 // The images of the image cycle so far, and how many of them did not reach their place:
@@ -48,6 +51,8 @@ public:
 struct ImageTally {
     int images = 0;
     int missed = 0;
+    // The web page and feed files that did not reach their place.
+    int siteFilesMissed = 0;
 };
 
 class PageImages {
@@ -63,14 +68,21 @@ public:
     // Whether PNG files can be written at all (checked once, at construction).
     bool PngAvailable() const { return pngAvailable_; }
     const ImageTally& CycleTally() const { return tally_; }
+    // The round's images are all out: the web page and the data feed follow them, when
+    // the program folder holds the page's template and every image of the round arrived
+    // (the page must not name an image that is missing or old). Each page was shown
+    // `pageSeconds`.
+    void FinishRound(int pageSeconds);
 
 private:
     bool CommandLineMode() const { return state_.autostartseconds != 0; }
     PublishContext Context() const;
     PublishHooks Hooks();
     std::optional<std::string> AskFileName();
-    void Publish(const QImage& image, const std::string& path, const PublishContext& context,
-                 const PublishHooks& hooks);
+    void Publish(const QImage& image, const std::string& path, const PublishContext& context, const PublishHooks& hooks,
+                 int slot = -1);
+    void BeginRoundPage(const PublishContext& context);
+    void PublishSiteFile(const std::string& path, const PublishContext& context, const PublishHooks& hooks);
     void Count(const PublishContext& context, bool arrived);
     void SaveEachGraph(const QImage& page, const PublishContext& context, const PublishHooks& hooks);
 
@@ -82,6 +94,9 @@ private:
     bool printWrittenImages_;
     bool pngAvailable_;
     ImageTally tally_;
+    // The pages of the image round so far, with the images written for each.
+    std::vector<PublishedPage> round_;
+    int roundMissed_ = 0;  // images of this round that did not reach their place
 };
 
 }  // namespace tidemark

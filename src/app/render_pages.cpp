@@ -20,10 +20,14 @@
 #include "publish/image_names.h"
 #include "publish/publish_settings.h"
 #include "publish/save_and_publish.h"
+#include "publish/site_files.h"
 #include "render/render_state.h"
 
 namespace tidemark {
 namespace {
+
+// The page's refresh when the setup names no page time.
+constexpr int kDefaultPageSeconds = 60;
 
 // The render is offscreen even with a display: nothing is shown, and the screen (1920 x
 // 1080 unless QT_QPA_PLATFORM names one) is the size the pages are drawn for.
@@ -73,7 +77,10 @@ public:
             hooks_.upload = [this, upload](const PublishState& s, const std::string& path, const std::string& remote) {
                 uploadFault_.clear();
                 bool sent = upload(s, path, remote);
-                if (!sent) Fail("Cannot send " + path + " to " + s.ftpAddress + ": " + uploadFault_);
+                if (!sent) {
+                    Fail("Cannot send " + path + " to " + s.ftpAddress + ": " + uploadFault_);
+                    ++filesMissed_;
+                }
                 return sent;
             };
         }
@@ -86,6 +93,7 @@ public:
             PrepareWebScreensAfter(p);
             RenderPage(p);
         }
+        if (!window_.HasClosed()) PublishSitePage();
         return ok_;
     }
 
@@ -113,17 +121,50 @@ private:
             Fail("Page " + std::to_string(p) + " could not be captured");
             return;
         }
+        round_.push_back(PublishedPageOf(state_, window_.Render(), p));
         Publish(image, PageImagePath(publish_.imageBasePath, p));
         if (!publish_.saveEachGraph) return;
         for (const PixelCrop& crop : GraphCropsOf(&state_.pages.Page(p), window_.LastLayout(), image))
             Publish(image.copy(crop.left, crop.top, crop.width, crop.height),
-                    GraphImagePath(publish_.imageBasePath, p, crop.slot));
+                    GraphImagePath(publish_.imageBasePath, p, crop.slot), crop.slot);
     }
 
-    void Publish(const QImage& image, const std::string& path) {
+    void Publish(const QImage& image, const std::string& path, int slot = -1) {
         // A file that cannot be written is told on standard error by the window.
-        if (!SaveAndPublish(image, path, context_, publish_, window_, hooks_)) ok_ = false;
+        if (SaveAndPublish(image, path, context_, publish_, window_, hooks_))
+            round_.back().images.push_back(
+                {std::filesystem::path(path).filename().string(), image.width(), image.height(), slot});
+        else {
+            ok_ = false;
+            ++filesMissed_;
+        }
         if (publish_.ftp) std::cout << ConsoleHost::OneLine(window_.Caption()) << std::endl;
+    }
+
+    // The web page and the data feed, after every image is out, when the program folder
+    // holds the page's template.
+    void PublishSitePage() {
+        if (round_.empty() || !SiteTemplateExists(state_.programFolder)) return;
+        // The page must not name an image that is missing or old.
+        if (filesMissed_ > 0) {
+            Fail("The web page was not published: " + std::to_string(filesMissed_) +
+                 " images did not reach their place");
+            return;
+        }
+        double pageSeconds = Val(state_.settings.pageseconds);
+        int seconds =
+            RoundSeconds(pageSeconds >= 1 ? static_cast<int>(pageSeconds) : kDefaultPageSeconds, round_.size());
+        Result<std::vector<std::string>> files =
+            WriteSiteFiles(state_.programFolder, context_.programFolder, round_, seconds, window_.Now());
+        if (!files) {
+            Fail(files.error() + (files.fault().file.empty() ? "" : " (" + files.fault().file + ")"));
+            return;
+        }
+        for (const std::string& path : *files) {
+            if (hooks_.written) hooks_.written(path);
+            PublishWrittenFile(path, context_, publish_, window_, hooks_);
+            if (publish_.ftp) std::cout << ConsoleHost::OneLine(window_.Caption()) << std::endl;
+        }
     }
 
     void Fail(const std::string& why) {
@@ -137,6 +178,8 @@ private:
     PublishContext context_;
     PublishHooks hooks_;
     std::string uploadFault_;
+    std::vector<PublishedPage> round_;
+    int filesMissed_ = 0;
     bool ok_ = true;
 };
 

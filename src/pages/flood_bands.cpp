@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 
 #include "core/color.h"
@@ -76,6 +77,21 @@ double FloodActionLevel(const FloodBandRequest& r) {
     int thousands = std::abs(static_cast<int>(r.dsid)) / 1000;
     if (thousands == 2 || thousands == 3) return r.minor - 1;
     return r.minor - (r.ymax - r.ymin) / r.divisions;
+}
+
+std::optional<FloodCategory> FloodCategoryOf(double value, const FloodBandRequest& r) {
+    if (IsMissing(value) || !std::isfinite(value)) return std::nullopt;
+    if (r.major != 0 && value >= r.major) return FloodCategory::Major;
+    if (r.moderate != 0 && value >= r.moderate) return FloodCategory::Moderate;
+    if (r.minor == 0) return std::nullopt;
+    if (value >= r.minor) return FloodCategory::Minor;
+    // Without Y divisions the action level of a plain series has no step to stand on.
+    bool actionNeedsStep = r.highwatch == 0 && std::abs(static_cast<int>(r.dsid)) / 1000 != 2 &&
+                           std::abs(static_cast<int>(r.dsid)) / 1000 != 3;
+    if (actionNeedsStep && r.divisions == 0) return std::nullopt;
+    double action = FloodActionLevel(r);
+    if (action != 0 && value >= action) return FloodCategory::Action;
+    return std::nullopt;
 }
 
 std::vector<FloodBand> FloodCategoryBands(const FloodBandRequest& r, const PixelBox& plot) {

@@ -4,6 +4,7 @@
 // above the axis removes its band and one below it clips its band at the plot's bottom.
 // Pure geometry in the chart's pixels; the chart view paints what this returns.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,11 @@ int32_t FloodCategoryColor(FloodCategory category);
 // The action level: the graph's high watch level, else one below the minor level for
 // series numbered in the 2000s and 3000s, else one Y division below it.
 double FloodActionLevel(const FloodBandRequest& request);
+
+// The category a colour-band graph's value lies in: at or above the major level Major,
+// and so on down to the action level; none below it, for a missing value, or where the
+// level that would bound it is not set (0).
+std::optional<FloodCategory> FloodCategoryOf(double value, const FloodBandRequest& request);
 
 // The bands to paint over the plot area `plot`; none when the Y axis has no divisions or
 // no height.

@@ -47,8 +47,13 @@ bool SaveAndPublish(const QImage& image, const std::string& path, const PublishC
         return false;
     }
     if (hooks.written) hooks.written(path);
-    host.Yield();
+    return PublishWrittenFile(path, context, state, host, hooks);
+}
 
+bool PublishWrittenFile(const std::string& path, const PublishContext& context, const PublishState& state, Host& host,
+                        const PublishHooks& hooks) {
+    if (path.empty()) return false;
+    host.Yield();
     if (context.imageCycleMarker == 0) {
         if (!context.commandLineMode) host.Report({"Picture saved to file.", path}, Severity::Note);
         return true;

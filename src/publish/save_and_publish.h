@@ -44,4 +44,10 @@ struct PublishHooks {
 bool SaveAndPublish(const QImage& image, const std::string& path, const PublishContext& context,
                     const PublishState& state, Host& host, const PublishHooks& hooks = {});
 
+// The publishing half for a file already written at `path`: confirmed, left in its
+// folder with its path in the caption, or sent when publishing says so. False only for
+// an empty path.
+bool PublishWrittenFile(const std::string& path, const PublishContext& context, const PublishState& state, Host& host,
+                        const PublishHooks& hooks = {});
+
 }  // namespace tidemark

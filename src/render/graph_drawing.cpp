@@ -290,6 +290,7 @@ void DrawGraph(const ProgramState& state, RenderState& render, PageView& view, i
     if (in.cumulative) CumulativeCurrentValue(in, now, current);
     double shown = ShownCurrentValue(current, main.currentTime, now, state.historicalStart);
     render.currentValues[static_cast<size_t>(slot)] = shown;
+    render.currentTimes[static_cast<size_t>(slot)] = main.currentTime;
     std::string title = TitleText(def.stationname, shown, unit, main.currentTime);
     render.titles[static_cast<size_t>(slot)] = title;
 
@@ -315,14 +316,20 @@ void DrawGraph(const ProgramState& state, RenderState& render, PageView& view, i
     // Watch levels widen the range and raise the warning over the latest points.
     int16_t& warning = render.warningFlags[static_cast<size_t>(slot)];
     int firstChecked = pass.lastPast - def.watchcount - 1;
+    bool aboveHigh = false, belowLow = false;
     if (def.highwatch != 0) {
         shownRange.Add(def.highwatch);
-        if (LevelCrossed(in, firstChecked, def.highwatch, true)) warning = kWarningRaised;
+        aboveHigh = LevelCrossed(in, firstChecked, def.highwatch, true);
     }
     if (def.lowwatch != 0) {
         shownRange.Add(def.lowwatch);
-        if (LevelCrossed(in, firstChecked, def.lowwatch, false)) warning = kWarningRaised;
+        belowLow = LevelCrossed(in, firstChecked, def.lowwatch, false);
     }
+    if (aboveHigh || belowLow) warning = kWarningRaised;
+    render.watchCrossings[static_cast<size_t>(slot)] = aboveHigh && belowLow ? WatchCrossing::Both
+                                                       : aboveHigh           ? WatchCrossing::AboveHigh
+                                                       : belowLow            ? WatchCrossing::BelowLow
+                                                                             : WatchCrossing::None;
 
     // Surface.
     chart.SetLegendVisible(false);

@@ -34,6 +34,10 @@ struct PenWidths {
 inline constexpr int16_t kWarningClear = 0;
 inline constexpr int16_t kWarningRaised = -1;
 
+// Which watch level raised a slot's warning: the published text says which way the
+// value went, which the one flag cannot tell.
+enum class WatchCrossing : uint8_t { None, AboveHigh, BelowLow, Both };
+
 struct RenderState {
     std::array<ChartSurface, kGraphsPerPage> charts;
     // Latest value of each graph's main series, -9999 when missing or stale.
@@ -42,6 +46,9 @@ struct RenderState {
     std::array<std::string, kGraphsPerPage + 1> titles;
     // kWarningRaised when a watch level is crossed; drives the slot's blinking "WARNING!" box.
     std::array<int16_t, kGraphsPerPage> warningFlags{};
+    std::array<WatchCrossing, kGraphsPerPage> watchCrossings{};
+    // The time of each graph's current value (0 when it has none).
+    std::array<double, kGraphsPerPage> currentTimes{};
 
     // The widths drawing chose for a setup that sets none, by the screen size class of
     // the first graph drawn; they stay while the window moves between screens. The

@@ -17,6 +17,7 @@ void ClearSlots(RenderState& render, PageView& view, const PageRec& page) {
         chart.SetVisible(false);
         view.HideSlotBoxes(g);
         render.warningFlags[static_cast<size_t>(g)] = kWarningClear;
+        render.watchCrossings[static_cast<size_t>(g)] = WatchCrossing::None;
         if (page.slots[static_cast<size_t>(g)].Kind() == SlotKind::Empty) {
             chart.SetColumnCount(0);
             chart.SetRowCount(0);

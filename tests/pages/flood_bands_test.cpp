@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "core/color.h"
+
 namespace tidemark {
 namespace {
 
@@ -93,6 +95,36 @@ TEST(FloodBands, AnActionLevelAboveMinorLevelsAboveTheAxisStaysInsideThePlot) {
 TEST(FloodBands, NoBandsWithoutDivisionsOrRange) {
     EXPECT_TRUE(FloodCategoryBands(Request(12, 15, 18, 2105, 0, 0, 20, 0), kPlot).empty());
     EXPECT_TRUE(FloodCategoryBands(Request(12, 15, 18, 2105, 0, 20, 20), kPlot).empty());
+}
+
+// The category a value lies in, by the same levels the bands are painted at.
+TEST(FloodCategoryOf, AValueLiesInTheHighestBandItReaches) {
+    FloodBandRequest r;
+    r.ymin = 0;
+    r.ymax = 20;
+    r.divisions = 4;
+    r.minor = 12;
+    r.moderate = 15;
+    r.major = 18;
+    r.dsid = 2101;  // action level one below minor
+    EXPECT_EQ(FloodCategoryOf(18, r), FloodCategory::Major);
+    EXPECT_EQ(FloodCategoryOf(25, r), FloodCategory::Major);
+    EXPECT_EQ(FloodCategoryOf(17.99, r), FloodCategory::Moderate);
+    EXPECT_EQ(FloodCategoryOf(12, r), FloodCategory::Minor);
+    EXPECT_EQ(FloodCategoryOf(11.5, r), FloodCategory::Action);
+    EXPECT_EQ(FloodCategoryOf(10.9, r), std::nullopt);
+    EXPECT_EQ(FloodCategoryOf(kMissing, r), std::nullopt);
+    // Outside the 2000s and 3000s the action level is one Y division below minor: 7.
+    r.dsid = 1101;
+    EXPECT_EQ(FloodCategoryOf(7, r), FloodCategory::Action);
+    EXPECT_EQ(FloodCategoryOf(6.9, r), std::nullopt);
+    // ... and with no divisions there is none, rather than a level divided by zero.
+    r.divisions = 0;
+    EXPECT_EQ(FloodCategoryOf(11, r), std::nullopt);
+    EXPECT_EQ(FloodCategoryOf(12, r), FloodCategory::Minor);
+    // The high watch level is the action level where it is set.
+    r.highwatch = 9;
+    EXPECT_EQ(FloodCategoryOf(9.5, r), FloodCategory::Action);
 }
 
 }  // namespace

@@ -39,11 +39,15 @@ TEST(RemoteAddress, HostsPortsAndSchemesAsTyped) {
     ExpectAddress("[::1]:2121", RemoteProtocol::Ftp, "::1", 2121);
     ExpectAddress("sftp://[fe80::1]", RemoteProtocol::Sftp, "fe80::1", 22);
     ExpectAddress("fe80::1", RemoteProtocol::Ftp, "fe80::1", 21);
+    // WebDAV sites on the web ports unless given.
+    ExpectAddress("https://www.example.org", RemoteProtocol::Https, "www.example.org", 443);
+    ExpectAddress("HTTP://example.org:8080/", RemoteProtocol::Http, "example.org", 8080);
 }
 
 TEST(RemoteAddress, RefusesWhatItWouldHaveToGuess) {
     EXPECT_NE(Refusal("").find("No web site address"), std::string::npos);
-    EXPECT_NE(Refusal("http://example.org").find("http://"), std::string::npos);
+    EXPECT_NE(Refusal("gopher://example.org").find("gopher://"), std::string::npos);
+    EXPECT_NE(Refusal("https://example.org/dav").find("folder"), std::string::npos);
     EXPECT_NE(Refusal("ftp://example.org/images").find("folder"), std::string::npos);
     EXPECT_NE(Refusal("ftp://user@example.org").find("user name"), std::string::npos);
     for (const char* port : {"example.org:", "example.org:0", "example.org:65536", "example.org:21x", "[::1]:"})
@@ -76,6 +80,12 @@ TEST(RemoteAddress, FileUrlsPerProtocol) {
     EXPECT_EQ(RemoteFileUrl(sftp, "", "page.png"), "sftp://example.org:22/~/page.png");
     EXPECT_EQ(RemoteFileUrl(sftp, "my images", "p.png"), "sftp://example.org:22/~/my%20images/p.png");
     EXPECT_EQ(RemoteFileUrl(sftp, "/var/www", "p.png"), "sftp://example.org:22/var/www/p.png");
+
+    // HTTP paths start at the site's root whether or not the folder says so.
+    RemoteAddress https{RemoteProtocol::Https, "example.org", 443};
+    EXPECT_EQ(RemoteFileUrl(https, "", "index.html"), "https://example.org:443/index.html");
+    EXPECT_EQ(RemoteFileUrl(https, "/dav/my pages", "p.png"), "https://example.org:443/dav/my%20pages/p.png");
+    EXPECT_EQ(RemoteFolderUrl({RemoteProtocol::Http, "::1", 8080}, "dav", ""), "http://[::1]:8080/dav/");
 }
 
 // Where the finishing commands run and what they name must match where the file was

@@ -12,6 +12,7 @@
 #include "core/textfile.h"
 #include "demo_data.h"
 #include "demo_database.h"
+#include "demo_site_html.h"
 #include "report_files.h"
 #include "setup_text.h"
 #include "text_files.h"
@@ -165,7 +166,8 @@ int main(int argc, char** argv) {
         !WriteText(report, ReportPdf(data)) || !WriteText(workbook, ReadingsWorkbook(data)) ||
         !WriteText(folder / "Tidemark_setup.txt",
                    DemoSetupText({notes.string(), report.string(), workbook.string()})) ||
-        !WriteText(streamkeep / kAlertFileName, AlertReportText(data)))
+        !WriteText(streamkeep / kAlertFileName, AlertReportText(data)) ||
+        !WriteText(folder / "Tidemark_site.html", kDemoSiteHtml))
         return 1;
 
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

@@ -168,9 +168,21 @@ long SecondsAtLeastOne(std::chrono::milliseconds duration) {
     return std::max<long>(static_cast<long>((duration.count() + 999) / 1000), 1);
 }
 
+// The one protocol libcurl may speak for the address (never one a redirect asks for).
+const char* ProtocolsOf(RemoteProtocol protocol) {
+    switch (protocol) {
+        case RemoteProtocol::Ftp:
+        case RemoteProtocol::Ftps: return "ftp";
+        case RemoteProtocol::Sftp: return "sftp";
+        case RemoteProtocol::Http: return "http";
+        case RemoteProtocol::Https: return "https";
+    }
+    return "ftp";
+}
+
 void SetTarget(OptionSetter& set, const std::string& url, const RemoteAddress& address, const UploadRequest& request) {
     set(CURLOPT_URL, url.c_str());
-    set(CURLOPT_PROTOCOLS_STR, address.protocol == RemoteProtocol::Sftp ? "sftp" : "ftp");
+    set(CURLOPT_PROTOCOLS_STR, ProtocolsOf(address.protocol));
     // Separate options rather than a user:password@ prefix, so no character of either
     // needs escaping and neither can leak into the URL.
     set(CURLOPT_USERNAME, request.user.c_str());
@@ -219,6 +231,13 @@ FtpDataMode EffectiveDataMode(RemoteProtocol protocol, FtpDataMode requested) {
 // that cause it, so FTPS stays on 1.2 there.
 bool TlsOneThreeUploadsLoseData() { return curl_version_info(CURLVERSION_NOW)->version_num < 0x080900; }
 
+void SetPeerCheck(OptionSetter& set, const UploadOptions& options) {
+    bool verify = options.tlsPeerCheck == TlsPeerCheck::Verify;
+    set(CURLOPT_SSL_VERIFYPEER, verify ? 1L : 0L);
+    set(CURLOPT_SSL_VERIFYHOST, verify ? 2L : 0L);
+    if (!options.caFile.empty()) set(CURLOPT_CAINFO, options.caFile.c_str());
+}
+
 void SetFtpOptions(OptionSetter& set, const RemoteAddress& address, const UploadOptions& options) {
     // "-": the active-mode listening socket takes the address of the control connection.
     bool active = EffectiveDataMode(address.protocol, options.dataMode) == FtpDataMode::Active;
@@ -231,10 +250,16 @@ void SetFtpOptions(OptionSetter& set, const RemoteAddress& address, const Upload
     if (TlsOneThreeUploadsLoseData())
         set(CURLOPT_SSLVERSION,
             static_cast<long>(CURL_SSLVERSION_TLSv1_2) | static_cast<long>(CURL_SSLVERSION_MAX_TLSv1_2));
-    bool verify = options.tlsPeerCheck == TlsPeerCheck::Verify;
-    set(CURLOPT_SSL_VERIFYPEER, verify ? 1L : 0L);
-    set(CURLOPT_SSL_VERIFYHOST, verify ? 2L : 0L);
-    if (!options.caFile.empty()) set(CURLOPT_CAINFO, options.caFile.c_str());
+    SetPeerCheck(set, options);
+}
+
+// WebDAV: the user and password by basic authentication (over TLS for https://, the
+// certificate checked as for FTPS), and a refusal by the server is a failure.
+void SetWebDavOptions(OptionSetter& set, const RemoteAddress& address, const UploadOptions& options) {
+    set(CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
+    set(CURLOPT_FAILONERROR, 1L);
+    set(CURLOPT_FOLLOWLOCATION, 0L);
+    if (address.protocol == RemoteProtocol::Https) SetPeerCheck(set, options);
 }
 
 void SetSftpOptions(OptionSetter& set, const UploadOptions& options) {
@@ -420,6 +445,7 @@ private:
     }
 
     UploadResult PutInPlace(const FailureWriter& fail) {
+        if (IsWebDav(address_.protocol)) return MoveInPlace(fail);
         auto commandSets = ReplaceCommandSets(names_);
         if (!commandSets) return fail(UploadStep::Replace, "the file name holds a line break");
         std::string detail;
@@ -437,8 +463,47 @@ private:
     // Best effort, after the upload has already failed: its own short time limit, as
     // the one of the upload may have run out.
     void DiscardPart() {
+        if (IsWebDav(address_.protocol)) {
+            PerformRequest("DELETE", FileUrl(names_.partName), {}, options_.limits.connect);
+            return;
+        }
         auto commands = DiscardCommands(names_);
         if (commands) PerformFollowUp(FolderUrl(), *commands, options_.limits.connect);
+    }
+
+    // WebDAV's MOVE replaces the file under the remote name in one step, as a rename
+    // over an existing file does on FTP.
+    UploadResult MoveInPlace(const FailureWriter& fail) {
+        std::optional<std::chrono::milliseconds> left = TimeLeft();
+        if (!left) return fail(UploadStep::Replace, "the time limit ran out");
+        TransferOutcome outcome = PerformRequest(
+            "MOVE", FileUrl(names_.partName), {"Destination: " + FileUrl(request_.remoteName), "Overwrite: T"}, *left);
+        if (!Succeeded(outcome)) return fail(UploadStep::Replace, Detail(outcome));
+        return UploadResult{};
+    }
+
+    // A request of its own method without a body (MOVE, DELETE) on the same handle.
+    TransferOutcome PerformRequest(const char* method, const std::string& url, const std::vector<std::string>& headers,
+                                   std::chrono::milliseconds limit) {
+        CurlStringList list;
+        for (const std::string& header : headers)
+            if (!list.Append(header)) return {CURLE_OUT_OF_MEMORY, "libcurl cannot hold the headers"};
+        OptionSetter set(easy_.get());
+        set(CURLOPT_URL, url.c_str());
+        set(CURLOPT_UPLOAD, 0L);
+        set(CURLOPT_NOBODY, 1L);
+        set(CURLOPT_CUSTOMREQUEST, method);
+        set(CURLOPT_HTTPHEADER, list.get());
+        set(CURLOPT_HEADERFUNCTION, &IgnoreText);
+        set(CURLOPT_WRITEFUNCTION, &IgnoreText);
+        set(CURLOPT_FRESH_CONNECT, 0L);
+        set(CURLOPT_TIMEOUT_MS, Milliseconds(limit));
+        if (set.failure() != CURLE_OK) return {set.failure(), {}};
+        TransferOutcome outcome = Perform();
+        // libcurl keeps the pointers; the list goes with this call.
+        curl_easy_setopt(easy_.get(), CURLOPT_HTTPHEADER, nullptr);
+        curl_easy_setopt(easy_.get(), CURLOPT_CUSTOMREQUEST, nullptr);
+        return outcome;
     }
 
     // Every option of the part file's transfer; the first libcurl refused, or CURLE_OK.
@@ -449,6 +514,8 @@ private:
         SetLimits(set, options_.limits);
         if (address_.protocol == RemoteProtocol::Sftp)
             SetSftpOptions(set, options_);
+        else if (IsWebDav(address_.protocol))
+            SetWebDavOptions(set, address_, options_);
         else
             SetFtpOptions(set, address_, options_);
         SetObservers(set, tracker_, pacer_, errorBuffer_);
@@ -494,9 +561,21 @@ private:
     // SFTP failures after the login that libcurl's code does not place happened while
     // the file was opened or written.
     UploadStep StepOfSendFailure(CURLcode code) const {
+        if (IsWebDav(address_.protocol)) return StepOfWebDavFailure(code);
         UploadStep step = StepOfFailure(code, tracker_.reached());
         bool sftpAfterLogin = address_.protocol == RemoteProtocol::Sftp && tracker_.loggedIn();
         return sftpAfterLogin && step < UploadStep::Folder ? UploadStep::Upload : step;
+    }
+
+    // A refusal of the PUT is a refused login (401, 403), a missing folder (404, 409) or
+    // a refused file; any other failure happened before the server answered.
+    UploadStep StepOfWebDavFailure(CURLcode code) const {
+        if (code != CURLE_HTTP_RETURNED_ERROR) return tracker_.loggedIn() ? UploadStep::Upload : UploadStep::Connect;
+        long status = 0;
+        curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &status);
+        if (status == 401 || status == 403) return UploadStep::Login;
+        if (status == 404 || status == 409) return UploadStep::Folder;
+        return UploadStep::Upload;
     }
 
     std::string Detail(const TransferOutcome& outcome) const {

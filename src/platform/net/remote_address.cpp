@@ -10,6 +10,8 @@ namespace {
 
 constexpr int kFtpPort = 21;
 constexpr int kSshPort = 22;
+constexpr int kHttpPort = 80;
+constexpr int kHttpsPort = 443;
 
 std::string_view Trim(std::string_view text) {
     const char* blanks = " \t\r\n";
@@ -26,12 +28,23 @@ std::string Lowercase(std::string_view text) {
     return lower;
 }
 
-int DefaultPort(RemoteProtocol protocol) { return protocol == RemoteProtocol::Sftp ? kSshPort : kFtpPort; }
+int DefaultPort(RemoteProtocol protocol) {
+    switch (protocol) {
+        case RemoteProtocol::Ftp:
+        case RemoteProtocol::Ftps: return kFtpPort;
+        case RemoteProtocol::Sftp: return kSshPort;
+        case RemoteProtocol::Http: return kHttpPort;
+        case RemoteProtocol::Https: return kHttpsPort;
+    }
+    return kFtpPort;
+}
 
 std::optional<RemoteProtocol> ProtocolOfScheme(const std::string& scheme) {
     if (scheme == "ftp") return RemoteProtocol::Ftp;
     if (scheme == "ftps") return RemoteProtocol::Ftps;
     if (scheme == "sftp") return RemoteProtocol::Sftp;
+    if (scheme == "http") return RemoteProtocol::Http;
+    if (scheme == "https") return RemoteProtocol::Https;
     return std::nullopt;
 }
 
@@ -109,7 +122,8 @@ Result<RemoteAddress> ParseRemoteAddress(std::string_view typed) {
         std::string scheme = Lowercase(text.substr(0, separator));
         std::optional<RemoteProtocol> known = ProtocolOfScheme(scheme);
         if (!known)
-            return Fault{"Addresses starting \"" + scheme + "://\" are not served; use ftp://, ftps:// or sftp://"};
+            return Fault{"Addresses starting \"" + scheme +
+                         "://\" are not served; use ftp://, ftps://, sftp://, https:// or http://"};
         protocol = *known;
         text = text.substr(separator + 3);
     }
@@ -128,6 +142,8 @@ const char* ProtocolLabel(RemoteProtocol protocol) {
         case RemoteProtocol::Ftp: return "FTP";
         case RemoteProtocol::Ftps: return "FTPS";
         case RemoteProtocol::Sftp: return "SFTP";
+        case RemoteProtocol::Http: return "HTTP";
+        case RemoteProtocol::Https: return "HTTPS";
     }
     return "FTP";
 }
@@ -161,6 +177,9 @@ namespace {
 // encoded "/" at the start of the first segment makes the directory change start at
 // the root. SFTP paths are absolute, with "/~" standing for the login directory.
 std::string UrlBeforePath(const RemoteAddress& address, bool fromRoot) {
+    if (IsWebDav(address.protocol))
+        return std::string(address.protocol == RemoteProtocol::Https ? "https" : "http") + "://" +
+               HostAndPort(address) + "/";
     bool sftp = address.protocol == RemoteProtocol::Sftp;
     std::string url = std::string(sftp ? "sftp" : "ftp") + "://" + HostAndPort(address);
     if (sftp) return url + (fromRoot ? "/" : "/~/");

@@ -5,6 +5,8 @@
 //   ftps://host[:port]              -> FTP with explicit TLS (AUTH TLS on the usual port 21,
 //                                      not the implicit-TLS port 990 curl gives ftps://)
 //   sftp://host[:port]              -> SFTP, port 22 unless given
+//   https://host[:port]             -> WebDAV over TLS (PUT, then MOVE), port 443 unless given
+//   http://host[:port]              -> WebDAV, port 80 unless given
 #include <string>
 #include <string_view>
 
@@ -12,7 +14,12 @@
 
 namespace tidemark {
 
-enum class RemoteProtocol { Ftp, Ftps, Sftp };
+enum class RemoteProtocol { Ftp, Ftps, Sftp, Http, Https };
+
+// Whether files go up by HTTP (PUT and MOVE) rather than by FTP or SFTP commands.
+constexpr bool IsWebDav(RemoteProtocol protocol) {
+    return protocol == RemoteProtocol::Http || protocol == RemoteProtocol::Https;
+}
 
 struct RemoteAddress {
     RemoteProtocol protocol = RemoteProtocol::Ftp;
@@ -25,7 +32,7 @@ struct RemoteAddress {
 // address holding "@" or a path is refused rather than guessed at.
 Result<RemoteAddress> ParseRemoteAddress(std::string_view typed);
 
-// "FTP", "FTPS" or "SFTP", for messages.
+// "FTP", "FTPS", "SFTP", "HTTP" or "HTTPS", for messages.
 const char* ProtocolLabel(RemoteProtocol protocol);
 
 // host:port as a person would write it, for messages ("[::1]:21" for IPv6).
@@ -38,7 +45,8 @@ std::string EscapePathSegment(std::string_view segment);
 // The URL of the remote file: the folder (empty = the login directory; a leading "/"
 // = from the server's root), then the remote name, each "/"-separated part escaped on
 // its own. FTPS uses ftp:// (TLS is asked for by option). SFTP paths that are not
-// absolute go below the login directory ("/~/").
+// absolute go below the login directory ("/~/"). HTTP paths always start at the site's
+// root.
 std::string RemoteFileUrl(const RemoteAddress& address, std::string_view folder, std::string_view remoteName);
 
 // The URL of a folder, ending in "/": the folder below which RemoteFileUrl puts a file

@@ -146,8 +146,17 @@ TEST(PublishRun, EveryPageImageArrivesWholeInTheSiteFolder) {
         ASSERT_TRUE(local);
         EXPECT_EQ(server.Read("river pages/" + name), *local);
     }
-    EXPECT_EQ(Count(run.output, "FTP'ing... "), static_cast<int>(images.size())) << run.output;
-    EXPECT_EQ(Count(run.output, " ...done"), static_cast<int>(images.size())) << run.output;
+    // The demo folder has the web page's template: the feed and the page follow the images.
+    const std::vector<std::string> siteFiles = {"Tidemark_values.json", "Tidemark_values.csv", "index.html"};
+    for (const std::string& name : siteFiles) {
+        SCOPED_TRACE(name);
+        auto local = ReadFileBytes(demo.Program() + name);
+        ASSERT_TRUE(local);
+        EXPECT_EQ(server.Read("river pages/" + name), *local);
+    }
+    const int files = static_cast<int>(images.size() + siteFiles.size());
+    EXPECT_EQ(Count(run.output, "FTP'ing... "), files) << run.output;
+    EXPECT_EQ(Count(run.output, " ...done"), files) << run.output;
     // Each image went under a part name of its own and was renamed onto its name, so the
     // site never showed a half-sent one.
     const std::vector<std::string> commands = server.Commands();
@@ -162,6 +171,17 @@ TEST(PublishRun, EveryPageImageArrivesWholeInTheSiteFolder) {
         EXPECT_NE(std::find(commands.begin(), renamed, "STOR " + part + " -> 226"), renamed) << part;
         EXPECT_FALSE(server.Exists("river pages/" + part));
     }
+    // The page went up last, under a part name too: a visitor never got a page naming
+    // images that had not arrived.
+    auto renamedAt = [&commands](const std::string& name) {
+        return std::find(commands.begin(), commands.end(), "RNTO " + name + " -> 250") - commands.begin();
+    };
+    const auto page = renamedAt("index.html");
+    ASSERT_LT(page, static_cast<long>(commands.size()));
+    EXPECT_EQ(commands[static_cast<size_t>(page) - 1].rfind("RNFR .index.html.part-", 0), 0u);
+    for (const std::string& name : images) EXPECT_LT(renamedAt(name), renamedAt("Tidemark_values.json")) << name;
+    EXPECT_LT(renamedAt("Tidemark_values.json"), page);
+    EXPECT_LT(renamedAt("Tidemark_values.csv"), page);
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.output.find(server.Password()), std::string::npos);
     auto settings = ReadFileBytes(demo.Program() + "Tidemark_autoweb.txt");

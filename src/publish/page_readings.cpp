@@ -1,0 +1,93 @@
+#include "publish/page_readings.h"
+
+#include <QString>
+#include <algorithm>
+
+#include "core/windows1252.h"
+
+namespace tidemark {
+namespace {
+
+std::optional<FloodCategory> FloodOf(const GraphDef& g, const RenderState& render, int page, int slot, double value) {
+    if (g.freqtype != FreqType::ColorBand) return std::nullopt;
+    FloodBandRequest request;
+    request.slot = slot;
+    if (const YScale* scale = render.FindScale(page, slot)) {
+        request.ymin = scale->min;
+        request.ymax = scale->max;
+        request.divisions = scale->major;
+    }
+    request.minor = g.coeff1;
+    request.moderate = g.coeff2;
+    request.major = g.coeff3;
+    request.dsid = g.dsid;
+    request.highwatch = g.highwatch;
+    return FloodCategoryOf(value, request);
+}
+
+std::string UnitOf(const ProgramState& state, int page, int slot) {
+    if (page < 0 || static_cast<size_t>(page) >= state.labels.size()) return {};
+    const auto& slots = state.labels[static_cast<size_t>(page)];
+    return static_cast<size_t>(slot) < slots.size() ? slots[static_cast<size_t>(slot)].unit : std::string();
+}
+
+}  // namespace
+
+std::vector<GraphReading> PageReadings(const ProgramState& state, const RenderState& render, int page) {
+    std::vector<GraphReading> out;
+    if (!state.pages.ValidPage(page) || static_cast<size_t>(page) >= state.pages.pages.size()) return out;
+    for (int s = 0; s < kGraphsPerPage; ++s) {
+        const GraphDef& g = state.pages.Graph(page, s);
+        if (!g.IsDrawnGraph()) continue;
+        const auto i = static_cast<size_t>(s);
+        GraphReading r;
+        r.page = page;
+        r.slot = s;
+        r.dsid = g.dsid;
+        r.station = g.stationname;
+        r.parameter = g.parametername;
+        r.unit = UnitOf(state, page, s);
+        r.value = render.currentValues[i];
+        r.time = r.HasValue() ? render.currentTimes[i] : 0;
+        r.watch = render.watchCrossings[i];
+        r.flood = FloodOf(g, render, page, s, r.value);
+        out.push_back(std::move(r));
+    }
+    return out;
+}
+
+PublishedPage PublishedPageOf(const ProgramState& state, const RenderState& render, int page) {
+    PublishedPage p;
+    p.page = page;
+    if (state.pages.ValidPage(page) && static_cast<size_t>(page) < state.pages.pages.size())
+        p.name = state.pages.Page(page).title;
+    p.graphs = PageReadings(state, render, page);
+    for (const GraphReading& r : p.graphs) p.dataTime = std::max(p.dataTime, r.time);
+    return p;
+}
+
+std::string FloodCategoryName(FloodCategory category) {
+    switch (category) {
+        case FloodCategory::Major: return "Major";
+        case FloodCategory::Moderate: return "Moderate";
+        case FloodCategory::Minor: return "Minor";
+        case FloodCategory::Action: return "Action";
+    }
+    return {};
+}
+
+std::string WatchText(WatchCrossing crossing) {
+    switch (crossing) {
+        case WatchCrossing::None: return {};
+        case WatchCrossing::AboveHigh: return "above the high watch level";
+        case WatchCrossing::BelowLow: return "below the low watch level";
+        case WatchCrossing::Both: return "above the high watch level and below the low watch level";
+    }
+    return {};
+}
+
+std::string Utf8Text(const std::string& programText) {
+    return QString::fromStdU16String(Windows1252ToUtf16(programText)).toStdString();
+}
+
+}  // namespace tidemark
