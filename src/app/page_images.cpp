@@ -92,6 +92,7 @@ void PageImages::Publish(const QImage& image, const std::string& path, const Pub
         };
     const bool written = SaveAndPublish(image, path, context, Publishing(), host_, counted);
     Count(context, written && sent);
+    window_.ImagePublished(path, written && sent);
     // Nobody reads the caption of an unattended run: the upload's outcome goes where the
     // written paths go.
     if (CommandLineMode() && printWrittenImages_ && Publishing().ftp && context.imageCycleMarker != 0)

@@ -41,6 +41,8 @@ public:
     virtual QWidget& DialogParent() = 0;
     virtual PageGeometry LastLayout() const = 0;
     virtual void ImageSaved(const std::string& path) = 0;
+    // An image went out (written, and sent when publishing sends it: `arrived`) or did not.
+    virtual void ImagePublished(const std::string& path, bool arrived) = 0;
 };
 
 // The images of the image cycle so far, and how many of them did not reach their place:
