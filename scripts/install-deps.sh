@@ -20,6 +20,10 @@ PACKAGES=(
   desktop-file-utils libglib2.0-bin man-db groff-base systemd
   # profiling the benchmarks (perf record / perf report)
   linux-perf
+  # the Debian package: dpkg-shlibdeps for its Depends, lintian to check it
+  dpkg-dev file lintian
+  # Wayland: Qt's client plug-in, a headless compositor for the tests, a kiosk compositor
+  qt6-wayland weston cage
 )
 
 missing=()
