@@ -113,6 +113,8 @@ int MainWindow::Open() {
         DrawCurrentPage();
     }
     service_->Ready();
+    // Page 1 was shown before the load had read the update stamp.
+    service_->PageShown(state_.currentpage, state_.lastUpdate);
     if (options_.oneShot) return 0;
     // From here on every read runs while a page is shown and the paging timer waits on it.
     state_.lockWait = kBriefLockWait;

@@ -20,8 +20,9 @@
 namespace tidemark {
 
 void MainWindow::DrawCurrentPage() {
-    showgraphs(state_, *render_, *this, *this);
+    // Before drawing: the page's image is written at the end of it.
     service_->PageShown(state_.currentpage, state_.lastUpdate);
+    showgraphs(state_, *render_, *this, *this);
     Q_EMIT PageDrawn(state_.currentpage);
 }
 

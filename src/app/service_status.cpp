@@ -14,7 +14,10 @@ std::string OutcomeText(const ServiceOutcome& outcome) {
 
 std::string PageText(const ServiceStatus& status) {
     if (status.page == 0) return "loading";
-    return "page " + std::to_string(status.page) + ", data of " + FormatDate(status.dataTime, "yyyy-mm-dd hh:mm");
+    std::string text = "page " + std::to_string(status.page);
+    // The update stamp is read at the end of the load that shows page 1.
+    if (status.dataTime > 0) text += ", data of " + FormatDate(status.dataTime, "yyyy-mm-dd hh:mm");
+    return text;
 }
 
 std::string ReloadText(const ServiceStatus& status) {

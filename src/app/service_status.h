@@ -16,7 +16,7 @@ struct ServiceOutcome {
 
 struct ServiceStatus {
     int page = 0;         // 0 until a page is shown
-    double dataTime = 0;  // the update stamp of the data shown
+    double dataTime = 0;  // the update stamp of the data shown, 0 while not read yet
     std::optional<ServiceOutcome> reload;
     std::optional<ServiceOutcome> publication;
     std::string publishedImage;  // the file name of the last image published

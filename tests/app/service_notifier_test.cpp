@@ -31,6 +31,8 @@ const double kThreePm = MakeDayNumber(2026, 3, 10, 15, 0, 0);
 TEST(ServiceStatusText, TellsThePageItsDataTheLastReloadAndTheLastImage) {
     ServiceStatus status;
     EXPECT_EQ(ServiceStatusText(status), "loading; last reload none yet; last image none yet");
+    status.page = 1;
+    EXPECT_EQ(ServiceStatusText(status), "page 1; last reload none yet; last image none yet");
 
     status.page = 3;
     status.dataTime = MakeDayNumber(2026, 3, 10, 13, 5, 0);
