@@ -23,7 +23,8 @@ PACKAGES=(
   # the Debian package: dpkg-shlibdeps for its Depends, lintian to check it
   dpkg-dev file lintian
   # Wayland: Qt's client plug-in, a headless compositor for the tests, a kiosk compositor
-  qt6-wayland weston cage
+  # (cage, which starts Xwayland)
+  qt6-wayland weston cage xwayland
 )
 
 missing=()
