@@ -24,6 +24,11 @@ PACKAGES=(
   desktop-file-utils libglib2.0-bin man-db groff-base systemd
   # profiling the benchmarks (perf record / perf report)
   linux-perf
+  # the Debian package: dpkg-shlibdeps for its Depends, lintian to check it
+  dpkg-dev file lintian
+  # Wayland: Qt's client plug-in, a headless compositor for the tests, a kiosk compositor
+  # (cage, which starts Xwayland)
+  qt6-wayland weston cage xwayland
 )
 
 missing=()

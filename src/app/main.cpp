@@ -19,6 +19,7 @@
 #include "app/window_main.h"
 #include "core/daynum.h"
 #include "core/textfile.h"
+#include "platform/net/service_manager.h"
 
 namespace {
 
@@ -40,6 +41,8 @@ int main(int argc, char** argv) {
     using namespace tidemark;
     const std::time_t started = std::time(nullptr);
     const std::string envPassword = TakePasswordFromEnvironment();
+    // Taken before any thread starts, as the environment is changed.
+    std::shared_ptr<ServiceManagerLink> service = ServiceManagerLink::TakeFromEnvironment();
     std::vector<std::string> args(argv + 1, argv + argc);
     CommandLine cl = ParseCommandLine(args, envPassword);
     ConcealPassword(argv, cl);
@@ -76,5 +79,5 @@ int main(int argc, char** argv) {
         const char* platform = std::getenv("QT_QPA_PLATFORM");
         if (!platform || std::string(platform).rfind("offscreen", 0) != 0) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
-    return RunWindowedProgram(cl, folder, argc, argv);
+    return RunWindowedProgram(cl, folder, argc, argv, std::move(service));
 }

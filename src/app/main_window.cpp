@@ -16,6 +16,7 @@
 #include "app/menu_list.h"
 #include "app/output_chooser.h"
 #include "app/page_backdrop.h"
+#include "app/service_notifier.h"
 #include "app/splash_window.h"
 #include "app/trace_dialog.h"
 #include "app/value_box_label.h"
@@ -178,6 +179,7 @@ void MainWindow::CreateCollaborators() {
     connect(levelsFrame_, &WatchLevelsFrame::Confirmed, this,
             [this] { graphCommands_->ApplyWatchLevels(currentGraph_, levelsFrame_->Texts()); });
     webScreens_ = std::make_unique<WebScreens>(state_, *this, *this, webAdapter_, *page_, *webMenu_);
+    service_ = std::make_unique<ServiceNotifier>(options_.serviceLink);
     blink_ = std::make_unique<WarningBlink>([this](int slot) { return WarningFlag(slot); },
                                             [this](int slot, bool on) { PaintWarning(slot, on); });
 }

@@ -54,6 +54,8 @@ class TraceDialog;
 class ValuesListBox;
 class WarningBlink;
 class WatchLevelsFrame;
+class ServiceManagerLink;
+class ServiceNotifier;
 
 inline constexpr int kCompassBoxes = 45;
 
@@ -69,6 +71,8 @@ struct WindowOptions {
     std::function<void(const ProgramState& state)> setupRead;
     // Answers message boxes instead of a person (tests); unset = real boxes.
     std::function<MsgAnswer(const std::string& text, MsgButtons buttons)> answerMessage;
+    // The service manager that runs the display (a kiosk's systemd), or none.
+    std::shared_ptr<ServiceManagerLink> serviceLink;
 };
 
 // What drawing left for one graph slot that the layout pass reads.
@@ -159,6 +163,7 @@ public:
     ValuesListBox* ValuesList() const { return valuesList_; }
     GraphCommands& Commands() { return *graphCommands_; }
     WebScreens& Web() { return *webScreens_; }
+    ServiceNotifier& Service() { return *service_; }
     // The client area as a page image shows it, and the layout it was cut by.
     QImage CaptureClientArea();
     PageGeometry LastLayout() const { return lastLayout_; }
@@ -195,6 +200,7 @@ private:
         void ClearCurrentValues() override;
         void ConfirmPublishing(bool commandLineMode) override { w_.ConfirmPublishing(commandLineMode); }
         void ReportUnseen(const std::string& text) override;
+        void Reloaded(const std::string& fault) override;
 
     private:
         MainWindow& w_;
@@ -207,6 +213,7 @@ private:
         PageGeometry LastLayout() const override { return w_.LastLayout(); }
         void ImageSaved(const std::string& path) override;
         const RenderState& Drawn() const override { return *w_.render_; }
+        void ImagePublished(const std::string& path, bool arrived) override;
 
     private:
         MainWindow& w_;
@@ -351,6 +358,7 @@ private:
     std::unique_ptr<Paging> paging_;
     std::unique_ptr<WarningBlink> blink_;
     std::unique_ptr<WebScreens> webScreens_;
+    std::unique_ptr<ServiceNotifier> service_;
     PagingAdapter pagingAdapter_{*this};
     PageImageAdapter imageAdapter_{*this};
     WebScreensAdapter webAdapter_{*this};

@@ -11,6 +11,7 @@
 #include "app/main_window.h"
 #include "app/menu_list.h"
 #include "app/scope_guard.h"
+#include "app/service_notifier.h"
 #include "app/splash_window.h"
 #include "app/warning_blink.h"
 #include "app/web_screens.h"
@@ -45,6 +46,7 @@ LoadPagesHooks MainWindow::LoadHooks() {
         ApplyStartupPosition();
         ShowInStartupState();
         DrawCurrentPage();
+        service_->Ready();
     };
     hooks.showFirstPageUnattended = [this] {
         opened_ = true;
@@ -52,6 +54,7 @@ LoadPagesHooks MainWindow::LoadHooks() {
         // A one-shot render draws every page itself once the window has its size.
         if (!options_.oneShot) DrawCurrentPage();
         ShowInStartupState();
+        service_->Ready();
         Yield();
     };
     // Unattended there is nobody to edit the file; the message on standard error says why
@@ -95,6 +98,7 @@ int MainWindow::Open() {
         Yield();
     }
 
+    service_->Starting();
     LoadPagesResult outcome = LoadAllPages();
     if (!outcome && outcome.fault().fatal) {
         splash_.reset();
@@ -110,6 +114,9 @@ int MainWindow::Open() {
         ShowInStartupState();
         DrawCurrentPage();
     }
+    service_->Ready();
+    // Page 1 was shown before the load had read the update stamp.
+    service_->PageShown(state_.currentpage, state_.lastUpdate);
     if (options_.oneShot) return 0;
     // From here on every read runs while a page is shown and the paging timer waits on it.
     state_.lockWait = kBriefLockWait;
@@ -210,6 +217,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     blink_->Stop();
     splash_.reset();
     closed_ = true;
+    service_->Stopping();
     event->accept();
     Q_EMIT Closed(exitStatus_);
 }

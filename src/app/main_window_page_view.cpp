@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
+#include <filesystem>
 #include <iostream>
 
 #include "app/auto_paging_frame.h"
@@ -12,6 +13,7 @@
 #include "app/main_window.h"
 #include "app/menu_list.h"
 #include "app/page_backdrop.h"
+#include "app/service_notifier.h"
 #include "app/warning_blink.h"
 #include "platform/qt_bridge/qt_bridge.h"
 #include "render/render_state.h"
@@ -21,6 +23,8 @@ namespace tidemark {
 
 void MainWindow::DrawCurrentPage() {
     const bool roundRunning = state_.imageCycleMarker > 0;
+    // Before drawing: the page's image is written at the end of it.
+    service_->PageShown(state_.currentpage, state_.lastUpdate);
     showgraphs(state_, *render_, *this, *this);
     // Drawing the round's first page again ended the round.
     if (roundRunning && state_.imageCycleMarker == 0) images_->FinishRound(autoFrame_->PageSeconds());
@@ -110,6 +114,12 @@ void MainWindow::PageImageAdapter::ImageSaved(const std::string& path) {
     Q_EMIT w_.ImageWritten(QString::fromLocal8Bit(path.c_str()));
 }
 
+void MainWindow::PageImageAdapter::ImagePublished(const std::string& path, bool arrived) {
+    const ImageTally& tally = w_.images_->CycleTally();
+    ServiceOutcome outcome{w_.Now(), arrived ? std::string() : "not written or not sent"};
+    w_.service_->Published(std::filesystem::path(path).filename().string(), outcome, tally.images, tally.missed);
+}
+
 std::array<DrawnSlot, kGraphsPerPage> MainWindow::DrawnSlots() const {
     std::array<DrawnSlot, kGraphsPerPage> slots{};
     for (int s = 0; s < kGraphsPerPage; ++s) {
@@ -139,6 +149,8 @@ bool MainWindow::WarningFlag(int slot) const {
 }
 
 void MainWindow::PagingAdapter::ClearCurrentValues() { w_.render_->currentValues.fill(kMissing); }
+
+void MainWindow::PagingAdapter::Reloaded(const std::string& fault) { w_.service_->Reloaded({w_.Now(), fault}); }
 
 void MainWindow::PagingAdapter::ReportUnseen(const std::string& text) {
     if (w_.NobodyToAnswer()) std::cerr << ConsoleHost::OneLine(text) << std::endl;

@@ -104,6 +104,7 @@ void PageImages::Publish(const QImage& image, const std::string& path, const Pub
     };
     const bool written = SaveAndPublish(image, path, context, Publishing(), host_, noted);
     Count(context, written && sent);
+    window_.ImagePublished(path, written && sent);
     // The web page names only the images that are there.
     if (fileWritten && InRound(context) && !round_.empty())
         round_.back().images.push_back(

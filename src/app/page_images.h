@@ -44,6 +44,8 @@ public:
     virtual void ImageSaved(const std::string& path) = 0;
     // What drawing the current page left: its values and warnings, for the web page.
     virtual const RenderState& Drawn() const = 0;
+    // An image went out (written, and sent when publishing sends it: `arrived`) or did not.
+    virtual void ImagePublished(const std::string& path, bool arrived) = 0;
 };
 
 // The images of the image cycle so far, and how many of them did not reach their place:

@@ -78,6 +78,7 @@ bool Paging::ReloadAllPages() {
     window_.ForgetFittedBrowsers();
     window_.ShowDataRefresh(false);
     ++reloadCount_;
+    window_.Reloaded(lastReloadFault_);
     return outcome.ok();
 }
 
@@ -86,7 +87,10 @@ std::string Paging::CheckForNewData() {
     auto checked = CheckUpdate(host_, state_);
     // The database may be locked by a writer, moved or its server down: no reload can
     // be made, so paging goes on with the data shown and the next tick tries again.
-    if (!checked) return " ... reload failed: " + checked.error();
+    if (!checked) {
+        window_.Reloaded(checked.error());
+        return " ... reload failed: " + checked.error();
+    }
     const double seen = state_.lastUpdate;
     if (seen == before) return {};
     // Until the reload is through, the pages show the data of the old stamp, and so does

@@ -40,6 +40,8 @@ public:
     virtual void ConfirmPublishing(bool commandLineMode) = 0;
     // A fault the caption shows, told to whoever watches a window nobody sees.
     virtual void ReportUnseen(const std::string& text) = 0;
+    // A reload (or the update check before it) is over; `fault` is empty when it went well.
+    virtual void Reloaded(const std::string& fault) = 0;
 };
 
 class Paging : public QObject {

@@ -49,7 +49,8 @@ struct WindowRun {
     std::string lastWords;
 };
 
-WindowRun RunWindow(const CommandLine& cl, const std::string& programFolder, QApplication& app) {
+WindowRun RunWindow(const CommandLine& cl, const std::string& programFolder, QApplication& app,
+                    std::shared_ptr<ServiceManagerLink> service) {
     app.setApplicationName("Tidemark");
     // Lets the desktop match the window to tidemark.desktop and so to its icon.
     app.setDesktopFileName("tidemark");
@@ -62,6 +63,7 @@ WindowRun RunWindow(const CommandLine& cl, const std::string& programFolder, QAp
     if (!cl.now.empty()) options.fixedNow = ParseDateTimeText(cl.now);
     options.password = cl.password;
     options.headless = cl.headless;
+    options.serviceLink = std::move(service);
 
     MainWindow window(state, options);
     QObject::connect(&window, &MainWindow::Closed, &app, [&app](int status) { app.exit(status); });
@@ -75,9 +77,10 @@ WindowRun RunWindow(const CommandLine& cl, const std::string& programFolder, QAp
 
 }  // namespace
 
-int RunWindowedProgram(const CommandLine& cl, const std::string& programFolder, int argc, char** argv) {
+int RunWindowedProgram(const CommandLine& cl, const std::string& programFolder, int argc, char** argv,
+                       std::shared_ptr<ServiceManagerLink> service) {
     std::unique_ptr<QApplication> application = StartApplication(argc, argv);
-    WindowRun run = RunWindow(cl, programFolder, *application);
+    WindowRun run = RunWindow(cl, programFolder, *application, std::move(service));
     // After the window and the engine have gone, so that nothing they print follows it.
     application.reset();
     if (!run.lastWords.empty()) std::cerr << run.lastWords << std::endl;

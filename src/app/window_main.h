@@ -10,6 +10,8 @@ class QApplication;
 
 namespace tidemark {
 
+class ServiceManagerLink;
+
 // The application object. A plain offscreen platform gets a 1920 x 1080 screen, the size
 // page images are published for, unless QT_QPA_PLATFORM names a configfile of its own.
 std::unique_ptr<QApplication> StartApplication(int& argc, char** argv);
@@ -19,6 +21,9 @@ std::unique_ptr<QApplication> StartApplication(int& argc, char** argv);
 // window is closed or an unattended run has written every page. A plain offscreen
 // platform gets a 1920 x 1080 screen, the size page images are published for, unless
 // QT_QPA_PLATFORM names a configfile of its own.
-int RunWindowedProgram(const CommandLine& cl, const std::string& programFolder, int argc, char** argv);
+// `service`: the service manager running the display, told how it is; none when the
+// program was started by hand.
+int RunWindowedProgram(const CommandLine& cl, const std::string& programFolder, int argc, char** argv,
+                       std::shared_ptr<ServiceManagerLink> service = nullptr);
 
 }  // namespace tidemark

@@ -17,6 +17,7 @@
 #include "app/publish_dialog.h"
 #include "core/daynum.h"
 #include "core/textfile.h"
+#include "platform/net/service_manager.h"
 #include "support/setup_text.h"
 #include "support/sqlite_fixture.h"
 
@@ -110,6 +111,7 @@ protected:
             answers_.pop_front();
             return a;
         };
+        options.serviceLink = serviceLink_;
         window_ = std::make_unique<MainWindow>(state_, options);
         QObject::connect(window_.get(), &MainWindow::PageDrawn, [this](int page) { drawn_.push_back(page); });
         return window_->Open();
@@ -121,6 +123,7 @@ protected:
     std::vector<std::string> messages_;
     std::deque<MsgAnswer> answers_;
     std::vector<int> drawn_;
+    std::shared_ptr<ServiceManagerLink> serviceLink_;  // the window's service manager, if any
 };
 
 }  // namespace tidemark::apptest

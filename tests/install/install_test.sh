@@ -28,12 +28,13 @@ fi
 
 desktop=$prefix/share/applications/tidemark.desktop
 icon=$prefix/share/icons/hicolor/scalable/apps/tidemark.svg
-page=$prefix/share/man/man1/tidemark.1
+page=$prefix/share/man/man1/tidemark.1.gz
 unit=$prefix/lib/systemd/user/tidemark-kiosk.service
 for f in bin/tidemark bin/tidemark-demo; do
   [ -x "$prefix/$f" ] || fail "$f is not an installed program"
 done
-for f in "$desktop" "$icon" "$page" "$unit" "$prefix/share/doc/tidemark/kiosk.env.example"; do
+for f in "$desktop" "$icon" "$page" "$unit" "$prefix/share/doc/tidemark/kiosk.env.example" \
+  "$prefix/share/doc/tidemark/copyright" "$prefix/share/doc/tidemark/changelog.gz"; do
   [ -s "$f" ] || fail "${f#"$prefix"/} is missing"
 done
 for f in schema.sql schema_postgresql.sql; do
@@ -88,7 +89,7 @@ assert root.tag == "{http://www.w3.org/2000/svg}svg" and len(box) == 4 and box[2
 PY
 
 # Manual page: no warnings from groff or man, and nothing the program has left out.
-if ! out=$(groff -man -Tutf8 -ww -z "$page" 2>&1) || [ -n "$out" ]; then fail "groff: $out"; fi
+if ! out=$(gzip -dc "$page" | groff -man -Tutf8 -ww -z 2>&1) || [ -n "$out" ]; then fail "groff: $out"; fi
 if ! MANWIDTH=80 man --warnings -P cat -l "$page" >"$work/page.txt" 2>"$work/man.err" || [ -s "$work/man.err" ]; then
   fail "man -l: $(cat "$work/man.err")"
 fi

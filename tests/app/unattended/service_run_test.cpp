@@ -1,0 +1,96 @@
+// The built program under a service manager: an unattended round started with
+// NOTIFY_SOCKET and WATCHDOG_USEC, as systemd starts the kiosk service, tells it READY
+// once, pings all through the round at least as often as the watchdog needs, says what
+// it published, and that it stops.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/textfile.h"
+#include "support/notify_listener.h"
+#include "support/run_program.h"
+#include "support/setup_text.h"
+#include "support/sqlite_fixture.h"
+#include "support/temp_folder.h"
+
+using namespace tidemark;
+using namespace tidemark::testsupport;
+using namespace std::chrono_literals;
+
+namespace {
+
+const char* kRows =
+    "INSERT INTO rsite VALUES (101, 'Creek', 1, 'Stage', 'ft', 1);"
+    "INSERT INTO rupdate VALUES (0, 'logger', '2026-03-10 13:05:00');"
+    "INSERT INTO rhour VALUES (101, '2026-03-10 10:00:00', 2.5);"
+    "INSERT INTO rhour VALUES (101, '2026-03-10 11:00:00', 2.75);";
+
+std::string ThreePages() {
+    std::vector<std::string> lines;
+    for (int page = 1; page <= 3; ++page) {
+        lines.push_back(" " + std::to_string(page) + " ;Page " + std::to_string(page) +
+                        "; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON");
+        lines.push_back(" 1 ; 101 ;Stage;Creek; 0 ; 0 ; 0 ; 15788516 ; 16777215 ; 255 ; 65280 ; 0 ; 0 ; 0 ; 0 ");
+    }
+    return SqliteSetupText(3, 0, lines, {.fontName = "Liberation Sans"});
+}
+
+constexpr auto kWatchdog = 5s;
+
+}  // namespace
+
+TEST(ServiceRun, AnUnattendedRoundTellsTheManagerReadyPingsStatusAndStopping) {
+    SqliteFixture db(kRows);
+    ASSERT_TRUE(db.ok()) << db.error();
+    ASSERT_TRUE(WriteFileAtomic(db.Folder() + "Tidemark_setup.txt", ThreePages()));
+    NotifyListener manager("@tidemark-service-run-" + std::to_string(::getpid()));
+    ASSERT_TRUE(manager.ok()) << manager.error();
+
+    ::setenv("NOTIFY_SOCKET", manager.Address().c_str(), 1);
+    ::setenv("WATCHDOG_USEC", std::to_string(std::chrono::microseconds(kWatchdog).count()).c_str(), 1);
+    TempFolder work;
+    ProgramResult run =
+        RunProgram({TIDEMARK_EXE, "2", "--folder", db.Folder(), "--headless", "--now", "2026-03-10 14:00"},
+                   work.File("run.out"), 120);
+    ::unsetenv("NOTIFY_SOCKET");
+    ::unsetenv("WATCHDOG_USEC");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    ASSERT_TRUE(manager.WaitFor("STOPPING", 5s));
+
+    std::vector<Notification> all = manager.Received();
+    ASSERT_FALSE(all.empty());
+    EXPECT_NE(all.front().text.find("EXTEND_TIMEOUT_USEC="), std::string::npos) << all.front().text;
+    ASSERT_EQ(manager.With("READY").size(), 1u);
+    EXPECT_NE(manager.With("READY")[0].text.find("STATUS=page 1"), std::string::npos) << manager.With("READY")[0].text;
+    EXPECT_EQ(all.back().text.rfind("STOPPING=1", 0), 0u) << all.back().text;
+
+    // From the first message to the last, no stretch without a ping as long as the
+    // watchdog: the manager would have taken the round for a hung display.
+    std::vector<Notification> pings = manager.With("WATCHDOG");
+    ASSERT_GE(pings.size(), 2u);
+    auto last = all.front().at;
+    for (const Notification& ping : pings) {
+        EXPECT_LT(ping.at - last, kWatchdog);
+        last = ping.at;
+    }
+    EXPECT_LT(all.back().at - last, kWatchdog);
+
+    // The round's three images (it begins with page 2 and ends with page 1), as the
+    // status tells them with the time of the data shown.
+    bool told = false;
+    for (const Notification& status : manager.With("STATUS")) {
+        const std::string text = AssignmentValue(status.text, "STATUS");
+        if (text.rfind("page 1, data of 2026-03-10 13:05;", 0) == 0 &&
+            text.find("last image Tidemark_window1.png ") != std::string::npos &&
+            text.find(" ok (3 of 3 this round)") != std::string::npos)
+            told = true;
+    }
+    std::string statuses;
+    for (const Notification& n : manager.With("STATUS")) statuses += n.text + "\n";
+    EXPECT_TRUE(told) << "no status told of the round's last image:\n" << statuses;
+}

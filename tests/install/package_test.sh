@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# Makes the Debian package of this build and checks it as a machine would get it: its
+# name, the files it holds, Depends as dpkg-shlibdeps found them (the modules' libraries
+# too, which no program names), lintian without errors, and the programs it unpacks into
+# a throwaway root: --version, the demo generator, and an unattended round of the demo.
+#   package_test.sh BUILD_DIR VERSION CPACK
+set -uo pipefail
+# shellcheck source=demo_round.sh
+. "$(dirname "$0")/demo_round.sh"
+BUILD=$1
+VERSION=$2
+CPACK=$3
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/tidemark-package-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+export LC_ALL=C.UTF-8
+
+arch=$(dpkg --print-architecture)
+deb=$work/tidemark_${VERSION}_${arch}.deb
+if ! (cd "$BUILD" && "$CPACK" -G DEB -B "$work") >"$work/cpack.log" 2>&1 || [ ! -s "$deb" ]; then
+  cat "$work/cpack.log" >&2
+  ls "$work" >&2
+  echo "FAIL: cpack -G DEB made no $(basename "$deb")" >&2
+  exit 1
+fi
+echo "made $(basename "$deb") ($(du -k "$deb" | cut -f1) KiB)"
+
+# What is in it.
+dpkg-deb -c "$deb" | awk '{ print $6 }' | sed 's|^\./|/|' >"$work/contents.txt"
+for f in /usr/bin/tidemark /usr/bin/tidemark-demo /usr/lib/tidemark/libtidemark_web.so \
+  /usr/lib/tidemark/libtidemark_pdf.so /usr/lib/tidemark/libtidemark_ftp.so \
+  /usr/share/applications/tidemark.desktop /usr/share/icons/hicolor/scalable/apps/tidemark.svg \
+  /usr/share/man/man1/tidemark.1.gz /usr/share/tidemark/schema.sql /usr/share/tidemark/schema_postgresql.sql \
+  /usr/share/tidemark/Tidemark_site.html \
+  /usr/lib/systemd/user/tidemark-kiosk.service /usr/share/doc/tidemark/copyright \
+  /usr/share/doc/tidemark/changelog.gz /usr/share/doc/tidemark/kiosk.env.example; do
+  grep -qxF "$f" "$work/contents.txt" || fail "the package has no $f"
+done
+grep -q '^/usr/local' "$work/contents.txt" && fail "the package puts files under /usr/local"
+
+# Depends as dpkg-shlibdeps read them: the program's own libraries, and the browser
+# engine, QtPdf and libcurl only the modules name.
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+for package in libc6 libqt6widgets6 libqt6sql6 libqt6webenginecore6 libqt6pdf6 libcurl4 libqt6sql6-sqlite; do
+  grep -qE "(^|, )$package( |,|\$)" <<<"$depends" || fail "Depends has no $package"
+done
+[ "$(dpkg-deb -f "$deb" Architecture)" = "$arch" ] || fail "the package is not for $arch"
+[ "$(dpkg-deb -f "$deb" Version)" = "$VERSION" ] || fail "the package's version is not $VERSION"
+
+# lintian: errors fail the check; warnings are shown.
+if command -v lintian >/dev/null; then
+  lintian --tag-display-limit 0 "$deb" >"$work/lintian.txt" 2>&1
+  cat "$work/lintian.txt"
+  grep -q '^E: ' "$work/lintian.txt" && fail "lintian reports errors"
+else
+  fail "lintian is not installed"
+fi
+
+# A throwaway root: the unpacked programs run from where they are, and take their
+# modules from the package's own lib/tidemark.
+root=$work/root
+dpkg -x "$deb" "$root" || fail "dpkg -x"
+grep -qxF "ExecStart=/usr/bin/tidemark \${TIDEMARK_SECONDS} --folder \${TIDEMARK_FOLDER}" \
+  "$root/usr/lib/systemd/user/tidemark-kiosk.service" || fail "the packaged service does not run /usr/bin/tidemark"
+version=$("$root/usr/bin/tidemark" --version | head -n 1)
+[ "$version" = "tidemark (Tidemark) $VERSION" ] || fail "the packaged tidemark --version says '$version'"
+folder=$work/demo/Tidemark
+if ! "$root/usr/bin/tidemark-demo" "$folder" --now '2026-12-08 14:40' >"$work/demo.log" 2>&1; then
+  cat "$work/demo.log" >&2
+  fail "the packaged tidemark-demo could not write a demo folder"
+fi
+status=0
+QT_QPA_PLATFORM=offscreen LD_DEBUG=files timeout 300 "$root/usr/bin/tidemark" 1 --headless --folder "$folder" \
+  >"$work/round.out" 2>"$work/round.err" || status=$?
+[ "$status" -eq 0 ] || fail "the packaged tidemark's unattended round ended with $status: $(grep -v '^ *[0-9]*:' "$work/round.err" | tail -n 3)"
+check_demo_round "$folder" "$work/round.out" || fail "the packaged tidemark's round did not write every image"
+for module in web pdf; do
+  grep -q "file=$root/usr/lib/tidemark/libtidemark_$module.so " "$work/round.err" ||
+    fail "the packaged tidemark did not load libtidemark_$module.so from the package's lib/tidemark"
+done
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures check(s) failed" >&2
+  exit 1
+fi
+echo "package in order"
