@@ -17,8 +17,10 @@ check_demo_round() {
       bad=1
     fi
   done
-  if [ "$(grep -c '^Saved\.\.\. ' "$output")" -ne "$(wc -w <<<"$pages")" ]; then
-    echo "the round wrote other images than the setup publishes: $(grep '^Saved' "$output" | tr '\n' ' ')" >&2
+  # Page images only: the web page and its data feed are written beside them.
+  local images='^Saved\.\.\. .*/Tidemark_window[0-9]*\.png$'
+  if [ "$(grep -c "$images" "$output")" -ne "$(wc -w <<<"$pages")" ]; then
+    echo "the round wrote other images than the setup publishes: $(grep "$images" "$output" | tr '\n' ' ')" >&2
     bad=1
   fi
   return $bad
