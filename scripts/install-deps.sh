@@ -11,7 +11,7 @@ PACKAGES=(
   # written by the tests (openpyxl, xlwt)
   mdbtools-dev libfreexl-dev libquazip1-qt6-dev python3-openpyxl python3-xlwt
   libgtest-dev libgmock-dev libbenchmark-dev python3-pyftpdlib postgresql
-  fonts-liberation2 fonts-dejavu-core xvfb xauth openbox gnuplot-nox clang-format ccache
+  fonts-liberation2 fonts-dejavu-core xvfb xauth openbox gnuplot-nox python3-matplotlib clang-format ccache
   # FTPS test server (TLS for pyftpdlib), test certificates and keys, the SFTP test server
   python3-openssl openssl openssh-server
   # the published web page parsed as HTML5 in the tests, any parse error failing them
