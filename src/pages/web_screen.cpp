@@ -58,7 +58,12 @@ DocumentClick DocumentMouseUp(std::string_view tag, int button, bool ctrl, bool 
         if (allowNavigation) return DocumentClick::Nothing;
         return ctrl ? DocumentClick::PreviousPage : DocumentClick::NextPage;
     }
-    if (button == kRightButton) return UCase(Trim(tag)) == "BODY" ? DocumentClick::Nothing : DocumentClick::ShowMenu;
+    if (button == kRightButton) {
+        // Below a short document the click lands on the root element, outside the body;
+        // the whole background is the page's background, as if the body filled the view.
+        std::string element = UCase(Trim(tag));
+        return element == "BODY" || element == "HTML" ? DocumentClick::Nothing : DocumentClick::ShowMenu;
+    }
     return DocumentClick::Nothing;
 }
 

@@ -30,6 +30,7 @@ TEST(WebScreenTest, DocumentClicksPageUnlessNavigationIsAllowedAndRightClicksOff
     EXPECT_EQ(DocumentMouseUp("A", kLeftButton, true, false), DocumentClick::PreviousPage);
     EXPECT_EQ(DocumentMouseUp("A", kLeftButton, false, true), DocumentClick::Nothing);
     EXPECT_EQ(DocumentMouseUp(" body ", kRightButton, false, false), DocumentClick::Nothing);
+    EXPECT_EQ(DocumentMouseUp("HTML", kRightButton, false, false), DocumentClick::Nothing);
     EXPECT_EQ(DocumentMouseUp("IMG", kRightButton, false, true), DocumentClick::ShowMenu);
     EXPECT_EQ(DocumentMouseUp("A", 4, false, false), DocumentClick::Nothing);
     WindowPoint at = WebMenuPosition({300, 150, 6000, 4000});
