@@ -178,8 +178,9 @@ QImage DocumentBrowser::Grab() const { return view_->grab().toImage(); }
 QString DocumentBrowser::Text() const { return text_->toPlainText(); }
 
 void DocumentBrowser::MouseUp(int button, bool ctrl) {
-    // Anywhere on it is the document's root, as a click below a page's content is.
-    if (mouseUp_) mouseUp_("HTML", button, ctrl);
+    // Drawn pages, a sheet or a notice fill the view: anywhere on them is the document's
+    // content, never the page background a right click leaves alone.
+    if (mouseUp_) mouseUp_("OBJECT", button, ctrl);
 }
 
 }  // namespace tidemark

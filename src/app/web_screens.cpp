@@ -102,12 +102,13 @@ Browser* WebScreens::BrowserFor(int index, const std::string& address) {
         browser.reset();
     }
     if (!browser && !drawn && !engine_ && !engineFault_) {
-        std::string error;
-        engine_ = LoadWebEngine(error);
+        Result<std::unique_ptr<WebEngine>> loaded = LoadWebEngine();
         // Told once: the graphs go on without their web screens.
-        if (!engine_) {
+        if (loaded) {
+            engine_ = std::move(loaded.value());
+        } else {
             engineFault_ = true;
-            host_.Message(error, MsgButtons::Ok, MsgIcon::Exclamation);
+            host_.Message(loaded.error(), MsgButtons::Ok, MsgIcon::Exclamation);
         }
     }
     if (!browser) {

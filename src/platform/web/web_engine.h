@@ -7,6 +7,8 @@
 #include <string>
 #include <thread>
 
+#include "core/result.h"
+
 class QWidget;
 
 namespace tidemark {
@@ -41,9 +43,9 @@ public:
     virtual std::unique_ptr<Browser> MakeBrowser(QWidget* parent) = 0;
 };
 
-// The engine from its module; null, with `error` saying why, when the module cannot be
-// loaded. The module stays loaded until the program ends.
-std::unique_ptr<WebEngine> LoadWebEngine(std::string& error);
+// The engine from its module; a fault when the module cannot be loaded or the engine
+// does not start. The module stays loaded until the program ends.
+Result<std::unique_ptr<WebEngine>> LoadWebEngine();
 
 // What the module exports: a new engine, or null when the engine cannot start.
 using MakeWebEngineFunction = WebEngine* (*)();

@@ -80,15 +80,12 @@ std::jthread PreloadWebEngine() {
     return std::jthread([] { PreloadProgramModule(TIDEMARK_MODULE_LOCATION(TIDEMARK_WEB)); });
 }
 
-std::unique_ptr<WebEngine> LoadWebEngine(std::string& error) {
+Result<std::unique_ptr<WebEngine>> LoadWebEngine() {
     const ProgramModuleLocation location = TIDEMARK_MODULE_LOCATION(TIDEMARK_WEB);
     auto make = LoadModuleFunction<MakeWebEngineFunction>(location, kMakeWebEngineSymbol, "The browser engine module");
-    if (!make) {
-        error = make.error();
-        return nullptr;
-    }
+    if (!make) return make.fault();
     std::unique_ptr<WebEngine> engine((*make)());
-    if (!engine) error = "The browser engine in " + location.fileName + " did not start";
+    if (!engine) return Fault{"The browser engine in " + location.fileName + " did not start"};
     return engine;
 }
 
