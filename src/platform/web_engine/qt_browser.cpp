@@ -50,19 +50,20 @@ std::optional<DocumentFailure> FailureOf(const QWebEngineLoadingInfo& info) {
 class FilteringPage : public QWebEnginePage {
 public:
     FilteringPage(QWebEngineProfile& profile, std::shared_ptr<Browser::DocumentFilter> filter,
-                  std::shared_ptr<bool> followsLinks, QObject* parent)
-        : QWebEnginePage(&profile, parent), filter_(std::move(filter)), followsLinks_(std::move(followsLinks)) {}
+                  std::shared_ptr<LinkPolicy> linkPolicy, QObject* parent)
+        : QWebEnginePage(&profile, parent), filter_(std::move(filter)), linkPolicy_(std::move(linkPolicy)) {}
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
         if (*filter_ && !(*filter_)(url)) return false;
-        if (!*followsLinks_ && (type == NavigationTypeLinkClicked || type == NavigationTypeFormSubmitted)) return false;
+        if (!linkPolicy_->followsLinks && (type == NavigationTypeLinkClicked || type == NavigationTypeFormSubmitted))
+            return false;
         return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
     }
 
 private:
     std::shared_ptr<Browser::DocumentFilter> filter_;
-    std::shared_ptr<bool> followsLinks_;
+    std::shared_ptr<LinkPolicy> linkPolicy_;
 };
 
 // ... and for everything a document loads (images, scripts, style sheets, frames, fetches).
@@ -85,8 +86,8 @@ QWidget* QtBrowser::View() const { return view_; }
 
 QtBrowser::QtBrowser(QWebEngineProfile& profile, QWidget* parent)
     : view_(new QWebEngineView(parent)), channel_(new QWebChannel(this)), bridge_(new BrowserBridge(this)),
-      filter_(std::make_shared<DocumentFilter>()), followsLinks_(std::make_shared<bool>(true)) {
-    auto* page = new FilteringPage(profile, filter_, followsLinks_, view_);
+      filter_(std::make_shared<DocumentFilter>()), linkPolicy_(std::make_shared<LinkPolicy>()) {
+    auto* page = new FilteringPage(profile, filter_, linkPolicy_, view_);
     page->setUrlRequestInterceptor(new FilteringInterceptor(filter_, page));
     view_->setPage(page);
     view_->setContextMenuPolicy(Qt::NoContextMenu);
@@ -148,7 +149,7 @@ QtBrowser::~QtBrowser() {
 void QtBrowser::SetDocumentFilter(DocumentFilter filter) { *filter_ = std::move(filter); }
 
 void QtBrowser::SetFollowsLinks(bool follows) {
-    *followsLinks_ = follows;
+    linkPolicy_->followsLinks = follows;
     bridge_->SetFollowsLinks(follows);
 }
 

@@ -38,6 +38,13 @@ private:
     bool followsLinks_ = true;
 };
 
+// Whether the page follows links. A type of this module's own: a shared_ptr<bool>
+// control block is made by the program too, and the two copies of its vtable (the module
+// is loaded RTLD_LOCAL) trip the sanitizer's check of dynamic types.
+struct LinkPolicy {
+    bool followsLinks = true;
+};
+
 class QtBrowser : public QObject, public Browser {
     Q_OBJECT
 public:
@@ -92,7 +99,7 @@ private:
     // Shared with the page and its request interceptor, which ask it.
     std::shared_ptr<DocumentFilter> filter_;
     // Shared with the page, which asks it for every link followed and form sent.
-    std::shared_ptr<bool> followsLinks_;
+    std::shared_ptr<LinkPolicy> linkPolicy_;
     bool loading_ = false;
     bool scrollBarsHidden_ = false;
     QString programPageAddress_;
