@@ -60,6 +60,13 @@ private:
     double nextTop_ = plot_.top;
 };
 
+// Series numbered 2000 to 3999 put the action level one unit below minor; the others one
+// Y division below it.
+bool ActionIsOneBelowMinor(const FloodBandRequest& r) {
+    int thousands = std::abs(static_cast<int>(r.dsid)) / 1000;
+    return thousands == 2 || thousands == 3;
+}
+
 }  // namespace
 
 int32_t FloodCategoryColor(FloodCategory category) {
@@ -74,8 +81,7 @@ int32_t FloodCategoryColor(FloodCategory category) {
 
 double FloodActionLevel(const FloodBandRequest& r) {
     if (r.highwatch != 0) return r.highwatch;
-    int thousands = std::abs(static_cast<int>(r.dsid)) / 1000;
-    if (thousands == 2 || thousands == 3) return r.minor - 1;
+    if (ActionIsOneBelowMinor(r)) return r.minor - 1;
     return r.minor - (r.ymax - r.ymin) / r.divisions;
 }
 
@@ -86,9 +92,7 @@ std::optional<FloodCategory> FloodCategoryOf(double value, const FloodBandReques
     if (r.minor == 0) return std::nullopt;
     if (value >= r.minor) return FloodCategory::Minor;
     // Without Y divisions the action level of a plain series has no step to stand on.
-    bool actionNeedsStep = r.highwatch == 0 && std::abs(static_cast<int>(r.dsid)) / 1000 != 2 &&
-                           std::abs(static_cast<int>(r.dsid)) / 1000 != 3;
-    if (actionNeedsStep && r.divisions == 0) return std::nullopt;
+    if (r.highwatch == 0 && !ActionIsOneBelowMinor(r) && r.divisions == 0) return std::nullopt;
     double action = FloodActionLevel(r);
     if (action != 0 && value >= action) return FloodCategory::Action;
     return std::nullopt;

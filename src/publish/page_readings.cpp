@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/windows1252.h"
+#include "platform/qt_bridge/qt_text.h"
 
 namespace tidemark {
 namespace {
@@ -86,8 +87,6 @@ std::string WatchText(WatchCrossing crossing) {
     return {};
 }
 
-std::string Utf8Text(const std::string& programText) {
-    return QString::fromStdU16String(Windows1252ToUtf16(programText)).toStdString();
-}
+std::string Utf8Text(const std::string& programText) { return ProgramText(programText).toStdString(); }
 
 }  // namespace tidemark

@@ -10,6 +10,7 @@
 #include <ctime>
 
 #include "core/daynum.h"
+#include "platform/qt_bridge/qt_text.h"
 
 namespace tidemark {
 namespace {
@@ -30,8 +31,6 @@ std::string NumberText(double v) {
     auto end = std::to_chars(buffer, buffer + sizeof buffer, v).ptr;
     return std::string(buffer, end);
 }
-
-QString Q(const std::string& programText) { return QString::fromStdString(Utf8Text(programText)); }
 
 QJsonValue TextOrNull(const std::string& text) {
     return text.empty() ? QJsonValue() : QJsonValue(QString::fromStdString(text));
@@ -95,10 +94,10 @@ std::string ValuesJson(const std::vector<PublishedPage>& pages, double generated
                 QJsonObject{{"page", r.page},
                             {"slot", r.slot + 1},
                             {"dsid", r.dsid},
-                            {"station", Q(r.station)},
-                            {"parameter", Q(r.parameter)},
+                            {"station", ProgramText(r.station)},
+                            {"parameter", ProgramText(r.parameter)},
                             {"value", r.HasValue() && std::isfinite(r.value) ? QJsonValue(r.value) : QJsonValue()},
-                            {"unit", Q(r.unit)},
+                            {"unit", ProgramText(r.unit)},
                             {"time", TextOrNull(IsoLocalTime(r.time))},
                             {"warning", QString::fromStdString(WatchCode(r.watch))},
                             {"flood", TextOrNull(FloodText(r))}});

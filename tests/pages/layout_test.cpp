@@ -218,9 +218,9 @@ TEST(Layout, TitleAxesAndWarningBoxOfASlot) {
 TEST(Layout, ATitleTooHighForItsRectangleGrowsItAndPushesThePlotAndValueBoxDown) {
     FormLayoutInput in = Page(2);
     in.bigcurrentvalue = true;
-    FormLayout spec = Lay(in);
+    FormLayout twelvePoint = Lay(in);
     // Two lines of 12 points (480 twips) fit the set height (440 + 10 x 12): nothing moves.
-    const SlotLayout& fits = spec.slots[0];
+    const SlotLayout& fits = twelvePoint.slots[0];
     EXPECT_DOUBLE_EQ(fits.titleRect.maxY - fits.titleRect.minY, 560);
     EXPECT_DOUBLE_EQ(fits.plot.maxY, (0.90 - 0.002 * 12) * (H / 1.85));
 

@@ -485,25 +485,7 @@ private:
     // A request of its own method without a body (MOVE, DELETE) on the same handle.
     TransferOutcome PerformRequest(const char* method, const std::string& url, const std::vector<std::string>& headers,
                                    std::chrono::milliseconds limit) {
-        CurlStringList list;
-        for (const std::string& header : headers)
-            if (!list.Append(header)) return {CURLE_OUT_OF_MEMORY, "libcurl cannot hold the headers"};
-        OptionSetter set(easy_.get());
-        set(CURLOPT_URL, url.c_str());
-        set(CURLOPT_UPLOAD, 0L);
-        set(CURLOPT_NOBODY, 1L);
-        set(CURLOPT_CUSTOMREQUEST, method);
-        set(CURLOPT_HTTPHEADER, list.get());
-        set(CURLOPT_HEADERFUNCTION, &IgnoreText);
-        set(CURLOPT_WRITEFUNCTION, &IgnoreText);
-        set(CURLOPT_FRESH_CONNECT, 0L);
-        set(CURLOPT_TIMEOUT_MS, Milliseconds(limit));
-        if (set.failure() != CURLE_OK) return {set.failure(), {}};
-        TransferOutcome outcome = Perform();
-        // libcurl keeps the pointers; the list goes with this call.
-        curl_easy_setopt(easy_.get(), CURLOPT_HTTPHEADER, nullptr);
-        curl_easy_setopt(easy_.get(), CURLOPT_CUSTOMREQUEST, nullptr);
-        return outcome;
+        return PerformWithoutBody(url, headers, CURLOPT_HTTPHEADER, method, limit);
     }
 
     // Every option of the part file's transfer; the first libcurl refused, or CURLE_OK.
@@ -526,24 +508,34 @@ private:
     // one when the server closed it), running the commands when it is done.
     TransferOutcome PerformFollowUp(const std::string& url, const std::vector<std::string>& commands,
                                     std::chrono::milliseconds limit) {
+        return PerformWithoutBody(url, commands, CURLOPT_POSTQUOTE, nullptr, limit);
+    }
+
+    // A transfer without a body: `lines` go to libcurl as the list option `listOption`
+    // (HTTP headers, or FTP commands after the transfer), `method` replaces the
+    // protocol's own request when given.
+    TransferOutcome PerformWithoutBody(const std::string& url, const std::vector<std::string>& lines,
+                                       CURLoption listOption, const char* method, std::chrono::milliseconds limit) {
         CurlStringList list;
-        for (const std::string& command : commands)
-            if (!list.Append(command)) return {CURLE_OUT_OF_MEMORY, "libcurl cannot hold the commands"};
+        for (const std::string& line : lines)
+            if (!list.Append(line)) return {CURLE_OUT_OF_MEMORY, "libcurl cannot hold the commands"};
         OptionSetter set(easy_.get());
         set(CURLOPT_URL, url.c_str());
         set(CURLOPT_UPLOAD, 0L);
         set(CURLOPT_NOBODY, 1L);
+        if (method) set(CURLOPT_CUSTOMREQUEST, method);
+        set(listOption, list.get());
         // What libcurl reports of the file (its size as a header line) is read through
         // getinfo, not printed.
         set(CURLOPT_HEADERFUNCTION, &IgnoreText);
         set(CURLOPT_WRITEFUNCTION, &IgnoreText);
         set(CURLOPT_FRESH_CONNECT, 0L);
-        set(CURLOPT_POSTQUOTE, list.get());
         set(CURLOPT_TIMEOUT_MS, Milliseconds(limit));
         if (set.failure() != CURLE_OK) return {set.failure(), {}};
         TransferOutcome outcome = Perform();
-        // libcurl keeps the pointer; the list goes with this call.
-        curl_easy_setopt(easy_.get(), CURLOPT_POSTQUOTE, nullptr);
+        // libcurl keeps the pointers; the list goes with this call.
+        curl_easy_setopt(easy_.get(), listOption, nullptr);
+        if (method) curl_easy_setopt(easy_.get(), CURLOPT_CUSTOMREQUEST, nullptr);
         return outcome;
     }
 
