@@ -70,6 +70,7 @@ void MainWindow::CreateWidgets() {
         auto* chart = new ChartView(render_->charts[static_cast<size_t>(s)], page_);
         chart->setObjectName(QString("MSChart1_%1").arg(s));
         chart->hide();
+        chart->SetPaintedOnlyIntoCaptures(options_.oneShot);
         connect(chart, &ChartView::MouseReleased, this,
                 [this, s](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, double x, double y) {
                     ChartClicked(s, button, modifiers, x, y);

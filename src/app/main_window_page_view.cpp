@@ -16,6 +16,7 @@
 #include "app/service_notifier.h"
 #include "app/warning_blink.h"
 #include "platform/qt_bridge/qt_bridge.h"
+#include "platform/ui/chart_view.h"
 #include "render/render_state.h"
 #include "render/showgraphs.h"
 
@@ -107,7 +108,10 @@ QImage MainWindow::CaptureClientArea() {
     Yield();
     // A browser shows what it loaded some frames after the load ends.
     webScreens_->WaitUntilPainted();
-    return grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ChartView::PaintAheadOfCapture(charts_);
+    QImage captured = grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ChartView::EndCapture(charts_);
+    return captured;
 }
 
 void MainWindow::PageImageAdapter::ImageSaved(const std::string& path) {

@@ -4,6 +4,10 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QPixmap>
+#include <array>
+#include <cmath>
+#include <memory>
 
 #include "core/color.h"
 #include "platform/ui/chart_painter.h"
@@ -123,6 +127,75 @@ TEST(ChartView, FloodCategoriesArePaintedOverThePlotOnEveryRepaint) {
         EXPECT_TRUE(labelled);
         view.update();
     }
+}
+
+// A titled chart of a dense wavy line, with flood bands, as a page draws it.
+void FillDenseChart(ChartSurface& surface, int32_t backdrop) {
+    surface.SetBackdropColor(backdrop);
+    surface.SetPlotWallColor(0xFFFFFF);
+    surface.YAxis().scale = {false, 0, 20, 4, 0};
+    surface.SetTitleText("Station 7\r\nStage, ft");
+    surface.SetColumnCount(2);
+    surface.SetRowCount(5000);
+    for (int r = 1; r <= 5000; ++r) {
+        surface.SetCell(r, 1, r);
+        surface.SetCell(r, 2, 10 + 8 * std::sin(r / 40.0) + (r % 7) / 3.0);
+    }
+    surface.SetBounds(0, 0, 480 * 15, 360 * 15);
+}
+
+// A page capture paints its charts ahead, two at a time; what it shows must be what
+// painting them in place shows, pixel for pixel, or published images would change.
+TEST(ChartView, ChartsPaintedAheadOfACaptureAreThosePaintedInPlace) {
+    QWidget window;
+    window.resize(1000, 400);
+    window.setAutoFillBackground(true);
+    QPalette palette = window.palette();
+    palette.setColor(QPalette::Window, QColor(40, 40, 90));
+    window.setPalette(palette);
+    std::array<ChartSurface, 3> surfaces;
+    FillDenseChart(surfaces[0], RGB(0, 0, 0));
+    FillDenseChart(surfaces[1], RGB(250, 240, 200));
+    FillDenseChart(surfaces[2], RGB(250, 240, 200));
+    surfaces[2].Backdrop().solid = false;  // lets the window show through
+    std::vector<std::unique_ptr<ChartView>> owned;
+    std::vector<ChartView*> views;
+    for (size_t i = 0; i < surfaces.size(); ++i) {
+        surfaces[i].SetBounds(static_cast<int>(i) * 330 * 15 + 7 * 15, 11 * 15, 320 * 15, 360 * 15);
+        owned.push_back(std::make_unique<ChartView>(surfaces[i], &window));
+        views.push_back(owned.back().get());
+        views.back()->ApplySurface();
+    }
+    FloodBandRequest bands{0, 0, 20, 4, 12, 15, 18, 2105};
+    views[1]->SetFloodCategories(bands);
+
+    QImage inPlace = window.grab().toImage();
+    ChartView::PaintAheadOfCapture(views);
+    QImage ahead = window.grab().toImage();
+    ChartView::EndCapture(views);
+    ASSERT_EQ(inPlace.size(), ahead.size());
+    EXPECT_TRUE(inPlace == ahead);
+    // The capture used what was painted ahead once; the next paint paints afresh.
+    surfaces[0].SetBackdropColor(RGB(0, 128, 0));
+    views[0]->ApplySurface();
+    EXPECT_EQ(views[0]->grab().toImage().pixel(2, 2), qRgb(0, 128, 0));
+}
+
+// A window nobody sees draws each chart once, into the capture.
+TEST(ChartView, ChartsOnlyForCapturesPaintNothingOutsideThem) {
+    ChartSurface surface;
+    FillDenseChart(surface, RGB(0, 0, 255));
+    ChartView view(surface);
+    view.ApplySurface();
+    view.SetPaintedOnlyIntoCaptures(true);
+    QPixmap screen(view.size());
+    screen.fill(Qt::white);
+    view.render(&screen, QPoint(), QRegion(), QWidget::DrawChildren);
+    EXPECT_EQ(screen.toImage().pixel(2, 2), qRgb(255, 255, 255));
+    std::array<ChartView*, 1> views{&view};
+    ChartView::PaintAheadOfCapture(views);
+    EXPECT_EQ(view.grab().toImage().pixel(2, 2), qRgb(0, 0, 255));
+    ChartView::EndCapture(views);
 }
 
 }  // namespace

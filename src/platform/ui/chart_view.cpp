@@ -2,7 +2,10 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <atomic>
 #include <cmath>
+#include <thread>
+#include <vector>
 
 #include "pages/flood_bands.h"
 #include "platform/ui/chart_painter.h"
@@ -34,11 +37,61 @@ void ChartView::SetFloodCategories(std::optional<FloodBandRequest> request) {
     update();
 }
 
-void ChartView::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
+void ChartView::PaintInto(QPainter& painter) const {
     QRectF plot = PaintChart(painter, surface_, QRectF(rect()));
     if (!flood_) return;
     drawFloodCategories(painter, FloodCategoryBands(*flood_, {plot.left(), plot.top(), plot.width(), plot.height()}));
+}
+
+// Only a chart that covers its whole rectangle with an opaque backdrop looks the same
+// painted apart and copied in as painted over its parent in place.
+bool ChartView::PaintsAhead() const { return isVisible() && surface_.Backdrop().solid && !size().isEmpty(); }
+
+QImage ChartView::PaintedAhead() const {
+    // The capture's own format, so blending of antialiased edges gives the same pixels.
+    QImage image(size(), QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    // Text not given a font of its own is drawn in the view's, as in a paint event.
+    painter.setFont(font());
+    PaintInto(painter);
+    return image;
+}
+
+void ChartView::PaintAheadOfCapture(std::span<ChartView* const> views) {
+    std::vector<ChartView*> ahead;
+    for (ChartView* view : views) {
+        view->capture_ = CapturePaint{};
+        if (view->PaintsAhead()) ahead.push_back(view);
+    }
+    // Painting onto images needs nothing of the GUI thread; each view's image is its own.
+    std::atomic<size_t> next{0};
+    auto paintSome = [&ahead, &next] {
+        for (size_t i = next++; i < ahead.size(); i = next++) ahead[i]->capture_->image = ahead[i]->PaintedAhead();
+    };
+    {
+        std::jthread second(paintSome);
+        paintSome();
+    }
+}
+
+void ChartView::EndCapture(std::span<ChartView* const> views) {
+    for (ChartView* view : views) view->capture_.reset();
+}
+
+void ChartView::paintEvent(QPaintEvent*) {
+    if (capture_) {
+        std::optional<QImage> image = std::move(capture_->image);
+        capture_.reset();
+        QPainter painter(this);
+        if (image && image->size() == size())
+            painter.drawImage(0, 0, *image);
+        else
+            PaintInto(painter);
+        return;
+    }
+    if (onlyCaptures_) return;
+    QPainter painter(this);
+    PaintInto(painter);
 }
 
 void ChartView::mouseMoveEvent(QMouseEvent* event) {

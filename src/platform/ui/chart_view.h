@@ -1,8 +1,10 @@
 #pragma once
 // The widget that shows one ChartSurface. The surface holds everything the graph is;
 // the view paints it and reports the mouse in the surface's twips.
+#include <QImage>
 #include <QWidget>
 #include <optional>
+#include <span>
 
 #include "pages/layout.h"
 #include "render/chart_surface.h"
@@ -27,6 +29,17 @@ public:
     void SetFloodCategories(std::optional<FloodBandRequest> request);
     const std::optional<FloodBandRequest>& FloodCategories() const { return flood_; }
 
+    // A window nobody sees (a one-shot render) paints its charts only into captures, so
+    // each page is drawn once and not a second time for a screen.
+    void SetPaintedOnlyIntoCaptures(bool onlyCaptures) { onlyCaptures_ = onlyCaptures; }
+
+    // Paints the visible charts among `views` ahead of a capture of the window, on this
+    // thread and a second one, so a page of dense graphs uses both cores. The next paint
+    // of each view (the capture's) shows what was painted here; call it just before the
+    // capture, with no events handled in between, and EndCapture() after it.
+    static void PaintAheadOfCapture(std::span<ChartView* const> views);
+    static void EndCapture(std::span<ChartView* const> views);
+
 Q_SIGNALS:
     // Positions are twips from the widget's top-left corner.
     void MouseMoved(double xTwips, double yTwips);
@@ -39,10 +52,22 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    // What the next paint of a capture shows: the chart painted ahead, or nothing when
+    // the chart lets its parent show through and must be painted over it in place.
+    struct CapturePaint {
+        std::optional<QImage> image;
+    };
+
+    void PaintInto(QPainter& painter) const;
+    bool PaintsAhead() const;
+    QImage PaintedAhead() const;
+
     ChartSurface& surface_;
     // The release that ends a double click: its first click has already been reported.
     bool secondClickRelease_ = false;
     std::optional<FloodBandRequest> flood_;
+    bool onlyCaptures_ = false;
+    std::optional<CapturePaint> capture_;
 };
 
 }  // namespace tidemark
