@@ -41,8 +41,12 @@ class SlotFetch {
 public:
     using Connect = std::function<Database&()>;
 
-    SlotFetch(ProgramState& state, Host& host, int page, int slot, const FetchOptions& options, Connect connect)
-        : state_(state), host_(host), page_(page), slot_(slot), options_(options), connect_(std::move(connect)) {}
+    // `now` is the host's time as the fetch starts; `yield` (may be empty) lets the event
+    // loop run before each statement.
+    SlotFetch(ProgramState& state, double now, std::function<void()> yield, int page, int slot,
+              const FetchOptions& options, Connect connect)
+        : state_(state), yield_(std::move(yield)), page_(page), slot_(slot), options_(options),
+          connect_(std::move(connect)), fetchStart_(now) {}
 
     // The whole fetch. The fault is caught here, so that no exception leaves the data layer.
     Result<void> Run() {
@@ -64,7 +68,6 @@ private:
     // ---- steps 1 to 3 ----
 
     void Start() {
-        fetchStart_ = host_.Now();
         if (slot_ < 0 || slot_ >= kGraphsPerPage || page_ < 1 || !state_.pages.ValidPage(page_) ||
             page_ >= static_cast<int>(state_.pages.pages.size()) || !state_.store.Has(page_, slot_))
             Fail("Subscript out of range: there is no graph " + std::to_string(slot_ + 1) + " on page " +
@@ -453,13 +456,13 @@ private:
 
     // Lets the event loop run once, then opens the statement.
     Recordset Open(const std::string& statement) {
-        host_.Yield();
+        if (yield_) yield_();
         table_ = FirstTable(statement);
         return Take(db_->OpenRecordset(statement));
     }
 
     SeriesRows OpenSeries(const std::string& statement) {
-        host_.Yield();
+        if (yield_) yield_();
         table_ = FirstTable(statement);
         return Take(db_->OpenSeries(statement));
     }
@@ -490,14 +493,14 @@ private:
 
     std::string table_;  // of the statement being read
     ProgramState& state_;
-    Host& host_;
+    std::function<void()> yield_;
     int page_;
     int slot_;
     const FetchOptions& options_;
     Connect connect_;
     Database* db_ = nullptr;
 
-    double fetchStart_ = 0;
+    double fetchStart_;
     SeriesDef main_;
     SeriesDef second_;
     bool hasSecond_ = false;
@@ -514,7 +517,14 @@ const char kFaultPrefix[] = "Sub Getvalues1: ";
 
 Result<void> FetchSeries(ProgramState& state, Host& host, Database& db, int page, int slot,
                          const FetchOptions& options) {
-    SlotFetch fetch(state, host, page, slot, options, [&db]() -> Database& { return db; });
+    SlotFetch fetch(state, host.Now(), [&host] { host.Yield(); }, page, slot, options,
+                    [&db]() -> Database& { return db; });
+    return fetch.Run();
+}
+
+Result<void> FetchSeriesBeside(ProgramState& state, Database& db, int page, int slot, const FetchOptions& options,
+                               double now) {
+    SlotFetch fetch(state, now, {}, page, slot, options, [&db]() -> Database& { return db; });
     return fetch.Run();
 }
 
@@ -532,7 +542,7 @@ void Getvalues1(ProgramState& state, Host& host, int page, int slot, const Fetch
             return {};
         };
     std::unique_ptr<Database> own;
-    SlotFetch fetch(state, host, page, slot, withStamp, [&]() -> Database& {
+    SlotFetch fetch(state, host.Now(), [&host] { host.Yield(); }, page, slot, withStamp, [&]() -> Database& {
         Result<std::unique_ptr<Database>> opened = OpenDatabase(state.settings, state.programFolder, state.lockWait);
         if (!opened) Fail(opened.error());
         own = std::move(opened.value());

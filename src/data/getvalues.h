@@ -34,6 +34,12 @@ struct FetchOptions {
 Result<void> FetchSeries(ProgramState& state, Host& host, Database& db, int page, int slot,
                          const FetchOptions& options = {});
 
+// The fetch beside another one running on a second thread, each on its own connection:
+// nothing yields to the event loop, which must not run while either reads the program
+// state, and `now` is the host's time read on the window's thread.
+Result<void> FetchSeriesBeside(ProgramState& state, Database& db, int page, int slot, const FetchOptions& options,
+                               double now);
+
 // Getvalues1 on the caller's connection (the loader holds one for the whole load).
 // A fault is shown as "Sub Getvalues1: " followed by its description.
 void Getvalues1(ProgramState& state, Host& host, Database& db, int page, int slot, const FetchOptions& options = {});

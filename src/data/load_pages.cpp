@@ -1,6 +1,7 @@
 #include "data/load_pages.h"
 
 #include <array>
+#include <deque>
 #include <memory>
 #include <utility>
 
@@ -9,6 +10,7 @@
 #include "data/alert_report.h"
 #include "data/data_hooks.h"
 #include "data/database_access.h"
+#include "data/fetch_thread.h"
 #include "data/getvalues.h"
 #include "data/model_error.h"
 #include "data/model_runs.h"
@@ -87,23 +89,9 @@ public:
 
         if (Result<void> prepared = PrepareWindow(); !prepared) return FailWindow(prepared.error());
 
-        PageSet& pages = state_.pages;
-        const int n = pages.pagecount;
-        for (int p = 1; p <= n; ++p) {
-            page_ = p;
-            if (hooks_.progress) hooks_.progress(p * 2400 / n);
-            if (Result<void> loaded = LoadPage(*db, p); !loaded) return Fail(loaded.error());
-            if (state_.currentpage == 0 && state_.autostartseconds == 0) {
-                if (Result<bool> checked = CheckUpdate(host_, state_); !checked) return Fail(checked.error());
-                state_.currentpage = 1;
-                host_.SetCaption(BaseCaption(state_));
-                if (hooks_.showFirstPage) hooks_.showFirstPage();
-            }
-            host_.SetCaption(BaseCaption(state_) + "... Loading page " + std::to_string(p) + " of " +
-                             std::to_string(n));
-            host_.Yield();
-        }
+        if (Result<void> loaded = LoadEveryPage(*db); !loaded) return Fail(loaded.error());
 
+        PageSet& pages = state_.pages;
         if (pages.HasAlertTable()) ReadAlertFile(state_, host_);
         host_.SetCaption(BaseCaption(state_));
 
@@ -154,7 +142,87 @@ private:
         return {};
     }
 
-    Result<void> LoadPage(Database& db, int p) {
+    // A graph to fetch, with the options of its page.
+    struct GraphFetch {
+        int page = 0;
+        int slot = 0;
+        FetchOptions options;
+    };
+
+    // Every page in order: its graphs fetched, then what needs the whole page, then the
+    // window told. On a database that reads on two connections at once, graphs are
+    // fetched two at a time, the second on another thread; the event loop runs only
+    // between the pairs, so nothing it runs sees a graph half fetched on that thread.
+    Result<void> LoadEveryPage(Database& db) {
+        const int n = state_.pages.pagecount;
+        unfetched_.assign(static_cast<size_t>(n) + 1, 0);
+        prepared_ = finished_ = 0;
+        pending_.clear();
+        std::unique_ptr<FetchThread> beside = FetchThreadFor(db);
+        // With a second reader the next page is prepared while the last graph of this
+        // one is fetched, so the pair can span two pages.
+        const size_t lookahead = beside ? 2 : 1;
+        for (;;) {
+            if (Result<void> finished = FinishFetchedPages(db); !finished) return finished;
+            if (prepared_ < n && pending_.size() < lookahead) {
+                PreparePage(++prepared_);
+                continue;
+            }
+            if (pending_.empty()) return {};
+            GraphFetch first = TakeNext();
+            if (!beside || pending_.empty()) {
+                if (Result<void> fetched = FetchSeries(state_, host_, db, first.page, first.slot, first.options);
+                    !fetched)
+                    return FetchFailed(first, fetched);
+                continue;
+            }
+            GraphFetch second = TakeNext();
+            double now = host_.Now();
+            beside->Begin([this, &second, now](Database& other) {
+                return FetchSeriesBeside(state_, other, second.page, second.slot, second.options, now);
+            });
+            Result<void> fetchedFirst = FetchSeriesBeside(state_, db, first.page, first.slot, first.options, now);
+            Result<void> fetchedSecond = beside->Finish();
+            if (!fetchedFirst) return FetchFailed(first, fetchedFirst);
+            if (!fetchedSecond) return FetchFailed(second, fetchedSecond);
+        }
+    }
+
+    // A second connection when the database reads beside another one and there is more
+    // than one graph to fetch; none when it cannot be opened: one connection does it all.
+    std::unique_ptr<FetchThread> FetchThreadFor(const Database& db) const {
+        if (!db.ReadsBesideAnotherConnection() || GraphsToFetch() < 2) return nullptr;
+        Result<std::unique_ptr<FetchThread>> started =
+            FetchThread::Start(state_.settings, state_.programFolder, state_.lockWait);
+        return started ? std::move(started.value()) : nullptr;
+    }
+
+    int GraphsToFetch() const {
+        int count = 0;
+        for (int p = 1; p <= state_.pages.pagecount; ++p)
+            for (int slot = 0; slot < kGraphsPerPage; ++slot) {
+                SlotKind kind = state_.pages.Page(p).slots[static_cast<size_t>(slot)].Kind();
+                if (kind != SlotKind::WebScreen && kind != SlotKind::Empty) ++count;
+            }
+        return count;
+    }
+
+    GraphFetch TakeNext() {
+        GraphFetch next = std::move(pending_.front());
+        pending_.pop_front();
+        --unfetched_[static_cast<size_t>(next.page)];
+        return next;
+    }
+
+    Result<void> FetchFailed(const GraphFetch& graph, const Result<void>& fetched) {
+        page_ = graph.page;
+        return fetched;
+    }
+
+    // Readies page p's graphs for their fetch and queues them.
+    void PreparePage(int p) {
+        page_ = p;
+        if (hooks_.progress) hooks_.progress(p * 2400 / state_.pages.pagecount);
         PageSet& pages = state_.pages;
         PageRec& page = pages.Page(p);
         double threshold = ModelErrorThreshold(state_.settings, page);
@@ -178,10 +246,37 @@ private:
             options.modelErrorThreshold = threshold;
             // Traces are added afresh by every load.
             graph.tracecount = 0;
-            if (Result<void> fetched = FetchSeries(state_, host_, db, p, slot, options); !fetched) return fetched;
+            pending_.push_back({p, slot, options});
+            ++unfetched_[static_cast<size_t>(p)];
+        }
+    }
+
+    // The pages, in order, whose graphs have all been fetched.
+    Result<void> FinishFetchedPages(Database& db) {
+        while (finished_ < prepared_ && unfetched_[static_cast<size_t>(finished_) + 1] == 0)
+            if (Result<void> finished = FinishPage(db, ++finished_); !finished) return finished;
+        return {};
+    }
+
+    Result<void> FinishPage(Database& db, int p) {
+        page_ = p;
+        PageSet& pages = state_.pages;
+        PageRec& page = pages.Page(p);
+        for (int slot = 0; slot < kGraphsPerPage; ++slot) {
+            SlotKind kind = page.slots[static_cast<size_t>(slot)].Kind();
+            if (kind == SlotKind::WebScreen || kind == SlotKind::Empty) continue;
             if (Contains(page.runsuffix[static_cast<size_t>(slot)], "RU")) AddModelRun(db, p, slot);
         }
         if (pages.HasAlertTable()) ClearAlertMarks(pages, p);
+        if (state_.currentpage == 0 && state_.autostartseconds == 0) {
+            if (Result<bool> checked = CheckUpdate(host_, state_); !checked) return checked.fault();
+            state_.currentpage = 1;
+            host_.SetCaption(BaseCaption(state_));
+            if (hooks_.showFirstPage) hooks_.showFirstPage();
+        }
+        host_.SetCaption(BaseCaption(state_) + "... Loading page " + std::to_string(p) + " of " +
+                         std::to_string(pages.pagecount));
+        host_.Yield();
         return {};
     }
 
@@ -228,6 +323,12 @@ private:
     int lastLine_ = 0;
     std::string firstLine_;
     std::unique_ptr<LoadedData> previous_;
+    // The graphs prepared and not yet fetched, in page and slot order; how many of each
+    // page's are still to come; the pages prepared and finished so far.
+    std::deque<GraphFetch> pending_;
+    std::vector<int> unfetched_;
+    int prepared_ = 0;
+    int finished_ = 0;
 };
 
 }  // namespace

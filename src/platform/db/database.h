@@ -44,6 +44,12 @@ public:
     // "SQLite", "PostgreSQL", or "ODBC (<database system>)".
     virtual std::string EngineName() const = 0;
 
+    // Whether a second connection to the same database, opened and used on another
+    // thread, costs little and reads at the same time as this one: a file the engine's
+    // library reads or a server's own client library. Not an ODBC driver (whose threading
+    // varies) nor a file read whole into memory.
+    virtual bool ReadsBesideAnotherConnection() const { return false; }
+
 protected:
     Database() = default;
 };

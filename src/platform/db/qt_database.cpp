@@ -145,6 +145,8 @@ public:
 
     bool IsOpen() const override { return open_; }
 
+    bool ReadsBesideAnotherConnection() const override { return direct_ || postgres_; }
+
     void Close() override {
         if (!open_) return;
         open_ = false;
