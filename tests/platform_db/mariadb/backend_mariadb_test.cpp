@@ -50,8 +50,8 @@ protected:
     MariaBackend backend_;
 };
 
-// The driver refuses a string whose last ";" has blanks after it ("Error while parsing
-// DSN"); users end theirs in every way.
+// The driver refuses a string that ends in ";", with or without blanks after it ("Error
+// while parsing DSN"); users end theirs in every way.
 TEST_F(MariaOnly, ConnectionStringsOpenHoweverTheyEnd) {
     std::string given = backend_.ConnectionString();
     ASSERT_EQ(given.back(), ';');
