@@ -11,6 +11,9 @@ PACKAGES=(
   # written by the tests (openpyxl, xlwt)
   mdbtools-dev libfreexl-dev libquazip1-qt6-dev python3-openpyxl python3-xlwt
   libgtest-dev libgmock-dev libbenchmark-dev python3-pyftpdlib postgresql
+  # a private MariaDB server for the tests, read through the MariaDB ODBC driver (the
+  # package registers it in /etc/odbcinst.ini as "MariaDB Unicode")
+  mariadb-server mariadb-client odbc-mariadb
   fonts-liberation2 fonts-dejavu-core xvfb xauth openbox gnuplot-nox python3-matplotlib clang-format ccache
   # FTPS test server (TLS for pyftpdlib), test certificates and keys, the SFTP test server
   python3-openssl openssl openssh-server

@@ -1,7 +1,7 @@
 #pragma once
 // Catalogue and update-stamp cases every engine must pass, written once and instantiated
-// per engine: SQLite and ODBC-on-SQLite in the unit tests, PostgreSQL in the
-// integration tests. Include in exactly one .cpp of a test program.
+// per engine: SQLite and ODBC-on-SQLite in the unit tests, PostgreSQL and MariaDB
+// through ODBC in the integration tests. Include in exactly one .cpp of a test program.
 #include <gtest/gtest.h>
 
 #include <memory>

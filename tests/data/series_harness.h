@@ -1,7 +1,8 @@
 #pragma once
 // A program state with one page over a real database, for fetching graph slots the
 // way the program does. The database is a backend the test fills with SQL; the same
-// cases run on SQLite (unit tests) and PostgreSQL (integration tests).
+// cases run on SQLite (unit tests), PostgreSQL and MariaDB through ODBC (integration
+// tests).
 #include <gtest/gtest.h>
 
 #include <cstdio>

@@ -80,6 +80,13 @@ TEST(Dialect, OdbcFollowsTheDatabaseSystemBehindTheDriver) {
     const std::string statement = "select * from [rhour$] where date_time between #01-Mar-2020# and #08-Mar-2020#";
     EXPECT_EQ(OdbcDialect(statement, "SQLite"), SqliteDialect(statement));
     EXPECT_EQ(OdbcDialect(statement, "PostgreSQL"), PostgresDialect(statement));
+    // MariaDB and MySQL (as their drivers name them) read the escape form, but no
+    // brackets, and take "name" as a string: odd sheet names are quoted with backquotes.
+    for (const char* dbms : {"MariaDB", "MySQL"})
+        EXPECT_EQ(OdbcDialect(statement + " union select * from [Lake level$] union select * from [a`b$]", dbms),
+                  "select * from rhour where date_time between {ts '2020-03-01 00:00:00'} and "
+                  "{ts '2020-03-08 00:00:00'} union select * from `Lake level` union select * from `a``b`")
+            << dbms;
     // Any other system gets the ODBC escape form, which every driver translates, and
     // keeps the brackets (Access, Excel and SQL Server sources read them).
     EXPECT_EQ(OdbcDialect(statement, "MDBTOOLS"),

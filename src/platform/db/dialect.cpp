@@ -105,7 +105,8 @@ std::string DateLiteral(SqlDialect dialect, double day) {
     switch (dialect) {
         case SqlDialect::SQLite: return "'" + DateText(day) + "'";
         case SqlDialect::PostgreSQL: return "TIMESTAMP '" + DateText(day) + "'";
-        case SqlDialect::OdbcEscape: return "{ts '" + DateText(day) + "'}";
+        case SqlDialect::OdbcEscape:
+        case SqlDialect::MySql: return "{ts '" + DateText(day) + "'}";
     }
     return {};
 }
@@ -124,6 +125,8 @@ std::string BracketedName(SqlDialect dialect, const std::string& token) {
     if (!name.empty() && name.back() == '$') name.pop_back();
     if (dialect == SqlDialect::SQLite) return "[" + name + "]";
     if (IsSimpleIdentifier(name)) return name;
+    // Outside ANSI_QUOTES mode MariaDB and MySQL read "name" as a string.
+    if (dialect == SqlDialect::MySql) return "`" + ReplaceAll(name, "`", "``") + "`";
     return "\"" + ReplaceAll(name, "\"", "\"\"") + "\"";
 }
 
@@ -303,6 +306,7 @@ SqlDialect OdbcDialectFor(std::string_view dbmsName) {
     std::string name = LCase(dbmsName);
     if (Contains(name, "sqlite")) return SqlDialect::SQLite;
     if (Contains(name, "postgres")) return SqlDialect::PostgreSQL;
+    if (Contains(name, "mariadb") || Contains(name, "mysql")) return SqlDialect::MySql;
     return SqlDialect::OdbcEscape;
 }
 

@@ -20,6 +20,7 @@ enum class SqlDialect {
     SQLite,      // 'YYYY-MM-DD HH:MM:SS' text, [name] quoting
     PostgreSQL,  // TIMESTAMP 'YYYY-MM-DD HH:MM:SS', no brackets
     OdbcEscape,  // {ts 'YYYY-MM-DD HH:MM:SS'}, brackets kept (any other ODBC source)
+    MySql,       // {ts 'YYYY-MM-DD HH:MM:SS'}, `name` quoting (MariaDB and MySQL)
 };
 
 std::string SqliteDialect(std::string_view statement);

@@ -306,6 +306,8 @@ private:
         if (dialect_ == SqlDialect::SQLite) readOnly = QStringLiteral("PRAGMA query_only = 1");
         if (dialect_ == SqlDialect::PostgreSQL)
             readOnly = QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY");
+        // The MariaDB driver ignores the access mode: a function that writes would run.
+        if (dialect_ == SqlDialect::MySql) readOnly = QStringLiteral("SET SESSION TRANSACTION READ ONLY");
         if (!readOnly.isEmpty()) {
             QSqlQuery query(db);
             if (!query.exec(readOnly))
