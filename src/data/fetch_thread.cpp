@@ -7,8 +7,7 @@
 
 namespace tidemark {
 
-Result<std::unique_ptr<FetchThread>> FetchThread::Start(const SetupSettings& settings,
-                                                        const std::string& programFolder,
+Result<std::unique_ptr<FetchThread>> FetchThread::Start(const SetupSettings& settings, const std::string& programFolder,
                                                         std::chrono::milliseconds lockWait) {
     std::unique_ptr<FetchThread> fetcher(new FetchThread);
     FetchThread& f = *fetcher;

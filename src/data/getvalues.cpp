@@ -517,8 +517,8 @@ const char kFaultPrefix[] = "Sub Getvalues1: ";
 
 Result<void> FetchSeries(ProgramState& state, Host& host, Database& db, int page, int slot,
                          const FetchOptions& options) {
-    SlotFetch fetch(state, host.Now(), [&host] { host.Yield(); }, page, slot, options,
-                    [&db]() -> Database& { return db; });
+    SlotFetch fetch(
+        state, host.Now(), [&host] { host.Yield(); }, page, slot, options, [&db]() -> Database& { return db; });
     return fetch.Run();
 }
 
@@ -542,12 +542,15 @@ void Getvalues1(ProgramState& state, Host& host, int page, int slot, const Fetch
             return {};
         };
     std::unique_ptr<Database> own;
-    SlotFetch fetch(state, host.Now(), [&host] { host.Yield(); }, page, slot, withStamp, [&]() -> Database& {
-        Result<std::unique_ptr<Database>> opened = OpenDatabase(state.settings, state.programFolder, state.lockWait);
-        if (!opened) Fail(opened.error());
-        own = std::move(opened.value());
-        return *own;
-    });
+    SlotFetch fetch(
+        state, host.Now(), [&host] { host.Yield(); }, page, slot, withStamp,
+        [&]() -> Database& {
+            Result<std::unique_ptr<Database>> opened =
+                OpenDatabase(state.settings, state.programFolder, state.lockWait);
+            if (!opened) Fail(opened.error());
+            own = std::move(opened.value());
+            return *own;
+        });
     Result<void> fetched = fetch.Run();
     if (!fetched) host.Report({kFaultPrefix + fetched.error()}, Severity::Note);
 }

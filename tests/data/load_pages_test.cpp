@@ -7,6 +7,7 @@
 #include "core/daynum.h"
 #include "core/textfile.h"
 #include "core/vbtext.h"
+#include "data/getvalues.h"
 #include "data/load_pages.h"
 #include "support/recording_host.h"
 #include "support/setup_text.h"
@@ -272,4 +273,52 @@ TEST_F(LoadPagesTest, MissingDaysAreFilledInPlainAndMonthlyDailyValues) {
     // The monthly graph's days carry the running total across the gap.
     EXPECT_EQ(Days(state_.store.At(1, 1), 4),
               (std::vector<std::string>{"03-06 1", "03-07 -9999", "03-08 -9999", "03-09 3"}));
+}
+
+// Graphs are fetched two at a time, the second on another connection and thread: each
+// lands in its own slot as a fetch on its own would leave it, and a fault of the second
+// is told against its own page.
+TEST_F(LoadPagesTest, GraphsFetchedInPairsAreThoseFetchedAloneAndFaultsNameTheirPage) {
+    std::string rows;
+    for (int dsid = 103; dsid <= 108; ++dsid) {
+        rows += "INSERT INTO rsite VALUES (" + std::to_string(dsid) + ", 'Gauge', 1, 'Stage', 'ft', 3);";
+        for (int hour = 0; hour < 48; ++hour)
+            rows += "INSERT INTO rhour VALUES (" + std::to_string(dsid) + ", '" +
+                    FormatDate(kNow - 2 + hour / 24.0, "yyyy-mm-dd hh:nn:ss") + "', " +
+                    std::to_string(dsid * 0.1 + hour * 0.25) + ");";
+    }
+    ASSERT_TRUE(db_.Exec(rows));
+    std::vector<std::string> lines;
+    for (int p = 1; p <= 3; ++p) {
+        lines.push_back(PageLine(p, "Page " + std::to_string(p)));
+        // Pages of odd and even graph counts, so pairs also span two pages.
+        for (int g = 1; g <= p + 1; ++g) lines.push_back(GraphLine(g, 101 + (p * 3 + g) % 8));
+    }
+    WriteSetup(SetupText(5, 0, lines));
+    ASSERT_TRUE(LoadPages(state_, host_, LoadMode::Full).ok());
+    for (int p = 1; p <= 3; ++p)
+        for (int slot = 0; slot <= p; ++slot) {
+            const SlotSeries loaded = state_.store.At(p, slot);
+            FetchOptions asTheLoaderDoes;
+            asTheLoaderDoes.roundHalfEven = true;
+            Getvalues1(state_, host_, p, slot, asTheLoaderDoes);
+            const SlotSeries& alone = state_.store.At(p, slot);
+            EXPECT_EQ(PresentPoints(loaded), PresentPoints(alone)) << "page " << p << " graph " << slot + 1;
+            EXPECT_EQ(Days(loaded, 5), Days(alone, 5)) << "page " << p << " graph " << slot + 1;
+            EXPECT_EQ(loaded.currentValue, alone.currentValue) << "page " << p << " graph " << slot + 1;
+            EXPECT_FALSE(PresentPoints(loaded).empty());
+        }
+    EXPECT_TRUE(host_.messages.empty());
+
+    // Page 2's last graph (series 102) is fetched beside page 3's first, page 3 already
+    // prepared.
+    ASSERT_TRUE(db_.Exec("INSERT INTO rhour VALUES (102, '" + FormatDate(kNow - 1.5, "yyyy-mm-dd hh:nn:ss") +
+                         "', 'not a number');"));
+    ProgramState fresh;
+    fresh.programFolder = db_.Folder();
+    LoadPagesResult out = LoadPages(fresh, host_, LoadMode::Full);
+    ASSERT_FALSE(out.ok());
+    ASSERT_EQ(host_.messages.size(), 1u);
+    EXPECT_NE(host_.messages[0].find("on page #2"), std::string::npos) << host_.messages[0];
+    EXPECT_NE(host_.messages[0].find("series 102"), std::string::npos) << host_.messages[0];
 }
