@@ -73,7 +73,15 @@ TEST_F(WindowTest, AnImageCycleWritesEachPageOnceThenEnds) {
     EXPECT_FALSE(FileExists(pictures.File("Tidemark_window_2_2.png")));  // page 2 has one graph
     EXPECT_EQ(window_->Caption(), "Saved... " + first);
 
+    // "Just update now" reloads and draws the page shown again: on the round's first page
+    // that is not the page coming round, and on any page it is not a second image.
+    frame->JustUpdateNow()->setChecked(true);
+    window_->Pager().ConfirmAutoPaging();
+    EXPECT_EQ(state_.imageCycleMarker, 2);
     window_->Pager().NextPage();  // page 4: three graphs
+    frame->JustUpdateNow()->setChecked(true);
+    window_->Pager().ConfirmAutoPaging();
+    EXPECT_EQ(written.count(), 4);
     window_->Pager().NextPage();  // page 1: two graphs
     for (const char* name : {"Tidemark_window_4_1.png", "Tidemark_window_4_2.png", "Tidemark_window_4_3.png",
                              "Tidemark_window_1_1.png", "Tidemark_window_1_2.png"})
