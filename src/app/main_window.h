@@ -124,7 +124,9 @@ public:
     void DrawCurrentPage() override;
     void NextPage() override;
     void PreviousPage() override;
-    bool Busy() const override { return busy_; }
+    // Also while a drawn page waits for its image: a tick then would turn the page the
+    // image is being taken of.
+    bool Busy() const override { return busy_ || drawing_; }
     bool WindowClosed() const override { return closed_; }
 
     // --- pages ---
@@ -372,6 +374,8 @@ private:
     bool opened_ = false;  // the layout pass runs only once the page set exists
     bool layingOut_ = false;
     bool relayoutPending_ = false;
+    bool drawing_ = false;  // a page is drawn (and its round image taken)
+    bool redrawPending_ = false;
     bool closed_ = false;
     bool endingRun_ = false;
     int exitStatus_ = 0;

@@ -13,6 +13,7 @@
 #include "app/main_window.h"
 #include "app/menu_list.h"
 #include "app/page_backdrop.h"
+#include "app/scope_guard.h"
 #include "app/service_notifier.h"
 #include "app/warning_blink.h"
 #include "platform/qt_bridge/qt_bridge.h"
@@ -23,13 +24,24 @@
 namespace tidemark {
 
 void MainWindow::DrawCurrentPage() {
-    const bool roundRunning = state_.imageCycleMarker > 0;
-    // Before drawing: the page's image is written at the end of it.
-    service_->PageShown(state_.currentpage, state_.lastUpdate);
-    showgraphs(state_, *render_, *this, *this);
-    // Drawing the round's first page again ended the round.
-    if (roundRunning && state_.imageCycleMarker == 0) images_->FinishRound(autoFrame_->PageSeconds());
-    Q_EMIT PageDrawn(state_.currentpage);
+    if (drawing_) {
+        // Asked for from the events a draw lets run (a turn, a round begun, a reload): a
+        // draw inside the draw would leave the window half one page and half the other,
+        // and the outer one would take its image of the wrong page. It comes after.
+        redrawPending_ = true;
+        return;
+    }
+    do {
+        redrawPending_ = false;
+        ScopedValue<bool> drawing(drawing_, true);
+        const bool roundRunning = state_.imageCycleMarker > 0;
+        // Before drawing: the page's image is written at the end of it.
+        service_->PageShown(state_.currentpage, state_.lastUpdate);
+        showgraphs(state_, *render_, *this, *this);
+        // Drawing the round's first page again ended the round.
+        if (roundRunning && state_.imageCycleMarker == 0) images_->FinishRound(autoFrame_->PageSeconds());
+        Q_EMIT PageDrawn(state_.currentpage);
+    } while (redrawPending_ && !closed_);
 }
 
 void MainWindow::BeginDrawing() {

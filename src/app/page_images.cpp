@@ -178,8 +178,13 @@ void PageImages::FinishRound(int pageSeconds) {
 void PageImages::Save() {
     if (screen_.WindowClosed()) return;
     host_.Yield();
+    const int shown = state_.currentpage;
     QImage page = window_.CaptureClientArea();
     PublishContext context = Context();
+    // Turned while the capture waited for the window to paint: the image shows the page
+    // turned from, not the one its name would say. The round saves that page when it
+    // comes round again.
+    if (InRound(context) && state_.currentpage != shown) return;
     PublishHooks hooks = Hooks();
     BeginRoundPage(context);
 

@@ -138,7 +138,9 @@ void Paging::ConfirmAutoPaging() {
     if (autoFrame_.AutoPagingOn()->isChecked()) {
         if (writeImages) window_.ConfirmPublishing(CommandLineMode());
         Start();
-        NextPage();
+        // While the pages still load, the next one has no data to draw yet: the first
+        // tick after the load turns to it, and the round begins there.
+        if (!state_.loading) NextPage();
     } else {
         state_.imageCycleMarker = 0;
         timer_.stop();

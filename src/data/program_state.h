@@ -4,6 +4,7 @@
 // reference; the window and commands add their own state on top of it.
 #include <chrono>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,18 @@ struct ProgramState {
     // Page images: 0 = saved only on request; otherwise each drawn page is saved until the
     // page numbered here comes round again (negative: the cycle has not drawn a page yet).
     int imageCycleMarker = 0;
+    // The pages the running cycle has written (or passed over as left out of publishing):
+    // a page drawn again, by a redraw or a reload, is not written twice.
+    std::set<int> imageCycleDone;
 };
+
+// Every page of the set that is not removed has been through the running cycle: coming
+// round to its first page again ends it.
+inline bool ImageCycleComplete(const ProgramState& state) {
+    const PageSet& pages = state.pages;
+    for (int p = 1; p <= pages.pagecount && static_cast<size_t>(p) < pages.pages.size(); ++p)
+        if (!pages.pages[static_cast<size_t>(p)].removed && !state.imageCycleDone.contains(p)) return false;
+    return true;
+}
 
 }  // namespace tidemark

@@ -45,7 +45,9 @@ int PreviousPageNumber(const PageSet& pages, int current) {
 PageTurn NextPageTurn(const ProgramState& state) {
     PageTurn turn;
     turn.page = NextPageNumber(state.pages, state.currentpage);
-    turn.endsRun = state.autostartseconds != 0 && turn.page == state.imageCycleMarker;
+    // A page the cycle has not written yet (one turned away from before its image was
+    // taken) keeps the run going for another lap.
+    turn.endsRun = state.autostartseconds != 0 && turn.page == state.imageCycleMarker && ImageCycleComplete(state);
     return turn;
 }
 

@@ -27,14 +27,23 @@ void ClearSlots(RenderState& render, PageView& view, const PageRec& page) {
     }
 }
 
-// While an image cycle runs, every page drawn is saved until the cycle's first page
-// comes round again.
-void SavePendingImage(ProgramState& state, Host& host, PageView& view, const PageRec& page) {
+// While an image cycle runs, every page drawn is saved once, until the cycle's first page
+// comes round again after every page has been. A page is drawn again without a turn (a
+// reload, a command's redraw) or turned to before its image was taken (while the window
+// drew or waited for it): neither may end the cycle, skip a page or write one twice.
+void SavePendingImage(ProgramState& state, Host& host, PageView& view, const PageRec& page, int pageNumber) {
     int& marker = state.imageCycleMarker;
     if (marker == 0) return;
-    if (marker == state.currentpage) {
-        marker = 0;
-        view.FocusMainTextBox();
+    // Turned away while this page was drawn: the page turned to is drawn next and saved then.
+    if (state.currentpage != pageNumber) return;
+    if (marker < 0) {
+        state.imageCycleDone.clear();
+    } else if (state.imageCycleDone.contains(pageNumber)) {
+        if (pageNumber == marker && ImageCycleComplete(state)) {
+            marker = 0;
+            state.imageCycleDone.clear();
+            view.FocusMainTextBox();
+        }
         return;
     }
     if (state.autostartseconds != 0) {
@@ -43,12 +52,15 @@ void SavePendingImage(ProgramState& state, Host& host, PageView& view, const Pag
         host.Yield();
         view.WaitMilliseconds(200);
         host.Yield();
-        if (!page.ftpoff) view.SavePageImage();
+        if (!page.ftpoff && state.currentpage == pageNumber) view.SavePageImage();
         view.RestartPagingTimer();
     } else {
         view.SavePageImage();
     }
-    if (marker < 0) marker = state.currentpage;
+    // Turned away before the image was taken: this page is saved when it comes round.
+    if (state.currentpage != pageNumber) return;
+    state.imageCycleDone.insert(pageNumber);
+    if (marker < 0) marker = pageNumber;
 }
 
 // A web screen's backcolor is the index of its browser, not a colour: behind a page whose
@@ -102,7 +114,7 @@ void showgraphs(ProgramState& state, RenderState& render, Host& host, PageView& 
     view.LayoutPage();
     view.EndDrawing();
     host.Yield();
-    SavePendingImage(state, host, view, page);
+    SavePendingImage(state, host, view, page, pageNumber);
 }
 
 }  // namespace tidemark

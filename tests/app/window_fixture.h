@@ -114,6 +114,8 @@ protected:
         options.serviceLink = serviceLink_;
         window_ = std::make_unique<MainWindow>(state_, options);
         QObject::connect(window_.get(), &MainWindow::PageDrawn, [this](int page) { drawn_.push_back(page); });
+        QObject::connect(window_.get(), &MainWindow::ImageWritten,
+                         [this](const QString& path) { written_.push_back(path.toStdString()); });
         return window_->Open();
     }
 
@@ -123,6 +125,7 @@ protected:
     std::vector<std::string> messages_;
     std::deque<MsgAnswer> answers_;
     std::vector<int> drawn_;
+    std::vector<std::string> written_;                 // the images the window wrote, as it told them
     std::shared_ptr<ServiceManagerLink> serviceLink_;  // the window's service manager, if any
 };
 

@@ -73,7 +73,15 @@ TEST_F(WindowTest, AnImageCycleWritesEachPageOnceThenEnds) {
     EXPECT_FALSE(FileExists(pictures.File("Tidemark_window_2_2.png")));  // page 2 has one graph
     EXPECT_EQ(window_->Caption(), "Saved... " + first);
 
+    // "Just update now" reloads and draws the page shown again: on the round's first page
+    // that is not the page coming round, and on any page it is not a second image.
+    frame->JustUpdateNow()->setChecked(true);
+    window_->Pager().ConfirmAutoPaging();
+    EXPECT_EQ(state_.imageCycleMarker, 2);
     window_->Pager().NextPage();  // page 4: three graphs
+    frame->JustUpdateNow()->setChecked(true);
+    window_->Pager().ConfirmAutoPaging();
+    EXPECT_EQ(written.count(), 4);
     window_->Pager().NextPage();  // page 1: two graphs
     for (const char* name : {"Tidemark_window_4_1.png", "Tidemark_window_4_2.png", "Tidemark_window_4_3.png",
                              "Tidemark_window_1_1.png", "Tidemark_window_1_2.png"})
@@ -97,6 +105,46 @@ TEST_F(WindowTest, AnImageCycleWritesEachPageOnceThenEnds) {
     window_->Pager().NextPage();
     EXPECT_EQ(written.count(), 6);
     EXPECT_FALSE(window_->HasClosed());
+}
+
+// The Auto Paging frame confirmed while page 1 is drawn, from the events its draw lets
+// run: the round begins with the page it turns to, once page 1 is drawn, and every page
+// is written once, each showing its own graphs.
+TEST_F(WindowTest, ARoundBegunWhilePageOneIsDrawnWritesEveryPageOnce) {
+    WriteFourPages();
+    testsupport::TempFolder pictures;
+    ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "Tidemark_autoweb.txt", pictures.Path() + "\r\n\r\n\r\n"));
+    ASSERT_EQ(Open(), 0);
+    for (int turn = 0; turn < 3; ++turn) window_->Pager().NextPage();
+    ASSERT_EQ(state_.currentpage, 4);
+    AutoPagingFrame* frame = window_->AutoPaging();
+    frame->WritePageImage()->setChecked(true);
+    frame->AutoPagingOn()->setChecked(true);
+    frame->PageTime()->setValue(3600);  // the test turns the pages itself
+    bool duringPageOne = false;
+    QTimer::singleShot(0, [&] {
+        duringPageOne = window_->Busy() && state_.currentpage == 1;
+        AnswerPublishDialog("OKButton");
+        QTest::mouseClick(frame->OkButton(), Qt::LeftButton);
+    });
+    window_->Pager().NextPage();
+    ASSERT_TRUE(duringPageOne);
+    EXPECT_EQ(state_.currentpage, 2);
+    EXPECT_EQ(state_.imageCycleMarker, 2);
+    EXPECT_EQ(drawn_.back(), 2);
+
+    for (int turn = 0; turn < 4; ++turn) window_->Pager().NextPage();  // 3, 4, 1 and 2 again
+    EXPECT_EQ(state_.imageCycleMarker, 0);
+    std::vector<std::string> expected;
+    for (int p : {2, 3, 4, 1}) expected.push_back(pictures.File("Tidemark_window" + std::to_string(p) + ".png"));
+    EXPECT_EQ(written_, expected);
+    QImage one(QString::fromStdString(pictures.File("Tidemark_window1.png")));
+    QImage two(QString::fromStdString(pictures.File("Tidemark_window2.png")));
+    ASSERT_FALSE(one.isNull());
+    ASSERT_FALSE(two.isNull());
+    EXPECT_EQ(one.pixelColor(3, 3), Color(kBackA));
+    EXPECT_EQ(one.pixelColor(3, one.height() * 3 / 4), Color(kBackB));
+    EXPECT_EQ(two.pixelColor(3, 3), Color(kBackB));
 }
 
 TEST_F(WindowTest, TheInteractiveSaveWritesTheNameChosen) {

@@ -1,10 +1,13 @@
 // Web screens in the window: HTML, PDF and workbook documents on screen and in page
 // images, the splash while they load, the documents' clicks and the web-screen menu,
 // and the files outside the allowed folders they never show.
+#include <QCheckBox>
 #include <QImage>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QSpinBox>
 
+#include "app/auto_paging_frame.h"
 #include "app/document_browser.h"
 #include "app/menu_list.h"
 #include "app/setup_frame.h"
@@ -68,6 +71,10 @@ TEST_F(WebScreenTest, AnUnattendedRunLoadsEveryWebScreenAndItsImagesShowTheDocum
     EXPECT_TRUE(sheet->Text().contains("datatype_site_id"));
 
     ASSERT_TRUE(WaitUntil([&] { return window_->HasClosed(); }, 60000));
+    // Once each: the round begins with page 2 and ends with page 1.
+    std::vector<std::string> once;
+    for (int p : {2, 3, 1}) once.push_back(pictures.File("Tidemark_window" + std::to_string(p) + ".png"));
+    EXPECT_EQ(written_, once);
     for (int p = 1; p <= 3; ++p) {
         QImage image(QString::fromStdString(pictures.File("Tidemark_window" + std::to_string(p) + ".png")));
         ASSERT_FALSE(image.isNull()) << p;
@@ -85,6 +92,53 @@ TEST_F(WebScreenTest, AnUnattendedRunLoadsEveryWebScreenAndItsImagesShowTheDocum
             EXPECT_GT(ShareOf(image, QRect(0, 0, 200, 100), QColor(0xe4, 0xe4, 0xe4)), 0.02);
         }
     }
+}
+
+// A round confirmed while the window opens, page 1 being drawn and the later pages and
+// their documents still to load: it begins with page 1, whose data is there, and turns on
+// only after the load, so that no image shows a page without its data or document, and
+// every page is written once.
+TEST_F(WebScreenTest, ARoundConfirmedWhileThePagesStillLoadWritesEachPageOnceWithItsData) {
+    testsupport::TempFolder pictures;
+    ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "Tidemark_autoweb.txt", pictures.Path() + "\r\n\r\n\r\n"));
+    WriteSetup(SetupText({PageLine(1, "Rivers"), GraphLine(1, 101, kBackA), PageLine(2, "Block"), WebLine(1, Html(), 0),
+                          PageLine(3, "Wind"), GraphLine(1, 103, kBackC)}));
+    bool confirmed = false;
+    bool stillLoading = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        // The first events after the window is shown run inside page 1's draw.
+        if (confirmed || !window_ || !window_->isVisible() || !drawn_.empty()) return;
+        confirmed = true;
+        stillLoading = state_.loading;
+        AutoPagingFrame* frame = window_->AutoPaging();
+        frame->WritePageImage()->setChecked(true);
+        frame->AutoPagingOn()->setChecked(true);
+        frame->PageTime()->setValue(3600);  // the test ticks itself
+        AnswerPublishDialog("OKButton");
+        QTest::mouseClick(frame->OkButton(), Qt::LeftButton);
+    });
+    watch.start(0);
+    ASSERT_EQ(Open(), 0);
+    watch.stop();
+    ASSERT_TRUE(confirmed);
+    ASSERT_TRUE(stillLoading);
+    auto image = [&](int p) { return pictures.File("Tidemark_window" + std::to_string(p) + ".png"); };
+    EXPECT_EQ(written_, std::vector<std::string>{image(1)});
+    EXPECT_EQ(state_.currentpage, 1);
+    EXPECT_EQ(state_.imageCycleMarker, 1);
+    EXPECT_TRUE(window_->Pager().Timer().isActive());
+    QImage rivers(QString::fromStdString(image(1)));
+    ASSERT_FALSE(rivers.isNull());
+    EXPECT_EQ(rivers.pixelColor(3, 3), QColor(0xE4, 0xE9, 0xF0));  // kBackA
+
+    for (int tick = 0; tick < 3; ++tick) window_->Pager().Tick();  // 2, 3 and 1 again
+    EXPECT_EQ(state_.imageCycleMarker, 0);
+    EXPECT_EQ(written_, (std::vector<std::string>{image(1), image(2), image(3)}));
+    QImage block(QString::fromStdString(image(2)));
+    ASSERT_FALSE(block.isNull());
+    QRect middle(block.width() / 4, block.height() / 4, block.width() / 2, block.height() / 2);
+    EXPECT_GT(ShareOf(block, middle, kBlockColor), 0.95);
 }
 
 TEST_F(WebScreenTest, ClicksInTheDocumentPageOrOpenTheMenuAsTheNavigationSwitchSays) {

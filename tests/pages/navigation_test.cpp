@@ -48,6 +48,7 @@ TEST(Navigation, ReturningToTheCycleStartEndsOnlyACommandLineRun) {
     state.pages = Pages(3);
     state.currentpage = 3;
     state.imageCycleMarker = 1;
+    state.imageCycleDone = {1, 2, 3};
     state.autostartseconds = 0;
     PageTurn turn = NextPageTurn(state);
     EXPECT_EQ(turn.page, 1);
@@ -57,6 +58,13 @@ TEST(Navigation, ReturningToTheCycleStartEndsOnlyACommandLineRun) {
     turn = NextPageTurn(state);
     EXPECT_EQ(turn.page, 1);
     EXPECT_TRUE(turn.endsRun);
+
+    // A page turned away from before its image was written holds the run for another lap,
+    // and a removed page is not waited for.
+    state.imageCycleDone = {1, 3};
+    EXPECT_FALSE(NextPageTurn(state).endsRun);
+    state.pages.pages[2].removed = true;
+    EXPECT_TRUE(NextPageTurn(state).endsRun);
 
     // A cycle that has not drawn its first page yet (negative marker) never ends a run.
     state.imageCycleMarker = -2;

@@ -126,6 +126,13 @@ TEST(ShowGraphs, ImageCycleSavesEachPageUntilItsFirstPageComesRound) {
     EXPECT_EQ(f.view.Count("SavePageImage"), 1);
     EXPECT_EQ(f.state.imageCycleMarker, 1) << "the cycle remembers its first page";
 
+    // Drawn again before any turn (a reload, a command's redraw): neither a second image
+    // nor the end of the cycle.
+    f.view.calls.clear();
+    f.Draw();
+    EXPECT_EQ(f.view.Count("SavePageImage"), 0);
+    EXPECT_EQ(f.state.imageCycleMarker, 1);
+
     f.state.currentpage = 2;
     f.view.calls.clear();
     f.Draw();
