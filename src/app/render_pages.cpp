@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
+#include <future>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -17,6 +19,7 @@
 #include "core/daynum.h"
 #include "core/vbtext.h"
 #include "platform/web/web_engine.h"
+#include "publish/image_file_queue.h"
 #include "publish/image_names.h"
 #include "publish/publish_settings.h"
 #include "publish/save_and_publish.h"
@@ -93,6 +96,7 @@ public:
             PrepareWebScreensAfter(p);
             RenderPage(p);
         }
+        PublishWrittenImages();
         if (!window_.HasClosed()) PublishSitePage();
         return ok_;
     }
@@ -117,6 +121,8 @@ private:
         for (const std::string& fault : window_.Render().pageFaults)
             Fail("Page " + std::to_string(p) + " could not be drawn: " + fault);
         QImage image = window_.CaptureClientArea();
+        // The last page's images were written while this one was drawn.
+        PublishWrittenImages();
         if (image.isNull()) {
             Fail("Page " + std::to_string(p) + " could not be captured");
             return;
@@ -129,16 +135,40 @@ private:
                     GraphImagePath(publish_.imageBasePath, p, crop.slot), crop.slot);
     }
 
+    // Queues the image to be written on the writing thread; it is published once written.
     void Publish(const QImage& image, const std::string& path, int slot = -1) {
-        // A file that cannot be written is told on standard error by the window.
-        if (SaveAndPublish(image, path, context_, publish_, window_, hooks_))
-            round_.back().images.push_back(
-                {std::filesystem::path(path).filename().string(), image.width(), image.height(), slot});
-        else {
-            ok_ = false;
-            ++filesMissed_;
+        if (IsPngPath(path) && !context_.pngAvailable) {
+            // Told as the interactive save tells it.
+            SaveAndPublish(image, path, context_, publish_, window_, hooks_);
+            Missed();
+            return;
         }
-        if (publish_.ftp) std::cout << ConsoleHost::OneLine(window_.Caption()) << std::endl;
+        PublishedImage shown{std::filesystem::path(path).filename().string(), image.width(), image.height(), slot};
+        queued_.push_back({files_.Write(image, path), path, shown, round_.size() - 1});
+    }
+
+    // The images queued so far, as they are written: said, sent, and named on the web
+    // page, in the order they were drawn.
+    void PublishWrittenImages() {
+        for (; !queued_.empty(); queued_.pop_front()) {
+            QueuedImage& queued = queued_.front();
+            Result<void> written = queued.written.get();
+            if (written) {
+                if (hooks_.written) hooks_.written(queued.path);
+                PublishWrittenFile(queued.path, context_, publish_, window_, hooks_);
+                round_[queued.page].images.push_back(queued.shown);
+            } else {
+                // A file that cannot be written is told on standard error by the window.
+                window_.Report({written.error(), queued.path}, Severity::Warning);
+                Missed();
+            }
+            if (publish_.ftp) std::cout << ConsoleHost::OneLine(window_.Caption()) << std::endl;
+        }
+    }
+
+    void Missed() {
+        ok_ = false;
+        ++filesMissed_;
     }
 
     // The web page and the data feed, after every image is out, when the program folder
@@ -179,6 +209,15 @@ private:
     PublishHooks hooks_;
     std::string uploadFault_;
     std::vector<PublishedPage> round_;
+    // An image on its way to its file, and where it goes on the web page.
+    struct QueuedImage {
+        std::future<Result<void>> written;
+        std::string path;
+        PublishedImage shown;
+        size_t page;  // in round_
+    };
+    ImageFileQueue files_;
+    std::deque<QueuedImage> queued_;
     int filesMissed_ = 0;
     bool ok_ = true;
 };

@@ -218,6 +218,17 @@ TEST_F(RenderPagesTest, SendsEveryImageAndFailsWhenOneCannotBeSentOrWritten) {
     SeparateStreamsResult blocked = Render(work_.File("a file/pages"));
     EXPECT_EQ(blocked.exitCode, 1);
     EXPECT_NE(blocked.err.find(work_.File("a file/pages")), std::string::npos) << blocked.err;
+
+    // An image that cannot be written (a folder holds its name) is told; the pages after
+    // it are still written and said.
+    std::string partly = work_.File("partly");
+    std::filesystem::create_directories(partly + "/Tidemark_window1.png");
+    SeparateStreamsResult missed = Render(partly);
+    EXPECT_EQ(missed.exitCode, 1);
+    EXPECT_NE(missed.err.find(partly + "/Tidemark_window1.png"), std::string::npos) << missed.err;
+    EXPECT_EQ(missed.out.find("Saved... " + partly + "/Tidemark_window1.png"), std::string::npos) << missed.out;
+    EXPECT_NE(missed.out.find("Saved... " + partly + "/Tidemark_window3.png"), std::string::npos) << missed.out;
+    EXPECT_TRUE(ReadFileBytes(partly + "/Tidemark_window3.png"));
 }
 
 // The browser engine reports how it started (its graphics, its switches, its sandbox) on
