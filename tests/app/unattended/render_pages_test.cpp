@@ -2,7 +2,9 @@
 // same folder at the same time, pixel for pixel, without its page times; published by
 // FTP when the settings name a site and a password is given; a failure to write or send
 // ends in exit status 1 with the reason on standard error.
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
@@ -135,6 +137,17 @@ void ExpectSamePixels(const std::string& expectedPath, const std::string& actual
     EXPECT_EQ(differing, 0) << actualPath << " differs from " << expectedPath;
 }
 
+// Children of this process still running; those that have ended are reaped.
+int ProcessesLeftBehind() {
+    for (;;) {
+        int status = 0;
+        pid_t pid = ::waitpid(-1, &status, WNOHANG);
+        if (pid > 0) continue;
+        // 0: children that have not ended; -1 (no child at all): none.
+        return pid == 0 ? 1 : 0;
+    }
+}
+
 }  // namespace
 
 TEST_F(RenderPagesTest, WritesTheImagesOfAnUnattendedRoundPixelForPixel) {
@@ -235,6 +248,9 @@ TEST_F(RenderPagesTest, SendsEveryImageAndFailsWhenOneCannotBeSentOrWritten) {
 // standard error; the program's own lines stand alone there unless TIDEMARK_DEBUG=1 asks
 // for the engine's too.
 TEST_F(RenderPagesTest, TheBrowserEngineKeepsItsDiagnosticsOffStandardErrorUnlessDebugging) {
+    // Orphans of the program become this process's children, so a browser process the
+    // render leaves behind is found below.
+    ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
     TempFolder out("tidemark-render-out");
     // A private runtime folder, as a desktop session gives one: without it Qt says so.
     TempFolder runtime("tidemark-runtime");
@@ -244,6 +260,7 @@ TEST_F(RenderPagesTest, TheBrowserEngineKeepsItsDiagnosticsOffStandardErrorUnles
     ASSERT_EQ(quiet.exitCode, 0) << quiet.err;
     EXPECT_EQ(quiet.err, "");
     EXPECT_EQ(quiet.out.find("WebEngine"), std::string::npos) << quiet.out;
+    EXPECT_EQ(ProcessesLeftBehind(), 0);
 
     ::setenv("TIDEMARK_DEBUG", "1", 1);
     SeparateStreamsResult debugging = Render(out.Path());
