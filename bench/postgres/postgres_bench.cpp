@@ -6,7 +6,10 @@
 //                          statements to /dev/null: the whole process, as the engine
 //                          serves them at best to a client
 //   program on SQLite      the same rows in a SQLite file, read the same way
-// The three run interleaved (one of each per round), so that a busy machine weighs on
+// and the whole program on a folder of that page, as a process
+// (`tidemark --folder F --render-pages OUT`: start, load, draw, write the PNG), once
+// with the folder's setup naming the server and once naming the SQLite file.
+// Each pair runs interleaved (one of each per round), so that a busy machine weighs on
 // all of them alike. Prints each median with min and max, and the ratios of medians.
 //
 //   bench_postgres [ROUNDS]     (default 15)
@@ -156,6 +159,33 @@ void PrintRatio(const char* name, const Figures& a, const Figures& b, double tar
                 a.Min() / b.Min(), a.Max() / b.Max(), target, ratio <= target ? "met" : "NOT met");
 }
 
+// A program folder whose one page shows the 12 series, read through `connection`.
+void WriteFolder(const std::string& folder, const std::string& connection) {
+    std::filesystem::create_directories(folder);
+    std::ofstream setup(folder + "Tidemark_setup.txt", std::ios::binary);
+    setup << "Days = 31 ; End Day +0\r\nPlot Unit Values = True\r\nInclude Daily Max/Min = False\r\n"
+             "Big Current Value = False\r\nAuto Paging = False, 5\r\nFont Names & Pen Widths = Arial, Arial\r\n"
+             "Database Connection String= "
+          << connection
+          << "\r\n\r\nStart Up= 0,0,1920,1080,0\r\nMetric Units=False\r\n\r\n"
+             "Page/Graph; dsid (, dsid2, run, alert); parametername; stationname; hrmarker; daymarker; logyscale; "
+             "backcolor;back2color; hrcolor; daycolor; highwatch; lowwatch; watchcount; rank-1/cumulative2; freq "
+             "type -1or-2/prob type 1or2/MAE3/ColorBand4; coeff1; coeff2; coeff3\r\n"
+             " 1 ;Page 1; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON\r\n";
+    for (int g = 1; g <= kGraphs; ++g)
+        setup << " " << g << " ; " << g << " ;Stage;Station " << g
+              << "; 0 ; 0 ; 0 ; 16777215 ; 16777215 ; 255 ; 65280 ; 0 ; 0 ; 0 ; 0 \r\n";
+    setup << "END\r\n";
+}
+
+double RenderFolder(const std::string& folder, const std::string& out) {
+    std::string command = std::string("QT_QPA_PLATFORM=offscreen ") + TIDEMARK_EXE + " --folder " + folder +
+                          " --render-pages " + out + " --now '2020-03-31 23:00' >/dev/null 2>&1";
+    Clock::time_point begin = Clock::now();
+    if (std::system(command.c_str()) != 0) Die("the render failed: " + command);
+    return std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -188,5 +218,20 @@ int main(int argc, char** argv) {
     Print("program on SQLite", sqlite);
     PrintRatio("program on PostgreSQL / psql \\copy:", pg, psql, 1.5);
     PrintRatio("program on PostgreSQL / program on SQLite:", pg, sqlite, 1.3);
+
+    const std::string pgFolder = dir + "on_postgres/", sqliteFolder = dir + "on_sqlite/";
+    WriteFolder(pgFolder, server.ConnectionString());
+    WriteFolder(sqliteFolder, "Provider=SQLite;Data Source=tidemark.db");
+    std::filesystem::copy_file(dir + "tidemark.db", sqliteFolder + "tidemark.db");
+    RenderFolder(pgFolder, dir + "out");
+    RenderFolder(sqliteFolder, dir + "out");
+    Figures pgFolderMs, sqliteFolderMs;
+    for (int i = 0; i < rounds; ++i) {
+        pgFolderMs.ms.push_back(RenderFolder(pgFolder, dir + "out"));
+        sqliteFolderMs.ms.push_back(RenderFolder(sqliteFolder, dir + "out"));
+    }
+    Print("folder on PostgreSQL", pgFolderMs);
+    Print("folder on SQLite", sqliteFolderMs);
+    PrintRatio("folder on PostgreSQL / folder on SQLite:", pgFolderMs, sqliteFolderMs, 1.3);
     return 0;
 }
