@@ -1,7 +1,9 @@
 // One unattended start (`tidemark 3600`) of a program folder, offscreen on a 1920 x 1080
 // screen, measured in-process: the time from start until page 1 is drawn (an unattended
-// start draws it once every page and web screen has loaded), and then, once the browsers
-// have settled, the resident memory of the program and of its browser processes.
+// start draws it once every page and web screen has loaded); then every page is turned
+// to and captured as the image round captures it, so every web screen has been laid out
+// and painted; then, once the browsers have settled, the resident memory of the program
+// and of every process it started (its browser processes and theirs).
 //
 //   bench_web_run FOLDER    prints: seconds main_rss_kib total_rss_kib total_pss_kib processes
 #include <unistd.h>
@@ -39,13 +41,15 @@ long Field(const std::string& path, const std::string& name) {
     return 0;
 }
 
+// The processes whose parent is `pid`, from /proc/*/status (the kernel's own children
+// lists are not built into every kernel).
 std::vector<std::string> Children(const std::string& pid) {
     std::vector<std::string> out;
     std::error_code ec;
-    for (const auto& task : fs::directory_iterator("/proc/" + pid + "/task", ec)) {
-        std::ifstream in(task.path() / "children");
-        std::string child;
-        while (in >> child) out.push_back(child);
+    for (const auto& entry : fs::directory_iterator("/proc", ec)) {
+        std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        if (std::to_string(Field(entry.path() / "status", "PPid:")) == pid) out.push_back(name);
     }
     return out;
 }
@@ -85,6 +89,13 @@ int main(int argc, char** argv) {
     if (window.Open() != 0 || firstPageMs < 0) {
         std::fprintf(stderr, "bench_web_run: %s did not load\n", folder.c_str());
         return 1;
+    }
+    for (int p = 2; p <= state.pages.pagecount; ++p) {
+        window.NextPage();
+        if (window.CaptureClientArea().isNull()) {
+            std::fprintf(stderr, "bench_web_run: page %d could not be captured\n", p);
+            return 1;
+        }
     }
     // The browsers' processes settle after their last paint.
     QEventLoop settle;
