@@ -260,7 +260,8 @@ int RunJsonExport(const std::string& programFolder, const std::string& outputPat
     state.loading = false;
     if (!loaded) return 1;
     RenderState render;
-    // A page at a time, so that a folder of a thousand pages needs the memory of one.
+    // A graph at a time, so that a folder of a thousand pages needs the memory of one graph
+    // beside what the load holds.
     StreamedFile file(outputPath);
     Result<void> written =
         WritePagesJson(state, render, host, layout, [&file](std::string_view piece) { return file.Append(piece); });
