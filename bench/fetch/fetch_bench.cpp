@@ -184,26 +184,34 @@ void RawFetch(benchmark::State& state) {
         }
         double sum = 0;
         size_t textBytes = 0;
+        long rows = 0, unread = 0;
         for (const std::string& sql : fixture->statements) {
             sqlite3_stmt* stmt = nullptr;
             sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr);
+            // The series statements' fields: the date-time, then the value.
             while (sqlite3_step(stmt) == SQLITE_ROW) {
-                const unsigned char* time = sqlite3_column_text(stmt, 1);
-                int bytes = sqlite3_column_bytes(stmt, 1);
+                ++rows;
+                const unsigned char* time = sqlite3_column_text(stmt, 0);
+                int bytes = sqlite3_column_bytes(stmt, 0);
                 if constexpr (kParse) {
                     std::optional<double> day =
                         ParseIsoDateTime(std::string_view(reinterpret_cast<const char*>(time), bytes));
+                    if (!day) ++unread;
                     sum += day.value_or(0);
                 } else {
                     textBytes += static_cast<size_t>(bytes) + (time ? time[0] : 0);
                 }
-                sum += sqlite3_column_double(stmt, 2);
+                sum += sqlite3_column_double(stmt, 1);
             }
             sqlite3_finalize(stmt);
         }
         sqlite3_close(db);
         benchmark::DoNotOptimize(sum);
         benchmark::DoNotOptimize(textBytes);
+        if (rows != kGraphs * kSpan * (kRowsPerDay + 1) || unread > 0) {
+            state.SkipWithError("the statements did not give the page's rows as date-times and values");
+            break;
+        }
     }
 }
 
@@ -216,7 +224,8 @@ std::string KeyText(double t) {
 
 // One page the plain way: per graph its unit values over the window and its daily values
 // up to the window's last day, each a range of the primary key. Returns a checksum so the
-// work is not optimised away, or NaN when the database cannot be read.
+// work is not optimised away, or NaN when the database cannot be read or its rows are
+// not the page's.
 double PlainKeyRangePage() {
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(fixture->file.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
@@ -225,6 +234,7 @@ double PlainKeyRangePage() {
     }
     const std::string from = KeyText(fixture->start), to = KeyText(fixture->end), lastDay = KeyText(fixture->end - 1);
     double sum = 0;
+    long rows = 0, unread = 0;
     for (int g = 1; g <= kGraphs; ++g) {
         for (const char* table : {"runit", "rday"}) {
             const std::string sql = std::string("select date_time, value from ") + table +
@@ -242,14 +252,17 @@ double PlainKeyRangePage() {
             while (sqlite3_step(stmt) == SQLITE_ROW) {
                 const unsigned char* time = sqlite3_column_text(stmt, 0);
                 int bytes = sqlite3_column_bytes(stmt, 0);
-                sum += ParseIsoDateTime(std::string_view(reinterpret_cast<const char*>(time), bytes)).value_or(0);
-                sum += sqlite3_column_double(stmt, 1);
+                std::optional<double> day =
+                    ParseIsoDateTime(std::string_view(reinterpret_cast<const char*>(time), bytes));
+                if (!day) ++unread;
+                sum += day.value_or(0) + sqlite3_column_double(stmt, 1);
+                ++rows;
             }
             sqlite3_finalize(stmt);
         }
     }
     sqlite3_close(db);
-    return sum;
+    return rows == kGraphs * kSpan * (kRowsPerDay + 1) && unread == 0 ? sum : std::nan("");
 }
 
 void BM_PlainKeyRange(benchmark::State& state) {
