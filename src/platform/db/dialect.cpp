@@ -172,8 +172,11 @@ bool IsMidnight(double day) { return DateText(day).compare(11, 8, "00:00:00") ==
 // on any row: every form of a first day's time sorts at or after that day's date, and of
 // the last day only midnight is in, which as text is either up to "D 00:00:00" with
 // zeros after the point (the space forms, next to the days before) or the same with "T"
-// (the "T" forms, after every space form of that day). Zeros beyond nine places only
-// occur past what julianday itself reads, its milliseconds.
+// (the "T" forms, after every space form of that day). The one comparison a row still
+// costs is for a last day stored in both forms: its later space forms sort between the
+// two midnights, so no single key range holds both without them. A midnight written
+// with more than nine zeros after the point is left out, and so is a time less than a
+// millisecond after midnight, which julianday, reading milliseconds, took for midnight.
 std::string MidnightRange(const std::string& column, double from, double to) {
     const std::string zeros = ".000000000", lastDay = DayText(to);
     return "(" + column + " >= '" + DayText(from) + "' and " + column + " <= '" + lastDay + "T00:00:00" + zeros +
