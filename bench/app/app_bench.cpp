@@ -1,6 +1,8 @@
 // A normal start of the program on the demo program folder, offscreen on a 1920 x 1080
 // screen: this program starts itself seven times as a fresh process and takes the
-// median time from the spawn until page 1 is drawn. Then the unattended run
+// median time from the spawn until page 1 is on the screen: the first paint of the
+// window that completes after the page was drawn (the drawing code only marks the window
+// for painting; what the user sees comes with the paint). Then the unattended run
 // (`tidemark 1`) of the same folder: its first page, the whole image cycle with the page
 // time (the paging timer's waits) taken out, the peak resident memory.
 // Then the one-shot render of the same folder and clock (`tidemark --render-pages`), run
@@ -10,8 +12,10 @@
 //   bench_app [DEMO_DIR]    (default: a fresh demo folder under /tmp)
 //   bench_app DEMO_DIR --start-only [--spawned-at NS --result FILE]
 //       one normal start; with --spawned-at (CLOCK_MONOTONIC nanoseconds of the spawn)
-//       its times are written to FILE as "<first page> <all loaded>" in ms since then.
+//       its times are written to FILE as "<first page painted> <first page drawn> <all
+//       loaded>" in ms since then.
 #include "app/main_window.h"
+#include "app/page_backdrop.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -21,7 +25,10 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QImage>
+#include <QMetaObject>
+#include <QWidget>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -75,6 +82,7 @@ double MonotonicMs() {
 }
 
 struct StartTimes {
+    double firstPaintMs = -1;
     double firstPageMs = -1;
     double loadedMs = -1;
 };
@@ -100,7 +108,7 @@ StartTimes TimeStartInNewProcess(const char* self, const std::string& demo) {
     if (spawned != 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return {};
     StartTimes times;
-    std::ifstream(result) >> times.firstPageMs >> times.loadedMs;
+    std::ifstream(result) >> times.firstPaintMs >> times.firstPageMs >> times.loadedMs;
     return times;
 }
 
@@ -111,10 +119,45 @@ long PeakRssKb() {
 }
 
 // A normal start, as with a display: page 1 shows once its own graphs are loaded, and
-// the other pages load behind it. The window goes once loading has ended.
+// the other pages load behind it. The window goes once loading has ended, and once page
+// 1 has been painted.
 struct AttendedStart {
+    qint64 firstPaintMs = -1;
     qint64 firstPageMs = -1;
     qint64 loadedMs = -1;
+};
+
+// Sees every paint event of the application. After page 1 is drawn, the first one that
+// reaches the window's page surface is taken as that page's paint: single graphs and
+// the browsers' own surfaces may paint earlier, but the page is on the screen with its
+// surface. The paint has completed when the event loop next turns (the backing store
+// paints every marked widget and flushes in one go), which is when the time is read.
+class FirstPaintWatch : public QObject {
+public:
+    FirstPaintWatch(const QWidget& window, const QElapsedTimer& clock, qint64& paintedMs)
+        : window_(window), clock_(clock), paintedMs_(paintedMs) {}
+
+    void Arm() { armed_ = true; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (armed_ && !seen_ && event->type() == QEvent::Paint) {
+            auto* surface = dynamic_cast<PageBackdrop*>(watched);
+            if (surface && window_.isAncestorOf(surface)) {
+                seen_ = true;
+                QMetaObject::invokeMethod(
+                    this, [this] { paintedMs_ = clock_.elapsed(); }, Qt::QueuedConnection);
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    const QWidget& window_;
+    const QElapsedTimer& clock_;
+    qint64& paintedMs_;
+    bool armed_ = false;
+    bool seen_ = false;
 };
 
 AttendedStart TimeAttendedStart(const std::string& demo, const QElapsedTimer& clock) {
@@ -126,11 +169,20 @@ AttendedStart TimeAttendedStart(const std::string& demo, const QElapsedTimer& cl
     options.printWrittenImages = false;
     AttendedStart times;
     MainWindow window(state, options);
+    FirstPaintWatch watch(window, clock, times.firstPaintMs);
+    qApp->installEventFilter(&watch);
     QObject::connect(&window, &MainWindow::PageDrawn, [&](int) {
-        if (times.firstPageMs < 0) times.firstPageMs = clock.elapsed();
+        if (times.firstPageMs >= 0) return;
+        times.firstPageMs = clock.elapsed();
+        watch.Arm();
     });
     if (window.Open() != 0) return {};
     times.loadedMs = clock.elapsed();
+    // The load may end before the window had a turn of the event loop to paint in.
+    QElapsedTimer wait;
+    wait.start();
+    while (times.firstPaintMs < 0 && wait.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    qApp->removeEventFilter(&watch);
     return times;
 }
 
@@ -244,14 +296,20 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "bench_app: the demo did not load\n");
             return 1;
         }
+        if (attended.firstPaintMs < 0) {
+            std::fprintf(stderr, "bench_app: page 1 was drawn but the window never painted it\n");
+            return 1;
+        }
         if (!resultFile.empty()) {
-            std::ofstream(resultFile) << mainAtMs + static_cast<double>(attended.firstPageMs) << ' '
+            std::ofstream(resultFile) << mainAtMs + static_cast<double>(attended.firstPaintMs) << ' '
+                                      << mainAtMs + static_cast<double>(attended.firstPageMs) << ' '
                                       << mainAtMs + static_cast<double>(attended.loadedMs) << '\n';
             return 0;
         }
         std::printf("process start to main     %.0f ms (in 10 ms ticks)\n", beforeMainMs);
         std::printf("application made          %lld ms after main\n", static_cast<long long>(startedMs));
         std::printf("first page drawn          %lld ms after main\n", static_cast<long long>(attended.firstPageMs));
+        std::printf("first page painted        %lld ms after main\n", static_cast<long long>(attended.firstPaintMs));
         std::printf("all pages loaded          %lld ms after main\n", static_cast<long long>(attended.loadedMs));
         return 0;
     }
@@ -260,18 +318,19 @@ int main(int argc, char** argv) {
     std::vector<StartTimes> starts;
     for (int run = 0; run < 7; ++run) {
         StartTimes start = TimeStartInNewProcess(argv[0], demo);
-        if (start.firstPageMs < 0) {
+        if (start.firstPaintMs < 0) {
             std::fprintf(stderr, "bench_app: a normal start of the demo failed\n");
             return 1;
         }
         starts.push_back(start);
     }
     std::sort(starts.begin(), starts.end(),
-              [](const StartTimes& a, const StartTimes& b) { return a.firstPageMs < b.firstPageMs; });
+              [](const StartTimes& a, const StartTimes& b) { return a.firstPaintMs < b.firstPaintMs; });
     const StartTimes& median = starts[starts.size() / 2];
     std::printf("normal start (median of %zu fresh processes, from the spawn):\n", starts.size());
-    std::printf("  first page drawn        %.0f ms (%.0f to %.0f; target 100 ms: %s)\n", median.firstPageMs,
-                starts.front().firstPageMs, starts.back().firstPageMs, median.firstPageMs < 100 ? "met" : "NOT met");
+    std::printf("  first page painted      %.0f ms (%.0f to %.0f; target 100 ms: %s)\n", median.firstPaintMs,
+                starts.front().firstPaintMs, starts.back().firstPaintMs, median.firstPaintMs < 100 ? "met" : "NOT met");
+    std::printf("  first page drawn        %.0f ms (the drawing code's end, before the paint)\n", median.firstPageMs);
     std::printf("  all pages loaded        %.0f ms\n", median.loadedMs);
 
     PrepareWebEngine();

@@ -130,24 +130,24 @@ QJsonObject GraphJson(const ProgramState& state, const RenderState& render, int 
 
 namespace {
 
-// Qt indents by four spaces a level; a page sits two levels down ("pages", its array).
-std::string IndentedPage(const QByteArray& page) {
-    std::string out;
-    out.reserve(static_cast<size_t>(page.size()) + static_cast<size_t>(page.count('\n')) * 8);
-    bool lineStart = true;
-    for (char c : page) {
-        if (lineStart && c != '\n') out += "        ";
+// Every line of `text` moved right by `spaces`, as Qt indents what sits deeper in the
+// document (its texts never hold a raw line break). `lineStart` carries over pieces.
+void AppendIndented(std::string& out, std::string_view text, size_t spaces, bool& lineStart) {
+    for (char c : text) {
+        if (lineStart && c != '\n') out.append(spaces, ' ');
         out += c;
         lineStart = c == '\n';
     }
-    while (!out.empty() && out.back() == '\n') out.pop_back();
-    return out;
 }
 
 std::string Bytes(const QByteArray& bytes) { return std::string(bytes.constData(), static_cast<size_t>(bytes.size())); }
 
-// The root object's keys in Qt's (alphabetical) order: the two before "pages", then the
-// pages a page at a time, then the three after them.
+// The document in Qt's own layout, written a graph at a time, so that no more than one
+// graph's JSON is held at once (a page of 12 graphs of a month of 5-minute values is
+// tens of megabytes of indented text). The root object's keys come in Qt's
+// (alphabetical) order: the two before "pages", then the pages, then the three after
+// them; a page's keys likewise: "caption", then its graphs, then "page" and "title".
+// A page sits two levels down ("pages", its array) and a graph two below its page.
 class PagesJsonWriter {
 public:
     PagesJsonWriter(JsonLayout layout, const JsonSink& sink) : layout_(layout), sink_(sink) {}
@@ -158,11 +158,34 @@ public:
         return sink_(head + (Indented() ? ",\n    \"pages\": [\n" : ",\"pages\":["));
     }
 
-    Result<void> Page(const QJsonObject& page) {
-        QByteArray text = QJsonDocument(page).toJson(Format());
+    // The page's keys before its graphs, and the opening of its graph array.
+    Result<void> BeginPage(const QJsonObject& keysBeforeGraphs) {
+        std::string head = Bytes(QJsonDocument(keysBeforeGraphs).toJson(Format()));
+        while (!head.empty() && (head.back() == '\n' || head.back() == '}')) head.pop_back();
+        graphs_ = 0;
+        lineStart_ = true;
         std::string piece = pages_++ ? (Indented() ? ",\n" : ",") : "";
-        piece += Indented() ? IndentedPage(text) : Bytes(text);
-        return sink_(piece);
+        return sink_(piece + InPage(head + (Indented() ? ",\n    \"graphs\": [" : ",\"graphs\":[")));
+    }
+
+    Result<void> Graph(const QJsonObject& graph) {
+        std::string text = Bytes(QJsonDocument(graph).toJson(Format()));
+        while (!text.empty() && text.back() == '\n') text.pop_back();
+        std::string piece = graphs_++ ? "," : "";
+        if (!Indented()) return sink_(piece + text);
+        piece += "\n";
+        bool lineStart = true;
+        AppendIndented(piece, text, 8, lineStart);
+        return sink_(InPage(piece));
+    }
+
+    // The graph array's end and the page's keys after it.
+    Result<void> EndPage(const QJsonObject& keysAfterGraphs) {
+        std::string tail = Bytes(QJsonDocument(keysAfterGraphs).toJson(Format()));
+        tail.erase(0, tail.find('{') + 1);
+        if (!Indented()) return sink_("]," + tail);
+        while (!tail.empty() && tail.back() == '\n') tail.pop_back();
+        return sink_(InPage("\n    ]," + tail));
     }
 
     Result<void> End(const QJsonObject& keysAfterPages) {
@@ -175,19 +198,30 @@ private:
     bool Indented() const { return layout_ == JsonLayout::Indented; }
     QJsonDocument::JsonFormat Format() const { return Indented() ? QJsonDocument::Indented : QJsonDocument::Compact; }
 
+    // A piece of the page's own text where it sits in the document.
+    std::string InPage(std::string_view piece) {
+        if (!Indented()) return std::string(piece);
+        std::string out;
+        out.reserve(piece.size() + piece.size() / 8);
+        AppendIndented(out, piece, 8, lineStart_);
+        return out;
+    }
+
     JsonLayout layout_;
     const JsonSink& sink_;
     int pages_ = 0;
+    int graphs_ = 0;
+    bool lineStart_ = true;
 };
 
-QJsonObject PageJson(ProgramState& state, RenderState& render, Host& host, int p) {
-    QJsonArray graphs;
+Result<void> WritePageJson(PagesJsonWriter& writer, ProgramState& state, RenderState& render, Host& host, int p) {
+    if (Result<void> begun = writer.BeginPage({{"caption", Text(host.Caption())}}); !begun) return begun;
     for (int s = 0; s < kGraphsPerPage; ++s) {
         const GraphDef& g = state.pages.Graph(p, s);
-        if (g.Kind() == SlotKind::WebScreen || g.IsDrawnGraph()) graphs.append(GraphJson(state, render, p, s));
+        if (g.Kind() != SlotKind::WebScreen && !g.IsDrawnGraph()) continue;
+        if (Result<void> written = writer.Graph(GraphJson(state, render, p, s)); !written) return written;
     }
-    return QJsonObject{
-        {"page", p}, {"title", Text(state.pages.Page(p).title)}, {"caption", Text(host.Caption())}, {"graphs", graphs}};
+    return writer.EndPage({{"page", p}, {"title", Text(state.pages.Page(p).title)}});
 }
 
 }  // namespace
@@ -202,7 +236,7 @@ Result<void> WritePagesJson(ProgramState& state, RenderState& render, Host& host
         if (state.pages.Page(p).removed) continue;
         state.currentpage = static_cast<int16_t>(p);
         showgraphs(state, render, host, view);
-        if (Result<void> written = writer.Page(PageJson(state, render, host, p)); !written) return written;
+        if (Result<void> written = WritePageJson(writer, state, render, host, p); !written) return written;
     }
     return writer.End(
         {{"span", state.window.span}, {"windowEnd", state.window.end}, {"windowStart", state.window.start}});
@@ -226,7 +260,8 @@ int RunJsonExport(const std::string& programFolder, const std::string& outputPat
     state.loading = false;
     if (!loaded) return 1;
     RenderState render;
-    // A page at a time, so that a folder of a thousand pages needs the memory of one.
+    // A graph at a time, so that a folder of a thousand pages needs the memory of one graph
+    // beside what the load holds.
     StreamedFile file(outputPath);
     Result<void> written =
         WritePagesJson(state, render, host, layout, [&file](std::string_view piece) { return file.Append(piece); });

@@ -17,8 +17,8 @@ enum class JsonLayout { Compact, Indented };
 // Takes the document a piece at a time, in order.
 using JsonSink = std::function<Result<void>(std::string_view)>;
 
-// The JSON document of the drawn pages, handed to `sink` a page at a time as each is
-// drawn. Draws every page that is not removed (the state must have been loaded); the
+// The JSON document of the drawn pages, handed to `sink` a graph at a time as each page
+// is drawn. Draws every page that is not removed (the state must have been loaded); the
 // current page is left at the last one drawn. Stops at the sink's first fault.
 Result<void> WritePagesJson(ProgramState& state, RenderState& render, Host& host, JsonLayout layout,
                             const JsonSink& sink);

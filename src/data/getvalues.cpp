@@ -148,7 +148,7 @@ private:
         const bool depthDuration = kind == SeriesKind::DepthDurationMaxima;
         const SeriesSource source = Source(def);
         int timeStep = source.TimeStepMinutes();
-        SeriesRows rs = OpenSeries(MainStatement(def, source));
+        SeriesRows rs = OpenSeries(MainStatement(def, source), def.dsid);
 
         bool composeModelError = isSecond && options_.modelErrorThreshold && main_.freqtype == FreqType::ModelError;
         ModelErrorText modelError(options_.modelErrorThreshold.value_or(0));
@@ -164,10 +164,10 @@ private:
         long long step5 = 0;  // 5-minute steps of a depth-duration graph
         for (; !rs.Eof(); rs.MoveNext()) {
             ++i;
-            double d = TakeAt(rs, rs.DayNumber(1));
+            double d = TakeAt(rs, rs.DayNumber(0));
             if (series.lastRowTime == 0) series.lastRowTime = state_.window.start;
             if (!depthDuration) i = StoreHourFillers(series, i, series.lastRowTime, d);
-            double v = TakeAt(rs, rs.Number(2));
+            double v = TakeAt(rs, rs.Number(1));
             if (kind == SeriesKind::RecurrenceInterval) {
                 int step = RecurrenceTimeStep(MinuteBoundaries(series.lastRowTime, d));
                 if (i > 1) timeStep = step;
@@ -235,14 +235,14 @@ private:
         SlotSeries& before = Slot(slot);
         before.currentValue = RoundCurrent(before.currentValue, "#0.##");
         std::string statement = DailyStatement(def.dsid, state_.window.start, state_.window.end - 1);
-        SeriesRows rs = OpenSeries(RewriteStatement(statement, state_.settings, false));
+        SeriesRows rs = OpenSeries(RewriteStatement(statement, state_.settings, false), def.dsid);
         SlotSeries& series = Slot(slot);
         long long span = state_.window.span;
         long long i = 0;
         for (; !rs.Eof(); rs.MoveNext()) {
             ++i;
-            double d = TakeAt(rs, rs.DayNumber(1));
-            double v = TakeAt(rs, rs.Number(2));
+            double d = TakeAt(rs, rs.DayNumber(0));
+            double v = TakeAt(rs, rs.Number(1));
             if (UsesFrequencyTable(def.freqtype)) v = Getfrequency(v, state_.frequency, 1440);
             i = FillDailyGaps(series, i, d, span);
             if (i > span) i = span;
@@ -291,7 +291,7 @@ private:
     // The hourly or unit rows as a running total from `prior`, restarted once, after the
     // first row dated on the 1st of a month.
     void ReadMonthlyRows(int slot, const SeriesDef& def, double prior) {
-        SeriesRows rows = OpenSeries(MainStatement(def, Source(def)));
+        SeriesRows rows = OpenSeries(MainStatement(def, Source(def)), def.dsid);
         SlotSeries& series = Slot(slot);
         BeginStoring(slot, false);
         double cum = prior;
@@ -300,8 +300,8 @@ private:
         long long i = 0;
         for (; !rows.Eof(); rows.MoveNext()) {
             ++i;
-            double d = TakeAt(rows, rows.DayNumber(1));
-            double v = TakeAt(rows, rows.Number(2));
+            double d = TakeAt(rows, rows.DayNumber(0));
+            double v = TakeAt(rows, rows.Number(1));
             if (!first) i = StoreHourFillers(series, i, series.lastRowTime, d);
             if (first) {
                 // The first row's own amount belongs to the time before the window.
@@ -333,16 +333,16 @@ private:
     // daily value stored.
     long long ReadMonthlyDays(int slot, const SeriesDef& def, double prior, bool hourlyCurrent) {
         const DateWindow& window = state_.window;
-        SeriesRows days =
-            OpenSeries(RewriteStatement(DailyStatement(def.dsid, window.start, window.end), state_.settings, false));
+        SeriesRows days = OpenSeries(
+            RewriteStatement(DailyStatement(def.dsid, window.start, window.end), state_.settings, false), def.dsid);
         SlotSeries& daily = Slot(slot);
         double cum = prior;
         bool reset = false;
         long long j = 0;
         for (; !days.Eof(); days.MoveNext()) {
             ++j;
-            double d = TakeAt(days, days.DayNumber(1));
-            double v = TakeAt(days, days.Number(2));
+            double d = TakeAt(days, days.DayNumber(0));
+            double v = TakeAt(days, days.Number(1));
             if (DayOfMonth(d) == 1 && !reset) {
                 cum = 0;
                 reset = true;
@@ -461,9 +461,10 @@ private:
         return Take(db_->OpenRecordset(statement));
     }
 
-    SeriesRows OpenSeries(const std::string& statement) {
+    SeriesRows OpenSeries(const std::string& statement, int dsid) {
         if (yield_) yield_();
         table_ = FirstTable(statement);
+        series_ = dsid;
         return Take(db_->OpenSeries(statement));
     }
 
@@ -472,9 +473,9 @@ private:
     template <class Rows, class T>
     T TakeAt(const Rows& rs, Result<T> result) {
         if (!result) {
-            Result<std::string> series = rs.Text(0), time = rs.Text(1);
-            Fail("Table " + table_ + ", series " + (series ? series.value() : "?") + ", row " +
-                 (time ? time.value() : "?") + ": " + result.error());
+            Result<std::string> time = rs.Text(0);
+            Fail("Table " + table_ + ", series " + std::to_string(series_) + ", row " + (time ? time.value() : "?") +
+                 ": " + result.error());
         }
         return std::move(result.value());
     }
@@ -492,6 +493,7 @@ private:
     }
 
     std::string table_;  // of the statement being read
+    int series_ = 0;     // of the series statement being read
     ProgramState& state_;
     std::function<void()> yield_;
     int page_;

@@ -9,9 +9,8 @@ namespace {
 std::string DateLiteralText(double day) { return FormatDate(day, "dd-mmm-yyyy"); }
 
 std::string SeriesSelect(const std::string& table, int dsid, double from, double to) {
-    return "select datatype_site_id, date_time, value from " + table +
-           " where datatype_site_id = " + std::to_string(dsid) + " and date_time between #" + DateLiteralText(from) +
-           "# " + "and #" + DateLiteralText(to) + "# ";
+    return "select date_time, value from " + table + " where datatype_site_id = " + std::to_string(dsid) +
+           " and date_time between #" + DateLiteralText(from) + "# " + "and #" + DateLiteralText(to) + "# ";
 }
 
 }  // namespace

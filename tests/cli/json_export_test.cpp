@@ -154,14 +154,17 @@ TEST_F(JsonExportTest, ProbabilityAnnotationAtTheNormalOnePercentQuantile) {
     EXPECT_NE(title.find(", P=100yrs"), std::string::npos) << title;
 }
 
-// The export is written a page at a time; compact and indented must still be one and
-// the same document, and a write that cannot finish leaves no file behind.
+// The export is written a graph at a time; compact and indented must still be one and
+// the same document as Qt writes it whole (pages of several graphs, of one, of none),
+// and a write that cannot finish leaves no file behind.
 TEST_F(JsonExportTest, CompactAndPrettyAreTheSameDocumentWrittenWholeOrNotAtAll) {
     ASSERT_TRUE(db_.Exec("INSERT INTO rsite VALUES (101, 'Creek', 1, 'Stage', 'ft', 1);" +
                          Rows(101, "rhour", {{"2026-03-10 11:00:00", 1.5}, {"2026-03-10 12:00:00", 2.5}})));
     ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "Tidemark_setup.txt",
                                 SetupText({" 1 ;Rivers; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON", Graph(1, "101", "Creek", 2, 0),
-                                           " 2 ;More; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON", Graph(1, "101", "Again", 0, 0)})));
+                                           Graph(2, "101", "Creek {\"again\": [1]}", 0, 0),
+                                           Graph(3, "101", "Third", 0, 0), " 2 ;More; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON",
+                                           Graph(1, "101", "Again", 0, 0), " 3 ;Empty; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON"})));
     auto run = [&](const std::string& out, bool pretty) {
         std::vector<std::string> args{TIDEMARK_EXE, "--folder", db_.Folder(), "--export-json", out};
         if (pretty) args.push_back("--pretty");
@@ -179,7 +182,11 @@ TEST_F(JsonExportTest, CompactAndPrettyAreTheSameDocumentWrittenWholeOrNotAtAll)
     ASSERT_EQ(compactError.error, QJsonParseError::NoError) << compactError.errorString().toStdString();
     ASSERT_EQ(prettyError.error, QJsonParseError::NoError) << prettyError.errorString().toStdString();
     EXPECT_EQ(a, b);
-    EXPECT_EQ(a.object()["pages"].toArray().size(), 2);
+    const QJsonArray pages = a.object()["pages"].toArray();
+    ASSERT_EQ(pages.size(), 3);
+    EXPECT_EQ(pages[0].toObject()["graphs"].toArray().size(), 3);
+    EXPECT_EQ(pages[1].toObject()["graphs"].toArray().size(), 1);
+    EXPECT_EQ(pages[2].toObject()["graphs"].toArray().size(), 0);
     EXPECT_EQ(a.toJson(QJsonDocument::Compact).toStdString(), *compact);
     EXPECT_EQ(b.toJson(QJsonDocument::Indented).toStdString(), *pretty);
 

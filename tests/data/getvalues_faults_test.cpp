@@ -26,7 +26,7 @@ TEST_F(GetvaluesFaultTest, ANullValueEndsTheFetchKeepingTheRowsBeforeIt) {
     h.Getvalues(0);
     ASSERT_EQ(h.host.messages.size(), 1u);
     EXPECT_EQ(h.host.messages[0],
-              "Sub Getvalues1: Table rhour, series 4, row 2020-03-01 04:00:00: Invalid use of Null: field 3 (value) is "
+              "Sub Getvalues1: Table rhour, series 4, row 2020-03-01 04:00:00: Invalid use of Null: field 2 (value) is "
               "empty");
     // The fillers before the empty row were stored; nothing after it.
     EXPECT_EQ(h.Points(0), (std::vector<std::string>{"03-01 00:00 1", "03-01 01:00 2.004", "03-01 02:00 -9999",

@@ -12,13 +12,13 @@ const double kEnd = DateSerial(2020, 3, 8);
 
 TEST(SeriesStatements, AreWrittenAsTheProgramWritesThem) {
     EXPECT_EQ(HourlyStatement(1234, kStart, kEnd, false),
-              "select datatype_site_id, date_time, value from rhour where datatype_site_id = 1234 and date_time "
+              "select date_time, value from rhour where datatype_site_id = 1234 and date_time "
               "between #01-Mar-2020# and #08-Mar-2020# order by date_time;");
     EXPECT_EQ(UnitValuesStatement(7, kStart, kEnd),
-              "select datatype_site_id, date_time, value from runit where datatype_site_id = 7 and date_time "
+              "select date_time, value from runit where datatype_site_id = 7 and date_time "
               "between #01-Mar-2020# and #08-Mar-2020# order by date_time;");
     EXPECT_EQ(DailyStatement(7, kStart, kEnd - 1),
-              "select datatype_site_id, date_time, value from rday where datatype_site_id = 7 and date_time "
+              "select date_time, value from rday where datatype_site_id = 7 and date_time "
               "between #01-Mar-2020# and #07-Mar-2020# order by date_time;");
     EXPECT_EQ(MonthSoFarStatement(7, DateSerial(2020, 3, 1), DateSerial(2020, 3, 19)),
               "select date_time, value from rday where datatype_site_id =7 and date_time between #01-Mar-2020# "
@@ -27,11 +27,11 @@ TEST(SeriesStatements, AreWrittenAsTheProgramWritesThem) {
 
 TEST(SeriesStatements, TheDailyMaxMinPartsFollowTheFirstSemicolon) {
     EXPECT_EQ(HourlyStatement(5, kStart, kEnd, true),
-              "select datatype_site_id, date_time, value from rhour where datatype_site_id = 5 and date_time "
+              "select date_time, value from rhour where datatype_site_id = 5 and date_time "
               "between #01-Mar-2020# and #08-Mar-2020# order by date_time;"
-              "union select datatype_site_id, date_time, value from rdaymax where datatype_site_id = 5 and "
+              "union select date_time, value from rdaymax where datatype_site_id = 5 and "
               "date_time between #01-Mar-2020# and #08-Mar-2020# order by date_time;"
-              "union select datatype_site_id, date_time, value from rdaymin where datatype_site_id = 5 and "
+              "union select date_time, value from rdaymin where datatype_site_id = 5 and "
               "date_time between #01-Mar-2020# and #08-Mar-2020# order by date_time, value;");
 }
 

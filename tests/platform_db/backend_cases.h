@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -55,18 +56,16 @@ inline std::string Dmy(double day) { return FormatDate(day, "dd-mmm-yyyy"); }
 inline std::string QuoteDates(const std::string& statement) { return ReplaceAll(statement, "#", "'"); }
 
 inline std::string ValueStatement(const std::string& prefix, const std::string& table, int dsid, double start,
-                                  double end) {
-    return prefix + "select datatype_site_id, date_time, value from " + table +
-           " where datatype_site_id = " + std::to_string(dsid) + " and date_time between #" + Dmy(start) + "# " +
-           "and #" + Dmy(end) + "# order by date_time;";
+                                  double end, const std::string& order = "date_time") {
+    return prefix + "select date_time, value from " + table + " where datatype_site_id = " + std::to_string(dsid) +
+           " and date_time between #" + Dmy(start) + "# " + "and #" + Dmy(end) + "# order by " + order + ";";
 }
 
 // As the data layer ends it: the union's last ORDER BY puts rows of one instant by value
 // (a union's own order differs between engines: MariaDB leaves them as the tables came).
 inline std::string HourlyWithMaxMin(int dsid, double start, double end) {
-    std::string last = ValueStatement("union ", "rdaymin", dsid, start, end);
     return ValueStatement("", "rhour", dsid, start, end) + ValueStatement("union ", "rdaymax", dsid, start, end) +
-           ReplaceAll(last, "order by date_time;", "order by date_time, value;");
+           ValueStatement("union ", "rdaymin", dsid, start, end, "date_time, value");
 }
 
 class BackendTest : public ::testing::TestWithParam<BackendParam> {
@@ -88,7 +87,7 @@ protected:
         return db ? std::move(db.value()) : nullptr;
     }
 
-    // Rows read the way the series fetch reads them: field 2 as a date-time, field 3 as
+    // Rows read the way the series fetch reads them: field 1 as a date-time, field 2 as
     // a number, "date value" per row.
     std::vector<std::string> Series(const std::string& statement, long* recordCount = nullptr) {
         std::unique_ptr<Database> db = Open();
@@ -99,8 +98,8 @@ protected:
         if (recordCount) *recordCount = rs->RecordCount();
         std::vector<std::string> rows;
         for (; !rs->Eof(); rs->MoveNext()) {
-            Result<double> day = rs->DayNumber(1);
-            Result<double> value = rs->Number(2);
+            Result<double> day = rs->DayNumber(0);
+            Result<double> value = rs->Number(1);
             EXPECT_TRUE(day.ok()) << day.error();
             EXPECT_TRUE(value.ok()) << value.error();
             if (day && value) rows.push_back(DayText(day.value()) + " " + CStr(value.value()));
@@ -161,6 +160,41 @@ TEST_P(BackendTest, EveryStoredFormOfAnInstantFallsOnTheSameSideOfTheWindow) {
         std::sort(got.begin(), got.end());
     }
     EXPECT_EQ(got, expected);
+}
+
+// Of the window's last day only its midnight is in, whichever form it is stored in (a
+// date alone, no seconds, a "T", zeros after the point), and nothing a moment after it is,
+// though a text comparison puts some of those forms on the other side of each other.
+TEST_P(BackendTest, OfTheLastDayOnlyMidnightIsInWhateverItsForm) {
+    struct Form {
+        const char* text;
+        bool in;
+    };
+    const Form forms[] = {{"2020-03-01", true},
+                          {"2020-03-01 00:00", true},
+                          {"2020-03-08", true},
+                          {"2020-03-08 00:00", true},
+                          {"2020-03-08T00:00", true},
+                          {"2020-03-08 00:00:00.000000", true},
+                          {"2020-03-08T00:00:00.000000", true},
+                          {"2020-03-08 00:00:01", false},
+                          {"2020-03-08T00:00:01", false},
+                          {"2020-03-08 00:00:00.001", false},
+                          {"2020-03-08T00:00:00.001", false},
+                          {"2020-03-08 12:00", false},
+                          {"2020-02-29T23:59:59", false}};
+    // One series a form: at one instant two forms are one key on an engine of timestamps.
+    std::string rows;
+    for (size_t k = 0; k < std::size(forms); ++k)
+        rows += "insert into rhour values (" + std::to_string(100 + k) + ", '" + forms[k].text + "', 1);";
+    Fill(rows);
+    for (size_t k = 0; k < std::size(forms); ++k) {
+        // Cut to the second, a thousandth past midnight is midnight.
+        bool in = forms[k].in || (!backend_->KeepsFractionsOfSeconds() && Contains(forms[k].text, ".001"));
+        std::vector<std::string> got =
+            Series(QuoteDates(ValueStatement("", "rhour", static_cast<int>(100 + k), start_, end_)));
+        EXPECT_EQ(got.size(), in ? 1u : 0u) << forms[k].text;
+    }
 }
 
 TEST_P(BackendTest, DailyMaxMinArriveMergedInDateOrder) {
@@ -296,7 +330,7 @@ TEST_P(BackendTest, EmptyResultHasNoRecords) {
     EXPECT_TRUE(rs->IsOpen());
     EXPECT_TRUE(rs->Eof());
     EXPECT_EQ(rs->RecordCount(), 0);
-    EXPECT_EQ(rs->FieldCount(), 3);
+    EXPECT_EQ(rs->FieldCount(), 2);
 }
 
 TEST_P(BackendTest, ConnectionIsReadOnly) {

@@ -10,15 +10,15 @@ namespace {
 // The hourly statement with the daily max/min addition, exactly as the data layer
 // builds it for series 1234 and the window 1 to 8 March 2020.
 const std::string kHourlyMaxMin =
-    "select datatype_site_id, date_time, value from rhour where datatype_site_id = 1234 and date_time between "
+    "select date_time, value from rhour where datatype_site_id = 1234 and date_time between "
     "#01-Mar-2020# and #08-Mar-2020# order by date_time;"
-    "union select datatype_site_id, date_time, value from rdaymax where datatype_site_id = 1234 and date_time "
+    "union select date_time, value from rdaymax where datatype_site_id = 1234 and date_time "
     "between #01-Mar-2020# and #08-Mar-2020# order by date_time;"
-    "union select datatype_site_id, date_time, value from rdaymin where datatype_site_id = 1234 and date_time "
+    "union select date_time, value from rdaymin where datatype_site_id = 1234 and date_time "
     "between #01-Mar-2020# and #08-Mar-2020# order by date_time;";
 
-// What a date range over a text column becomes on SQLite: a day-wide text range that the
-// key can narrow, and the comparison of instants.
+// What a date range over a text column becomes on SQLite when it has a time of day: a
+// day-wide text range that the key can narrow, and the comparison of instants.
 std::string SqliteRange(const std::string& column, const std::string& firstDay, const std::string& dayAfter,
                         const std::string& from, const std::string& to) {
     return "(" + column + " >= '" + firstDay + "' and " + column + " < '" + dayAfter + "' and (" + column +
@@ -26,14 +26,19 @@ std::string SqliteRange(const std::string& column, const std::string& firstDay, 
            "') and julianday('" + to + "')))";
 }
 
+// From midnight to midnight: text bounds alone, so that the key serves the whole range.
+std::string SqliteDayRange(const std::string& column, const std::string& firstDay, const std::string& lastDay) {
+    return "(" + column + " >= '" + firstDay + "' and " + column + " <= '" + lastDay + "T00:00:00.000000000' and (" +
+           column + " <= '" + lastDay + " 00:00:00.000000000' or " + column + " >= '" + lastDay + "T'))";
+}
+
 TEST(Dialect, SqliteMergesTheUnionAndWritesIsoText) {
-    const std::string range =
-        SqliteRange("date_time", "2020-03-01", "2020-03-09", "2020-03-01 00:00:00", "2020-03-08 00:00:00");
-    const std::string expected =
-        "select datatype_site_id, date_time, value from rhour where datatype_site_id = 1234 and " + range +
-        " union select datatype_site_id, date_time, value from rdaymax where datatype_site_id = 1234 and " + range +
-        " union select datatype_site_id, date_time, value from rdaymin where datatype_site_id = 1234 and " + range +
-        " order by date_time;";
+    const std::string range = SqliteDayRange("date_time", "2020-03-01", "2020-03-08");
+    const std::string expected = "select date_time, value from rhour where datatype_site_id = 1234 and " + range +
+                                 " union select date_time, value from rdaymax where datatype_site_id = 1234 and " +
+                                 range +
+                                 " union select date_time, value from rdaymin where datatype_site_id = 1234 and " +
+                                 range + " order by date_time;";
     EXPECT_EQ(SqliteDialect(kHourlyMaxMin), expected);
     // Non-Jet providers send the dates between quotes; the result is the same.
     EXPECT_EQ(SqliteDialect(ReplaceAll(kHourlyMaxMin, "#", "'")), expected);

@@ -161,11 +161,34 @@ std::string DayText(double day) { return DateText(std::floor(day)).substr(0, 10)
 // ISO form exactly), within a day-wide text range that every form of those instants
 // falls into, so the primary key still narrows the rows read. A row inside the range as
 // text is inside it as an instant too; only the others pay for julianday.
-std::string SqliteDateRange(const std::string& column, double from, double to) {
+std::string InstantRange(const std::string& column, double from, double to) {
     const std::string first = "'" + DateText(from) + "'", last = "'" + DateText(to) + "'";
     return "(" + column + " >= '" + DayText(from) + "' and " + column + " < '" + DayText(to + 1) + "' and (" + column +
            " between " + first + " and " + last + " or julianday(" + column + ") between julianday(" + first +
            ") and julianday(" + last + ")))";
+}
+
+bool IsMidnight(double day) { return DateText(day).compare(11, 8, "00:00:00") == 0; }
+
+// The program's own windows run from midnight to midnight, and for those the text order
+// alone separates the rows, so the primary key serves the range without a function call
+// on any row: every form of a first day's time sorts at or after that day's date, and of
+// the last day only midnight is in, which as text is either up to "D 00:00:00" with
+// zeros after the point (the space forms, next to the days before) or the same with "T"
+// (the "T" forms, after every space form of that day). The one comparison a row still
+// costs is for a last day stored in both forms: its later space forms sort between the
+// two midnights, so no single key range holds both without them. A midnight written
+// with more than nine zeros after the point is left out, and so is a time less than a
+// millisecond after midnight, which julianday, reading milliseconds, took for midnight.
+std::string MidnightRange(const std::string& column, double from, double to) {
+    const std::string zeros = ".000000000", lastDay = DayText(to);
+    return "(" + column + " >= '" + DayText(from) + "' and " + column + " <= '" + lastDay + "T00:00:00" + zeros +
+           "' and (" + column + " <= '" + lastDay + " 00:00:00" + zeros + "' or " + column + " >= '" + lastDay + "T'))";
+}
+
+std::string SqliteDateRange(const std::string& column, double from, double to) {
+    if (IsMidnight(from) && IsMidnight(to)) return MidnightRange(column, from, to);
+    return InstantRange(column, from, to);
 }
 
 // Finds "column between <date> and <date>" and puts the instant comparison in its place.

@@ -47,7 +47,7 @@ SeriesRows::SeriesRows(std::vector<SeriesRow> rows, Recordset rest) : rows_(std:
 
 Result<std::string> SeriesRows::Text(int index) const {
     if (position_ < rows_.size()) {
-        if (index == 1) {
+        if (index == 0) {
             CivilTime t = ToCivil(rows_[position_].time);
             char text[32];
             std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,

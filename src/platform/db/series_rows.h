@@ -1,7 +1,7 @@
 #pragma once
-// The rows of a series statement ("select datatype_site_id, date_time, value ..."), read
-// for what the series fetch takes of them: the second field as a day number and the
-// third as a number. Holding two doubles a row instead of every field as the engine gave
+// The rows of a series statement ("select date_time, value ..."), read for what the
+// series fetch takes of them: the first field as a day number and the second as a
+// number. Holding two doubles a row instead of every field as the engine gave
 // it keeps a fetch of a hundred thousand rows close to the engine's own speed.
 //
 // It is read like a Recordset (Eof, MoveNext, fields by position) and answers exactly as
@@ -39,14 +39,14 @@ public:
     }
     long RecordCount() const { return static_cast<long>(rows_.size()) + rest_.RecordCount(); }
 
-    // Field 1 of the current row as a day number, field 2 as a number; every other
+    // Field 0 of the current row as a day number, field 1 as a number; every other
     // field, and every field of the rest, as the Recordset reads it.
     Result<double> DayNumber(int index) const {
-        if (index == 1 && position_ < rows_.size()) return rows_[position_].time;
+        if (index == 0 && position_ < rows_.size()) return rows_[position_].time;
         return Rest().DayNumber(index);
     }
     Result<double> Number(int index) const {
-        if (index == 2 && position_ < rows_.size()) return rows_[position_].value;
+        if (index == 1 && position_ < rows_.size()) return rows_[position_].value;
         return Rest().Number(index);
     }
     Result<std::string> Text(int index) const;

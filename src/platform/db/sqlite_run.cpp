@@ -113,7 +113,7 @@ namespace {
 // A row of a series statement as a day number and a value; false when a field holds
 // anything else (a null, text in another form), which the Recordset is left to read.
 bool ReadSeriesRow(sqlite3_stmt* s, StoredDateTimeReader& dates, SeriesRow& row) {
-    sqlite3_value* time = sqlite3_column_value(s, 1);
+    sqlite3_value* time = sqlite3_column_value(s, 0);
     switch (sqlite3_value_type(time)) {
         case SQLITE_TEXT: {
             const char* chars = reinterpret_cast<const char*>(sqlite3_value_text(time));
@@ -128,7 +128,7 @@ bool ReadSeriesRow(sqlite3_stmt* s, StoredDateTimeReader& dates, SeriesRow& row)
         case SQLITE_INTEGER: row.time = static_cast<double>(sqlite3_value_int64(time)); break;
         default: return false;
     }
-    sqlite3_value* value = sqlite3_column_value(s, 2);
+    sqlite3_value* value = sqlite3_column_value(s, 1);
     switch (sqlite3_value_type(value)) {
         case SQLITE_FLOAT: row.value = sqlite3_value_double(value); return true;
         case SQLITE_INTEGER: row.value = static_cast<double>(sqlite3_value_int64(value)); return true;
@@ -146,7 +146,7 @@ Result<SeriesRows> RunSeriesOnSqlite(sqlite3* db, const std::string& sql) {
     std::vector<SeriesRow> rows;
     StoredDateTimeReader dates;
     int rc = sqlite3_step(s);
-    if (sqlite3_column_count(s) >= 3) {
+    if (sqlite3_column_count(s) >= 2) {
         rows.reserve(4096);
         for (SeriesRow row; rc == SQLITE_ROW && ReadSeriesRow(s, dates, row); rc = sqlite3_step(s)) rows.push_back(row);
     }
