@@ -3,8 +3,11 @@
 #include <libpq-fe.h>
 
 #include <QtCore/QByteArray>
+#include <QtCore/QtEndian>
 
+#include <bit>
 #include <charconv>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -215,6 +218,81 @@ private:
     std::string converted_;
 };
 
+// The server's binary forms, most significant byte first.
+template <class T>
+T BigEndian(const char* bytes) {
+    return qFromBigEndian<T>(bytes);
+}
+
+// Dates and timestamps count from 2000-01-01; their largest and smallest values stand
+// for infinity.
+const double kPostgresEpoch = DateSerial(2000, 1, 1);
+const double kFirstReadableDay = DateSerial(1, 1, 1);
+const double kLastReadableDay = DateSerial(9999, 12, 31);
+
+std::optional<double> ReadableDay(int64_t days) {
+    double day = kPostgresEpoch + static_cast<double>(days);
+    if (day < kFirstReadableDay || day > kLastReadableDay) return std::nullopt;
+    return day;
+}
+
+// As the text form is read: whole seconds, a fraction dropped, the date and the time
+// added as the text reader adds them, so both give the same day number.
+std::optional<double> BinaryTimestamp(const char* bytes) {
+    int64_t micros = BigEndian<int64_t>(bytes);
+    if (micros == INT64_MAX || micros == INT64_MIN) return std::nullopt;
+    int64_t seconds = micros / 1000000 - (micros % 1000000 < 0 ? 1 : 0);
+    int64_t days = seconds / 86400 - (seconds % 86400 < 0 ? 1 : 0);
+    int64_t rest = seconds - days * 86400;
+    std::optional<double> day = ReadableDay(days);
+    if (!day) return std::nullopt;
+    return *day +
+           TimeSerial(static_cast<int>(rest / 3600), static_cast<int>(rest % 3600 / 60), static_cast<int>(rest % 60));
+}
+
+std::optional<double> BinaryDate(const char* bytes) {
+    int32_t days = BigEndian<int32_t>(bytes);
+    if (days == INT32_MAX || days == INT32_MIN) return std::nullopt;
+    return ReadableDay(days);
+}
+
+// A field of a binary row as the Recordset of the text form holds it.
+enum class BinaryRead { DateTime, Date, Float8, Int2, Int4, Int8 };
+
+std::optional<BinaryRead> BinaryReadOf(Oid type) {
+    switch (static_cast<PgType>(type)) {
+        case PgType::Timestamp: return BinaryRead::DateTime;
+        case PgType::Date: return BinaryRead::Date;
+        case PgType::Float8: return BinaryRead::Float8;
+        case PgType::Int2: return BinaryRead::Int2;
+        case PgType::Int4: return BinaryRead::Int4;
+        case PgType::Int8: return BinaryRead::Int8;
+        default: return std::nullopt;
+    }
+}
+
+struct BinaryField {
+    bool dateTime = false;        // else a number
+    std::optional<double> value;  // nothing: null, or a date the text form reads as null
+};
+
+BinaryField ReadBinary(BinaryRead read, const char* bytes) {
+    switch (read) {
+        case BinaryRead::DateTime: return {true, BinaryTimestamp(bytes)};
+        case BinaryRead::Date: return {true, BinaryDate(bytes)};
+        case BinaryRead::Float8: return {false, std::bit_cast<double>(BigEndian<uint64_t>(bytes))};
+        case BinaryRead::Int2: return {false, static_cast<double>(BigEndian<int16_t>(bytes))};
+        case BinaryRead::Int4: return {false, static_cast<double>(BigEndian<int32_t>(bytes))};
+        case BinaryRead::Int8: return {false, static_cast<double>(BigEndian<int64_t>(bytes))};
+    }
+    return {};
+}
+
+bool IntegerDateTimes(pg_conn* connection) {
+    const char* setting = PQparameterStatus(connection, "integer_datetimes");
+    return setting && std::string_view(setting) == "on";
+}
+
 }  // namespace
 
 Result<Recordset> RunOnPostgres(pg_conn* connection, const std::string& sql) {
@@ -251,6 +329,62 @@ Result<Recordset> RunOnPostgres(pg_conn* connection, const std::string& sql) {
         rows.EndRow();
     }
     return rows.Finish();
+}
+
+}  // namespace tidemark
+
+namespace tidemark {
+
+std::optional<Result<SeriesRows>> RunSeriesOnPostgres(pg_conn* connection, const std::string& sql) {
+    if (!IntegerDateTimes(connection)) return std::nullopt;
+    const QByteArray utf8 = ProgramText(sql).toUtf8();
+    ResultHandle result(PQexecParams(connection, utf8.constData(), 0, nullptr, nullptr, nullptr, nullptr, 1));
+    if (!result) return Result<SeriesRows>(Fault{ErrorText(PQerrorMessage(connection))});
+    ExecStatusType status = PQresultStatus(result.get());
+    // Faults and statements without rows are told as the text form tells them.
+    if (status != PGRES_TUPLES_OK || PQnfields(result.get()) < 2) return std::nullopt;
+
+    PGresult* r = result.get();
+    const int columns = PQnfields(r);
+    std::vector<std::string> names;
+    std::vector<BinaryRead> reads;
+    for (int c = 0; c < columns; ++c) {
+        std::optional<BinaryRead> read = BinaryReadOf(PQftype(r, c));
+        if (!read) return std::nullopt;
+        reads.push_back(*read);
+        std::string name;
+        AppendUtf8AsWindows1252(PQfname(r, c), name);
+        names.push_back(std::move(name));
+    }
+    auto field = [&](int row, int c) -> BinaryField {
+        if (PQgetisnull(r, row, c)) return {};
+        return ReadBinary(reads[static_cast<size_t>(c)], PQgetvalue(r, row, c));
+    };
+    // The rows that read as a date-time and a number; the rest as the record set of the
+    // text form holds them.
+    const int count = PQntuples(r);
+    std::vector<SeriesRow> rows;
+    rows.reserve(static_cast<size_t>(count));
+    int row = 0;
+    for (; row < count; ++row) {
+        BinaryField time = field(row, 0), value = field(row, 1);
+        if (!time.value || !value.value || value.dateTime) break;
+        rows.push_back({*time.value, *value.value});
+    }
+    Recordset::Builder rest(std::move(names));
+    for (; row < count; ++row) {
+        for (int c = 0; c < columns; ++c) {
+            BinaryField f = field(row, c);
+            if (!f.value)
+                rest.AddNull();
+            else if (f.dateTime)
+                rest.AddDateTime(*f.value);
+            else
+                rest.AddNumber(*f.value);
+        }
+        rest.EndRow();
+    }
+    return Result<SeriesRows>(SeriesRows(std::move(rows), rest.Finish()));
 }
 
 }  // namespace tidemark

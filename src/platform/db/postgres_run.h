@@ -5,10 +5,12 @@
 // thousand rows then spends most of its fetch there. Read as text and parsed here, the
 // rows come out as QPSQL gives them - the date and time fields as the server wrote them -
 // at the pace of libpq.
+#include <optional>
 #include <string>
 
 #include "core/result.h"
 #include "platform/db/recordset.h"
+#include "platform/db/series_rows.h"
 
 struct pg_conn;
 
@@ -16,5 +18,12 @@ namespace tidemark {
 
 // Runs a reading statement (program text) and reads all its rows.
 Result<Recordset> RunOnPostgres(pg_conn* connection, const std::string& sql);
+
+// Runs a series statement with its rows in the server's binary form: the server then
+// neither writes a hundred thousand dates and numbers as text nor this side reads them
+// back. The rows come out as RunOnPostgres and SeriesRowsOf would give them. Nothing
+// when a column is of a type kept only as text here (text, numeric, real, zoned
+// timestamps): the caller then runs the statement as text.
+std::optional<Result<SeriesRows>> RunSeriesOnPostgres(pg_conn* connection, const std::string& sql);
 
 }  // namespace tidemark

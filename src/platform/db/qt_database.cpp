@@ -160,10 +160,12 @@ public:
     }
 
     Result<SeriesRows> OpenSeries(const std::string& statement) override {
-        if (!direct_) return Database::OpenSeries(statement);
+        if (!direct_ && !postgres_) return Database::OpenSeries(statement);
         Result<std::string> sql = Runnable(statement);
         if (!sql) return Fault{sql.error()};
-        return RunSeriesOnSqlite(direct_, sql.value());
+        if (direct_) return RunSeriesOnSqlite(direct_, sql.value());
+        if (std::optional<Result<SeriesRows>> rows = RunSeriesOnPostgres(postgres_, sql.value())) return *rows;
+        return Database::OpenSeries(statement);
     }
 
     Result<Recordset> OpenRecordset(const std::string& statement) override {

@@ -1,5 +1,6 @@
 // The backend cases on a private PostgreSQL server, plus what only PostgreSQL does.
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
@@ -112,6 +113,55 @@ TEST_F(PostgresOnly, EveryColumnTypeReadsAsTheProgramTakesIt) {
     ASSERT_GE(written.size(), 19u) << written;
     EXPECT_EQ(DayText(day(14)), written.substr(0, 16)) << written;
     EXPECT_EQ(DayText(day(14)).size(), 16u);
+}
+
+// Every row as the series fetch reads it (the value's own text is not kept for rows read
+// fast), as text.
+std::vector<std::string> Readings(SeriesRows rows) {
+    auto shown = [](const Result<double>& r) {
+        if (!r) return "fault: " + r.error();
+        char text[40];
+        std::snprintf(text, sizeof text, "%.17g", std::isnan(*r) ? 0.5 : *r);
+        return std::string(std::isnan(*r) ? "NaN" : text);
+    };
+    std::vector<std::string> out;
+    for (; !rows.Eof(); rows.MoveNext())
+        out.push_back(shown(rows.DayNumber(0)) + " | " + shown(rows.Number(1)) + " | " + rows.Text(0).value_or("?"));
+    return out;
+}
+
+// Series rows come in the server's binary form; they must read exactly as the same rows
+// read as text: fractions of a second dropped, dates before 2000 and far from it, values
+// the text form reads as numbers, and from a row without a value on, the rows as the
+// record set holds them.
+TEST_F(PostgresOnly, SeriesReadInBinaryAreThoseReadAsText) {
+    Result<std::unique_ptr<Database>> db = OpenConnection(backend_.ConnectionString(), "/");
+    ASSERT_TRUE(db.ok()) << db.error();
+    const std::string series =
+        "select t::timestamp as date_time, v as value from (values "
+        "('2020-03-01 13:45:30.75', 1.25::float8), ('1999-12-31 23:59:59.999', 0.1), ('1999-12-31 00:00:00', -0.0), "
+        "('1850-06-01 06:30:00', 1e300), ('0001-01-01 00:00:01', 'NaN'), ('9999-12-31 23:59:59', 'Infinity'), "
+        "('2020-03-01 00:00:00.000001', 2), ('2020-03-02 00:00:00', null), ('infinity', 3), "
+        "('2020-03-03 12:00:00', 4.5)) as rows(t, v);";
+    Result<SeriesRows> binary = db.value()->OpenSeries(series);
+    ASSERT_TRUE(binary.ok()) << binary.error();
+    Result<Recordset> text = db.value()->OpenRecordset(series);
+    ASSERT_TRUE(text.ok()) << text.error();
+    std::vector<std::string> expected = Readings(SeriesRowsOf(std::move(text.value())));
+    EXPECT_EQ(Readings(std::move(binary.value())), expected);
+    ASSERT_EQ(expected.size(), 10u);
+    // A second short of 2000, its fraction dropped.
+    char whole[40];
+    std::snprintf(whole, sizeof whole, "%.17g", MakeDayNumber(1999, 12, 31, 23, 59, 59));
+    EXPECT_EQ(expected[1].substr(0, expected[1].find(" | ")), whole);
+
+    // Columns kept as text here (numeric values, text dates) are read as text.
+    Result<SeriesRows> numeric = db.value()->OpenSeries("select timestamp '2020-03-01 01:00' as d, 1.5::numeric as v;");
+    ASSERT_TRUE(numeric.ok()) << numeric.error();
+    EXPECT_EQ(numeric->Number(1).value_or(0), 1.5);
+    Result<SeriesRows> missing = db.value()->OpenSeries("select date_time, value from no_such_table;");
+    ASSERT_FALSE(missing.ok());
+    EXPECT_NE(missing.error().find("no_such_table"), std::string::npos) << missing.error();
 }
 
 }  // namespace
