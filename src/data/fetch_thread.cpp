@@ -7,19 +7,11 @@
 
 namespace tidemark {
 
-Result<std::unique_ptr<FetchThread>> FetchThread::Start(const SetupSettings& settings, const std::string& programFolder,
-                                                        std::chrono::milliseconds lockWait) {
+std::unique_ptr<FetchThread> FetchThread::Start(const SetupSettings& settings, const std::string& programFolder,
+                                                std::chrono::milliseconds lockWait) {
     std::unique_ptr<FetchThread> fetcher(new FetchThread);
     FetchThread& f = *fetcher;
     f.thread_ = std::thread([&f, settings, programFolder, lockWait] { f.Serve(settings, programFolder, lockWait); });
-    std::unique_lock lock(f.mutex_);
-    f.changed_.wait(lock, [&f] { return f.opened_.has_value(); });
-    if (!*f.opened_) {
-        Fault fault = f.opened_->fault();
-        lock.unlock();
-        f.thread_.join();
-        return fault;
-    }
     return fetcher;
 }
 
@@ -41,10 +33,10 @@ void FetchThread::Begin(Job job) {
     changed_.notify_all();
 }
 
-Result<void> FetchThread::Finish() {
+std::optional<Result<void>> FetchThread::Finish() {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return done_.has_value(); });
-    Result<void> result = std::move(*done_);
+    std::optional<Result<void>> result = std::move(*done_);
     done_.reset();
     return result;
 }
@@ -52,12 +44,18 @@ Result<void> FetchThread::Finish() {
 void FetchThread::Serve(const SetupSettings& settings, const std::string& programFolder,
                         std::chrono::milliseconds lockWait) {
     Result<std::unique_ptr<Database>> opened = OpenDatabase(settings, programFolder, lockWait);
-    {
-        std::lock_guard lock(mutex_);
-        opened_ = opened ? Result<void>{} : Result<void>{opened.fault()};
+    if (!opened) {
+        // Every job, now and later, is answered with nothing: the caller runs it itself.
+        for (;;) {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return stopping_ || job_.has_value(); });
+            if (!job_) return;
+            job_.reset();
+            done_.emplace(std::nullopt);
+            lock.unlock();
+            changed_.notify_all();
+        }
     }
-    changed_.notify_all();
-    if (!opened) return;
     std::unique_ptr<Database> db = std::move(opened.value());
     for (;;) {
         Job job;
@@ -78,7 +76,7 @@ void FetchThread::Serve(const SetupSettings& settings, const std::string& progra
         }();
         {
             std::lock_guard lock(mutex_);
-            done_ = std::move(result);
+            done_.emplace(std::move(result));
         }
         changed_.notify_all();
     }

@@ -22,10 +22,10 @@ class FetchThread {
 public:
     using Job = std::function<Result<void>(Database&)>;
 
-    // Opens the connection on the new thread and waits until it is open; a fault when it
-    // cannot be opened (and no thread is left running).
-    static Result<std::unique_ptr<FetchThread>> Start(const SetupSettings& settings, const std::string& programFolder,
-                                                      std::chrono::milliseconds lockWait);
+    // Starts the thread, which opens its connection while the caller goes on: a server's
+    // connection takes a while to open.
+    static std::unique_ptr<FetchThread> Start(const SetupSettings& settings, const std::string& programFolder,
+                                              std::chrono::milliseconds lockWait);
     // Waits for a job still running, closes the connection and ends the thread.
     ~FetchThread();
     FetchThread(const FetchThread&) = delete;
@@ -33,8 +33,9 @@ public:
 
     // Runs `job` on the thread's connection. One job at a time: Finish() before the next.
     void Begin(Job job);
-    // Waits for the job begun last and gives its result.
-    Result<void> Finish();
+    // Waits for the job begun last and gives its result; nothing when the connection could
+    // not be opened and the job was not run (nor will any be).
+    std::optional<Result<void>> Finish();
 
 private:
     FetchThread() = default;
@@ -42,9 +43,9 @@ private:
 
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::optional<Result<void>> opened_;
     std::optional<Job> job_;
-    std::optional<Result<void>> done_;
+    // The job's result; nothing in it when there is no connection to run jobs on.
+    std::optional<std::optional<Result<void>>> done_;
     bool stopping_ = false;
     std::thread thread_;
 };

@@ -98,7 +98,8 @@ public:
         if (mode_ == LoadMode::Full && state_.autostartseconds != 0) {
             state_.currentpage = 1;
             if (hooks_.showFirstPageUnattended) hooks_.showFirstPageUnattended();
-            if (Result<bool> checked = CheckUpdate(host_, state_); !checked) return Fail(checked.error());
+            if (Result<bool> checked = CheckUpdate(host_, *db, state_.settings, state_.lastUpdate); !checked)
+                return Fail(checked.error());
             host_.SetCaption(BaseCaption(state_));
         }
         return {};
@@ -182,19 +183,22 @@ private:
                 return FetchSeriesBeside(state_, other, second.page, second.slot, second.options, now);
             });
             Result<void> fetchedFirst = FetchSeriesBeside(state_, db, first.page, first.slot, first.options, now);
-            Result<void> fetchedSecond = beside->Finish();
+            std::optional<Result<void>> fetchedSecond = beside->Finish();
+            if (!fetchedSecond) {
+                // No second connection: this one does it all.
+                beside.reset();
+                fetchedSecond = FetchSeriesBeside(state_, db, second.page, second.slot, second.options, now);
+            }
             if (!fetchedFirst) return FetchFailed(first, fetchedFirst);
-            if (!fetchedSecond) return FetchFailed(second, fetchedSecond);
+            if (!*fetchedSecond) return FetchFailed(second, *fetchedSecond);
         }
     }
 
     // A second connection when the database reads beside another one and there is more
-    // than one graph to fetch; none when it cannot be opened: one connection does it all.
+    // than one graph to fetch.
     std::unique_ptr<FetchThread> FetchThreadFor(const Database& db) const {
         if (!db.ReadsBesideAnotherConnection() || GraphsToFetch() < 2) return nullptr;
-        Result<std::unique_ptr<FetchThread>> started =
-            FetchThread::Start(state_.settings, state_.programFolder, state_.lockWait);
-        return started ? std::move(started.value()) : nullptr;
+        return FetchThread::Start(state_.settings, state_.programFolder, state_.lockWait);
     }
 
     int GraphsToFetch() const {
@@ -269,7 +273,8 @@ private:
         }
         if (pages.HasAlertTable()) ClearAlertMarks(pages, p);
         if (state_.currentpage == 0 && state_.autostartseconds == 0) {
-            if (Result<bool> checked = CheckUpdate(host_, state_); !checked) return checked.fault();
+            if (Result<bool> checked = CheckUpdate(host_, db, state_.settings, state_.lastUpdate); !checked)
+                return checked.fault();
             state_.currentpage = 1;
             host_.SetCaption(BaseCaption(state_));
             if (hooks_.showFirstPage) hooks_.showFirstPage();

@@ -9,11 +9,15 @@ namespace tidemark {
 
 Result<bool> CheckUpdate(Host& host, const SetupSettings& settings, const std::string& programFolder,
                          double& lastUpdate, std::chrono::milliseconds lockWait) {
-    const std::string query = AdaptQuery(kUpdateQuery, {"rupdate"}, settings);
     host.Yield();
     Result<std::unique_ptr<Database>> db = OpenDatabase(settings, programFolder, lockWait);
     if (!db) return Fault{db.error()};
-    Result<Recordset> rs = db.value()->OpenRecordset(query);
+    return CheckUpdate(host, *db.value(), settings, lastUpdate);
+}
+
+Result<bool> CheckUpdate(Host& host, Database& db, const SetupSettings& settings, double& lastUpdate) {
+    const std::string query = AdaptQuery(kUpdateQuery, {"rupdate"}, settings);
+    Result<Recordset> rs = db.OpenRecordset(query);
     if (!rs) return Fault{rs.error()};
     bool found = rs->RecordCount() > 0;
     if (found) {

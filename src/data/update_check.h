@@ -6,6 +6,7 @@
 #include "core/host.h"
 #include "core/result.h"
 #include "data/program_state.h"
+#include "platform/db/database.h"
 #include "setup/setup_model.h"
 
 namespace tidemark {
@@ -20,5 +21,7 @@ inline constexpr const char* kUpdateQuery = "select * from rupdate where datatyp
 Result<bool> CheckUpdate(Host& host, const SetupSettings& settings, const std::string& programFolder,
                          double& lastUpdate, std::chrono::milliseconds lockWait = kPatientLockWait);
 Result<bool> CheckUpdate(Host& host, ProgramState& state);
+// The same on a connection the caller holds open (the loader's, at the end of a load).
+Result<bool> CheckUpdate(Host& host, Database& db, const SetupSettings& settings, double& lastUpdate);
 
 }  // namespace tidemark
