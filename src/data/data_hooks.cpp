@@ -1,17 +1,23 @@
 #include "data/data_hooks.h"
 
 #include "data/connection_rules.h"
+#include "data/database_access.h"
 #include "data/site_catalogue_loader.h"
 #include "setup/setup_model.h"
 
 namespace tidemark {
 
-SetupReaderHooks MakeDataHooks(Host& host, const std::string& programFolder) {
+SetupReaderHooks MakeDataHooks(Host& host, const std::string& programFolder, std::unique_ptr<Database>* connection) {
     SetupReaderHooks hooks;
-    hooks.afterTopSection = [&host, programFolder](SetupSettings& settings, SiteCatalogue& catalogue) -> Result<void> {
+    hooks.afterTopSection = [&host, programFolder, connection](SetupSettings& settings,
+                                                               SiteCatalogue& catalogue) -> Result<void> {
         ApplyConnectionRules(settings, programFolder);
-        Result<CatalogueLoad> load = LoadSiteCatalogue(host, settings, programFolder, catalogue);
+        host.Yield();
+        Result<std::unique_ptr<Database>> db = OpenDatabase(settings, programFolder);
+        if (!db) return db.fault();
+        Result<CatalogueLoad> load = LoadSiteCatalogue(*db.value(), settings, catalogue);
         if (!load) return load.fault();
+        if (connection) *connection = std::move(db.value());
         if (load->rowsLeftOut > 0)
             host.Report({"The site catalogue holds at most " + std::to_string(SiteCatalogue::kMaxEntries) +
                          " entries; " + std::to_string(load->rowsLeftOut) + " of the " + std::to_string(load->rows) +
@@ -23,8 +29,8 @@ SetupReaderHooks MakeDataHooks(Host& host, const std::string& programFolder) {
 }
 
 SetupReadResult ReadSetupWithDatabase(Host& host, const std::string& programFolder, const SetupTargets& targets,
-                                      const EditorOpener& openEditor) {
-    SetupReader reader(host, MakeDataHooks(host, programFolder));
+                                      const EditorOpener& openEditor, std::unique_ptr<Database>* connection) {
+    SetupReader reader(host, MakeDataHooks(host, programFolder, connection));
     SetupReadResult result = reader.Read(programFolder, targets);
     if (!result && result.fault().kind == SetupFault::Catalogue && openEditor)
         openEditor(programFolder + kSetupFileName);

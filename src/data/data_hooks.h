@@ -4,9 +4,11 @@
 // that fails the user is told why, the setup file is opened in an editor (its line 7
 // holds the connection string) and the read ends fatally.
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "core/host.h"
+#include "platform/db/database.h"
 #include "setup/setup_reader.h"
 
 namespace tidemark {
@@ -19,12 +21,15 @@ using EditorOpener = std::function<void(const std::string& path)>;
 // connection hint, as its one message. More rsite rows than the catalogue can number
 // is not a failure: the rest are left out and the user is told so. The hooks keep a
 // reference to host, which must outlive them.
-SetupReaderHooks MakeDataHooks(Host& host, const std::string& programFolder);
+// `connection`, when given, receives the connection the catalogue was read on, for the
+// caller to go on with.
+SetupReaderHooks MakeDataHooks(Host& host, const std::string& programFolder,
+                               std::unique_ptr<Database>* connection = nullptr);
 
 // Reads programFolder's setup file with the data hooks. After a catalogue fault, whose
 // message the reader has shown, the setup file is opened with openEditor; the result
 // stays fatal (fault Catalogue) and ending the program is the caller's call.
 SetupReadResult ReadSetupWithDatabase(Host& host, const std::string& programFolder, const SetupTargets& targets,
-                                      const EditorOpener& openEditor);
+                                      const EditorOpener& openEditor, std::unique_ptr<Database>* connection = nullptr);
 
 }  // namespace tidemark

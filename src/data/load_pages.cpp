@@ -73,7 +73,8 @@ public:
     LoadPagesResult Run() {
         if (mode_ == LoadMode::Full) {
             SetupTargets targets{state_.settings, state_.pages, state_.catalogue, state_.frequency};
-            SetupReadResult read = ReadSetupWithDatabase(host_, state_.programFolder, targets, hooks_.openEditor);
+            SetupReadResult read =
+                ReadSetupWithDatabase(host_, state_.programFolder, targets, hooks_.openEditor, &setupConnection_);
             if (!read) return LoadFault{Fault(read.fault()), true};
             lastLine_ = read->lastLine;
             firstLine_ = read->firstLine;
@@ -83,7 +84,7 @@ public:
         }
         page_ = 1;
 
-        auto opened = OpenDatabase(state_.settings, state_.programFolder, state_.lockWait);
+        Result<std::unique_ptr<Database>> opened = LoadConnection();
         if (!opened) return Fail(opened.error());
         std::unique_ptr<Database> db = std::move(opened.value());
 
@@ -106,6 +107,14 @@ public:
     }
 
 private:
+    // The connection the setup's catalogue was read on, when it waits for locks as this
+    // load does: a server's connection costs a round of authentication.
+    Result<std::unique_ptr<Database>> LoadConnection() {
+        if (setupConnection_ && state_.lockWait == kPatientLockWait) return std::move(setupConnection_);
+        setupConnection_.reset();
+        return OpenDatabase(state_.settings, state_.programFolder, state_.lockWait);
+    }
+
     Result<void> PrepareWindow() {
         SetupSettings& s = state_.settings;
         // A reload starts from the user's day count, not from the span of the last load.
@@ -328,6 +337,7 @@ private:
     int lastLine_ = 0;
     std::string firstLine_;
     std::unique_ptr<LoadedData> previous_;
+    std::unique_ptr<Database> setupConnection_;
     // The graphs prepared and not yet fetched, in page and slot order; how many of each
     // page's are still to come; the pages prepared and finished so far.
     std::deque<GraphFetch> pending_;

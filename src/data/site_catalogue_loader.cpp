@@ -78,10 +78,14 @@ Result<std::vector<SiteEntry>> EntriesInNameOrder(Recordset& rs) {
 Result<CatalogueLoad> LoadSiteCatalogue(Host& host, const SetupSettings& settings, const std::string& programFolder,
                                         SiteCatalogue& catalogue) {
     host.Yield();
-    const std::string query = AdaptQuery(kSiteCatalogueQuery, {"rsite"}, settings);
     Result<std::unique_ptr<Database>> db = OpenDatabase(settings, programFolder);
     if (!db) return Fault{db.error()};
-    Result<Recordset> rs = db.value()->OpenRecordset(query);
+    return LoadSiteCatalogue(*db.value(), settings, catalogue);
+}
+
+Result<CatalogueLoad> LoadSiteCatalogue(Database& db, const SetupSettings& settings, SiteCatalogue& catalogue) {
+    const std::string query = AdaptQuery(kSiteCatalogueQuery, {"rsite"}, settings);
+    Result<Recordset> rs = db.OpenRecordset(query);
     if (!rs) return Fault{rs.error()};
 
     CatalogueLoad load;

@@ -5,6 +5,7 @@
 
 #include "core/host.h"
 #include "core/result.h"
+#include "platform/db/database.h"
 #include "setup/setup_model.h"
 #include "setup/site_catalogue.h"
 
@@ -27,5 +28,7 @@ struct CatalogueLoad {
 // description comes back.
 Result<CatalogueLoad> LoadSiteCatalogue(Host& host, const SetupSettings& settings, const std::string& programFolder,
                                         SiteCatalogue& catalogue);
+// The same on a connection the caller opened (and may go on using).
+Result<CatalogueLoad> LoadSiteCatalogue(Database& db, const SetupSettings& settings, SiteCatalogue& catalogue);
 
 }  // namespace tidemark
