@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <future>
+#include <string>
+#include <vector>
 
 #include "core/textfile.h"
+#include "publish/image_file_queue.h"
 #include "publish/save_and_publish.h"
 #include "support/recording_host.h"
 #include "support/temp_folder.h"
@@ -108,4 +112,36 @@ TEST(SaveAndPublish, UploadsUnderTheNameInsideTheProgramFolder) {
     ASSERT_TRUE(SaveAndPublish(Page(), path, context, state, host, hooks));
     EXPECT_EQ(host.Caption(), "FTP'ing... " + path + " ...failed");
     EXPECT_TRUE(calls.empty());
+}
+
+// Images queued for the writing thread come out as WriteImageFile writes them, each
+// with its own result, also when one of them cannot be written, and the queue's end
+// waits for what is still queued.
+TEST(ImageFileQueue, WritesEachImageAsWriteImageFileDoesWithItsOwnResult) {
+    TempFolder folder;
+    QImage first = Page();
+    first.setPixelColor(0, 0, Qt::red);
+    ASSERT_TRUE(WriteImageFile(first, folder.File("alone.png")));
+    std::vector<std::future<Result<void>>> written;
+    {
+        ImageFileQueue queue;
+        for (int i = 0; i < 6; ++i) {
+            QImage image = Page();
+            image.setPixelColor(i, 0, Qt::red);
+            written.push_back(queue.Write(image, folder.File("page" + std::to_string(i) + ".png")));
+        }
+        written.push_back(queue.Write(Page(), folder.File("no such folder/page.png")));
+        written.push_back(queue.Write(Page(), folder.File("last.bmp")));
+    }
+    for (int i = 0; i < 6; ++i) {
+        ASSERT_TRUE(written[static_cast<size_t>(i)].get()) << i;
+        QImage back(QString::fromStdString(folder.File("page" + std::to_string(i) + ".png")));
+        EXPECT_EQ(back.pixelColor(i, 0), QColor(Qt::red)) << i;
+    }
+    Result<void> missing = written[6].get();
+    ASSERT_FALSE(missing);
+    EXPECT_NE(missing.error().find("no such folder"), std::string::npos) << missing.error();
+    EXPECT_TRUE(written[7].get());
+    EXPECT_EQ(ReadFileBytes(folder.File("page0.png")), ReadFileBytes(folder.File("alone.png")));
+    EXPECT_TRUE(ReadFileBytes(folder.File("last.bmp")));
 }
