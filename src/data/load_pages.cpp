@@ -200,6 +200,8 @@ private:
             }
             if (!fetchedFirst) return FetchFailed(first, fetchedFirst);
             if (!*fetchedSecond) return FetchFailed(second, *fetchedSecond);
+            // Neither connection reads now: the window may paint and take clicks.
+            host_.Yield();
         }
     }
 

@@ -322,3 +322,20 @@ TEST_F(LoadPagesTest, GraphsFetchedInPairsAreThoseFetchedAloneAndFaultsNameTheir
     EXPECT_NE(host_.messages[0].find("on page #2"), std::string::npos) << host_.messages[0];
     EXPECT_NE(host_.messages[0].find("series 102"), std::string::npos) << host_.messages[0];
 }
+
+// A page's graphs are fetched two at a time with nothing served in between; the window
+// is served after every pair, so a slow page does not freeze it.
+TEST_F(LoadPagesTest, TheWindowIsServedAfterEveryPairOfGraphs) {
+    auto yieldsLoading = [this](int graphs) {
+        std::vector<std::string> lines{PageLine(1, "Rivers")};
+        for (int g = 1; g <= graphs; ++g) lines.push_back(GraphLine(g, 101 + g % 2));
+        WriteSetup(SetupText(5, 0, lines));
+        ProgramState fresh;
+        fresh.programFolder = db_.Folder();
+        int before = host_.yields;
+        EXPECT_TRUE(LoadPages(fresh, host_, LoadMode::Full).ok());
+        return host_.yields - before;
+    };
+    int two = yieldsLoading(2), twelve = yieldsLoading(12);
+    EXPECT_GE(twelve - two, 5) << "two graphs: " << two << " yields, twelve graphs: " << twelve;
+}
