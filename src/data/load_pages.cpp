@@ -186,23 +186,29 @@ private:
                     return FetchFailed(first, fetched);
                 continue;
             }
-            GraphFetch second = TakeNext();
-            double now = host_.Now();
-            beside->Begin([this, &second, now](Database& other) {
-                return FetchSeriesBeside(state_, other, second.page, second.slot, second.options, now);
-            });
-            Result<void> fetchedFirst = FetchSeriesBeside(state_, db, first.page, first.slot, first.options, now);
-            std::optional<Result<void>> fetchedSecond = beside->Finish();
-            if (!fetchedSecond) {
-                // No second connection: this one does it all.
-                beside.reset();
-                fetchedSecond = FetchSeriesBeside(state_, db, second.page, second.slot, second.options, now);
-            }
-            if (!fetchedFirst) return FetchFailed(first, fetchedFirst);
-            if (!*fetchedSecond) return FetchFailed(second, *fetchedSecond);
+            if (Result<void> fetched = FetchPair(db, beside, first, TakeNext()); !fetched) return fetched;
             // Neither connection reads now: the window may paint and take clicks.
             host_.Yield();
         }
+    }
+
+    // `first` here and `second` on the other thread, at the same time. Without a second
+    // connection after all, this one fetches both and the thread is let go.
+    Result<void> FetchPair(Database& db, std::unique_ptr<FetchThread>& beside, const GraphFetch& first,
+                           const GraphFetch& second) {
+        double now = host_.Now();
+        beside->Begin([this, &second, now](Database& other) {
+            return FetchSeriesBeside(state_, other, second.page, second.slot, second.options, now);
+        });
+        Result<void> fetchedFirst = FetchSeriesBeside(state_, db, first.page, first.slot, first.options, now);
+        std::optional<Result<void>> fetchedSecond = beside->Finish();
+        if (!fetchedSecond) {
+            beside.reset();
+            fetchedSecond = FetchSeriesBeside(state_, db, second.page, second.slot, second.options, now);
+        }
+        if (!fetchedFirst) return FetchFailed(first, fetchedFirst);
+        if (!*fetchedSecond) return FetchFailed(second, *fetchedSecond);
+        return {};
     }
 
     // A second connection when the database reads beside another one and there is more
