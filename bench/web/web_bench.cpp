@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -41,17 +42,20 @@ long Field(const std::string& path, const std::string& name) {
     return 0;
 }
 
-// The processes whose parent is `pid`, from /proc/*/status (the kernel's own children
-// lists are not built into every kernel).
-std::vector<std::string> Children(const std::string& pid) {
-    std::vector<std::string> out;
+// `root` and every process below it, from the parents in /proc/*/status (the kernel's
+// own children lists are not built into every kernel), read once.
+std::vector<std::string> ProcessTree(const std::string& root) {
+    std::multimap<std::string, std::string> children;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator("/proc", ec)) {
         std::string name = entry.path().filename().string();
         if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        if (std::to_string(Field(entry.path() / "status", "PPid:")) == pid) out.push_back(name);
+        children.emplace(std::to_string(Field(entry.path() / "status", "PPid:")), name);
     }
-    return out;
+    std::vector<std::string> tree = {root};
+    for (size_t i = 0; i < tree.size(); ++i)
+        for (auto [c, end] = children.equal_range(tree[i]); c != end; ++c) tree.push_back(c->second);
+    return tree;
 }
 
 }  // namespace
@@ -103,9 +107,7 @@ int main(int argc, char** argv) {
     settle.exec();
 
     std::string self = std::to_string(::getpid());
-    std::vector<std::string> tree = {self};
-    for (size_t i = 0; i < tree.size(); ++i)
-        for (const std::string& c : Children(tree[i])) tree.push_back(c);
+    std::vector<std::string> tree = ProcessTree(self);
     long mainRss = Field("/proc/" + self + "/status", "VmRSS:"), rss = 0, pss = 0;
     for (const std::string& pid : tree) {
         rss += Field("/proc/" + pid + "/status", "VmRSS:");

@@ -1,7 +1,6 @@
 #include "data/data_hooks.h"
 
 #include "data/connection_rules.h"
-#include "data/database_access.h"
 #include "data/site_catalogue_loader.h"
 #include "setup/setup_model.h"
 
@@ -12,12 +11,8 @@ SetupReaderHooks MakeDataHooks(Host& host, const std::string& programFolder, std
     hooks.afterTopSection = [&host, programFolder, connection](SetupSettings& settings,
                                                                SiteCatalogue& catalogue) -> Result<void> {
         ApplyConnectionRules(settings, programFolder);
-        host.Yield();
-        Result<std::unique_ptr<Database>> db = OpenDatabase(settings, programFolder);
-        if (!db) return db.fault();
-        Result<CatalogueLoad> load = LoadSiteCatalogue(*db.value(), settings, catalogue);
+        Result<CatalogueLoad> load = LoadSiteCatalogue(host, settings, programFolder, catalogue, connection);
         if (!load) return load.fault();
-        if (connection) *connection = std::move(db.value());
         if (load->rowsLeftOut > 0)
             host.Report({"The site catalogue holds at most " + std::to_string(SiteCatalogue::kMaxEntries) +
                          " entries; " + std::to_string(load->rowsLeftOut) + " of the " + std::to_string(load->rows) +

@@ -76,16 +76,12 @@ Result<std::vector<SiteEntry>> EntriesInNameOrder(Recordset& rs) {
 }  // namespace
 
 Result<CatalogueLoad> LoadSiteCatalogue(Host& host, const SetupSettings& settings, const std::string& programFolder,
-                                        SiteCatalogue& catalogue) {
+                                        SiteCatalogue& catalogue, std::unique_ptr<Database>* connection) {
     host.Yield();
+    const std::string query = AdaptQuery(kSiteCatalogueQuery, {"rsite"}, settings);
     Result<std::unique_ptr<Database>> db = OpenDatabase(settings, programFolder);
     if (!db) return Fault{db.error()};
-    return LoadSiteCatalogue(*db.value(), settings, catalogue);
-}
-
-Result<CatalogueLoad> LoadSiteCatalogue(Database& db, const SetupSettings& settings, SiteCatalogue& catalogue) {
-    const std::string query = AdaptQuery(kSiteCatalogueQuery, {"rsite"}, settings);
-    Result<Recordset> rs = db.OpenRecordset(query);
+    Result<Recordset> rs = db.value()->OpenRecordset(query);
     if (!rs) return Fault{rs.error()};
 
     CatalogueLoad load;
@@ -106,6 +102,7 @@ Result<CatalogueLoad> LoadSiteCatalogue(Database& db, const SetupSettings& setti
         if (!listed) ++load.rowsLeftOut;
     }
     catalogue = std::move(loaded);
+    if (connection) *connection = std::move(db.value());
     return load;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Fills the site catalogue from the rsite table, on a connection of its own that is
 // closed again on every path.
+#include <memory>
 #include <string>
 
 #include "core/host.h"
@@ -25,10 +26,9 @@ struct CatalogueLoad {
 // Rainfall" entry and for 27 by a "Monthly ET" entry of the same row. ";" in site names
 // becomes "," (the names are copied into the ";"-separated setup file). Empty text
 // fields read as empty text. On failure the catalogue is left as it was and the
-// description comes back.
+// description comes back. `connection`, when given, receives the connection the
+// catalogue was read on, for the caller to go on with.
 Result<CatalogueLoad> LoadSiteCatalogue(Host& host, const SetupSettings& settings, const std::string& programFolder,
-                                        SiteCatalogue& catalogue);
-// The same on a connection the caller opened (and may go on using).
-Result<CatalogueLoad> LoadSiteCatalogue(Database& db, const SetupSettings& settings, SiteCatalogue& catalogue);
+                                        SiteCatalogue& catalogue, std::unique_ptr<Database>* connection = nullptr);
 
 }  // namespace tidemark

@@ -288,6 +288,24 @@ BinaryField ReadBinary(BinaryRead read, const char* bytes) {
     return {};
 }
 
+enum class RowForm { Text, Binary };
+
+// Runs one statement; a fault when it fails or gives no records, in the words the
+// server's message and the other engines use.
+Result<ResultHandle> Run(pg_conn* connection, const std::string& sql, RowForm form) {
+    const QByteArray utf8 = ProgramText(sql).toUtf8();
+    // Text rows go by the simple protocol, which also runs a string of several statements.
+    ResultHandle result(form == RowForm::Text
+                            ? PQexec(connection, utf8.constData())
+                            : PQexecParams(connection, utf8.constData(), 0, nullptr, nullptr, nullptr, nullptr, 1));
+    if (!result) return Fault{ErrorText(PQerrorMessage(connection))};
+    ExecStatusType status = PQresultStatus(result.get());
+    if (status == PGRES_COMMAND_OK) return Fault{"The statement returns no records"};
+    if (status != PGRES_TUPLES_OK) return Fault{ErrorText(PQresultErrorMessage(result.get()))};
+    if (PQnfields(result.get()) == 0) return Fault{"The statement returns no records"};
+    return result;
+}
+
 bool IntegerDateTimes(pg_conn* connection) {
     const char* setting = PQparameterStatus(connection, "integer_datetimes");
     return setting && std::string_view(setting) == "on";
@@ -296,15 +314,10 @@ bool IntegerDateTimes(pg_conn* connection) {
 }  // namespace
 
 Result<Recordset> RunOnPostgres(pg_conn* connection, const std::string& sql) {
-    const QByteArray utf8 = ProgramText(sql).toUtf8();
-    ResultHandle result(PQexec(connection, utf8.constData()));
-    if (!result) return Fault{ErrorText(PQerrorMessage(connection))};
-    ExecStatusType status = PQresultStatus(result.get());
-    if (status == PGRES_COMMAND_OK) return Fault{"The statement returns no records"};
-    if (status != PGRES_TUPLES_OK) return Fault{ErrorText(PQresultErrorMessage(result.get()))};
-
+    Result<ResultHandle> ran = Run(connection, sql, RowForm::Text);
+    if (!ran) return ran.fault();
+    ResultHandle result = std::move(ran.value());
     const int columns = PQnfields(result.get());
-    if (columns == 0) return Fault{"The statement returns no records"};
     std::vector<std::string> names;
     std::vector<ColumnRead> reads;
     for (int c = 0; c < columns; ++c) {
@@ -337,12 +350,10 @@ namespace tidemark {
 
 std::optional<Result<SeriesRows>> RunSeriesOnPostgres(pg_conn* connection, const std::string& sql) {
     if (!IntegerDateTimes(connection)) return std::nullopt;
-    const QByteArray utf8 = ProgramText(sql).toUtf8();
-    ResultHandle result(PQexecParams(connection, utf8.constData(), 0, nullptr, nullptr, nullptr, nullptr, 1));
-    if (!result) return Result<SeriesRows>(Fault{ErrorText(PQerrorMessage(connection))});
-    ExecStatusType status = PQresultStatus(result.get());
-    // Faults and statements without rows are told as the text form tells them.
-    if (status != PGRES_TUPLES_OK || PQnfields(result.get()) < 2) return std::nullopt;
+    Result<ResultHandle> ran = Run(connection, sql, RowForm::Binary);
+    if (!ran) return Result<SeriesRows>(ran.fault());
+    ResultHandle result = std::move(ran.value());
+    if (PQnfields(result.get()) < 2) return std::nullopt;
 
     PGresult* r = result.get();
     const int columns = PQnfields(r);

@@ -68,10 +68,10 @@ void ChartView::PaintAheadOfCapture(std::span<ChartView* const> views) {
     auto paintSome = [&ahead, &next] {
         for (size_t i = next++; i < ahead.size(); i = next++) ahead[i]->capture_->image = ahead[i]->PaintedAhead();
     };
-    {
-        std::jthread second(paintSome);
-        paintSome();
-    }
+    // One chart alone is not worth a thread.
+    std::optional<std::jthread> second;
+    if (ahead.size() > 1) second.emplace(paintSome);
+    paintSome();
 }
 
 void ChartView::EndCapture(std::span<ChartView* const> views) {
