@@ -88,18 +88,29 @@ protected:
     }
 
     // Rows read the way the series fetch reads them: field 1 as a date-time, field 2 as
-    // a number, "date value" per row.
+    // a number, "date value" per row. The engines run series statements their own way,
+    // so the rows are read both as a series and as a record set, and must be the same.
     std::vector<std::string> Series(const std::string& statement, long* recordCount = nullptr) {
         std::unique_ptr<Database> db = Open();
         if (!db) return {};
         Result<Recordset> rs = db->OpenRecordset(statement);
         EXPECT_TRUE(rs.ok()) << rs.error() << "\n" << db->AdaptStatement(statement);
-        if (!rs) return {};
+        Result<SeriesRows> series = db->OpenSeries(statement);
+        EXPECT_TRUE(series.ok()) << series.error() << "\n" << db->AdaptStatement(statement);
+        if (!rs || !series) return {};
         if (recordCount) *recordCount = rs->RecordCount();
+        EXPECT_EQ(series->RecordCount(), rs->RecordCount());
+        std::vector<std::string> rows = ReadRows(rs.value()), seriesRows = ReadRows(series.value());
+        EXPECT_EQ(seriesRows, rows) << "read as a series";
+        return rows;
+    }
+
+    template <typename Rows>
+    static std::vector<std::string> ReadRows(Rows& rs) {
         std::vector<std::string> rows;
-        for (; !rs->Eof(); rs->MoveNext()) {
-            Result<double> day = rs->DayNumber(0);
-            Result<double> value = rs->Number(1);
+        for (; !rs.Eof(); rs.MoveNext()) {
+            Result<double> day = rs.DayNumber(0);
+            Result<double> value = rs.Number(1);
             EXPECT_TRUE(day.ok()) << day.error();
             EXPECT_TRUE(value.ok()) << value.error();
             if (day && value) rows.push_back(DayText(day.value()) + " " + CStr(value.value()));

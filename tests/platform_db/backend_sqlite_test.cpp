@@ -62,5 +62,38 @@ INSTANTIATE_TEST_SUITE_P(
                       BackendParam{"Xls", [] { return std::unique_ptr<TestBackend>(new WorkbookBackend(".xls")); }}),
     BackendName);
 
+// A row that does not read as a date-time and a number ends a series' converted rows and
+// is read as a record set reads it; the rows after it still come, in order, those of the
+// window's last midnight stored with a "T" (read by a statement of their own) included.
+TEST(SqliteSeries, RowsAfterOneWithNoValueComeFromBothRangesOfTheWindow) {
+    testsupport::SqliteFixture fixture;
+    ASSERT_EQ(fixture.error(), "");
+    std::string error;
+    ASSERT_TRUE(
+        fixture.Exec("insert into rhour values (7, '2020-03-02 00:00:00', 1);"
+                     "insert into rhour values (7, '2020-03-03 00:00:00', null);"
+                     "insert into rhour values (7, '2020-03-04 00:00:00', 3);"
+                     "insert into rhour values (7, '2020-03-08T00:00:00', 4);"
+                     "insert into rhour values (7, '2020-03-08 06:00:00', 5);",
+                     &error))
+        << error;
+    Result<std::unique_ptr<Database>> db = OpenConnection("Provider=SQLite;Data Source=tidemark.db", fixture.Folder());
+    ASSERT_TRUE(db.ok()) << db.error();
+    Result<SeriesRows> rows = db.value()->OpenSeries(
+        "select date_time, value from rhour where datatype_site_id = 7 and date_time between #01-Mar-2020# and "
+        "#08-Mar-2020# order by date_time;");
+    ASSERT_TRUE(rows.ok()) << rows.error();
+    EXPECT_EQ(rows->RecordCount(), 4);
+    std::vector<std::string> read;
+    for (; !rows->Eof(); rows->MoveNext()) {
+        Result<double> day = rows->DayNumber(0);
+        Result<double> value = rows->Number(1);
+        ASSERT_TRUE(day.ok()) << day.error();
+        read.push_back(DayText(day.value()) + " " + (value ? CStr(value.value()) : "no value"));
+    }
+    EXPECT_EQ(read, (std::vector<std::string>{"2020-03-02 00:00 1", "2020-03-03 00:00 no value", "2020-03-04 00:00 3",
+                                              "2020-03-08 00:00 4"}));
+}
+
 }  // namespace
 }  // namespace tidemark

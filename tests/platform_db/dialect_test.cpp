@@ -71,7 +71,62 @@ TEST(Dialect, SingleStatementsKeepTheirShapeAndTimesAreKept) {
     EXPECT_EQ(SqliteDialect("select * from [rsite$] order by site_name;"), "select * from [rsite] order by site_name;");
 }
 
+// A series statement over whole days is run on SQLite as its two key ranges, in order;
+// statements whose rows would not be the two halves' rows one after the other are not.
+TEST(Dialect, SqliteSplitsAWindowOfWholeDaysOnlyWhereItsHalvesMakeTheSameRows) {
+    const std::string series =
+        "select date_time, value from [rhour$] where datatype_site_id = 1234 and date_time between #01-Mar-2020# "
+        "and #08-Mar-2020# order by date_time;";
+    std::optional<SqliteKeyRanges> halves = SplitSqliteWindow(series);
+    ASSERT_TRUE(halves);
+    EXPECT_EQ(halves->table, "rhour");
+    EXPECT_EQ(halves->column, "date_time");
+    const std::string head = "select date_time, value from [rhour] where datatype_site_id = 1234 and ";
+    EXPECT_EQ(
+        halves->first,
+        head + "(date_time >= '2020-03-01' and date_time <= '2020-03-08 00:00:00.000000000') order by date_time;");
+    EXPECT_EQ(halves->second, head +
+                                  "(date_time >= '2020-03-08T' and date_time <= '2020-03-08T00:00:00.000000000') "
+                                  "order by date_time;");
+    EXPECT_TRUE(
+        SplitSqliteWindow("SELECT r.date_time,r.value FROM rday r WHERE r.date_time BETWEEN '01-Mar-2020' "
+                          "AND '08-Mar-2020' AND r.datatype_site_id = 5\nORDER BY r.date_time ASC"));
+
+    const char* const unsplit[] = {
+        // a day's time, another order, a second window
+        "select date_time, value from rhour where date_time between #01-Mar-2020 06:00# and #08-Mar-2020# "
+        "order by date_time",
+        "select date_time, value from rhour where date_time between #01-Mar-2020# and #08-Mar-2020# order by value",
+        "select date_time, value from rhour where date_time between #01-Mar-2020# and #08-Mar-2020# "
+        "order by date_time desc",
+        "select date_time, value from rhour where date_time between #01-Mar-2020# and #08-Mar-2020# and "
+        "value between 1 and 2 order by date_time",
+        // aggregates, groups, limits, duplicates, other tables, alternatives
+        "select count(*) from rhour where date_time between #01-Mar-2020# and #08-Mar-2020# order by date_time",
+        "select date_time, value from rhour where date_time between #01-Mar-2020# and #08-Mar-2020# "
+        "group by date_time order by date_time",
+        "select date_time, value from rhour where date_time between #01-Mar-2020# and #08-Mar-2020# "
+        "order by date_time limit 5",
+        "select distinct date_time, value from rhour where date_time between #01-Mar-2020# and #08-Mar-2020# "
+        "order by date_time",
+        "select date_time, value from rhour, rsite where date_time between #01-Mar-2020# and #08-Mar-2020# "
+        "order by date_time",
+        "select date_time, value from rhour where value > 3 or date_time between #01-Mar-2020# and #08-Mar-2020# "
+        "order by date_time",
+        "select date_time, value from rhour where not date_time between #01-Mar-2020# and #08-Mar-2020# "
+        "order by date_time",
+        "select date_time, value from rhour where date_time between #01-Mar-2020# and #08-Mar-2020# is null "
+        "order by date_time",
+        // the union of the hourly values with the daily maxima and minima
+        kHourlyMaxMin.c_str(),
+    };
+    for (const char* statement : unsplit) EXPECT_FALSE(SplitSqliteWindow(statement)) << statement;
+}
+
 TEST(Dialect, OnlyDateLiteralsAreRewritten) {
+    // A range that leaves its dates out stays as it is written.
+    EXPECT_EQ(SqliteDialect("select 1 where d not between #01-Mar-2020# and #08-Mar-2020#"),
+              "select 1 where d not between '2020-03-01 00:00:00' and '2020-03-08 00:00:00'");
     // Text that merely contains dates, "#" or quotes stays as it is.
     const std::string text =
         "select * from rsite where site_name = 'O''Brien #01-Mar-2020# bridge' or site_name = '01-Mar-2020 x' "

@@ -1,5 +1,6 @@
 #include "platform/db/dialect.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -186,33 +187,91 @@ std::string MidnightRange(const std::string& column, double from, double to) {
            "' and (" + column + " <= '" + lastDay + " 00:00:00" + zeros + "' or " + column + " >= '" + lastDay + "T'))";
 }
 
+// The two pieces of the key a midnight-to-midnight window is made of, each a plain range:
+// every form of the days before the last and the space forms of its midnight, then the
+// "T" forms of that midnight, which sort after every space form of the day.
+std::string MidnightSpaceFormsRange(const std::string& column, double from, double to) {
+    return "(" + column + " >= '" + DayText(from) + "' and " + column + " <= '" + DayText(to) + " 00:00:00.000000000')";
+}
+
+std::string MidnightTFormsRange(const std::string& column, double to) {
+    const std::string lastDay = DayText(to);
+    return "(" + column + " >= '" + lastDay + "T' and " + column + " <= '" + lastDay + "T00:00:00.000000000')";
+}
+
+// Marks where the window stood, for reading the shape of the statement around it.
+constexpr char kRangePlaceholder = '\x01';
+
 std::string SqliteDateRange(const std::string& column, double from, double to) {
     if (IsMidnight(from) && IsMidnight(to)) return MidnightRange(column, from, to);
     return InstantRange(column, from, to);
 }
 
-// Finds "column between <date> and <date>" and puts the instant comparison in its place.
-void NormalizeSqliteDateRanges(std::vector<Token>& tokens) {
-    static const std::regex kColumnBetween(R"(([A-Za-z_][A-Za-z0-9_.]*)\s+between\s+$)", std::regex::icase);
-    static const std::regex kAnd(R"(^\s+and\s+$)", std::regex::icase);
+struct DateRange {
+    size_t token;  // the rewritten token's place among the tokens
+    std::string column;
+    double from, to;
+    bool Midnights() const { return IsMidnight(from) && IsMidnight(to); }
+};
+
+bool IsBlankChar(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+
+bool IsNameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.'; }
+
+// Where "<column> between " ends the text, the column's start and length. Statements are
+// read this way before every series fetch, so this is a plain scan rather than a pattern.
+std::optional<std::pair<size_t, size_t>> ColumnBeforeBetween(std::string_view text) {
+    size_t end = text.size();
+    if (end == 0 || !IsBlankChar(text[end - 1])) return std::nullopt;
+    while (end > 0 && IsBlankChar(text[end - 1])) --end;
+    constexpr std::string_view kBetween = "between";
+    if (end < kBetween.size() || LCase(text.substr(end - kBetween.size(), kBetween.size())) != kBetween)
+        return std::nullopt;
+    end -= kBetween.size();
+    if (end == 0 || !IsBlankChar(text[end - 1])) return std::nullopt;
+    while (end > 0 && IsBlankChar(text[end - 1])) --end;
+    size_t start = end;
+    while (start > 0 && IsNameChar(text[start - 1])) --start;
+    while (start < end && !std::isalpha(static_cast<unsigned char>(text[start])) && text[start] != '_') ++start;
+    // "not between" is left as written: its column is further back, and its rows are
+    // the others.
+    if (start == end || LCase(text.substr(start, end - start)) == "not") return std::nullopt;
+    return std::make_pair(start, end - start);
+}
+
+// " and " between the two dates of a range: the word with blanks on both sides and nothing else.
+bool IsAndAlone(std::string_view text) {
+    size_t first = 0, last = text.size();
+    while (first < last && IsBlankChar(text[first])) ++first;
+    while (last > first && IsBlankChar(text[last - 1])) --last;
+    return first > 0 && last < text.size() && LCase(text.substr(first, last - first)) == "and";
+}
+
+// Finds "column between <date> and <date>" and puts the instant comparison in its place;
+// returns the ranges it found.
+std::vector<DateRange> NormalizeSqliteDateRanges(std::vector<Token>& tokens) {
+    std::vector<DateRange> found;
     std::vector<Token> out;
     out.reserve(tokens.size());
     for (size_t i = 0; i < tokens.size(); ++i) {
-        std::smatch head;
+        std::optional<std::pair<size_t, size_t>> column;
         std::optional<double> from, to;
         if (tokens[i].kind == Token::Kind::Plain && i + 3 < tokens.size() &&
-            std::regex_search(tokens[i].text, head, kColumnBetween) && (from = DateOfToken(tokens[i + 1])) &&
-            tokens[i + 2].kind == Token::Kind::Plain && std::regex_match(tokens[i + 2].text, kAnd) &&
+            (column = ColumnBeforeBetween(tokens[i].text)) && (from = DateOfToken(tokens[i + 1])) &&
+            tokens[i + 2].kind == Token::Kind::Plain && IsAndAlone(tokens[i + 2].text) &&
             (to = DateOfToken(tokens[i + 3]))) {
-            std::string before = tokens[i].text.substr(0, static_cast<size_t>(head.position(0)));
+            std::string before = tokens[i].text.substr(0, column->first);
+            std::string name = tokens[i].text.substr(column->first, column->second);
             if (!before.empty()) out.push_back({Token::Kind::Plain, before});
-            out.push_back({Token::Kind::Rewritten, SqliteDateRange(head[1].str(), *from, *to)});
+            out.push_back({Token::Kind::Rewritten, SqliteDateRange(name, *from, *to)});
+            found.push_back({out.size() - 1, std::move(name), *from, *to});
             i += 3;
             continue;
         }
         out.push_back(std::move(tokens[i]));
     }
     tokens = std::move(out);
+    return found;
 }
 
 // One command: its text and which characters are outside literals.
@@ -285,9 +344,8 @@ bool StartsWithUnion(const std::string& text) {
     return StartsWith(t, "union") && (t.size() == 5 || !IsWordChar(t[5]));
 }
 
-std::string Convert(SqlDialect dialect, std::string_view statement) {
-    std::vector<Token> tokens = Tokenize(statement);
-    if (dialect == SqlDialect::SQLite) NormalizeSqliteDateRanges(tokens);
+// The engine's text of a statement's tokens, its date ranges already rewritten for SQLite.
+std::string ConvertTokens(SqlDialect dialect, const std::vector<Token>& tokens) {
     std::vector<Command> all = SplitCommands(tokens, dialect, true);
     std::vector<const Command*> commands;
     for (const Command& c : all)
@@ -317,7 +375,82 @@ std::string Convert(SqlDialect dialect, std::string_view statement) {
     return merged + ";";
 }
 
+// The name inside SQLite's quoting.
+std::string Convert(SqlDialect dialect, std::string_view statement) {
+    std::vector<Token> tokens = Tokenize(statement);
+    if (dialect == SqlDialect::SQLite) NormalizeSqliteDateRanges(tokens);
+    return ConvertTokens(dialect, tokens);
+}
+
+std::string UnquotedName(const std::string& name) {
+    if (name.size() >= 2 && name.front() == '[' && name.back() == ']') return name.substr(1, name.size() - 2);
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
+        return ReplaceAll(name.substr(1, name.size() - 2), "\"\"", "\"");
+    return name;
+}
+
+// The command's text with every character inside a literal or a quoted name replaced, so
+// that a pattern reads only its SQL words; the window's placeholder is kept.
+std::string Skeleton(const Command& command) {
+    std::string skeleton = command.text;
+    for (size_t i = 0; i < skeleton.size(); ++i)
+        if (!command.plain[i] && skeleton[i] != kRangePlaceholder) skeleton[i] = '\x02';
+    return skeleton;
+}
+
+// Words that, outside parentheses, would make the rows of the two halves of a window
+// something other than the halves of the window's rows: groups, limits, duplicates
+// removed, other selects, a window that is one alternative among others.
+bool HasWordThatSplittingChanges(const Command& command) {
+    for (std::string_view word : {"or", "union", "intersect", "except", "group", "having", "limit", "offset", "join",
+                                  "distinct", "window", "between"})
+        if (FindWord(command, word, false) != std::string::npos) return true;
+    return false;
+}
+
 }  // namespace
+
+std::optional<SqliteKeyRanges> SplitSqliteWindow(std::string_view statement) {
+    std::vector<Token> tokens = Tokenize(statement);
+    std::vector<DateRange> ranges = NormalizeSqliteDateRanges(tokens);
+    if (ranges.size() != 1 || !ranges.front().Midnights()) return std::nullopt;
+    const DateRange& window = ranges.front();
+    std::string& windowText = tokens[window.token].text;
+    windowText = std::string(1, kRangePlaceholder);
+    std::vector<Command> commands = SplitCommands(tokens, SqlDialect::SQLite, true);
+    const Command* only = nullptr;
+    for (const Command& c : commands) {
+        if (IsBlank(c.text)) continue;
+        if (only) return std::nullopt;
+        only = &c;
+    }
+    if (!only || HasWordThatSplittingChanges(*only)) return std::nullopt;
+    // Plain columns (no function, so no aggregate), one table (perhaps with a short name), the window one of the
+    // conditions all of which must hold, and the rows in the order of its column.
+    static const std::regex kShape(
+        "^\\s*select\\s+[\\w.\x02]+(?:\\s*,\\s*[\\w.\x02]+)*\\s+from\\s+([\\w\x02]+)(?:\\s+(?:as\\s+)?\\w+)?\\s+"
+        "where\\s+(?:[\\s\\S]*\\s+and\\s+)?"
+        "\x01(?:\\s+and\\s+[\\s\\S]*)?\\s+order\\s+by\\s+([\\w.\x02]+)(?:\\s+asc)?\\s*$",
+        std::regex::icase);
+    const std::string skeleton = Skeleton(*only);
+    std::smatch shape;
+    if (std::count(skeleton.begin(), skeleton.end(), kRangePlaceholder) != 1 ||
+        !std::regex_match(skeleton, shape, kShape))
+        return std::nullopt;
+    const std::string& column = window.column;
+    if (LCase(only->text.substr(static_cast<size_t>(shape.position(2)), static_cast<size_t>(shape.length(2)))) !=
+        LCase(column))
+        return std::nullopt;
+    std::string table =
+        UnquotedName(only->text.substr(static_cast<size_t>(shape.position(1)), static_cast<size_t>(shape.length(1))));
+    size_t dot = column.rfind('.');
+    SqliteKeyRanges halves{std::move(table), dot == std::string::npos ? column : column.substr(dot + 1), {}, {}};
+    windowText = MidnightSpaceFormsRange(column, window.from, window.to);
+    halves.first = ConvertTokens(SqlDialect::SQLite, tokens);
+    windowText = MidnightTFormsRange(column, window.to);
+    halves.second = ConvertTokens(SqlDialect::SQLite, tokens);
+    return halves;
+}
 
 std::string ApplyDialect(SqlDialect dialect, std::string_view statement) { return Convert(dialect, statement); }
 

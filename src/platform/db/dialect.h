@@ -11,6 +11,7 @@
 //     ORDER BY, the only form SQL engines accept;
 //   - workbook sheet names [name$] become the table name in the engine's quoting.
 // Text inside other string literals is never touched.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,22 @@ std::string OdbcDialect(std::string_view statement, std::string_view dbmsName);
 
 SqlDialect OdbcDialectFor(std::string_view dbmsName);
 std::string ApplyDialect(SqlDialect dialect, std::string_view statement);
+
+// On SQLite a window from midnight to midnight is, in the text order of the key, two
+// ranges: every form of its days up to the space forms of the last midnight, then that
+// midnight's "T" forms, which sort after the whole last day's space forms. As one
+// statement it costs a comparison on every row; run as two, one after the other, each
+// is a plain range of the key and their rows together are the statement's rows in its
+// order. That holds for a statement that reads plain columns of one table, with the
+// window one of the conditions that must all hold and its rows ordered by the window's
+// column (the series statements); for any other this gives nothing.
+struct SqliteKeyRanges {
+    std::string table;   // as named, without quoting
+    std::string column;  // the window's column, without a table before it
+    std::string first;   // the statement over the first range, in SQLite's form
+    std::string second;  // the same over the second
+};
+std::optional<SqliteKeyRanges> SplitSqliteWindow(std::string_view statement);
 
 // True when the text holds more than one command (a ";" outside literals followed by
 // more than blanks). Engines differ in what they do with the rest (ignore it, or run

@@ -27,6 +27,7 @@
 #include <atomic>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <system_error>
 
 #include "core/daynum.h"
@@ -163,7 +164,12 @@ public:
         if (!direct_ && !postgres_) return Database::OpenSeries(statement);
         Result<std::string> sql = Runnable(statement);
         if (!sql) return Fault{sql.error()};
-        if (direct_) return RunSeriesOnSqlite(direct_, sql.value());
+        if (direct_) {
+            std::optional<SqliteKeyRanges> halves = SplitSqliteWindow(statement);
+            if (halves && KeyHolds(halves->table, halves->column))
+                return RunSeriesOnSqlite(direct_, {halves->first, halves->second});
+            return RunSeriesOnSqlite(direct_, sql.value());
+        }
         if (std::optional<Result<SeriesRows>> rows = RunSeriesOnPostgres(postgres_, sql.value())) return *rows;
         return Database::OpenSeries(statement);
     }
@@ -318,6 +324,16 @@ private:
         return true;
     }
 
+    // Whether the table's primary key holds the column, so that a range of it is read
+    // from the key. Without such a key each half of a split window would be a scan of
+    // its own, so the window is then run as one statement.
+    bool KeyHolds(const std::string& table, const std::string& column) {
+        const std::string key = LCase(table) + '\n' + LCase(column);
+        auto known = keyColumns_.find(key);
+        if (known != keyColumns_.end()) return known->second;
+        return keyColumns_[key] = IsSqliteKeyColumn(direct_, table, column);
+    }
+
     // Closes and unregisters the connection; no handle to it may be alive here.
     void Release() {
         Close();
@@ -328,8 +344,9 @@ private:
 
     QString name_;
     bool open_ = false;
-    sqlite3* direct_ = nullptr;   // SQLite files: the handle statements run on
-    PGconn* postgres_ = nullptr;  // PostgreSQL: QPSQL's connection, statements run on it
+    sqlite3* direct_ = nullptr;               // SQLite files: the handle statements run on
+    PGconn* postgres_ = nullptr;              // PostgreSQL: QPSQL's connection, statements run on it
+    std::map<std::string, bool> keyColumns_;  // "table\ncolumn": in the table's primary key
     SqlDialect dialect_ = SqlDialect::SQLite;
     std::string engineName_;
 };

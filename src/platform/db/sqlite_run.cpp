@@ -3,6 +3,10 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <optional>
+#include <string_view>
+
 #include <QtCore/QByteArray>
 #include <QtCore/QString>
 
@@ -32,8 +36,14 @@ private:
     sqlite3_stmt* statement_ = nullptr;
 };
 
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 Result<bool> Prepare(sqlite3* db, const std::string& sql, Statement& statement) {
-    QByteArray utf8 = ProgramText(sql).toUtf8();
+    // Program text is UTF-8 already where it is ASCII, as statements nearly always are.
+    QByteArray utf8 = IsAscii(sql) ? QByteArray::fromRawData(sql.data(), static_cast<qsizetype>(sql.size()))
+                                   : ProgramText(sql).toUtf8();
     if (sqlite3_prepare_v2(db, utf8.constData(), static_cast<int>(utf8.size()), statement.out(), nullptr) != SQLITE_OK)
         return Fault{SqliteErrorText(db)};
     if (!statement.get()) return Fault{"The statement returns no records"};
@@ -139,20 +149,46 @@ bool ReadSeriesRow(sqlite3_stmt* s, StoredDateTimeReader& dates, SeriesRow& row)
 }  // namespace
 
 Result<SeriesRows> RunSeriesOnSqlite(sqlite3* db, const std::string& sql) {
-    Statement statement;
-    Result<bool> prepared = Prepare(db, sql, statement);
-    if (!prepared) return Fault{prepared.error()};
-    sqlite3_stmt* s = statement.get();
+    return RunSeriesOnSqlite(db, std::vector<std::string>{sql});
+}
+
+Result<SeriesRows> RunSeriesOnSqlite(sqlite3* db, const std::vector<std::string>& commands) {
     std::vector<SeriesRow> rows;
+    std::optional<Recordset::Builder> rest;  // from the first row that does not read on
+    std::vector<std::string> names;
     StoredDateTimeReader dates;
-    int rc = sqlite3_step(s);
-    if (sqlite3_column_count(s) >= 2) {
-        rows.reserve(4096);
-        for (SeriesRow row; rc == SQLITE_ROW && ReadSeriesRow(s, dates, row); rc = sqlite3_step(s)) rows.push_back(row);
+    std::string text;
+    for (const std::string& sql : commands) {
+        Statement statement;
+        Result<bool> prepared = Prepare(db, sql, statement);
+        if (!prepared) return Fault{prepared.error()};
+        sqlite3_stmt* s = statement.get();
+        const int columns = sqlite3_column_count(s);
+        if (columns == 0) return Fault{"The statement returns no records"};
+        if (names.empty()) names = ColumnNames(s);
+        int rc = sqlite3_step(s);
+        if (!rest && columns >= 2) {
+            if (rows.empty()) rows.reserve(4096);
+            for (SeriesRow row; rc == SQLITE_ROW && ReadSeriesRow(s, dates, row); rc = sqlite3_step(s))
+                rows.push_back(row);
+        }
+        if (!rest && rc == SQLITE_ROW) rest.emplace(names);
+        for (; rc == SQLITE_ROW; rc = sqlite3_step(s)) AddRow(s, columns, *rest, text);
+        if (rc != SQLITE_DONE) return Fault{SqliteErrorText(db)};
     }
-    Result<Recordset> rest = RestOfRows(db, s, ColumnNames(s), rc);
-    if (!rest) return Fault{rest.error()};
-    return SeriesRows(std::move(rows), std::move(rest.value()));
+    if (!rest) rest.emplace(std::move(names));
+    return SeriesRows(std::move(rows), rest->Finish());
+}
+
+bool IsSqliteKeyColumn(sqlite3* db, const std::string& table, const std::string& column) {
+    Statement statement;
+    if (sqlite3_prepare_v2(db, "select pk from pragma_table_info(?1) where name = ?2 collate nocase", -1,
+                           statement.out(), nullptr) != SQLITE_OK)
+        return false;
+    QByteArray tableName = ProgramText(table).toUtf8(), columnName = ProgramText(column).toUtf8();
+    sqlite3_bind_text(statement.get(), 1, tableName.constData(), static_cast<int>(tableName.size()), SQLITE_STATIC);
+    sqlite3_bind_text(statement.get(), 2, columnName.constData(), static_cast<int>(columnName.size()), SQLITE_STATIC);
+    return sqlite3_step(statement.get()) == SQLITE_ROW && sqlite3_column_int(statement.get(), 0) > 0;
 }
 
 }  // namespace tidemark
