@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/host.h"
+#include "data/fetch_thread.h"
 #include "platform/db/database.h"
 #include "setup/setup_reader.h"
 
@@ -21,15 +22,22 @@ using EditorOpener = std::function<void(const std::string& path)>;
 // connection hint, as its one message. More rsite rows than the catalogue can number
 // is not a failure: the rest are left out and the user is told so. The hooks keep a
 // reference to host, which must outlive them.
-// `connection`, when given, receives the connection the catalogue was read on, for the
-// caller to go on with.
-SetupReaderHooks MakeDataHooks(Host& host, const std::string& programFolder,
-                               std::unique_ptr<Database>* connection = nullptr);
+// What reading the setup leaves open for the load that follows: the connection the
+// catalogue was read on and, on a database read on two connections at once, a second
+// one, opened on a thread of its own while the first opens (a server's connection takes
+// as long as a good part of a page's fetch). Both wait for locks patiently.
+struct SetupConnections {
+    std::unique_ptr<Database> catalogue;
+    std::unique_ptr<FetchThread> beside;
+};
+
+// `connections`, when given, receives the connections, for the caller to go on with.
+SetupReaderHooks MakeDataHooks(Host& host, const std::string& programFolder, SetupConnections* connections = nullptr);
 
 // Reads programFolder's setup file with the data hooks. After a catalogue fault, whose
 // message the reader has shown, the setup file is opened with openEditor; the result
 // stays fatal (fault Catalogue) and ending the program is the caller's call.
 SetupReadResult ReadSetupWithDatabase(Host& host, const std::string& programFolder, const SetupTargets& targets,
-                                      const EditorOpener& openEditor, std::unique_ptr<Database>* connection = nullptr);
+                                      const EditorOpener& openEditor, SetupConnections* connections = nullptr);
 
 }  // namespace tidemark

@@ -16,4 +16,9 @@ namespace tidemark {
 Result<std::unique_ptr<Database>> OpenDatabase(const SetupSettings& settings, const std::string& programFolder,
                                                std::chrono::milliseconds lockWait = kPatientLockWait);
 
+// True when the settings name a database whose connections read beside one another (a
+// SQLite file or a PostgreSQL server), so that a second connection is worth opening
+// before the first is open.
+bool ReadsBesideAnotherConnection(const SetupSettings& settings, const std::string& programFolder);
+
 }  // namespace tidemark

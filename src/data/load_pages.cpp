@@ -74,7 +74,7 @@ public:
         if (mode_ == LoadMode::Full) {
             SetupTargets targets{state_.settings, state_.pages, state_.catalogue, state_.frequency};
             SetupReadResult read =
-                ReadSetupWithDatabase(host_, state_.programFolder, targets, hooks_.openEditor, &setupConnection_);
+                ReadSetupWithDatabase(host_, state_.programFolder, targets, hooks_.openEditor, &setupConnections_);
             if (!read) return LoadFault{Fault(read.fault()), true};
             lastLine_ = read->lastLine;
             firstLine_ = read->firstLine;
@@ -84,6 +84,7 @@ public:
         }
         page_ = 1;
 
+        StartSecondConnection();
         Result<std::unique_ptr<Database>> opened = LoadConnection();
         if (!opened) return Fail(opened.error());
         std::unique_ptr<Database> db = std::move(opened.value());
@@ -107,12 +108,20 @@ public:
     }
 
 private:
-    // The connection the setup's catalogue was read on, when it waits for locks as this
+    // The connections the setup's catalogue was read on, when they wait for locks as this
     // load does: a server's connection costs a round of authentication.
     Result<std::unique_ptr<Database>> LoadConnection() {
-        if (setupConnection_ && state_.lockWait == kPatientLockWait) return std::move(setupConnection_);
-        setupConnection_.reset();
+        if (setupConnections_.catalogue && state_.lockWait == kPatientLockWait)
+            return std::move(setupConnections_.catalogue);
+        setupConnections_.catalogue.reset();
         return OpenDatabase(state_.settings, state_.programFolder, state_.lockWait);
+    }
+
+    // The second connection opens while the first does (or while the setup's is used).
+    void StartSecondConnection() {
+        if (setupConnections_.beside && state_.lockWait != kPatientLockWait) setupConnections_.beside.reset();
+        if (!setupConnections_.beside && ReadsBesideAnotherConnection(state_.settings, state_.programFolder))
+            setupConnections_.beside = FetchThread::Start(state_.settings, state_.programFolder, state_.lockWait);
     }
 
     Result<void> PrepareWindow() {
@@ -211,10 +220,12 @@ private:
         return {};
     }
 
-    // A second connection when the database reads beside another one and there is more
-    // than one graph to fetch.
-    std::unique_ptr<FetchThread> FetchThreadFor(const Database& db) const {
+    // The second connection when the database reads beside another one and there is
+    // more than one graph to fetch.
+    std::unique_ptr<FetchThread> FetchThreadFor(const Database& db) {
+        std::unique_ptr<FetchThread> beside = std::move(setupConnections_.beside);
         if (!db.ReadsBesideAnotherConnection() || GraphsToFetch() < 2) return nullptr;
+        if (beside) return beside;
         return FetchThread::Start(state_.settings, state_.programFolder, state_.lockWait);
     }
 
@@ -345,7 +356,7 @@ private:
     int lastLine_ = 0;
     std::string firstLine_;
     std::unique_ptr<LoadedData> previous_;
-    std::unique_ptr<Database> setupConnection_;
+    SetupConnections setupConnections_;
     // The graphs prepared and not yet fetched, in page and slot order; how many of each
     // page's are still to come; the pages prepared and finished so far.
     std::deque<GraphFetch> pending_;

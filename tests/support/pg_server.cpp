@@ -107,7 +107,7 @@ bool PgServer::Start(std::string* error) {
         if (port_ == 0) continue;
         options_ = "-p " + std::to_string(port_) + " -k " + folder_->Path() +
                    " -c listen_addresses=127.0.0.1 -c fsync=off -c full_page_writes=off"
-                   " -c synchronous_commit=off";
+                   " -c synchronous_commit=off -c log_connections=on";
         running_ = Resume(&lastError);
     }
     if (!running_) {
@@ -140,6 +140,8 @@ bool PgServer::Halt(std::string* error) {
     running_ = false;
     return true;
 }
+
+std::string PgServer::LogFile() const { return folder_->File("server.log"); }
 
 bool PgServer::Resume(std::string* error) {
     if (running_) return true;

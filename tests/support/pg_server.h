@@ -39,6 +39,9 @@ public:
     // Provider=PostgreSQL;Host=127.0.0.1;Port=P;Database=tidemark;User Id=tidemark;Password=...
     std::string ConnectionString() const;
 
+    // The server's log. Each connection made is logged as "connection authorized".
+    std::string LogFile() const;
+
     // Runs an SQL script in the database as its owner (for filling tables).
     bool Exec(const std::string& sql, std::string* error = nullptr);
 
