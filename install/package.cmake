@@ -24,8 +24,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The database drivers are plug-ins Qt loads by name, so no library names them either.
+# The database drivers are plug-ins Qt loads by name, so no library names them either
+# (PostgreSQL is read through libpq, which the program links).
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6sql6-psql, libqt6sql6-odbc, fonts-liberation2")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6sql6-odbc, fonts-liberation2")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "cage, weston")
 include(CPack)

@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
-  qt6-base-dev qt6-webengine-dev qt6-declarative-dev qt6-webchannel-dev qt6-pdf-dev libqt6sql6-sqlite libqt6sql6-odbc libqt6sql6-psql libpq-dev
+  qt6-base-dev qt6-webengine-dev qt6-declarative-dev qt6-webchannel-dev qt6-pdf-dev libqt6sql6-sqlite libqt6sql6-odbc libpq-dev
   libgl-dev zlib1g-dev libisal-dev unixodbc-dev odbc-mdbtools mdbtools libcurl4-openssl-dev sqlite3 libsqlite3-dev libsqliteodbc
   # Access files (libmdb), .xls (FreeXL) and .xlsx (QuaZip) read as databases; workbooks
   # written by the tests (openpyxl, xlwt)

@@ -477,6 +477,13 @@ bool HasSeveralStatements(std::string_view statement) {
     return nonBlank > 1;
 }
 
+Result<std::string> RunnableStatement(SqlDialect dialect, std::string_view statement) {
+    std::string sql = ApplyDialect(dialect, statement);
+    if (HasSeveralStatements(sql)) return Fault{"The statement holds more than one command; only one is run at a time"};
+    if (!IsReadingStatement(sql)) return Fault{"Only statements that read (SELECT) are run on the database"};
+    return sql;
+}
+
 bool IsReadingStatement(std::string_view statement) {
     size_t i = 0;
     while (i < statement.size() && (std::isspace(static_cast<unsigned char>(statement[i])) || statement[i] == '(')) ++i;

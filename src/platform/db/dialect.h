@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/result.h"
+
 namespace tidemark {
 
 enum class SqlDialect {
@@ -53,6 +55,10 @@ std::optional<SqliteKeyRanges> SplitSqliteWindow(std::string_view statement);
 // more than blanks). Engines differ in what they do with the rest (ignore it, or run
 // it), so such texts are refused before they reach an engine.
 bool HasSeveralStatements(std::string_view statement);
+
+// The statement in the dialect's form when an engine may be given it: one command, and
+// one that reads.
+Result<std::string> RunnableStatement(SqlDialect dialect, std::string_view statement);
 
 // True when the statement starts with SELECT or WITH (after blanks and "("): the only
 // statements the program runs.

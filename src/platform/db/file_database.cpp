@@ -150,11 +150,7 @@ private:
     // The statement in SQLite's form, when it may be run here.
     Result<std::string> Runnable(const std::string& statement) const {
         if (!db_) return Fault{"The database connection is closed"};
-        std::string sql = AdaptStatement(statement);
-        if (HasSeveralStatements(sql))
-            return Fault{"The statement holds more than one command; only one is run at a time"};
-        if (!IsReadingStatement(sql)) return Fault{"Only statements that read (SELECT) are run on the database"};
-        return sql;
+        return RunnableStatement(SqlDialect::SQLite, statement);
     }
 
     // SQLite's "no such table: x" said of the file the user named.

@@ -135,7 +135,7 @@ std::optional<double> ReadDate(std::string_view text, size_t& at) {
 }
 
 // The date and time fields as the server wrote them. A time zone's offset is not
-// applied: the session's zone is the one the series are kept in, and QPSQL, too, keeps
+// applied: the session's zone is the one the series are kept in, and Qt's driver, too, keeps
 // the fields as written. "infinity", dates before Christ and the like read as nothing.
 std::optional<double> ReadDateTime(std::string_view text) {
     size_t at = 0;

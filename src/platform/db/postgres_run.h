@@ -1,10 +1,10 @@
 #pragma once
-// Running one statement on the PostgreSQL connection QPSQL opened, through libpq itself.
-// QPSQL turns every timestamp into a QDateTime, and that conversion asks the C library
-// for the local time zone (a stat of /etc/localtime) once per row: a series of a hundred
-// thousand rows then spends most of its fetch there. Read as text and parsed here, the
-// rows come out as QPSQL gives them - the date and time fields as the server wrote them -
-// at the pace of libpq.
+// Running one statement on a PostgreSQL connection through libpq. Qt's driver turns every
+// timestamp into a QDateTime, and that conversion asks the C library for the local time
+// zone (a stat of /etc/localtime) once per row: a series of a hundred thousand rows then
+// spends most of its fetch there. Read as text and parsed here, the rows come out as that
+// driver gives them - the date and time fields as the server wrote them - at the pace of
+// libpq.
 #include <optional>
 #include <string>
 

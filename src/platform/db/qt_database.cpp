@@ -1,4 +1,5 @@
-// The Database interface over QtSql: QSQLITE, QPSQL and QODBC connections.
+// The Database interface over QtSql: QSQLITE and QODBC connections (PostgreSQL is
+// opened through libpq alone, see postgres_database.h).
 //
 // QSqlDatabase keeps every connection in a process-wide registry under a name. Each
 // QtSqlDatabase registers one uniquely named connection and removes it when closed.
@@ -10,7 +11,6 @@
 // second, read-only handle of the SQLite library itself: series of a hundred thousand
 // rows are then read without a QVariant and a UTF-16 copy per value, several times
 // faster. The values come out exactly as QSQLITE would give them.
-#include <libpq-fe.h>
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlite3.h>
@@ -36,7 +36,7 @@
 #include "platform/db/database.h"
 #include "platform/db/dialect.h"
 #include "platform/db/file_database.h"
-#include "platform/db/postgres_run.h"
+#include "platform/db/postgres_database.h"
 #include "platform/db/sqlite_run.h"
 #include "platform/qt_bridge/qt_text.h"
 
@@ -125,19 +125,15 @@ public:
                     if (!ready) return ready;
                     break;
                 }
-                case ConnectionTarget::Kind::PostgreSQL: {
-                    Result<bool> ready = ConnectPostgres(db, target);
-                    if (!ready) return ready;
-                    break;
-                }
                 case ConnectionTarget::Kind::Odbc: {
                     Result<bool> ready = ConnectOdbc(db, target);
                     if (!ready) return ready;
                     break;
                 }
+                case ConnectionTarget::Kind::PostgreSQL:
                 case ConnectionTarget::Kind::AccessFile:
                 case ConnectionTarget::Kind::Workbook:
-                    return Fault{"Access files and workbooks are read by the file readers, not QtSql"};
+                    return Fault{"PostgreSQL, Access files and workbooks are read without QtSql"};
             }
         }
         open_ = true;
@@ -146,7 +142,7 @@ public:
 
     bool IsOpen() const override { return open_; }
 
-    bool ReadsBesideAnotherConnection() const override { return direct_ || postgres_; }
+    bool ReadsBesideAnotherConnection() const override { return direct_ != nullptr; }
 
     void Close() override {
         if (!open_) return;
@@ -155,23 +151,18 @@ public:
             sqlite3_close(direct_);
             direct_ = nullptr;
         }
-        postgres_ = nullptr;  // QPSQL's, closed with it
         QSqlDatabase db = QSqlDatabase::database(name_, false);
         db.close();
     }
 
     Result<SeriesRows> OpenSeries(const std::string& statement) override {
-        if (!direct_ && !postgres_) return Database::OpenSeries(statement);
+        if (!direct_) return Database::OpenSeries(statement);
         Result<std::string> sql = Runnable(statement);
         if (!sql) return Fault{sql.error()};
-        if (direct_) {
-            std::optional<SqliteKeyRanges> halves = SplitSqliteWindow(statement);
-            if (halves && KeyHolds(halves->table, halves->column))
-                return RunSeriesOnSqlite(direct_, {halves->first, halves->second});
-            return RunSeriesOnSqlite(direct_, sql.value());
-        }
-        if (std::optional<Result<SeriesRows>> rows = RunSeriesOnPostgres(postgres_, sql.value())) return *rows;
-        return Database::OpenSeries(statement);
+        std::optional<SqliteKeyRanges> halves = SplitSqliteWindow(statement);
+        if (halves && KeyHolds(halves->table, halves->column))
+            return RunSeriesOnSqlite(direct_, {halves->first, halves->second});
+        return RunSeriesOnSqlite(direct_, sql.value());
     }
 
     Result<Recordset> OpenRecordset(const std::string& statement) override {
@@ -179,7 +170,6 @@ public:
         if (!runnable) return Fault{runnable.error()};
         const std::string& sql = runnable.value();
         if (direct_) return RunOnSqlite(direct_, sql);
-        if (postgres_) return RunOnPostgres(postgres_, sql);
         QSqlDatabase db = QSqlDatabase::database(name_, false);
         QSqlQuery query(db);
         query.setForwardOnly(true);
@@ -209,12 +199,8 @@ private:
     // The statement in the engine's form, when it may be run here.
     Result<std::string> Runnable(const std::string& statement) const {
         if (!open_) return Fault{"The database connection is closed"};
-        std::string sql = AdaptStatement(statement);
-        if (HasSeveralStatements(sql))
-            return Fault{"The statement holds more than one command; only one is run at a time"};
         // Connections are read-only already; this also covers ODBC drivers that ignore it.
-        if (!IsReadingStatement(sql)) return Fault{"Only statements that read (SELECT) are run on the database"};
-        return sql;
+        return RunnableStatement(dialect_, statement);
     }
 
     Result<bool> ConnectSqlite(QSqlDatabase& db, const ConnectionTarget& target) {
@@ -257,35 +243,6 @@ private:
         // The same wait for a writer's lock as the QSQLITE connection beside it.
         sqlite3_busy_timeout(handle, static_cast<int>(lockWait.count()));
         direct_ = handle;
-    }
-
-    Result<bool> ConnectPostgres(QSqlDatabase& db, const ConnectionTarget& target) {
-        dialect_ = SqlDialect::PostgreSQL;
-        engineName_ = "PostgreSQL";
-        db.setHostName(ProgramText(target.host));
-        db.setPort(target.port);
-        db.setDatabaseName(ProgramText(target.database));
-        db.setUserName(ProgramText(target.user));
-        db.setPassword(ProgramText(target.password));
-        db.setConnectOptions(QStringLiteral("connect_timeout=10"));
-        std::string where = "database " + target.database + " on " + target.host + ":" + std::to_string(target.port);
-        if (!db.open()) return Fault{"Cannot open the PostgreSQL " + where + ": " + ErrorText(db.lastError())};
-        QSqlQuery readOnly(db);
-        if (!readOnly.exec(QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY")))
-            return Fault{"Cannot make the PostgreSQL session read-only: " + ErrorText(readOnly.lastError())};
-        postgres_ = PostgresHandle(db);
-        return true;
-    }
-
-    // QPSQL's own libpq connection, for statements read without QDateTime (see
-    // postgres_run.h). Null when the driver does not hand it out; QPSQL then reads them.
-    static PGconn* PostgresHandle(const QSqlDatabase& db) {
-        QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-        // Qt names the type after the struct behind libpq's typedef.
-        if (!handle.isValid() ||
-            (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
-            return nullptr;
-        return *static_cast<PGconn* const*>(handle.constData());
     }
 
     Result<bool> ConnectOdbc(QSqlDatabase& db, const ConnectionTarget& target) {
@@ -345,7 +302,6 @@ private:
     QString name_;
     bool open_ = false;
     sqlite3* direct_ = nullptr;               // SQLite files: the handle statements run on
-    PGconn* postgres_ = nullptr;              // PostgreSQL: QPSQL's connection, statements run on it
     std::map<std::string, bool> keyColumns_;  // "table\ncolumn": in the table's primary key
     SqlDialect dialect_ = SqlDialect::SQLite;
     std::string engineName_;
@@ -354,8 +310,8 @@ private:
 const char* QtDriverFor(ConnectionTarget::Kind kind) {
     switch (kind) {
         case ConnectionTarget::Kind::SQLite: return "QSQLITE";
-        case ConnectionTarget::Kind::PostgreSQL: return "QPSQL";
         case ConnectionTarget::Kind::Odbc: return "QODBC";
+        case ConnectionTarget::Kind::PostgreSQL:
         case ConnectionTarget::Kind::AccessFile:
         case ConnectionTarget::Kind::Workbook: return "";
     }
@@ -365,8 +321,8 @@ const char* QtDriverFor(ConnectionTarget::Kind kind) {
 const char* DebianPackageFor(ConnectionTarget::Kind kind) {
     switch (kind) {
         case ConnectionTarget::Kind::SQLite: return "libqt6sql6-sqlite";
-        case ConnectionTarget::Kind::PostgreSQL: return "libqt6sql6-psql";
         case ConnectionTarget::Kind::Odbc: return "libqt6sql6-odbc";
+        case ConnectionTarget::Kind::PostgreSQL:
         case ConnectionTarget::Kind::AccessFile:
         case ConnectionTarget::Kind::Workbook: return "";
     }
@@ -380,6 +336,7 @@ Result<std::unique_ptr<Database>> OpenConnection(const std::string& connectionSt
     Result<ConnectionTarget> target = ResolveConnectionString(connectionString, programFolder);
     if (!target) return Fault{target.error()};
     target->lockWait = lockWait;
+    if (target->kind == ConnectionTarget::Kind::PostgreSQL) return OpenPostgres(target.value());
     if (target->kind == ConnectionTarget::Kind::AccessFile || target->kind == ConnectionTarget::Kind::Workbook) {
         FileDatabaseTarget file;
         file.kind =
