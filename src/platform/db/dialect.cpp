@@ -375,13 +375,13 @@ std::string ConvertTokens(SqlDialect dialect, const std::vector<Token>& tokens) 
     return merged + ";";
 }
 
-// The name inside SQLite's quoting.
 std::string Convert(SqlDialect dialect, std::string_view statement) {
     std::vector<Token> tokens = Tokenize(statement);
     if (dialect == SqlDialect::SQLite) NormalizeSqliteDateRanges(tokens);
     return ConvertTokens(dialect, tokens);
 }
 
+// The name inside SQLite's quoting.
 std::string UnquotedName(const std::string& name) {
     if (name.size() >= 2 && name.front() == '[' && name.back() == ']') return name.substr(1, name.size() - 2);
     if (name.size() >= 2 && name.front() == '"' && name.back() == '"')

@@ -47,7 +47,14 @@ public:
     Result<SeriesRows> OpenSeries(const std::string& statement) override {
         Result<std::string> sql = Runnable(statement);
         if (!sql) return Fault{sql.error()};
-        if (std::optional<Result<SeriesRows>> rows = RunSeriesOnPostgres(connection_.get(), sql.value())) return *rows;
+        if (!seriesAsText_) {
+            if (std::optional<Result<SeriesRows>> rows = RunSeriesOnPostgres(connection_.get(), sql.value()))
+                return *rows;
+            // A column of a type read only as text (numeric values, say): the statement
+            // then ran for nothing. The other series tables of a database keep the same
+            // types, so this connection asks for them as text from now on.
+            seriesAsText_ = true;
+        }
         return Database::OpenSeries(statement);
     }
 
@@ -64,6 +71,7 @@ private:
     }
 
     Connection connection_;
+    bool seriesAsText_ = false;
 };
 
 }  // namespace

@@ -344,10 +344,6 @@ Result<Recordset> RunOnPostgres(pg_conn* connection, const std::string& sql) {
     return rows.Finish();
 }
 
-}  // namespace tidemark
-
-namespace tidemark {
-
 std::optional<Result<SeriesRows>> RunSeriesOnPostgres(pg_conn* connection, const std::string& sql) {
     if (!IntegerDateTimes(connection)) return std::nullopt;
     Result<ResultHandle> ran = Run(connection, sql, RowForm::Binary);

@@ -157,11 +157,13 @@ public:
 
     Result<SeriesRows> OpenSeries(const std::string& statement) override {
         if (!direct_) return Database::OpenSeries(statement);
-        Result<std::string> sql = Runnable(statement);
-        if (!sql) return Fault{sql.error()};
+        // A statement split in two is one command that reads, as Runnable requires; it is
+        // converted once, not again as a whole.
         std::optional<SqliteKeyRanges> halves = SplitSqliteWindow(statement);
         if (halves && KeyHolds(halves->table, halves->column))
             return RunSeriesOnSqlite(direct_, {halves->first, halves->second});
+        Result<std::string> sql = Runnable(statement);
+        if (!sql) return Fault{sql.error()};
         return RunSeriesOnSqlite(direct_, sql.value());
     }
 
