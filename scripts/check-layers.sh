@@ -1,25 +1,38 @@
 #!/usr/bin/env bash
-# Fails when a file includes a header of a layer above its own. The link order of the
-# libraries catches most such includes, but not a header that needs no linking (inline
-# functions, types, constants), so every #include "..." of the project is checked here.
+# Fails when a file includes a header of a layer above its own, or when a folder directly
+# under src/ is not a layer. The link order of the libraries catches most upward includes,
+# but not a header that needs no linking (inline functions, types, constants), so every
+# #include "..." of the project is checked here.
+# Usage: check-layers.sh [TREE]  (TREE: a git work tree laid out as this one; default, this one)
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "${1:-$(dirname "$0")/..}"
 
 # The layers, lowest first: a folder may include its own layer and those above it in
-# this table, never one below it. Folders on one row are one layer.
+# this table, never one below it. One folder a layer; the last row is what sits on top
+# of the program without being part of it.
 LAYERS='
 core         src/core
 analysis     src/analysis
 setup        src/setup
-platform/db  src/platform/db src/platform/qt_bridge src/platform/image
+storage      src/storage
 data         src/data
 render       src/render
 pages        src/pages
-platform/ui  src/platform/ui src/platform/net src/platform/ftp_curl src/platform/web src/platform/web_engine src/platform/pdf
+devices      src/devices
 publish      src/publish
 app          src/app
 tools/tests  tools tests bench
 '
+
+unlisted=()
+for dir in src/*/; do
+  dir="${dir%/}"
+  grep -Eq "[[:space:]]$dir([[:space:]]|\$)" <<<"$LAYERS" || unlisted+=("$dir")
+done
+if [ ${#unlisted[@]} -gt 0 ]; then
+  printf '%s: a folder under src/ that is not a layer of scripts/check-layers.sh\n' "${unlisted[@]}"
+  exit 1
+fi
 
 mapfile -t files < <(git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h' | sort -u)
 {

@@ -28,9 +28,9 @@ SOURCES=("$ROOT"/src/setup/*.cpp "$ROOT"/src/analysis/*.cpp "$ROOT"/src/core/*.c
 
 # The workbook readers and the in-memory database they fill, over Qt Core, QuaZip,
 # FreeXL and SQLite (the libraries themselves are not instrumented).
-WORKBOOK_SOURCES=("$ROOT"/src/platform/db/workbook.cpp "$ROOT"/src/platform/db/xls_workbook.cpp
-                  "$ROOT"/src/platform/db/xlsx_workbook.cpp "$ROOT"/src/platform/db/xml_scanner.cpp
-                  "$ROOT"/src/platform/db/sqlite_copy.cpp)
+WORKBOOK_SOURCES=("$ROOT"/src/storage/db/workbook.cpp "$ROOT"/src/storage/db/xls_workbook.cpp
+                  "$ROOT"/src/storage/db/xlsx_workbook.cpp "$ROOT"/src/storage/db/xml_scanner.cpp
+                  "$ROOT"/src/storage/db/sqlite_copy.cpp)
 read -r -a QT_FLAGS <<<"$(pkg-config --cflags Qt6Core quazip1-qt6 freexl sqlite3) -fPIC"
 read -r -a QT_LIBS <<<"$(pkg-config --libs Qt6Core quazip1-qt6 freexl sqlite3)"
 mkdir -p "$OUT/workbook"

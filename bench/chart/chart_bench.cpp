@@ -29,9 +29,9 @@
 #include "core/color.h"
 #include "core/daynum.h"
 #include "core/vbtext.h"
-#include "platform/image/png_writer.h"
-#include "platform/ui/chart_painter.h"
+#include "devices/ui/chart_painter.h"
 #include "render/chart_surface.h"
+#include "storage/image/png_writer.h"
 
 namespace fs = std::filesystem;
 using namespace tidemark;

@@ -30,7 +30,7 @@
 #include "data/database_access.h"
 #include "data/getvalues.h"
 #include "data/series_statements.h"
-#include "platform/db/dialect.h"
+#include "storage/db/dialect.h"
 #include "support/pg_server.h"
 #include "support/recording_host.h"
 #include "support/temp_folder.h"

@@ -23,7 +23,7 @@
 #include "app/main_window.h"
 #include "core/daynum.h"
 #include "core/textfile.h"
-#include "platform/web/web_engine.h"
+#include "devices/web/web_engine.h"
 
 namespace fs = std::filesystem;
 using namespace tidemark;

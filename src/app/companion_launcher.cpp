@@ -8,7 +8,7 @@
 
 #include "app/scope_guard.h"
 #include "core/vbtext.h"
-#include "platform/qt_bridge/qt_bridge.h"
+#include "storage/qt_bridge/qt_bridge.h"
 
 namespace tidemark {
 namespace {

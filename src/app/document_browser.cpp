@@ -12,7 +12,7 @@
 #include <QUrl>
 
 #include "pages/web_screen.h"
-#include "platform/qt_bridge/qt_text.h"
+#include "storage/qt_bridge/qt_text.h"
 
 namespace tidemark {
 namespace {

@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "platform/web/browser.h"
+#include "devices/web/browser.h"
 
 class QImage;
 class QScrollArea;

@@ -11,7 +11,7 @@
 #include <functional>
 
 #include "app/publishing_controller.h"
-#include "platform/net/ftp_client.h"
+#include "devices/net/ftp_client.h"
 
 namespace tidemark {
 

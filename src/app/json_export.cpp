@@ -8,10 +8,10 @@
 
 #include "core/textfile.h"
 #include "data/load_pages.h"
-#include "platform/qt_bridge/qt_bridge.h"
 #include "render/page_view.h"
 #include "render/showgraphs.h"
 #include "setup/web_screen_slot.h"
+#include "storage/qt_bridge/qt_bridge.h"
 
 namespace tidemark {
 namespace {

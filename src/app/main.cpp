@@ -19,7 +19,7 @@
 #include "app/window_main.h"
 #include "core/daynum.h"
 #include "core/textfile.h"
-#include "platform/net/service_manager.h"
+#include "devices/net/service_manager.h"
 
 namespace {
 

@@ -15,10 +15,10 @@
 #include "app/warning_blink.h"
 #include "app/watch_levels_frame.h"
 #include "data/series_kinds.h"
+#include "devices/ui/chart_view.h"
 #include "pages/graph_readout.h"
-#include "platform/qt_bridge/qt_bridge.h"
-#include "platform/ui/chart_view.h"
 #include "render/render_state.h"
+#include "storage/qt_bridge/qt_bridge.h"
 
 namespace tidemark {
 

@@ -11,8 +11,8 @@
 #include "app/console_host.h"
 #include "app/main_window.h"
 #include "core/daynum.h"
-#include "platform/qt_bridge/qt_bridge.h"
-#include "platform/ui/chart_painter.h"
+#include "devices/ui/chart_painter.h"
+#include "storage/qt_bridge/qt_bridge.h"
 
 namespace tidemark {
 namespace {

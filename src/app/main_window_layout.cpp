@@ -10,13 +10,13 @@
 #include "app/scope_guard.h"
 #include "app/text_measure.h"
 #include "app/values_list.h"
+#include "devices/ui/chart_painter.h"
+#include "devices/ui/chart_view.h"
 #include "pages/layout.h"
 #include "pages/web_screen.h"
-#include "platform/qt_bridge/qt_bridge.h"
-#include "platform/ui/chart_painter.h"
-#include "platform/ui/chart_view.h"
 #include "render/chart_style.h"
 #include "setup/web_screen_slot.h"
+#include "storage/qt_bridge/qt_bridge.h"
 
 namespace tidemark {
 namespace {

@@ -17,11 +17,11 @@
 #include "app/web_screens.h"
 #include "core/vbtext.h"
 #include "pages/navigation.h"
-#include "platform/db/editor_launcher.h"
-#include "platform/qt_bridge/qt_bridge.h"
 #include "publish/save_and_publish.h"
 #include "setup/setup_writer.h"
 #include "setup/web_screen_slot.h"
+#include "storage/db/editor_launcher.h"
+#include "storage/qt_bridge/qt_bridge.h"
 
 namespace tidemark {
 namespace {

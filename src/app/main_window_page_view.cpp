@@ -16,10 +16,10 @@
 #include "app/scope_guard.h"
 #include "app/service_notifier.h"
 #include "app/warning_blink.h"
-#include "platform/qt_bridge/qt_bridge.h"
-#include "platform/ui/chart_view.h"
+#include "devices/ui/chart_view.h"
 #include "render/render_state.h"
 #include "render/showgraphs.h"
+#include "storage/qt_bridge/qt_bridge.h"
 
 namespace tidemark {
 

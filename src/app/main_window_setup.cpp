@@ -9,9 +9,9 @@
 #include "app/companion_launcher.h"
 #include "app/main_window.h"
 #include "app/setup_frame.h"
-#include "platform/db/editor_launcher.h"
-#include "platform/qt_bridge/qt_bridge.h"
 #include "setup/setup_writer.h"
+#include "storage/db/editor_launcher.h"
+#include "storage/qt_bridge/qt_bridge.h"
 
 namespace tidemark {
 

@@ -4,7 +4,7 @@
 #include "app/page_images.h"
 #include "app/publishing_controller.h"
 #include "pages/output_menu.h"
-#include "platform/qt_bridge/qt_bridge.h"
+#include "storage/qt_bridge/qt_bridge.h"
 
 namespace tidemark {
 namespace {

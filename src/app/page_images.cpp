@@ -7,11 +7,11 @@
 #include <utility>
 
 #include "app/console_host.h"
-#include "platform/qt_bridge/qt_bridge.h"
-#include "platform/ui/chart_painter.h"
+#include "devices/ui/chart_painter.h"
 #include "publish/graph_cells.h"
 #include "publish/image_names.h"
 #include "publish/site_files.h"
+#include "storage/qt_bridge/qt_bridge.h"
 
 namespace tidemark {
 namespace {

@@ -10,9 +10,9 @@
 #include "core/daynum.h"
 #include "core/vbtext.h"
 #include "data/update_check.h"
+#include "devices/ui/chart_painter.h"
 #include "pages/navigation.h"
-#include "platform/qt_bridge/qt_bridge.h"
-#include "platform/ui/chart_painter.h"
+#include "storage/qt_bridge/qt_bridge.h"
 
 namespace tidemark {
 namespace {

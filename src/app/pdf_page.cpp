@@ -7,8 +7,8 @@
 #include <string>
 
 #include "core/program_module.h"
-#include "platform/image/png_writer.h"
-#include "platform/pdf/pdf_render.h"
+#include "devices/pdf/pdf_render.h"
+#include "storage/image/png_writer.h"
 
 namespace tidemark {
 namespace {

@@ -18,7 +18,7 @@
 #include "app/window_main.h"
 #include "core/daynum.h"
 #include "core/vbtext.h"
-#include "platform/web/web_engine.h"
+#include "devices/web/web_engine.h"
 #include "publish/image_file_queue.h"
 #include "publish/image_names.h"
 #include "publish/publish_settings.h"

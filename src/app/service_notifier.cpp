@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/net/service_manager.h"
+#include "devices/net/service_manager.h"
 
 namespace tidemark {
 namespace {

@@ -11,8 +11,8 @@
 #include <QSpinBox>
 
 #include "core/vbtext.h"
-#include "platform/qt_bridge/qt_bridge.h"
 #include "setup/site_catalogue.h"
+#include "storage/qt_bridge/qt_bridge.h"
 
 namespace tidemark {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "core/html_text.h"
 #include "core/vbtext.h"
-#include "platform/db/workbook.h"
+#include "storage/db/workbook.h"
 
 namespace tidemark {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <QFontMetricsF>
 
-#include "platform/qt_bridge/qt_bridge.h"
-#include "platform/ui/chart_painter.h"
+#include "devices/ui/chart_painter.h"
+#include "storage/qt_bridge/qt_bridge.h"
 
 namespace tidemark {
 

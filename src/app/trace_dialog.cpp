@@ -12,7 +12,7 @@
 
 #include "core/units.h"
 #include "data/database_access.h"
-#include "platform/qt_bridge/qt_bridge.h"
+#include "storage/qt_bridge/qt_bridge.h"
 
 namespace tidemark {
 namespace {

@@ -8,7 +8,7 @@
 #include <algorithm>
 
 #include "pages/graph_readout.h"
-#include "platform/qt_bridge/qt_bridge.h"
+#include "storage/qt_bridge/qt_bridge.h"
 
 namespace tidemark {
 

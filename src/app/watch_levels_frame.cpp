@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 #include "pages/graph_menu.h"
-#include "platform/qt_bridge/qt_bridge.h"
+#include "storage/qt_bridge/qt_bridge.h"
 
 namespace tidemark {
 

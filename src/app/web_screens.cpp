@@ -19,11 +19,11 @@
 #include "app/splash_window.h"
 #include "core/units.h"
 #include "core/vbtext.h"
+#include "devices/web/browser.h"
+#include "devices/web/web_engine.h"
 #include "pages/document_access.h"
-#include "platform/qt_bridge/qt_bridge.h"
-#include "platform/web/browser.h"
-#include "platform/web/web_engine.h"
 #include "setup/web_screen_slot.h"
+#include "storage/qt_bridge/qt_bridge.h"
 
 #ifndef TIDEMARK_HELP_PAGE
 #define TIDEMARK_HELP_PAGE "file:///usr/local/share/doc/tidemark/README.md"

@@ -12,7 +12,7 @@
 #include "app/main_window.h"
 #include "core/daynum.h"
 #include "data/program_state.h"
-#include "platform/web/web_engine.h"
+#include "devices/web/web_engine.h"
 
 namespace tidemark {
 namespace {

@@ -9,8 +9,8 @@
 
 #include "core/host.h"
 #include "data/fetch_thread.h"
-#include "platform/db/database.h"
 #include "setup/setup_reader.h"
+#include "storage/db/database.h"
 
 namespace tidemark {
 

@@ -1,6 +1,6 @@
 #include "data/database_access.h"
 
-#include "platform/db/connection_string.h"
+#include "storage/db/connection_string.h"
 
 namespace tidemark {
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/db/database.h"
 #include "setup/setup_model.h"
+#include "storage/db/database.h"
 
 namespace tidemark {
 

@@ -13,8 +13,8 @@
 #include <thread>
 
 #include "core/result.h"
-#include "platform/db/database.h"
 #include "setup/setup_model.h"
+#include "storage/db/database.h"
 
 namespace tidemark {
 

@@ -12,7 +12,7 @@
 #include "core/host.h"
 #include "core/result.h"
 #include "data/program_state.h"
-#include "platform/db/database.h"
+#include "storage/db/database.h"
 
 namespace tidemark {
 

@@ -9,7 +9,7 @@
 
 #include "core/result.h"
 #include "data/program_state.h"
-#include "platform/db/database.h"
+#include "storage/db/database.h"
 
 namespace tidemark {
 

@@ -11,9 +11,9 @@
 #include "analysis/frequency.h"
 #include "data/series_store.h"
 #include "data/trace_store.h"
-#include "platform/db/connection_string.h"
 #include "setup/setup_model.h"
 #include "setup/site_catalogue.h"
+#include "storage/db/connection_string.h"
 
 namespace tidemark {
 

@@ -6,9 +6,9 @@
 
 #include "core/host.h"
 #include "core/result.h"
-#include "platform/db/database.h"
 #include "setup/setup_model.h"
 #include "setup/site_catalogue.h"
+#include "storage/db/database.h"
 
 namespace tidemark {
 

@@ -6,8 +6,8 @@
 #include "core/host.h"
 #include "core/result.h"
 #include "data/program_state.h"
-#include "platform/db/database.h"
 #include "setup/setup_model.h"
+#include "storage/db/database.h"
 
 namespace tidemark {
 

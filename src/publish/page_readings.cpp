@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "core/windows1252.h"
-#include "platform/qt_bridge/qt_text.h"
+#include "storage/qt_bridge/qt_text.h"
 
 namespace tidemark {
 namespace {

@@ -5,8 +5,8 @@
 #include <QImageWriter>
 
 #include "core/textfile.h"
-#include "platform/image/png_writer.h"
 #include "publish/image_names.h"
+#include "storage/image/png_writer.h"
 
 namespace tidemark {
 namespace {

@@ -10,7 +10,7 @@
 #include <ctime>
 
 #include "core/daynum.h"
-#include "platform/qt_bridge/qt_text.h"
+#include "storage/qt_bridge/qt_text.h"
 
 namespace tidemark {
 namespace {

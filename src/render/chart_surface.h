@@ -1,7 +1,7 @@
 #pragma once
 // The charting surface one graph is drawn on: an XY chart over a grid of cells, with the
 // series, axis and style settings that graph drawing applies and page layout places.
-// It paints nothing itself; the widget layer paints it (platform/ui/chart_painter.h) from
+// It paints nothing itself; the widget layer paints it (devices/ui/chart_painter.h) from
 // the geometry of chart_layout.h, so that hit testing here and painting there agree.
 //
 // Units: lengths and positions are twips (15 per pixel). The surface's place in the

@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <cstdlib>
 
-#include "platform/web/web_engine.h"
+#include "devices/web/web_engine.h"
 
 // Under AddressSanitizer: the browser engine's own code (Chromium inside QtWebEngine)
 // frees some of its objects with a sized delete of another size. That check is left to

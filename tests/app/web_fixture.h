@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "app/menu_list.h"
-#include "platform/web/browser.h"
+#include "devices/web/browser.h"
 #include "window_fixture.h"
 
 namespace tidemark::apptest {

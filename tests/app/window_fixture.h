@@ -17,7 +17,7 @@
 #include "app/publish_dialog.h"
 #include "core/daynum.h"
 #include "core/textfile.h"
-#include "platform/net/service_manager.h"
+#include "devices/net/service_manager.h"
 #include "support/setup_text.h"
 #include "support/sqlite_fixture.h"
 

@@ -17,7 +17,7 @@
 #include "app/setup_frame.h"
 #include "app/values_list.h"
 #include "app/watch_levels_frame.h"
-#include "platform/ui/chart_view.h"
+#include "devices/ui/chart_view.h"
 
 using namespace tidemark;
 using namespace tidemark::apptest;

@@ -15,7 +15,7 @@
 #include "app/values_list.h"
 #include "app/warning_blink.h"
 #include "app/watch_levels_frame.h"
-#include "platform/ui/chart_view.h"
+#include "devices/ui/chart_view.h"
 #include "render/chart_layout.h"
 #include "render/render_state.h"
 

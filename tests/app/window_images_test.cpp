@@ -13,7 +13,7 @@
 
 #include "app/auto_paging_frame.h"
 #include "app/menu_list.h"
-#include "platform/ui/chart_view.h"
+#include "devices/ui/chart_view.h"
 #include "support/temp_folder.h"
 
 using namespace tidemark;

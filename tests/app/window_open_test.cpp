@@ -9,7 +9,7 @@
 #include "app/menu_list.h"
 #include "app/warning_blink.h"
 #include "core/vbtext.h"
-#include "platform/ui/chart_view.h"
+#include "devices/ui/chart_view.h"
 
 using namespace tidemark;
 using namespace tidemark::apptest;

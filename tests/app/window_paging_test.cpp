@@ -14,7 +14,7 @@
 #include "app/days_frame.h"
 #include "app/menu_list.h"
 #include "app/warning_blink.h"
-#include "platform/ui/chart_view.h"
+#include "devices/ui/chart_view.h"
 #include "render/render_state.h"
 
 using namespace tidemark;

@@ -15,7 +15,7 @@
 #include "app/menu_list.h"
 #include "app/setup_frame.h"
 #include "core/textfile.h"
-#include "platform/ui/chart_view.h"
+#include "devices/ui/chart_view.h"
 #include "setup/setup_reader.h"
 #include "support/recording_host.h"
 

@@ -13,7 +13,7 @@
 #include "app/menu_list.h"
 #include "app/trace_dialog.h"
 #include "data/load_pages.h"
-#include "platform/ui/chart_view.h"
+#include "devices/ui/chart_view.h"
 #include "render/render_state.h"
 #include "support/recording_host.h"
 

@@ -10,7 +10,7 @@
 #include "core/textfile.h"
 #include "data/data_hooks.h"
 #include "data/program_state.h"
-#include "platform/db/database.h"
+#include "storage/db/database.h"
 #include "support/recording_host.h"
 #include "support/setup_text.h"
 #include "support/sqlite_fixture.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "core/textfile.h"
-#include "platform/db/editor_launcher.h"
+#include "storage/db/editor_launcher.h"
 #include "support/temp_folder.h"
 
 namespace tidemark {

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "fuzz_folder.h"
-#include "platform/db/sqlite_copy.h"
-#include "platform/db/workbook.h"
+#include "storage/db/sqlite_copy.h"
+#include "storage/db/workbook.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace tidemark;

@@ -13,7 +13,7 @@
 
 #include "app/auto_paging_frame.h"
 #include "app/menu_list.h"
-#include "platform/ui/chart_view.h"
+#include "devices/ui/chart_view.h"
 #include "support/cups_server.h"
 #include "support/ftp_server.h"
 #include "support/run_program.h"
