@@ -33,7 +33,11 @@ std::optional<WorkbookFormat> WorkbookFormatOf(const std::string& path) {
 Result<std::unique_ptr<Workbook>> OpenWorkbook(const std::string& path) {
     std::optional<WorkbookFormat> format = WorkbookFormatOf(path);
     if (!format) return Fault{"The file " + path + " is not a workbook (.xls or .xlsx)"};
-    return *format == WorkbookFormat::Xls ? OpenXlsWorkbook(path) : OpenXlsxWorkbook(path);
+    return OpenWorkbook(WorkbookSource{path, *format});
+}
+
+Result<std::unique_ptr<Workbook>> OpenWorkbook(const WorkbookSource& source, const WorkbookLimits& limits) {
+    return source.format == WorkbookFormat::Xls ? OpenXlsWorkbook(source) : OpenXlsxWorkbook(source, limits);
 }
 
 double DayNumberOfSerial(double serial, bool date1904) {

@@ -50,11 +50,28 @@ enum class WorkbookFormat { Xls, Xlsx };
 // The format a file name's extension names, if any.
 std::optional<WorkbookFormat> WorkbookFormatOf(const std::string& path);
 
-// Opens a workbook read-only (paths in the file system's own bytes, UTF-8); a file that is not a workbook of its
-// extension's format gives a message naming it.
+// What a reader takes of one workbook. A few kilobytes of zip can unpack to gigabytes:
+// a part that unpacks to more than `partBytes` is refused before it costs that memory.
+struct WorkbookLimits {
+    std::uint64_t partBytes = 512ull * 1024 * 1024;
+};
+
+// Where a workbook is read from: `path` (the file system's own bytes, UTF-8) is what is
+// opened, `shownName` what messages call it (the path itself when empty).
+struct WorkbookSource {
+    std::string path;
+    WorkbookFormat format = WorkbookFormat::Xlsx;
+    std::string shownName{};
+
+    const std::string& Name() const { return shownName.empty() ? path : shownName; }
+};
+
+// Opens a workbook read-only; a file that is not a workbook of its extension's format
+// gives a message naming it.
 Result<std::unique_ptr<Workbook>> OpenWorkbook(const std::string& path);
-Result<std::unique_ptr<Workbook>> OpenXlsWorkbook(const std::string& path);
-Result<std::unique_ptr<Workbook>> OpenXlsxWorkbook(const std::string& path);
+Result<std::unique_ptr<Workbook>> OpenWorkbook(const WorkbookSource& source, const WorkbookLimits& limits = {});
+Result<std::unique_ptr<Workbook>> OpenXlsWorkbook(const WorkbookSource& source);
+Result<std::unique_ptr<Workbook>> OpenXlsxWorkbook(const WorkbookSource& source, const WorkbookLimits& limits);
 
 // Day number of a 1900-system serial number. Serial 60 is the 29 February 1900 that
 // the 1900 system counts although it never was; it reads as 28 February.

@@ -95,9 +95,10 @@ private:
 
 }  // namespace
 
-Result<std::unique_ptr<Workbook>> OpenXlsWorkbook(const std::string& path) {
+Result<std::unique_ptr<Workbook>> OpenXlsWorkbook(const WorkbookSource& source) {
+    const std::string& path = source.Name();
     const void* raw = nullptr;
-    int rc = freexl_open(path.c_str(), &raw);
+    int rc = freexl_open(source.path.c_str(), &raw);
     FreeXlHandle handle(raw);
     if (rc != FREEXL_OK || !raw) return Fault{"The file " + path + " is not an Excel workbook (.xls) that can be read"};
     unsigned int password = 0;

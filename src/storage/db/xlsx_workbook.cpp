@@ -126,7 +126,8 @@ int IntegerOf(std::string_view text, int fallback) {
 
 class XlsxWorkbook final : public Workbook {
 public:
-    explicit XlsxWorkbook(std::string path) : path_(std::move(path)), zip_(QString::fromStdString(path_)) {}
+    XlsxWorkbook(const WorkbookSource& source, const WorkbookLimits& limits)
+        : path_(source.Name()), limits_(limits), zip_(QString::fromStdString(source.path)) {}
 
     Result<bool> Open() {
         if (!zip_.open(QuaZip::mdUnzip))
@@ -144,10 +145,10 @@ public:
         if (sheet < 0 || static_cast<size_t>(sheet) >= names_.size())
             return Fault{"The workbook " + path_ + " has no sheet " + std::to_string(sheet + 1)};
         const std::string& name = names_[static_cast<size_t>(sheet)];
-        std::unique_ptr<QuaZipFile> part = OpenPart(parts_[static_cast<size_t>(sheet)]);
-        if (!part) return Fault{"The workbook " + path_ + " has no part for its sheet " + name};
-        QByteArray bytes = part->readAll();
-        XmlScanner xml(AsView(bytes));
+        Result<std::optional<QByteArray>> part = ReadPart(parts_[static_cast<size_t>(sheet)]);
+        if (!part) return part.fault();
+        if (!*part) return Fault{"The workbook " + path_ + " has no part for its sheet " + name};
+        XmlScanner xml(AsView(**part));
         WorkbookRow row;
         int nextRow = 1;
         while (true) {
@@ -169,11 +170,23 @@ public:
     }
 
 private:
-    std::unique_ptr<QuaZipFile> OpenPart(const QString& name) {
-        if (!zip_.setCurrentFile(name, QuaZip::csInsensitive)) return nullptr;
-        auto file = std::make_unique<QuaZipFile>(&zip_);
-        if (!file->open(QIODevice::ReadOnly)) return nullptr;
-        return file;
+    // A part unpacked whole (nullopt when the workbook has none of that name); a part
+    // that unpacks to more than the limit is a fault, found before it is held.
+    Result<std::optional<QByteArray>> ReadPart(const QString& name) {
+        if (!zip_.setCurrentFile(name, QuaZip::csInsensitive)) return std::optional<QByteArray>();
+        QuaZipFile file(&zip_);
+        if (!file.open(QIODevice::ReadOnly)) return std::optional<QByteArray>();
+        QByteArray bytes;
+        char buffer[64 * 1024];
+        for (;;) {
+            const qint64 got = file.read(buffer, sizeof buffer);
+            if (got <= 0) break;
+            if (static_cast<std::uint64_t>(bytes.size() + got) > limits_.partBytes)
+                return Fault{"The workbook " + path_ + " is too large to read: " + ToProgramText(name) +
+                             " unpacks to more than " + std::to_string(limits_.partBytes / (1024 * 1024)) + " MB"};
+            bytes.append(buffer, got);
+        }
+        return std::optional<QByteArray>(std::move(bytes));
     }
 
     Result<bool> Broken(const QString& part, const QXmlStreamReader& xml) {
@@ -184,9 +197,9 @@ private:
     // Relationship id -> part name, of the relationships part beside a part.
     QHash<QString, QString> ReadRelationships(const QString& relsPart, const QString& folder) {
         QHash<QString, QString> targets;
-        std::unique_ptr<QuaZipFile> file = OpenPart(relsPart);
-        if (!file) return targets;
-        QXmlStreamReader xml(file.get());
+        Result<std::optional<QByteArray>> part = ReadPart(relsPart);
+        if (!part || !*part) return targets;
+        QXmlStreamReader xml(**part);
         while (More(xml)) {
             xml.readNext();
             if (!xml.isStartElement() || xml.name() != u"Relationship") continue;
@@ -208,9 +221,10 @@ private:
         QString folder = workbookPart.left(workbookPart.lastIndexOf(u'/') + 1);
         QHash<QString, QString> rels = ReadRelationships(
             folder + QStringLiteral("_rels/") + workbookPart.mid(folder.size()) + QStringLiteral(".rels"), folder);
-        std::unique_ptr<QuaZipFile> file = OpenPart(workbookPart);
-        if (!file) return Fault{"The file " + path_ + " is not an Excel workbook (.xlsx): it has no workbook part"};
-        QXmlStreamReader xml(file.get());
+        Result<std::optional<QByteArray>> part = ReadPart(workbookPart);
+        if (!part) return part.fault();
+        if (!*part) return Fault{"The file " + path_ + " is not an Excel workbook (.xlsx): it has no workbook part"};
+        QXmlStreamReader xml(**part);
         while (More(xml)) {
             xml.readNext();
             if (!xml.isStartElement()) continue;
@@ -232,10 +246,10 @@ private:
     }
 
     Result<bool> ReadSharedStrings() {
-        std::unique_ptr<QuaZipFile> file = OpenPart(QStringLiteral("xl/sharedStrings.xml"));
-        if (!file) return true;  // a workbook without text
-        QByteArray bytes = file->readAll();
-        XmlScanner xml(AsView(bytes));
+        Result<std::optional<QByteArray>> part = ReadPart(QStringLiteral("xl/sharedStrings.xml"));
+        if (!part) return part.fault();
+        if (!*part) return true;  // a workbook without text
+        XmlScanner xml(AsView(**part));
         while (true) {
             XmlScanner::Token token = xml.Next();
             if (token == XmlScanner::Token::EndOfDocument || token == XmlScanner::Token::Error) break;
@@ -247,9 +261,10 @@ private:
     }
 
     Result<bool> ReadStyles() {
-        std::unique_ptr<QuaZipFile> file = OpenPart(QStringLiteral("xl/styles.xml"));
-        if (!file) return true;
-        QXmlStreamReader xml(file.get());
+        Result<std::optional<QByteArray>> part = ReadPart(QStringLiteral("xl/styles.xml"));
+        if (!part) return part.fault();
+        if (!*part) return true;
+        QXmlStreamReader xml(**part);
         QHash<int, bool> customDate;
         bool inCellFormats = false;
         while (More(xml)) {
@@ -392,7 +407,8 @@ private:
         }
     }
 
-    std::string path_;
+    std::string path_;  // as messages name it
+    WorkbookLimits limits_;
     QuaZip zip_;
     std::vector<std::string> names_;
     std::vector<QString> parts_;
@@ -403,8 +419,8 @@ private:
 
 }  // namespace
 
-Result<std::unique_ptr<Workbook>> OpenXlsxWorkbook(const std::string& path) {
-    auto workbook = std::make_unique<XlsxWorkbook>(path);
+Result<std::unique_ptr<Workbook>> OpenXlsxWorkbook(const WorkbookSource& source, const WorkbookLimits& limits) {
+    auto workbook = std::make_unique<XlsxWorkbook>(source, limits);
     Result<bool> opened = workbook->Open();
     if (!opened) return Fault{opened.error()};
     return std::unique_ptr<Workbook>(std::move(workbook));
