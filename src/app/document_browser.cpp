@@ -4,7 +4,6 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedLayout>
@@ -20,18 +19,6 @@ namespace {
 // The viewer's grey behind the pages, and the gap between two pages.
 const QColor kPagesBackdrop(0x52, 0x56, 0x59);
 constexpr int kPageGap = 8;
-
-// The images a page of the program's shows, from its HTML: the pages of a PDF.
-std::vector<QImage> ImagesOf(const QString& html) {
-    static const QRegularExpression image(R"re(<img[^>]*\ssrc="([^"]+)")re");
-    std::vector<QImage> images;
-    for (auto it = image.globalMatch(html); it.hasNext();) {
-        QString src = it.next().captured(1);
-        src.replace("&amp;", "&");
-        images.emplace_back(QUrl(src).toLocalFile());
-    }
-    return images;
-}
 
 // Passes the mouse-ups of the view's parts, and the view's new sizes, to the browser.
 class ViewEvents : public QObject {
@@ -122,7 +109,8 @@ DocumentBrowser::~DocumentBrowser() { delete view_; }
 
 bool DocumentBrowser::Shows(const QString& address) {
     const QString a = address.trimmed();
-    if (a.contains("://")) return false;
+    // A file: address names a local file as a path does.
+    if (a.contains("://") && !a.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) return false;
     return IsSheetAddress(ToProgramText(a)) || a.endsWith(".pdf", Qt::CaseInsensitive);
 }
 
@@ -135,13 +123,13 @@ void DocumentBrowser::Navigate(const QUrl& url) {
 
 void DocumentBrowser::ShowHtml(const QString& html, const QString& address) {
     address_ = address;
-    std::vector<QImage> images = ImagesOf(html);
-    if (images.empty()) {
-        text_->setHtml(html);
-        stack_->setCurrentWidget(text_);
-        return;
-    }
-    pages_->SetPages(std::move(images));
+    text_->setHtml(html);
+    stack_->setCurrentWidget(text_);
+}
+
+void DocumentBrowser::ShowPages(std::vector<QImage> pages, const QString& address) {
+    address_ = address;
+    pages_->SetPages(std::move(pages));
     LayOutPages();
     stack_->setCurrentWidget(pagesArea_);
 }

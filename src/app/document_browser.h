@@ -47,13 +47,19 @@ public:
 
     QWidget* View() const override;
     void SetMouseUpHandler(MouseUpHandler handler) override { mouseUp_ = std::move(handler); }
+    // It runs no document's script and follows no link.
+    void SetConsoleHandler(ConsoleHandler) override {}
+    void SetDocumentLinkHandler(DocumentLinkHandler) override {}
     void SetDocumentFilter(DocumentFilter) override {}
     void SetLoadFailedHandler(LoadFailedHandler handler) override { loadFailed_ = std::move(handler); }
     void SetFollowsLinks(bool) override {}
     void SetTakesFocus(bool) override {}
     // Nothing it could load itself: the address is told as not found.
     void Navigate(const QUrl& url) override;
+    // A page of the program's own (a sheet, a notice), as text.
     void ShowHtml(const QString& html, const QString& address) override;
+    // The drawn pages of a PDF, one below the other.
+    void ShowPages(std::vector<QImage> pages, const QString& address);
     bool ShowsProgramPage() const override { return true; }
     void RefreshCompletely() override {}
     QString Location() const override { return address_; }

@@ -2,6 +2,7 @@
 
 #include "core/html_text.h"
 #include "core/vbtext.h"
+#include "pages/opened_document.h"
 #include "storage/db/workbook.h"
 
 namespace tidemark {
@@ -35,9 +36,15 @@ std::string FileName(const std::string& path) {
 
 }  // namespace
 
-std::string SheetPageHtml(const std::string& path) {
-    std::string name = FileName(path);
-    auto workbook = OpenWorkbook(path);
+std::string SheetPageHtml(const OpenedDocument& file, const std::string& path) {
+    const std::string name = FileName(path);
+    const std::optional<WorkbookFormat> format = WorkbookFormatOf(path);
+    if (!format) return Page(name, "<p>" + HtmlEscaped(name) + " is not a workbook (.xls or .xlsx).</p>\n");
+    if (file.Size() > kSheetFileBytes)
+        return Page(name, "<p>" + HtmlEscaped(name) + " is larger than " +
+                              std::to_string(kSheetFileBytes / (1024 * 1024)) + " MB.</p>\n");
+    // The reader opens the checked file again by its descriptor, never by its path.
+    auto workbook = OpenWorkbook(WorkbookSource{file.DescriptorPath(), *format, name}, {kSheetPartBytes});
     if (!workbook) return Page(name, "<p>" + HtmlEscaped(workbook.error()) + "</p>\n");
     Workbook& book = *workbook.value();
     if (book.SheetNames().empty()) return Page(name, "<p>" + HtmlEscaped(name) + " has no sheets.</p>\n");
@@ -45,8 +52,15 @@ std::string SheetPageHtml(const std::string& path) {
     std::string rows;
     size_t columns = 0;
     int count = 0;
+    size_t cells = 0;
+    int shownRows = 0;
+    bool full = false;
     auto read = book.ReadRows(0, [&](const WorkbookRow& row) {
-        if (++count > kSheetPageRows) return;
+        ++count;
+        full = full || count > kSheetPageRows || cells + row.size() > kSheetPageCells;
+        if (full) return;
+        ++shownRows;
+        cells += row.size();
         columns = std::max(columns, row.size());
         rows += "<tr><th>" + std::to_string(count) + "</th>";
         for (const WorkbookCell& cell : row) {
@@ -65,9 +79,8 @@ std::string SheetPageHtml(const std::string& path) {
         head += "<th>" + letters + "</th>";
     }
     head += "</tr>\n";
-    std::string more = count > kSheetPageRows
-                           ? "<p>" + std::to_string(count - kSheetPageRows) + " more rows are not shown.</p>\n"
-                           : std::string();
+    std::string more = count > shownRows ? "<p>" + std::to_string(count - shownRows) + " more rows are not shown.</p>\n"
+                                         : std::string();
     return Page(name + " - " + sheetName,
                 "<table id=\"sheet\" title=\"" + HtmlEscaped(sheetName) + "\">\n" + head + rows + "</table>\n" + more);
 }

@@ -5,29 +5,37 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QUrl>
 #include <QWidget>
 #include <algorithm>
 #include <cstdlib>
 
+#include "app/console_host.h"
 #include "app/document_browser.h"
 #include "app/menu_list.h"
 #include "app/pdf_page.h"
 #include "app/sheet_page.h"
 #include "app/splash_window.h"
+#include "core/text_limits.h"
 #include "core/units.h"
 #include "core/vbtext.h"
 #include "devices/web/browser.h"
+#include "devices/web/local_document_source.h"
 #include "devices/web/web_engine.h"
 #include "pages/document_access.h"
+#include "pages/document_limits.h"
 #include "setup/web_screen_slot.h"
 #include "storage/qt_bridge/qt_bridge.h"
 
 #ifndef TIDEMARK_HELP_PAGE
 #define TIDEMARK_HELP_PAGE "file:///usr/local/share/doc/tidemark/README.md"
 #endif
+
+// What pages write to their consoles: off unless QT_LOGGING_RULES turns it on
+// ("tidemark.web.console.debug=true").
+Q_LOGGING_CATEGORY(webConsole, "tidemark.web.console", QtCriticalMsg)
 
 namespace tidemark {
 
@@ -106,6 +114,7 @@ Browser* WebScreens::BrowserFor(int index, const std::string& address) {
         // Told once: the graphs go on without their web screens.
         if (loaded) {
             engine_ = std::move(loaded.value());
+            engine_->SetLocalDocumentSource([this](const QString& path) { return ServeLocalDocument(Rule(), path); });
         } else {
             engineFault_ = true;
             host_.Message(loaded.error(), MsgButtons::Ok, MsgIcon::Exclamation);
@@ -123,6 +132,10 @@ Browser* WebScreens::BrowserFor(int index, const std::string& address) {
         browser->SetMouseUpHandler(
             [this, index](const QString& tag, int button, bool ctrl) { DocumentMouseUp(index, tag, button, ctrl); });
         browser->SetDocumentFilter([this](const QUrl& url) { return MayLoad(url); });
+        browser->SetConsoleHandler([this, index](int level, const QString& text, const QString& source, int line) {
+            ConsoleLine(index, level, text, source, line);
+        });
+        browser->SetDocumentLinkHandler([this](const QUrl& url) { DocumentLinkFollowed(url); });
         browser->SetLoadFailedHandler(
             [this, index](const QString& address, DocumentFailure why, const QString& detail) {
                 ShowFailure(index, address, why, detail);
@@ -133,6 +146,7 @@ Browser* WebScreens::BrowserFor(int index, const std::string& address) {
 
 void WebScreens::Show(Browser& browser, const std::string& address) {
     notices_.erase(&browser);
+    consoleLines_.erase(&browser);
     const QString text = ProgramText(Untrailed(address)).trimmed();
     const DocumentCheck check = CheckDocument(text);
     if (!check.Shown()) {
@@ -141,28 +155,21 @@ void WebScreens::Show(Browser& browser, const std::string& address) {
     }
     QUrl url;
     if (check.access == DocumentAccess::Allowed) {
-        // The file that was checked is the one shown: its real path, not the address again.
-        const QString path = QFile::decodeName(QByteArray::fromStdString(check.path.string()));
-        const bool plainPath = !text.contains("://");
-        if (plainPath && IsSheetAddress(ToProgramText(text))) {
-            browser.ShowHtml(QString::fromUtf8(SheetPageHtml(check.path.string())), path);
+        if (DocumentBrowser::Shows(text)) {
+            ShowDrawnDocument(browser, text, check);
             return;
         }
-        if (plainPath && text.endsWith(".pdf", Qt::CaseInsensitive)) {
-            ShowPdf(browser, path);
-            return;
-        }
-        url = QUrl::fromLocalFile(path);
-        if (!plainPath) url.setFragment(QUrl::fromUserInput(text).fragment());
+        // The engine is given the file under the program's scheme, by its real path (its
+        // relative links resolve beside it); the file itself is opened and checked again
+        // when the engine asks for it.
+        url = LocalDocumentUrl(QFile::decodeName(QByteArray::fromStdString(check.path.string())));
+        if (text.contains("://")) url.setFragment(QUrl::fromUserInput(text).fragment());
     } else {
-        url = QUrl::fromUserInput(text, ProgramText(state_.programFolder));
-        // The browser's guess at what the address means may be a file after all.
-        if (url.isLocalFile()) {
-            const DocumentCheck guessed = CheckDocument(url.toString(QUrl::FullyEncoded));
-            if (!guessed.Shown()) {
-                ShowRefusal(browser, text, guessed);
-                return;
-            }
+        url = QUrl::fromUserInput(text);
+        // Nothing the engine would take for a local file reaches it.
+        if (url.isLocalFile() || url.scheme().compare("file", Qt::CaseInsensitive) == 0) {
+            ShowRefusal(browser, text, {DocumentAccess::Outside, {}});
+            return;
         }
     }
     // A PDF shows its whole page without the viewer's tool bar, as a wall display wants
@@ -171,35 +178,80 @@ void WebScreens::Show(Browser& browser, const std::string& address) {
     browser.Navigate(url);
 }
 
-DocumentCheck WebScreens::CheckDocument(const QString& address) const {
+void WebScreens::ShowDrawnDocument(Browser& browser, const QString& address, const DocumentCheck& check) {
+    const OpenedDocument file = Rule().Open(check.path);
+    if (!file.IsOpen()) {
+        ShowRefusal(browser, address, {AccessOf(file.Access()), check.path});
+        return;
+    }
+    if (IsSheetAddress(ToProgramText(address))) {
+        browser.ShowHtml(QString::fromUtf8(SheetPageHtml(file, check.path.string())), address);
+        return;
+    }
+    ShowPdf(browser, address, file);
+}
+
+const DocumentRule& WebScreens::Rule() const {
     if (!documentRule_) {
         const char* webFolders = std::getenv(kWebFoldersVariable);
         documentRule_.emplace(QFile::encodeName(ProgramText(state_.programFolder)).toStdString(),
                               webFolders ? webFolders : "", QFile::encodeName(QDir::homePath()).toStdString());
+        // Told once, as the first web screen loads; the others are shown without them.
+        for (const RefusedFolder& refused : documentRule_->RefusedFolders())
+            host_.Message(RefusedFolderMessage(refused), MsgButtons::Ok, MsgIcon::Exclamation);
     }
-    return documentRule_->CheckAddress(QFile::encodeName(address).toStdString());
+    return *documentRule_;
+}
+
+DocumentCheck WebScreens::CheckDocument(const QString& address) const {
+    return Rule().CheckAddress(QFile::encodeName(address).toStdString());
 }
 
 bool WebScreens::MayLoad(const QUrl& url) const {
-    // The images of a PDF's pages are the program's own.
-    if (pdfPages_ && url.isLocalFile() && url.toLocalFile().startsWith(pdfPages_->path() + '/')) return true;
+    if (url.scheme().compare("file", Qt::CaseInsensitive) == 0) return false;
+    // A first look: the file is opened and checked again when the engine asks for it.
+    if (IsLocalDocumentUrl(url))
+        return Rule().CheckPath(QFile::encodeName(LocalDocumentPath(url)).toStdString()).Shown();
     return CheckDocument(url.toString(QUrl::FullyEncoded)).Shown();
 }
 
+void WebScreens::ConsoleLine(int browser, int level, const QString& text, const QString& source, int line) {
+    if (!webConsole().isDebugEnabled()) return;
+    int& shown = consoleLines_[BrowserAt(browser)];
+    if (shown > kConsoleLinesPerDocument) return;
+    if (++shown > kConsoleLinesPerDocument) {
+        qCDebug(webConsole).noquote() << "Web screen" << browser + 1 << "console: further lines not shown";
+        return;
+    }
+    static const char* const kLevels[] = {"info", "warning", "error"};
+    const std::string where = ToProgramText(source) + ":" + std::to_string(line);
+    qCDebug(webConsole).noquote() << QString::fromStdString(ConsoleHost::OneLine(
+        "Web screen " + std::to_string(browser + 1) + " console " + kLevels[std::clamp(level, 0, 2)] + " " +
+        Excerpt(where) + ": " + Excerpt(ToProgramText(text))));
+}
+
+void WebScreens::DocumentLinkFollowed(const QUrl& url) {
+    const QString address =
+        IsLocalDocumentUrl(url) ? LocalDocumentPath(url) : url.toDisplayString(QUrl::RemoveUserInfo);
+    const std::string message = ToProgramText(
+        QString::fromUtf8(NotShownMessage(QFile::encodeName(address).toStdString(),
+                                          "a PDF is shown only as a web screen of its own, not through a link")));
+    host_.SetCaption(message);
+}
+
 void WebScreens::ShowRefusal(Browser& browser, const QString& address, const DocumentCheck& check) {
-    ShowNotice(browser, address, RefusalReason(check.access), check.path.string());
+    ShowNotice(browser, address, RefusalReason(check.access));
 }
 
 void WebScreens::ShowFailure(int index, const QString& address, DocumentFailure why, const QString& detail) {
     Browser* browser = BrowserAt(index);
     if (!browser) return;
-    ShowNotice(*browser, address, FailureReason(why, ToProgramText(detail)), {});
+    ShowNotice(*browser, address, FailureReason(why, ToProgramText(detail)));
 }
 
-void WebScreens::ShowNotice(Browser& browser, const QString& address, const std::string& reason,
-                            const std::string& realPath) {
+void WebScreens::ShowNotice(Browser& browser, const QString& address, const std::string& reason) {
     const std::string named = QFile::encodeName(address).toStdString();
-    browser.ShowHtml(QString::fromUtf8(NotShownPageHtml(named, reason, realPath)), address);
+    browser.ShowHtml(QString::fromUtf8(NotShownPageHtml(named, reason)), address);
     notices_.insert(&browser);
     // Told once: every layout pass shows a PDF or workbook address again.
     const std::string message = ToProgramText(QString::fromUtf8(NotShownMessage(named, reason)));
@@ -228,23 +280,25 @@ std::vector<WebScreens::DeferredLoad>::iterator WebScreens::DeferredFor(int brow
                         [browser](const DeferredLoad& load) { return load.browser == browser; });
 }
 
-void WebScreens::ShowPdf(Browser& browser, const QString& path) {
+void WebScreens::ShowPdf(Browser& browser, const QString& address, const OpenedDocument& file) {
+    auto* drawnBy = dynamic_cast<DocumentBrowser*>(&browser);
+    if (!drawnBy) return;
     QSize pixels(1920, 1080);
     if (const QScreen* screen = page_.screen()) pixels = screen->size() * screen->devicePixelRatio();
-    const QFileInfo file(path);
-    PdfDrawing& drawing = pdfDrawings_[&browser];
-    // Every layout pass shows the file again: drawn anew only when it has changed.
-    const bool unchanged = !drawing.folder.isEmpty() && drawing.path == path && drawing.pixels == pixels &&
-                           drawing.bytes == file.size() && drawing.modified == file.lastModified();
+    std::error_code ec;
+    const auto modified = std::filesystem::last_write_time(file.DescriptorPath(), ec);
+    PdfDrawn& drawn = pdfDrawings_[&browser];
+    const bool unchanged = !ec && drawn.realPath == file.RealPath().string() && drawn.pixels == pixels &&
+                           drawn.bytes == file.Size() && drawn.modified == modified;
     if (!unchanged) {
-        if (!pdfPages_) pdfPages_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/tidemark-pdf-XXXXXX");
-        if (!drawing.folder.isEmpty()) QDir(drawing.folder).removeRecursively();
-        // A folder of its own for every drawing: the engine keeps images by address.
-        QString folder = pdfPages_->filePath(QString::number(++pdfDrawingCount_));
-        if (!pdfPages_->isValid() || !QDir().mkpath(folder)) folder.clear();
-        drawing = {folder, path, pixels, file.size(), file.lastModified(), PdfPageHtml(path, folder, pixels)};
+        const QString name = QFileInfo(address).fileName();
+        PdfDrawing drawing = DrawPdf(file, name, pixels);
+        drawn = {file.RealPath().string(), pixels, file.Size(), modified, std::move(drawing.pages), drawing.notice};
     }
-    browser.ShowHtml(drawing.html, path);
+    if (drawn.pages.empty())
+        drawnBy->ShowHtml(PdfNoticeHtml(QFileInfo(address).fileName(), drawn.notice), address);
+    else
+        drawnBy->ShowPages(drawn.pages, address);
 }
 
 void WebScreens::Load(int page, int slot) {
@@ -426,10 +480,13 @@ void WebScreens::DocumentMouseUp(int browser, const QString& tag, int button, bo
     }
     if (slot < 0) return;
     const WebScreenView web(state_.pages.Graph(page, slot));
-    if (!IsScriptableAddress(web.Address()) && !notices_.contains(BrowserAt(browser))) return;
+    // A document the program draws (a PDF, a sheet, a notice) has no links to follow: a
+    // click on it pages, or opens the menu, as one on an HTML page does.
+    const bool drawn = dynamic_cast<const DocumentBrowser*>(BrowserAt(browser)) != nullptr;
+    if (!IsScriptableAddress(web.Address()) && !drawn && !notices_.contains(BrowserAt(browser))) return;
     window_.SelectSlot(slot);
     window_.StopPaging();
-    switch (tidemark::DocumentMouseUp(ToProgramText(tag), button, ctrl, web.AllowNavigation())) {
+    switch (tidemark::DocumentMouseUp(ToProgramText(tag), button, ctrl, web.AllowNavigation() && !drawn)) {
         case DocumentClick::Nothing: break;
         case DocumentClick::NextPage:
             menu_.hide();
@@ -531,6 +588,8 @@ void WebScreens::RunMenu(int row) {
         case WebMenuCommand::Open: {
             QString location = browser.Location();
             QUrl url = location.contains("://") ? QUrl(location) : QUrl::fromLocalFile(location);
+            // The desktop opens the file itself, not the engine's address for it.
+            if (IsLocalDocumentUrl(url)) url = QUrl::fromLocalFile(LocalDocumentPath(url));
             QDesktopServices::openUrl(url);
             break;
         }

@@ -5,11 +5,13 @@
 // positions the setup file keeps, and waiting for their pixels before a page image. The
 // window owns it and gives it its PageScreen, and what web screens need beyond that
 // through WebScreensWindow.
-#include <QDateTime>
+#include <QImage>
 #include <QObject>
 #include <QPoint>
 #include <QSize>
 #include <QString>
+#include <cstdint>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -25,7 +27,7 @@
 #include "pages/web_screen.h"
 #include "setup/setup_writer.h"
 
-class QTemporaryDir;
+class QImage;
 class QUrl;
 class QWidget;
 
@@ -144,6 +146,15 @@ private:
     // local file the web screens may not show gives a notice instead.
     void Show(Browser& browser, const std::string& address);
     DocumentCheck CheckDocument(const QString& address) const;
+    // The allowed folders, resolved with the first web screen; folders the environment
+    // names that would open everything are told then, once.
+    const DocumentRule& Rule() const;
+    // A page's console line: only with the debug switch, escaped, a few per document.
+    void ConsoleLine(int browser, int level, const QString& text, const QString& source, int line);
+    // A link to a PDF in a page: the view stays, and the user is told why.
+    void DocumentLinkFollowed(const QUrl& url);
+    // A local PDF or workbook the program draws, opened and checked first.
+    void ShowDrawnDocument(Browser& browser, const QString& address, const DocumentCheck& check);
     // The browsers' document filter: no link, redirect or frame leads where Show would
     // not go.
     bool MayLoad(const QUrl& url) const;
@@ -152,11 +163,11 @@ private:
     // A document the browser was sent to could not be loaded: the notice instead.
     void ShowFailure(int index, const QString& address, DocumentFailure why, const QString& detail);
     // The notice of a document not shown in its place, told once per address.
-    void ShowNotice(Browser& browser, const QString& address, const std::string& reason, const std::string& realPath);
+    void ShowNotice(Browser& browser, const QString& address, const std::string& reason);
     // The navigation switch of the web screen: links followed and the keyboard focus
     // taken only where navigation is allowed.
     void ApplyNavigationSwitch(Browser& browser, const GraphDef& g);
-    void ShowPdf(Browser& browser, const QString& path);
+    void ShowPdf(Browser& browser, const QString& address, const OpenedDocument& file);
     // The web screen of the current page the menu acts on, with its browser.
     GraphDef* MenuSlot(int& slot);
     // Sets the menu's state and shows the caption of the row that follows it.
@@ -177,19 +188,19 @@ private:
     std::vector<std::unique_ptr<Browser>> browsers_;
     std::vector<DeferredLoad> deferred_;  // in load order
     std::set<int> preparedAhead_;         // browsers PrepareAhead placed out of sight
-    // The images of PDF pages, a folder per drawing; the latest of each browser is kept,
-    // with what it was drawn from.
-    struct PdfDrawing {
-        QString folder;  // empty: none made
-        QString path;
+    // The latest drawing of each browser's PDF, with what it was drawn from: every layout
+    // pass shows the file again, drawn anew only when it has changed.
+    struct PdfDrawn {
+        std::string realPath;
         QSize pixels;
-        qint64 bytes = -1;
-        QDateTime modified;
-        QString html;
+        std::uint64_t bytes = 0;
+        std::filesystem::file_time_type modified;
+        std::vector<QImage> pages;
+        QString notice;
     };
-    std::unique_ptr<QTemporaryDir> pdfPages_;
-    std::map<const Browser*, PdfDrawing> pdfDrawings_;
-    int pdfDrawingCount_ = 0;
+    std::map<const Browser*, PdfDrawn> pdfDrawings_;
+    // Console lines of each browser's present document shown so far.
+    std::map<const Browser*, int> consoleLines_;
     std::set<std::string> toldRefusals_;  // addresses whose refusal was told
     // Browsers that show a notice in place of their document: it answers clicks as a
     // page does, whatever kind of document the address names.

@@ -47,60 +47,79 @@ std::string PercentDecoded(std::string_view s) {
     return out;
 }
 
-// A relative name that walks up or says "here" is a path whatever is there; any other
-// is one only when something of that name is in the program folder (the browser takes
-// "www.example.org" for a web address).
-bool NamesAPath(std::string_view name) {
-    if (name == "." || name == ".." || name.starts_with("./") || name.starts_with("../")) return true;
-    for (const fs::path& part : fs::path(name))
-        if (part == "..") return true;
-    return false;
-}
+bool IsWebAddressWithoutScheme(std::string_view address) { return LCase(std::string(address.substr(0, 4))) == "www."; }
 
-bool Exists(const fs::path& path) {
+// The root, the home folder or a folder above it: every file the user has.
+bool OpensEverything(const fs::path& real, const fs::path& home) {
+    if (real == real.root_path()) return true;
     std::error_code ec;
-    return fs::exists(fs::symlink_status(path, ec));
+    const fs::path realHome = fs::weakly_canonical(home, ec);
+    if (ec || realHome.empty()) return false;
+    return std::mismatch(real.begin(), real.end(), realHome.begin(), realHome.end()).first == real.end();
 }
 
 }  // namespace
 
+DocumentAccess AccessOf(OpenedAccess opened) {
+    switch (opened) {
+        case OpenedAccess::Opened: return DocumentAccess::Allowed;
+        case OpenedAccess::NotFound: return DocumentAccess::NotFound;
+        case OpenedAccess::Outside: return DocumentAccess::Outside;
+        case OpenedAccess::NotRegularFile: return DocumentAccess::NotRegularFile;
+        case OpenedAccess::SharedLink: return DocumentAccess::SharedLink;
+        case OpenedAccess::Unreadable: return DocumentAccess::Unreadable;
+    }
+    return DocumentAccess::NotFound;
+}
+
 DocumentRule::DocumentRule(const std::string& programFolder, std::string_view webFolders, const std::string& home)
     : programFolder_(programFolder), home_(home) {
-    std::vector<fs::path> named{programFolder_};
+    // The program folder is where the user chose to run the program: taken as it is.
+    AddFolder(programFolder, programFolder_, FolderCheck::AsItIs);
     // The companions live beside the program folder, whose name the path may end in "/".
     const fs::path parent = fs::weakly_canonical(programFolder_).parent_path();
-    named.push_back(parent / "Ledgerly");
-    named.push_back(parent / "Streamkeep");
+    AddFolder("../Ledgerly", parent / "Ledgerly");
+    AddFolder("../Streamkeep", parent / "Streamkeep");
     size_t start = 0;
     while (start <= webFolders.size()) {
         size_t end = std::min(webFolders.find(':', start), webFolders.size());
-        std::string_view entry = webFolders.substr(start, end - start);
-        // An empty entry would otherwise mean the current folder.
-        if (!entry.empty()) named.push_back(programFolder_ / fs::path(entry));
+        const std::string entry(webFolders.substr(start, end - start));
         start = end + 1;
-    }
-    for (const fs::path& folder : named) {
-        std::error_code ec;
-        fs::path real = fs::canonical(folder, ec);
-        if (!ec && fs::is_directory(real, ec) && std::find(folders_.begin(), folders_.end(), real) == folders_.end())
-            folders_.push_back(real);
+        // An empty entry would otherwise mean the current folder.
+        if (entry.empty()) continue;
+        if (entry == "~" || entry.starts_with("~/")) {
+            AddFolder(entry, fs::path(home_ + entry.substr(1)));
+        } else if (entry.starts_with('~')) {
+            // "~user" is another user's home, which this program has no business showing.
+            refused_.push_back({entry, "only \"~\" or \"~/\" can start a folder"});
+        } else {
+            AddFolder(entry, programFolder_ / fs::path(entry));
+        }
     }
 }
 
-bool DocumentRule::Inside(const fs::path& real) const {
-    return std::any_of(folders_.begin(), folders_.end(), [&](const fs::path& folder) {
-        return std::mismatch(folder.begin(), folder.end(), real.begin(), real.end()).first == folder.end();
-    });
+void DocumentRule::AddFolder(const std::string& entry, const fs::path& folder, FolderCheck check) {
+    std::error_code ec;
+    fs::path real = fs::canonical(folder, ec);
+    // A companion folder that is not there is no fault: most setups have none.
+    if (ec || !fs::is_directory(real, ec)) return;
+    if (check == FolderCheck::RefuseEverything && OpensEverything(real, home_)) {
+        refused_.push_back({entry, "it opens " + real.string() + " and every file below it"});
+        return;
+    }
+    if (std::find(folders_.begin(), folders_.end(), real) == folders_.end()) folders_.push_back(real);
 }
 
 DocumentCheck DocumentRule::CheckPath(const fs::path& path) const {
     std::error_code ec;
     fs::path real = fs::canonical(path, ec);
     if (ec) return {DocumentAccess::NotFound, path.lexically_normal()};
-    if (!Inside(real)) return {DocumentAccess::Outside, real};
+    if (!InsideFolders(real, folders_)) return {DocumentAccess::Outside, real};
     if (!fs::is_regular_file(real, ec)) return {DocumentAccess::NotRegularFile, real};
     return {DocumentAccess::Allowed, real};
 }
+
+OpenedDocument DocumentRule::Open(const fs::path& path) const { return OpenedDocument::Open(path, folders_); }
 
 DocumentCheck DocumentRule::CheckFileAddress(std::string_view rest) const {
     // What follows "file:", as the browser reads it: no query or fragment, "\" as "/",
@@ -126,12 +145,12 @@ DocumentCheck DocumentRule::CheckAddress(std::string_view address) const {
     if (scheme == "file") return CheckFileAddress(std::string_view(a).substr(scheme.size() + 1));
     // The source of a document reads that document.
     if (scheme == "view-source") return CheckAddress(std::string_view(a).substr(scheme.size() + 1));
-    if (!scheme.empty()) return {};
+    if (!scheme.empty() || IsWebAddressWithoutScheme(a)) return {};
     if (a == "~" || a.starts_with("~/")) return CheckPath(fs::path(home_ + a.substr(1)));
     if (a.starts_with('/')) return CheckPath(a);
-    const fs::path inFolder = programFolder_ / a;
-    if (NamesAPath(a) || Exists(inFolder)) return CheckPath(inFolder);
-    return {};
+    // Any other name is a file of the program folder, there or not: a missing one is told
+    // as missing, never looked up on the network.
+    return CheckPath(programFolder_ / a);
 }
 
 std::string RefusalReason(DocumentAccess access) {
@@ -139,6 +158,9 @@ std::string RefusalReason(DocumentAccess access) {
         case DocumentAccess::Outside: return "it lies outside the folders web screens may show";
         case DocumentAccess::NotRegularFile: return "it is not a regular file";
         case DocumentAccess::NotFound: return "it was not found";
+        case DocumentAccess::SharedLink:
+            return "it belongs to another user and has further hard links, which may lie anywhere";
+        case DocumentAccess::Unreadable: return "it may not be read";
         case DocumentAccess::NotLocal:
         case DocumentAccess::Allowed: break;
     }
@@ -153,12 +175,10 @@ std::string RefusalMessage(std::string_view address, const DocumentCheck& check)
     return NotShownMessage(address, RefusalReason(check.access));
 }
 
-std::string NotShownPageHtml(std::string_view address, std::string_view reason, std::string_view realPath) {
+std::string NotShownPageHtml(std::string_view address, std::string_view reason) {
     const std::string named = TrimBlanks(address);
-    const std::string real(realPath);
-    std::string body = "<p><b>" + HtmlEscaped(named) + "</b> is not shown: " + HtmlEscaped(std::string(reason)) + ".";
-    if (!real.empty() && real != named) body += "<br><small>" + HtmlEscaped(real) + "</small>";
-    body += "</p>";
+    const std::string body =
+        "<p><b>" + HtmlEscaped(named) + "</b> is not shown: " + HtmlEscaped(std::string(reason)) + ".</p>";
     return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Not shown</title>\n"
            "<style>html,body{margin:0;background:#f0f0f0}"
            "p{margin:12px;color:#333;font:16px sans-serif;overflow-wrap:anywhere}</style></head>\n<body>\n" +
@@ -166,7 +186,11 @@ std::string NotShownPageHtml(std::string_view address, std::string_view reason, 
 }
 
 std::string RefusalPageHtml(std::string_view address, const DocumentCheck& check) {
-    return NotShownPageHtml(address, RefusalReason(check.access), check.path.string());
+    return NotShownPageHtml(address, RefusalReason(check.access));
+}
+
+std::string RefusedFolderMessage(const RefusedFolder& refused) {
+    return "Web folder " + refused.entry + " not used: " + refused.reason;
 }
 
 }  // namespace tidemark

@@ -1,14 +1,14 @@
-// A PDF web screen's pages as the program draws them: one image per page in page order,
-// fitted to the size asked for in the page's proportions, and a page that says why when
-// the file or the folder for the images fails.
+// A PDF web screen's pages as the program draws them from the file it opened: one image
+// per page in page order, fitted to the size asked for in the page's proportions, and a
+// notice that says why when the file cannot be drawn or is too large.
 #include <gtest/gtest.h>
 
-#include <QFileInfo>
 #include <QImage>
-#include <QRegularExpression>
+#include <filesystem>
 
 #include "app/pdf_page.h"
 #include "core/textfile.h"
+#include "pages/opened_document.h"
 #include "support/pdf_files.h"
 #include "support/temp_folder.h"
 
@@ -16,11 +16,8 @@ using namespace tidemark;
 
 namespace {
 
-QStringList ImageFiles(const QString& html) {
-    QStringList files;
-    QRegularExpression source("<img alt=\"\" src=\"file://([^\"]+)\">");
-    for (auto it = source.globalMatch(html); it.hasNext();) files << it.next().captured(1);
-    return files;
+OpenedDocument Opened(const testsupport::TempFolder& folder, const std::string& name) {
+    return OpenedDocument::Open(folder.File(name), {std::filesystem::canonical(folder.Path())});
 }
 
 }  // namespace
@@ -28,31 +25,32 @@ QStringList ImageFiles(const QString& html) {
 TEST(PdfPage, DrawsEveryPageInOrderToFitTheView) {
     testsupport::TempFolder folder;
     ASSERT_TRUE(WriteFileAtomic(folder.File("two.pdf"), testsupport::SolidPagesPdf({"1 0 0", "0 0 1"})));
-    QString html = PdfPageHtml(QString::fromStdString(folder.File("two.pdf")), QString::fromStdString(folder.Path()),
-                               QSize(400, 300));
-    QStringList files = ImageFiles(html);
-    ASSERT_EQ(files.size(), 2) << html.toStdString();
+    const OpenedDocument file = Opened(folder, "two.pdf");
+    ASSERT_TRUE(file.IsOpen());
+    // The file's name is taken away once it is open: what is drawn is what was opened.
+    std::filesystem::remove(folder.File("two.pdf"));
+    PdfDrawing drawing = DrawPdf(file, "two.pdf", QSize(400, 300));
+    ASSERT_EQ(drawing.pages.size(), 2u) << drawing.notice.toStdString();
     const QRgb colours[] = {qRgb(255, 0, 0), qRgb(0, 0, 255)};
     for (int page = 0; page < 2; ++page) {
-        QImage image(files[page]);
-        ASSERT_FALSE(image.isNull()) << files[page].toStdString();
+        const QImage& image = drawing.pages[static_cast<size_t>(page)];
         // Letter paper is 612 x 792 points: the height is what limits it.
         EXPECT_EQ(image.size(), QSize(232, 300));
         EXPECT_EQ(image.pixel(image.width() / 2, image.height() / 2), colours[page]);
     }
 }
 
-TEST(PdfPage, SaysWhyWhenTheFileOrTheFolderFails) {
+TEST(PdfPage, SaysWhyWhenTheFileCannotBeDrawn) {
     testsupport::TempFolder folder;
     ASSERT_TRUE(WriteFileAtomic(folder.File("notes.pdf"), "these are notes, not a PDF"));
-    QString pdf = QString::fromStdString(folder.File("notes.pdf"));
-    QString html = PdfPageHtml(pdf, QString::fromStdString(folder.Path()), QSize(400, 300));
-    EXPECT_TRUE(html.contains("notes.pdf is not a PDF file")) << html.toStdString();
-    EXPECT_TRUE(ImageFiles(html).isEmpty());
+    PdfDrawing drawing = DrawPdf(Opened(folder, "notes.pdf"), "notes.pdf", QSize(400, 300));
+    EXPECT_EQ(drawing.notice, "notes.pdf is not a PDF file");
+    EXPECT_TRUE(drawing.pages.empty());
+    EXPECT_TRUE(PdfNoticeHtml("<b>.pdf", drawing.notice).contains("&lt;b&gt;.pdf"));
 
-    ASSERT_TRUE(WriteFileAtomic(folder.File("report.pdf"), testsupport::SolidPagesPdf({"1 0 0"})));
-    html = PdfPageHtml(QString::fromStdString(folder.File("report.pdf")), QString::fromStdString(folder.File("gone")),
-                       QSize(400, 300));
-    EXPECT_TRUE(html.contains("The pages of report.pdf cannot be drawn")) << html.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(folder.File("gone"))));
+    // Larger than the limit: refused from its size, before the drawing reads it.
+    ASSERT_TRUE(WriteFileAtomic(folder.File("huge.pdf"), "%PDF-1.4\n"));
+    std::filesystem::resize_file(folder.File("huge.pdf"), kPdfBytesLimit + 1);
+    drawing = DrawPdf(Opened(folder, "huge.pdf"), "huge.pdf", QSize(400, 300));
+    EXPECT_EQ(drawing.notice, "huge.pdf is larger than 64 MB");
 }

@@ -8,6 +8,7 @@
 #include <QTextBrowser>
 
 #include "app/document_browser.h"
+#include "support/workbook_files.h"
 
 #include "web_fixture.h"
 
@@ -253,4 +254,36 @@ TEST_F(WebClickTest, AWholePageWebScreenReachesTheWindowsBottomEdge) {
         for (int x = image.width() / 4; x < image.width() * 3 / 4; x += 16)
             ASSERT_TRUE(Near(image.pixelColor(x, y), kBlockColor))
                 << "at " << x << ", " << y << ": " << image.pixelColor(x, y).name().toStdString();
+}
+
+TEST_F(WebClickTest, APdfOrAWorkbookTheProgramDrawsPagesOnALeftClickAndOpensTheMenuOnARightOne) {
+    ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "report.pdf", RedPdf()));
+    std::string error;
+    ASSERT_TRUE(testsupport::WriteWorkbookFromSqlite(db_.Path(), db_.Folder() + "readings.xlsx", &error)) << error;
+    // Navigation on: a drawn document has no links, so a left click still pages.
+    WriteSetup(SetupText({PageLine(1, "Report"), WebLine(1, "report.pdf", -1, 0, 0, -1), PageLine(2, "Readings"),
+                          WebLine(1, "readings.xlsx", -1, 0, 0, -1), PageLine(3, "Rivers"), GraphLine(1, 101)}));
+    ASSERT_EQ(Open(), 0);
+    for (int browser : {0, 1}) {
+        ASSERT_TRUE(WaitUntil([&] { return BrowserOf(browser) && BrowserOf(browser)->View()->isVisible(); }));
+        ASSERT_NE(dynamic_cast<DocumentBrowser*>(BrowserOf(browser)), nullptr);
+        // The click lands where the user's would: on the widget under the pointer.
+        QWidget* view = BrowserOf(browser)->View();
+        QWidget* under = view->childAt(view->width() / 2, view->height() / 2);
+        QWidget* target = under ? under : view;
+        const QPoint at = target->mapFrom(view, QPoint(view->width() / 2, view->height() / 2));
+        QTest::mouseClick(target, Qt::RightButton, {}, at);
+        ASSERT_TRUE(WaitUntil([&] { return window_->WebMenu()->isVisible(); })) << "browser " << browser;
+        window_->WebMenu()->Choose("Cancel");
+        QTest::mouseClick(target, Qt::LeftButton, {}, at);
+        ASSERT_TRUE(WaitUntil([&] { return state_.currentpage == browser + 2; })) << "browser " << browser;
+    }
+    // Ctrl with the left click is the page before.
+    window_->Pager().PreviousPage();
+    ASSERT_EQ(state_.currentpage, 2);
+    QWidget* view = BrowserOf(1)->View();
+    QWidget* under = view->childAt(view->width() / 2, view->height() / 2);
+    QTest::mouseClick(under ? under : view, Qt::LeftButton, Qt::ControlModifier,
+                      (under ? under : view)->mapFrom(view, QPoint(view->width() / 2, view->height() / 2)));
+    ASSERT_TRUE(WaitUntil([&] { return state_.currentpage == 1; }));
 }

@@ -46,8 +46,17 @@ public:
     // browser without one loads everything.
     using DocumentFilter = std::function<bool(const QUrl& url)>;
 
+    // A line a document wrote to its console: its level (0 information, 1 warning, 2
+    // error), the text, and where it was written. Nothing else sees these lines.
+    using ConsoleHandler = std::function<void(int level, const QString& text, const QString& source, int line)>;
+    // A link the document's user followed to a document the view does not show itself (a
+    // PDF): the view stays where it is.
+    using DocumentLinkHandler = std::function<void(const QUrl& url)>;
+
     virtual QWidget* View() const = 0;
     virtual void SetMouseUpHandler(MouseUpHandler handler) = 0;
+    virtual void SetConsoleHandler(ConsoleHandler handler) = 0;
+    virtual void SetDocumentLinkHandler(DocumentLinkHandler handler) = 0;
     virtual void SetDocumentFilter(DocumentFilter filter) = 0;
     // Called when a document the view was sent to (Navigate, RefreshCompletely) cannot be
     // loaded; the view would otherwise keep an empty page with nothing that answers clicks.

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "core/result.h"
+#include "devices/web/local_documents.h"
 
 class QWidget;
 
@@ -30,8 +31,8 @@ void ShareOneRendererProcess();
 // for when the returned object goes.
 std::jthread PreloadWebEngine();
 
-// One off-the-record profile that every web screen's view shares (plugins and the PDF
-// viewer on, no disk cache or cookies kept), with the small script that reports a
+// One off-the-record profile that every web screen's view shares (no disk cache or
+// cookies kept, no access to file: addresses), with the small script that reports a
 // document's mouse-ups to the program.
 class WebEngine {
 public:
@@ -41,6 +42,8 @@ public:
     virtual ~WebEngine() = default;
 
     virtual std::unique_ptr<Browser> MakeBrowser(QWidget* parent) = 0;
+    // Where local documents come from (local_documents.h); none are given without one.
+    virtual void SetLocalDocumentSource(LocalDocumentSource source) = 0;
 };
 
 // The engine from its module; a fault when the module cannot be loaded or the engine

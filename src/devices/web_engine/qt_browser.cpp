@@ -15,6 +15,7 @@
 #include <QWebEngineView>
 
 #include "devices/web/event_wait.h"
+#include "devices/web/local_documents.h"
 
 namespace tidemark {
 namespace {
@@ -45,8 +46,23 @@ std::optional<DocumentFailure> FailureOf(const QWebEngineLoadingInfo& info) {
     return DocumentFailure::Failed;
 }
 
+bool IsFileAddress(const QUrl& url) { return url.scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) == 0; }
+
+// A PDF the engine would show in its own viewer, where no click reaches the program.
+bool IsPdfAddress(const QUrl& url) { return url.path().endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive); }
+
+int ConsoleLevel(QWebEnginePage::JavaScriptConsoleMessageLevel level) {
+    switch (level) {
+        case QWebEnginePage::InfoMessageLevel: return 0;
+        case QWebEnginePage::WarningMessageLevel: return 1;
+        case QWebEnginePage::ErrorMessageLevel: return 2;
+    }
+    return 2;
+}
+
 // The filter asked for every document the page goes to, by the program or by itself; a
-// link followed or a form sent only while the page may follow them.
+// link followed or a form sent only while the page may follow them; never a file:
+// address (local documents come through the program's scheme).
 class FilteringPage : public QWebEnginePage {
 public:
     FilteringPage(QWebEngineProfile& profile, std::shared_ptr<Browser::DocumentFilter> filter,
@@ -55,10 +71,30 @@ public:
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
+        if (IsFileAddress(url)) return false;
         if (*filter_ && !(*filter_)(url)) return false;
-        if (!linkPolicy_->followsLinks && (type == NavigationTypeLinkClicked || type == NavigationTypeFormSubmitted))
+        const bool followed = type == NavigationTypeLinkClicked || type == NavigationTypeFormSubmitted;
+        if (!linkPolicy_->followsLinks && followed) return false;
+        if (followed && isMainFrame && IsPdfAddress(url)) {
+            // Queued: the program's answer may load documents, which must not run inside
+            // the engine's call.
+            if (linkPolicy_->documentLink)
+                QMetaObject::invokeMethod(
+                    this,
+                    [policy = linkPolicy_, url] {
+                        if (policy->documentLink) policy->documentLink(url);
+                    },
+                    Qt::QueuedConnection);
             return false;
+        }
         return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+    }
+
+    // The engine would write these to standard error as they are: a remote page's
+    // escape sequences on the operator's terminal, megabytes of them.
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message, int lineNumber,
+                                  const QString& sourceID) override {
+        if (linkPolicy_->console) linkPolicy_->console(ConsoleLevel(level), message, sourceID, lineNumber);
     }
 
 private:
@@ -73,7 +109,7 @@ public:
         : QWebEngineUrlRequestInterceptor(parent), filter_(std::move(filter)) {}
 
     void interceptRequest(QWebEngineUrlRequestInfo& info) override {
-        if (*filter_ && !(*filter_)(info.requestUrl())) info.block(true);
+        if (IsFileAddress(info.requestUrl()) || (*filter_ && !(*filter_)(info.requestUrl()))) info.block(true);
     }
 
 private:
@@ -117,7 +153,9 @@ QtBrowser::QtBrowser(QWebEngineProfile& profile, QWidget* parent)
         QMetaObject::invokeMethod(
             this,
             [this, why = *why, detail = info.errorString(),
-             address = info.url().toDisplayString(QUrl::PreferLocalFile | QUrl::RemoveFragment)] {
+             address = IsLocalDocumentUrl(info.url())
+                           ? LocalDocumentPath(info.url())
+                           : info.url().toDisplayString(QUrl::PreferLocalFile | QUrl::RemoveFragment)] {
                 failureShowing_ = false;
                 loadFailed_(address, why, detail);
                 if (!ShowsProgramPage()) loading_ = false;
@@ -177,7 +215,9 @@ void QtBrowser::ShowHtml(const QString& html, const QString& address) {
     programPageAddress_ = address;
     loading_ = true;
     ++changes_;
-    view_->setHtml(html, QUrl::fromLocalFile(address));
+    // A page of the program's own names no other document; its address is the one it
+    // stands for, under the program's scheme, never a file: address.
+    view_->setHtml(html, address.startsWith('/') ? LocalDocumentUrl(address) : QUrl(QStringLiteral("about:blank")));
 }
 
 void QtBrowser::RefreshCompletely() {

@@ -38,11 +38,14 @@ private:
     bool followsLinks_ = true;
 };
 
-// Whether the page follows links. A type of this module's own: a shared_ptr<bool>
-// control block is made by the program too, and the two copies of its vtable (the module
-// is loaded RTLD_LOCAL) trip the sanitizer's check of dynamic types.
+// What the page asks of the program: whether it follows links, where its console lines
+// and the links to documents it does not show go. A type of this module's own: a
+// shared_ptr<bool> control block is made by the program too, and the two copies of its
+// vtable (the module is loaded RTLD_LOCAL) trip the sanitizer's check of dynamic types.
 struct LinkPolicy {
     bool followsLinks = true;
+    Browser::ConsoleHandler console;
+    Browser::DocumentLinkHandler documentLink;
 };
 
 class QtBrowser : public QObject, public Browser {
@@ -54,6 +57,10 @@ public:
     QWidget* View() const override;
     void SetMouseUpHandler(MouseUpHandler handler) override { mouseUp_ = std::move(handler); }
     void SetDocumentFilter(DocumentFilter filter) override;
+    void SetConsoleHandler(ConsoleHandler handler) override { linkPolicy_->console = std::move(handler); }
+    void SetDocumentLinkHandler(DocumentLinkHandler handler) override {
+        linkPolicy_->documentLink = std::move(handler);
+    }
     void SetLoadFailedHandler(LoadFailedHandler handler) override { loadFailed_ = std::move(handler); }
     void SetFollowsLinks(bool follows) override;
     void SetTakesFocus(bool takes) override;

@@ -1,14 +1,18 @@
 // The engine's module: one off-the-record profile that every web screen's view shares
-// (plugins and the PDF viewer on, no disk cache or cookies kept), with the small script
-// that reports a document's mouse-ups and frames to the program.
+// (no disk cache or cookies kept, no file: address readable by anything in it, local
+// documents only through the program's scheme), with the small script that reports a
+// document's mouse-ups and frames to the program.
 #include <QFile>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInfo>
+#include <QWebEngineUrlRequestInterceptor>
 #include <memory>
 
 #include "devices/web/web_engine.h"
+#include "local_scheme_handler.h"
 #include "qt_browser.h"
 
 namespace tidemark {
@@ -40,14 +44,40 @@ QString ChannelScript() {
     return QString::fromUtf8(file.readAll());
 }
 
+// Every request of the profile, whoever makes it (a page, a frame, a worker of any kind):
+// a file: address is never read, whatever the page's origin or the engine's own rules.
+class NoFileRequests : public QWebEngineUrlRequestInterceptor {
+public:
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        if (info.requestUrl().scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) == 0) info.block(true);
+    }
+};
+
+// Before the profile: a scheme registered once the engine has started is not standard,
+// and its relative addresses would not resolve.
+std::unique_ptr<QWebEngineProfile> ProfileWithLocalScheme() {
+    LocalSchemeHandler::RegisterScheme();
+    return std::make_unique<QWebEngineProfile>();
+}
+
 class QtWebEngine : public WebEngine {
 public:
-    QtWebEngine() : profile_(std::make_unique<QWebEngineProfile>()) {
+    QtWebEngine()
+        : profile_(ProfileWithLocalScheme()), localDocuments_(new LocalSchemeHandler(profile_.get())),
+          noFileRequests_(new NoFileRequests(profile_.get())) {
         QWebEngineSettings* settings = profile_->settings();
+        // Remote PDF addresses still show in the engine's viewer; local ones are drawn by
+        // the program.
         settings->setAttribute(QWebEngineSettings::PluginsEnabled, true);
         settings->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
+        // No document of the profile is a file: page, and none reads one.
+        settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+        settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
         // No error pages of the engine's own: a page that fails stays as it was.
         settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+        profile_->installUrlSchemeHandler(kLocalDocumentScheme, localDocuments_);
+        profile_->setUrlRequestInterceptor(noFileRequests_);
         QWebEngineScript bridge;
         bridge.setName("tidemark-bridge");
         bridge.setWorldId(QWebEngineScript::ApplicationWorld);
@@ -61,8 +91,12 @@ public:
         return std::make_unique<QtBrowser>(*profile_, parent);
     }
 
+    void SetLocalDocumentSource(LocalDocumentSource source) override { localDocuments_->SetSource(std::move(source)); }
+
 private:
     std::unique_ptr<QWebEngineProfile> profile_;
+    LocalSchemeHandler* localDocuments_;  // children of the profile
+    NoFileRequests* noFileRequests_;
 };
 
 }  // namespace
