@@ -287,3 +287,28 @@ TEST_F(WebClickTest, APdfOrAWorkbookTheProgramDrawsPagesOnALeftClickAndOpensTheM
                       (under ? under : view)->mapFrom(view, QPoint(view->width() / 2, view->height() / 2)));
     ASSERT_TRUE(WaitUntil([&] { return state_.currentpage == 1; }));
 }
+
+TEST_F(WebClickTest, ALinkToAPdfLeavesThePageWhereItIsAndSaysWhy) {
+    ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "report.pdf", RedPdf()));
+    ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "links.html",
+                                "<!DOCTYPE html><html><body><a id=\"pdf\" href=\"report.pdf\""
+                                " style=\"font-size:60px\">the report</a></body></html>"));
+    WriteSetup(SetupText({PageLine(1, "Links"), WebLine(1, "links.html", -1, 0, 0, 1)}));
+    std::vector<std::string> captions;
+    ASSERT_EQ(Open(), 0);
+    QObject::connect(window_.get(), &QWidget::windowTitleChanged,
+                     [&](const QString& c) { captions.push_back(c.toStdString()); });
+    ASSERT_TRUE(WaitUntil([&] { return BrowserOf(0)->Complete() && MiddleOf(0, "#pdf").has_value(); }));
+    Click(0, *MiddleOf(0, "#pdf"), Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] {
+        return std::count(captions.begin(), captions.end(),
+                          "Web screen " + db_.Folder() +
+                              "report.pdf not shown: a PDF is shown only as a web screen"
+                              " of its own, not through a link") == 1;
+    })) << (captions.empty() ? std::string() : captions.back());
+    // No viewer of the engine's took the screen: the page and its clicks are as they were.
+    EXPECT_TRUE(Js(0, "location.href")->toString().endsWith("links.html"));
+    EXPECT_EQ(state_.currentpage, 1);
+    MouseUpOn(0, "a", 2);
+    EXPECT_TRUE(WaitUntil([&] { return window_->WebMenu()->isVisible(); }));
+}

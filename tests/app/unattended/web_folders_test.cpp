@@ -375,3 +375,14 @@ TEST_F(WebFoldersTest, AWorkbookThatUnpacksToGigabytesIsANoticeAndTheRoundGoesOn
     EXPECT_FALSE(Page(1).isNull());
     EXPECT_GT(Count(Page(2), kInside), Page(2).width() * Page(2).height() / 2);
 }
+
+TEST_F(WebFoldersTest, AFolderThatOpensEverythingIsToldAtStartAndNotUsed) {
+    ::setenv("TIDEMARK_WEB_FOLDERS", ("/:" + extra_.Path()).c_str(), 1);
+    SeparateStreamsResult run =
+        Render({PageLine(1, "Folders"), WebLine(1, extra_.File("extra.html")), WebLine(2, "/etc/hostname")});
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_EQ(Occurrences(run.err, "Web folder / not used: it opens / and every file below it"), 1u) << run.err;
+    EXPECT_NE(run.err.find("Web screen /etc/hostname not shown: it lies outside the folders"), std::string::npos)
+        << run.err;
+    EXPECT_GT(Count(Page(1), kExtra), 0);
+}

@@ -192,6 +192,28 @@ TEST(XlsxReader, PrefixedSheetsReadAndDamagedOnesAreTold) {
     EXPECT_EQ(rows.value(), (std::vector<WorkbookRow>{{Number(3)}}));
 }
 
+TEST(XlsxReader, APartThatUnpacksBeyondTheBoundIsRefusedByTheNameMessagesUse) {
+    TempFolder folder;
+    const std::string path = folder.File("bomb.xlsx");
+    std::string rows;
+    for (int r = 1; r <= 40000; ++r) rows += "<row r=\"" + std::to_string(r) + "\"><c><v>1</v></c></row>";
+    // About a megabyte and a half of sheet, a few kilobytes of zip.
+    ASSERT_TRUE(WriteXlsxWithFirstSheet(path, "<worksheet><sheetData>" + rows + "</sheetData></worksheet>"));
+    const WorkbookSource source{path, WorkbookFormat::Xlsx, "readings.xlsx"};
+    Result<std::unique_ptr<Workbook>> book = OpenWorkbook(source, WorkbookLimits{1024 * 1024});
+    ASSERT_TRUE(book.ok()) << book.error();
+    Result<std::vector<WorkbookRow>> sheet = book.value()->ReadSheet(0);
+    ASSERT_FALSE(sheet.ok());
+    EXPECT_EQ(sheet.error(),
+              "The workbook readings.xlsx is too large to read: xl/worksheets/first.xml unpacks to more than 1 MB");
+    // Under the default bound the same sheet reads whole.
+    book = OpenWorkbook(source);
+    ASSERT_TRUE(book.ok()) << book.error();
+    sheet = book.value()->ReadSheet(0);
+    ASSERT_TRUE(sheet.ok()) << sheet.error();
+    EXPECT_EQ(sheet->size(), 40000u);
+}
+
 TEST(XlsxReader, Date1904WorkbooksCountFromTheirOwnStart) {
     TempFolder folder;
     std::string path = folder.File("mac.xlsx");
