@@ -5,37 +5,27 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QScreen>
 #include <QUrl>
 #include <QWidget>
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/console_host.h"
 #include "app/document_browser.h"
 #include "app/menu_list.h"
-#include "app/pdf_page.h"
-#include "app/sheet_page.h"
 #include "app/splash_window.h"
-#include "core/text_limits.h"
 #include "core/units.h"
 #include "core/vbtext.h"
 #include "devices/web/browser.h"
 #include "devices/web/local_document_source.h"
 #include "devices/web/web_engine.h"
 #include "pages/document_access.h"
-#include "pages/document_limits.h"
 #include "setup/web_screen_slot.h"
 #include "storage/qt_bridge/qt_bridge.h"
 
 #ifndef TIDEMARK_HELP_PAGE
 #define TIDEMARK_HELP_PAGE "file:///usr/local/share/doc/tidemark/README.md"
 #endif
-
-// What pages write to their consoles: off unless QT_LOGGING_RULES turns it on
-// ("tidemark.web.console.debug=true").
-Q_LOGGING_CATEGORY(webConsole, "tidemark.web.console", QtCriticalMsg)
 
 namespace tidemark {
 
@@ -105,7 +95,7 @@ Browser* WebScreens::BrowserFor(int index, const std::string& address) {
     std::unique_ptr<Browser>& browser = browsers_[static_cast<size_t>(index)];
     // The setup frame may have given the web screen a document of the other kind.
     if (browser && drawn != (dynamic_cast<DocumentBrowser*>(browser.get()) != nullptr)) {
-        pdfDrawings_.erase(browser.get());
+        drawn_.Forget(browser.get());
         notices_.erase(browser.get());
         browser.reset();
     }
@@ -133,7 +123,7 @@ Browser* WebScreens::BrowserFor(int index, const std::string& address) {
             [this, index](const QString& tag, int button, bool ctrl) { DocumentMouseUp(index, tag, button, ctrl); });
         browser->SetDocumentFilter([this](const QUrl& url) { return MayLoad(url); });
         browser->SetConsoleHandler([this, index](int level, const QString& text, const QString& source, int line) {
-            ConsoleLine(index, level, text, source, line);
+            console_.Line(BrowserAt(index), index + 1, level, text, source, line);
         });
         browser->SetDocumentLinkHandler([this](const QUrl& url) { DocumentLinkFollowed(url); });
         browser->SetLoadFailedHandler(
@@ -146,7 +136,7 @@ Browser* WebScreens::BrowserFor(int index, const std::string& address) {
 
 void WebScreens::Show(Browser& browser, const std::string& address) {
     notices_.erase(&browser);
-    consoleLines_.erase(&browser);
+    console_.NewDocument(&browser);
     const QString text = ProgramText(Untrailed(address)).trimmed();
     const DocumentCheck check = CheckDocument(text);
     if (!check.Shown()) {
@@ -179,16 +169,12 @@ void WebScreens::Show(Browser& browser, const std::string& address) {
 }
 
 void WebScreens::ShowDrawnDocument(Browser& browser, const QString& address, const DocumentCheck& check) {
-    const OpenedDocument file = Rule().Open(check.path);
-    if (!file.IsOpen()) {
-        ShowRefusal(browser, address, {AccessOf(file.Access()), check.path});
-        return;
-    }
-    if (IsSheetAddress(ToProgramText(address))) {
-        browser.ShowHtml(QString::fromUtf8(SheetPageHtml(file, check.path.string())), address);
-        return;
-    }
-    ShowPdf(browser, address, file);
+    auto* drawnBy = dynamic_cast<DocumentBrowser*>(&browser);
+    if (!drawnBy) return;
+    QSize pixels(1920, 1080);
+    if (const QScreen* screen = page_.screen()) pixels = screen->size() * screen->devicePixelRatio();
+    const DocumentAccess access = drawn_.Show(*drawnBy, address, check.path, Rule(), pixels);
+    if (access != DocumentAccess::Allowed) ShowRefusal(browser, address, {access, check.path});
 }
 
 const DocumentRule& WebScreens::Rule() const {
@@ -213,21 +199,6 @@ bool WebScreens::MayLoad(const QUrl& url) const {
     if (IsLocalDocumentUrl(url))
         return Rule().CheckPath(QFile::encodeName(LocalDocumentPath(url)).toStdString()).Shown();
     return CheckDocument(url.toString(QUrl::FullyEncoded)).Shown();
-}
-
-void WebScreens::ConsoleLine(int browser, int level, const QString& text, const QString& source, int line) {
-    if (!webConsole().isDebugEnabled()) return;
-    int& shown = consoleLines_[BrowserAt(browser)];
-    if (shown > kConsoleLinesPerDocument) return;
-    if (++shown > kConsoleLinesPerDocument) {
-        qCDebug(webConsole).noquote() << "Web screen" << browser + 1 << "console: further lines not shown";
-        return;
-    }
-    static const char* const kLevels[] = {"info", "warning", "error"};
-    const std::string where = ToProgramText(source) + ":" + std::to_string(line);
-    qCDebug(webConsole).noquote() << QString::fromStdString(ConsoleHost::OneLine(
-        "Web screen " + std::to_string(browser + 1) + " console " + kLevels[std::clamp(level, 0, 2)] + " " +
-        Excerpt(where) + ": " + Excerpt(ToProgramText(text))));
 }
 
 void WebScreens::DocumentLinkFollowed(const QUrl& url) {
@@ -278,27 +249,6 @@ int WebScreens::WebScreenBrowser(int page, int slot) const {
 std::vector<WebScreens::DeferredLoad>::iterator WebScreens::DeferredFor(int browser) {
     return std::find_if(deferred_.begin(), deferred_.end(),
                         [browser](const DeferredLoad& load) { return load.browser == browser; });
-}
-
-void WebScreens::ShowPdf(Browser& browser, const QString& address, const OpenedDocument& file) {
-    auto* drawnBy = dynamic_cast<DocumentBrowser*>(&browser);
-    if (!drawnBy) return;
-    QSize pixels(1920, 1080);
-    if (const QScreen* screen = page_.screen()) pixels = screen->size() * screen->devicePixelRatio();
-    std::error_code ec;
-    const auto modified = std::filesystem::last_write_time(file.DescriptorPath(), ec);
-    PdfDrawn& drawn = pdfDrawings_[&browser];
-    const bool unchanged = !ec && drawn.realPath == file.RealPath().string() && drawn.pixels == pixels &&
-                           drawn.bytes == file.Size() && drawn.modified == modified;
-    if (!unchanged) {
-        const QString name = QFileInfo(address).fileName();
-        PdfDrawing drawing = DrawPdf(file, name, pixels);
-        drawn = {file.RealPath().string(), pixels, file.Size(), modified, std::move(drawing.pages), drawing.notice};
-    }
-    if (drawn.pages.empty())
-        drawnBy->ShowHtml(PdfNoticeHtml(QFileInfo(address).fileName(), drawn.notice), address);
-    else
-        drawnBy->ShowPages(drawn.pages, address);
 }
 
 void WebScreens::Load(int page, int slot) {

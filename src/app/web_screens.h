@@ -5,13 +5,10 @@
 // positions the setup file keeps, and waiting for their pixels before a page image. The
 // window owns it and gives it its PageScreen, and what web screens need beyond that
 // through WebScreensWindow.
-#include <QImage>
 #include <QObject>
 #include <QPoint>
 #include <QSize>
 #include <QString>
-#include <cstdint>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -19,7 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "app/drawn_documents.h"
 #include "app/page_screen.h"
+#include "app/web_console.h"
 #include "core/host.h"
 #include "data/program_state.h"
 #include "pages/document_access.h"
@@ -27,7 +26,6 @@
 #include "pages/web_screen.h"
 #include "setup/setup_writer.h"
 
-class QImage;
 class QUrl;
 class QWidget;
 
@@ -149,8 +147,6 @@ private:
     // The allowed folders, resolved with the first web screen; folders the environment
     // names that would open everything are told then, once.
     const DocumentRule& Rule() const;
-    // A page's console line: only with the debug switch, escaped, a few per document.
-    void ConsoleLine(int browser, int level, const QString& text, const QString& source, int line);
     // A link to a PDF in a page: the view stays, and the user is told why.
     void DocumentLinkFollowed(const QUrl& url);
     // A local PDF or workbook the program draws, opened and checked first.
@@ -167,7 +163,6 @@ private:
     // The navigation switch of the web screen: links followed and the keyboard focus
     // taken only where navigation is allowed.
     void ApplyNavigationSwitch(Browser& browser, const GraphDef& g);
-    void ShowPdf(Browser& browser, const QString& address, const OpenedDocument& file);
     // The web screen of the current page the menu acts on, with its browser.
     GraphDef* MenuSlot(int& slot);
     // Sets the menu's state and shows the caption of the row that follows it.
@@ -188,19 +183,8 @@ private:
     std::vector<std::unique_ptr<Browser>> browsers_;
     std::vector<DeferredLoad> deferred_;  // in load order
     std::set<int> preparedAhead_;         // browsers PrepareAhead placed out of sight
-    // The latest drawing of each browser's PDF, with what it was drawn from: every layout
-    // pass shows the file again, drawn anew only when it has changed.
-    struct PdfDrawn {
-        std::string realPath;
-        QSize pixels;
-        std::uint64_t bytes = 0;
-        std::filesystem::file_time_type modified;
-        std::vector<QImage> pages;
-        QString notice;
-    };
-    std::map<const Browser*, PdfDrawn> pdfDrawings_;
-    // Console lines of each browser's present document shown so far.
-    std::map<const Browser*, int> consoleLines_;
+    DrawnDocuments drawn_;
+    WebConsole console_;
     std::set<std::string> toldRefusals_;  // addresses whose refusal was told
     // Browsers that show a notice in place of their document: it answers clicks as a
     // page does, whatever kind of document the address names.
