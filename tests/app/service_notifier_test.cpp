@@ -94,12 +94,7 @@ protected:
     void BeginRoundInto(const TempFolder& pictures) {
         ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "Tidemark_autoweb.txt",
                                     pictures.Path() + "\r\n\r\n\r\n 0  Separately on/off\r\n"));
-        AutoPagingFrame* frame = window_->AutoPaging();
-        frame->WritePageImage()->setChecked(true);
-        frame->AutoPagingOn()->setChecked(true);
-        frame->PageTime()->setValue(3600);
-        AnswerPublishDialog("OKButton");
-        window_->Pager().ConfirmAutoPaging();
+        BeginImageRound();
         ASSERT_TRUE(FileExists(pictures.File("Tidemark_window3.png")));
     }
 

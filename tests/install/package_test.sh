@@ -68,6 +68,14 @@ scripts=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | sed 's|^\./||' | grep -xE 'p
 
 # lintian, pedantic and with its informational tags: anything it says fails the check.
 # What the package does on purpose is in its overrides, each with the reason above it.
+overrides=usr/share/lintian/overrides/tidemark
+if grep -qxF "/$overrides" "$work/contents.txt"; then
+  dpkg-deb --fsys-tarfile "$deb" | tar -xO "./$overrides" | awk '
+    /^#/ { reason = 1; next }
+    /^[ \t]*$/ { reason = 0; next }
+    !reason { print "FAIL: the lintian override \"" $0 "\" gives no reason" > "/dev/stderr"; bad = 1 }
+    END { exit bad }' || fail "lintian overrides without a reason"
+fi
 if command -v lintian >/dev/null; then
   lintian --pedantic --info --tag-display-limit 0 "$deb" >"$work/lintian.txt" 2>&1
   if [ -s "$work/lintian.txt" ]; then
