@@ -1,6 +1,8 @@
 # Run by CPack after it made the Debian package (CPACK_POST_BUILD_SCRIPTS): rebuilds it
 # without the maintainer scripts CPack added to run ldconfig. A script that does more
 # than that is kept, and so the package's own scripts, should it ever get some.
+cmake_policy(PUSH)
+cmake_policy(SET CMP0007 NEW)
 find_program(_dpkg_deb dpkg-deb REQUIRED)
 foreach(_deb IN LISTS CPACK_PACKAGE_FILES)
   if(NOT _deb MATCHES "\\.deb$")
@@ -34,3 +36,4 @@ foreach(_deb IN LISTS CPACK_PACKAGE_FILES)
   endif()
   file(REMOVE_RECURSE "${_root}")
 endforeach()
+cmake_policy(POP)

@@ -87,11 +87,12 @@ TEST(ServiceRun, AnUnattendedRoundTellsTheManagerReadyPingsStatusAndStopping) {
     EXPECT_LT(all.back().at - last, kWatchdog);
 
     // The round's three images (it begins with page 2 and ends with page 1), as the
-    // status tells them with the time of the data shown.
+    // status tells them with the time of the data shown, which the round loaded at its
+    // start (a round never reloads).
     bool told = false;
     for (const Notification& status : manager.With("STATUS")) {
         const std::string text = AssignmentValue(status.text, "STATUS");
-        if (text.rfind("page 1, data of 2026-03-10 13:05;", 0) == 0 &&
+        if (text.rfind("page 1, data of 2026-03-10 13:05, loaded at start;", 0) == 0 &&
             text.find("last image Tidemark_window1.png ") != std::string::npos &&
             text.find(" ok (3 of 3 this round)") != std::string::npos)
             told = true;
@@ -132,9 +133,9 @@ TEST(ServiceRun, ASignalInTheMiddleOfARoundStopsItCleanly) {
         TempFolder work;
         const std::string output = work.File("run.out");
         pid_t pid = 0;
-        // Ten minutes a page: the round cannot end by itself while the test runs.
+        // Three seconds a page: the signal comes seconds before the round's next page.
         const int started = SpawnWithOutput(
-            {TIDEMARK_EXE, "600", "--folder", db.Folder(), "--headless", "--now", "2026-03-10 14:00"}, output, pid);
+            {TIDEMARK_EXE, "3", "--folder", db.Folder(), "--headless", "--now", "2026-03-10 14:00"}, output, pid);
         ::unsetenv("NOTIFY_SOCKET");
         ASSERT_EQ(started, 0);
         // The round's first image (page 2) is written as the round begins.
@@ -161,9 +162,10 @@ TEST(ServiceRun, ASignalInTheMiddleOfARoundStopsItCleanly) {
         for (const auto& entry : std::filesystem::directory_iterator(db.Folder())) {
             const std::string name = entry.path().filename().string();
             EXPECT_EQ(name.find(".tmp-"), std::string::npos) << "a temporary file was left: " << name;
-            if (name.rfind("Tidemark_window", 0) == 0)
+            if (name.rfind("Tidemark_window", 0) == 0) {
                 EXPECT_FALSE(QImage(QString::fromStdString(entry.path().string())).isNull())
                     << name << " is not a whole image";
+            }
         }
         EXPECT_TRUE(std::filesystem::exists(db.Folder() + "Tidemark_window2.png"));
     }
