@@ -77,7 +77,9 @@ if grep -qxF "/$overrides" "$work/contents.txt"; then
     END { exit bad }' || fail "lintian overrides without a reason"
 fi
 if command -v lintian >/dev/null; then
-  lintian --pedantic --info --tag-display-limit 0 "$deb" >"$work/lintian.txt" 2>&1
+  # Run as root (a container, CI), lintian says so on standard error: not about the package.
+  lintian --pedantic --info --tag-display-limit 0 "$deb" 2>&1 >"$work/lintian.txt" |
+    grep -vxF 'running with root privileges is not recommended!' >>"$work/lintian.txt"
   if [ -s "$work/lintian.txt" ]; then
     cat "$work/lintian.txt" >&2
     fail "lintian has something to say about the package"
