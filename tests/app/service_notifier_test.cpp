@@ -107,7 +107,8 @@ TEST_F(ServiceNotifierTest, ReadyOnceWithPageOneThenPingsWhileTheEventLoopRuns) 
     ASSERT_EQ(Open(), 0);
     ASSERT_TRUE(manager_.WaitFor("READY", 5s));
     auto ready = manager_.With("READY");
-    EXPECT_EQ(AssignmentValue(ready[0].text, "STATUS").rfind("page 1, data of 2026-03-10 13:05;", 0), 0u)
+    EXPECT_EQ(AssignmentValue(ready[0].text, "STATUS").rfind("page 1, data of 2026-03-10 13:05, loaded at start;", 0),
+              0u)
         << ready[0].text;
 
     // Paging on, a reload, and a while of the event loop: READY is not told again.
