@@ -27,6 +27,14 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The database drivers are plug-ins Qt loads by name, so no library names them either
 # (PostgreSQL is read through libpq, which the program links).
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6sql6-odbc, fonts-liberation2")
+# The kiosk of the README runs under a Wayland compositor (cage), where Qt needs its
+# Wayland platform plug-in: without it the display aborts at every start.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, libqt6sql6-odbc, fonts-liberation2")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "cage, weston")
+# CPack gives a package with a shared object under /usr/lib a postinst and a postrm that
+# run ldconfig. The modules in /usr/lib/tidemark are no libraries of the linker's path,
+# and the C library's trigger runs ldconfig for packages that do ship some, so the
+# scripts are taken out again (a postrm would also keep a removed package on the
+# system until it is purged).
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/drop_ldconfig_scripts.cmake)
 include(CPack)

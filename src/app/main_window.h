@@ -171,6 +171,11 @@ public:
     PageGeometry LastLayout() const { return lastLayout_; }
     bool HasClosed() const { return closed_; }
     int ExitStatus() const { return exitStatus_; }
+    // A signal asked the program to stop (SIGTERM, SIGINT, SIGHUP): the manager is told at
+    // once, the window closes as soon as no operation runs (an image being written or
+    // sent is finished, a load ends), without the save question nobody may be there to
+    // answer, and the program ends with status 0.
+    void StopOnSignal(const std::string& signalName);
     // What an unattended round that ended with images not written or not sent says last,
     // or "" when every image went where it was meant to go.
     std::string RoundShortfall() const;
@@ -315,6 +320,9 @@ private:
     LoadPagesResult LoadAllPages();  // full mode, with the busy flag and `loading` raised
     LoadPagesHooks LoadHooks();
     void EndRun(int status);
+    // Closes the window for a stop a signal asked for once no operation runs, or looks
+    // again shortly.
+    void FinishStopWhenIdle();
     void ApplyStartupPosition();
     StartupPosition CurrentPosition() const;
     void ShowInStartupState();
@@ -378,6 +386,7 @@ private:
     bool redrawPending_ = false;
     bool closed_ = false;
     bool endingRun_ = false;
+    bool stopRequested_ = false;
     int exitStatus_ = 0;
     PageGeometry lastLayout_;  // of the last layout pass, for cutting graph images
 };

@@ -1,10 +1,13 @@
 // Start-up (loading with page 1 shown early, the saved window position, an unattended
 // start's settings) and close (the save question, the end of a command-line run).
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QScreen>
+#include <QThread>
+#include <QTimer>
 #include <cstdlib>
+#include <iostream>
 
 #include "app/auto_paging_frame.h"
 #include "app/command_line.h"
@@ -25,6 +28,9 @@
 
 namespace tidemark {
 namespace {
+
+// How soon a stop that waits for an operation looks again.
+constexpr int kStopRetryMs = 50;
 
 int ScreenClassFromHeight(int pixels) { return pixels > 999 ? 250 : pixels > 610 ? 100 : 0; }
 
@@ -241,6 +247,36 @@ void MainWindow::EndRun(int status) {
     // A round that published less than it meant to is not a normal end, and whoever
     // watches the display (or the service restarting it) must be able to tell.
     if (status == kExitSuccess && !RoundShortfall().empty()) exitStatus_ = kExitNotPublished;
+    paging_->Stop();
+    close();
+}
+
+void MainWindow::StopOnSignal(const std::string& signalName) {
+    if (closed_) return;
+    if (!stopRequested_) {
+        std::cerr << "tidemark: " << signalName << ": stopping"
+                  << (state_.setupdirty ? "; the setup's unsaved changes are not saved" : "") << std::endl;
+        service_->Stopping();
+    }
+    stopRequested_ = true;
+    FinishStopWhenIdle();
+}
+
+void MainWindow::FinishStopWhenIdle() {
+    if (closed_) return;
+    // Only from the top of the event loop: a signal read while an operation lets events
+    // run (a page drawn and its image written or sent, a load, a tick of the paging
+    // timer) waits for it to end, so that no file is left half written and nothing the
+    // operation still uses is gone when it goes on.
+    const bool nested = QThread::currentThread()->loopLevel() != 1;
+    if (nested || Busy() || state_.loading || paging_->Ticking()) {
+        // A dialog's own loop ends only with the dialog: it is answered as if cancelled.
+        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+        QTimer::singleShot(kStopRetryMs, this, [this] { FinishStopWhenIdle(); });
+        return;
+    }
+    endingRun_ = true;
+    exitStatus_ = kExitSuccess;
     paging_->Stop();
     close();
 }

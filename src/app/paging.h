@@ -70,6 +70,8 @@ public:
     bool ReloadAllPages();
 
     QTimer& Timer() { return timer_; }
+    // A tick is under way (an update check, a reload, a turn, the end of a round).
+    bool Ticking() const { return ticking_; }
     int ReloadCount() const { return reloadCount_; }
 
 private:

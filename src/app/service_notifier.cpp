@@ -48,7 +48,9 @@ void ServiceNotifier::Ready() {
 }
 
 void ServiceNotifier::Stopping() {
-    if (!link_) return;
+    // A stop a signal asked for is told at once, and again by the close that ends it.
+    if (!link_ || stopping_) return;
+    stopping_ = true;
     pings_.stop();
     Send("STOPPING=1\nSTATUS=stopping; " + ServiceStatusText(status_));
 }
@@ -82,7 +84,8 @@ void ServiceNotifier::Ping() {
 
 void ServiceNotifier::TellStatus() {
     // Before READY the manager shows the start; the first status goes with READY.
-    if (!link_ || !ready_) return;
+    // Once stopping, the manager keeps the stop's status.
+    if (!link_ || !ready_ || stopping_) return;
     std::string text = ServiceStatusText(status_);
     if (text == statusSent_) return;
     statusSent_ = text;

@@ -28,6 +28,7 @@ public:
     void Starting();
     // Page 1 is shown; told once, later calls do nothing.
     void Ready();
+    // Told once; later calls do nothing.
     void Stopping();
 
     void PageShown(int page, double dataTime);
@@ -49,6 +50,7 @@ private:
     std::chrono::microseconds startExtension_{};
     bool starting_ = false;
     bool ready_ = false;
+    bool stopping_ = false;
     ServiceStatus status_;
     std::string statusSent_;
 };

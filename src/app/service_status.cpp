@@ -20,8 +20,11 @@ std::string PageText(const ServiceStatus& status) {
     return text;
 }
 
+// A round of the kiosk is a process of its own, which pages through the data it loaded
+// at its start: "none yet" would be said in every round.
 std::string ReloadText(const ServiceStatus& status) {
-    return "last reload " + (status.reload ? OutcomeText(*status.reload) : std::string("none yet"));
+    if (status.reload) return "; last reload " + OutcomeText(*status.reload);
+    return status.page == 0 ? std::string() : std::string(", loaded at start");
 }
 
 std::string PublicationText(const ServiceStatus& status) {
@@ -38,7 +41,7 @@ std::string PublicationText(const ServiceStatus& status) {
 }  // namespace
 
 std::string ServiceStatusText(const ServiceStatus& status) {
-    return ConsoleHost::OneLine(PageText(status) + "; " + ReloadText(status) + "; " + PublicationText(status));
+    return ConsoleHost::OneLine(PageText(status) + ReloadText(status) + "; " + PublicationText(status));
 }
 
 }  // namespace tidemark

@@ -1,7 +1,8 @@
 #pragma once
 // What the service manager shows of a running display ("systemctl --user status"): the
-// page on the screen and the time of its data, how the last reload went and what
-// became of the last page image. One line, which its manager shows as it is.
+// page on the screen and the time of its data, whether that data was loaded at the start
+// or how the last reload went, and what became of the last page image. One line, which
+// its manager shows as it is.
 #include <optional>
 #include <string>
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "app/stop_signals.h"
 #include "core/daynum.h"
 #include "data/program_state.h"
 #include "devices/web/web_engine.h"
@@ -67,6 +68,9 @@ WindowRun RunWindow(const CommandLine& cl, const std::string& programFolder, QAp
 
     MainWindow window(state, options);
     QObject::connect(&window, &MainWindow::Closed, &app, [&app](int status) { app.exit(status); });
+    StopSignals stopSignals;
+    QObject::connect(&stopSignals, &StopSignals::Received, &window,
+                     [&window](int signal) { window.StopOnSignal(StopSignals::Name(signal)); });
     WindowRun run;
     run.status = window.Open();
     if (run.status != kExitSuccess) return run;
@@ -79,6 +83,8 @@ WindowRun RunWindow(const CommandLine& cl, const std::string& programFolder, QAp
 
 int RunWindowedProgram(const CommandLine& cl, const std::string& programFolder, int argc, char** argv,
                        std::shared_ptr<ServiceManagerLink> service) {
+    // Before the application writes its screen file, which a signal must not leave behind.
+    StopSignals::Install();
     std::unique_ptr<QApplication> application = StartApplication(argc, argv);
     WindowRun run = RunWindow(cl, programFolder, *application, std::move(service));
     // After the window and the engine have gone, so that nothing they print follows it.

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QEventLoop>
 #include <QSpinBox>
+#include <QTimer>
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -30,12 +32,14 @@ const double kThreePm = MakeDayNumber(2026, 3, 10, 15, 0, 0);
 
 TEST(ServiceStatusText, TellsThePageItsDataTheLastReloadAndTheLastImage) {
     ServiceStatus status;
-    EXPECT_EQ(ServiceStatusText(status), "loading; last reload none yet; last image none yet");
+    EXPECT_EQ(ServiceStatusText(status), "loading; last image none yet");
     status.page = 1;
-    EXPECT_EQ(ServiceStatusText(status), "page 1; last reload none yet; last image none yet");
+    EXPECT_EQ(ServiceStatusText(status), "page 1, loaded at start; last image none yet");
+    // Every round of the kiosk is a new process: what it shows is what it loaded at start.
+    status.dataTime = MakeDayNumber(2026, 3, 10, 13, 5, 0);
+    EXPECT_EQ(ServiceStatusText(status), "page 1, data of 2026-03-10 13:05, loaded at start; last image none yet");
 
     status.page = 3;
-    status.dataTime = MakeDayNumber(2026, 3, 10, 13, 5, 0);
     status.reload = ServiceOutcome{kThreePm, ""};
     status.publishedImage = "Tidemark_window3.png";
     status.publication = ServiceOutcome{kThreePm, ""};
@@ -85,6 +89,15 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
+    // A round of page images into a local folder, begun on the page after page 2 (the
+    // test turns the pages itself); its first image is page 3's.
+    void BeginRoundInto(const TempFolder& pictures) {
+        ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "Tidemark_autoweb.txt",
+                                    pictures.Path() + "\r\n\r\n\r\n 0  Separately on/off\r\n"));
+        BeginImageRound();
+        ASSERT_TRUE(FileExists(pictures.File("Tidemark_window3.png")));
+    }
+
     static constexpr std::chrono::microseconds kWatchdog = 600ms;
     TempFolder socketFolder_;
     NotifyListener manager_{socketFolder_.File("notify.sock")};
@@ -94,7 +107,8 @@ TEST_F(ServiceNotifierTest, ReadyOnceWithPageOneThenPingsWhileTheEventLoopRuns) 
     ASSERT_EQ(Open(), 0);
     ASSERT_TRUE(manager_.WaitFor("READY", 5s));
     auto ready = manager_.With("READY");
-    EXPECT_EQ(AssignmentValue(ready[0].text, "STATUS").rfind("page 1, data of 2026-03-10 13:05;", 0), 0u)
+    EXPECT_EQ(AssignmentValue(ready[0].text, "STATUS").rfind("page 1, data of 2026-03-10 13:05, loaded at start;", 0),
+              0u)
         << ready[0].text;
 
     // Paging on, a reload, and a while of the event loop: READY is not told again.
@@ -128,7 +142,7 @@ TEST_F(ServiceNotifierTest, StatusFollowsThePageTheReloadAndTheImages) {
     ASSERT_EQ(Open(), 0);
     ASSERT_TRUE(manager_.WaitFor("READY", 5s));
     window_->NextPage();
-    EXPECT_TRUE(StatusSays("page 2, data of 2026-03-10 13:05; last reload none yet;"));
+    EXPECT_TRUE(StatusSays("page 2, data of 2026-03-10 13:05, loaded at start;"));
 
     ASSERT_TRUE(window_->Pager().ReloadAllPages());
     EXPECT_TRUE(StatusSays("last reload 2026-03-10 14:00:00 ok"));
@@ -139,17 +153,8 @@ TEST_F(ServiceNotifierTest, StatusFollowsThePageTheReloadAndTheImages) {
     EXPECT_TRUE(StatusSays("last reload 2026-03-10 14:00:00 failed: "));
     std::filesystem::rename(db_.Path() + ".away", db_.Path());
 
-    // A round of page images into a local folder: its first image is page 3's.
     TempFolder pictures;
-    ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "Tidemark_autoweb.txt",
-                                pictures.Path() + "\r\n\r\n\r\n 0  Separately on/off\r\n"));
-    AutoPagingFrame* frame = window_->AutoPaging();
-    frame->WritePageImage()->setChecked(true);
-    frame->AutoPagingOn()->setChecked(true);
-    frame->PageTime()->setValue(3600);  // the test turns the pages itself
-    AnswerPublishDialog("OKButton");
-    window_->Pager().ConfirmAutoPaging();
-    ASSERT_TRUE(FileExists(pictures.File("Tidemark_window3.png")));
+    ASSERT_NO_FATAL_FAILURE(BeginRoundInto(pictures));
     EXPECT_TRUE(StatusSays("page 3, data of 2026-03-10 13:05;"));
     EXPECT_TRUE(StatusSays("last image Tidemark_window3.png 2026-03-10 14:00:00 ok (1 of 1 this round)"));
 
@@ -169,6 +174,48 @@ TEST_F(ServiceNotifierTest, ClosingTellsTheManagerTheDisplayIsStopping) {
     const size_t after = Pings();
     QTest::qWait(500);
     EXPECT_EQ(Pings(), after) << "pings after the display said it stops";
+}
+
+// A signal read while a page of a round is drawn (its events run while it waits for the
+// window to paint) is told to the manager at once, but the window closes only after the
+// page's image is written, without asking about the unsaved setup, and with status 0.
+TEST_F(ServiceNotifierTest, AStopBySignalWaitsForThePageBeingDrawnAndItsImage) {
+    ASSERT_EQ(Open(), 0);
+    ASSERT_TRUE(manager_.WaitFor("READY", 5s));
+    window_->NextPage();
+    TempFolder pictures;
+    ASSERT_NO_FATAL_FAILURE(BeginRoundInto(pictures));
+    state_.setupdirty = true;
+
+    QEventLoop loop;
+    int exitStatus = -1;
+    bool drawingWhenClosed = false;
+    bool drawing = false;
+    QObject::connect(window_.get(), &MainWindow::Closed, &loop, [&](int status) {
+        exitStatus = status;
+        drawingWhenClosed = drawing;
+        loop.quit();
+    });
+    QTimer::singleShot(0, [&] {
+        // Read from the first events the draw lets run.
+        QTimer::singleShot(0, [&] {
+            EXPECT_TRUE(drawing);
+            window_->StopOnSignal("SIGTERM");
+        });
+        drawing = true;
+        window_->Pager().NextPage();
+        drawing = false;
+    });
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec();
+
+    EXPECT_EQ(exitStatus, 0);
+    EXPECT_FALSE(drawingWhenClosed) << "the window closed in the middle of the draw";
+    EXPECT_TRUE(FileExists(pictures.File("Tidemark_window4.png"))) << "the image of the page drawn was not written";
+    EXPECT_TRUE(messages_.empty()) << messages_.front();
+    ASSERT_EQ(manager_.With("STOPPING").size(), 1u);
+    for (const auto& entry : std::filesystem::directory_iterator(pictures.Path()))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << entry.path();
 }
 
 TEST(ServiceNotifierWithoutManager, StartedByHandItSaysNothingAndDoesNotPing) {

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 #include <deque>
@@ -13,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/auto_paging_frame.h"
 #include "app/main_window.h"
 #include "app/publish_dialog.h"
 #include "core/daynum.h"
@@ -117,6 +120,17 @@ protected:
         QObject::connect(window_.get(), &MainWindow::ImageWritten,
                          [this](const QString& path) { written_.push_back(path.toStdString()); });
         return window_->Open();
+    }
+
+    // A round of page images begun as the Auto Paging frame begins it, with a page time
+    // so long that the test turns the pages itself.
+    void BeginImageRound() {
+        AutoPagingFrame* frame = window_->AutoPaging();
+        frame->WritePageImage()->setChecked(true);
+        frame->AutoPagingOn()->setChecked(true);
+        frame->PageTime()->setValue(3600);
+        AnswerPublishDialog("OKButton");
+        window_->Pager().ConfirmAutoPaging();
     }
 
     testsupport::SqliteFixture db_{"", "tidemark.db"};

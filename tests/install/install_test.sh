@@ -88,17 +88,26 @@ box = root.get("viewBox", "").split()
 assert root.tag == "{http://www.w3.org/2000/svg}svg" and len(box) == 4 and box[2] == box[3], box
 PY
 
-# Manual page: no warnings from groff or man, and nothing the program has left out.
-if ! out=$(gzip -dc "$page" | groff -man -Tutf8 -ww -z 2>&1) || [ -n "$out" ]; then fail "groff: $out"; fi
-if ! MANWIDTH=80 man --warnings -P cat -l "$page" >"$work/page.txt" 2>"$work/man.err" || [ -s "$work/man.err" ]; then
-  fail "man -l: $(cat "$work/man.err")"
+# Manual pages: no warnings from groff or man, and every option of a program's --help
+# with an entry of its own under OPTIONS (a tag at the outer indent).
+check_manual_page() {
+  local page=$1 program=$2 text=$3 out option
+  if ! out=$(gzip -dc "$page" | groff -man -Tutf8 -ww -z 2>&1) || [ -n "$out" ]; then fail "groff $page: $out"; fi
+  if ! MANWIDTH=80 man --warnings -P cat -l "$page" >"$text" 2>"$work/man.err" || [ -s "$work/man.err" ]; then
+    fail "man -l $page: $(cat "$work/man.err")"
+  fi
+  sed -n '/^OPTIONS/,/^[A-Z]/p' "$text" | grep -E '^ {7}-' >"$work/tags.txt"
+  for option in $("$program" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
+    grep -qE -- "(^ *|[ ,])$option([ ,=]|\$)" "$work/tags.txt" || fail "the OPTIONS of $page have no $option"
+  done
+}
+check_manual_page "$page" "$prefix/bin/tidemark" "$work/page.txt"
+demo_page=$prefix/share/man/man1/tidemark-demo.1.gz
+if [ -s "$demo_page" ]; then
+  check_manual_page "$demo_page" "$prefix/bin/tidemark-demo" "$work/demo-page.txt"
+else
+  fail "share/man/man1/tidemark-demo.1.gz is missing"
 fi
-# Every option of --help has an entry of its own under OPTIONS (a tag at the outer indent).
-help=$("$prefix/bin/tidemark" --help)
-sed -n '/^OPTIONS/,/^[A-Z]/p' "$work/page.txt" | grep -E '^ {7}-' >"$work/tags.txt"
-for option in $(grep -oE -- '--[a-z][a-z-]*' <<<"$help" | sort -u); do
-  grep -qE -- "(^ *|[ ,])$option([ ,=]|\$)" "$work/tags.txt" || fail "the manual page's OPTIONS has no $option"
-done
 for name in $(grep -rhoE '"TIDEMARK_[A-Z_]+"' "$SOURCE/src" | tr -d '"' | sort -u) QT_QPA_PLATFORM VISUAL EDITOR; do
   grep -qw -- "$name" "$work/page.txt" || fail "the manual page does not describe $name"
 done

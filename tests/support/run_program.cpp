@@ -15,10 +15,7 @@
 extern char** environ;
 
 namespace tidemark::testsupport {
-namespace {
 
-// Waits for the child and returns its wait status (-1, which is no normal exit, when it
-// cannot be waited for); past the deadline (if any) it is killed first.
 int WaitForExit(pid_t pid, int timeoutSeconds) {
     int status = 0;
     if (timeoutSeconds > 0) {
@@ -36,6 +33,8 @@ int WaitForExit(pid_t pid, int timeoutSeconds) {
         if (errno != EINTR) return -1;
     return status;
 }
+
+namespace {
 
 // errorFile empty: standard error goes where standard output goes.
 int Spawn(const std::vector<std::string>& argv, const std::string& outputFile, const std::string& errorFile,

@@ -35,6 +35,11 @@ SeparateStreamsResult RunProgramSeparately(const std::vector<std::string>& argv,
 // number when it could not start.
 int SpawnWithOutput(const std::vector<std::string>& argv, const std::string& outputFile, pid_t& pid);
 
+// Waits for a child started with SpawnWithOutput and returns its wait status (-1, which
+// is no normal exit, when it cannot be waited for); past timeoutSeconds (0 = no limit) it
+// is killed first.
+int WaitForExit(pid_t pid, int timeoutSeconds);
+
 // The whole file, or "" when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
 

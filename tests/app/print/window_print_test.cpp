@@ -344,12 +344,7 @@ TEST_F(WindowTest, SavingWithFtpDuringAnImageCyclePublishesOnceAndEndsTheCycle) 
     ASSERT_TRUE(server.Start(&error)) << error;
     ASSERT_EQ(Open(), 0);
 
-    AutoPagingFrame* frame = window_->AutoPaging();
-    frame->WritePageImage()->setChecked(true);
-    frame->AutoPagingOn()->setChecked(true);
-    frame->PageTime()->setValue(3600);
-    AnswerPublishDialog("OKButton");
-    window_->Pager().ConfirmAutoPaging();
+    BeginImageRound();
     ASSERT_EQ(state_.imageCycleMarker, 2);
     ASSERT_TRUE(window_->Pager().Timer().isActive());
     QSignalSpy written(window_.get(), &MainWindow::ImageWritten);
