@@ -153,15 +153,17 @@ private:
         for (; !queued_.empty(); queued_.pop_front()) {
             QueuedImage& queued = queued_.front();
             Result<void> written = queued.written.get();
+            const int missedBefore = filesMissed_;
             if (written) {
                 if (hooks_.written) hooks_.written(queued.path);
                 PublishWrittenFile(queued.path, context_, publish_, window_, hooks_);
-                round_[queued.page].images.push_back(queued.shown);
             } else {
                 // A file that cannot be written is told on standard error by the window.
                 window_.Report({written.error(), queued.path}, Severity::Warning);
                 Missed();
             }
+            queued.shown.arrived = filesMissed_ == missedBefore;
+            round_[queued.page].images.push_back(queued.shown);
             if (publish_.ftp) std::cout << ConsoleHost::OneLine(window_.Caption()) << std::endl;
         }
     }
@@ -175,22 +177,17 @@ private:
     // holds the page's template.
     void PublishSitePage() {
         if (round_.empty() || !SiteTemplateExists(state_.programFolder)) return;
-        // The page must not name an image that is missing or old.
-        if (filesMissed_ > 0) {
-            Fail("The web page was not published: " + std::to_string(filesMissed_) +
-                 " images did not reach their place");
-            return;
-        }
         double pageSeconds = Val(state_.settings.pageseconds);
         int seconds =
             RoundSeconds(pageSeconds >= 1 ? static_cast<int>(pageSeconds) : kDefaultPageSeconds, round_.size());
-        Result<std::vector<std::string>> files =
+        Result<SiteFilesWritten> files =
             WriteSiteFiles(state_.programFolder, context_.programFolder, round_, seconds, window_.Now());
         if (!files) {
             Fail(files.error() + (files.fault().file.empty() ? "" : " (" + files.fault().file + ")"));
             return;
         }
-        for (const std::string& path : *files) {
+        if (!files->warning.empty()) std::cerr << ConsoleHost::OneLine(files->warning) << std::endl;
+        for (const std::string& path : files->paths) {
             if (hooks_.written) hooks_.written(path);
             PublishWrittenFile(path, context_, publish_, window_, hooks_);
             if (publish_.ftp) std::cout << ConsoleHost::OneLine(window_.Caption()) << std::endl;
