@@ -97,12 +97,13 @@ void PageImages::Publish(const QImage& image, const std::string& path, const Pub
             return sent;
         };
     const bool written = SaveAndPublish(image, path, context, Publishing(), host_, counted);
-    Count(context, written && sent);
-    window_.ImagePublished(path, written && sent);
+    const bool arrived = written && sent && !Publishing().settingsUnreadable;
+    Count(context, arrived);
+    window_.ImagePublished(path, arrived);
     // The web page tells, for an image that did not arrive, what the site still holds.
     if (InRound(context) && !round_.empty())
         round_.back().images.push_back(
-            {std::filesystem::path(path).filename().string(), image.width(), image.height(), slot, written && sent});
+            {std::filesystem::path(path).filename().string(), image.width(), image.height(), slot, arrived});
     // Nobody reads the caption of an unattended run: the upload's outcome goes where the
     // written paths go.
     if (CommandLineMode() && printWrittenImages_ && Publishing().ftp && context.imageCycleMarker != 0)
@@ -119,7 +120,10 @@ void PageImages::Count(const PublishContext& context, bool arrived) {
 void PageImages::BeginRoundPage(const PublishContext& context) {
     if (!InRound(context)) return;
     // A negative marker: this is the first page of a new round.
-    if (context.imageCycleMarker < 0) round_.clear();
+    if (context.imageCycleMarker < 0) {
+        round_.clear();
+        roundStart_ = std::time(nullptr);
+    }
     round_.push_back(PublishedPageOf(state_, window_.Drawn(), state_.currentpage));
 }
 
@@ -141,9 +145,12 @@ void PageImages::PublishSiteFile(const std::string& path, const PublishContext& 
 void PageImages::FinishRound(int pageSeconds) {
     std::vector<PublishedPage> pages = std::move(round_);
     round_.clear();
-    if (pages.empty() || !SiteTemplateExists(state_.programFolder)) return;
     std::string folder = std::filesystem::path(Publishing().imageBasePath).parent_path().string();
     if (!folder.empty() && folder.back() != '/') folder += '/';
+    // A round killed in the middle of a write left its temporary file in the folder the
+    // images are published in, where no start looks.
+    if (!pages.empty() && !folder.empty()) RemoveStaleSiteTemps(folder, roundStart_);
+    if (pages.empty() || !SiteTemplateExists(state_.programFolder)) return;
     Result<SiteFilesWritten> files =
         WriteSiteFiles(state_.programFolder, folder, pages, RoundSeconds(pageSeconds, pages.size()), host_.Now());
     if (!files) {

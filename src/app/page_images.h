@@ -4,6 +4,7 @@
 // picks, and handed to publishing. The window owns it and gives it its PageScreen, and
 // what page images need beyond that through PageImageWindow.
 #include <QImage>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
@@ -98,6 +99,7 @@ private:
     ImageTally tally_;
     // The pages of the image round so far, with the images written for each.
     std::vector<PublishedPage> round_;
+    std::time_t roundStart_ = 0;
 };
 
 }  // namespace tidemark

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <cstdlib>
+#include <ctime>
 #include <deque>
 #include <filesystem>
 #include <future>
@@ -58,6 +59,8 @@ PublishState PublishingFor(const std::string& programFolder, const std::string& 
     int marker = 0;
     ConfirmPublishing(choice, outFolder, true, state, marker);
     state.imageBasePath = outFolder + kImageBaseFileName;
+    // Asked to send, without knowing where: the render cannot end as done.
+    state.settingsUnreadable = !file.fault.empty() && !password.empty();
     return state;
 }
 
@@ -91,6 +94,8 @@ public:
 
     // Every page that is not removed, in page order; false when anything failed.
     bool Run() {
+        if (publish_.settingsUnreadable) ok_ = false;
+        const std::time_t started = std::time(nullptr);
         for (int p = 1; p <= state_.pages.pagecount && !window_.HasClosed(); ++p) {
             if (!Rendered(p)) continue;
             PrepareWebScreensAfter(p);
@@ -98,6 +103,8 @@ public:
         }
         PublishWrittenImages();
         if (!window_.HasClosed()) PublishSitePage();
+        // A render killed in the middle of a write left its temporary file in the folder.
+        RemoveStaleSiteTemps(context_.programFolder, started);
         return ok_;
     }
 

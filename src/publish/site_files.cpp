@@ -11,6 +11,13 @@ namespace tidemark {
 
 bool SiteTemplateExists(const std::string& programFolder) { return FileExists(programFolder + kSiteTemplateFileName); }
 
+int RemoveStaleSiteTemps(const std::string& folder, std::time_t roundStart) {
+    int removed = 0;
+    for (const char* prefix : {"Tidemark_", kSitePageFileName, kSiteRecordFileName})
+        removed += RemoveStaleTemps(folder, prefix, roundStart);
+    return removed;
+}
+
 int RoundSeconds(int pageSeconds, size_t pageCount) {
     return std::max(1, pageSeconds) * static_cast<int>(std::max<size_t>(1, pageCount));
 }

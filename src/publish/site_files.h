@@ -1,6 +1,7 @@
 #pragma once
 // The web page and the data feed of an image round, written beside the round's images
 // once they are all out.
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,11 @@ struct SiteFilesWritten {
     // record of what the site held); empty when all went well.
     std::string warning;
 };
+
+// Removes from `folder` the temporary files that writes of the program's images and site
+// files left there when a run was killed, last changed before `roundStart` (a write of
+// a round still running is younger). Returns how many were removed.
+int RemoveStaleSiteTemps(const std::string& folder, std::time_t roundStart);
 
 // Writes Tidemark_values.json, Tidemark_values.csv and index.html into `folder` (each
 // whole or not at all) from the template in the program folder, telling the pages in

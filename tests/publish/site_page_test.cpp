@@ -156,6 +156,19 @@ TEST(ValuesFeed, CsvAndJsonHaveOneRowPerGraphAndNoMissingNumber) {
     EXPECT_EQ(lines[4], "2,4,1203,D\xC3\xA9j\xC3\xA0 Lake,Stage,0.5,ft,2026-12-08T14:00:00+00:00,low,");
     EXPECT_NE(csv.find("\r\n"), std::string::npos);
 
+    // Text cells that a spreadsheet would run as formulas are written as text.
+    PublishedPage risky = SamplePage();
+    risky.graphs[0].station = "=HYPERLINK(\"http://x\",\"y\")";
+    risky.graphs[1].station = "+1";
+    risky.graphs[2].station = "-2";
+    risky.graphs[3].station = "@SUM(A1)";
+    risky.graphs[3].parameter = "Stage-";
+    std::vector<std::string> safe = SplitLines(ValuesCsv({risky}));
+    EXPECT_EQ(safe[1].rfind("2,1,1200,\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\",", 0), 0u) << safe[1];
+    EXPECT_EQ(safe[2].rfind("2,2,1201,'+1,Stage", 0), 0u) << safe[2];
+    EXPECT_EQ(safe[3].rfind("2,3,1202,'-2,Stage", 0), 0u) << safe[3];
+    EXPECT_EQ(safe[4].rfind("2,4,1203,'@SUM(A1),Stage-", 0), 0u) << safe[4];
+
     QJsonObject root = QJsonDocument::fromJson(QByteArray::fromStdString(ValuesJson(pages, 0))).object();
     QJsonArray values = root["values"].toArray();
     ASSERT_EQ(values.size(), 4);

@@ -24,8 +24,8 @@ bool ReplyingDavServer::Start(std::string* error) {
         "--user",           User(),
         "--password",       Password(),
         "--ready-file",     readyFile,
-        "--request-log",    folder_.File("requests.log")};
-    for (const std::string& text : refused_) argv.insert(argv.end(), {"--refuse", text});
+        "--request-log",    folder_.File("requests.log"),
+        "--refuse-file",    folder_.File("refused.txt")};
     if (!process_.Start(argv, log, error)) return false;
     if (WaitForText(readyFile, "\n", process_, std::chrono::seconds(20))) {
         port_ = std::atoi(ReadWholeFile(readyFile).c_str());
@@ -34,6 +34,12 @@ bool ReplyingDavServer::Start(std::string* error) {
     process_.Stop();
     if (error) *error = "The WebDAV test server did not start:\n" + ReadWholeFile(log);
     return false;
+}
+
+void ReplyingDavServer::Refuse(const std::vector<std::string>& texts) const {
+    std::string lines;
+    for (const std::string& text : texts) lines += text + "\n";
+    folder_.Write("refused.txt", lines);
 }
 
 std::string ReplyingDavServer::Read(const std::string& relative) const { return ReadWholeFile(Root() + relative); }

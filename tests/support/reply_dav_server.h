@@ -12,14 +12,15 @@ namespace tidemark::testsupport {
 
 class ReplyingDavServer {
 public:
-    // A PUT of any path that holds one of `refused` is answered "403 Forbidden".
-    explicit ReplyingDavServer(std::vector<std::string> refused = {}) : refused_(std::move(refused)) {}
+    ReplyingDavServer() = default;
     ~ReplyingDavServer() { process_.Stop(); }
     ReplyingDavServer(const ReplyingDavServer&) = delete;
     ReplyingDavServer& operator=(const ReplyingDavServer&) = delete;
 
     // False with the reason (the server's output) when it does not come up.
     bool Start(std::string* error);
+    // From now on a PUT of any path that holds one of `texts` is answered "403 Forbidden".
+    void Refuse(const std::vector<std::string>& texts) const;
 
     std::string Address() const { return "http://127.0.0.1:" + std::to_string(port_); }
     std::string User() const { return "publisher"; }
@@ -32,7 +33,6 @@ public:
     std::vector<std::string> Requests() const;
 
 private:
-    std::vector<std::string> refused_;
     TempFolder folder_{"tidemark-replydav"};
     ChildProcess process_;
     int port_ = 0;

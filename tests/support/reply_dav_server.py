@@ -3,8 +3,9 @@ a success too, carries an HTML body. Plain HTTP on loopback, one user by basic
 authentication, files below --root.
 
 Run with Debian's /usr/bin/python3. Once it accepts connections it writes its port to
---ready-file. --refuse TEXT answers a PUT of any path holding TEXT with "403 Forbidden"
-(and a body), as a server that will not store one file does. --request-log FILE gets
+--ready-file. A PUT of any path holding one of the lines of --refuse-file (read at
+every PUT, so a test can change it) is answered "403 Forbidden" (with a body), as a
+server that will not store one file does. --request-log FILE gets
 one line per request answered: "METHOD /path STATUS".
 """
 import argparse
@@ -22,12 +23,20 @@ def parse_arguments():
     parser.add_argument("--password", required=True)
     parser.add_argument("--ready-file", required=True)
     parser.add_argument("--request-log", required=True)
-    parser.add_argument("--refuse", action="append", default=[])
+    parser.add_argument("--refuse-file", required=True)
     return parser.parse_args()
 
 
 ARGS = parse_arguments()
 LOG_LOCK = threading.Lock()
+
+
+def refused():
+    try:
+        with open(ARGS.refuse_file) as f:
+            return f.read().splitlines()
+    except FileNotFoundError:
+        return []
 
 
 def page(status, words):
@@ -76,7 +85,7 @@ class Handler(BaseHTTPRequestHandler):
     def do_PUT(self):
         if not self.authorised():
             return
-        if any(text in urllib.parse.unquote(self.path) for text in ARGS.refuse):
+        if any(text and text in urllib.parse.unquote(self.path) for text in refused()):
             self.close_connection = True
             self.answer(403, "Forbidden")
             return

@@ -495,13 +495,16 @@ private:
         auto commandSets = ReplaceCommandSets(names_);
         if (!commandSets) return fail(UploadStep::Replace, "the file name holds a line break");
         std::string detail;
-        for (const std::vector<std::string>& commands : *commandSets) {
+        for (const ReplaceAttempt& attempt : *commandSets) {
             std::optional<std::chrono::milliseconds> left = TimeLeft();
             if (!left) return fail(UploadStep::Replace, "the time limit ran out");
-            TransferOutcome outcome = PerformFollowUp(FolderUrl(), commands, *left);
+            TransferOutcome outcome = PerformFollowUp(FolderUrl(), attempt.commands, *left);
             if (Succeeded(outcome)) return UploadResult{};
-            if (pacer_.abandoned()) return fail(UploadStep::Replace, Detail(outcome));
             detail = Detail(outcome);
+            // The old image back under its name, if it had been moved aside; with its own
+            // short limit, as the upload's may have run out.
+            if (!attempt.restore.empty()) PerformFollowUp(FolderUrl(), attempt.restore, options_.limits.connect);
+            if (pacer_.abandoned()) break;
         }
         return fail(UploadStep::Replace, detail);
     }

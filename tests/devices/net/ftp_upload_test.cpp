@@ -95,7 +95,9 @@ TEST_F(FtpUpload, TheImageIsStoredUnderAHiddenPartNameCheckedAndRenamedOntoTheOl
     EXPECT_EQ(FolderEntries(server_->Home() + "images"), std::vector<std::string>{kImage});
 }
 
-TEST_F(FtpUpload, AServerThatWillNotRenameOntoAFileHasTheOldOneRemovedFirst) {
+// The old image is renamed aside (never deleted before the new one is in place), and
+// removed only once the new one has its name.
+TEST_F(FtpUpload, AServerThatWillNotRenameOntoAFileHasTheOldOneMovedAsideFirst) {
     FtpServerSettings refusing;
     refusing.refuseRenameOver = true;
     StartServer(refusing);
@@ -105,9 +107,14 @@ TEST_F(FtpUpload, AServerThatWillNotRenameOntoAFileHasTheOldOneRemovedFirst) {
     ASSERT_TRUE(result.ok()) << result.error();
 
     std::string part = StoredName(server_->Commands());
-    std::vector<std::string> expected = {"RNFR " + part + " -> 350", std::string("RNTO ") + kImage + " -> 550",
-                                         std::string("DELE ") + kImage + " -> 250", "RNFR " + part + " -> 350",
-                                         std::string("RNTO ") + kImage + " -> 250"};
+    std::string aside = part.substr(0, part.rfind(".part-")) + ".old-" + part.substr(part.rfind(".part-") + 6);
+    std::vector<std::string> expected = {"RNFR " + part + " -> 350",
+                                         std::string("RNTO ") + kImage + " -> 550",
+                                         std::string("RNFR ") + kImage + " -> 350",
+                                         "RNTO " + aside + " -> 250",
+                                         "RNFR " + part + " -> 350",
+                                         std::string("RNTO ") + kImage + " -> 250",
+                                         "DELE " + aside + " -> 250"};
     EXPECT_EQ(CommandsOf({"RNFR", "RNTO", "DELE"}), expected);
     EXPECT_EQ(server_->Read(std::string("images/") + kImage), bytes);
     EXPECT_EQ(FolderEntries(server_->Home() + "images"), std::vector<std::string>{kImage});

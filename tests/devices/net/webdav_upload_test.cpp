@@ -121,9 +121,10 @@ TEST_F(WebDavUpload, AStoppedOrSilentServerFailsWithinTheLimits) {
 // pages stay off standard output, and a file the server will not store is told as the
 // upload's refusal with the server's status, not as a failed log-in.
 TEST(WebDavReplies, RepliesWithBodiesStayOffStandardOutputAndARefusalNamesItsStep) {
-    testsupport::ReplyingDavServer server({"refused.png"});
+    testsupport::ReplyingDavServer server;
     std::string error;
     ASSERT_TRUE(server.Start(&error)) << error;
+    server.Refuse({"refused.png"});
     LocalFiles files;
     const std::string blob = BinaryBlob(20'000);
     UploadRequest request{server.Address(), "", server.User(), server.Password(), files.Make("a.png", blob), "a.png"};
