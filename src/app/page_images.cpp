@@ -120,10 +120,8 @@ void PageImages::Count(const PublishContext& context, bool arrived) {
 void PageImages::BeginRoundPage(const PublishContext& context) {
     if (!InRound(context)) return;
     // A negative marker: this is the first page of a new round.
-    if (context.imageCycleMarker < 0) {
-        round_.clear();
-        roundStart_ = std::time(nullptr);
-    }
+    if (context.imageCycleMarker < 0) round_.clear();
+    if (round_.empty()) roundStart_ = std::time(nullptr);
     round_.push_back(PublishedPageOf(state_, window_.Drawn(), state_.currentpage));
 }
 
