@@ -120,6 +120,21 @@ TEST_F(FtpUpload, AServerThatWillNotRenameOntoAFileHasTheOldOneMovedAsideFirst) 
     EXPECT_EQ(FolderEntries(server_->Home() + "images"), std::vector<std::string>{kImage});
 }
 
+// The rename of the new image onto the name fails after the old one was moved aside:
+// the old one is renamed back, and neither the part file nor the aside file stays.
+TEST_F(FtpUpload, AFailureBetweenTheStepsOfAReplacementPutsTheOldImageBack) {
+    FtpServerSettings failing;
+    failing.refuseRenameOver = true;
+    failing.failRnto = 3;  // 1: onto the image (refused), 2: the image aside, 3: the new one in place
+    StartServer(failing);
+    PlaceOldImage();
+    UploadResult result =
+        UploadFile(Request(local_.Make("p.png", BinaryBlob(20 * 1024, 5)), "images", kImage), QuickOptions());
+    ExpectFailureNames(result, UploadStep::Replace, server_->HostAndPort(), server_->Password());
+    EXPECT_EQ(server_->Read(std::string("images/") + kImage), OldImage());
+    EXPECT_EQ(FolderEntries(server_->Home() + "images"), std::vector<std::string>{kImage});
+}
+
 TEST_F(FtpUpload, AnEmptyFolderPutsTheFileInTheLoginDirectory) {
     std::string bytes = BinaryBlob(3000);
     UploadResult result = UploadFile(Request(local_.Make("p.png", bytes), "", "Tidemark_window.png"), QuickOptions());
