@@ -13,6 +13,7 @@
 
 #include "core/daynum.h"
 #include "core/host.h"
+#include "core/shown_text.h"
 #include "core/vbtext.h"
 
 namespace tidemark {
@@ -54,23 +55,8 @@ public:
         return ShownControls(ReplaceAll(s, "\r", " / "));
     }
 
-    // Control characters other than TAB (and DEL) as \xNN; everything else as it is.
-    static std::string ShownControls(const std::string& text) {
-        static constexpr char kHex[] = "0123456789ABCDEF";
-        std::string out;
-        out.reserve(text.size());
-        for (char c : text) {
-            const auto byte = static_cast<unsigned char>(c);
-            if ((byte < 0x20 && byte != '\t') || byte == 0x7F) {
-                out += "\\x";
-                out += kHex[byte >> 4];
-                out += kHex[byte & 0xF];
-            } else {
-                out += c;
-            }
-        }
-        return out;
-    }
+    // Control characters (C0 but TAB, DEL, C1) as \xNN; see core/shown_text.h.
+    static std::string ShownControls(const std::string& text) { return tidemark::ShownControls(text); }
 
 private:
     std::optional<double> fixedNow_;

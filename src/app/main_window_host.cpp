@@ -11,6 +11,7 @@
 #include "app/console_host.h"
 #include "app/main_window.h"
 #include "core/daynum.h"
+#include "core/shown_text.h"
 #include "devices/ui/chart_painter.h"
 #include "storage/qt_bridge/qt_bridge.h"
 
@@ -58,7 +59,9 @@ void WidenForTitle(QMessageBox& box) {
 
 void MainWindow::SetCaption(const std::string& text) {
     caption_ = text;
-    setWindowTitle(ProgramText(text));
+    // The window manager gets the title as it is: a control character in a station name
+    // must not reach it (or a terminal showing it).
+    setWindowTitle(QString::fromStdString(ShownControls(ProgramText(text).toStdString())));
     // A headless window has no title bar: what it would show (the time of the data on
     // display, loading progress, faults) goes to standard output, one line each. An
     // unattended run keeps its output to the images it writes.

@@ -96,19 +96,14 @@ void PageImages::Publish(const QImage& image, const std::string& path, const Pub
             sent = hooks.upload(s, file, remote);
             return sent;
         };
-    bool fileWritten = false;
-    PublishHooks noted = counted;
-    noted.written = [&fileWritten, &hooks](const std::string& file) {
-        fileWritten = true;
-        if (hooks.written) hooks.written(file);
-    };
-    const bool written = SaveAndPublish(image, path, context, Publishing(), host_, noted);
-    Count(context, written && sent);
-    window_.ImagePublished(path, written && sent);
-    // The web page names only the images that are there.
-    if (fileWritten && InRound(context) && !round_.empty())
+    const bool written = SaveAndPublish(image, path, context, Publishing(), host_, counted);
+    const bool arrived = written && sent && !Publishing().settingsUnreadable;
+    Count(context, arrived);
+    window_.ImagePublished(path, arrived);
+    // The web page tells, for an image that did not arrive, what the site still holds.
+    if (InRound(context) && !round_.empty())
         round_.back().images.push_back(
-            {std::filesystem::path(path).filename().string(), image.width(), image.height(), slot});
+            {std::filesystem::path(path).filename().string(), image.width(), image.height(), slot, arrived});
     // Nobody reads the caption of an unattended run: the upload's outcome goes where the
     // written paths go.
     if (CommandLineMode() && printWrittenImages_ && Publishing().ftp && context.imageCycleMarker != 0)
@@ -120,16 +115,13 @@ void PageImages::Count(const PublishContext& context, bool arrived) {
     ++tally_.images;
     if (arrived) return;
     ++tally_.missed;
-    if (InRound(context)) ++roundMissed_;
 }
 
 void PageImages::BeginRoundPage(const PublishContext& context) {
     if (!InRound(context)) return;
     // A negative marker: this is the first page of a new round.
-    if (context.imageCycleMarker < 0) {
-        round_.clear();
-        roundMissed_ = 0;
-    }
+    if (context.imageCycleMarker < 0) round_.clear();
+    if (round_.empty()) roundStart_ = std::time(nullptr);
     round_.push_back(PublishedPageOf(state_, window_.Drawn(), state_.currentpage));
 }
 
@@ -151,28 +143,25 @@ void PageImages::PublishSiteFile(const std::string& path, const PublishContext& 
 void PageImages::FinishRound(int pageSeconds) {
     std::vector<PublishedPage> pages = std::move(round_);
     round_.clear();
-    const int missed = std::exchange(roundMissed_, 0);
-    if (pages.empty() || !SiteTemplateExists(state_.programFolder)) return;
-    if (missed > 0) {
-        host_.Report({"The web page was not published: " + std::to_string(missed) +
-                      " images of the round did not reach their place"},
-                     Severity::Warning);
-        return;
-    }
     std::string folder = std::filesystem::path(Publishing().imageBasePath).parent_path().string();
     if (!folder.empty() && folder.back() != '/') folder += '/';
-    Result<std::vector<std::string>> files =
+    // A round killed in the middle of a write left its temporary file in the folder the
+    // images are published in, where no start looks.
+    if (!pages.empty() && !folder.empty()) RemoveStaleSiteTemps(folder, roundStart_);
+    if (pages.empty() || !SiteTemplateExists(state_.programFolder)) return;
+    Result<SiteFilesWritten> files =
         WriteSiteFiles(state_.programFolder, folder, pages, RoundSeconds(pageSeconds, pages.size()), host_.Now());
     if (!files) {
         host_.Report(files.fault(), Severity::Warning);
         ++tally_.siteFilesMissed;
         return;
     }
+    if (!files->warning.empty()) host_.Report({files->warning}, Severity::Warning);
     PublishContext context = Context();
     // The files follow the round's images, whatever the marker has become since.
     if (context.imageCycleMarker == 0) context.imageCycleMarker = state_.currentpage > 0 ? state_.currentpage : 1;
     PublishHooks hooks = Hooks();
-    for (const std::string& path : *files) PublishSiteFile(path, context, hooks);
+    for (const std::string& path : files->paths) PublishSiteFile(path, context, hooks);
 }
 
 void PageImages::Save() {

@@ -4,6 +4,7 @@
 // picks, and handed to publishing. The window owns it and gives it its PageScreen, and
 // what page images need beyond that through PageImageWindow.
 #include <QImage>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
@@ -71,9 +72,9 @@ public:
     bool PngAvailable() const { return pngAvailable_; }
     const ImageTally& CycleTally() const { return tally_; }
     // The round's images are all out: the web page and the data feed follow them, when
-    // the program folder holds the page's template and every image of the round arrived
-    // (the page must not name an image that is missing or old). Each page was shown
-    // `pageSeconds`.
+    // the program folder holds the page's template, telling what the site holds (an
+    // image that did not arrive is told by the values of the one the site kept). Each
+    // page was shown `pageSeconds`.
     void FinishRound(int pageSeconds);
 
 private:
@@ -98,7 +99,7 @@ private:
     ImageTally tally_;
     // The pages of the image round so far, with the images written for each.
     std::vector<PublishedPage> round_;
-    int roundMissed_ = 0;  // images of this round that did not reach their place
+    std::time_t roundStart_ = 0;
 };
 
 }  // namespace tidemark

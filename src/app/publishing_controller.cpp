@@ -26,6 +26,7 @@ void PublishingController::LoadDialog() {
     PublishSettingsFile file = ReadPublishSettings(state_.programFolder);
     // The boxes stay empty, as for a missing file, and the user learns why.
     if (!file.fault.empty()) host_.Message(file.fault, MsgButtons::Ok, MsgIcon::Exclamation);
+    settingsUnreadable_ = !file.fault.empty();
     dialog_->LoadOnce(file);
     QObject::connect(dialog_.get(), &PublishDialog::OkClicked, [this] { Ok(); });
     QObject::connect(dialog_.get(), &PublishDialog::CancelClicked, [this] { Cancel(); });
@@ -43,6 +44,8 @@ void PublishingController::ConfirmUnattended(const std::string& password) {
     if (!password.empty()) dialog_->SetPassword(password);
     host_.Yield();
     Ok();
+    // Nobody is there to type the settings the file should have given.
+    publish_.settingsUnreadable = settingsUnreadable_;
     host_.Yield();
 }
 

@@ -57,6 +57,7 @@ private:
     UploadFunction upload_;
     std::unique_ptr<PublishDialog> dialog_;
     PublishState publish_;
+    bool settingsUnreadable_ = false;
 };
 
 }  // namespace tidemark

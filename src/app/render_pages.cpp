@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <cstdlib>
+#include <ctime>
 #include <deque>
 #include <filesystem>
 #include <future>
@@ -58,6 +59,8 @@ PublishState PublishingFor(const std::string& programFolder, const std::string& 
     int marker = 0;
     ConfirmPublishing(choice, outFolder, true, state, marker);
     state.imageBasePath = outFolder + kImageBaseFileName;
+    // Asked to send, without knowing where: the render cannot end as done.
+    state.settingsUnreadable = !file.fault.empty() && !password.empty();
     return state;
 }
 
@@ -91,6 +94,8 @@ public:
 
     // Every page that is not removed, in page order; false when anything failed.
     bool Run() {
+        if (publish_.settingsUnreadable) ok_ = false;
+        const std::time_t started = std::time(nullptr);
         for (int p = 1; p <= state_.pages.pagecount && !window_.HasClosed(); ++p) {
             if (!Rendered(p)) continue;
             PrepareWebScreensAfter(p);
@@ -98,6 +103,8 @@ public:
         }
         PublishWrittenImages();
         if (!window_.HasClosed()) PublishSitePage();
+        // A render killed in the middle of a write left its temporary file in the folder.
+        RemoveStaleSiteTemps(context_.programFolder, started);
         return ok_;
     }
 
@@ -153,15 +160,17 @@ private:
         for (; !queued_.empty(); queued_.pop_front()) {
             QueuedImage& queued = queued_.front();
             Result<void> written = queued.written.get();
+            const int missedBefore = filesMissed_;
             if (written) {
                 if (hooks_.written) hooks_.written(queued.path);
                 PublishWrittenFile(queued.path, context_, publish_, window_, hooks_);
-                round_[queued.page].images.push_back(queued.shown);
             } else {
                 // A file that cannot be written is told on standard error by the window.
                 window_.Report({written.error(), queued.path}, Severity::Warning);
                 Missed();
             }
+            queued.shown.arrived = filesMissed_ == missedBefore;
+            round_[queued.page].images.push_back(queued.shown);
             if (publish_.ftp) std::cout << ConsoleHost::OneLine(window_.Caption()) << std::endl;
         }
     }
@@ -175,22 +184,17 @@ private:
     // holds the page's template.
     void PublishSitePage() {
         if (round_.empty() || !SiteTemplateExists(state_.programFolder)) return;
-        // The page must not name an image that is missing or old.
-        if (filesMissed_ > 0) {
-            Fail("The web page was not published: " + std::to_string(filesMissed_) +
-                 " images did not reach their place");
-            return;
-        }
         double pageSeconds = Val(state_.settings.pageseconds);
         int seconds =
             RoundSeconds(pageSeconds >= 1 ? static_cast<int>(pageSeconds) : kDefaultPageSeconds, round_.size());
-        Result<std::vector<std::string>> files =
+        Result<SiteFilesWritten> files =
             WriteSiteFiles(state_.programFolder, context_.programFolder, round_, seconds, window_.Now());
         if (!files) {
             Fail(files.error() + (files.fault().file.empty() ? "" : " (" + files.fault().file + ")"));
             return;
         }
-        for (const std::string& path : *files) {
+        if (!files->warning.empty()) std::cerr << ConsoleHost::OneLine(files->warning) << std::endl;
+        for (const std::string& path : files->paths) {
             if (hooks_.written) hooks_.written(path);
             PublishWrittenFile(path, context_, publish_, window_, hooks_);
             if (publish_.ftp) std::cout << ConsoleHost::OneLine(window_.Caption()) << std::endl;

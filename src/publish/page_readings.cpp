@@ -3,27 +3,58 @@
 #include <QString>
 #include <algorithm>
 
+#include "core/vbtext.h"
 #include "core/windows1252.h"
 #include "storage/qt_bridge/qt_text.h"
 
 namespace tidemark {
 namespace {
 
-std::optional<FloodCategory> FloodOf(const GraphDef& g, const RenderState& render, int page, int slot, double value) {
-    if (g.freqtype != FreqType::ColorBand) return std::nullopt;
+// Where the flood levels of a gauge are set: the graph itself when it is drawn with
+// colour bands, else the first colour-band graph of the same series in page order. A
+// gauge gets its category by one rule on every page, however each page draws it.
+struct FloodLevelsAt {
+    const GraphDef* graph = nullptr;
+    int page = 0, slot = 0;
+};
+
+FloodLevelsAt FloodLevelsOf(const ProgramState& state, const GraphDef& g, int page, int slot) {
+    if (g.freqtype == FreqType::ColorBand) return {&g, page, slot};
+    for (int p = 1; p <= state.pages.pagecount; ++p) {
+        if (!state.pages.ValidPage(p) || static_cast<size_t>(p) >= state.pages.pages.size()) break;
+        for (int s = 0; s < kGraphsPerPage; ++s) {
+            const GraphDef& other = state.pages.Graph(p, s);
+            if (other.dsid == g.dsid && other.IsDrawnGraph() && other.freqtype == FreqType::ColorBand)
+                return {&other, p, s};
+        }
+    }
+    return {};
+}
+
+std::optional<FloodCategory> FloodOf(const ProgramState& state, const GraphDef& g, const RenderState& render, int page,
+                                     int slot, double value) {
+    FloodLevelsAt levels = FloodLevelsOf(state, g, page, slot);
+    if (!levels.graph) return std::nullopt;
     FloodBandRequest request;
-    request.slot = slot;
-    if (const YScale* scale = render.FindScale(page, slot)) {
+    request.slot = levels.slot;
+    if (const YScale* scale = render.FindScale(levels.page, levels.slot)) {
         request.ymin = scale->min;
         request.ymax = scale->max;
         request.divisions = scale->major;
     }
-    request.minor = g.coeff1;
-    request.moderate = g.coeff2;
-    request.major = g.coeff3;
-    request.dsid = g.dsid;
-    request.highwatch = g.highwatch;
+    request.minor = levels.graph->coeff1;
+    request.moderate = levels.graph->coeff2;
+    request.major = levels.graph->coeff3;
+    request.dsid = levels.graph->dsid;
+    request.highwatch = levels.graph->highwatch;
     return FloodCategoryOf(value, request);
+}
+
+// The station the graph names, without the mark of a switched-off gauge ("OFF "), which
+// is the program's note to itself and no part of the name.
+std::string StationOf(const GraphDef& g) {
+    if (StartsWith(g.stationname, kSwitchedOffPrefix)) return g.stationname.substr(kSwitchedOffPrefix.size());
+    return g.stationname;
 }
 
 std::string UnitOf(const ProgramState& state, int page, int slot) {
@@ -45,13 +76,13 @@ std::vector<GraphReading> PageReadings(const ProgramState& state, const RenderSt
         r.page = page;
         r.slot = s;
         r.dsid = g.dsid;
-        r.station = g.stationname;
+        r.station = StationOf(g);
         r.parameter = g.parametername;
         r.unit = UnitOf(state, page, s);
         r.value = render.currentValues[i];
         r.time = r.HasValue() ? render.currentTimes[i] : 0;
         r.watch = render.watchCrossings[i];
-        r.flood = FloodOf(g, render, page, s, r.value);
+        r.flood = FloodOf(state, g, render, page, s, r.value);
         out.push_back(std::move(r));
     }
     return out;

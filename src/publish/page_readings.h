@@ -32,6 +32,12 @@ struct PublishedImage {
     std::string fileName;  // beside the web page, e.g. Tidemark_window3.png
     int width = 0, height = 0;
     int slot = -1;  // -1: the whole page
+    // Whether the image reached its place (written, and sent where publishing sends):
+    // one that did not leaves the site with the image it held before.
+    bool arrived = true;
+
+    // Whether the image shows the graph in `graphSlot`.
+    bool Shows(int graphSlot) const { return slot < 0 || slot == graphSlot; }
 };
 
 struct PublishedPage {

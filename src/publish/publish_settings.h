@@ -47,6 +47,9 @@ struct PublishState {
     bool saveEachGraph = false;
     bool ftp = false;
     std::string ftpAddress, ftpFolder, ftpUser, ftpPassword;
+    // An unattended start whose settings file could not be read does not know where its
+    // images go: none of them reaches its place, and the round says so.
+    bool settingsUnreadable = false;
 };
 
 // True when the address names a folder on this machine rather than a web site: a

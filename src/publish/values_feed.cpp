@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <string_view>
 
 #include "core/daynum.h"
 #include "storage/qt_bridge/qt_text.h"
@@ -15,7 +16,15 @@
 namespace tidemark {
 namespace {
 
-std::string CsvField(const std::string& text) {
+// A text cell a spreadsheet would run as a formula (a station named "=HYPERLINK(...)",
+// "+1 ft", "@SUM") starts with an apostrophe, which spreadsheets take as "this is text".
+std::string NotAFormula(const std::string& text) {
+    if (text.empty() || std::string_view("=+-@\t\r").find(text.front()) == std::string_view::npos) return text;
+    return "'" + text;
+}
+
+std::string CsvField(const std::string& cell) {
+    std::string text = NotAFormula(cell);
     if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
     std::string out = "\"";
     for (char c : text) {

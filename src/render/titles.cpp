@@ -34,7 +34,9 @@ std::string ValueText(double value, const std::string& unit) {
 }
 
 std::string TitleText(const std::string& stationname, double value, const std::string& unit, double currentTime) {
-    return stationname + "\r\n" + ValueText(value, unit) + " " + unit + FormatDate(currentTime, " Mmm dd h:mm ampm");
+    // A series without a value has no time either: day 0 is no date to show.
+    std::string when = currentTime == 0 ? std::string() : FormatDate(currentTime, " Mmm dd h:mm ampm");
+    return stationname + "\r\n" + ValueText(value, unit) + " " + unit + when;
 }
 
 }  // namespace tidemark

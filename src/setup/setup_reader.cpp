@@ -1,5 +1,7 @@
 #include "setup/setup_reader.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <array>
 #include <cfloat>
@@ -454,6 +456,20 @@ void Parser::LoadFrequencyTable() {
     throw ReadFault{r.error()};
 }
 
+std::string SetupTooLarge(uintmax_t size) {
+    return "The setup file is " + std::to_string(size) + " bytes long; a setup file is at most " +
+           std::to_string(kLargestSetupFile) + " bytes (" + std::to_string(kLargestSetupFile >> 20) + " MB)";
+}
+
+// Why the path is no setup file to read (a folder, a device, far too large), or "".
+std::string NotASetupFile(const struct stat& info) {
+    if (S_ISDIR(info.st_mode)) return "The setup file is a folder, not a file";
+    if (!S_ISREG(info.st_mode)) return "The setup file is not a regular file";
+    if (static_cast<uintmax_t>(info.st_size) > kLargestSetupFile)
+        return SetupTooLarge(static_cast<uintmax_t>(info.st_size));
+    return {};
+}
+
 }  // namespace
 
 std::string TopSectionFaultMessage(const std::string& description, const std::string& setupPath,
@@ -503,9 +519,16 @@ std::string TextShapeFault(const std::string& bytes) {
 
 SetupReadResult SetupReader::Read(const std::string& programFolder, const SetupTargets& targets) {
     const std::string path = programFolder + kSetupFileName;
-    if (!FileExists(path)) return Fail(SetupFault::NotFound, "Setup file not found!  " + path, path);
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return Fail(SetupFault::NotFound, "Setup file not found!  " + path, path);
+    // Checked before a byte is read: a huge file would otherwise be held whole in memory.
+    if (std::string kind = NotASetupFile(info); !kind.empty())
+        return Fail(SetupFault::Loading, TopSectionFaultMessage(kind, path, ""), path);
     Result<std::string> bytes = ReadFileBytes(path);
     if (!bytes) return Fail(SetupFault::Loading, TopSectionFaultMessage(bytes.error(), path, ""), path);
+    // It grew while it was read.
+    if (bytes->size() > kLargestSetupFile)
+        return Fail(SetupFault::Loading, TopSectionFaultMessage(SetupTooLarge(bytes->size()), path, ""), path);
     // Told before anything else reads it, and before the TAB rule writes it back.
     if (std::string shape = TextShapeFault(*bytes); !shape.empty())
         return Fail(SetupFault::Loading, TopSectionFaultMessage(shape, path, ""), path);

@@ -1,6 +1,7 @@
 #pragma once
 // Reads Tidemark_setup.txt into the settings and pages. A fault is shown once through
 // the Host and handed back as a fatal result; ending the program is the caller's call.
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -56,6 +57,10 @@ struct SetupTargets {
     SiteCatalogue& catalogue;
     FrequencyTable& frequency;
 };
+
+// A setup is a few hundred short lines; a file far larger is not one, and is refused
+// before it is read.
+inline constexpr uintmax_t kLargestSetupFile = 4u << 20;
 
 // Why bytes cannot be a setup file at all (binary content, a line of a megabyte, nothing
 // but blanks), or empty when they may be one.

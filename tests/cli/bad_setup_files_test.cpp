@@ -3,6 +3,7 @@
 // with status 1; what can load loads. Never a crash.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,8 @@ TEST(BadSetupFiles, AreToldWithTheFileAndLineOrLoadNeverCrash) {
          Replaced(good, "Creek", std::string(1 << 20, 'x')),
          1,
          {path, "Line 14 of the setup file is longer than 65536 characters"}},
+        // Refused by its size, before it is read.
+        {"5 MB", good + std::string(5 << 20, '\n'), 1, {path, "is at most 4194304 bytes (4 MB)"}},
         {"CR-only line ends", Replaced(good, "\r\n", "\r"), 0, {"\"Rivers\"", "Creek"}},
         // Bytes beyond ASCII are Windows-1252, so UTF-8 reads as its Windows-1252 letters.
         {"Windows-1252 bytes",
@@ -103,6 +106,16 @@ TEST(BadSetupFiles, AreToldWithTheFileAndLineOrLoadNeverCrash) {
         const std::string told = c.exit == 0 ? ReadWholeFile(json) : r.err;
         for (const std::string& text : c.texts) EXPECT_NE(told.find(text), std::string::npos) << text << "\n" << told;
     }
+
+    // A folder of the setup file's name is no missing file.
+    ASSERT_TRUE(RemoveFile(path));
+    ASSERT_TRUE(std::filesystem::create_directory(path));
+    SeparateStreamsResult r = RunProgramSeparately({TIDEMARK_EXE, "--folder", db.Folder(), "--export-json",
+                                                    db.Folder() + "pages.json", "--now", "2026-03-10 14:00"},
+                                                   db.Folder() + "out.log", db.Folder() + "err.log", 60);
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_NE(r.err.find("is a folder, not a file"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("not found"), std::string::npos) << r.err;
 }
 
 }  // namespace

@@ -113,6 +113,15 @@ TEST(ProgramOutput, ControlCharactersAreShownNotWrittenToTheTerminal) {
     EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
     EXPECT_EQ(r.out.find('\x07'), std::string::npos);
 
+    // C1 controls too: CSI written in UTF-8 and as the single byte of 8-bit terminals.
+    r = run(db.Folder() +
+            "c1\xC2\x9B"
+            "2J\x9B"
+            "2J");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("c1\\xC2\\x9B2J\\x9B2J/Tidemark_window1.png"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find('\x9B'), std::string::npos);
+
     // A folder that cannot be made names itself on standard error, escaped.
     ASSERT_TRUE(WriteFileAtomic(db.Folder() + "plain", "a file where a folder should be"));
     r = run(db.Folder() + "plain/\x1b[2Jimages");

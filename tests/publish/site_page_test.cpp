@@ -12,7 +12,9 @@
 #include "core/textfile.h"
 #include "publish/site_files.h"
 #include "publish/site_page.h"
+#include "publish/site_record.h"
 #include "publish/values_feed.h"
+#include "support/run_program.h"
 #include "support/temp_folder.h"
 
 using namespace tidemark;
@@ -154,6 +156,19 @@ TEST(ValuesFeed, CsvAndJsonHaveOneRowPerGraphAndNoMissingNumber) {
     EXPECT_EQ(lines[4], "2,4,1203,D\xC3\xA9j\xC3\xA0 Lake,Stage,0.5,ft,2026-12-08T14:00:00+00:00,low,");
     EXPECT_NE(csv.find("\r\n"), std::string::npos);
 
+    // Text cells that a spreadsheet would run as formulas are written as text.
+    PublishedPage risky = SamplePage();
+    risky.graphs[0].station = "=HYPERLINK(\"http://x\",\"y\")";
+    risky.graphs[1].station = "+1";
+    risky.graphs[2].station = "-2";
+    risky.graphs[3].station = "@SUM(A1)";
+    risky.graphs[3].parameter = "Stage-";
+    std::vector<std::string> safe = SplitLines(ValuesCsv({risky}));
+    EXPECT_EQ(safe[1].rfind("2,1,1200,\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\",", 0), 0u) << safe[1];
+    EXPECT_EQ(safe[2].rfind("2,2,1201,'+1,Stage", 0), 0u) << safe[2];
+    EXPECT_EQ(safe[3].rfind("2,3,1202,'-2,Stage", 0), 0u) << safe[3];
+    EXPECT_EQ(safe[4].rfind("2,4,1203,'@SUM(A1),Stage-", 0), 0u) << safe[4];
+
     QJsonObject root = QJsonDocument::fromJson(QByteArray::fromStdString(ValuesJson(pages, 0))).object();
     QJsonArray values = root["values"].toArray();
     ASSERT_EQ(values.size(), 4);
@@ -177,11 +192,79 @@ TEST(SiteFiles, AreWrittenOnlyWithATemplateAndComeOutFeedFirstPageLast) {
     EXPECT_FALSE(WriteSiteFiles(program.File(""), out.File(""), {SamplePage()}, 60, 0));
     ASSERT_TRUE(WriteFileAtomic(program.File(kSiteTemplateFileName), kTemplate));
     EXPECT_TRUE(SiteTemplateExists(program.File("")));
-    Result<std::vector<std::string>> files = WriteSiteFiles(program.File(""), out.File(""), {SamplePage()}, 60, 0);
+    Result<SiteFilesWritten> files = WriteSiteFiles(program.File(""), out.File(""), {SamplePage()}, 60, 0);
     ASSERT_TRUE(files) << files.error();
-    ASSERT_EQ(files->size(), 3u);
-    EXPECT_EQ(files->back(), out.File(kSitePageFileName));
-    for (const std::string& f : *files) EXPECT_TRUE(FileExists(f)) << f;
+    ASSERT_EQ(files->paths.size(), 3u);
+    EXPECT_EQ(files->paths.back(), out.File(kSitePageFileName));
+    for (const std::string& f : files->paths) EXPECT_TRUE(FileExists(f)) << f;
     EXPECT_EQ(RoundSeconds(20, 4), 80);
     EXPECT_EQ(RoundSeconds(0, 0), 1);
+}
+
+namespace {
+
+PublishedPage RoundPage(int page, double value, bool arrived) {
+    PublishedPage p;
+    p.page = page;
+    p.name = "Page " + std::to_string(page);
+    p.images.push_back({"Tidemark_window" + std::to_string(page) + ".png", 640, 480, -1, arrived});
+    GraphReading r = Reading(0, "Harbor Point", value, MakeDayNumber(2026, 12, 8, 14, 0));
+    r.page = page;
+    p.graphs = {r};
+    return p;
+}
+
+}  // namespace
+
+// A round whose image of page 3 did not arrive: the text of page 3 keeps the values of
+// the image the site still holds, pages come in page order whatever order the round
+// wrote them in, and the record carries this over to the next run (also across a page
+// the next round leaves out).
+TEST(SiteFiles, TellWhatTheSiteHoldsWhenAnImageDidNotArrive) {
+    TempFolder program, out;
+    ASSERT_TRUE(WriteFileAtomic(program.File(kSiteTemplateFileName), kTemplate));
+    ASSERT_TRUE(WriteSiteFiles(program.File(""), out.File(""),
+                               {RoundPage(2, 6.54, true), RoundPage(3, 7.5, true), RoundPage(1, 1.25, true)}, 60, 0));
+
+    Result<SiteFilesWritten> second =
+        WriteSiteFiles(program.File(""), out.File(""),
+                       {RoundPage(2, 9.68, true), RoundPage(3, 8.75, false), RoundPage(1, 2.5, true)}, 60, 0);
+    ASSERT_TRUE(second) << second.error();
+    const std::string csv = testsupport::ReadWholeFile(out.File(kValuesCsvFileName));
+    std::vector<std::string> rows = SplitLines(csv);
+    ASSERT_EQ(rows.size(), 4u) << csv;
+    EXPECT_EQ(rows[1].substr(0, 2), "1,");
+    EXPECT_NE(rows[1].find(",2.5,"), std::string::npos) << rows[1];
+    EXPECT_NE(rows[2].find(",9.68,"), std::string::npos) << rows[2];
+    EXPECT_NE(rows[3].find(",7.5,"), std::string::npos) << rows[3];  // the image the site kept
+    const std::string html = testsupport::ReadWholeFile(out.File(kSitePageFileName));
+    EXPECT_LT(html.find("id=\"page-1\""), html.find("id=\"page-2\""));
+    EXPECT_LT(html.find("id=\"page-2\""), html.find("id=\"page-3\""));
+    EXPECT_EQ(html.find("8.75"), std::string::npos);
+
+    // A page that has never arrived is not told at all; the record keeps page 3 when a
+    // round leaves it out.
+    Result<SiteFilesWritten> third =
+        WriteSiteFiles(program.File(""), out.File(""), {RoundPage(4, 3.0, false), RoundPage(1, 2.5, true)}, 60, 0);
+    ASSERT_TRUE(third) << third.error();
+    EXPECT_EQ(SplitLines(testsupport::ReadWholeFile(out.File(kValuesCsvFileName))).size(), 2u);
+    Result<std::vector<PublishedPage>> record = ReadSiteRecord(out.File(""));
+    ASSERT_TRUE(record) << record.error();
+    ASSERT_EQ(record->size(), 3u);
+    EXPECT_EQ((*record)[2].page, 3);
+    EXPECT_EQ((*record)[2].graphs.at(0).value, 7.5);
+    EXPECT_EQ((*record)[2].graphs.at(0).station, "Harbor Point");
+
+    // Nothing of the round arrived and nothing is held: no files at all.
+    TempFolder empty;
+    Result<SiteFilesWritten> none = WriteSiteFiles(program.File(""), empty.File(""), {RoundPage(5, 1, false)}, 60, 0);
+    ASSERT_TRUE(none);
+    EXPECT_TRUE(none->paths.empty());
+
+    // A damaged record is told, and the round's own values are written.
+    ASSERT_TRUE(WriteFileAtomic(out.File(kSiteRecordFileName), "{not json"));
+    Result<SiteFilesWritten> damaged = WriteSiteFiles(program.File(""), out.File(""), {RoundPage(1, 4.0, true)}, 60, 0);
+    ASSERT_TRUE(damaged);
+    EXPECT_NE(damaged->warning.find("damaged"), std::string::npos);
+    EXPECT_EQ(damaged->paths.size(), 3u);
 }

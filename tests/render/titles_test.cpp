@@ -51,6 +51,8 @@ TEST(Titles, TitleTextHasNameThenValueUnitAndTime) {
     EXPECT_EQ(TitleText("Dam Inflow", kMissing, "", MakeDayNumber(2024, 3, 9, 0, 30)),
               "Dam Inflow\r\nMissing  Mar 09 12:30 AM")
         << "an empty unit still gives two lines";
+    // A series without data has no time: no "Dec 30" of day 0.
+    EXPECT_EQ(TitleText("Rain Gauge", kMissing, "inches", 0), "Rain Gauge\r\nMissing inches");
 }
 
 }  // namespace

@@ -28,6 +28,7 @@ std::vector<std::string> ServerCommand(const FtpServerSettings& settings, const 
     if (settings.diskFullAfterBytes >= 0)
         argv.insert(argv.end(), {"--disk-full-after", std::to_string(settings.diskFullAfterBytes)});
     if (settings.refuseRenameOver) argv.push_back("--refuse-rename-over");
+    if (settings.failRnto > 0) argv.insert(argv.end(), {"--fail-rnto", std::to_string(settings.failRnto)});
     if (settings.readBytesPerSecond >= 0)
         argv.insert(argv.end(), {"--read-limit", std::to_string(settings.readBytesPerSecond)});
     return argv;

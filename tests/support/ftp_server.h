@@ -26,6 +26,8 @@ struct FtpServerSettings {
     long readBytesPerSecond = -1;
     // RNTO onto an existing file is refused (550), as some servers do.
     bool refuseRenameOver = false;
+    // The server's Nth RNTO fails (550); 0: none.
+    int failRnto = 0;
 };
 
 class FtpServer {

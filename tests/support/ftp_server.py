@@ -7,7 +7,9 @@ accepts connections it writes its port to --ready-file. Faults for the client to
 --read-limit N reads uploads at N bytes a second;
 --disk-full-after N stores an upload's first N bytes and then fails it with "552", as
 a folder that fills up does;
---refuse-rename-over answers RNTO onto an existing file with "550", as some servers do.
+--refuse-rename-over answers RNTO onto an existing file with "550", as some servers do;
+--fail-rnto N answers the server's Nth RNTO (counted over all connections) with "550",
+as a rename that fails between the steps of a replacement.
 For the tests to read the conversation, --command-log FILE records every command the server receives, one a line (passwords
 masked), with the reply code it gave.
 """
@@ -34,6 +36,7 @@ def parse_arguments():
     parser.add_argument("--keep-only", type=int, help="store only this many bytes of an upload, confirm it all")
     parser.add_argument("--disk-full-after", type=int)
     parser.add_argument("--refuse-rename-over", action="store_true")
+    parser.add_argument("--fail-rnto", type=int)
     parser.add_argument("--command-log")
     return parser.parse_args()
 
@@ -149,6 +152,19 @@ class RefusingRenameOver:
         return super().ftp_RNTO(path)
 
 
+class FailingOneRename:
+    fail_rnto = None
+    renames = [0]  # shared by every connection's handler
+
+    def ftp_RNTO(self, path):
+        self.renames[0] += 1
+        if self.renames[0] == self.fail_rnto:
+            self._rnfr = None
+            self.respond("550 Rename failed.")
+            return
+        return super().ftp_RNTO(path)
+
+
 def command_handler(arguments):
     authorizer = DummyAuthorizer()
     authorizer.add_user(arguments.user, arguments.password, arguments.home, perm="elradfmwMT")
@@ -162,6 +178,8 @@ def command_handler(arguments):
         handler = type("Handler", (FTPHandler,), {})
     if arguments.refuse_rename_over:
         handler = type("RefusingHandler", (RefusingRenameOver, handler), {})
+    if arguments.fail_rnto:
+        handler = type("FailingRenameHandler", (FailingOneRename, handler), {"fail_rnto": arguments.fail_rnto})
     if arguments.command_log:
         handler = type("RecordingHandler", (RecordingCommands, handler), {"command_log": arguments.command_log})
     handler.authorizer = authorizer

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <utility>
 
+#include "core/text_limits.h"
 #include "devices/ftp_curl/curl_handles.h"
 #include "devices/ftp_curl/remote_commands.h"
 #include "devices/net/ftp_module.h"
@@ -101,7 +102,44 @@ private:
     bool loggedIn_ = false;
 };
 
-size_t IgnoreText(char*, size_t size, size_t count, void*) { return size * count; }
+// What a server said back: its status line (HTTP) and the start of its reply's body.
+// libcurl's default would print the body on standard output; here it is kept for a
+// message, which needs no more than its first part.
+class ServerReply {
+public:
+    static constexpr size_t kKeptBytes = 2048;
+
+    void Clear() {
+        statusLine_.clear();
+        body_.clear();
+    }
+    const std::string& statusLine() const { return statusLine_; }
+    const std::string& body() const { return body_; }
+
+    static size_t OnHeader(char* data, size_t size, size_t count, void* self) {
+        std::string_view line(data, size * count);
+        auto* reply = static_cast<ServerReply*>(self);
+        // A new status line starts a new reply (after a 100 Continue, or the next request).
+        if (line.rfind("HTTP/", 0) == 0) {
+            reply->Clear();
+            line.remove_prefix(std::min(line.find(' '), line.size()));
+            reply->statusLine_ = std::string(line.substr(0, line.find_first_of("\r\n")));
+            reply->statusLine_.erase(0, reply->statusLine_.find_first_not_of(' '));
+        }
+        return size * count;
+    }
+
+    static size_t OnBody(char* data, size_t size, size_t count, void* self) {
+        auto* reply = static_cast<ServerReply*>(self);
+        size_t bytes = size * count;
+        reply->body_.append(data, std::min(bytes, kKeptBytes - std::min(kKeptBytes, reply->body_.size())));
+        return bytes;
+    }
+
+private:
+    std::string statusLine_;
+    std::string body_;
+};
 
 // A tag no other upload, from this process or another, gives its part file.
 std::string UniquePartTag() {
@@ -254,10 +292,11 @@ void SetFtpOptions(OptionSetter& set, const RemoteAddress& address, const Upload
 }
 
 // WebDAV: the user and password by basic authentication (over TLS for https://, the
-// certificate checked as for FTPS), and a refusal by the server is a failure.
+// certificate checked as for FTPS). A refusal by the server is read from its status
+// after the request (libcurl's own check would drop the status line's words).
 void SetWebDavOptions(OptionSetter& set, const RemoteAddress& address, const UploadOptions& options) {
     set(CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
-    set(CURLOPT_FAILONERROR, 1L);
+    set(CURLOPT_FAILONERROR, 0L);
     set(CURLOPT_FOLLOWLOCATION, 0L);
     if (address.protocol == RemoteProtocol::Https) SetPeerCheck(set, options);
 }
@@ -275,8 +314,15 @@ void SetSftpOptions(OptionSetter& set, const UploadOptions& options) {
         set(CURLOPT_SSH_KNOWNHOSTS, options.knownHostsFile.c_str());
 }
 
-void SetObservers(OptionSetter& set, ConversationTracker& tracker, YieldPacer& pacer, char* errorBuffer) {
+void SetObservers(OptionSetter& set, ConversationTracker& tracker, YieldPacer& pacer, ServerReply& reply,
+                  char* errorBuffer) {
     set(CURLOPT_ERRORBUFFER, errorBuffer);
+    // Every reply, of every request on the handle, goes to the keeper and nowhere else
+    // (what libcurl reports of a file, its size as a header line, is read by getinfo).
+    set(CURLOPT_HEADERFUNCTION, &ServerReply::OnHeader);
+    set(CURLOPT_HEADERDATA, &reply);
+    set(CURLOPT_WRITEFUNCTION, &ServerReply::OnBody);
+    set(CURLOPT_WRITEDATA, &reply);
     set(CURLOPT_NOPROGRESS, 0L);
     set(CURLOPT_XFERINFOFUNCTION, &YieldPacer::OnProgress);
     set(CURLOPT_XFERINFODATA, &pacer);
@@ -449,13 +495,16 @@ private:
         auto commandSets = ReplaceCommandSets(names_);
         if (!commandSets) return fail(UploadStep::Replace, "the file name holds a line break");
         std::string detail;
-        for (const std::vector<std::string>& commands : *commandSets) {
+        for (const ReplaceAttempt& attempt : *commandSets) {
             std::optional<std::chrono::milliseconds> left = TimeLeft();
             if (!left) return fail(UploadStep::Replace, "the time limit ran out");
-            TransferOutcome outcome = PerformFollowUp(FolderUrl(), commands, *left);
+            TransferOutcome outcome = PerformFollowUp(FolderUrl(), attempt.commands, *left);
             if (Succeeded(outcome)) return UploadResult{};
-            if (pacer_.abandoned()) return fail(UploadStep::Replace, Detail(outcome));
             detail = Detail(outcome);
+            // The old image back under its name, if it had been moved aside; with its own
+            // short limit, as the upload's may have run out.
+            if (!attempt.restore.empty()) PerformFollowUp(FolderUrl(), attempt.restore, options_.limits.connect);
+            if (pacer_.abandoned()) break;
         }
         return fail(UploadStep::Replace, detail);
     }
@@ -500,7 +549,7 @@ private:
             SetWebDavOptions(set, address_, options_);
         else
             SetFtpOptions(set, address_, options_);
-        SetObservers(set, tracker_, pacer_, errorBuffer_);
+        SetObservers(set, tracker_, pacer_, reply_, errorBuffer_);
         return set.failure();
     }
 
@@ -525,10 +574,6 @@ private:
         set(CURLOPT_NOBODY, 1L);
         if (method) set(CURLOPT_CUSTOMREQUEST, method);
         set(listOption, list.get());
-        // What libcurl reports of the file (its size as a header line) is read through
-        // getinfo, not printed.
-        set(CURLOPT_HEADERFUNCTION, &IgnoreText);
-        set(CURLOPT_WRITEFUNCTION, &IgnoreText);
         set(CURLOPT_FRESH_CONNECT, 0L);
         set(CURLOPT_TIMEOUT_MS, Milliseconds(limit));
         if (set.failure() != CURLE_OK) return {set.failure(), {}};
@@ -541,9 +586,19 @@ private:
 
     TransferOutcome Perform() {
         errorBuffer_[0] = '\0';
+        reply_.Clear();
         CurlMultiMembership membership(multi_, easy_);
         if (!membership.ok()) return {CURLE_FAILED_INIT, "libcurl cannot start the transfer"};
-        return RunTransfer(multi_, easy_, pacer_, options_.yieldInterval);
+        TransferOutcome outcome = RunTransfer(multi_, easy_, pacer_, options_.yieldInterval);
+        if (outcome.code == CURLE_OK && IsWebDav(address_.protocol) && HttpStatus() >= 400)
+            outcome.code = CURLE_HTTP_RETURNED_ERROR;
+        return outcome;
+    }
+
+    long HttpStatus() const {
+        long status = 0;
+        curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &status);
+        return status;
     }
 
     static bool Succeeded(const TransferOutcome& outcome) {
@@ -559,19 +614,28 @@ private:
         return sftpAfterLogin && step < UploadStep::Folder ? UploadStep::Upload : step;
     }
 
-    // A refusal of the PUT is a refused login (401, 403), a missing folder (404, 409) or
-    // a refused file; any other failure happened before the server answered.
+    // A refusal of the PUT is a refused login (401: the credentials were not taken), a
+    // missing folder (404, 409) or a refused file (403 and the rest: the server knows
+    // who asks and will not store this file); any other failure happened before the
+    // server answered.
     UploadStep StepOfWebDavFailure(CURLcode code) const {
         if (code != CURLE_HTTP_RETURNED_ERROR) return tracker_.loggedIn() ? UploadStep::Upload : UploadStep::Connect;
-        long status = 0;
-        curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &status);
-        if (status == 401 || status == 403) return UploadStep::Login;
+        long status = HttpStatus();
+        if (status == 401 || status == 407) return UploadStep::Login;
         if (status == 404 || status == 409) return UploadStep::Folder;
         return UploadStep::Upload;
     }
 
     std::string Detail(const TransferOutcome& outcome) const {
+        if (outcome.code == CURLE_HTTP_RETURNED_ERROR) return HttpRefusal();
         return FailureDetail(outcome, errorBuffer_, file_, pacer_);
+    }
+
+    // "the server answered 403 Forbidden": the status line as the server wrote it (only
+    // its number over HTTP/2, which has no words), cut as any quoted text is.
+    std::string HttpRefusal() const {
+        std::string status = reply_.statusLine().empty() ? std::to_string(HttpStatus()) : reply_.statusLine();
+        return "the server answered " + Excerpt(status);
     }
 
     // What is left of the whole upload's time limit; nothing once it has run out.
@@ -598,6 +662,7 @@ private:
     CurlMulti multi_;
     CurlEasy easy_;
     ConversationTracker tracker_;
+    ServerReply reply_;
     YieldPacer pacer_;
     std::chrono::steady_clock::time_point deadline_;
     char errorBuffer_[CURL_ERROR_SIZE] = {};

@@ -21,23 +21,33 @@ std::string QuotedSftpPath(const std::string& path) {
 
 }  // namespace
 
-std::optional<std::vector<std::vector<std::string>>> ReplaceCommandSets(const RemoteNames& names) {
+std::string AsideFileName(const std::string& partName) {
+    size_t at = partName.rfind(".part-");
+    if (at == std::string::npos) return partName + ".old";
+    return partName.substr(0, at) + ".old-" + partName.substr(at + 6);
+}
+
+std::optional<std::vector<ReplaceAttempt>> ReplaceCommandSets(const RemoteNames& names) {
     if (!CarriedByACommand(names.remoteName) || !CarriedByACommand(names.partName)) return std::nullopt;
+    const std::string asideName = AsideFileName(names.partName);
     if (names.protocol == RemoteProtocol::Sftp) {
         // Over SFTP version 3, which OpenSSH's server speaks, a rename never replaces an
-        // existing file and libcurl offers no posix-rename: the image is removed first,
-        // leaving it missing (never broken) for one round trip. The asterisk lets the
-        // first upload, with no image yet, go on.
+        // existing file, and libcurl's rename is the plain one (it never sends
+        // posix-rename@openssh.com): the image is removed first, leaving it missing
+        // (never broken) for the one rename. The asterisk lets the first upload, with no
+        // image yet, go on.
         std::string image = QuotedSftpPath(ServerPath(names.folder, names.remoteName));
         std::string part = QuotedSftpPath(ServerPath(names.folder, names.partName));
-        return std::vector<std::vector<std::string>>{{"*rm " + image, "rename " + part + " " + image}};
+        return std::vector<ReplaceAttempt>{{{"*rm " + image, "rename " + part + " " + image}, {}}};
     }
     // After the transfer's change of directory, the files are named without a folder.
     std::string image = LastSegment(names.remoteName);
     std::string part = LastSegment(names.partName);
-    std::vector<std::string> rename = {"RNFR " + part, "RNTO " + image};
-    std::vector<std::string> removeFirst = {"*DELE " + image, "RNFR " + part, "RNTO " + image};
-    return std::vector<std::vector<std::string>>{rename, removeFirst};
+    std::string aside = LastSegment(asideName);
+    return std::vector<ReplaceAttempt>{
+        {{"RNFR " + part, "RNTO " + image}, {}},
+        {{"RNFR " + image, "RNTO " + aside, "RNFR " + part, "RNTO " + image, "*DELE " + aside},
+         {"*RNFR " + aside, "*RNTO " + image}}};
 }
 
 std::optional<std::vector<std::string>> DiscardCommands(const RemoteNames& names) {

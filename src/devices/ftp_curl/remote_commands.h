@@ -19,11 +19,25 @@ struct RemoteNames {
     std::string partName;    // its temporary name (PartFileName)
 };
 
+// One way to put the part file in place of the image, and what puts the old image back
+// when it fails half-way.
+struct ReplaceAttempt {
+    std::vector<std::string> commands;
+    std::vector<std::string> restore;  // allowed to fail; empty when nothing can be undone
+};
+
 // The ways to put the part file in place of the image, to be tried in turn until one
-// succeeds: first a plain rename (atomic where the server renames over an existing
-// file), then removing the image before the rename for servers that refuse that.
-// Nothing when a name cannot be carried by a command (a line break in it).
-std::optional<std::vector<std::vector<std::string>>> ReplaceCommandSets(const RemoteNames& names);
+// succeeds. FTP: first a plain rename (atomic where the server renames over an
+// existing file), then for servers that refuse that the image is renamed aside, the
+// part file onto its name, and the old image removed: a failure in between renames the
+// old image back, so the name is never left without one. SFTP: the image is removed and
+// the part file renamed onto its name. Nothing when a name cannot be carried by a
+// command (a line break in it).
+std::optional<std::vector<ReplaceAttempt>> ReplaceCommandSets(const RemoteNames& names);
+
+// The name the old image is renamed to while the new one takes its place, beside it:
+// ".NAME.old-TAG" for the part file ".NAME.part-TAG".
+std::string AsideFileName(const std::string& partName);
 
 // Removes the part file; allowed to fail, as the file may never have been made.
 std::optional<std::vector<std::string>> DiscardCommands(const RemoteNames& names);

@@ -250,18 +250,26 @@ TEST(PublishRun, ASiteThatFillsUpKeepsItsOldImagesAndTheRoundSaysSo) {
         EXPECT_EQ(e.path().filename().string().find(".part-"), std::string::npos) << e.path();
 }
 
-// A local publishing folder that is missing writes nothing; that is no normal end either.
+// A local publishing folder that is missing writes nothing, and a settings file that
+// cannot be read (a line over the limit) leaves the round not knowing where its images
+// go; neither is a normal end.
 TEST(PublishRun, ARoundThatCouldNotWriteItsImagesEndsWithStatusThree) {
     DemoFolder demo;
     ASSERT_TRUE(demo.ok()) << demo.error();
-    demo.PublishTo(demo.Program() + "no such folder/", "", "");
-    ProgramResult run = demo.Run("");
-    EXPECT_EQ(run.exitCode, 3) << run.output;
-    const std::string last = LastLine(run.output);
-    EXPECT_EQ(last.rfind("tidemark: ended, but ", 0), 0u) << run.output;
-    const int images = std::atoi(last.c_str() + std::string("tidemark: ended, but ").size());
-    EXPECT_GE(images, 5);
-    EXPECT_NE(last.find(" of " + std::to_string(images) + " images"), std::string::npos) << last;
+    for (bool damaged : {false, true}) {
+        SCOPED_TRACE(damaged ? "damaged settings" : "missing folder");
+        demo.PublishTo(damaged ? std::string(70'000, 'x') : demo.Program() + "no such folder/", "", "");
+        ProgramResult run = demo.Run("");
+        EXPECT_EQ(run.exitCode, 3) << run.output;
+        if (damaged) {
+            EXPECT_NE(run.output.find("longer than 65536 characters"), std::string::npos) << run.output;
+        }
+        const std::string last = LastLine(run.output);
+        EXPECT_EQ(last.rfind("tidemark: ended, but ", 0), 0u) << run.output;
+        const int images = std::atoi(last.c_str() + std::string("tidemark: ended, but ").size());
+        EXPECT_GE(images, 5);
+        EXPECT_NE(last.find(" of " + std::to_string(images) + " images"), std::string::npos) << last;
+    }
 }
 
 // The password given on the command line is overwritten in the process's own argument

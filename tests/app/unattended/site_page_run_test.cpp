@@ -19,6 +19,7 @@
 #include "core/html_text.h"
 #include "core/textfile.h"
 #include "support/loopback.h"
+#include "support/reply_dav_server.h"
 #include "support/run_program.h"
 #include "support/temp_folder.h"
 #include "support/webdav_server.h"
@@ -62,15 +63,15 @@ public:
     }
 
     // An unattended round publishing with the password from the environment.
-    ProgramResult RunPublishing(const std::string& password) const {
+    ProgramResult RunPublishing(const std::string& password, const std::string& now = kNow) const {
         ::setenv("TIDEMARK_FTP_PASSWORD", password.c_str(), 1);
-        ProgramResult r = Run({TIDEMARK_EXE, "1", "--headless"});
+        ProgramResult r = Run({TIDEMARK_EXE, "1", "--headless"}, now);
         ::unsetenv("TIDEMARK_FTP_PASSWORD");
         return r;
     }
 
-    ProgramResult Run(std::vector<std::string> argv) const {
-        argv.insert(argv.end(), {"--folder", Program(), "--now", kNow});
+    ProgramResult Run(std::vector<std::string> argv, const std::string& now = kNow) const {
+        argv.insert(argv.end(), {"--folder", Program(), "--now", now});
         ::setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + root_.File("screen.json")).c_str(), 1);
         ProgramResult r = RunProgram(argv, root_.File("run.log"));
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -131,6 +132,14 @@ std::vector<std::string> ItemsOf(const std::string& html, int page) {
     return items;
 }
 
+// Temporary files as a killed round leaves them, an hour old.
+void PlaceStale(const std::string& folder, const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+        ASSERT_TRUE(WriteFileAtomic(folder + name, "half"));
+        fs::last_write_time(folder + name, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    }
+}
+
 QJsonArray FeedValues(const std::string& path) {
     return QJsonDocument::fromJson(QByteArray::fromStdString(ReadWholeFile(path))).object()["values"].toArray();
 }
@@ -142,8 +151,13 @@ TEST(SitePageRun, ALocalRoundWritesAValidPageAndAFeedThatMatchTheExport) {
     ASSERT_TRUE(demo.ok()) << demo.error();
     demo.PublishTo(demo.Site());
     demo.LeaveOut(2);
+    // What a killed round left in the public folder goes; what is not the program's stays.
+    PlaceStale(demo.Site(), {"Tidemark_window2.png.tmp-a1B2c3", "index.html.tmp-Zz9Zz9", "notes.txt.tmp-a1B2c3"});
     ProgramResult run = demo.Run({TIDEMARK_EXE, "1", "--headless"});
     ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_FALSE(fs::exists(demo.Site() + "Tidemark_window2.png.tmp-a1B2c3"));
+    EXPECT_FALSE(fs::exists(demo.Site() + "index.html.tmp-Zz9Zz9"));
+    EXPECT_TRUE(fs::exists(demo.Site() + "notes.txt.tmp-a1B2c3"));
 
     const std::string index = demo.Site() + "index.html";
     ASSERT_TRUE(FileExists(index)) << run.output;
@@ -169,7 +183,7 @@ TEST(SitePageRun, ALocalRoundWritesAValidPageAndAFeedThatMatchTheExport) {
     QJsonArray feed = FeedValues(demo.Site() + "Tidemark_values.json");
     std::map<std::pair<int, int>, QJsonObject> rows;
     for (const auto& v : feed) rows[{v.toObject()["page"].toInt(), v.toObject()["slot"].toInt()}] = v.toObject();
-    int checked = 0;
+    int checked = 0, switchedOff = 0;
     std::map<int, size_t> ordinal;  // graphs of each page seen so far
     for (const auto& [key, value] : exported) {
         SCOPED_TRACE("page " + std::to_string(key.first) + " graph " + std::to_string(key.second));
@@ -180,7 +194,12 @@ TEST(SitePageRun, ALocalRoundWritesAValidPageAndAFeedThatMatchTheExport) {
         if (!FileExists(demo.Site() + "Tidemark_window" + std::to_string(key.first) + ".png")) continue;
         ASSERT_EQ(rows.count(key), 1u);
         const std::string& title = titles[key];
-        const std::string station = title.substr(0, title.find('\r'));
+        // A switched-off gauge's title carries the program's mark; the site names the station.
+        std::string station = title.substr(0, title.find('\r'));
+        if (station.rfind("OFF ", 0) == 0) {
+            station.erase(0, 4);
+            ++switchedOff;
+        }
         const std::vector<std::string> items = ItemsOf(html, key.first);
         const size_t index = ordinal[key.first]++;
         ASSERT_LT(index, items.size()) << station;
@@ -199,6 +218,8 @@ TEST(SitePageRun, ALocalRoundWritesAValidPageAndAFeedThatMatchTheExport) {
         ++checked;
     }
     EXPECT_EQ(checked, static_cast<int>(feed.size()));
+    EXPECT_GE(switchedOff, 1);
+    EXPECT_EQ(ReadWholeFile(demo.Site() + "Tidemark_values.json").find("\"OFF "), std::string::npos);
     EXPECT_GE(checked, 10);
 
     // The CSV has the same rows, and never the missing number.
@@ -212,8 +233,11 @@ TEST(SitePageRun, RenderPagesWritesThePageBesideItsImages) {
     SiteDemo demo;
     ASSERT_TRUE(demo.ok()) << demo.error();
     const std::string out = demo.Site() + "render/";
+    fs::create_directories(out);
+    PlaceStale(out, {"Tidemark_window3.png.tmp-a1B2c3"});
     ProgramResult run = demo.Run({TIDEMARK_EXE, "--render-pages", out});
     ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_FALSE(fs::exists(out + "Tidemark_window3.png.tmp-a1B2c3"));
     ASSERT_TRUE(FileExists(out + "index.html")) << run.output;
     EXPECT_EQ(Html5Errors(out + "index.html"), "");
     std::vector<std::string> sources = ImageSources(ReadWholeFile(out + "index.html"));
@@ -304,4 +328,70 @@ TEST(SitePageRun, AnHttpsRoundPutsTheImagesThenTheFeedThenThePage) {
     }
     ::unsetenv("TIDEMARK_FTP_TIMEOUT");
     ::unsetenv("TIDEMARK_FTPS_CA_FILE");
+}
+
+namespace {
+
+// The page numbers of the figures of a web page, in the order it shows them.
+std::vector<int> FigurePages(const std::string& html) {
+    std::vector<int> pages;
+    std::regex figure("<figure class=\"tidemark-page\" id=\"page-([0-9]+)\"");
+    for (auto it = std::sregex_iterator(html.begin(), html.end(), figure); it != std::sregex_iterator(); ++it)
+        pages.push_back(std::stoi((*it)[1].str()));
+    return pages;
+}
+
+std::vector<int> FeedPages(const std::string& json) {
+    std::vector<int> pages;
+    for (const auto& v : QJsonDocument::fromJson(QByteArray::fromStdString(json)).object()["values"].toArray())
+        pages.push_back(v.toObject()["page"].toInt());
+    return pages;
+}
+
+}  // namespace
+
+// A WebDAV server that answers with HTML pages (as Apache does) and then refuses the
+// image of page 3: nothing of its pages reaches standard output; the site lists its pages
+// in page order; after the refusal its text tells, for page 3, the values of the page-3
+// image it still holds and, for the others, the new ones; the round ends with status 3.
+TEST(SitePageRun, ARefusedImageLeavesTheSiteTellingWhatItsImagesShow) {
+    SiteDemo demo;
+    ASSERT_TRUE(demo.ok()) << demo.error();
+    testsupport::ReplyingDavServer server;
+    std::string error;
+    ASSERT_TRUE(server.Start(&error)) << error;
+    demo.PublishTo(server.Address(), server.User());
+    ProgramResult first = demo.RunPublishing(server.Password());
+    ASSERT_EQ(first.exitCode, 0) << first.output;
+    EXPECT_EQ(first.output.find("has been created"), std::string::npos) << first.output;
+    EXPECT_EQ(first.output.find("<title>"), std::string::npos);
+
+    const std::string page = server.Read("index.html");
+    std::vector<int> order = FigurePages(page);
+    ASSERT_GE(order.size(), 4u) << page;
+    EXPECT_TRUE(std::is_sorted(order.begin(), order.end())) << page;
+    std::vector<int> feed = FeedPages(server.Read("Tidemark_values.json"));
+    ASSERT_FALSE(feed.empty());
+    EXPECT_TRUE(std::is_sorted(feed.begin(), feed.end()));
+    EXPECT_EQ(feed.front(), 1);
+
+    // A day earlier the gauges read otherwise; the image of page 3 is refused.
+    const std::string image3 = server.Read("Tidemark_window3.png");
+    ASSERT_FALSE(image3.empty());
+    server.Refuse({"Tidemark_window3.png"});
+    ProgramResult second = demo.RunPublishing(server.Password(), "2024-02-28 19:25");
+    EXPECT_EQ(second.exitCode, 3) << second.output;
+    EXPECT_NE(second.output.find("1 of "), std::string::npos) << second.output;
+    EXPECT_NE(second.output.find("403 Forbidden"), std::string::npos) << second.output;
+    EXPECT_EQ(second.output.find("has been created"), std::string::npos);
+
+    const std::string after = server.Read("index.html");
+    EXPECT_EQ(server.Read("Tidemark_window3.png"), image3);
+    EXPECT_EQ(FigurePages(after), order);
+    EXPECT_EQ(ItemsOf(after, 3), ItemsOf(page, 3));
+    ASSERT_FALSE(ItemsOf(after, 3).empty());
+    bool othersMoved = false;
+    for (int p : order)
+        if (p != 3 && ItemsOf(after, p) != ItemsOf(page, p)) othersMoved = true;
+    EXPECT_TRUE(othersMoved) << "the second round must tell other values for the test to mean anything";
 }

@@ -95,7 +95,9 @@ TEST_F(FtpUpload, TheImageIsStoredUnderAHiddenPartNameCheckedAndRenamedOntoTheOl
     EXPECT_EQ(FolderEntries(server_->Home() + "images"), std::vector<std::string>{kImage});
 }
 
-TEST_F(FtpUpload, AServerThatWillNotRenameOntoAFileHasTheOldOneRemovedFirst) {
+// The old image is renamed aside (never deleted before the new one is in place), and
+// removed only once the new one has its name.
+TEST_F(FtpUpload, AServerThatWillNotRenameOntoAFileHasTheOldOneMovedAsideFirst) {
     FtpServerSettings refusing;
     refusing.refuseRenameOver = true;
     StartServer(refusing);
@@ -105,11 +107,31 @@ TEST_F(FtpUpload, AServerThatWillNotRenameOntoAFileHasTheOldOneRemovedFirst) {
     ASSERT_TRUE(result.ok()) << result.error();
 
     std::string part = StoredName(server_->Commands());
-    std::vector<std::string> expected = {"RNFR " + part + " -> 350", std::string("RNTO ") + kImage + " -> 550",
-                                         std::string("DELE ") + kImage + " -> 250", "RNFR " + part + " -> 350",
-                                         std::string("RNTO ") + kImage + " -> 250"};
+    std::string aside = part.substr(0, part.rfind(".part-")) + ".old-" + part.substr(part.rfind(".part-") + 6);
+    std::vector<std::string> expected = {"RNFR " + part + " -> 350",
+                                         std::string("RNTO ") + kImage + " -> 550",
+                                         std::string("RNFR ") + kImage + " -> 350",
+                                         "RNTO " + aside + " -> 250",
+                                         "RNFR " + part + " -> 350",
+                                         std::string("RNTO ") + kImage + " -> 250",
+                                         "DELE " + aside + " -> 250"};
     EXPECT_EQ(CommandsOf({"RNFR", "RNTO", "DELE"}), expected);
     EXPECT_EQ(server_->Read(std::string("images/") + kImage), bytes);
+    EXPECT_EQ(FolderEntries(server_->Home() + "images"), std::vector<std::string>{kImage});
+}
+
+// The rename of the new image onto the name fails after the old one was moved aside:
+// the old one is renamed back, and neither the part file nor the aside file stays.
+TEST_F(FtpUpload, AFailureBetweenTheStepsOfAReplacementPutsTheOldImageBack) {
+    FtpServerSettings failing;
+    failing.refuseRenameOver = true;
+    failing.failRnto = 3;  // 1: onto the image (refused), 2: the image aside, 3: the new one in place
+    StartServer(failing);
+    PlaceOldImage();
+    UploadResult result =
+        UploadFile(Request(local_.Make("p.png", BinaryBlob(20 * 1024, 5)), "images", kImage), QuickOptions());
+    ExpectFailureNames(result, UploadStep::Replace, server_->HostAndPort(), server_->Password());
+    EXPECT_EQ(server_->Read(std::string("images/") + kImage), OldImage());
     EXPECT_EQ(FolderEntries(server_->Home() + "images"), std::vector<std::string>{kImage});
 }
 

@@ -3,11 +3,13 @@
 // certificate, a stopped server and a silent one each fail in bounded time.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "devices/net/ftp_client.h"
 #include "devices/net/upload_fixture.h"
 #include "support/loopback.h"
+#include "support/reply_dav_server.h"
 #include "support/webdav_server.h"
 
 namespace tidemark {
@@ -113,6 +115,42 @@ TEST_F(WebDavUpload, AStoppedOrSilentServerFailsWithinTheLimits) {
     UploadResult result = UploadFile(request, Trusting());
     ExpectFailureNames(result, UploadStep::Connect, "127.0.0.1:" + std::to_string(silent.Port()), request.password);
     EXPECT_LT(clock.Seconds(), 10);
+}
+
+// A server that answers every request with an HTML page (as Apache and rclone do): the
+// pages stay off standard output, and a file the server will not store is told as the
+// upload's refusal with the server's status, not as a failed log-in.
+TEST(WebDavReplies, RepliesWithBodiesStayOffStandardOutputAndARefusalNamesItsStep) {
+    testsupport::ReplyingDavServer server;
+    std::string error;
+    ASSERT_TRUE(server.Start(&error)) << error;
+    server.Refuse({"refused.png"});
+    LocalFiles files;
+    const std::string blob = BinaryBlob(20'000);
+    UploadRequest request{server.Address(), "", server.User(), server.Password(), files.Make("a.png", blob), "a.png"};
+
+    ::testing::internal::CaptureStdout();
+    UploadResult first = UploadFile(request, QuickOptions());
+    UploadResult again = UploadFile(request, QuickOptions());
+    request.remoteName = "refused.png";
+    PlaceFile(server.Root() + "refused.png", "old");
+    UploadResult refused = UploadFile(request, QuickOptions());
+    std::fflush(stdout);
+    const std::string printed = ::testing::internal::GetCapturedStdout();
+
+    ASSERT_TRUE(first) << first.error();
+    ASSERT_TRUE(again) << again.error();
+    EXPECT_EQ(server.Read("a.png"), blob);
+    EXPECT_EQ(printed, "");
+    // The server did send its pages: the PUT and the first MOVE were answered with one.
+    std::vector<std::string> requests = server.Requests();
+    ASSERT_GE(requests.size(), 3u);
+    EXPECT_EQ(requests[0].substr(requests[0].size() - 4), " 201") << requests[0];
+
+    ExpectFailureNames(refused, UploadStep::Upload, "127.0.0.1", server.Password());
+    EXPECT_NE(refused.error().find("403 Forbidden"), std::string::npos) << refused.error();
+    EXPECT_EQ(refused.error().find("logging in"), std::string::npos) << refused.error();
+    EXPECT_EQ(server.Read("refused.png"), "old");
 }
 
 }  // namespace
