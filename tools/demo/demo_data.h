@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "aggregate.h"
+#include "demo_series.h"
 #include "demo_series.h"
 #include "weather.h"
 
