@@ -104,8 +104,7 @@ TEST(CsvFiles, BadInputIsRefusedWithItsLine) {
         return c ? std::string() : std::to_string(c.fault().line) + " " + c.error();
     };
     const std::string header = "date_time,Creek\n";
-    EXPECT_EQ(fault(header + "2024-05-01 00:00,1\n2024-05-01 00:05,high\n"),
-              "3 value \"high\" is not a number");
+    EXPECT_EQ(fault(header + "2024-05-01 00:00,1\n2024-05-01 00:05,high\n"), "3 value \"high\" is not a number");
     EXPECT_EQ(fault(header + "2024-02-30 00:00,1\n"), "2 date_time \"2024-02-30 00:00\" is a date that does not exist");
     EXPECT_EQ(fault(header + "2024-03-10 02:30,1\n"),
               "2 date_time \"2024-03-10 02:30\" is a local time that does not exist in America/New_York (the hour "
@@ -118,8 +117,11 @@ TEST(CsvFiles, BadInputIsRefusedWithItsLine) {
 TEST(InputFiles, BinaryAndOverlongLinesAreRefusedBeforeReading) {
     std::string dir = ::testing::TempDir();
     std::string binary = dir + "binary.csv", longLine = dir + "long.csv";
-    ASSERT_TRUE(WriteFileAtomic(binary, "date_time,a\n2024-05-01 00:00,1\n\x7f" "ELF\0\0"s));
-    ASSERT_TRUE(WriteFileAtomic(longLine, "date_time,a\n2024-05-01 00:00," + std::string(kMaxLineBytes + 10, '1') + "\n"));
+    ASSERT_TRUE(WriteFileAtomic(binary,
+                                "date_time,a\n2024-05-01 00:00,1\n\x7f"
+                                "ELF\0\0"s));
+    ASSERT_TRUE(
+        WriteFileAtomic(longLine, "date_time,a\n2024-05-01 00:00," + std::string(kMaxLineBytes + 10, '1') + "\n"));
     auto b = ReadInputFile(binary);
     ASSERT_FALSE(b);
     EXPECT_EQ(b.fault().line, 3);
@@ -190,11 +192,13 @@ TEST(RdbFiles, DailyStatisticsGoToTheDailyTablesAndBadRowsAreRefused) {
     EXPECT_EQ(c->series[1].values[0].local, At(2024, 1, 1));
     ASSERT_EQ(c->notes.size(), 1u);
 
-    auto badZone = ReadRdb(std::string(kRdbHead) + "USGS\t01646500\t2024-11-03 01:30\tXST\t1\tP\t2\tP\n", "z.rdb", clock);
+    auto badZone =
+        ReadRdb(std::string(kRdbHead) + "USGS\t01646500\t2024-11-03 01:30\tXST\t1\tP\t2\tP\n", "z.rdb", clock);
     ASSERT_FALSE(badZone);
     EXPECT_EQ(badZone.fault().line, 10);
     EXPECT_EQ(badZone.error(), "has a time-zone code that is not known: \"XST\"");
-    auto badValue = ReadRdb(std::string(kRdbHead) + "USGS\t01646500\t2024-11-03 01:30\tEST\t1\tP\tabc\tP\n", "v.rdb", clock);
+    auto badValue =
+        ReadRdb(std::string(kRdbHead) + "USGS\t01646500\t2024-11-03 01:30\tEST\t1\tP\tabc\tP\n", "v.rdb", clock);
     ASSERT_FALSE(badValue);
     EXPECT_EQ(badValue.fault().line, 10);
     auto noFormats = ReadRdb("agency_cd\tsite_no\tdatetime\n", "f.rdb", clock);

@@ -20,6 +20,8 @@ inline ZoneClock NewYork() {
     return clock.value();
 }
 
-inline Seconds At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) { return SecondsFromCivil(y, mo, d, h, mi, s); }
+inline Seconds At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
+    return SecondsFromCivil(y, mo, d, h, mi, s);
+}
 
 }  // namespace tidemark::load::testing

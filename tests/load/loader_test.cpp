@@ -29,7 +29,8 @@ std::string Dump(const std::string& file) {
         sqlite3_exec(
             db, (std::string("SELECT * FROM ") + table + " ORDER BY 1, 2, 3").c_str(),
             [](void* into, int n, char** values, char**) {
-                for (int i = 0; i < n; ++i) *static_cast<std::string*>(into) += std::string(values[i] ? values[i] : "-") + "|";
+                for (int i = 0; i < n; ++i)
+                    *static_cast<std::string*>(into) += std::string(values[i] ? values[i] : "-") + "|";
                 *static_cast<std::string*>(into) += "\n";
                 return 0;
             },
@@ -86,7 +87,7 @@ TEST_F(LoaderTest, LoadingTwiceChangesNothingAndARevisionReplaces) {
     ASSERT_EQ(first->series.size(), 1u);
     const SeriesReport& s = first->series[0];
     EXPECT_TRUE(s.added);
-    EXPECT_EQ(s.series.dsid, 1);
+    EXPECT_EQ(s.series.dsid, 1001);  // an empty catalogue starts at 1001
     EXPECT_EQ(s.rowsAdded, 576);
     EXPECT_EQ(s.hourRows, 48);
     EXPECT_EQ(s.dayRows, 2);
@@ -127,9 +128,9 @@ TEST_F(LoaderTest, AFileWithAFaultAnywhereLoadsNothing) {
     EXPECT_EQ(Dump(db_), before);
     // A fault met while writing (the second series names no catalogue row) takes back
     // what the first series had written.
-    auto unknown = Load("unknown.csv",
-                        "date_time,Creek|Stage|ft,New Gauge,777\n2024-05-03 00:00,9,1,2\n2024-05-03 00:05,9,1,2\n",
-                        At(2024, 5, 3, 9));
+    auto unknown =
+        Load("unknown.csv", "date_time,Creek|Stage|ft,New Gauge,777\n2024-05-03 00:00,9,1,2\n2024-05-03 00:05,9,1,2\n",
+             At(2024, 5, 3, 9));
     ASSERT_FALSE(unknown);
     EXPECT_EQ(unknown.error(),
               "series 777 is not in the catalogue (rsite); name a new series by its site name instead");
@@ -152,10 +153,12 @@ TEST_F(LoaderTest, TheRepeatedAutumnHourKeepsEveryDropOfRain) {
     EXPECT_EQ(r->series[0].aggregation, series_tables::Aggregation::Sum);
     // 24 readings on 20 wall-clock times, the total kept.
     EXPECT_EQ(Scalar(db_, "SELECT count(*) FROM runit"), "20");
-    EXPECT_EQ(Scalar(db_, "SELECT round(sum(value), 6) FROM runit"), Scalar(db_, "SELECT round(" + std::to_string(total) + ", 6)"));
+    EXPECT_EQ(Scalar(db_, "SELECT round(sum(value), 6) FROM runit"),
+              Scalar(db_, "SELECT round(" + std::to_string(total) + ", 6)"));
     EXPECT_EQ(Scalar(db_, "SELECT min(date_time) || ' ' || max(date_time) FROM runit"),
               "2024-11-03 00:00:00 2024-11-03 04:45:00");
-    EXPECT_EQ(Scalar(db_, "SELECT round(sum(value), 6) FROM rhour"), Scalar(db_, "SELECT round(" + std::to_string(total) + ", 6)"));
+    EXPECT_EQ(Scalar(db_, "SELECT round(sum(value), 6) FROM rhour"),
+              Scalar(db_, "SELECT round(" + std::to_string(total) + ", 6)"));
 }
 
 TEST(LoaderPostgres, TheSameLoadOnAPostgreSqlServer) {
@@ -166,8 +169,8 @@ TEST(LoaderPostgres, TheSameLoadOnAPostgreSqlServer) {
     ASSERT_TRUE(folder.Write("stage.csv", StageCsv()));
     ZoneClock clock = NewYork();
     auto loadOnce = [&](Seconds now) {
-        auto store = OpenPostgresStore({server->Host(), server->Database(), server->User(), server->Password(),
-                                        server->Port()});
+        auto store =
+            OpenPostgresStore({server->Host(), server->Database(), server->User(), server->Password(), server->Port()});
         EXPECT_TRUE(store) << store.error();
         return LoadFile(*store.value(), clock, folder.File("stage.csv"), {}, now);
     };
@@ -179,7 +182,8 @@ TEST(LoaderPostgres, TheSameLoadOnAPostgreSqlServer) {
     ASSERT_TRUE(again) << again.error();
     EXPECT_FALSE(again->changed);
     EXPECT_EQ(again->series[0].rowsUnchanged, 576);
-    auto store = OpenPostgresStore({server->Host(), server->Database(), server->User(), server->Password(), server->Port()});
+    auto store =
+        OpenPostgresStore({server->Host(), server->Database(), server->User(), server->Password(), server->Port()});
     ASSERT_TRUE(store);
     auto hours = store.value()->Range(Table::Hour, first->series[0].series.dsid, At(2024, 5, 1, 5), At(2024, 5, 1, 6));
     ASSERT_TRUE(hours) << hours.error();

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "demo_series.h"
-#include "demo_series.h"
 #include "weather.h"
 
 namespace tidemark::demo {

@@ -115,8 +115,7 @@ public:
     Result<FileContents> Read(std::string_view text) {
         LineCursor lines(text);
         std::string_view line;
-        while (lines.Next(line) && TrimField(line).empty()) {
-        }
+        while (lines.Next(line) && TrimField(line).empty()) {}
         if (TrimField(line).empty()) return Fail(0, "holds no header line");
         delimiter_ = ChooseDelimiter(line);
         if (!SplitFields(line, delimiter_, fields_, unquoted_)) return Fail(lines.LineNumber(), "has an open quote");
@@ -144,11 +143,16 @@ private:
     Result<void> FindColumns(const std::vector<std::string>& header) {
         for (size_t i = 0; i < header.size(); ++i) {
             const std::string& n = header[i];
-            if (IsTimeName(n) && timeColumn_ < 0) timeColumn_ = static_cast<int>(i);
-            else if (IsSiteName(n) && siteColumn_ < 0) siteColumn_ = static_cast<int>(i);
-            else if (n == "value" && valueColumn_ < 0) valueColumn_ = static_cast<int>(i);
-            else if (n == "parameter" && parameterColumn_ < 0) parameterColumn_ = static_cast<int>(i);
-            else if (n == "unit" && unitColumn_ < 0) unitColumn_ = static_cast<int>(i);
+            if (IsTimeName(n) && timeColumn_ < 0)
+                timeColumn_ = static_cast<int>(i);
+            else if (IsSiteName(n) && siteColumn_ < 0)
+                siteColumn_ = static_cast<int>(i);
+            else if (n == "value" && valueColumn_ < 0)
+                valueColumn_ = static_cast<int>(i);
+            else if (n == "parameter" && parameterColumn_ < 0)
+                parameterColumn_ = static_cast<int>(i);
+            else if (n == "unit" && unitColumn_ < 0)
+                unitColumn_ = static_cast<int>(i);
         }
         if (timeColumn_ < 0)
             return Fail(headerLine_, "has no date_time column in its header (date_time, datetime, date or timestamp)");
@@ -181,7 +185,8 @@ private:
         std::string_view text = TrimField(fields_[static_cast<size_t>(timeColumn_)]);
         std::string why;
         std::optional<FileTime> t = ParseFileTime(text, &why);
-        if (!t || !PlaceTime(clock_, *t, local, instant, &why)) return Fail(line, "date_time " + Quoted(text) + " " + why);
+        if (!t || !PlaceTime(clock_, *t, local, instant, &why))
+            return Fail(line, "date_time " + Quoted(text) + " " + why);
         return {};
     }
 

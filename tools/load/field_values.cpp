@@ -11,8 +11,8 @@ std::string_view TrimField(std::string_view text) {
     return text;
 }
 
-ValueField ReadValueField(std::string_view text, bool decimalComma, std::initializer_list<std::string_view> missingWords,
-                          double& out) {
+ValueField ReadValueField(std::string_view text, bool decimalComma,
+                          std::initializer_list<std::string_view> missingWords, double& out) {
     text = TrimField(text);
     if (text.empty()) return ValueField::Missing;
     for (std::string_view word : missingWords)
@@ -25,8 +25,7 @@ ValueField ReadValueField(std::string_view text, bool decimalComma, std::initial
         text = std::string_view(buffer, text.size());
     }
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
-    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(out))
-        return ValueField::NotANumber;
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(out)) return ValueField::NotANumber;
     return ValueField::Number;
 }
 

@@ -12,8 +12,8 @@ enum class ValueField { Number, Missing, NotANumber };
 
 // A number ("12.5", "-3", "1e3", with a decimal comma when `decimalComma`); empty text
 // and the missing-value words of `missingWords` (compared as written) count as missing.
-ValueField ReadValueField(std::string_view text, bool decimalComma, std::initializer_list<std::string_view> missingWords,
-                          double& out);
+ValueField ReadValueField(std::string_view text, bool decimalComma,
+                          std::initializer_list<std::string_view> missingWords, double& out);
 
 std::string_view TrimField(std::string_view text);
 

@@ -14,6 +14,9 @@ using series_tables::Aggregation;
 using series_tables::DayStart;
 using series_tables::kDay;
 
+// The first id of an empty catalogue.
+constexpr long long kFirstNewDsid = 1001;
+
 std::string Lower(std::string_view text) {
     std::string out(text);
     for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -66,7 +69,8 @@ Result<CatalogueRow> Resolve(LoadStore& store, std::vector<CatalogueRow>& catalo
             row.datatypeId = r.datatypeId;
         if (r.datatypeId == name.parameterCode) codeTaken = true;
     }
-    row.dsid = maxId + 1;
+    // The program takes 0 for the whole database (rupdate) and 1 for an empty graph slot.
+    row.dsid = catalogue.empty() ? kFirstNewDsid : std::max<long long>(maxId + 1, 2);
     if (row.datatypeId == 0) row.datatypeId = name.parameterCode > 0 && !codeTaken ? name.parameterCode : maxType + 1;
     if (Result<void> r = store.AddSeries(row); !r) return r.fault();
     catalogue.push_back(row);
@@ -78,10 +82,17 @@ Result<CatalogueRow> Resolve(LoadStore& store, std::vector<CatalogueRow>& catalo
 // than once for one instant, the later line wins (a logger's correction). Where two
 // instants share a wall-clock time - the autumn hour that repeats, given with its
 // offsets - both are kept in one value: their total for a total, else their mean.
-std::vector<Point> OneValueATime(std::vector<FileValue> values, Aggregation aggregation) {
-    std::stable_sort(values.begin(), values.end(), [](const FileValue& a, const FileValue& b) {
+std::vector<Point> OneValueATime(const std::vector<FileValue>& given, Aggregation aggregation) {
+    auto earlier = [](const FileValue& a, const FileValue& b) {
         return a.local != b.local ? a.local < b.local : a.instant < b.instant;
-    });
+    };
+    // Files are mostly in time order already: then they are read as they are.
+    std::vector<FileValue> sorted;
+    if (!std::is_sorted(given.begin(), given.end(), earlier)) {
+        sorted = given;
+        std::stable_sort(sorted.begin(), sorted.end(), earlier);
+    }
+    const std::vector<FileValue>& values = sorted.empty() ? given : sorted;
     std::vector<Point> out;
     out.reserve(values.size());
     size_t i = 0;
@@ -115,8 +126,10 @@ Changes Compare(const std::vector<Point>& incoming, const std::vector<Point>& ex
     for (const Point& p : incoming) {
         while (e < existing.size() && existing[e].time < p.time) ++e;
         if (e < existing.size() && existing[e].time == p.time) {
-            if (existing[e].value == p.value) ++c.unchanged;
-            else c.replaced.push_back(p);
+            if (existing[e].value == p.value)
+                ++c.unchanged;
+            else
+                c.replaced.push_back(p);
         } else {
             c.added.push_back(p);
         }
@@ -188,7 +201,12 @@ Result<SeriesReport> LoadSeries(LoadStore& store, std::vector<CatalogueRow>& cat
     const long long dsid = report.series.dsid;
     Result<std::vector<Point>> existing = store.Range(table, dsid, report.first, report.last + 1);
     if (!existing) return existing.fault();
-    Changes c = Compare(incoming, existing.value());
+    // A span with nothing stored yet (the common first load) needs no comparing.
+    Changes c;
+    if (existing->empty())
+        c.added = std::move(incoming);
+    else
+        c = Compare(incoming, existing.value());
     report.rowsAdded = static_cast<long long>(c.added.size());
     report.rowsReplaced = static_cast<long long>(c.replaced.size());
     report.rowsUnchanged = c.unchanged;
@@ -197,10 +215,12 @@ Result<SeriesReport> LoadSeries(LoadStore& store, std::vector<CatalogueRow>& cat
     if (table != Table::Unit || (c.added.empty() && c.replaced.empty())) return report;
     Seconds firstChanged = INT64_MAX, lastChanged = INT64_MIN;
     for (const auto* list : {&c.added, &c.replaced})
-        for (const Point& p : *list) firstChanged = std::min(firstChanged, p.time), lastChanged = std::max(lastChanged, p.time);
-    if (Result<void> r = Recompute(store, dsid, DayStart(firstChanged), DayStart(lastChanged) + kDay,
-                                   Merged(existing.value(), incoming), report.first, report.last, report.aggregation,
-                                   report);
+        for (const Point& p : *list)
+            firstChanged = std::min(firstChanged, p.time), lastChanged = std::max(lastChanged, p.time);
+    std::vector<Point> merged;
+    const std::vector<Point>& span = existing->empty() ? c.added : (merged = Merged(existing.value(), incoming));
+    if (Result<void> r = Recompute(store, dsid, DayStart(firstChanged), DayStart(lastChanged) + kDay, span,
+                                   report.first, report.last, report.aggregation, report);
         !r)
         return r.fault();
     return report;
@@ -287,7 +307,8 @@ Result<FileReport> LoadFile(LoadStore& store, ZoneClock& clock, const std::strin
 std::vector<std::string> ReportLines(const FileReport& report) {
     std::vector<std::string> lines;
     long long added = 0, replaced = 0, unchanged = 0;
-    for (const SeriesReport& s : report.series) added += s.rowsAdded, replaced += s.rowsReplaced, unchanged += s.rowsUnchanged;
+    for (const SeriesReport& s : report.series)
+        added += s.rowsAdded, replaced += s.rowsReplaced, unchanged += s.rowsUnchanged;
     lines.push_back(report.path + ": " + report.format + ", " + std::to_string(report.series.size()) + " series, " +
                     std::to_string(added) + " rows added, " + std::to_string(replaced) + " replaced, " +
                     std::to_string(unchanged) + " unchanged" + (report.changed ? "" : " (nothing changed)"));
@@ -299,7 +320,8 @@ std::vector<std::string> ReportLines(const FileReport& report) {
         line += TableWords(s.table) + ", " + std::to_string(s.rowsAdded) + " added, " + std::to_string(s.rowsReplaced) +
                 " replaced, " + std::to_string(s.rowsUnchanged) + " unchanged";
         if (s.missing) line += ", " + std::to_string(s.missing) + " missing";
-        if (s.rowsAdded + s.rowsReplaced + s.rowsUnchanged > 0) line += ", " + StoredText(s.first) + " to " + StoredText(s.last);
+        if (s.rowsAdded + s.rowsReplaced + s.rowsUnchanged > 0)
+            line += ", " + StoredText(s.first) + " to " + StoredText(s.last);
         if (s.hourRows + s.dayRows > 0)
             line += "; hourly and daily " + AggregationWords(s.aggregation) + " computed again (" +
                     std::to_string(s.hourRows) + " hours, " + std::to_string(s.dayRows) + " days)";

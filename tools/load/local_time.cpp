@@ -95,7 +95,7 @@ bool KnownZoneName(const std::string& zone) {
     if (zone.empty() || zone.front() == '/' || zone.find("..") != std::string::npos) return false;
     const char* dir = std::getenv("TZDIR");
     std::string path = std::string(dir && *dir ? dir : "/usr/share/zoneinfo") + "/" + zone;
-    struct stat st{};
+    struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
@@ -195,9 +195,9 @@ std::optional<int> ZoneCodeOffset(std::string_view code) {
     };
     // North American codes of agency files, and the universal ones.
     static constexpr Code kCodes[] = {
-        {"UTC", 0},   {"GMT", 0},   {"Z", 0},     {"AST", -4},  {"ADT", -3},  {"EST", -5},   {"EDT", -4},
-        {"CST", -6},  {"CDT", -5},  {"MST", -7},  {"MDT", -6},  {"PST", -8},  {"PDT", -7},   {"AKST", -9},
-        {"AKDT", -8}, {"HST", -10}, {"HDT", -9},  {"SST", -11}, {"CHST", 10}, {"NST", -3},   {"NDT", -2},
+        {"UTC", 0},   {"GMT", 0},   {"Z", 0},    {"AST", -4},  {"ADT", -3},  {"EST", -5}, {"EDT", -4},
+        {"CST", -6},  {"CDT", -5},  {"MST", -7}, {"MDT", -6},  {"PST", -8},  {"PDT", -7}, {"AKST", -9},
+        {"AKDT", -8}, {"HST", -10}, {"HDT", -9}, {"SST", -11}, {"CHST", 10}, {"NST", -3}, {"NDT", -2},
     };
     for (const Code& c : kCodes)
         if (c.name == code) return c.hours * 3600 - (c.name == "NST" || c.name == "NDT" ? 1800 : 0);

@@ -57,7 +57,7 @@ public:
 
 private:
     std::string name_;
-    std::unordered_map<Seconds, int> utcOffsets_;  // by quarter hour of UTC
+    std::unordered_map<Seconds, int> utcOffsets_;   // by quarter hour of UTC
     std::unordered_map<Seconds, int> wallOffsets_;  // by quarter hour of wall clock; INT32_MIN: skipped
 };
 

@@ -86,12 +86,18 @@ std::optional<CommandLine> ParseArguments(int argc, char** argv, bool& done) {
             return c;
         }
         bool ok = true;
-        if (a == "--folder") ok = value(c.folder);
-        else if (a == "--tz") ok = value(c.zone);
-        else if (a == "--watch") ok = value(c.watch);
-        else if (a == "--parameter") ok = value(c.options.defaults.parameter);
-        else if (a == "--unit") ok = value(c.options.defaults.unit);
-        else if (a == "--total") c.options.total = true;
+        if (a == "--folder")
+            ok = value(c.folder);
+        else if (a == "--tz")
+            ok = value(c.zone);
+        else if (a == "--watch")
+            ok = value(c.watch);
+        else if (a == "--parameter")
+            ok = value(c.options.defaults.parameter);
+        else if (a == "--unit")
+            ok = value(c.options.defaults.unit);
+        else if (a == "--total")
+            c.options.total = true;
         else if (a == "--") {
             for (++i; i < argc; ++i) c.files.emplace_back(argv[i]);
         } else if (a.size() > 1 && a[0] == '-') {

@@ -64,18 +64,18 @@ public:
     }
 
     Result<void> AddSeries(const CatalogueRow& row) override {
-        Result<PgResult> r = Query("INSERT INTO rsite VALUES ($1::integer, $2, $3::integer, $4, $5, NULL)",
-                                   {std::to_string(row.dsid), row.site, std::to_string(row.datatypeId), row.parameter,
-                                    row.unit});
+        Result<PgResult> r =
+            Query("INSERT INTO rsite VALUES ($1::integer, $2, $3::integer, $4, $5, NULL)",
+                  {std::to_string(row.dsid), row.site, std::to_string(row.datatypeId), row.parameter, row.unit});
         return r ? Result<void>() : r.fault();
     }
 
     Result<std::vector<Point>> Range(Table table, long long dsid, Seconds from, Seconds to) override {
-        Result<PgResult> r = Query(std::string("SELECT to_char(date_time, 'YYYY-MM-DD HH24:MI:SS'), value FROM ") +
-                                       TableName(table) +
-                                       " WHERE datatype_site_id = $1::integer AND date_time >= $2::timestamp"
-                                       " AND date_time < $3::timestamp AND value IS NOT NULL ORDER BY date_time",
-                                   {std::to_string(dsid), StoredText(from), StoredText(to)});
+        Result<PgResult> r =
+            Query(std::string("SELECT to_char(date_time, 'YYYY-MM-DD HH24:MI:SS'), value FROM ") + TableName(table) +
+                      " WHERE datatype_site_id = $1::integer AND date_time >= $2::timestamp"
+                      " AND date_time < $3::timestamp AND value IS NOT NULL ORDER BY date_time",
+                  {std::to_string(dsid), StoredText(from), StoredText(to)});
         if (!r) return r.fault();
         std::vector<Point> rows;
         for (int i = 0; i < PQntuples(r->get()); ++i) {
@@ -93,7 +93,8 @@ public:
 
     Result<void> Insert(Table table, long long dsid, std::span<const Point> rows) override {
         return Batches(rows, [&](std::span<const Point> batch) {
-            std::string sql = std::string("INSERT INTO ") + TableName(table) + " (datatype_site_id, date_time, value) VALUES ";
+            std::string sql =
+                std::string("INSERT INTO ") + TableName(table) + " (datatype_site_id, date_time, value) VALUES ";
             AppendValues(sql, dsid, batch);
             return sql;
         });
@@ -101,11 +102,11 @@ public:
 
     Result<void> Update(Table table, long long dsid, std::span<const Point> rows) override {
         return Batches(rows, [&](std::span<const Point> batch) {
-            std::string sql = std::string("UPDATE ") + TableName(table) +
-                              " AS t SET value = v.value FROM (VALUES ";
+            std::string sql = std::string("UPDATE ") + TableName(table) + " AS t SET value = v.value FROM (VALUES ";
             AppendValues(sql, dsid, batch);
-            sql += ") AS v(datatype_site_id, date_time, value) WHERE t.datatype_site_id = v.datatype_site_id"
-                   " AND t.date_time = v.date_time";
+            sql +=
+                ") AS v(datatype_site_id, date_time, value) WHERE t.datatype_site_id = v.datatype_site_id"
+                " AND t.date_time = v.date_time";
             return sql;
         });
     }
@@ -119,8 +120,8 @@ public:
     }
 
     Result<std::optional<Seconds>> Stamp() override {
-        return OneTime("SELECT to_char(max(date_time), 'YYYY-MM-DD HH24:MI:SS') FROM rupdate WHERE datatype_site_id = 0",
-                       {});
+        return OneTime(
+            "SELECT to_char(max(date_time), 'YYYY-MM-DD HH24:MI:SS') FROM rupdate WHERE datatype_site_id = 0", {});
     }
 
     Result<void> WriteStamp(Seconds time, bool exists) override {
@@ -166,8 +167,8 @@ private:
         const std::string id = std::to_string(dsid);
         for (size_t i = 0; i < batch.size(); ++i) {
             if (i) sql += ',';
-            sql += "(" + id + "::integer,'" + StoredText(batch[i].time) + "'::timestamp," +
-                   NumberText(batch[i].value) + "::double precision)";
+            sql += "(" + id + "::integer,'" + StoredText(batch[i].time) + "'::timestamp," + NumberText(batch[i].value) +
+                   "::double precision)";
         }
     }
 
@@ -189,8 +190,8 @@ private:
 Result<std::unique_ptr<LoadStore>> OpenPostgresStore(const PostgresLogin& login) {
     const std::string port = std::to_string(login.port);
     const char* keys[] = {"host", "port", "dbname", "user", "password", "connect_timeout", "application_name", nullptr};
-    const char* values[] = {login.host.c_str(), port.c_str(), login.database.c_str(), login.user.c_str(),
-                            login.password.c_str(), "10", "tidemark-load", nullptr};
+    const char* values[] = {login.host.c_str(),     port.c_str(), login.database.c_str(), login.user.c_str(),
+                            login.password.c_str(), "10",         "tidemark-load",        nullptr};
     PGconn* connection = PQconnectdbParams(keys, values, 0);
     std::string description = "PostgreSQL database " + login.database + " on " + login.host + ":" + port;
     if (!connection || PQstatus(connection) != CONNECTION_OK) {

@@ -10,8 +10,8 @@
 namespace tidemark::load {
 namespace {
 
-const std::initializer_list<std::string_view> kMissingCodes = {
-    "Ice", "Eqp", "***", "Bkw", "Dis", "Ssn", "Mnt", "Fld", "Pr", "Rat", "ZFL", "Zfl", "Dry", "Tst", "--"};
+const std::initializer_list<std::string_view> kMissingCodes = {"Ice", "Eqp", "***", "Bkw", "Dis", "Ssn", "Mnt", "Fld",
+                                                               "Pr",  "Rat", "ZFL", "Zfl", "Dry", "Tst", "--"};
 
 std::vector<std::string_view> SplitTabs(std::string_view line) {
     std::vector<std::string_view> out;
@@ -46,8 +46,14 @@ bool Digits(std::string_view t) {
 // Short forms of the units agency descriptions spell out.
 std::string ShortUnit(std::string unit) {
     static const std::pair<const char*, const char*> kShort[] = {
-        {"cubic feet per second", "cfs"}, {"feet", "ft"}, {"inches", "in"}, {"degrees Celsius", "deg C"},
-        {"degrees Fahrenheit", "deg F"}, {"meters", "m"}, {"cubic meters per second", "m3/s"}, {"acre-feet", "ac-ft"},
+        {"cubic feet per second", "cfs"},
+        {"feet", "ft"},
+        {"inches", "in"},
+        {"degrees Celsius", "deg C"},
+        {"degrees Fahrenheit", "deg F"},
+        {"meters", "m"},
+        {"cubic meters per second", "m3/s"},
+        {"acre-feet", "ac-ft"},
     };
     for (const auto& [longForm, shortForm] : kShort)
         if (unit == longForm) return shortForm;
@@ -133,10 +139,14 @@ private:
         values_.clear();
         for (size_t i = 0; i < names.size(); ++i) {
             std::string_view name = TrimField(names[i]);
-            if (name == "site_no") siteColumn_ = static_cast<int>(i);
-            else if (name == "datetime" || name == "dv_dt") timeColumn_ = static_cast<int>(i);
-            else if (name == "tz_cd") zoneColumn_ = static_cast<int>(i);
-            else if (Result<void> c = AddValueColumn(name, i, n); !c) return c;
+            if (name == "site_no")
+                siteColumn_ = static_cast<int>(i);
+            else if (name == "datetime" || name == "dv_dt")
+                timeColumn_ = static_cast<int>(i);
+            else if (name == "tz_cd")
+                zoneColumn_ = static_cast<int>(i);
+            else if (Result<void> c = AddValueColumn(name, i, n); !c)
+                return c;
         }
         if (siteColumn_ < 0 || timeColumn_ < 0)
             return Fail(n, "is not an RDB header with site_no and datetime columns: " + Quoted(line));
@@ -154,7 +164,8 @@ private:
         }
         if (parts.size() < 2 || parts.size() > 3 || !Digits(parts[0]) || !Digits(parts[1])) return {};
         if (parts.size() == 3 && !Digits(parts[2])) return {};  // a qualification-code column
-        ValueColumn c{index, std::string(parts[0]), std::string(parts[1]), parts.size() == 3 ? std::string(parts[2]) : ""};
+        ValueColumn c{index, std::string(parts[0]), std::string(parts[1]),
+                      parts.size() == 3 ? std::string(parts[2]) : ""};
         if (!c.statistic.empty() && c.statistic != "00001" && c.statistic != "00002" && c.statistic != "00003" &&
             c.statistic != "00006") {
             contents_.notes.push_back("column " + std::string(name) + " (line " + std::to_string(n) +
@@ -209,7 +220,8 @@ private:
     Result<void> ReadRow(std::string_view line, int n) {
         std::vector<std::string_view> fields = SplitTabs(line);
         if (fields.size() > columnCount_)
-            return Fail(n, "has " + std::to_string(fields.size()) + " fields, the header " + std::to_string(columnCount_));
+            return Fail(n,
+                        "has " + std::to_string(fields.size()) + " fields, the header " + std::to_string(columnCount_));
         fields.resize(columnCount_);  // trailing empty fields may be left off
         Seconds local = 0, instant = 0;
         std::string_view timeText = TrimField(fields[static_cast<size_t>(timeColumn_)]);

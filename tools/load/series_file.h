@@ -35,8 +35,8 @@ struct FileSeries {
     SeriesName name;
     ValueTable table = ValueTable::Unit;
     std::vector<FileValue> values;
-    int firstLine = 0;       // the line naming it (header), for messages
-    long long missing = 0;   // values given as missing (empty, Ice, Eqp, ***, ...)
+    int firstLine = 0;      // the line naming it (header), for messages
+    long long missing = 0;  // values given as missing (empty, Ice, Eqp, ***, ...)
 };
 
 struct FileContents {

@@ -105,14 +105,15 @@ public:
     }
 
     Result<void> Insert(Table table, long long dsid, std::span<const Point> rows) override {
-        return WriteRows(std::string("INSERT INTO ") + TableName(table) + " (value, datatype_site_id, date_time)"
-                                                                           " VALUES (?,?,?)",
+        return WriteRows(std::string("INSERT INTO ") + TableName(table) +
+                             " (value, datatype_site_id, date_time)"
+                             " VALUES (?,?,?)",
                          dsid, rows);
     }
     Result<void> Update(Table table, long long dsid, std::span<const Point> rows) override {
-        return WriteRows(std::string("UPDATE ") + TableName(table) +
-                             " SET value = ? WHERE datatype_site_id = ? AND date_time = ?",
-                         dsid, rows);
+        return WriteRows(
+            std::string("UPDATE ") + TableName(table) + " SET value = ? WHERE datatype_site_id = ? AND date_time = ?",
+            dsid, rows);
     }
     Result<void> Delete(Table table, long long dsid, Seconds from, Seconds to) override {
         Result<sqlite3_stmt*> s = Prepare(std::string("DELETE FROM ") + TableName(table) +
@@ -134,9 +135,9 @@ public:
     }
 
     Result<void> WriteStamp(Seconds time, bool exists) override {
-        Result<sqlite3_stmt*> s =
-            Prepare(exists ? "UPDATE rupdate SET date_time = ? WHERE datatype_site_id = 0"
-                           : "INSERT INTO rupdate (datatype_site_id, source, date_time) VALUES (0, 'tidemark-load', ?)");
+        Result<sqlite3_stmt*> s = Prepare(
+            exists ? "UPDATE rupdate SET date_time = ? WHERE datatype_site_id = 0"
+                   : "INSERT INTO rupdate (datatype_site_id, source, date_time) VALUES (0, 'tidemark-load', ?)");
         if (!s) return s.fault();
         std::string text = StoredText(time);
         sqlite3_bind_text(*s, 1, text.c_str(), -1, SQLITE_TRANSIENT);
@@ -223,7 +224,7 @@ private:
 }  // namespace
 
 Result<std::unique_ptr<LoadStore>> OpenSqliteStore(const std::string& file) {
-    struct stat st{};
+    struct stat st {};
     const bool exists = ::stat(file.c_str(), &st) == 0;
     sqlite3* db = nullptr;
     int flags = SQLITE_OPEN_READWRITE | (exists ? 0 : SQLITE_OPEN_CREATE);
@@ -234,9 +235,10 @@ Result<std::unique_ptr<LoadStore>> OpenSqliteStore(const std::string& file) {
     }
     sqlite3_busy_timeout(db, kBusyMilliseconds);
     sqlite3_extended_result_codes(db, 1);
-    // A year of unit values of a few series stays in memory while it is compared, written
-    // and read back for the hourly tables.
-    sqlite3_exec(db, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr);
+    // A year of one series' unit values (some 5 MB of pages) stays in memory while it is
+    // compared, written and read back for the hourly tables; a larger cache only costs
+    // the time to fill it.
+    sqlite3_exec(db, "PRAGMA cache_size = -8192", nullptr, nullptr, nullptr);
     return std::unique_ptr<LoadStore>(new SqliteStore(db, file, !exists));
 }
 

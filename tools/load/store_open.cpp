@@ -43,7 +43,8 @@ Result<std::unique_ptr<LoadStore>> OpenStore(const std::string& programFolder) {
     const ConnectionTarget& t = target.value();
     switch (t.kind) {
         case ConnectionTarget::Kind::SQLite: return OpenSqliteStore(t.file);
-        case ConnectionTarget::Kind::PostgreSQL: return OpenPostgresStore({t.host, t.database, t.user, t.password, t.port});
+        case ConnectionTarget::Kind::PostgreSQL:
+            return OpenPostgresStore({t.host, t.database, t.user, t.password, t.port});
         default:
             return Fault{"tidemark-load writes SQLite and PostgreSQL databases; line 7 names another kind: " +
                              RedactConnectionString(connection),

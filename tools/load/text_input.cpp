@@ -13,14 +13,12 @@ namespace {
 // before being read into memory.
 constexpr long long kMaxFileBytes = 2LL * 1024 * 1024 * 1024;
 
-Fault At(const std::string& path, int line, const std::string& what) {
-    return Fault{what, path, 0, line};
-}
+Fault At(const std::string& path, int line, const std::string& what) { return Fault{what, path, 0, line}; }
 
 }  // namespace
 
 Result<std::string> ReadInputFile(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return At(path, 0, std::string("cannot be read: ") + std::strerror(errno));
     if (!S_ISREG(st.st_mode)) return At(path, 0, "is not a regular file");
     if (st.st_size > kMaxFileBytes) return At(path, 0, "is larger than 2 GiB");

@@ -30,8 +30,8 @@ void ForEachPeriod(std::span<const Point> unit, Seconds length, Visit visit) {
     }
 }
 
-void AddPeriods(std::span<const Point> unit, Aggregation aggregation, Seconds length, Seconds step,
-                Seconds seriesEnd, std::vector<Point>& out) {
+void AddPeriods(std::span<const Point> unit, Aggregation aggregation, Seconds length, Seconds step, Seconds seriesEnd,
+                std::vector<Point>& out) {
     ForEachPeriod(unit, length, [&](Seconds start, std::span<const Point> values) {
         if (Enough(static_cast<int>(values.size()), start, length, step, seriesEnd))
             out.push_back(Point{start, CombinePeriod(values, aggregation)});
