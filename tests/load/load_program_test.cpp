@@ -20,6 +20,7 @@
 
 #include "core/textfile.h"
 #include "load/local_time.h"
+#include "load_support.h"
 #include "support/run_program.h"
 #include "support/setup_text.h"
 #include "support/temp_folder.h"
@@ -28,22 +29,8 @@ namespace {
 
 using namespace tidemark;
 using namespace tidemark::load;
+using namespace tidemark::load::testing;
 namespace fs = std::filesystem;
-
-std::string Scalar(const std::string& file, const std::string& sql) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    std::string out = "(none)";
-    sqlite3_exec(
-        db, sql.c_str(),
-        [](void* into, int, char** values, char**) {
-            *static_cast<std::string*>(into) = values[0] ? values[0] : "NULL";
-            return 0;
-        },
-        &out, nullptr);
-    sqlite3_close(db);
-    return out;
-}
 
 std::string Graph(int n, int dsid, const std::string& station) {
     return " " + std::to_string(n) + " ; " + std::to_string(dsid) + " ;Value;" + station +
@@ -74,15 +61,7 @@ std::string WideCsv() {
 
 // Instantaneous values every 15 minutes in EST, then EDT from the change on.
 std::string Rdb() {
-    std::string text =
-        "# U.S. Geological Survey\n"
-        "#  USGS 01646500 POTOMAC RIVER NEAR WASH, DC\n"
-        "#            TS   parameter     Description\n"
-        "#         69928       00060     Discharge, cubic feet per second\n"
-        "#         69929       00065     Gage height, feet\n"
-        "#\n"
-        "agency_cd\tsite_no\tdatetime\ttz_cd\t69928_00060\t69928_00060_cd\t69929_00065\t69929_00065_cd\n"
-        "5s\t15s\t20d\t6s\t14n\t10s\t14n\t10s\n";
+    std::string text = kRdbHead;
     const Seconds change = SecondsFromCivil(2024, 3, 10, 7, 0, 0);  // in UTC
     int k = 0;
     for (Seconds utc = Start() + 5 * 3600; utc < Start() + 4 * 3600 + 3 * 86400; utc += 900, ++k) {

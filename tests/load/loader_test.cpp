@@ -40,21 +40,6 @@ std::string Dump(const std::string& file) {
     return out;
 }
 
-std::string Scalar(const std::string& file, const std::string& sql) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    std::string out = "(none)";
-    sqlite3_exec(
-        db, sql.c_str(),
-        [](void* into, int, char** values, char**) {
-            *static_cast<std::string*>(into) = values[0] ? values[0] : "NULL";
-            return 0;
-        },
-        &out, nullptr);
-    sqlite3_close(db);
-    return out;
-}
-
 // Two days of 5-minute stage, 1.00 ft rising a hundredth an hour.
 std::string StageCsv(int changedStep = -1, double changedValue = 0) {
     std::string text = "site,date_time,value,parameter,unit\n";

@@ -4,33 +4,14 @@
 
 #include <cctype>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <ctime>
 
+#include "core/daynum.h"
+
 namespace tidemark::load {
 namespace {
-
-// Days from 1970-01-01 of a proleptic Gregorian date (H. Hinnant's algorithm).
-long long DaysFromCivil(int y, int m, int d) {
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * static_cast<unsigned>(m + (m > 2 ? -3 : 9)) + 2) / 5 + static_cast<unsigned>(d) - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<long long>(doe) - 719468;
-}
-
-void CivilFromDays(long long z, int& y, int& m, int& d) {
-    z += 719468;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    y = static_cast<int>(static_cast<long long>(yoe) + era * 400 + (m <= 2));
-}
 
 // Day zero (1899-12-30) counted from 1970-01-01.
 constexpr long long kDayZeroFromUnix = -25569;
@@ -74,18 +55,17 @@ bool ParseOffset(std::string_view text, size_t& pos, int& offset) {
     return true;
 }
 
+CivilTime CivilOf(Seconds t) { return ToCivil(static_cast<double>(t) / static_cast<double>(series_tables::kDay)); }
+
 std::tm TmOf(Seconds wallClock) {
-    long long days = FloorDiv(wallClock, series_tables::kDay);
-    Seconds rest = wallClock - days * series_tables::kDay;
+    CivilTime c = CivilOf(wallClock);
     std::tm tm{};
-    int y, m, d;
-    CivilFromDays(days + kDayZeroFromUnix, y, m, d);
-    tm.tm_year = y - 1900;
-    tm.tm_mon = m - 1;
-    tm.tm_mday = d;
-    tm.tm_hour = static_cast<int>(rest / 3600);
-    tm.tm_min = static_cast<int>(rest / 60 % 60);
-    tm.tm_sec = static_cast<int>(rest % 60);
+    tm.tm_year = c.year - 1900;
+    tm.tm_mon = c.month - 1;
+    tm.tm_mday = c.day;
+    tm.tm_hour = c.hour;
+    tm.tm_min = c.minute;
+    tm.tm_sec = c.second;
     tm.tm_isdst = -1;
     return tm;
 }
@@ -102,8 +82,8 @@ bool KnownZoneName(const std::string& zone) {
 }  // namespace
 
 Seconds SecondsFromCivil(int year, int month, int day, int hour, int minute, int second) {
-    return (DaysFromCivil(year, month, day) - kDayZeroFromUnix) * series_tables::kDay + hour * 3600 + minute * 60 +
-           second;
+    return static_cast<Seconds>(std::llround(DateSerial(year, month, day))) * series_tables::kDay + hour * 3600 +
+           minute * 60 + second;
 }
 
 bool IsRealDate(int year, int month, int day) {
@@ -114,26 +94,23 @@ bool IsRealDate(int year, int month, int day) {
 }
 
 void WriteStoredText(Seconds t, char* out) {
-    long long days = FloorDiv(t, series_tables::kDay);
-    Seconds rest = t - days * series_tables::kDay;
-    int y, m, d;
-    CivilFromDays(days + kDayZeroFromUnix, y, m, d);
+    const CivilTime c = CivilOf(t);
     auto two = [&](int at, int v) {
         out[at] = static_cast<char>('0' + v / 10);
         out[at + 1] = static_cast<char>('0' + v % 10);
     };
-    two(0, y / 100 % 100);
-    two(2, y % 100);
+    two(0, c.year / 100 % 100);
+    two(2, c.year % 100);
     out[4] = '-';
-    two(5, m);
+    two(5, c.month);
     out[7] = '-';
-    two(8, d);
+    two(8, c.day);
     out[10] = ' ';
-    two(11, static_cast<int>(rest / 3600));
+    two(11, c.hour);
     out[13] = ':';
-    two(14, static_cast<int>(rest / 60 % 60));
+    two(14, c.minute);
     out[16] = ':';
-    two(17, static_cast<int>(rest % 60));
+    two(17, c.second);
 }
 
 std::string StoredText(Seconds t) {

@@ -96,12 +96,7 @@ public:
             Prepare(std::string("SELECT max(date_time) FROM ") + TableName(table) + " WHERE datatype_site_id = ?");
         if (!s) return s.fault();
         sqlite3_bind_int64(*s, 1, dsid);
-        std::optional<Seconds> last;
-        int rc = sqlite3_step(*s);
-        if (rc == SQLITE_ROW && sqlite3_column_type(*s, 0) != SQLITE_NULL)
-            last = ParseStoredText(reinterpret_cast<const char*>(sqlite3_column_text(*s, 0)));
-        if (rc == SQLITE_ROW) rc = sqlite3_step(*s);
-        return Done(*s, rc, last);
+        return OneTime(*s);
     }
 
     Result<void> Insert(Table table, long long dsid, std::span<const Point> rows) override {
@@ -126,12 +121,7 @@ public:
     Result<std::optional<Seconds>> Stamp() override {
         Result<sqlite3_stmt*> s = Prepare("SELECT max(date_time) FROM rupdate WHERE datatype_site_id = 0");
         if (!s) return s.fault();
-        std::optional<Seconds> stamp;
-        int rc = sqlite3_step(*s);
-        if (rc == SQLITE_ROW && sqlite3_column_type(*s, 0) != SQLITE_NULL)
-            stamp = ParseStoredText(reinterpret_cast<const char*>(sqlite3_column_text(*s, 0)));
-        if (rc == SQLITE_ROW) rc = sqlite3_step(*s);
-        return Done(*s, rc, stamp);
+        return OneTime(*s);
     }
 
     Result<void> WriteStamp(Seconds time, bool exists) override {
@@ -179,6 +169,16 @@ private:
         sqlite3_reset(s);
         if (rc != SQLITE_DONE) return Error("reading failed");
         return value;
+    }
+
+    // The date-time a one-row statement gives, or nothing for NULL.
+    Result<std::optional<Seconds>> OneTime(sqlite3_stmt* s) {
+        std::optional<Seconds> time;
+        int rc = sqlite3_step(s);
+        if (rc == SQLITE_ROW && sqlite3_column_type(s, 0) != SQLITE_NULL)
+            time = ParseStoredText(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+        if (rc == SQLITE_ROW) rc = sqlite3_step(s);
+        return Done(s, rc, time);
     }
 
     Result<void> Step(sqlite3_stmt* s) {
