@@ -212,6 +212,42 @@ TEST_F(LoadProgram, LoadingTwiceChangesNothingAndABadLineLoadsNothing) {
     EXPECT_NE(usage.output.find("unknown time zone \"Nowhere/Atlantis\""), std::string::npos) << usage.output;
 }
 
+TEST_F(LoadProgram, AKillLeavesTheDatabaseAsBeforeTheFileOrWithAllOfIt) {
+    ASSERT_EQ(Load({"long.csv"}).exitCode, 0);
+    const std::string count =
+        "SELECT count(*) || '/' || (SELECT count(*) FROM rhour) || '/' || "
+        "(SELECT count(*) FROM rsite) FROM runit";
+    const std::string before = Scalar(Db(), count);
+    // Twenty new series of a month of 5-minute values: long enough to be killed within.
+    std::string big = "date_time";
+    for (int s = 0; s < 20; ++s) big += ",Gauge " + std::to_string(s) + "|Stage|ft";
+    big += "\n";
+    for (Seconds t = Start(); t < Start() + 30 * 86400; t += 300) {
+        if (t >= SecondsFromCivil(2024, 3, 10, 2, 0, 0) && t < SecondsFromCivil(2024, 3, 10, 3, 0, 0)) continue;
+        big += StoredText(t);
+        for (int s = 0; s < 20; ++s) big += "," + std::to_string(s + (t % 86400) / 1e5);
+        big += "\n";
+    }
+    ASSERT_TRUE(folder_.Write("big.csv", big));
+    pid_t pid = 0;
+    ASSERT_EQ(testsupport::SpawnWithOutput(
+                  {TIDEMARK_LOAD_EXE, "--folder", folder_.Path(), "--tz", "America/New_York", folder_.File("big.csv")},
+                  folder_.File("big.log"), pid),
+              0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    // The next session of the loader puts back what a killed one left.
+    auto next = Load({"long.csv"});
+    EXPECT_EQ(next.exitCode, 0) << next.output;
+    EXPECT_EQ(Scalar(Db(), "PRAGMA integrity_check"), "ok");
+    const std::string after = Scalar(Db(), count);
+    const std::string complete =
+        std::to_string(284 + 20 * (8640 - 12)) + "/" + std::to_string(71 + 20 * (720 - 1)) + "/21";
+    EXPECT_TRUE(after == before || after == complete) << after << " (before: " << before << ")";
+}
+
 TEST_F(LoadProgram, AWatchedFolderTakesDroppedFilesAndSetsTheBadOnesAside) {
     const std::string drop = folder_.File("drop/");
     fs::create_directories(drop);

@@ -99,6 +99,34 @@ TEST_F(LoaderTest, LoadingTwiceChangesNothingAndARevisionReplaces) {
               "2024-05-01 05:00:00 2.2");
     // Loaded within the second of the last stamp: the stamp still moves forward.
     EXPECT_EQ(Scalar(db_, "SELECT date_time FROM rupdate WHERE datatype_site_id = 0"), "2024-05-03 08:00:01");
+
+    // A row stored without a value is there all the same: the file's value replaces it.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(db_.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "UPDATE runit SET value = NULL WHERE date_time = '2024-05-01 06:00:00'", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    auto filled = Load("revised.csv", StageCsv(60, 2.2), At(2024, 5, 3, 9));
+    ASSERT_TRUE(filled) << filled.error();
+    EXPECT_EQ(filled->series[0].rowsReplaced, 1);
+    EXPECT_EQ(Scalar(db_, "SELECT value FROM runit WHERE date_time = '2024-05-01 06:00:00'"), "1.06");
+}
+
+TEST_F(LoaderTest, ADayJudgedSoFarIsJudgedAgainWhenTheSeriesGoesOn) {
+    auto values = [](Seconds from, int count) {
+        std::string text = "date_time,Creek|Stage|ft\n";
+        for (int i = 0; i < count; ++i) text += StoredText(from + i * 300) + ",1.5\n";
+        return text;
+    };
+    // The gauge's morning: today so far has a daily value.
+    ASSERT_TRUE(Load("morning.csv", values(At(2024, 5, 1), 144), At(2024, 5, 1, 12)));
+    EXPECT_EQ(Scalar(db_, "SELECT group_concat(date_time) FROM rday"), "2024-05-01 00:00:00");
+    // It was down in the afternoon; the next day came whole: the first day is now half a
+    // day, too little for a daily value.
+    ASSERT_TRUE(Load("next.csv", values(At(2024, 5, 2), 288), At(2024, 5, 3)));
+    EXPECT_EQ(Scalar(db_, "SELECT group_concat(date_time) FROM rday"), "2024-05-02 00:00:00");
+    EXPECT_EQ(Scalar(db_, "SELECT count(*) FROM rhour"), "36");
 }
 
 TEST_F(LoaderTest, AFileWithAFaultAnywhereLoadsNothing) {

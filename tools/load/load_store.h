@@ -49,9 +49,10 @@ public:
     virtual Result<void> Update(Table table, long long dsid, std::span<const Point> rows) = 0;
     virtual Result<void> Delete(Table table, long long dsid, Seconds from, Seconds to) = 0;
 
-    // rupdate row 0: its date_time as stored, and writing it (added when absent).
+    // rupdate row 0: its date_time as stored (nothing when absent or unreadable), and
+    // writing it (the row is added when there is none).
     virtual Result<std::optional<Seconds>> Stamp() = 0;
-    virtual Result<void> WriteStamp(Seconds time, bool exists) = 0;
+    virtual Result<void> WriteStamp(Seconds time) = 0;
 
     // The database file this session created, "" when it found one: removed when its
     // first load fails, so a refused file leaves nothing behind.

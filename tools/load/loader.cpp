@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 
 #include "csv_reader.h"
 #include "rdb_reader.h"
@@ -168,6 +169,8 @@ Result<void> Recompute(LoadStore& store, long long dsid, Seconds from, Seconds t
         if (!after) return after.fault();
         unit->insert(unit->end(), after->begin(), after->end());
     }
+    // Rows without a value count as missing values.
+    std::erase_if(unit.value(), [](const Point& p) { return std::isnan(p.value); });
     Result<std::optional<Seconds>> last = store.LastTime(Table::Unit, dsid);
     if (!last) return last.fault();
     const Seconds seriesEnd = last.value().value_or(to);
@@ -210,6 +213,10 @@ Result<SeriesReport> LoadSeries(LoadStore& store, std::vector<CatalogueRow>& cat
     report.rowsAdded = static_cast<long long>(c.added.size());
     report.rowsReplaced = static_cast<long long>(c.replaced.size());
     report.rowsUnchanged = c.unchanged;
+    // The day the series ended on before this file was judged on its values so far; once
+    // the series goes on past it, it is judged again as a whole day.
+    Result<std::optional<Seconds>> previousEnd = store.LastTime(table, dsid);
+    if (!previousEnd) return previousEnd.fault();
     if (Result<void> r = store.Insert(table, dsid, c.added); !r) return r.fault();
     if (Result<void> r = store.Update(table, dsid, c.replaced); !r) return r.fault();
     if (table != Table::Unit || (c.added.empty() && c.replaced.empty())) return report;
@@ -219,8 +226,11 @@ Result<SeriesReport> LoadSeries(LoadStore& store, std::vector<CatalogueRow>& cat
             firstChanged = std::min(firstChanged, p.time), lastChanged = std::max(lastChanged, p.time);
     std::vector<Point> merged;
     const std::vector<Point>& span = existing->empty() ? c.added : (merged = Merged(existing.value(), incoming));
-    if (Result<void> r = Recompute(store, dsid, DayStart(firstChanged), DayStart(lastChanged) + kDay, span,
-                                   report.first, report.last, report.aggregation, report);
+    Seconds from = DayStart(firstChanged);
+    if (const std::optional<Seconds>& end = previousEnd.value(); end && *end < report.first)
+        from = std::min(from, DayStart(*end));
+    if (Result<void> r = Recompute(store, dsid, from, DayStart(lastChanged) + kDay, span, report.first, report.last,
+                                   report.aggregation, report);
         !r)
         return r.fault();
     return report;
@@ -246,7 +256,7 @@ Result<FileReport> LoadInTransaction(LoadStore& store, const FileContents& conte
     Result<std::optional<Seconds>> stamp = store.Stamp();
     if (!stamp) return stamp.fault();
     report.stamp = stamp.value() && *stamp.value() >= now ? *stamp.value() + 1 : now;
-    if (Result<void> r = store.WriteStamp(report.stamp, stamp.value().has_value()); !r) return r.fault();
+    if (Result<void> r = store.WriteStamp(report.stamp); !r) return r.fault();
     return report;
 }
 

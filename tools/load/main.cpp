@@ -153,6 +153,22 @@ Result<void> LoadOne(const CommandLine& c, const std::string& folder, ZoneClock&
     return {};
 }
 
+// A loader killed within a file leaves the SQLite file's journal behind, and a display's
+// read-only session cannot put it back: until a writer opens the file the display cannot
+// read it. A watch started again by its service does that at once instead of waiting for
+// the next file.
+void RollBackInterruptedLoad(const std::string& folder) {
+    Result<std::unique_ptr<LoadStore>> store = OpenStore(folder);
+    if (!store) return;  // said again, with the file, when a file comes
+    const std::string created = store.value()->CreatedFile();
+    if (created.empty()) {
+        (void)store.value()->Catalogue();  // reading rolls back what was left
+        return;
+    }
+    store.value().reset();
+    std::remove(created.c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -167,6 +183,7 @@ int main(int argc, char** argv) {
     }
     const std::string folder = ProgramFolder(c->folder);
     if (!c->watch.empty()) {
+        RollBackInterruptedLoad(folder);
         std::signal(SIGTERM, OnStopSignal);
         std::signal(SIGINT, OnStopSignal);
         WatchHooks hooks;

@@ -4,7 +4,9 @@
 // a file (site names, parameters, units) goes as a parameter, never into the statement.
 #include <libpq-fe.h>
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "load_store.h"
@@ -74,13 +76,16 @@ public:
         Result<PgResult> r =
             Query(std::string("SELECT to_char(date_time, 'YYYY-MM-DD HH24:MI:SS'), value FROM ") + TableName(table) +
                       " WHERE datatype_site_id = $1::integer AND date_time >= $2::timestamp"
-                      " AND date_time < $3::timestamp AND value IS NOT NULL ORDER BY date_time",
+                      " AND date_time < $3::timestamp ORDER BY date_time",
                   {std::to_string(dsid), StoredText(from), StoredText(to)});
         if (!r) return r.fault();
         std::vector<Point> rows;
         for (int i = 0; i < PQntuples(r->get()); ++i) {
             std::optional<Seconds> t = ParseStoredText(PQgetvalue(r->get(), i, 0));
-            if (t) rows.push_back(Point{*t, std::strtod(PQgetvalue(r->get(), i, 1), nullptr)});
+            // A NULL value is a row all the same (NaN here), so a file's value replaces it.
+            if (t)
+                rows.push_back(Point{
+                    *t, PQgetisnull(r->get(), i, 1) ? std::nan("") : std::strtod(PQgetvalue(r->get(), i, 1), nullptr)});
         }
         return rows;
     }
@@ -124,13 +129,15 @@ public:
             "SELECT to_char(max(date_time), 'YYYY-MM-DD HH24:MI:SS') FROM rupdate WHERE datatype_site_id = 0", {});
     }
 
-    Result<void> WriteStamp(Seconds time, bool exists) override {
-        Result<PgResult> r =
-            Query(exists ? "UPDATE rupdate SET date_time = $1::timestamp WHERE datatype_site_id = 0"
-                         : "INSERT INTO rupdate (datatype_site_id, source, date_time) VALUES (0, 'tidemark-load', "
-                           "$1::timestamp)",
-                  {StoredText(time)});
-        return r ? Result<void>() : r.fault();
+    Result<void> WriteStamp(Seconds time) override {
+        Result<PgResult> updated =
+            Query("UPDATE rupdate SET date_time = $1::timestamp WHERE datatype_site_id = 0", {StoredText(time)});
+        if (!updated) return updated.fault();
+        if (std::string(PQcmdTuples(updated->get())) != "0") return {};
+        Result<PgResult> added = Query(
+            "INSERT INTO rupdate (datatype_site_id, source, date_time) VALUES (0, 'tidemark-load', $1::timestamp)",
+            {StoredText(time)});
+        return added ? Result<void>() : added.fault();
     }
 
 private:

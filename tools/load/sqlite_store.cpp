@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <cmath>
 #include <map>
 
 #include "load_store.h"
@@ -84,9 +85,11 @@ public:
             const char* text = reinterpret_cast<const char*>(sqlite3_column_text(*s, 0));
             std::optional<Seconds> t = text ? ParseStoredText(text) : std::nullopt;
             // A row this program cannot read as a time is left as it is; the display
-            // cannot place it either.
-            if (!t || sqlite3_column_type(*s, 1) == SQLITE_NULL) continue;
-            rows.push_back(Point{*t, sqlite3_column_double(*s, 1)});
+            // cannot place it either. A NULL value is a row all the same (NaN here), so
+            // a file's value for its time replaces it.
+            if (!t) continue;
+            rows.push_back(
+                Point{*t, sqlite3_column_type(*s, 1) == SQLITE_NULL ? std::nan("") : sqlite3_column_double(*s, 1)});
         }
         return Done(*s, rc, std::move(rows));
     }
@@ -124,14 +127,18 @@ public:
         return OneTime(*s);
     }
 
-    Result<void> WriteStamp(Seconds time, bool exists) override {
-        Result<sqlite3_stmt*> s = Prepare(
-            exists ? "UPDATE rupdate SET date_time = ? WHERE datatype_site_id = 0"
-                   : "INSERT INTO rupdate (datatype_site_id, source, date_time) VALUES (0, 'tidemark-load', ?)");
-        if (!s) return s.fault();
-        std::string text = StoredText(time);
-        sqlite3_bind_text(*s, 1, text.c_str(), -1, SQLITE_TRANSIENT);
-        return Step(*s);
+    Result<void> WriteStamp(Seconds time) override {
+        const std::string text = StoredText(time);
+        for (const char* sql :
+             {"UPDATE rupdate SET date_time = ? WHERE datatype_site_id = 0",
+              "INSERT INTO rupdate (datatype_site_id, source, date_time) VALUES (0, 'tidemark-load', ?)"}) {
+            Result<sqlite3_stmt*> s = Prepare(sql);
+            if (!s) return s.fault();
+            sqlite3_bind_text(*s, 1, text.c_str(), -1, SQLITE_TRANSIENT);
+            if (Result<void> r = Step(*s); !r) return r;
+            if (sqlite3_changes(db_) > 0) return {};
+        }
+        return {};
     }
 
 private:
