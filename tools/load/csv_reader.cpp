@@ -206,17 +206,26 @@ private:
         if (Result<void> t = Time(line, local, instant); !t) return t;
         std::string_view site = TrimField(fields_[static_cast<size_t>(siteColumn_)]);
         if (site.empty()) return Fail(line, "has no site");
+        std::string_view parameter = Column(parameterColumn_), unit = Column(unitColumn_);
         // Consecutive rows mostly name the same series: its index is kept.
-        if (site != lastSite_ || parameterColumn_ >= 0 || unitColumn_ >= 0) {
+        if (!lastSeen_ || site != lastSite_ || parameter != lastParameter_ || unit != lastUnit_) {
             SeriesName name = NameOf(site, defaults_);
             if (name.dsid == 0) {
-                if (parameterColumn_ >= 0) name.parameter = TrimField(fields_[static_cast<size_t>(parameterColumn_)]);
-                if (unitColumn_ >= 0) name.unit = TrimField(fields_[static_cast<size_t>(unitColumn_)]);
+                if (!parameter.empty()) name.parameter = parameter;
+                if (!unit.empty()) name.unit = unit;
             }
             lastIndex_ = SeriesIndex(name, line);
             lastSite_.assign(site);
+            lastParameter_.assign(parameter);
+            lastUnit_.assign(unit);
+            lastSeen_ = true;
         }
         return AddValue(lastIndex_, fields_[static_cast<size_t>(valueColumn_)], line, local, instant);
+    }
+
+    // A column's trimmed field, or "" for a column the header does not have.
+    std::string_view Column(int column) const {
+        return column < 0 ? std::string_view() : TrimField(fields_[static_cast<size_t>(column)]);
     }
 
     Result<void> WideRow(int line) {
@@ -239,7 +248,8 @@ private:
     bool long_ = false;
     std::vector<size_t> wideSeries_;
     std::map<std::string, size_t> index_;
-    std::string lastSite_;
+    bool lastSeen_ = false;
+    std::string lastSite_, lastParameter_, lastUnit_;
     size_t lastIndex_ = 0;
     std::vector<std::string_view> fields_;
     std::vector<std::string> unquoted_;
