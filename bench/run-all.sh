@@ -47,6 +47,7 @@ step "SQLite fetch" 900 "$BUILD/bench/fetch/bench_fetch"
 step "JSON export memory" 1800 python3 "$ROOT/bench/whole_process/json_memory.py" --tidemark "$TIDEMARK"
 step "start and unattended run" 900 "$BUILD/bench/app/bench_app"
 step "web screens" 900 "$BUILD/bench/web/bench_web"
+step "loading files" 900 python3 "$ROOT/bench/loader/load_files.py" --load "$BUILD/tools/load/tidemark-load"
 
 echo
 if [ "${#failed[@]}" -gt 0 ]; then

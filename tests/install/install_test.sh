@@ -30,10 +30,11 @@ desktop=$prefix/share/applications/tidemark.desktop
 icon=$prefix/share/icons/hicolor/scalable/apps/tidemark.svg
 page=$prefix/share/man/man1/tidemark.1.gz
 unit=$prefix/lib/systemd/user/tidemark-kiosk.service
-for f in bin/tidemark bin/tidemark-demo; do
+for f in bin/tidemark bin/tidemark-demo bin/tidemark-load; do
   [ -x "$prefix/$f" ] || fail "$f is not an installed program"
 done
-for f in "$desktop" "$icon" "$page" "$unit" "$prefix/share/doc/tidemark/kiosk.env.example" \
+for f in "$desktop" "$icon" "$page" "$unit" "$prefix/share/man/man1/tidemark-load.1.gz" \
+  "$prefix/lib/systemd/user/tidemark-load.service" "$prefix/share/doc/tidemark/kiosk.env.example" \
   "$prefix/share/doc/tidemark/copyright" "$prefix/share/doc/tidemark/changelog.gz"; do
   [ -s "$f" ] || fail "${f#"$prefix"/} is missing"
 done

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "aggregate.h"
 #include "demo_series.h"
 #include "weather.h"
 

@@ -8,7 +8,7 @@
 #include <stdexcept>
 
 #include "core/textfile.h"
-#include "demo_schema_sql.h"
+#include "schema_sql.h"
 
 namespace tidemark::demo {
 namespace {
@@ -61,16 +61,38 @@ void Exec(sqlite3* db, const char* sql) {
     }
 }
 
-void InsertRows(Statement& insert, int dsid, const std::vector<Row>& rows, long long& count) {
-    for (const Row& r : rows) {
-        insert.Bind(1, static_cast<long long>(dsid)).Bind(2, DateTimeText(r.time)).Bind(3, r.value).Run();
+void InsertRows(Statement& insert, int dsid, const std::vector<series_tables::Point>& rows, long long& count) {
+    for (const series_tables::Point& r : rows) {
+        insert.Bind(1, static_cast<long long>(dsid)).Bind(2, DateTimeText(r.time / 60)).Bind(3, r.value).Run();
         ++count;
     }
 }
 
+// The hourly and daily rows of one series by the loader's rule; extremes come only from
+// observed values (up to now), stored values are rounded as the series' unit values are.
+series_tables::Tables SeriesTables(const std::vector<double>& values, const Timeline& tl, const SeriesInfo& s) {
+    std::vector<series_tables::Point> unit, observed;
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (!HasRow(values[i])) continue;
+        series_tables::Point p{tl.TimeAt(static_cast<int>(i)) * 60, values[i]};
+        unit.push_back(p);
+        if (static_cast<int>(i) <= tl.NowIndex()) observed.push_back(p);
+    }
+    if (unit.empty()) return {};
+    series_tables::Tables t = series_tables::HourlyAndDaily(unit, s.aggregation, unit.back().time);
+    if (s.dailyExtremes && !observed.empty()) series_tables::DailyExtremes(observed, observed.back().time, t);
+    for (auto* rows : {&t.hourly, &t.daily})
+        for (series_tables::Point& p : *rows) {
+            p.value = RoundStored(p.value, s.rounding);
+            // A direction that rounds up to a full turn is north.
+            if (s.aggregation == Aggregation::Direction && p.value >= 4.0) p.value = 0.0;
+        }
+    return t;
+}
+
 void FillDatabase(sqlite3* db, const DemoData& data, DatabaseCounts& counts) {
     Exec(db, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;");
-    Exec(db, kDemoSchemaSql);
+    Exec(db, kSchemaSql);
     Exec(db, "BEGIN");
     const Timeline& tl = data.timeline;
 
@@ -93,7 +115,7 @@ void FillDatabase(sqlite3* db, const DemoData& data, DatabaseCounts& counts) {
             unit.Bind(3, values[i]).Run();
             ++counts.unitRows;
         }
-        Aggregates a = Aggregate(values, tl, s, tl.NowIndex());
+        series_tables::Tables a = SeriesTables(values, tl, s);
         InsertRows(hour, s.dsid, a.hourly, counts.hourRows);
         InsertRows(day, s.dsid, a.daily, counts.dayRows);
         InsertRows(dayMax, s.dsid, a.dailyMax, counts.extremeRows);

@@ -2,10 +2,13 @@
 // The demo basin: the Willow River and its tributary Cedar Creek, the Lake Tamsin
 // reservoir on the creek, and the weather stations around them. One entry per series
 // the database offers.
+#include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "demo_time.h"
+#include "series_tables/series_tables.h"
 
 namespace tidemark::demo {
 
@@ -34,11 +37,16 @@ enum Dsid : int {
     kEvapotranspirationCedarRidge = 7101,
 };
 
-// How unit values become hourly and daily values.
-enum class Aggregation {
-    Mean,       // levels, flows, temperatures: the mean of the period's unit values
-    Sum,        // depths (rain, ET): the period's total
-    Direction,  // quarter turns: the vector mean, so 3.9 and 0.1 average to north
+// How unit values become hourly and daily values: the loader's rule.
+using series_tables::Aggregation;
+
+// A step of the grid where no row is written.
+inline constexpr double kNoRow = std::numeric_limits<double>::quiet_NaN();
+inline bool HasRow(double v) { return !std::isnan(v); }
+
+struct Row {
+    Minutes time = 0;
+    double value = 0;
 };
 
 // How stored values are rounded.
