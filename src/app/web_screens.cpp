@@ -157,7 +157,7 @@ void WebScreens::Show(Browser& browser, const std::string& address) {
     } else {
         url = QUrl::fromUserInput(text);
         // Nothing the engine would take for a local file reaches it.
-        if (url.isLocalFile() || url.scheme().compare("file", Qt::CaseInsensitive) == 0) {
+        if (IsFileAddress(url)) {
             ShowRefusal(browser, text, {DocumentAccess::Outside, {}});
             return;
         }
@@ -194,7 +194,7 @@ DocumentCheck WebScreens::CheckDocument(const QString& address) const {
 }
 
 bool WebScreens::MayLoad(const QUrl& url) const {
-    if (url.scheme().compare("file", Qt::CaseInsensitive) == 0) return false;
+    if (IsFileAddress(url)) return false;
     // A first look: the file is opened and checked again when the engine asks for it.
     if (IsLocalDocumentUrl(url))
         return Rule().CheckPath(QFile::encodeName(LocalDocumentPath(url)).toStdString()).Shown();

@@ -8,10 +8,10 @@ namespace tidemark {
 
 LocalDocumentReply ServeLocalDocument(const DocumentRule& rule, const QString& path) {
     const OpenedDocument file = rule.Open(QFile::encodeName(path).toStdString());
-    if (!file.IsOpen()) return {false, {}, QString::fromStdString(RefusalReason(AccessOf(file.Access())))};
+    if (!file.IsOpen()) return {};
     Result<std::string> bytes = file.Read(kServedDocumentBytes);
-    if (!bytes) return {false, {}, QString::fromStdString(bytes.error())};
-    return {true, QByteArray::fromStdString(*bytes), {}};
+    if (!bytes) return {};
+    return {true, QByteArray::fromStdString(*bytes)};
 }
 
 }  // namespace tidemark

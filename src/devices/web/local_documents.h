@@ -30,14 +30,18 @@ inline bool IsLocalDocumentUrl(const QUrl& url) {
     return url.scheme() == QLatin1String(kLocalDocumentScheme) && url.host() == QLatin1String(kLocalDocumentHost);
 }
 
+// A file: address, which the engine is never let read.
+inline bool IsFileAddress(const QUrl& url) {
+    return url.scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) == 0;
+}
+
 // The file an address of the scheme stands for (decoded), or empty.
 inline QString LocalDocumentPath(const QUrl& url) { return IsLocalDocumentUrl(url) ? url.path() : QString(); }
 
-// What the program answers for a local document: its bytes, or why not.
+// What the program answers for a local document: its bytes, when it may be given.
 struct LocalDocumentReply {
     bool found = false;
     QByteArray bytes;
-    QString refusal;  // why it is not given, for whoever debugs a page
 };
 
 // Asked on the user-interface thread for every local document the engine wants, with

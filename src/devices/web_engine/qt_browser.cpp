@@ -46,8 +46,6 @@ std::optional<DocumentFailure> FailureOf(const QWebEngineLoadingInfo& info) {
     return DocumentFailure::Failed;
 }
 
-bool IsFileAddress(const QUrl& url) { return url.scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) == 0; }
-
 // A PDF the engine would show in its own viewer, where no click reaches the program.
 bool IsPdfAddress(const QUrl& url) { return url.path().endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive); }
 

@@ -50,7 +50,7 @@ class NoFileRequests : public QWebEngineUrlRequestInterceptor {
 public:
     using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
     void interceptRequest(QWebEngineUrlRequestInfo& info) override {
-        if (info.requestUrl().scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) == 0) info.block(true);
+        if (IsFileAddress(info.requestUrl())) info.block(true);
     }
 };
 
