@@ -4,11 +4,13 @@
 #include <utility>
 
 #include "data/database_access.h"
+#include "storage/db/database.h"
 
 namespace tidemark {
 
 std::unique_ptr<FetchThread> FetchThread::Start(const SetupSettings& settings, const std::string& programFolder,
                                                 std::chrono::milliseconds lockWait) {
+    LoadConnectionDriver(settings.connectionstring, programFolder);
     std::unique_ptr<FetchThread> fetcher(new FetchThread);
     FetchThread& f = *fetcher;
     f.thread_ = std::thread([&f, settings, programFolder, lockWait] { f.Serve(settings, programFolder, lockWait); });

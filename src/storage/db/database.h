@@ -59,4 +59,11 @@ protected:
 Result<std::unique_ptr<Database>> OpenConnection(const std::string& connectionString, const std::string& programFolder,
                                                  std::chrono::milliseconds lockWait = kPatientLockWait);
 
+// Loads the driver the connection string needs on the calling thread. Qt gives a driver's
+// plugin to the thread that loads it first; a connection opened first on a short-lived
+// thread would leave the plugin to a thread that has ended, and that thread's data is
+// then never freed. Call it on the long-lived thread before starting another that
+// connects.
+void LoadConnectionDriver(const std::string& connectionString, const std::string& programFolder);
+
 }  // namespace tidemark

@@ -333,6 +333,18 @@ const char* DebianPackageFor(ConnectionTarget::Kind kind) {
 
 }  // namespace
 
+void LoadConnectionDriver(const std::string& connectionString, const std::string& programFolder) {
+    Result<ConnectionTarget> target = ResolveConnectionString(connectionString, programFolder);
+    if (!target) return;
+    const QString driver = QString::fromLatin1(QtDriverFor(target->kind));
+    if (driver.isEmpty() || !QSqlDatabase::isDriverAvailable(driver)) return;
+    const QString name = NextConnectionName();
+    // The handle addDatabase gives back is gone before the name is removed, so nothing
+    // still uses the connection when it is.
+    QSqlDatabase::addDatabase(driver, name);
+    QSqlDatabase::removeDatabase(name);
+}
+
 Result<std::unique_ptr<Database>> OpenConnection(const std::string& connectionString, const std::string& programFolder,
                                                  std::chrono::milliseconds lockWait) {
     Result<ConnectionTarget> target = ResolveConnectionString(connectionString, programFolder);
