@@ -9,10 +9,14 @@
 // and the whole program on a folder of that page, as a process
 // (`tidemark --folder F --render-pages OUT`: start, load, draw, write the PNG), once
 // with the folder's setup naming the server and once naming the SQLite file.
+// Then the whole program on folders of 1 and 10 such pages with the server near and 20 ms
+// away (a proxy on loopback holding each chunk 10 ms each way, delay_proxy.py): what
+// the distance adds, in round trips, (far - near) / 20 ms, and as the client's turns the
+// proxy counts.
 // Each pair runs interleaved (one of each per round), so that a busy machine weighs on
 // all of them alike. Prints each median with min and max, and the ratios of medians.
 //
-//   bench_postgres [ROUNDS]     (default 15; the folders at least 25)
+//   bench_postgres [ROUNDS] [--far-only]     (default 15; the folders at least 25)
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -23,6 +27,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/daynum.h"
@@ -31,6 +36,7 @@
 #include "data/getvalues.h"
 #include "data/series_statements.h"
 #include "storage/db/dialect.h"
+#include "support/child_process.h"
 #include "support/pg_server.h"
 #include "support/recording_host.h"
 #include "support/temp_folder.h"
@@ -165,8 +171,8 @@ void PrintRatio(const char* name, const Figures& a, const Figures& b, double tar
         std::printf("for reference)\n");
 }
 
-// A program folder whose one page shows the 12 series, read through `connection`.
-void WriteFolder(const std::string& folder, const std::string& connection) {
+// A program folder whose pages each show the 12 series, read through `connection`.
+void WriteFolder(const std::string& folder, const std::string& connection, int pages = 1) {
     std::filesystem::create_directories(folder);
     std::ofstream setup(folder + "Tidemark_setup.txt", std::ios::binary);
     setup << "Days = 31 ; End Day +0\r\nPlot Unit Values = True\r\nInclude Daily Max/Min = False\r\n"
@@ -176,11 +182,13 @@ void WriteFolder(const std::string& folder, const std::string& connection) {
           << "\r\n\r\nStart Up= 0,0,1920,1080,0\r\nMetric Units=False\r\n\r\n"
              "Page/Graph; dsid (, dsid2, run, alert); parametername; stationname; hrmarker; daymarker; logyscale; "
              "backcolor;back2color; hrcolor; daycolor; highwatch; lowwatch; watchcount; rank-1/cumulative2; freq "
-             "type -1or-2/prob type 1or2/MAE3/ColorBand4; coeff1; coeff2; coeff3\r\n"
-             " 1 ;Page 1; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON\r\n";
-    for (int g = 1; g <= kGraphs; ++g)
-        setup << " " << g << " ; " << g << " ;Stage;Station " << g
-              << "; 0 ; 0 ; 0 ; 16777215 ; 16777215 ; 255 ; 65280 ; 0 ; 0 ; 0 ; 0 \r\n";
+             "type -1or-2/prob type 1or2/MAE3/ColorBand4; coeff1; coeff2; coeff3\r\n";
+    for (int p = 1; p <= pages; ++p) {
+        setup << " " << p << " ;Page " << p << "; 10 ; 8 ;-1 ;FTP_ON;UNITS_ON\r\n";
+        for (int g = 1; g <= kGraphs; ++g)
+            setup << " " << g << " ; " << g << " ;Stage;Station " << g
+                  << "; 0 ; 0 ; 0 ; 16777215 ; 16777215 ; 255 ; 65280 ; 0 ; 0 ; 0 ; 0 \r\n";
+    }
     setup << "END\r\n";
 }
 
@@ -192,16 +200,112 @@ double RenderFolder(const std::string& folder, const std::string& out) {
     return std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
 }
 
+// The server 20 ms away: the delay proxy in front of it holds each chunk 10 ms each way.
+class FarServer {
+public:
+    static constexpr double kRoundTripMs = 20;
+
+    FarServer(const testsupport::PgServer& server, const std::string& dir) : turnsFile_(dir + "turns.txt") {
+        const std::string portFile = dir + "proxy.port", log = dir + "proxy.log";
+        std::vector<std::string> argv{"python3",       TIDEMARK_DELAY_PROXY,
+                                      "--target-port", std::to_string(server.Port()),
+                                      "--delay-ms",    std::to_string(kRoundTripMs / 2),
+                                      "--port-file",   portFile,
+                                      "--turns-file",  turnsFile_};
+        // What each turn asks, to see where the round trips go.
+        if (const char* trace = std::getenv("TIDEMARK_BENCH_PROXY_TRACE"))
+            argv.insert(argv.end(), {"--trace-file", trace});
+        std::string error;
+        if (!proxy_.Start(argv, log, &error)) Die("cannot start the delay proxy: " + error);
+        for (int i = 0; i < 100 && !std::filesystem::exists(portFile); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::ifstream in(portFile);
+        if (!(in >> port_)) Die("the delay proxy did not start: see " + log);
+        connection_ = "Provider=PostgreSQL;Host=127.0.0.1;Port=" + std::to_string(port_) +
+                      ";Database=" + server.Database() + ";User Id=" + server.User() + ";Password=" + server.Password();
+    }
+    const std::string& ConnectionString() const { return connection_; }
+
+    // The client's turns on the connections closed since the last call.
+    int TakeTurns() {
+        int total = 0, turns = 0;
+        std::string word;
+        {
+            std::ifstream in(turnsFile_);
+            while (in >> word >> turns) total += turns;
+        }
+        std::filesystem::remove(turnsFile_);
+        return total;
+    }
+
+private:
+    testsupport::ChildProcess proxy_;
+    std::string turnsFile_, connection_;
+    int port_ = 0;
+};
+
+// What a far server adds to the whole program on a folder of `pages` pages, against the
+// same server near: in round trips of the link, by time and by the client's turns.
+void CompareFarAndNear(const testsupport::PgServer& server, FarServer& far, const std::string& dir, int pages,
+                       int rounds, int target) {
+    const std::string tag = std::to_string(pages) + "p";
+    const std::string nearFolder = dir + "near_" + tag + "/", farFolder = dir + "far_" + tag + "/";
+    WriteFolder(nearFolder, server.ConnectionString(), pages);
+    WriteFolder(farFolder, far.ConnectionString(), pages);
+    RenderFolder(nearFolder, dir + "out");
+    RenderFolder(farFolder, dir + "out");
+    far.TakeTurns();
+    Figures nearMs, farMs;
+    std::vector<int> turns;
+    for (int i = 0; i < rounds; ++i) {
+        nearMs.ms.push_back(RenderFolder(nearFolder, dir + "out"));
+        farMs.ms.push_back(RenderFolder(farFolder, dir + "out"));
+        turns.push_back(far.TakeTurns());
+    }
+    std::sort(turns.begin(), turns.end());
+    std::printf("%d interleaved rounds of the whole program, %d page(s), the server near and %.0f ms away\n", rounds,
+                pages, FarServer::kRoundTripMs);
+    Print(("near, " + tag).c_str(), nearMs);
+    Print(("far, " + tag).c_str(), farMs);
+    auto trips = [](double far, double near) { return (far - near) / FarServer::kRoundTripMs; };
+    const double added = trips(farMs.Median(), nearMs.Median());
+    std::printf(
+        "round trips added, %d page(s): %.1f by time (min %.1f, max %.1f); %d to %d turns of the client; "
+        "target at most %d: %s\n",
+        pages, added, trips(farMs.Min(), nearMs.Min()), trips(farMs.Max(), nearMs.Max()), turns.front(), turns.back(),
+        target, added <= target ? "met" : "NOT met");
+}
+
+void CompareEngines(const testsupport::PgServer& server, const std::string& dir, int rounds);
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    int rounds = argc > 1 ? std::max(3, std::atoi(argv[1])) : 15;
+    int rounds = 15;
+    bool farOnly = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--far-only")
+            farOnly = true;
+        else
+            rounds = std::max(3, std::atoi(argv[i]));
+    }
     testsupport::PgServer server;
     std::string error;
     if (!server.Start(&error)) Die("cannot start the PostgreSQL server: " + error);
     if (!server.Exec(kFillSql, &error)) Die("cannot fill the server: " + error);
     testsupport::TempFolder folder("tidemark-bench-pg");
     const std::string dir = folder.Path();
+    if (!farOnly) CompareEngines(server, dir, rounds);
+    FarServer far(server, dir);
+    CompareFarAndNear(server, far, dir, 1, std::max(rounds, 25), 6);
+    CompareFarAndNear(server, far, dir, 10, std::max(5, rounds / 2), 10);
+    return 0;
+}
+
+namespace {
+
+// The program's fetch and the whole program on PostgreSQL, against psql and SQLite.
+void CompareEngines(const testsupport::PgServer& server, const std::string& dir, int rounds) {
     FillSqlite(dir + "tidemark.db");
 
     ProgramState onPostgres = PageState(dir, server.ConnectionString());
@@ -244,5 +348,6 @@ int main(int argc, char** argv) {
     Print("folder on PostgreSQL", pgFolderMs);
     Print("folder on SQLite", sqliteFolderMs);
     PrintRatio("folder on PostgreSQL / folder on SQLite:", pgFolderMs, sqliteFolderMs, 1.3);
-    return 0;
 }
+
+}  // namespace

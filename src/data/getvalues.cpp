@@ -33,6 +33,19 @@ T Take(Result<T> result) {
     return std::move(result.value());
 }
 
+// The series' main statement with its rewrites.
+std::string MainStatementOf(const ProgramState& state, const GraphDef& def, const SeriesSource& source) {
+    const DateWindow& w = state.window;
+    std::string statement = source.unitValues ? UnitValuesStatement(def.dsid, w.start, w.end)
+                                              : HourlyStatement(def.dsid, w.start, w.end, source.dailyMaxMin);
+    return RewriteStatement(statement, state.settings, source.unitsToHours);
+}
+
+// The daily values of the window up to its last day.
+std::string DailyStatementOf(const ProgramState& state, const GraphDef& def) {
+    return RewriteStatement(DailyStatement(def.dsid, state.window.start, state.window.end - 1), state.settings, false);
+}
+
 // The fetch works on copies of the graph definitions taken when it starts: commands
 // that run while the fetch yields may edit the definitions.
 using SeriesDef = GraphDef;
@@ -234,8 +247,7 @@ private:
     long long ReadDaily(int slot, const SeriesDef& def) {
         SlotSeries& before = Slot(slot);
         before.currentValue = RoundCurrent(before.currentValue, "#0.##");
-        std::string statement = DailyStatement(def.dsid, state_.window.start, state_.window.end - 1);
-        SeriesRows rs = OpenSeries(RewriteStatement(statement, state_.settings, false), def.dsid);
+        SeriesRows rs = OpenSeries(DailyStatementOf(state_, def), def.dsid);
         SlotSeries& series = Slot(slot);
         long long span = state_.window.span;
         long long i = 0;
@@ -437,12 +449,8 @@ private:
         return SourceOf(def, state_.settings, state_.pages.Page(page_));
     }
 
-    // The series' main statement with its rewrites.
     std::string MainStatement(const SeriesDef& def, const SeriesSource& source) const {
-        const DateWindow& w = state_.window;
-        std::string statement = source.unitValues ? UnitValuesStatement(def.dsid, w.start, w.end)
-                                                  : HourlyStatement(def.dsid, w.start, w.end, source.dailyMaxMin);
-        return RewriteStatement(statement, state_.settings, source.unitsToHours);
+        return MainStatementOf(state_, def, source);
     }
 
     // The slot, looked up afresh: a command run while the fetch yielded may have resized
@@ -516,6 +524,27 @@ private:
 const char kFaultPrefix[] = "Sub Getvalues1: ";
 
 }  // namespace
+
+std::vector<std::string> ExpectedSeriesStatements(const ProgramState& state, int page, int slot) {
+    std::vector<std::string> statements;
+    if (slot < 0 || slot >= kGraphsPerPage || !state.pages.ValidPage(page) ||
+        page >= static_cast<int>(state.pages.pages.size()))
+        return statements;
+    const PageRec& rec = state.pages.Page(page);
+    const GraphDef& main = state.pages.Graph(page, slot);
+    const GraphDef& second = state.pages.Graph(page, slot + kSecondSeriesOffset);
+    // A monthly total reads the month so far first, a statement of another kind: the
+    // graph's statements are then left to go one at a time.
+    if (KindOf(main) == SeriesKind::MonthlyCumulative) return statements;
+    statements.push_back(MainStatementOf(state, main, SourceOf(main, state.settings, rec)));
+    if (KindOf(main) == SeriesKind::DepthDurationMaxima) return statements;
+    statements.push_back(DailyStatementOf(state, main));
+    if (second.Kind() == SlotKind::Empty || KindOf(second) == SeriesKind::MonthlyCumulative) return statements;
+    SeriesDef def = second;
+    if (KindOf(def) == SeriesKind::DepthDurationMaxima) def.freqtype = FreqType::Plain;
+    statements.push_back(MainStatementOf(state, def, SourceOf(def, state.settings, rec)));
+    return statements;
+}
 
 Result<void> FetchSeries(ProgramState& state, Host& host, Database& db, int page, int slot,
                          const FetchOptions& options) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/host.h"
 #include "core/result.h"
@@ -28,6 +29,10 @@ struct FetchOptions {
     // on the caller's connection does not re-read it.
     std::function<Result<void>()> checkUpdate;
 };
+
+// The series statements a fetch of the graph will run first, in order (those that do not
+// depend on rows read before them), for the connection to send ahead.
+std::vector<std::string> ExpectedSeriesStatements(const ProgramState& state, int page, int slot);
 
 // The whole fetch on an open connection; shows nothing. What the slot received before a
 // fault stays, and its point count covers exactly the points stored.

@@ -177,14 +177,18 @@ private:
         unfetched_.assign(static_cast<size_t>(n) + 1, 0);
         prepared_ = finished_ = 0;
         pending_.clear();
+        queued_ = 0;
         std::unique_ptr<FetchThread> beside = FetchThreadFor(db);
-        // With a second reader the next page is prepared while the last graph of this
-        // one is fetched, so the pair can span two pages.
-        const size_t lookahead = beside ? 2 : 1;
+        // With a second reader the next page is prepared while the last graphs of this
+        // one are fetched, so a pair can span two pages and a server far away has the
+        // next page's statements before this page's rows run out.
+        const size_t lookahead = beside ? kGraphsPerPage / 2 : 1;
         for (;;) {
             if (Result<void> finished = FinishFetchedPages(db); !finished) return finished;
             if (prepared_ < n && pending_.size() < lookahead) {
+                const size_t queuedBefore = pending_.size();
                 PreparePage(++prepared_);
+                ExpectQueuedGraphs(db, beside.get(), queuedBefore);
                 continue;
             }
             if (pending_.empty()) return {};
@@ -199,6 +203,26 @@ private:
             // Neither connection reads now: the window may paint and take clicks.
             host_.Yield();
         }
+    }
+
+    // The statements of the graphs queued from `from` on are sent ahead on the connection
+    // each will be fetched on: pairs are taken in the order queued, the first of each
+    // fetched here and the second beside.
+    void ExpectQueuedGraphs(Database& db, FetchThread* beside, size_t from) {
+        std::vector<std::string> here, there;
+        for (size_t i = from; i < pending_.size(); ++i) {
+            std::vector<std::string>& to = beside && queued_ % 2 == 1 ? there : here;
+            ++queued_;
+            for (std::string& statement : ExpectedSeriesStatements(state_, pending_[i].page, pending_[i].slot))
+                to.push_back(std::move(statement));
+        }
+        if (!here.empty()) db.ExpectSeries(here);
+        if (there.empty()) return;
+        beside->Begin([&there](Database& other) -> Result<void> {
+            other.ExpectSeries(there);
+            return {};
+        });
+        beside->Finish();
     }
 
     // `first` here and `second` on the other thread, at the same time. Without a second
@@ -360,6 +384,8 @@ private:
     // The graphs prepared and not yet fetched, in page and slot order; how many of each
     // page's are still to come; the pages prepared and finished so far.
     std::deque<GraphFetch> pending_;
+    // Graphs queued in this load, for which connection fetches the next one.
+    size_t queued_ = 0;
     std::vector<int> unfetched_;
     int prepared_ = 0;
     int finished_ = 0;

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/result.h"
 #include "storage/db/connection_string.h"
@@ -37,6 +38,11 @@ public:
         if (!rows) return Fault{rows.error()};
         return SeriesRowsOf(std::move(rows.value()));
     }
+
+    // The series statements OpenSeries is asked for next, in that order: a server far away
+    // can have them on their way before they are asked for. A hint only; any statement
+    // may still be opened, in any order, and the rows are those OpenSeries gives.
+    virtual void ExpectSeries(const std::vector<std::string>& statements) { (void)statements; }
 
     // The statement as this engine will run it.
     virtual std::string AdaptStatement(const std::string& statement) const = 0;

@@ -33,27 +33,51 @@ using Connection = std::unique_ptr<PGconn, ConnectionCloser>;
 
 class PostgresDatabase final : public Database {
 public:
-    explicit PostgresDatabase(Connection connection) : connection_(std::move(connection)) {}
+    explicit PostgresDatabase(Connection connection)
+        : connection_(std::move(connection)), pipeline_(std::make_unique<SeriesPipeline>(connection_.get())) {}
 
     bool IsOpen() const override { return connection_ != nullptr; }
-    void Close() override { connection_.reset(); }
+    void Close() override {
+        pipeline_.reset();
+        connection_.reset();
+    }
 
     Result<Recordset> OpenRecordset(const std::string& statement) override {
         Result<std::string> sql = Runnable(statement);
         if (!sql) return Fault{sql.error()};
-        return RunOnPostgres(connection_.get(), sql.value());
+        pipeline_->Leave();
+        Result<Recordset> rows = RunOnPostgres(connection_.get(), sql.value());
+        pipeline_->Resume();
+        return rows;
+    }
+
+    void ExpectSeries(const std::vector<std::string>& statements) override {
+        if (!connection_ || seriesAsText_) return;
+        std::vector<std::string> runnable;
+        for (const std::string& statement : statements)
+            if (Result<std::string> sql = Runnable(statement)) runnable.push_back(std::move(sql.value()));
+        pipeline_->Expect(std::move(runnable));
     }
 
     Result<SeriesRows> OpenSeries(const std::string& statement) override {
         Result<std::string> sql = Runnable(statement);
         if (!sql) return Fault{sql.error()};
         if (!seriesAsText_) {
-            if (std::optional<Result<SeriesRows>> rows = RunSeriesOnPostgres(connection_.get(), sql.value()))
-                return *rows;
+            std::optional<std::optional<Result<SeriesRows>>> expected = pipeline_->Take(sql.value());
+            if (expected && *expected) return std::move(**expected);
+            if (!expected) {
+                pipeline_->Forget(sql.value());
+                pipeline_->Leave();
+                std::optional<Result<SeriesRows>> rows = RunSeriesOnPostgres(connection_.get(), sql.value());
+                pipeline_->Resume();
+                if (rows) return *rows;
+            }
             // A column of a type read only as text (numeric values, say): the statement
             // then ran for nothing. The other series tables of a database keep the same
-            // types, so this connection asks for them as text from now on.
+            // types, so this connection asks for them as text from now on, and what was
+            // sent ahead in the binary form is let go.
             seriesAsText_ = true;
+            pipeline_ = std::make_unique<SeriesPipeline>(connection_.get());
         }
         return Database::OpenSeries(statement);
     }
@@ -71,6 +95,8 @@ private:
     }
 
     Connection connection_;
+    // Declared after the connection it works on, so it goes first.
+    std::unique_ptr<SeriesPipeline> pipeline_;
     bool seriesAsText_ = false;
 };
 

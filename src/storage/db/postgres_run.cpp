@@ -5,6 +5,7 @@
 #include <QtCore/QByteArray>
 #include <QtCore/QtEndian>
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cstdint>
@@ -290,20 +291,25 @@ BinaryField ReadBinary(BinaryRead read, const char* bytes) {
 
 enum class RowForm { Text, Binary };
 
-// Runs one statement; a fault when it fails or gives no records, in the words the
-// server's message and the other engines use.
-Result<ResultHandle> Run(pg_conn* connection, const std::string& sql, RowForm form) {
-    const QByteArray utf8 = ProgramText(sql).toUtf8();
-    // Text rows go by the simple protocol, which also runs a string of several statements.
-    ResultHandle result(form == RowForm::Text
-                            ? PQexec(connection, utf8.constData())
-                            : PQexecParams(connection, utf8.constData(), 0, nullptr, nullptr, nullptr, nullptr, 1));
+// A statement's result as the rows it gives, or a fault in the words the server's message
+// and the other engines use.
+Result<ResultHandle> Checked(pg_conn* connection, ResultHandle result) {
     if (!result) return Fault{ErrorText(PQerrorMessage(connection))};
     ExecStatusType status = PQresultStatus(result.get());
     if (status == PGRES_COMMAND_OK) return Fault{"The statement returns no records"};
     if (status != PGRES_TUPLES_OK) return Fault{ErrorText(PQresultErrorMessage(result.get()))};
     if (PQnfields(result.get()) == 0) return Fault{"The statement returns no records"};
     return result;
+}
+
+// Runs one statement.
+Result<ResultHandle> Run(pg_conn* connection, const std::string& sql, RowForm form) {
+    const QByteArray utf8 = ProgramText(sql).toUtf8();
+    // Text rows go by the simple protocol, which also runs a string of several statements.
+    return Checked(connection,
+                   ResultHandle(form == RowForm::Text ? PQexec(connection, utf8.constData())
+                                                      : PQexecParams(connection, utf8.constData(), 0, nullptr, nullptr,
+                                                                     nullptr, nullptr, 1)));
 }
 
 bool IntegerDateTimes(pg_conn* connection) {
@@ -344,9 +350,11 @@ Result<Recordset> RunOnPostgres(pg_conn* connection, const std::string& sql) {
     return rows.Finish();
 }
 
-std::optional<Result<SeriesRows>> RunSeriesOnPostgres(pg_conn* connection, const std::string& sql) {
-    if (!IntegerDateTimes(connection)) return std::nullopt;
-    Result<ResultHandle> ran = Run(connection, sql, RowForm::Binary);
+namespace {
+
+// The rows of a series statement's binary result; nothing when a column is of a type
+// kept only as text here.
+std::optional<Result<SeriesRows>> SeriesRowsOf(Result<ResultHandle> ran) {
     if (!ran) return Result<SeriesRows>(ran.fault());
     ResultHandle result = std::move(ran.value());
     if (PQnfields(result.get()) < 2) return std::nullopt;
@@ -393,5 +401,87 @@ std::optional<Result<SeriesRows>> RunSeriesOnPostgres(pg_conn* connection, const
     }
     return Result<SeriesRows>(SeriesRows(std::move(rows), rest.Finish()));
 }
+
+}  // namespace
+
+std::optional<Result<SeriesRows>> RunSeriesOnPostgres(pg_conn* connection, const std::string& sql) {
+    if (!IntegerDateTimes(connection)) return std::nullopt;
+    return SeriesRowsOf(Run(connection, sql, RowForm::Binary));
+}
+
+SeriesPipeline::~SeriesPipeline() { Leave(); }
+
+bool SeriesPipeline::Usable() const {
+    return connection_ && PQstatus(connection_) == CONNECTION_OK && IntegerDateTimes(connection_);
+}
+
+void SeriesPipeline::Expect(std::vector<std::string> statements) {
+    if (!Usable()) return;
+    for (std::string& sql : statements) unsent_.push_back(std::move(sql));
+    SendAhead();
+}
+
+void SeriesPipeline::SendAhead() {
+    if (unsent_.empty() || sent_.size() >= kMostSentAhead) return;
+    if (PQpipelineStatus(connection_) == PQ_PIPELINE_OFF && !PQenterPipelineMode(connection_)) {
+        unsent_.clear();
+        return;
+    }
+    while (!unsent_.empty() && sent_.size() < kMostSentAhead) {
+        const QByteArray utf8 = ProgramText(unsent_.front()).toUtf8();
+        // Each statement is followed by its own synchronisation point: a fault of one is
+        // its own and does not abort the statements after it, as when each ran alone.
+        if (!PQsendQueryParams(connection_, utf8.constData(), 0, nullptr, nullptr, nullptr, nullptr, 1) ||
+            !PQpipelineSync(connection_)) {
+            // The connection's own fault shows when the statement is run as it comes.
+            unsent_.clear();
+            return;
+        }
+        sent_.push_back(std::move(unsent_.front()));
+        unsent_.pop_front();
+    }
+}
+
+std::optional<Result<SeriesRows>> SeriesPipeline::ReadNext() {
+    std::optional<Result<SeriesRows>> rows = SeriesRowsOf(Checked(connection_, ResultHandle(PQgetResult(connection_))));
+    // The end of the statement's results, then its synchronisation point.
+    while (PGresult* more = PQgetResult(connection_)) PQclear(more);
+    ResultHandle synchronised(PQgetResult(connection_));
+    sent_.pop_front();
+    return rows;
+}
+
+std::optional<std::optional<Result<SeriesRows>>> SeriesPipeline::Take(const std::string& sql) {
+    for (auto read = read_.begin(); read != read_.end(); ++read)
+        if (read->first == sql) {
+            std::optional<Result<SeriesRows>> rows = std::move(read->second);
+            read_.erase(read);
+            return rows;
+        }
+    if (std::find(sent_.begin(), sent_.end(), sql) == sent_.end()) return std::nullopt;
+    // Statements sent before this one and not asked for yet are kept for when they are.
+    while (sent_.front() != sql) {
+        std::string earlier = sent_.front();
+        read_.emplace_back(std::move(earlier), ReadNext());
+    }
+    std::optional<Result<SeriesRows>> rows = ReadNext();
+    SendAhead();
+    return rows;
+}
+
+void SeriesPipeline::Forget(const std::string& sql) {
+    if (auto at = std::find(unsent_.begin(), unsent_.end(), sql); at != unsent_.end()) unsent_.erase(at);
+}
+
+void SeriesPipeline::Leave() {
+    if (!connection_ || PQpipelineStatus(connection_) == PQ_PIPELINE_OFF) return;
+    while (!sent_.empty()) {
+        std::string sql = sent_.front();
+        read_.emplace_back(std::move(sql), ReadNext());
+    }
+    PQexitPipelineMode(connection_);
+}
+
+void SeriesPipeline::Resume() { SendAhead(); }
 
 }  // namespace tidemark

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <string>
+#include <vector>
 
 #include "backend_cases.h"
 #include "support/pg_server.h"
@@ -162,6 +164,47 @@ TEST_F(PostgresOnly, SeriesReadInBinaryAreThoseReadAsText) {
     Result<SeriesRows> missing = db.value()->OpenSeries("select date_time, value from no_such_table;");
     ASSERT_FALSE(missing.ok());
     EXPECT_NE(missing.error().find("no_such_table"), std::string::npos) << missing.error();
+}
+
+// Statements sent ahead read as each statement read alone on a connection of its own: asked
+// for out of order, with a record set, an unexpected statement and a fault between them,
+// and more of them than are sent at a time. A fault stays with its own statement.
+TEST_F(PostgresOnly, SeriesSentAheadReadAsEachAloneInWhateverOrderTheyAreAskedFor) {
+    Result<std::unique_ptr<Database>> ahead = OpenConnection(backend_.ConnectionString(), "/");
+    Result<std::unique_ptr<Database>> alone = OpenConnection(backend_.ConnectionString(), "/");
+    ASSERT_TRUE(ahead.ok() && alone.ok()) << (ahead.ok() ? alone.error() : ahead.error());
+    auto rowsOf = [](int n) {
+        return "select timestamp '2020-03-01' + g * interval '5 minutes' as date_time, g * 0.25::float8 + " +
+               std::to_string(n) + " as value from generate_series(0, " + std::to_string(100 + n) + ") g;";
+    };
+    const std::string failing = "select date_time, value from no_such_table;";
+    const std::string numeric = "select timestamp '2020-03-01 01:00' as d, 1.5::numeric as v;";
+    std::vector<std::string> expected;
+    for (int n = 0; n < 30; ++n) expected.push_back(n == 3 ? failing : rowsOf(n));
+    expected.push_back(numeric);
+    ahead.value()->ExpectSeries(expected);
+
+    auto same = [&](const std::string& statement) {
+        Result<SeriesRows> a = ahead.value()->OpenSeries(statement);
+        Result<SeriesRows> b = alone.value()->OpenSeries(statement);
+        ASSERT_EQ(a.ok(), b.ok()) << statement;
+        if (!a.ok()) {
+            EXPECT_EQ(a.error(), b.error());
+            return;
+        }
+        EXPECT_EQ(Readings(std::move(a.value())), Readings(std::move(b.value()))) << statement;
+    };
+    same(rowsOf(2));
+    Result<Recordset> between = ahead.value()->OpenRecordset("select 41 + 1 as answer;");
+    ASSERT_TRUE(between.ok()) << between.error();
+    EXPECT_EQ(between->Number(0).value_or(0), 42);
+    same(rowsOf(0));
+    same(failing);
+    same(rowsOf(77));
+    same(rowsOf(1));
+    for (int n = 4; n < 30; ++n) same(rowsOf(n));
+    same(numeric);
+    same(rowsOf(5));
 }
 
 }  // namespace
