@@ -35,7 +35,8 @@ class Turns:
             self.count += 1
             if self.trace:
                 shown = "".join(chr(b) if 32 <= b < 127 else "." for b in data[:100])
-                self.trace.write(f"{self.name} turn {self.count}: {shown}\n")
+                at = asyncio.get_running_loop().time()
+                self.trace.write(f"{at:.3f} {self.name} turn {self.count}: {shown}\n")
                 self.trace.flush()
         self.last = side
 
