@@ -35,7 +35,7 @@ void CollectRanges(const ChartSurface& surface, bool xLog, bool yLog, DataRange&
         if (!SeriesDrawn(surface.Series(xColumn))) continue;
         std::span<const double> xs = surface.ColumnValues(xColumn);
         std::span<const double> ys = surface.ColumnValues(xColumn + 1);
-        for (size_t r = 0; r < xs.size(); ++r) {
+        for (size_t r = 0; r < std::min(xs.size(), ys.size()); ++r) {
             double x = xs[r], y = ys[r];
             if (std::isnan(x) || std::isnan(y)) continue;
             if ((xLog && x <= 0) || (yLog && y <= 0)) continue;

@@ -39,7 +39,8 @@ void ChartSurface::SetRowCount(int rows) {
         return;
     }
     rows_ = rows;
-    for (auto& c : columns_) c.resize(static_cast<size_t>(rows), kNull);
+    for (auto& c : columns_)
+        if (!c.empty()) c.resize(static_cast<size_t>(rows), kNull);
 }
 
 void ChartSurface::SetColumnCount(int columns) {
@@ -49,8 +50,20 @@ void ChartSurface::SetColumnCount(int columns) {
         columns_.clear();
         return;
     }
+    // A column takes memory when its first cell is written: most of a graph's columns
+    // stay empty, and a full grid of a month of unit values is most of a megabyte.
     columns_.resize(static_cast<size_t>(columns));
-    for (auto& c : columns_) c.resize(static_cast<size_t>(rows_), kNull);
+}
+
+std::vector<double>& ChartSurface::WrittenColumn(int column) {
+    std::vector<double>& cells = columns_[static_cast<size_t>(column - 1)];
+    if (cells.empty()) cells.assign(static_cast<size_t>(rows_), kNull);
+    return cells;
+}
+
+double ChartSurface::Stored(int row, int column) const {
+    const std::vector<double>& cells = columns_[static_cast<size_t>(column - 1)];
+    return cells.empty() ? kNull : cells[static_cast<size_t>(row - 1)];
 }
 
 void ChartSurface::CheckCell(int row, int column) const {
@@ -62,7 +75,9 @@ void ChartSurface::CheckCell(int row, int column) const {
 
 void ChartSurface::SetCell(int row, int column, double value, bool isNull) {
     CheckCell(row, column);
-    columns_[column - 1][row - 1] = (isNull || !std::isfinite(value)) ? kNull : value;
+    const double stored = (isNull || !std::isfinite(value)) ? kNull : value;
+    if (std::isnan(stored) && columns_[static_cast<size_t>(column - 1)].empty()) return;
+    WrittenColumn(column)[static_cast<size_t>(row - 1)] = stored;
 }
 
 void ChartSurface::SetCurrentRow(int row) {
@@ -78,7 +93,7 @@ void ChartSurface::SetCurrentColumn(int column) {
 void ChartSurface::SetCurrentData(std::string_view text) {
     CheckCell(currentRow_, currentColumn_);
     if (TrimBlanks(text).empty()) {
-        columns_[currentColumn_ - 1][currentRow_ - 1] = kNull;
+        SetCell(currentRow_, currentColumn_, kNull, true);
         return;
     }
     std::optional<double> value = ParseDouble(text);
@@ -88,19 +103,23 @@ void ChartSurface::SetCurrentData(std::string_view text) {
 
 bool ChartSurface::IsNull(int row, int column) const {
     CheckCell(row, column);
-    return std::isnan(columns_[column - 1][row - 1]);
+    return std::isnan(Stored(row, column));
 }
 
 std::optional<double> ChartSurface::Cell(int row, int column) const {
     CheckCell(row, column);
-    double v = columns_[column - 1][row - 1];
+    double v = Stored(row, column);
     if (std::isnan(v)) return std::nullopt;
     return v;
 }
 
 std::span<const double> ChartSurface::ColumnValues(int column) const {
     if (column < 1 || column > ColumnCount()) return {};
-    return columns_[column - 1];
+    const std::vector<double>& cells = columns_[static_cast<size_t>(column - 1)];
+    if (!cells.empty() || rows_ == 0) return cells;
+    // One column of nulls stands for every column never written.
+    if (nullColumn_.size() != static_cast<size_t>(rows_)) nullColumn_.assign(static_cast<size_t>(rows_), kNull);
+    return nullColumn_;
 }
 
 int ChartSurface::SeriesIndex(int xColumn) {

@@ -183,6 +183,7 @@ public:
     bool IsNull(int row, int column) const;
     std::optional<double> Cell(int row, int column) const;  // nothing for a null cell
     // A whole column, row 1 first; a null cell reads as NaN.
+    // A column's cells from row 1 (valid until the grid changes).
     std::span<const double> ColumnValues(int column) const;
 
     // --- series, addressed by their X column (1, 3, 5, ...) ---
@@ -247,7 +248,12 @@ private:
     static int SeriesIndex(int xColumn);
 
     int rows_ = 0;
-    std::vector<std::vector<double>> columns_;  // columns_[c - 1][r - 1]; NaN = null
+    std::vector<double>& WrittenColumn(int column);
+    double Stored(int row, int column) const;
+
+    // columns_[c - 1][r - 1]; NaN = null; a column never written is empty.
+    std::vector<std::vector<double>> columns_;
+    mutable std::vector<double> nullColumn_;
     int currentRow_ = 1;
     int currentColumn_ = 1;
 
