@@ -121,7 +121,11 @@ QImage MainWindow::CaptureClientArea() {
     // A browser shows what it loaded some frames after the load ends.
     webScreens_->WaitUntilPainted();
     ChartView::PaintAheadOfCapture(charts_);
+    // A one-shot render paints nothing between captures (see ShowInStartupState).
+    const bool paintsOnlyWhenCaptured = !updatesEnabled();
+    if (paintsOnlyWhenCaptured) setUpdatesEnabled(true);
     QImage captured = grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (paintsOnlyWhenCaptured) setUpdatesEnabled(false);
     ChartView::EndCapture(charts_);
     return captured;
 }
