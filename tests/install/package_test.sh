@@ -41,7 +41,7 @@ echo "made $(basename "$deb") ($(du -k "$deb" | cut -f1) KiB)"
 # What is in it.
 dpkg-deb -c "$deb" | awk '{ print $6 }' | sed 's|^\./|/|' >"$work/contents.txt"
 for f in /usr/bin/tidemark /usr/bin/tidemark-demo /usr/lib/tidemark/libtidemark_web.so \
-  /usr/lib/tidemark/libtidemark_pdf.so /usr/lib/tidemark/libtidemark_ftp.so \
+  /usr/lib/tidemark/libtidemark_pdf.so /usr/lib/tidemark/libtidemark_ftp.so /usr/lib/tidemark/libtidemark_postgres.so \
   /usr/share/applications/tidemark.desktop /usr/share/icons/hicolor/scalable/apps/tidemark.svg \
   /usr/share/man/man1/tidemark.1.gz /usr/share/man/man1/tidemark-demo.1.gz /usr/share/tidemark/schema.sql /usr/share/tidemark/schema_postgresql.sql \
   /usr/share/tidemark/Tidemark_site.html \

@@ -1,6 +1,7 @@
 #pragma once
-// A PostgreSQL server's database through libpq alone. Every statement already ran on
-// libpq (see postgres_run.h); opening the connection there too spares a start the Qt
+// A PostgreSQL server's database through libpq alone, in a module of its own
+// (postgres_module.h). Every statement already ran on libpq (see
+// storage/postgres/postgres_run.h); opening the connection there too spares a start the Qt
 // driver's plugin and the round trips of its session set-up, which a load at start
 // waits for before its first statement.
 #include <memory>

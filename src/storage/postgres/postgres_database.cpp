@@ -1,4 +1,4 @@
-#include "storage/db/postgres_database.h"
+#include "storage/db/postgres_module.h"
 
 #include <libpq-fe.h>
 
@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "storage/db/dialect.h"
-#include "storage/db/postgres_run.h"
+#include "storage/postgres/postgres_run.h"
 #include "storage/qt_bridge/qt_text.h"
 
 namespace tidemark {
@@ -100,9 +100,9 @@ private:
     bool seriesAsText_ = false;
 };
 
-}  // namespace
-
-Result<std::unique_ptr<Database>> OpenPostgres(const ConnectionTarget& target) {
+// A read-only session on the target's server, its dates in ISO form and its text in
+// UTF-8, as the statements here read them.
+Result<std::unique_ptr<Database>> OpenSession(const ConnectionTarget& target) {
     // Given as libpq's parameters, so that no value needs quoting; text the program keeps
     // in its own encoding goes to the server in UTF-8.
     std::vector<std::pair<const char*, QByteArray>> given;
@@ -133,6 +133,14 @@ Result<std::unique_ptr<Database>> OpenPostgres(const ConnectionTarget& target) {
                      (connection ? ConnectionErrorText(connection.get()) : std::string("out of memory"))};
     }
     return std::unique_ptr<Database>(std::make_unique<PostgresDatabase>(std::move(connection)));
+}
+
+}  // namespace
+
+// The module's one entry point (postgres_module.h).
+extern "C" [[gnu::visibility("default")]] Result<std::unique_ptr<Database>> tidemark_open_postgres(
+    const ConnectionTarget& target) {
+    return OpenSession(target);
 }
 
 }  // namespace tidemark

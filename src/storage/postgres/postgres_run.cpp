@@ -1,4 +1,4 @@
-#include "storage/db/postgres_run.h"
+#include "storage/postgres/postgres_run.h"
 
 #include <libpq-fe.h>
 
