@@ -39,10 +39,15 @@ step() {
   fi
 }
 
-step "page vs plotters, 1 page" 900 python3 "$ROOT/bench/whole_process/page_vs_plotters.py" --tidemark "$TIDEMARK"
-step "page vs plotters, 50 pages" 2400 python3 "$ROOT/bench/whole_process/page_vs_plotters.py" --pages 50 \
+step "page vs plotters, 1 page, smooth series" 900 python3 "$ROOT/bench/whole_process/page_vs_plotters.py" \
   --tidemark "$TIDEMARK"
-step "PostgreSQL fetch" 900 "$BUILD/bench/postgres/bench_postgres"
+step "page vs plotters, 1 page, jitter" 900 python3 "$ROOT/bench/whole_process/page_vs_plotters.py" --series jitter \
+  --tidemark "$TIDEMARK"
+step "page vs plotters, 50 pages, smooth series" 2400 python3 "$ROOT/bench/whole_process/page_vs_plotters.py" \
+  --pages 50 --tidemark "$TIDEMARK"
+step "peak memory of 1, 10 and 100 pages" 1800 python3 "$ROOT/bench/whole_process/page_vs_plotters.py" \
+  --memory 1,10,100 --tidemark "$TIDEMARK"
+step "PostgreSQL fetch, near and far" 1800 "$BUILD/bench/postgres/bench_postgres"
 step "SQLite fetch" 900 "$BUILD/bench/fetch/bench_fetch"
 step "JSON export memory" 1800 python3 "$ROOT/bench/whole_process/json_memory.py" --tidemark "$TIDEMARK"
 step "start and unattended run" 900 "$BUILD/bench/app/bench_app"
