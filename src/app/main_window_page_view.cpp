@@ -120,7 +120,7 @@ QImage MainWindow::CaptureClientArea() {
     Yield();
     // A browser shows what it loaded some frames after the load ends.
     webScreens_->WaitUntilPainted();
-    ChartView::PaintAheadOfCapture(charts_);
+    ChartView::CaptureAhead ahead = ChartView::PaintAheadOfCapture(charts_);
     // A one-shot render paints nothing between captures (see ShowInStartupState).
     const bool paintsOnlyWhenCaptured = !updatesEnabled();
     if (paintsOnlyWhenCaptured) setUpdatesEnabled(true);

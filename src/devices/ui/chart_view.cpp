@@ -2,8 +2,9 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <atomic>
 #include <cmath>
+#include <future>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -37,8 +38,8 @@ void ChartView::SetFloodCategories(std::optional<FloodBandRequest> request) {
     update();
 }
 
-void ChartView::PaintInto(QPainter& painter) const {
-    QRectF plot = PaintChart(painter, surface_, QRectF(rect()));
+void ChartView::PaintInto(QPainter& painter, const QRect& area) const {
+    QRectF plot = PaintChart(painter, surface_, QRectF(area));
     if (!flood_) return;
     drawFloodCategories(painter, FloodCategoryBands(*flood_, {plot.left(), plot.top(), plot.width(), plot.height()}));
 }
@@ -47,31 +48,45 @@ void ChartView::PaintInto(QPainter& painter) const {
 // painted apart and copied in as painted over its parent in place.
 bool ChartView::PaintsAhead() const { return isVisible() && surface_.Backdrop().solid && !size().isEmpty(); }
 
-QImage ChartView::PaintedAhead() const {
+QImage ChartView::PaintedAhead(const PaintPlace& place) const {
     // The capture's own format, so blending of antialiased edges gives the same pixels.
-    QImage image(size(), QImage::Format_ARGB32_Premultiplied);
+    QImage image(place.rect.size(), QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&image);
     // Text not given a font of its own is drawn in the view's, as in a paint event.
-    painter.setFont(font());
-    PaintInto(painter);
+    painter.setFont(place.font);
+    PaintInto(painter, place.rect);
     return image;
 }
 
-void ChartView::PaintAheadOfCapture(std::span<ChartView* const> views) {
+ChartView::CaptureAhead ChartView::PaintAheadOfCapture(std::span<ChartView* const> views) {
     std::vector<ChartView*> ahead;
     for (ChartView* view : views) {
         view->capture_ = CapturePaint{};
         if (view->PaintsAhead()) ahead.push_back(view);
     }
-    // Painting onto images needs nothing of the GUI thread; each view's image is its own.
-    std::atomic<size_t> next{0};
-    auto paintSome = [&ahead, &next] {
-        for (size_t i = next++; i < ahead.size(); i = next++) ahead[i]->capture_->image = ahead[i]->PaintedAhead();
-    };
+    CaptureAhead capture;
     // One chart alone is not worth a thread.
-    std::optional<std::jthread> second;
-    if (ahead.size() > 1) second.emplace(paintSome);
-    paintSome();
+    if (ahead.size() < 2) return capture;
+    // The capture paints the charts in order: the second thread takes the later half,
+    // whose images are then most likely ready when the capture comes to them.
+    struct Job {
+        PaintPlace place;
+        const ChartView* view;
+        std::promise<QImage> painted;
+    };
+    auto jobs = std::make_shared<std::vector<Job>>();
+    for (size_t i = ahead.size() / 2; i < ahead.size(); ++i) {
+        ChartView* view = ahead[i];
+        Job job{{view->rect(), view->font()}, view, {}};
+        view->capture_->image = job.painted.get_future();
+        jobs->push_back(std::move(job));
+    }
+    // The images need nothing of the window's thread: each job has its own image, and
+    // what it reads of its widget was taken above.
+    capture.painter_.emplace([jobs] {
+        for (Job& job : *jobs) job.painted.set_value(job.view->PaintedAhead(job.place));
+    });
+    return capture;
 }
 
 void ChartView::EndCapture(std::span<ChartView* const> views) {
@@ -80,18 +95,19 @@ void ChartView::EndCapture(std::span<ChartView* const> views) {
 
 void ChartView::paintEvent(QPaintEvent*) {
     if (capture_) {
-        std::optional<QImage> image = std::move(capture_->image);
+        std::optional<std::future<QImage>> painted = std::move(capture_->image);
         capture_.reset();
         QPainter painter(this);
-        if (image && image->size() == size())
-            painter.drawImage(0, 0, *image);
-        else
-            PaintInto(painter);
+        if (painted) {
+            QImage image = painted->get();
+            if (image.size() == size()) return painter.drawImage(0, 0, image);
+        }
+        PaintInto(painter, rect());
         return;
     }
     if (onlyCaptures_) return;
     QPainter painter(this);
-    PaintInto(painter);
+    PaintInto(painter, rect());
 }
 
 void ChartView::mouseMoveEvent(QMouseEvent* event) {

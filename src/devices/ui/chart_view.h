@@ -3,8 +3,10 @@
 // the view paints it and reports the mouse in the surface's twips.
 #include <QImage>
 #include <QWidget>
+#include <future>
 #include <optional>
 #include <span>
+#include <thread>
 
 #include "pages/layout.h"
 #include "render/chart_surface.h"
@@ -33,11 +35,26 @@ public:
     // each page is drawn once and not a second time for a screen.
     void SetPaintedOnlyIntoCaptures(bool onlyCaptures) { onlyCaptures_ = onlyCaptures; }
 
-    // Paints the visible charts among `views` ahead of a capture of the window, on this
-    // thread and a second one, so a page of dense graphs uses both cores. The next paint
-    // of each view (the capture's) shows what was painted here; call it just before the
-    // capture, with no events handled in between, and EndCapture() after it.
-    static void PaintAheadOfCapture(std::span<ChartView* const> views);
+    // The charts a second thread paints while the window's thread captures the window.
+    // Ends that thread when it goes.
+    class CaptureAhead {
+    public:
+        CaptureAhead() = default;
+        CaptureAhead(CaptureAhead&&) = default;
+        CaptureAhead& operator=(CaptureAhead&&) = default;
+        ~CaptureAhead() = default;
+
+    private:
+        friend class ChartView;
+        std::optional<std::jthread> painter_;
+    };
+
+    // Readies the visible charts among `views` for a capture of the window that follows
+    // at once, with no events handled in between, and EndCapture() after it: a second
+    // thread paints the later half of them into images while the capture paints the
+    // others in place, so a page of dense graphs uses both cores and only half of its
+    // charts is held twice. Keep the result until EndCapture().
+    [[nodiscard]] static CaptureAhead PaintAheadOfCapture(std::span<ChartView* const> views);
     static void EndCapture(std::span<ChartView* const> views);
 
 Q_SIGNALS:
@@ -55,12 +72,18 @@ private:
     // What the next paint of a capture shows: the chart painted ahead, or nothing when
     // the chart lets its parent show through and must be painted over it in place.
     struct CapturePaint {
-        std::optional<QImage> image;
+        std::optional<std::future<QImage>> image;
     };
 
-    void PaintInto(QPainter& painter) const;
+    // What painting apart needs of the widget, taken on the window's thread.
+    struct PaintPlace {
+        QRect rect;
+        QFont font;
+    };
+
+    void PaintInto(QPainter& painter, const QRect& area) const;
     bool PaintsAhead() const;
-    QImage PaintedAhead() const;
+    QImage PaintedAhead(const PaintPlace& place) const;
 
     ChartSurface& surface_;
     // The release that ends a double click: its first click has already been reported.

@@ -144,7 +144,7 @@ void FillDenseChart(ChartSurface& surface, int32_t backdrop) {
     surface.SetBounds(0, 0, 480 * 15, 360 * 15);
 }
 
-// A page capture paints its charts ahead, two at a time; what it shows must be what
+// A page capture has half its charts painted ahead on a second thread; what it shows must be what
 // painting them in place shows, pixel for pixel, or published images would change.
 TEST(ChartView, ChartsPaintedAheadOfACaptureAreThosePaintedInPlace) {
     QWidget window;
@@ -170,7 +170,7 @@ TEST(ChartView, ChartsPaintedAheadOfACaptureAreThosePaintedInPlace) {
     views[1]->SetFloodCategories(bands);
 
     QImage inPlace = window.grab().toImage();
-    ChartView::PaintAheadOfCapture(views);
+    ChartView::CaptureAhead painting = ChartView::PaintAheadOfCapture(views);
     QImage ahead = window.grab().toImage();
     ChartView::EndCapture(views);
     ASSERT_EQ(inPlace.size(), ahead.size());
@@ -193,7 +193,7 @@ TEST(ChartView, ChartsOnlyForCapturesPaintNothingOutsideThem) {
     view.render(&screen, QPoint(), QRegion(), QWidget::DrawChildren);
     EXPECT_EQ(screen.toImage().pixel(2, 2), qRgb(255, 255, 255));
     std::array<ChartView*, 1> views{&view};
-    ChartView::PaintAheadOfCapture(views);
+    ChartView::CaptureAhead painting = ChartView::PaintAheadOfCapture(views);
     EXPECT_EQ(view.grab().toImage().pixel(2, 2), qRgb(0, 0, 255));
     ChartView::EndCapture(views);
 }
