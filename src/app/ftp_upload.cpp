@@ -6,6 +6,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "publish/site_files.h"
 
@@ -38,12 +39,22 @@ UploadOptions UploadOptionsFromEnvironment() {
     return options;
 }
 
-UploadFunction MakeFtpUpload(std::function<void()> yield, std::function<void(const std::string&)> report) {
+namespace {
+
+// The options from the environment, letting `yield` run the event loop meanwhile.
+UploadOptions OptionsYieldingTo(std::function<void()> yield) {
     UploadOptions options = UploadOptionsFromEnvironment();
     options.yield = [yield] {
         if (yield) yield();
         return true;
     };
+    return options;
+}
+
+}  // namespace
+
+UploadFunction MakeFtpUpload(std::function<void()> yield, std::function<void(const std::string&)> report) {
+    UploadOptions options = OptionsYieldingTo(std::move(yield));
     // The servers already told of, for as long as the program uploads with this function.
     auto told = std::make_shared<std::set<std::string>>();
     return [options, report, told](const PublishState& state, const std::string& path, const std::string& remote) {
@@ -60,11 +71,7 @@ UploadFunction MakeFtpUpload(std::function<void()> yield, std::function<void(con
 }
 
 SweepFunction MakeRemoteSweep(std::function<void()> yield, std::function<void(const std::string&)> report) {
-    UploadOptions options = UploadOptionsFromEnvironment();
-    options.yield = [yield] {
-        if (yield) yield();
-        return true;
-    };
+    UploadOptions options = OptionsYieldingTo(std::move(yield));
     return [options, report](const PublishState& state, std::time_t roundStart) {
         SweepRequest request{state.ftpAddress,  state.ftpFolder,         state.ftpUser,
                              state.ftpPassword, PublishedNamePrefixes(), roundStart};

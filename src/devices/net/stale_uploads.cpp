@@ -5,6 +5,8 @@
 #include <optional>
 #include <set>
 
+#include "core/url_text.h"
+
 namespace tidemark {
 namespace {
 
@@ -71,25 +73,6 @@ std::vector<std::string_view> Lines(std::string_view text) {
 std::string LastSegment(std::string_view path) {
     while (!path.empty() && path.back() == '/') path.remove_suffix(1);
     return std::string(path.substr(path.find_last_of('/') + 1));
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-}
-
-std::string PercentDecoded(std::string_view text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
-            out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
 }
 
 // The five entities XML has; a server writes "&amp;" in an href for "&".

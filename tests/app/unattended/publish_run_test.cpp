@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
 #include <thread>
@@ -367,12 +368,17 @@ void PlaceOldImages(const std::string& folder) {
         ASSERT_TRUE(WriteFileAtomic(folder + "Tidemark_window" + std::to_string(page) + ".png", "old"));
 }
 
-// An SFTP round on the demo: the password on the command line, the server's host key
-// from its own known-hosts file.
+// A round of the demo to the site's login directory, the password on the command line.
+ProgramResult RunRoundTo(const DemoFolder& demo, const std::string& address, const std::string& user,
+                         const std::string& password) {
+    demo.PublishTo(address, "", user);
+    return demo.Run(password);
+}
+
+// An SFTP round, the server's host key from its own known-hosts file.
 ProgramResult RunSftpRound(const DemoFolder& demo, const SshServer& server) {
-    demo.PublishTo("sftp://" + server.HostAndPort(), "", server.User());
     ::setenv("TIDEMARK_SFTP_KNOWN_HOSTS", server.KnownHostsFile().c_str(), 1);
-    ProgramResult run = demo.Run(server.Password());
+    ProgramResult run = RunRoundTo(demo, "sftp://" + server.HostAndPort(), server.User(), server.Password());
     ::unsetenv("TIDEMARK_SFTP_KNOWN_HOSTS");
     return run;
 }
@@ -455,8 +461,7 @@ TEST(PublishRun, ServersWithoutAOneStepReplaceLeaveNoNameMissingAndAreToldOnce) 
         std::string error;
         ASSERT_TRUE(server.Start(&error)) << error;
         PlaceOldImages(server.Home());
-        demo.PublishTo(server.HostAndPort(), "", server.User());
-        ProgramResult run = demo.Run(server.Password());
+        ProgramResult run = RunRoundTo(demo, server.HostAndPort(), server.User(), server.Password());
         ASSERT_EQ(run.exitCode, 0) << run.output;
         EXPECT_EQ(Count(run.output, kInSteps), 1) << run.output;
         const std::vector<std::string> commands = server.Commands();
@@ -483,11 +488,13 @@ struct LeftFiles {
         ".Tidemark_window2.png.part-" + std::to_string(std::time(nullptr) + 3600) + "-1-0000000a",
         ".holiday.png.part-1000000000-4711-0badcafe", "notes.txt"};
 
-    void PlaceIn(const std::string& folder) const {
+    // Places the files in the site's `folder`, runs `round` to the site, and checks what
+    // is left.
+    void ExpectARoundTidies(const std::string& folder, const std::function<ProgramResult()>& round) const {
         for (const auto* names : {&stale, &kept})
             for (const std::string& name : *names) ASSERT_TRUE(WriteFileAtomic(folder + name, "left"));
-    }
-    void ExpectTidied(const std::string& folder) const {
+        ProgramResult run = round();
+        ASSERT_EQ(run.exitCode, 0) << run.output;
         for (const std::string& name : stale) EXPECT_FALSE(fs::exists(folder + name)) << name;
         for (const std::string& name : kept) EXPECT_TRUE(fs::exists(folder + name)) << name;
     }
@@ -501,39 +508,25 @@ TEST(PublishRun, ARoundRemovesTheTemporaryFilesEarlierRoundsLeftOnTheServer) {
     DemoFolder demo;
     ASSERT_TRUE(demo.ok()) << demo.error();
     const LeftFiles left;
+    FtpServer ftp;
+    SshServer sftp;
+    ReplyingDavServer dav;
+    std::string error;
+    ASSERT_TRUE(ftp.Start(&error)) << error;
+    ASSERT_TRUE(sftp.Start(&error)) << error;
+    ASSERT_TRUE(sftp.PasswordLogin()) << "sshd could not be given a test password here";
+    ASSERT_TRUE(dav.Start(&error)) << error;
     {
         SCOPED_TRACE("FTP");
-        FtpServer server;
-        std::string error;
-        ASSERT_TRUE(server.Start(&error)) << error;
-        left.PlaceIn(server.Home());
-        demo.PublishTo(server.HostAndPort(), "", server.User());
-        ProgramResult run = demo.Run(server.Password());
-        ASSERT_EQ(run.exitCode, 0) << run.output;
-        left.ExpectTidied(server.Home());
+        left.ExpectARoundTidies(ftp.Home(),
+                                [&] { return RunRoundTo(demo, ftp.HostAndPort(), ftp.User(), ftp.Password()); });
     }
     {
         SCOPED_TRACE("SFTP");
-        SshServer server;
-        std::string error;
-        ASSERT_TRUE(server.Start(&error)) << error;
-        ASSERT_TRUE(server.PasswordLogin()) << "sshd could not be given a test password here";
-        left.PlaceIn(server.LoginDirectory());
-        ProgramResult run = RunSftpRound(demo, server);
-        ASSERT_EQ(run.exitCode, 0) << run.output;
-        left.ExpectTidied(server.LoginDirectory());
+        left.ExpectARoundTidies(sftp.LoginDirectory(), [&] { return RunSftpRound(demo, sftp); });
     }
-    {
-        SCOPED_TRACE("WebDAV");
-        ReplyingDavServer server;
-        std::string error;
-        ASSERT_TRUE(server.Start(&error)) << error;
-        left.PlaceIn(server.Root());
-        demo.PublishTo(server.Address(), "", server.User());
-        ProgramResult run = demo.Run(server.Password());
-        ASSERT_EQ(run.exitCode, 0) << run.output;
-        left.ExpectTidied(server.Root());
-    }
+    SCOPED_TRACE("WebDAV");
+    left.ExpectARoundTidies(dav.Root(), [&] { return RunRoundTo(demo, dav.Address(), dav.User(), dav.Password()); });
 }
 
 // A round killed while an image is on its way leaves its part file on the server; the

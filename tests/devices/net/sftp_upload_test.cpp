@@ -1,5 +1,7 @@
-// Uploads by SFTP to a private sshd: password and key logins, and the host key checked
-// against a known-hosts file unless checking is explicitly given up.
+// Uploads by SFTP to a private sshd: password and key logins, the host key checked
+// against a known-hosts file unless checking is explicitly given up, and the image put in
+// place as the server's log of requests shows it: in one step, or in two renames where
+// the server refuses that, never by removing the old one first.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
