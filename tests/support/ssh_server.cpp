@@ -80,7 +80,11 @@ bool SshServer::WriteConfig(std::string* error) const {
                          "UseDNS no\n"
                          "PrintMotd no\n"
                          "LoginGraceTime 30\n"
-                         "LogLevel VERBOSE\n";
+                         "LogLevel VERBOSE\n"
+                         // The user's shell starts the SFTP server: not with the user's
+                         // own start-up files, which may take seconds.
+                         "SetEnv HOME=" +
+                         folder_.File("shell-home") + "\n";
     return folder_.Write("sshd_config", config, error);
 }
 
