@@ -7,6 +7,8 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   qt6-base-dev qt6-webengine-dev qt6-declarative-dev qt6-webchannel-dev qt6-pdf-dev libqt6sql6-sqlite libqt6sql6-odbc libpq-dev
   libgl-dev zlib1g-dev libisal-dev unixodbc-dev odbc-mdbtools mdbtools libcurl4-openssl-dev sqlite3 libsqlite3-dev libsqliteodbc
+  # SFTP's one-step replace (posix-rename@openssh.com), which libcurl's libssh2 never sends
+  libssh-dev
   # Access files (libmdb), .xls (FreeXL) and .xlsx (QuaZip) read as databases; workbooks
   # written by the tests (openpyxl, xlwt)
   mdbtools-dev libfreexl-dev libquazip1-qt6-dev python3-openpyxl python3-xlwt

@@ -3,7 +3,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <memory>
+#include <set>
 #include <string>
+#include <utility>
+
+#include "publish/site_files.h"
 
 namespace tidemark {
 namespace {
@@ -34,18 +39,51 @@ UploadOptions UploadOptionsFromEnvironment() {
     return options;
 }
 
-UploadFunction MakeFtpUpload(std::function<void()> yield, std::function<void(const std::string&)> reportFailure) {
+namespace {
+
+// The options from the environment, letting `yield` run the event loop meanwhile.
+UploadOptions OptionsYieldingTo(std::function<void()> yield) {
     UploadOptions options = UploadOptionsFromEnvironment();
     options.yield = [yield] {
         if (yield) yield();
         return true;
     };
-    return [options, reportFailure](const PublishState& state, const std::string& path, const std::string& remote) {
+    return options;
+}
+
+}  // namespace
+
+UploadFunction MakeFtpUpload(std::function<void()> yield, std::function<void(const std::string&)> report) {
+    UploadOptions options = OptionsYieldingTo(std::move(yield));
+    // The servers already told of, for as long as the program uploads with this function.
+    auto told = std::make_shared<std::set<std::string>>();
+    return [options, report, told](const PublishState& state, const std::string& path, const std::string& remote) {
         UploadResult result =
             UploadFile({state.ftpAddress, state.ftpFolder, state.ftpUser, state.ftpPassword, path, remote}, options);
-        if (!result.ok() && reportFailure) reportFailure(result.error());
-        return result.ok();
+        if (!result.ok()) {
+            if (report) report(result.error());
+            return false;
+        }
+        if (result->replacedInSteps && told->insert(state.ftpAddress).second && report)
+            report(StepwiseReplaceNotice(state.ftpAddress));
+        return true;
     };
+}
+
+SweepFunction MakeRemoteSweep(std::function<void()> yield, std::function<void(const std::string&)> report) {
+    UploadOptions options = OptionsYieldingTo(std::move(yield));
+    return [options, report](const PublishState& state, std::time_t roundStart) {
+        SweepRequest request{state.ftpAddress,  state.ftpFolder,         state.ftpUser,
+                             state.ftpPassword, PublishedNamePrefixes(), roundStart};
+        Result<int> removed = RemoveStaleUploads(request, options);
+        if (!removed && report) report(removed.error());
+    };
+}
+
+std::string StepwiseReplaceNotice(const std::string& address) {
+    return "Note: the server " + address +
+           " cannot replace a file in one step; each image is put in place by renaming the old one aside first, so "
+           "for the moment of one rename its name has no image";
 }
 
 }  // namespace tidemark

@@ -45,6 +45,10 @@ QStringList Captions(const std::vector<std::string>& texts) {
     return captions;
 }
 
+// Where an upload's failure and the notices of the network client go: the window's
+// caption only says " ...failed".
+void PrintToStandardError(const std::string& text) { std::cerr << ConsoleHost::OneLine(text) << std::endl; }
+
 }  // namespace
 
 MainWindow::MainWindow(ProgramState& state, WindowOptions options, QWidget* parent)
@@ -165,9 +169,8 @@ void MainWindow::CreateWidgets() {
 void MainWindow::CreateCollaborators() {
     publishing_ = std::make_unique<PublishingController>(
         state_, *this, this, [this] { autoFrame_->ShowAt(autoFrame_->pos()); },
-        MakeFtpUpload(
-            [this] { Yield(); },
-            [](const std::string& description) { std::cerr << ConsoleHost::OneLine(description) << std::endl; }));
+        MakeFtpUpload([this] { Yield(); }, PrintToStandardError),
+        MakeRemoteSweep([this] { Yield(); }, PrintToStandardError));
     images_ =
         std::make_unique<PageImages>(state_, *this, *this, imageAdapter_, *publishing_, options_.printWrittenImages);
     printer_ = std::make_unique<WindowPrinter>(

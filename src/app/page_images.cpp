@@ -148,7 +148,14 @@ void PageImages::FinishRound(int pageSeconds) {
     // A round killed in the middle of a write left its temporary file in the folder the
     // images are published in, where no start looks.
     if (!pages.empty() && !folder.empty()) RemoveStaleSiteTemps(folder, roundStart_);
-    if (pages.empty() || !SiteTemplateExists(state_.programFolder)) return;
+    if (pages.empty()) return;
+    PublishSiteFiles(pages, folder, pageSeconds);
+    // And on the server, where uploads cut off left theirs.
+    if (Publishing().ftp && publishing_.Sweep()) publishing_.Sweep()(Publishing(), roundStart_);
+}
+
+void PageImages::PublishSiteFiles(const std::vector<PublishedPage>& pages, const std::string& folder, int pageSeconds) {
+    if (!SiteTemplateExists(state_.programFolder)) return;
     Result<SiteFilesWritten> files =
         WriteSiteFiles(state_.programFolder, folder, pages, RoundSeconds(pageSeconds, pages.size()), host_.Now());
     if (!files) {

@@ -74,7 +74,8 @@ public:
     // The round's images are all out: the web page and the data feed follow them, when
     // the program folder holds the page's template, telling what the site holds (an
     // image that did not arrive is told by the values of the one the site kept). Each
-    // page was shown `pageSeconds`.
+    // page was shown `pageSeconds`. Then the temporary files that writes and uploads of
+    // earlier rounds left are removed, in the folder and on the server.
     void FinishRound(int pageSeconds);
 
 private:
@@ -85,6 +86,7 @@ private:
     void Publish(const QImage& image, const std::string& path, const PublishContext& context, const PublishHooks& hooks,
                  int slot = -1);
     void BeginRoundPage(const PublishContext& context);
+    void PublishSiteFiles(const std::vector<PublishedPage>& pages, const std::string& folder, int pageSeconds);
     void PublishSiteFile(const std::string& path, const PublishContext& context, const PublishHooks& hooks);
     void Count(const PublishContext& context, bool arrived);
     void SaveEachGraph(const QImage& page, const PublishContext& context, const PublishHooks& hooks);

@@ -8,9 +8,10 @@
 namespace tidemark {
 
 PublishingController::PublishingController(ProgramState& state, Host& host, QWidget* dialogParent,
-                                           std::function<void()> reopenAutoPaging, UploadFunction upload)
+                                           std::function<void()> reopenAutoPaging, UploadFunction upload,
+                                           SweepFunction sweep)
     : state_(state), host_(host), dialogParent_(dialogParent), reopenAutoPaging_(std::move(reopenAutoPaging)),
-      upload_(std::move(upload)) {}
+      upload_(std::move(upload)), sweep_(std::move(sweep)) {}
 
 PublishingController::~PublishingController() = default;
 

@@ -3,6 +3,7 @@
 // again, the state its OK leaves (where images go, FTP on or off), and the upload of each
 // written image. The window owns one and asks it; it needs of the window only the Host
 // (messages, yields) and a way to reopen the Auto Paging frame.
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <string>
@@ -20,11 +21,13 @@ class PublishDialog;
 
 // Sends one file; the window's FTP client, or none while the program has no network.
 using UploadFunction = std::function<bool(const PublishState&, const std::string& path, const std::string& remote)>;
+// Tidies the site's folder after a round that began at `roundStart`.
+using SweepFunction = std::function<void(const PublishState&, std::time_t roundStart)>;
 
 class PublishingController {
 public:
     PublishingController(ProgramState& state, Host& host, QWidget* dialogParent, std::function<void()> reopenAutoPaging,
-                         UploadFunction upload = {});
+                         UploadFunction upload = {}, SweepFunction sweep = {});
     ~PublishingController();
 
     // Shows the dialog (filled from the settings file the first time) and waits until
@@ -42,6 +45,7 @@ public:
     PublishDialog& Dialog();
     bool HasUpload() const { return static_cast<bool>(upload_); }
     const UploadFunction& Upload() const { return upload_; }
+    const SweepFunction& Sweep() const { return sweep_; }
 
 private:
     void LoadDialog();
@@ -55,6 +59,7 @@ private:
     QWidget* dialogParent_;
     std::function<void()> reopenAutoPaging_;
     UploadFunction upload_;
+    SweepFunction sweep_;
     std::unique_ptr<PublishDialog> dialog_;
     PublishState publish_;
     bool settingsUnreadable_ = false;

@@ -86,6 +86,9 @@ public:
                 if (!sent) {
                     Fail("Cannot send " + path + " to " + s.ftpAddress + ": " + uploadFault_);
                     ++filesMissed_;
+                } else if (!uploadFault_.empty()) {
+                    // What a file that arrived has to tell: how the server replaces files.
+                    std::cerr << ConsoleHost::OneLine(uploadFault_) << std::endl;
                 }
                 return sent;
             };
@@ -103,6 +106,12 @@ public:
         }
         PublishWrittenImages();
         if (!window_.HasClosed()) PublishSitePage();
+        // On the server too, where uploads cut off left theirs; tidying that fails leaves
+        // what was published as it is.
+        if (publish_.ftp && !window_.HasClosed())
+            MakeRemoteSweep([this] { window_.Yield(); },
+                            [](const std::string& why) { std::cerr << ConsoleHost::OneLine(why) << std::endl; })(
+                publish_, started);
         // A render killed in the middle of a write left its temporary file in the folder.
         RemoveStaleSiteTemps(context_.programFolder, started);
         return ok_;

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "core/html_text.h"
+#include "core/url_text.h"
 #include "core/vbtext.h"
 
 namespace tidemark {
@@ -24,27 +25,6 @@ std::string SchemeOf(std::string_view address) {
         scheme += static_cast<char>(std::tolower(u));
     }
     return scheme;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-std::string PercentDecoded(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '%' && i + 2 < s.size() && HexDigit(s[i + 1]) >= 0 && HexDigit(s[i + 2]) >= 0) {
-            out += static_cast<char>(HexDigit(s[i + 1]) * 16 + HexDigit(s[i + 2]));
-            i += 2;
-        } else {
-            out += s[i];
-        }
-    }
-    return out;
 }
 
 bool IsWebAddressWithoutScheme(std::string_view address) { return LCase(std::string(address.substr(0, 4))) == "www."; }

@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <algorithm>
+#include <cmath>
+#include <optional>
 
 #include "core/vbtext.h"
 #include "core/windows1252.h"
@@ -57,6 +59,30 @@ std::string StationOf(const GraphDef& g) {
     return g.stationname;
 }
 
+// The point a current value was taken from, looked for among the series' points and then
+// its daily points (a series without a recent value shows its last day).
+std::optional<double> ValueAt(const SlotSeries& series, double time) {
+    for (const PointBuffer* points : {&series.points, &series.dailyPoints}) {
+        int last = std::min<int>(points->Room(), points == &series.points ? series.pointCount : points->Room());
+        for (int i = last; i >= 1; --i)
+            if ((*points)[static_cast<size_t>(i)].time == time) return (*points)[static_cast<size_t>(i)].value;
+    }
+    return std::nullopt;
+}
+
+// Drawing shows a current value rounded to two places; the stored value is that of the
+// point it came from, where the drawn value is that point's, rounded (a running total
+// or an interval computed for the graph has no stored value of its own).
+double StoredValueOf(const ProgramState& state, int page, int slot, double shown, double time) {
+    if (IsMissing(shown) || time == 0 || !state.store.Has(page, slot)) return kMissing;
+    const SlotSeries& series = state.store.At(page, slot);
+    if (series.currentValue != shown || series.currentTime != time) return kMissing;
+    std::optional<double> stored = ValueAt(series, time);
+    constexpr double kRoundingStep = 0.005 + 1e-9;
+    if (!stored || IsMissing(*stored) || std::abs(*stored - shown) > kRoundingStep) return kMissing;
+    return *stored;
+}
+
 std::string UnitOf(const ProgramState& state, int page, int slot) {
     if (page < 0 || static_cast<size_t>(page) >= state.labels.size()) return {};
     const auto& slots = state.labels[static_cast<size_t>(page)];
@@ -81,6 +107,7 @@ std::vector<GraphReading> PageReadings(const ProgramState& state, const RenderSt
         r.unit = UnitOf(state, page, s);
         r.value = render.currentValues[i];
         r.time = r.HasValue() ? render.currentTimes[i] : 0;
+        r.storedValue = StoredValueOf(state, page, s, r.value, r.time);
         r.watch = render.watchCrossings[i];
         r.flood = FloodOf(state, g, render, page, s, r.value);
         out.push_back(std::move(r));

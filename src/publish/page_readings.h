@@ -19,12 +19,17 @@ struct GraphReading {
     int dsid = 0;
     // Program text (Windows-1252), as the setup and the catalogue hold it.
     std::string station, parameter, unit;
-    double value = kMissing;  // kMissing: none, or too old to show
-    double time = 0;          // day number of the value; 0 when there is none
+    double value = kMissing;  // kMissing: none, or too old to show; as drawn
+    // The same value as the database holds it, where drawing rounded it (0.0036 drawn
+    // as 0): what the data feed tells. kMissing where only the drawn value is known.
+    double storedValue = kMissing;
+    double time = 0;  // day number of the value; 0 when there is none
     WatchCrossing watch = WatchCrossing::None;
     std::optional<FloodCategory> flood;
 
     bool HasValue() const { return !IsMissing(value); }
+    // The stored value where it is known, else the drawn one.
+    double FeedValue() const { return IsMissing(storedValue) ? value : storedValue; }
 };
 
 // One image published for a page: the whole page, or one graph of it.

@@ -11,10 +11,13 @@ namespace tidemark {
 
 bool SiteTemplateExists(const std::string& programFolder) { return FileExists(programFolder + kSiteTemplateFileName); }
 
+std::vector<std::string> PublishedNamePrefixes() { return {"Tidemark_", kSitePageFileName}; }
+
 int RemoveStaleSiteTemps(const std::string& folder, std::time_t roundStart) {
     int removed = 0;
-    for (const char* prefix : {"Tidemark_", kSitePageFileName, kSiteRecordFileName})
-        removed += RemoveStaleTemps(folder, prefix, roundStart);
+    std::vector<std::string> prefixes = PublishedNamePrefixes();
+    prefixes.push_back(kSiteRecordFileName);
+    for (const std::string& prefix : prefixes) removed += RemoveStaleTemps(folder, prefix, roundStart);
     return removed;
 }
 

@@ -27,6 +27,10 @@ struct SiteFilesWritten {
     std::string warning;
 };
 
+// How the files a round publishes begin: the images and the feed "Tidemark_", the page
+// "index.html".
+std::vector<std::string> PublishedNamePrefixes();
+
 // Removes from `folder` the temporary files that writes of the program's images and site
 // files left there when a run was killed, last changed before `roundStart` (a write of
 // a round still running is younger). Returns how many were removed.

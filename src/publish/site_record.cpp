@@ -70,6 +70,7 @@ QJsonObject ReadingJson(const GraphReading& r) {
                        {"parameter", Text(r.parameter)},
                        {"unit", Text(r.unit)},
                        {"value", NumberOrNull(r.value)},
+                       {"storedValue", NumberOrNull(r.storedValue)},
                        {"time", r.time},
                        {"watch", static_cast<int>(r.watch)},
                        {"flood", r.flood ? QJsonValue(static_cast<int>(*r.flood)) : QJsonValue()}};
@@ -101,6 +102,7 @@ std::optional<GraphReading> ReadingOf(const QJsonObject& o, int page) {
     r.parameter = ToProgramText(o["parameter"].toString());
     r.unit = ToProgramText(o["unit"].toString());
     r.value = o["value"].isDouble() ? o["value"].toDouble() : kMissing;
+    r.storedValue = o["storedValue"].isDouble() ? o["storedValue"].toDouble() : kMissing;
     r.time = o["time"].toDouble();
     std::optional<WatchCrossing> watch = WatchOf(o["watch"].toInt(-1));
     int flood = o["flood"].toInt(-1);

@@ -88,7 +88,7 @@ std::string ValuesCsv(const std::vector<PublishedPage>& pages) {
         for (const GraphReading& r : page.graphs) {
             out += std::to_string(r.page) + "," + std::to_string(r.slot + 1) + "," + std::to_string(r.dsid) + ",";
             out += CsvField(Utf8Text(r.station)) + "," + CsvField(Utf8Text(r.parameter)) + ",";
-            out += (r.HasValue() ? NumberText(r.value) : std::string()) + ",";
+            out += (r.HasValue() ? NumberText(r.FeedValue()) : std::string()) + ",";
             out += CsvField(Utf8Text(r.unit)) + "," + IsoLocalTime(r.time) + "," + WatchCode(r.watch) + ",";
             out += FloodText(r) + "\r\n";
         }
@@ -99,17 +99,17 @@ std::string ValuesJson(const std::vector<PublishedPage>& pages, double generated
     QJsonArray values;
     for (const PublishedPage& page : pages)
         for (const GraphReading& r : page.graphs)
-            values.append(
-                QJsonObject{{"page", r.page},
-                            {"slot", r.slot + 1},
-                            {"dsid", r.dsid},
-                            {"station", ProgramText(r.station)},
-                            {"parameter", ProgramText(r.parameter)},
-                            {"value", r.HasValue() && std::isfinite(r.value) ? QJsonValue(r.value) : QJsonValue()},
-                            {"unit", ProgramText(r.unit)},
-                            {"time", TextOrNull(IsoLocalTime(r.time))},
-                            {"warning", QString::fromStdString(WatchCode(r.watch))},
-                            {"flood", TextOrNull(FloodText(r))}});
+            values.append(QJsonObject{
+                {"page", r.page},
+                {"slot", r.slot + 1},
+                {"dsid", r.dsid},
+                {"station", ProgramText(r.station)},
+                {"parameter", ProgramText(r.parameter)},
+                {"value", r.HasValue() && std::isfinite(r.FeedValue()) ? QJsonValue(r.FeedValue()) : QJsonValue()},
+                {"unit", ProgramText(r.unit)},
+                {"time", TextOrNull(IsoLocalTime(r.time))},
+                {"warning", QString::fromStdString(WatchCode(r.watch))},
+                {"flood", TextOrNull(FloodText(r))}});
     QJsonObject root{{"generated", TextOrNull(IsoLocalTime(generated))}, {"values", values}};
     QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Indented);
     return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "publish/page_readings.h"
+#include "publish/values_feed.h"
 
 using namespace tidemark;
 
@@ -53,4 +54,35 @@ TEST(PageReadings, NameTheStationAndGiveOneGaugeOneFloodCategory) {
     state.pages.Graph(1, 0).freqtype = FreqType::Plain;
     EXPECT_FALSE(PageReadings(state, render, 1)[0].flood.has_value());
     EXPECT_FALSE(PageReadings(state, render, 2)[0].flood.has_value());
+}
+
+// Drawing rounds a current value to two places; the feed tells it as the database holds
+// it, and tells the drawn value where drawing computed its own.
+TEST(PageReadings, TheFeedKeepsTheStoredPrecisionOfTheDrawnValue) {
+    ProgramState state = TwoPagesOfOneGauge();
+    state.store.Size(2, 10, 4, 10);
+    SlotSeries& series = state.store.At(1, 0);
+    series.points[1] = {45000.25, 0.0012};
+    series.points[2] = {45000.5, 0.0036};
+    series.pointCount = 2;
+    series.currentValue = 0;  // the fetch rounds it to two places
+    series.currentTime = 45000.5;
+    RenderState render;
+    render.currentValues[0] = 0;
+    render.currentTimes[0] = 45000.5;
+
+    std::vector<PublishedPage> pages = {PublishedPageOf(state, render, 1)};
+    ASSERT_EQ(pages[0].graphs.size(), 1u);
+    EXPECT_EQ(pages[0].graphs[0].value, 0);
+    EXPECT_EQ(pages[0].graphs[0].storedValue, 0.0036);
+    std::string csv = ValuesCsv(pages);
+    EXPECT_NE(csv.find(",Stage,0.0036,"), std::string::npos) << csv;
+    EXPECT_NE(ValuesJson(pages, 45001).find("\"value\": 0.0036"), std::string::npos);
+
+    // A value drawing computed (a running total of 0.75 where the series stood at 0):
+    // nothing stored matches it, and the feed tells what the image shows.
+    render.currentValues[0] = 0.75;
+    pages = {PublishedPageOf(state, render, 1)};
+    EXPECT_TRUE(IsMissing(pages[0].graphs[0].storedValue));
+    EXPECT_NE(ValuesCsv(pages).find(",Stage,0.75,"), std::string::npos);
 }

@@ -1,6 +1,6 @@
 """A small WebDAV server for tests that answers as Apache and rclone do: every reply,
 a success too, carries an HTML body. Plain HTTP on loopback, one user by basic
-authentication, files below --root.
+authentication, files below --root; PROPFIND lists a folder.
 
 Run with Debian's /usr/bin/python3. Once it accepts connections it writes its port to
 --ready-file. A PUT of any path holding one of the lines of --refuse-file (read at
@@ -13,6 +13,7 @@ import base64
 import os
 import threading
 import urllib.parse
+from html import escape
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 
@@ -121,6 +122,31 @@ class Handler(BaseHTTPRequestHandler):
             self.answer(204, "No Content", body=False)
         else:
             self.answer(201, "Created")
+
+    def do_PROPFIND(self):
+        """Depth 1: the folder and every entry in it, hidden ones too, as Apache and rclone
+        list them (names only: what a client needs to find its files)."""
+        if not self.authorised():
+            return
+        self.read_body()
+        folder = self.local_path(self.path)
+        if not os.path.isdir(folder):
+            self.answer(404, "Not Found")
+            return
+        base = urllib.parse.urlsplit(self.path).path.rstrip("/") + "/"
+        hrefs = [base] + [base + urllib.parse.quote(name) + ("/" if os.path.isdir(os.path.join(folder, name)) else "")
+                          for name in sorted(os.listdir(folder))]
+        body = ('<?xml version="1.0" encoding="utf-8"?>\n<D:multistatus xmlns:D="DAV:">\n' + "".join(
+            f"<D:response><D:href>{escape(href)}</D:href><D:propstat><D:prop/>"
+            "<D:status>HTTP/1.1 200 OK</D:status></D:propstat></D:response>\n" for href in hrefs) +
+                "</D:multistatus>\n").encode()
+        self.send_response(207, "Multi-Status")
+        self.send_header("Content-Type", "application/xml; charset=utf-8")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+        with LOG_LOCK, open(ARGS.request_log, "a") as log:
+            log.write(f"{self.command} {urllib.parse.unquote(self.path)} 207\n")
 
     def do_DELETE(self):
         if not self.authorised():

@@ -58,10 +58,18 @@ bool SshServer::MakePrivateShadow(std::string* error) {
     return true;
 }
 
+// Debian's sftp-server, started in the login directory, logging every request to a file
+// of its own (run by the user's shell, which takes the redirection).
+std::string SshServer::SftpSubsystem() const {
+    std::string command = "Subsystem sftp /usr/lib/openssh/sftp-server -e -l INFO -d '" + LoginDirectory() + "'";
+    if (!deniedSftpRequests_.empty()) command += " -P " + deniedSftpRequests_;
+    return command + " 2>>'" + folder_.File("sftp.log") + "'";
+}
+
 bool SshServer::WriteConfig(std::string* error) const {
     std::string config = "ListenAddress 127.0.0.1:" + std::to_string(port_) + "\n" + "HostKey " +
                          folder_.File("host_key") + "\n" + "AuthorizedKeysFile " + folder_.File("authorized_keys") +
-                         "\n" + "Subsystem sftp internal-sftp -d " + LoginDirectory() + "\n" +
+                         "\n" + SftpSubsystem() + "\n" +
                          "PidFile none\n"
                          "UsePAM no\n"
                          "StrictModes no\n"
@@ -72,7 +80,11 @@ bool SshServer::WriteConfig(std::string* error) const {
                          "UseDNS no\n"
                          "PrintMotd no\n"
                          "LoginGraceTime 30\n"
-                         "LogLevel VERBOSE\n";
+                         "LogLevel VERBOSE\n"
+                         // The user's shell starts the SFTP server: not with the user's
+                         // own start-up files, which may take seconds.
+                         "SetEnv HOME=" +
+                         folder_.File("shell-home") + "\n";
     return folder_.Write("sshd_config", config, error);
 }
 
@@ -98,6 +110,22 @@ bool SshServer::Launch(std::string* error) {
     process_.Stop();
     if (error) *error = "sshd did not start:\n" + ReadWholeFile(log);
     return false;
+}
+
+std::vector<std::string> SshServer::SftpRequests() const {
+    std::vector<std::string> requests;
+    for (std::string line : NonEmptyLines(ReadWholeFile(folder_.File("sftp.log")))) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        // "... sftp-server[123]: rename old ..." or, from internal-sftp, "rename old ...".
+        for (const char* word : {"open ", "close ", "rename old ", "posix-rename old ", "remove name "}) {
+            size_t at = line.find(word);
+            if (at != std::string::npos && (at == 0 || line[at - 1] == ' ' || line[at - 1] == ':')) {
+                requests.push_back(line.substr(at));
+                break;
+            }
+        }
+    }
+    return requests;
 }
 
 bool SshServer::Start(std::string* error) {

@@ -8,6 +8,8 @@
 // user, stands over /etc/shadow: the system's own files are never changed. Where that
 // cannot be done only key logins are offered (PasswordLogin() is false).
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "support/child_process.h"
 #include "support/temp_folder.h"
@@ -16,7 +18,9 @@ namespace tidemark::testsupport {
 
 class SshServer {
 public:
-    SshServer() = default;
+    // `deniedSftpRequests`: SFTP requests the server refuses although it offers them
+    // (sftp-server's -P list, e.g. "posix-rename").
+    explicit SshServer(std::string deniedSftpRequests = {}) : deniedSftpRequests_(std::move(deniedSftpRequests)) {}
     ~SshServer() { process_.Stop(); }
     SshServer(const SshServer&) = delete;
     SshServer& operator=(const SshServer&) = delete;
@@ -40,14 +44,21 @@ public:
     // Where an SFTP session starts, with a trailing "/".
     std::string LoginDirectory() const { return folder_.File("home/"); }
 
+    // What the server has logged, its SFTP requests among it: "open ...", "rename old
+    // \"A\" new \"B\"", "posix-rename old \"A\" new \"B\"", "remove name \"A\"", with
+    // paths as the client named them.
+    std::vector<std::string> SftpRequests() const;
+
 private:
     bool MakeKey(const std::string& name, std::string* error) const;
     bool MakeKeys(std::string* error) const;
     bool MakePrivateShadow(std::string* error);
+    std::string SftpSubsystem() const;
     bool WriteConfig(std::string* error) const;
     bool WriteKnownHosts(std::string* error) const;
     bool Launch(std::string* error);
 
+    std::string deniedSftpRequests_;
     TempFolder folder_{"tidemark-sshd"};
     ChildProcess process_;
     std::string user_;

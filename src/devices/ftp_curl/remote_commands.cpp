@@ -19,6 +19,25 @@ std::string QuotedSftpPath(const std::string& path) {
     return quoted + "\"";
 }
 
+// A file as the commands name it: FTP commands run in the folder the transfer changed
+// into and name files there; SFTP commands name paths as the server resolves them.
+std::string CommandName(const RemoteNames& names, const std::string& name) {
+    if (names.protocol == RemoteProtocol::Sftp) return QuotedSftpPath(ServerPath(names.folder, name));
+    return LastSegment(name);
+}
+
+// One rename, each command marked with `mark` ("*": allowed to fail).
+std::vector<std::string> RenameCommands(RemoteProtocol protocol, const std::string& from, const std::string& to,
+                                        const std::string& mark) {
+    if (protocol == RemoteProtocol::Sftp) return {mark + "rename " + from + " " + to};
+    return {mark + "RNFR " + from, mark + "RNTO " + to};
+}
+
+// Allowed to fail: the file may never have been made.
+std::string RemoveCommand(RemoteProtocol protocol, const std::string& name) {
+    return (protocol == RemoteProtocol::Sftp ? "*rm " : "*DELE ") + name;
+}
+
 }  // namespace
 
 std::string AsideFileName(const std::string& partName) {
@@ -29,32 +48,30 @@ std::string AsideFileName(const std::string& partName) {
 
 std::optional<std::vector<ReplaceAttempt>> ReplaceCommandSets(const RemoteNames& names) {
     if (!CarriedByACommand(names.remoteName) || !CarriedByACommand(names.partName)) return std::nullopt;
-    const std::string asideName = AsideFileName(names.partName);
-    if (names.protocol == RemoteProtocol::Sftp) {
-        // Over SFTP version 3, which OpenSSH's server speaks, a rename never replaces an
-        // existing file, and libcurl's rename is the plain one (it never sends
-        // posix-rename@openssh.com): the image is removed first, leaving it missing
-        // (never broken) for the one rename. The asterisk lets the first upload, with no
-        // image yet, go on.
-        std::string image = QuotedSftpPath(ServerPath(names.folder, names.remoteName));
-        std::string part = QuotedSftpPath(ServerPath(names.folder, names.partName));
-        return std::vector<ReplaceAttempt>{{{"*rm " + image, "rename " + part + " " + image}, {}}};
-    }
-    // After the transfer's change of directory, the files are named without a folder.
-    std::string image = LastSegment(names.remoteName);
-    std::string part = LastSegment(names.partName);
-    std::string aside = LastSegment(asideName);
-    return std::vector<ReplaceAttempt>{
-        {{"RNFR " + part, "RNTO " + image}, {}},
-        {{"RNFR " + image, "RNTO " + aside, "RNFR " + part, "RNTO " + image, "*DELE " + aside},
-         {"*RNFR " + aside, "*RNTO " + image}}};
+    const RemoteProtocol protocol = names.protocol;
+    const std::string image = CommandName(names, names.remoteName);
+    const std::string part = CommandName(names, names.partName);
+    const std::string aside = CommandName(names, AsideFileName(names.partName));
+    ReplaceAttempt inSteps;
+    inSteps.commands = RenameCommands(protocol, image, aside, "");
+    for (std::string& command : RenameCommands(protocol, part, image, "")) inSteps.commands.push_back(command);
+    inSteps.commands.push_back(RemoveCommand(protocol, aside));
+    inSteps.restore = RenameCommands(protocol, aside, image, "*");
+    return std::vector<ReplaceAttempt>{{RenameCommands(protocol, part, image, ""), {}}, inSteps};
 }
 
 std::optional<std::vector<std::string>> DiscardCommands(const RemoteNames& names) {
     if (!CarriedByACommand(names.partName)) return std::nullopt;
-    if (names.protocol == RemoteProtocol::Sftp)
-        return std::vector<std::string>{"*rm " + QuotedSftpPath(ServerPath(names.folder, names.partName))};
-    return std::vector<std::string>{"*DELE " + LastSegment(names.partName)};
+    return std::vector<std::string>{RemoveCommand(names.protocol, CommandName(names, names.partName))};
+}
+
+std::vector<std::string> RemoveCommands(RemoteProtocol protocol, const std::string& folder,
+                                        const std::vector<std::string>& names) {
+    std::vector<std::string> commands;
+    for (const std::string& name : names)
+        if (CarriedByACommand(name))
+            commands.push_back(RemoveCommand(protocol, CommandName({protocol, folder, name, {}}, name)));
+    return commands;
 }
 
 }  // namespace tidemark

@@ -27,12 +27,13 @@ struct ReplaceAttempt {
 };
 
 // The ways to put the part file in place of the image, to be tried in turn until one
-// succeeds. FTP: first a plain rename (atomic where the server renames over an
-// existing file), then for servers that refuse that the image is renamed aside, the
-// part file onto its name, and the old image removed: a failure in between renames the
-// old image back, so the name is never left without one. SFTP: the image is removed and
-// the part file renamed onto its name. Nothing when a name cannot be carried by a
-// command (a line break in it).
+// succeeds: first a plain rename (atomic where the server renames over an existing file,
+// and the only step needed where no image is there yet), then for servers that refuse
+// that the image is renamed aside, the part file onto its name, and the old image
+// removed: a failure in between renames the old image back, so the name is never
+// without an image for longer than one rename. (SFTP servers that offer a one-step
+// replace get it before these: sftp_rename.h.) Nothing when a name cannot be carried by
+// a command (a line break in it).
 std::optional<std::vector<ReplaceAttempt>> ReplaceCommandSets(const RemoteNames& names);
 
 // The name the old image is renamed to while the new one takes its place, beside it:
@@ -41,5 +42,10 @@ std::string AsideFileName(const std::string& partName);
 
 // Removes the part file; allowed to fail, as the file may never have been made.
 std::optional<std::vector<std::string>> DiscardCommands(const RemoteNames& names);
+
+// Removes each of the files `names` of the folder, each allowed to fail (another round
+// may have taken it first); a name with a line break is left out.
+std::vector<std::string> RemoveCommands(RemoteProtocol protocol, const std::string& folder,
+                                        const std::vector<std::string>& names);
 
 }  // namespace tidemark

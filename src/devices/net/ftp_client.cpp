@@ -5,12 +5,27 @@
 
 namespace tidemark {
 
+namespace {
+
+// Loaded once, by whichever thread asks first.
+template <class Function>
+ModuleFunction<Function> FtpModuleFunction(const char* symbol) {
+    return LoadModuleFunction<Function>(TIDEMARK_MODULE_LOCATION(TIDEMARK_FTP), symbol, "The FTP client module");
+}
+
+}  // namespace
+
 UploadResult UploadFile(const UploadRequest& request, const UploadOptions& options) {
-    // Loaded once, by whichever thread uploads first.
-    static const ModuleFunction<UploadFileFunction> upload = LoadModuleFunction<UploadFileFunction>(
-        TIDEMARK_MODULE_LOCATION(TIDEMARK_FTP), kUploadFileSymbol, "The FTP client module");
+    static const ModuleFunction<UploadFileFunction> upload = FtpModuleFunction<UploadFileFunction>(kUploadFileSymbol);
     if (!upload) return UploadFailure(UploadStep::Connect, upload.error());
     return (*upload)(request, options);
+}
+
+Result<int> RemoveStaleUploads(const SweepRequest& request, const UploadOptions& options) {
+    static const ModuleFunction<RemoveStaleUploadsFunction> sweep =
+        FtpModuleFunction<RemoveStaleUploadsFunction>(kRemoveStaleUploadsSymbol);
+    if (!sweep) return Fault{sweep.error()};
+    return (*sweep)(request, options);
 }
 
 }  // namespace tidemark

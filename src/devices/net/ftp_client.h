@@ -8,8 +8,10 @@
 // which then fails at the step it had reached. Every wait is bounded by the limits, so
 // a server that is down, silent or stalled ends the upload with a failure in time.
 #include <chrono>
+#include <ctime>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "devices/net/remote_address.h"
 #include "devices/net/upload_result.h"
@@ -78,6 +80,23 @@ struct UploadRequest {
 // where the server lets it, and a file of the remote name is left as it was. Succeeds
 // only when the server holds the whole file under the remote name.
 UploadResult UploadFile(const UploadRequest& request, const UploadOptions& options = {});
+
+// The site's folder that a round publishes to, to be tidied after the round.
+struct SweepRequest {
+    std::string address;  // as typed: see remote_address.h
+    std::string folder;   // empty = the login directory
+    std::string user;
+    std::string password;
+    // How the program's own files there are named ("Tidemark_", "index.html").
+    std::vector<std::string> ownNamePrefixes;
+    std::time_t roundStart = 0;
+};
+
+// Removes from the folder the temporary files that uploads of earlier rounds left there
+// (stale_uploads.h tells which), found in the folder's listing: FTP's MLSD (a plain name
+// list where the server has none), SFTP's, WebDAV's PROPFIND. Returns how many were
+// found and removed; 0 also where a WebDAV server offers no listing.
+Result<int> RemoveStaleUploads(const SweepRequest& request, const UploadOptions& options = {});
 
 // $HOME/.ssh/known_hosts, or "" without a home folder.
 std::string DefaultKnownHostsFile();

@@ -10,4 +10,8 @@ namespace tidemark {
 using UploadFileFunction = UploadResult (*)(const UploadRequest&, const UploadOptions&);
 inline constexpr const char* kUploadFileSymbol = "tidemark_upload_file";
 
+// And RemoveStaleUploads.
+using RemoveStaleUploadsFunction = Result<int> (*)(const SweepRequest&, const UploadOptions&);
+inline constexpr const char* kRemoveStaleUploadsSymbol = "tidemark_remove_stale_uploads";
+
 }  // namespace tidemark

@@ -22,7 +22,15 @@ struct UploadFault : Fault {
     UploadStep step = UploadStep::Connect;
 };
 
-using UploadResult = Result<void, UploadFault>;
+// What an upload that arrived has to tell beyond that.
+struct UploadReceipt {
+    // The server would not rename onto an existing file: the old file was renamed aside
+    // just before the new one took its name, which was without a file for the time of
+    // that one rename.
+    bool replacedInSteps = false;
+};
+
+using UploadResult = Result<UploadReceipt, UploadFault>;
 
 inline UploadFault UploadFailure(UploadStep step, std::string description) {
     UploadFault fault;

@@ -6,11 +6,15 @@
 #include <QImage>
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/color.h"
@@ -19,7 +23,9 @@
 #include "support/child_process.h"
 #include "support/ftp_server.h"
 #include "support/loopback.h"
+#include "support/reply_dav_server.h"
 #include "support/run_program.h"
+#include "support/ssh_server.h"
 #include "support/temp_folder.h"
 
 using namespace tidemark;
@@ -59,14 +65,19 @@ public:
         return names;
     }
 
+    // The command line of an unattended round, with the password on it unless empty.
+    std::vector<std::string> Arguments(const std::string& password) const {
+        std::vector<std::string> argv{TIDEMARK_EXE, "1"};
+        if (!password.empty()) argv.push_back(password);
+        for (const std::string& a :
+             {std::string("--headless"), std::string("--folder"), Program(), std::string("--now"), std::string(kNow)})
+            argv.push_back(a);
+        return argv;
+    }
+
     // One unattended round, with the password on the command line or in the environment.
     ProgramResult Run(const std::string& password, bool passwordInEnvironment = false) const {
-        std::vector<std::string> argv{TIDEMARK_EXE, "1"};
-        if (!passwordInEnvironment) argv.push_back(password);
-        for (const char* a : {"--headless", "--folder"}) argv.push_back(a);
-        argv.push_back(Program());
-        argv.push_back("--now");
-        argv.push_back(kNow);
+        std::vector<std::string> argv = Arguments(passwordInEnvironment ? std::string() : password);
         ::setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + ScreenFile()).c_str(), 1);
         if (passwordInEnvironment)
             ::setenv("TIDEMARK_FTP_PASSWORD", password.c_str(), 1);
@@ -347,4 +358,210 @@ TEST(PublishRun, PageOneCarriesItsFloodBands) {
         if (pixels > 50) seen.insert(category);
     }
     EXPECT_GE(seen.size(), 2u) << "flood bands on page 1: " << seen.size();
+}
+
+namespace {
+
+// "old" under the name of every page image a round writes, as a round before left them.
+void PlaceOldImages(const std::string& folder) {
+    for (int page = 1; page <= 12; ++page)
+        ASSERT_TRUE(WriteFileAtomic(folder + "Tidemark_window" + std::to_string(page) + ".png", "old"));
+}
+
+// A round of the demo to the site's login directory, the password on the command line.
+ProgramResult RunRoundTo(const DemoFolder& demo, const std::string& address, const std::string& user,
+                         const std::string& password) {
+    demo.PublishTo(address, "", user);
+    return demo.Run(password);
+}
+
+// An SFTP round, the server's host key from its own known-hosts file.
+ProgramResult RunSftpRound(const DemoFolder& demo, const SshServer& server) {
+    ::setenv("TIDEMARK_SFTP_KNOWN_HOSTS", server.KnownHostsFile().c_str(), 1);
+    ProgramResult run = RunRoundTo(demo, "sftp://" + server.HostAndPort(), server.User(), server.Password());
+    ::unsetenv("TIDEMARK_SFTP_KNOWN_HOSTS");
+    return run;
+}
+
+// The position of the first line that starts with `start` and holds `holding`; the end
+// when there is none.
+size_t Find(const std::vector<std::string>& lines, const std::string& start, const std::string& holding = "") {
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].rfind(start, 0) == 0 && lines[i].find(holding) != std::string::npos) return i;
+    return lines.size();
+}
+
+bool AnyHolds(const std::vector<std::string>& lines, const std::string& text) {
+    return std::any_of(lines.begin(), lines.end(),
+                       [&text](const std::string& line) { return line.find(text) != std::string::npos; });
+}
+
+constexpr const char* kInSteps = "cannot replace a file in one step";
+
+}  // namespace
+
+// OpenSSH's server offers posix-rename@openssh.com: every image of the round replaces the
+// one before in one step, and the server's log never shows an image's name removed.
+TEST(PublishRun, AnSftpRoundReplacesEachImageInOneStep) {
+    DemoFolder demo;
+    ASSERT_TRUE(demo.ok()) << demo.error();
+    SshServer server;
+    std::string error;
+    ASSERT_TRUE(server.Start(&error)) << error;
+    ASSERT_TRUE(server.PasswordLogin()) << "sshd could not be given a test password here";
+    PlaceOldImages(server.LoginDirectory());
+    ProgramResult run = RunSftpRound(demo, server);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.output.find(kInSteps), std::string::npos) << run.output;
+    const std::vector<std::string> images = demo.PageImages();
+    ASSERT_GE(images.size(), 5u);
+    const std::vector<std::string> requests = server.SftpRequests();
+    for (const std::string& name : images) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(ReadWholeFile(server.LoginDirectory() + name), ReadWholeFile(demo.Program() + name));
+        EXPECT_LT(Find(requests, "posix-rename old \"." + name + ".part-", " new \"" + name + "\""), requests.size())
+            << testing::PrintToString(requests);
+        EXPECT_FALSE(AnyHolds(requests, "remove name \"" + name + "\""));
+    }
+}
+
+// An SFTP server without a one-step replace (OpenSSH's told to refuse it) and an FTP
+// server that will not rename onto a file: each image's name is without an image only
+// between two renames (the old one aside, the new one in), never removed, and the round
+// says so once.
+TEST(PublishRun, ServersWithoutAOneStepReplaceLeaveNoNameMissingAndAreToldOnce) {
+    DemoFolder demo;
+    ASSERT_TRUE(demo.ok()) << demo.error();
+    {
+        SCOPED_TRACE("SFTP");
+        SshServer server("posix-rename");
+        std::string error;
+        ASSERT_TRUE(server.Start(&error)) << error;
+        ASSERT_TRUE(server.PasswordLogin()) << "sshd could not be given a test password here";
+        PlaceOldImages(server.LoginDirectory());
+        ProgramResult run = RunSftpRound(demo, server);
+        ASSERT_EQ(run.exitCode, 0) << run.output;
+        EXPECT_EQ(Count(run.output, kInSteps), 1) << run.output;
+        const std::vector<std::string> requests = server.SftpRequests();
+        for (const std::string& name : demo.PageImages()) {
+            SCOPED_TRACE(name);
+            EXPECT_EQ(ReadWholeFile(server.LoginDirectory() + name), ReadWholeFile(demo.Program() + name));
+            EXPECT_FALSE(AnyHolds(requests, "remove name \"" + name + "\""));
+            const size_t aside = Find(requests, "rename old \"" + name + "\" new \"." + name + ".old-");
+            ASSERT_LT(aside + 1, requests.size()) << testing::PrintToString(requests);
+            EXPECT_EQ(requests[aside + 1].rfind("rename old \"." + name + ".part-", 0), 0u) << requests[aside + 1];
+            EXPECT_NE(requests[aside + 1].find(" new \"" + name + "\""), std::string::npos) << requests[aside + 1];
+        }
+    }
+    {
+        SCOPED_TRACE("FTP");
+        FtpServerSettings refusing;
+        refusing.refuseRenameOver = true;
+        FtpServer server(refusing);
+        std::string error;
+        ASSERT_TRUE(server.Start(&error)) << error;
+        PlaceOldImages(server.Home());
+        ProgramResult run = RunRoundTo(demo, server.HostAndPort(), server.User(), server.Password());
+        ASSERT_EQ(run.exitCode, 0) << run.output;
+        EXPECT_EQ(Count(run.output, kInSteps), 1) << run.output;
+        const std::vector<std::string> commands = server.Commands();
+        for (const std::string& name : demo.PageImages()) {
+            SCOPED_TRACE(name);
+            EXPECT_EQ(server.Read(name), ReadWholeFile(demo.Program() + name));
+            EXPECT_EQ(Find(commands, "DELE " + name + " "), commands.size());
+            const size_t aside = Find(commands, "RNTO ." + name + ".old-");
+            ASSERT_LT(aside + 2, commands.size()) << testing::PrintToString(commands);
+            EXPECT_EQ(commands[aside + 1].rfind("RNFR ." + name + ".part-", 0), 0u) << commands[aside + 1];
+            EXPECT_EQ(commands[aside + 2], "RNTO " + name + " -> 250");
+        }
+    }
+}
+
+namespace {
+
+// Temporary files in a site's folder: two that rounds before left (one of an older
+// program's form), one an upload still running might have made, and two of others.
+struct LeftFiles {
+    std::vector<std::string> stale = {".Tidemark_window1.png.part-1000000000-4711-0badcafe",
+                                      ".index.html.part-4711-deadbeef"};
+    std::vector<std::string> kept = {
+        ".Tidemark_window2.png.part-" + std::to_string(std::time(nullptr) + 3600) + "-1-0000000a",
+        ".holiday.png.part-1000000000-4711-0badcafe", "notes.txt"};
+
+    // Places the files in the site's `folder`, runs `round` to the site, and checks what
+    // is left.
+    void ExpectARoundTidies(const std::string& folder, const std::function<ProgramResult()>& round) const {
+        for (const auto* names : {&stale, &kept})
+            for (const std::string& name : *names) ASSERT_TRUE(WriteFileAtomic(folder + name, "left"));
+        ProgramResult run = round();
+        ASSERT_EQ(run.exitCode, 0) << run.output;
+        for (const std::string& name : stale) EXPECT_FALSE(fs::exists(folder + name)) << name;
+        for (const std::string& name : kept) EXPECT_TRUE(fs::exists(folder + name)) << name;
+    }
+};
+
+}  // namespace
+
+// After a round, the site's folder holds no temporary file that uploads of earlier
+// rounds left, on every protocol that can list it; files of others stay.
+TEST(PublishRun, ARoundRemovesTheTemporaryFilesEarlierRoundsLeftOnTheServer) {
+    DemoFolder demo;
+    ASSERT_TRUE(demo.ok()) << demo.error();
+    const LeftFiles left;
+    FtpServer ftp;
+    SshServer sftp;
+    ReplyingDavServer dav;
+    std::string error;
+    ASSERT_TRUE(ftp.Start(&error)) << error;
+    ASSERT_TRUE(sftp.Start(&error)) << error;
+    ASSERT_TRUE(sftp.PasswordLogin()) << "sshd could not be given a test password here";
+    ASSERT_TRUE(dav.Start(&error)) << error;
+    {
+        SCOPED_TRACE("FTP");
+        left.ExpectARoundTidies(ftp.Home(),
+                                [&] { return RunRoundTo(demo, ftp.HostAndPort(), ftp.User(), ftp.Password()); });
+    }
+    {
+        SCOPED_TRACE("SFTP");
+        left.ExpectARoundTidies(sftp.LoginDirectory(), [&] { return RunSftpRound(demo, sftp); });
+    }
+    SCOPED_TRACE("WebDAV");
+    left.ExpectARoundTidies(dav.Root(), [&] { return RunRoundTo(demo, dav.Address(), dav.User(), dav.Password()); });
+}
+
+// A round killed while an image is on its way leaves its part file on the server; the
+// next round removes it.
+TEST(PublishRun, ThePartFileOfAKilledRoundIsGoneAfterTheNextRound) {
+    DemoFolder demo;
+    ASSERT_TRUE(demo.ok()) << demo.error();
+    FtpServerSettings stalling;
+    stalling.stallAfterBytes = 1000;
+    FtpServer stalled(stalling);
+    std::string error;
+    ASSERT_TRUE(stalled.Start(&error)) << error;
+    demo.PublishTo(stalled.HostAndPort(), "", stalled.User());
+
+    ::setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + demo.ScreenFile()).c_str(), 1);
+    ChildProcess killed;
+    ASSERT_TRUE(killed.Start(demo.Arguments(stalled.Password()), demo.Program() + "killed.log", &error)) << error;
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    std::string part;
+    for (int i = 0; i < 900 && part.empty() && killed.Running(); ++i) {
+        for (const auto& e : fs::directory_iterator(stalled.Home()))
+            if (e.path().filename().string().find(".part-") != std::string::npos) part = e.path().filename();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_FALSE(part.empty()) << ReadWholeFile(demo.Program() + "killed.log");
+    ::kill(killed.Pid(), SIGKILL);
+    while (killed.Running()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+
+    // The same site, served again by a server that takes files.
+    FtpServer site;
+    ASSERT_TRUE(site.Start(&error)) << error;
+    fs::copy_file(stalled.Home() + part, site.Home() + part);
+    demo.PublishTo(site.HostAndPort(), "", site.User());
+    ProgramResult run = demo.Run(site.Password());
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_FALSE(site.Exists(part)) << part;
+    for (const std::string& name : demo.PageImages()) EXPECT_TRUE(site.Exists(name)) << name;
 }

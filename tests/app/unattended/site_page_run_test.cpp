@@ -395,3 +395,37 @@ TEST(SitePageRun, ARefusedImageLeavesTheSiteTellingWhatItsImagesShow) {
         if (p != 3 && ItemsOf(after, p) != ItemsOf(page, p)) othersMoved = true;
     EXPECT_TRUE(othersMoved) << "the second round must tell other values for the test to mean anything";
 }
+
+// The graph's title rounds its current value to two places; the feed tells it as the
+// database holds it.
+TEST(SitePageRun, TheFeedTellsValuesAtTheirStoredPrecision) {
+    SiteDemo demo;
+    ASSERT_TRUE(demo.ok()) << demo.error();
+    demo.PublishTo(demo.Site());
+    // Cedar Creek (page 1, graph 3) stood at 0.0036 ft all along.
+    for (const char* table : {"runit", "rhour"}) {
+        ProgramResult set =
+            RunProgram({"sqlite3", demo.Program() + "tidemark_demo.sqlite",
+                        std::string("UPDATE ") + table + " SET value = 0.0036 WHERE datatype_site_id = 2102"},
+                       demo.Program() + "sqlite.log");
+        ASSERT_EQ(set.exitCode, 0) << set.output;
+    }
+    ProgramResult run = demo.Run({TIDEMARK_EXE, "1", "--headless"});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+
+    std::map<std::pair<int, int>, QJsonValue> exported;
+    std::map<std::pair<int, int>, std::string> titles;
+    demo.ExportCurrentValues(exported, titles);
+    const std::string title = titles[std::make_pair(1, 3)];
+    EXPECT_NE(title.find("\n0 ft"), std::string::npos) << title;
+    const std::string csv = ReadWholeFile(demo.Site() + "Tidemark_values.csv");
+    EXPECT_NE(csv.find("\r\n1,3,2102,Cedar Creek near Hollow Pine,Gage Height,0.0036,"), std::string::npos) << csv;
+    int found = 0;
+    for (const auto& v : FeedValues(demo.Site() + "Tidemark_values.json")) {
+        const QJsonObject row = v.toObject();
+        if (row["page"].toInt() != 1 || row["slot"].toInt() != 3) continue;
+        EXPECT_EQ(row["value"].toDouble(), 0.0036);
+        ++found;
+    }
+    EXPECT_EQ(found, 1);
+}

@@ -84,6 +84,7 @@ TEST_F(FtpUpload, TheImageIsStoredUnderAHiddenPartNameCheckedAndRenamedOntoTheOl
     std::string bytes = BinaryBlob(300 * 1024, 3);
     UploadResult result = UploadFile(Request(local_.Make("p.png", bytes), "images", kImage), QuickOptions());
     ASSERT_TRUE(result.ok()) << result.error();
+    EXPECT_FALSE(result->replacedInSteps);
 
     std::string part = StoredName(server_->Commands());
     EXPECT_EQ(part.rfind(std::string(".") + kImage + ".part-", 0), 0u) << part;
@@ -105,6 +106,7 @@ TEST_F(FtpUpload, AServerThatWillNotRenameOntoAFileHasTheOldOneMovedAsideFirst) 
     std::string bytes = BinaryBlob(40 * 1024, 4);
     UploadResult result = UploadFile(Request(local_.Make("p.png", bytes), "images", kImage), QuickOptions());
     ASSERT_TRUE(result.ok()) << result.error();
+    EXPECT_TRUE(result->replacedInSteps);
 
     std::string part = StoredName(server_->Commands());
     std::string aside = part.substr(0, part.rfind(".part-")) + ".old-" + part.substr(part.rfind(".part-") + 6);

@@ -1,5 +1,7 @@
-// Uploads by SFTP to a private sshd: password and key logins, and the host key checked
-// against a known-hosts file unless checking is explicitly given up.
+// Uploads by SFTP to a private sshd: password and key logins, the host key checked
+// against a known-hosts file unless checking is explicitly given up, and the image put in
+// place as the server's log of requests shows it: in one step, or in two renames where
+// the server refuses that, never by removing the old one first.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -71,19 +73,72 @@ TEST_F(SftpUpload, AKeyLoginWorksAndAWrongPasswordFailsAtLogin) {
     EXPECT_EQ(Arrived("images/Tidemark_window.png"), "bytes");
 }
 
-// OpenSSH's server will not rename onto an existing file: the old image is removed
-// just before the rename.
-TEST_F(SftpUpload, AnImageReplacesTheOldOneAndLeavesNoPartFile) {
+// Every request the server logged about the image's own name, in order.
+std::vector<std::string> RequestsOn(const SshServer& server, const std::string& name) {
+    std::vector<std::string> found;
+    for (const std::string& request : server.SftpRequests())
+        if (request.find("\"" + name + "\"") != std::string::npos) found.push_back(request);
+    return found;
+}
+
+// The server offers posix-rename@openssh.com: the new image takes the name in one step,
+// and the name is never removed.
+TEST_F(SftpUpload, AnImageReplacesTheOldOneInOneStepAndLeavesNoPartFile) {
     UploadOptions options = Checked(server_.KnownHostsFile());
     options.privateKeyFile = server_.PrivateKeyFile();
     std::string first = BinaryBlob(300 * 1024, 1);
     std::string second = BinaryBlob(20 * 1024, 2);
     for (const std::string& bytes : {first, second}) {
         UploadResult result = UploadFile(Request("images", bytes), options);
-        ASSERT_TRUE(result.ok()) << result.error();
+        ASSERT_TRUE(result.ok()) << result.error() << testing::PrintToString(server_.SftpRequests());
+        EXPECT_FALSE(result->replacedInSteps);
         EXPECT_EQ(Arrived("images/Tidemark_window.png"), bytes);
         EXPECT_EQ(FolderEntries(server_.LoginDirectory() + "images"), std::vector<std::string>{"Tidemark_window.png"});
     }
+    std::vector<std::string> onImage = RequestsOn(server_, "images/Tidemark_window.png");
+    ASSERT_EQ(onImage.size(), 2u) << testing::PrintToString(server_.SftpRequests());
+    for (const std::string& request : onImage) {
+        EXPECT_EQ(request.rfind("posix-rename old \"images/.Tidemark_window.png.part-", 0), 0u) << request;
+        EXPECT_NE(request.find(" new \"images/Tidemark_window.png\""), std::string::npos) << request;
+    }
+}
+
+// A server that offers no one-step replace (here: OpenSSH's told to refuse it): the old
+// image is renamed aside just before the new one takes its name, and removed after; the
+// name is never removed, and the upload says that it went in steps.
+TEST(SftpUploadInSteps, TheOldImageIsRenamedAsideNeverRemovedFirst) {
+    SshServer server("posix-rename");
+    std::string error;
+    ASSERT_TRUE(server.Start(&error)) << error;
+    LocalFiles local;
+    UploadOptions options = QuickOptions();
+    options.knownHostsFile = server.KnownHostsFile();
+    options.privateKeyFile = server.PrivateKeyFile();
+    auto send = [&](const std::string& bytes) {
+        return UploadFile({"sftp://" + server.HostAndPort(), "", server.User(), server.Password(),
+                           local.Make("p.png", bytes), "Tidemark_window.png"},
+                          options);
+    };
+    // No image yet: a plain rename puts the first one in place.
+    UploadResult first = send("first");
+    ASSERT_TRUE(first.ok()) << first.error();
+    EXPECT_FALSE(first->replacedInSteps);
+    UploadResult second = send("second");
+    ASSERT_TRUE(second.ok()) << second.error();
+    EXPECT_TRUE(second->replacedInSteps);
+    EXPECT_EQ(ReadWholeFile(server.LoginDirectory() + "Tidemark_window.png"), "second");
+    EXPECT_EQ(FolderEntries(server.LoginDirectory()), std::vector<std::string>{"Tidemark_window.png"});
+
+    std::vector<std::string> onImage = RequestsOn(server, "Tidemark_window.png");
+    ASSERT_GE(onImage.size(), 4u) << testing::PrintToString(server.SftpRequests());
+    for (const std::string& request : onImage) EXPECT_EQ(request.find("remove"), std::string::npos) << request;
+    // The last three: the plain rename the server refused, the old image aside, the new
+    // one in its place (the refused one-step replace is refused before it is logged).
+    const size_t n = onImage.size();
+    EXPECT_EQ(onImage[n - 3].rfind("rename old \".Tidemark_window.png.part-", 0), 0u) << onImage[n - 3];
+    EXPECT_EQ(onImage[n - 2].rfind("rename old \"Tidemark_window.png\" new \".Tidemark_window.png.old-", 0), 0u)
+        << onImage[n - 2];
+    EXPECT_EQ(onImage[n - 1].rfind("rename old \".Tidemark_window.png.part-", 0), 0u) << onImage[n - 1];
 }
 
 // A name the file cannot be renamed onto (a folder that is not empty): the failure is
