@@ -255,6 +255,7 @@ private:
         void RefreshChart(int slot) override { w_.RefreshChart(slot); }
         EnlargeArea Area() const override;
         void HidePageForEnlarged(const WindowRect& valuesList) override;
+        void ShowEnlargedValueBox(int slot, const EnlargedGraphLayout& enlarged) override;
         void Open(SideFrame frame) override;
         void PreviousPage() override { w_.PreviousPage(); }
         std::optional<int32_t> ChooseColor(int32_t initial) override;
@@ -295,6 +296,8 @@ private:
     void RunColorsMenu(int row);
     void ToggleValuesList(int slot);
     void CloseValuesList();
+    // The large value the values list hid, shown again once the list is gone.
+    void ShowValueBoxUnderList();
     void DropValueBox(int slot, const QPoint& point, const QPoint& startTopLeft);
     int PageGraphCount() const;
     // main_window_setup.cpp
@@ -358,6 +361,7 @@ private:
     QFrame* savingFrame_ = nullptr;
     std::unique_ptr<CompanionLauncher> companion_;
     ValuesListBox* valuesList_ = nullptr;
+    std::optional<std::pair<int, int>> valueBoxUnderList_;  // page and slot
     std::unique_ptr<GraphCommands> graphCommands_;
     QPoint menuAt_;  // where the graph menu was, for the frames its commands open
     std::unique_ptr<SplashWindow> splash_;
