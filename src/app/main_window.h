@@ -305,6 +305,11 @@ private:
     // Writes the setup with the window's present position, state and paging settings.
     Result<void> SaveSetup();
     void OpenSetupFrame();
+    // Fills the setup frame for the current page and graph.
+    void FillSetupFrame();
+    // A frame left open while the page turns follows the page shown: its commands act
+    // on that page.
+    void FollowPageInSetupFrame();
     void RunSetupCommand();
     void EditSetupFile();
     // main_window_layout.cpp
@@ -357,6 +362,7 @@ private:
     DaysFrame* daysFrame_ = nullptr;
     WatchLevelsFrame* levelsFrame_ = nullptr;
     SetupFrame* setupFrame_ = nullptr;
+    int setupFramePage_ = 0;  // the page the setup frame was filled for
     TraceDialog* traceDialog_ = nullptr;
     QFrame* savingFrame_ = nullptr;
     std::unique_ptr<CompanionLauncher> companion_;

@@ -50,10 +50,25 @@ void MainWindow::CreateSetupFrame() {
 void MainWindow::OpenSetupFrame() {
     int page = state_.currentpage;
     if (!state_.pages.ValidPage(page) || page < 1) return;
+    FillSetupFrame();
+    setupFrame_->ShowAt(menuAt_);
+}
+
+void MainWindow::FillSetupFrame() {
+    int page = state_.currentpage;
+    if (!state_.pages.ValidPage(page) || page < 1) return;
     const PageRec& rec = state_.pages.Page(page);
     setupFrame_->Fill(ShownPageNumber(state_.pages, page), currentGraph_, rec.title,
                       rec.slots.at(static_cast<size_t>(currentGraph_)), state_.catalogue, state_.settings);
-    setupFrame_->ShowAt(menuAt_);
+    setupFramePage_ = page;
+}
+
+void MainWindow::FollowPageInSetupFrame() {
+    if (!setupFrame_->isVisible() || setupFramePage_ == state_.currentpage) return;
+    // The slot picked on the page before may be empty here: the frame opens on the
+    // page's first graph.
+    currentGraph_ = 0;
+    FillSetupFrame();
 }
 
 void MainWindow::RunSetupCommand() {

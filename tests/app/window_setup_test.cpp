@@ -407,3 +407,44 @@ TEST_F(SetupEditTest, TheFrameShowsTheUnitAndPageOfTheSlotItEdits) {
     EXPECT_EQ(frame->PageTitle()->text(), "Creek");
     EXPECT_EQ(frame->Unit()->text(), "ft");
 }
+
+// Deleting the first of two pages, the second a web screen's: the caption and the frame
+// name the page left.
+TEST_F(SetupEditTest, DeletingTheFirstOfTwoPagesLeavesTheCaptionOnThePageLeft) {
+    ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "notes.html", "<!DOCTYPE html><html><body><p>notes</p></body></html>"));
+    WriteSetup(SetupText({PageLine(1, "Rivers"), GraphLine(1, 101), PageLine(2, "Notes"),
+                          " 1 ;-1 ;Web Screen;" + db_.Folder() + "notes.html; 1 ; 0 ; 0 ; 0 ; 0"}));
+    ASSERT_EQ(Open(), 0);
+    answers_.push_back(MsgAnswer::Yes);
+    Run(0, SetupOption::DeletePage);
+    ASSERT_EQ(state_.currentpage, 2);
+    EXPECT_EQ(window_->Caption().rfind("Notes", 0), 0u) << window_->Caption();
+    EXPECT_EQ(window_->windowTitle().toStdString().rfind("Notes", 0), 0u) << window_->windowTitle().toStdString();
+    window_->Web().DocumentMouseUp(WebScreenView(state_.pages.Graph(2, 0)).BrowserIndex(), "P", 2, false);
+    ASSERT_TRUE(WaitUntil([&] { return window_->WebMenu()->isVisible(); }));
+    window_->WebMenu()->Choose("Setup");
+    SetupFrame* frame = window_->Setup();
+    ASSERT_TRUE(frame->isVisible());
+    EXPECT_EQ(frame->Caption()->text(), "Graph 1 of 12, Page 1");
+    EXPECT_EQ(frame->PageTitle()->text(), "Notes");
+}
+
+// A frame left open while the pages turn shows the page shown, whose title and graphs its
+// commands change.
+TEST_F(SetupEditTest, AFrameLeftOpenFollowsThePageShown) {
+    WriteFourPages();
+    ASSERT_EQ(Open(), 0);
+    SetupFrame* frame = OpenFrame(1);
+    ASSERT_EQ(frame->Caption()->text(), "Graph 2 of 12, Page 1");
+    GoToPage(3);
+    ASSERT_TRUE(frame->isVisible());
+    EXPECT_EQ(frame->Caption()->text(), "Graph 1 of 12, Page 3");
+    EXPECT_EQ(frame->PageTitle()->text(), "Wind");
+    EXPECT_EQ(frame->Dsid()->text(), "103");
+    EXPECT_EQ(frame->Unit()->text(), "direction");
+    frame->Select(SetupOption::DeleteGraph);
+    QTest::mouseClick(frame->SaveButton(), Qt::LeftButton);
+    EXPECT_EQ(state_.pages.Page(1).title, "Rivers");
+    EXPECT_EQ(state_.pages.Graph(1, 1).dsid, 102);
+    EXPECT_EQ(state_.pages.Graph(3, 0).dsid, 0);
+}
