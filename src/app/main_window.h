@@ -255,6 +255,7 @@ private:
         void RefreshChart(int slot) override { w_.RefreshChart(slot); }
         EnlargeArea Area() const override;
         void HidePageForEnlarged(const WindowRect& valuesList) override;
+        void ShowEnlargedValueBox(int slot, const EnlargedGraphLayout& enlarged) override;
         void Open(SideFrame frame) override;
         void PreviousPage() override { w_.PreviousPage(); }
         std::optional<int32_t> ChooseColor(int32_t initial) override;
@@ -295,6 +296,8 @@ private:
     void RunColorsMenu(int row);
     void ToggleValuesList(int slot);
     void CloseValuesList();
+    // The large value the values list hid, shown again once the list is gone.
+    void ShowValueBoxUnderList();
     void DropValueBox(int slot, const QPoint& point, const QPoint& startTopLeft);
     int PageGraphCount() const;
     // main_window_setup.cpp
@@ -302,6 +305,11 @@ private:
     // Writes the setup with the window's present position, state and paging settings.
     Result<void> SaveSetup();
     void OpenSetupFrame();
+    // Fills the setup frame for the current page and graph.
+    void FillSetupFrame();
+    // A frame left open while the page turns follows the page shown: its commands act
+    // on that page.
+    void FollowPageInSetupFrame();
     void RunSetupCommand();
     void EditSetupFile();
     // main_window_layout.cpp
@@ -354,10 +362,12 @@ private:
     DaysFrame* daysFrame_ = nullptr;
     WatchLevelsFrame* levelsFrame_ = nullptr;
     SetupFrame* setupFrame_ = nullptr;
+    int setupFramePage_ = 0;  // the page the setup frame was filled for
     TraceDialog* traceDialog_ = nullptr;
     QFrame* savingFrame_ = nullptr;
     std::unique_ptr<CompanionLauncher> companion_;
     ValuesListBox* valuesList_ = nullptr;
+    std::optional<std::pair<int, int>> valueBoxUnderList_;  // page and slot
     std::unique_ptr<GraphCommands> graphCommands_;
     QPoint menuAt_;  // where the graph menu was, for the frames its commands open
     std::unique_ptr<SplashWindow> splash_;

@@ -81,17 +81,32 @@ void MainWindow::ToggleValuesList(int slot) {
     QRect shown = TwipsToQRect(r);
     shown.setWidth(std::max(shown.width(), valuesList_->WidthShowing(list.lines)));
     valuesList_->setGeometry(shown);
-    valueBoxes_[static_cast<size_t>(slot)]->hide();
+    QLabel* box = valueBoxes_[static_cast<size_t>(slot)];
+    if (!box->isHidden()) valueBoxUnderList_ = {page, slot};
+    box->hide();
     valuesList_->ShowLines(list.lines);
 }
 
 void MainWindow::CloseValuesList() {
     valuesList_->hide();
+    ShowValueBoxUnderList();
     if (keyCapture_->isVisible()) keyCapture_->setFocus();
+}
+
+void MainWindow::ShowValueBoxUnderList() {
+    if (!valueBoxUnderList_) return;
+    auto [page, slot] = *valueBoxUnderList_;
+    valueBoxUnderList_.reset();
+    // A page turned meanwhile has laid out its own boxes.
+    if (page != state_.currentpage || valuesList_->isVisible()) return;
+    QLabel* box = valueBoxes_[static_cast<size_t>(slot)];
+    box->raise();
+    box->show();
 }
 
 void MainWindow::OpenGraphMenu(int slot, double x, double y) {
     valuesList_->hide();
+    ShowValueBoxUnderList();
     ChartSurface& chart = charts_[static_cast<size_t>(slot)]->Surface();
     // An enlarged graph that made room for the values list takes the whole width again.
     if (graphCommands_->Enlarged() && chart.Left() > 0) {
@@ -113,6 +128,7 @@ void MainWindow::RunGraphMenu(int row) {
     menuAt_ = graphMenu_->pos();
     graphMenu_->hide();
     valuesList_->hide();
+    ShowValueBoxUnderList();
     if (keyCapture_->isVisible()) keyCapture_->setFocus();
     graphCommands_->RunRow(row, currentGraph_);
     if (keyCapture_->isVisible()) keyCapture_->setFocus();
@@ -149,6 +165,20 @@ void MainWindow::RefreshChart(int slot) {
 }
 
 // --- what the graph commands need beyond the PageScreen ---
+
+void MainWindow::GraphMenuAdapter::ShowEnlargedValueBox(int slot, const EnlargedGraphLayout& enlarged) {
+    if (!w_.state_.settings.bigcurrentvalue) return;
+    QLabel* box = w_.valueBoxes_[static_cast<size_t>(slot)];
+    if (box->text().isEmpty()) return;
+    // The rule of a page of one graph: near the top of the plot, a little right of its
+    // middle, at the size the layout gave the box.
+    const double width = box->width() * kTwipsPerPixel;
+    const double left = enlarged.chart.left + (enlarged.plot.minX + 700 + enlarged.plot.maxX) / 2 - width / 2;
+    const double top = enlarged.chart.top + enlarged.chart.height / ConstantsFor(LayoutClass::One).d - 20;
+    box->move(TwipsToQPoint(left, top));
+    box->raise();
+    box->show();
+}
 
 void MainWindow::GraphMenuAdapter::SetEntryText(int row, const std::string& text) {
     w_.graphMenu_->SetEntryText(row, ProgramText(text));

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QSpacerItem>
 #include <iostream>
@@ -42,15 +43,19 @@ QMessageBox::Icon IconFor(MsgIcon icon) {
 }
 
 // A box as narrow as a short text leaves the window manager too little title bar for
-// the title, which it then cuts: the box is made wide enough for the title (in the bold
-// face title bars commonly use) beside the title bar's icon and three buttons.
-void WidenForTitle(QMessageBox& box) {
+// the title, which it then cuts: the width that holds the title (in the bold face title
+// bars commonly use) beside the title bar's icon and three buttons.
+int TitleBarWidth(const QWidget& box) {
     constexpr int kTitleBarControls = 4 * 32;
-    auto* grid = qobject_cast<QGridLayout*>(box.layout());
-    if (!grid) return;
     QFont title = box.font();
     title.setBold(true);
-    int width = QFontMetrics(title).horizontalAdvance(box.windowTitle()) + kTitleBarControls;
+    return QFontMetrics(title).horizontalAdvance(box.windowTitle()) + kTitleBarControls;
+}
+
+void WidenForTitle(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid) return;
+    const int width = TitleBarWidth(box);
     grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
                   grid->columnCount());
 }
@@ -101,11 +106,14 @@ bool MainWindow::Confirm(const std::string& question) {
 
 std::string MainWindow::Input(const std::string& prompt, const std::string& title, const std::string& defaultText) {
     if (NobodyToAnswer()) return {};
-    bool ok = false;
-    QString answer = QInputDialog::getText(this, ProgramText(title), ProgramText(prompt), QLineEdit::Normal,
-                                           ProgramText(defaultText), &ok);
-    if (!ok) return {};
-    return ToProgramText(answer);
+    QInputDialog box(this);
+    box.setWindowTitle(ProgramText(title));
+    box.setLabelText(ProgramText(prompt));
+    box.setTextValue(ProgramText(defaultText));
+    // The box's layout sizes it from its contents: the prompt is given the room.
+    if (auto* label = box.findChild<QLabel*>()) label->setMinimumWidth(TitleBarWidth(box));
+    if (box.exec() != QDialog::Accepted) return {};
+    return ToProgramText(box.textValue());
 }
 
 void MainWindow::Yield() {

@@ -74,7 +74,9 @@ LoadPagesHooks MainWindow::LoadHooks() {
 
 void MainWindow::ApplyStartupPosition() {
     const StartupPosition& saved = state_.settings.startup;
-    if (!saved.present || saved.state == WindowState::Maximised) return;
+    // A maximised window gets its saved place too: it is where un-maximising returns
+    // to, and what the next save writes.
+    if (!saved.present) return;
     // A width from a much wider display would put the window mostly off this screen.
     if (saved.width >= 1.5 * ScreenGeometry().width()) return;
     // Line 9 holds the client area, which is what is saved (CurrentPosition) and set here.

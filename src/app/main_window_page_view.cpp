@@ -40,6 +40,7 @@ void MainWindow::DrawCurrentPage() {
         showgraphs(state_, *render_, *this, *this);
         // Drawing the round's first page again ended the round.
         if (roundRunning && state_.imageCycleMarker == 0) images_->FinishRound(autoFrame_->PageSeconds());
+        FollowPageInSetupFrame();
         Q_EMIT PageDrawn(state_.currentpage);
     } while (redrawPending_ && !closed_);
 }

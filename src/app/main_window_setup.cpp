@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/auto_paging_frame.h"
 #include "app/companion_launcher.h"
@@ -14,6 +15,17 @@
 #include "storage/qt_bridge/qt_bridge.h"
 
 namespace tidemark {
+namespace {
+
+// The page's number as saving writes it: removed pages are not counted.
+int ShownPageNumber(const PageSet& pages, int page) {
+    int shown = 0;
+    for (int p = 1; p <= page; ++p)
+        if (!pages.Page(p).removed) ++shown;
+    return std::max(shown, 1);
+}
+
+}  // namespace
 
 void MainWindow::CreateSetupFrame() {
     setupFrame_ = new SetupFrame(this);
@@ -38,10 +50,25 @@ void MainWindow::CreateSetupFrame() {
 void MainWindow::OpenSetupFrame() {
     int page = state_.currentpage;
     if (!state_.pages.ValidPage(page) || page < 1) return;
-    const PageRec& rec = state_.pages.Page(page);
-    setupFrame_->Fill(page, currentGraph_, rec.title, rec.slots.at(static_cast<size_t>(currentGraph_)),
-                      state_.catalogue, state_.settings);
+    FillSetupFrame();
     setupFrame_->ShowAt(menuAt_);
+}
+
+void MainWindow::FillSetupFrame() {
+    int page = state_.currentpage;
+    if (!state_.pages.ValidPage(page) || page < 1) return;
+    const PageRec& rec = state_.pages.Page(page);
+    setupFrame_->Fill(ShownPageNumber(state_.pages, page), currentGraph_, rec.title,
+                      rec.slots.at(static_cast<size_t>(currentGraph_)), state_.catalogue, state_.settings);
+    setupFramePage_ = page;
+}
+
+void MainWindow::FollowPageInSetupFrame() {
+    if (!setupFrame_->isVisible() || setupFramePage_ == state_.currentpage) return;
+    // The slot picked on the page before may be empty here: the frame opens on the
+    // page's first graph.
+    currentGraph_ = 0;
+    FillSetupFrame();
 }
 
 void MainWindow::RunSetupCommand() {

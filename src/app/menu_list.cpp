@@ -22,6 +22,12 @@ MenuList::MenuList(const QString& name, QWidget* parent) : QListWidget(parent) {
     connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
         if (item && (item->flags() & Qt::ItemIsEnabled)) Q_EMIT Chosen(row(item));
     });
+    // The entry under the pointer is marked, as in the desktop's own menus.
+    setMouseTracking(true);
+    viewport()->setMouseTracking(true);
+    connect(this, &QListWidget::itemEntered, this, [this](QListWidgetItem* item) {
+        if (item && (item->flags() & Qt::ItemIsEnabled)) setCurrentItem(item);
+    });
 }
 
 void MenuList::Fill(const QStringList& entries) {

@@ -12,6 +12,7 @@
 
 #include "core/vbtext.h"
 #include "setup/site_catalogue.h"
+#include "setup/web_screen_slot.h"
 #include "storage/qt_bridge/qt_bridge.h"
 
 namespace tidemark {
@@ -130,10 +131,10 @@ void SetupFrame::EnableWebScreenSwitches() {
     resize_->setEnabled(webScreen);
 }
 
-void SetupFrame::Fill(int page, int slot, const std::string& pageTitle, const GraphDef& graph,
+void SetupFrame::Fill(int shownPage, int slot, const std::string& pageTitle, const GraphDef& graph,
                       const SiteCatalogue& catalogue, const SetupSettings& settings) {
     catalogue_ = &catalogue;
-    caption_->setText(QString("Graph %1 of 12, Page %2").arg(slot + 1).arg(page));
+    caption_->setText(QString("Graph %1 of 12, Page %2").arg(slot + 1).arg(shownPage));
     pageTitle_->setText(ProgramText(pageTitle));
     dsid_->setText(QString::number(graph.dsid));
     station_->setText(ProgramText(graph.stationname));
@@ -143,16 +144,30 @@ void SetupFrame::Fill(int page, int slot, const std::string& pageTitle, const Gr
         unitValues_->setChecked(settings.plotunitvalues);
         maxMin_->setChecked(settings.includedailymaxmin);
     }
-    int found = catalogue.Count();
-    for (int n = 1; n <= catalogue.Count(); ++n)
-        if (std::to_string(catalogue.Entry(n).dsid) == Trim(ToProgramText(dsid_->text()))) {
-            found = n;
-            break;
-        }
+    // The switches of the screen as it is, so that replacing it changes only what the
+    // user changes here.
+    const bool webScreen = graph.Kind() == SlotKind::WebScreen;
+    const WebScreenView web(graph);
+    allowNav_->setChecked(webScreen && web.AllowNavigation());
+    resize_->setChecked(webScreen && web.FitImage());
+
+    std::optional<int> entry = EntryOf(graph, catalogue);
+    // Nothing of the graph shown before may stay beside this one.
+    unit_->setText(entry ? ProgramText(catalogue.Entry(*entry).unitname) : QString());
     // Placing the control on the graph's entry must not overwrite the graph's boxes.
     QSignalBlocker quiet(step_);
     step_->setRange(catalogue.Empty() ? 0 : 1, catalogue.Count());
-    step_->setValue(found);
+    step_->setValue(entry.value_or(catalogue.Count()));
+}
+
+std::optional<int> SetupFrame::EntryOf(const GraphDef& graph, const SiteCatalogue& catalogue) {
+    // Web screens share one series number: theirs is the entry of their own address.
+    const bool webScreen = graph.Kind() == SlotKind::WebScreen;
+    for (int n = 1; n <= catalogue.Count(); ++n) {
+        const SiteEntry& e = catalogue.Entry(n);
+        if (e.dsid == graph.dsid && (!webScreen || e.sitename == graph.stationname)) return n;
+    }
+    return std::nullopt;
 }
 
 void SetupFrame::ShowCatalogueEntry(int number) {

@@ -24,10 +24,11 @@ class SetupFrame : public FloatingFrame {
 public:
     explicit SetupFrame(QWidget* parent);
 
-    // Fills the boxes from a graph and finds its catalogue entry (the last one when none
-    // has its series number).
-    void Fill(int page, int slot, const std::string& pageTitle, const GraphDef& graph, const SiteCatalogue& catalogue,
-              const SetupSettings& settings);
+    // Fills the boxes from a graph, its unit and switches included, and finds its
+    // catalogue entry (the last one when none has its series number). `shownPage` is the
+    // page's number as the user counts it (and saving writes it): removed pages left out.
+    void Fill(int shownPage, int slot, const std::string& pageTitle, const GraphDef& graph,
+              const SiteCatalogue& catalogue, const SetupSettings& settings);
     // Puts catalogue entry `number` into the graph boxes.
     void ShowCatalogueEntry(int number);
 
@@ -60,6 +61,7 @@ Q_SIGNALS:
 
 private:
     void EnableWebScreenSwitches();
+    static std::optional<int> EntryOf(const GraphDef& graph, const SiteCatalogue& catalogue);
 
     const SiteCatalogue* catalogue_ = nullptr;
     QLabel* caption_;

@@ -8,10 +8,19 @@
 namespace tidemark {
 namespace {
 
+// A number as the spreadsheet shows it: with its leading zero ("0.0004", "-0.5"), which
+// the program's own number text leaves out.
+std::string NumberText(double number) {
+    std::string text = Trim(Str(number));
+    const size_t digits = !text.empty() && text[0] == '-' ? 1 : 0;
+    if (text.size() > digits && text[digits] == '.') text.insert(digits, "0");
+    return text;
+}
+
 std::string CellText(const WorkbookCell& cell) {
     switch (cell.kind) {
         case WorkbookCell::Kind::Empty: return {};
-        case WorkbookCell::Kind::Number: return Trim(Str(cell.number));
+        case WorkbookCell::Kind::Number: return NumberText(cell.number);
         case WorkbookCell::Kind::Text: return cell.text;
         case WorkbookCell::Kind::DateTime:
             return FormatDate(cell.number,

@@ -204,10 +204,26 @@ bool WebScreens::MayLoad(const QUrl& url) const {
 void WebScreens::DocumentLinkFollowed(const QUrl& url) {
     const QString address =
         IsLocalDocumentUrl(url) ? LocalDocumentPath(url) : url.toDisplayString(QUrl::RemoveUserInfo);
-    const std::string message = ToProgramText(
-        QString::fromUtf8(NotShownMessage(QFile::encodeName(address).toStdString(),
-                                          "a PDF is shown only as a web screen of its own, not through a link")));
-    host_.SetCaption(message);
+    const std::string named = QFile::encodeName(address).toStdString();
+    if (MayLoad(url)) {
+        host_.SetCaption(ToProgramText(QString::fromUtf8(
+            NotShownMessage(named, "a PDF is shown only as a web screen of its own, not through a link"))));
+        return;
+    }
+    // A link to a file the page may not show, or to none: told once, as a web screen's
+    // own address is.
+    if (!toldRefusals_.insert(ToProgramText(address)).second) return;
+    host_.SetCaption(ToProgramText(QString::fromUtf8(NotShownMessage(named, LinkRefusalReason(url)))));
+}
+
+std::string WebScreens::LinkRefusalReason(const QUrl& url) const {
+    // The engine follows no file: address; the page links to its neighbours by name.
+    if (IsFileAddress(url)) return "a link to a file: address is not followed";
+    const DocumentCheck check = IsLocalDocumentUrl(url)
+                                    ? Rule().CheckPath(QFile::encodeName(LocalDocumentPath(url)).toStdString())
+                                    : CheckDocument(url.toString(QUrl::FullyEncoded));
+    const std::string reason = RefusalReason(check.access);
+    return reason.empty() ? RefusalReason(DocumentAccess::Outside) : reason;
 }
 
 void WebScreens::ShowRefusal(Browser& browser, const QString& address, const DocumentCheck& check) {

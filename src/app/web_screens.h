@@ -147,8 +147,11 @@ private:
     // The allowed folders, resolved with the first web screen; folders the environment
     // names that would open everything are told then, once.
     const DocumentRule& Rule() const;
-    // A link to a PDF in a page: the view stays, and the user is told why.
+    // A link to a PDF in a page, or to a file it may not show or that is not there: the
+    // view stays, and the user is told why.
     void DocumentLinkFollowed(const QUrl& url);
+    // Why a followed link's document is not shown, as a phrase.
+    std::string LinkRefusalReason(const QUrl& url) const;
     // A local PDF or workbook the program draws, opened and checked first.
     void ShowDrawnDocument(Browser& browser, const QString& address, const DocumentCheck& check);
     // The browsers' document filter: no link, redirect or frame leads where Show would

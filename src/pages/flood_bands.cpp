@@ -28,17 +28,18 @@ const char* CategoryName(FloodCategory category) {
     return "";
 }
 
-// Lays the bands one under the other from the top of the plot.
+// Lays the bands one under the other from the top of the plot, each as high as the axis
+// makes its range of values.
 class BandStack {
 public:
-    BandStack(const FloodBandRequest& r, const PixelBox& plot)
-        : ymin_(r.ymin), ymax_(r.ymax), plot_(plot), pixelsPerUnit_(plot.height / (r.ymax - r.ymin)) {}
+    BandStack(const FloodBandRequest& r, const PixelBox& plot, bool logarithmic)
+        : ymin_(r.ymin), ymax_(r.ymax), plot_(plot), logarithmic_(logarithmic) {}
 
     // A band whose value range is [lower, upper]; only drawn when its lower edge lies on
     // the axis. The height is kept in the stack either way (0 when not drawn).
     void Add(FloodCategory category, double level, double lower, double upper, std::vector<FloodBand>& out) {
         if (!(lower >= ymin_ && lower < ymax_)) return;
-        double height = std::max(0.0, (std::min(upper, ymax_) - lower) * pixelsPerUnit_);
+        double height = std::max(0.0, Y(lower) - Y(std::min(upper, ymax_)));
         // Nothing may spill below the plot, whatever the levels say.
         height = std::min(height, plot_.Bottom() - nextTop_);
         if (height <= 0) return;
@@ -54,9 +55,13 @@ public:
     }
 
 private:
+    double Scaled(double v) const { return logarithmic_ ? std::log10(v) : v; }
+    // Pixels down from the plot's top where the axis puts `v` (on the axis: ymin <= v).
+    double Y(double v) const { return plot_.height * (Scaled(ymax_) - Scaled(v)) / (Scaled(ymax_) - Scaled(ymin_)); }
+
     double ymin_, ymax_;
     PixelBox plot_;
-    double pixelsPerUnit_;
+    bool logarithmic_;
     double nextTop_ = plot_.top;
 };
 
@@ -98,10 +103,19 @@ std::optional<FloodCategory> FloodCategoryOf(double value, const FloodBandReques
     return std::nullopt;
 }
 
-std::vector<FloodBand> FloodCategoryBands(const FloodBandRequest& r, const PixelBox& plot) {
+std::vector<FloodBand> FloodCategoryBands(const FloodBandRequest& request, const PixelBox& plot,
+                                          const FloodAxis& axis) {
     std::vector<FloodBand> bands;
-    if (r.divisions == 0 || !(r.ymax > r.ymin) || plot.height <= 0 || plot.width <= 0) return bands;
-    BandStack stack(r, plot);
+    if (request.divisions == 0 || !(request.ymax > request.ymin) || plot.height <= 0 || plot.width <= 0) return bands;
+    // The action level's step is the setup's Y division, whatever scale the axis shows.
+    const double action = FloodActionLevel(request);
+    FloodBandRequest r = request;
+    if (axis.logarithmic) {
+        if (!(axis.minimum > 0 && axis.maximum > axis.minimum)) return bands;
+        r.ymin = axis.minimum;
+        r.ymax = axis.maximum;
+    }
+    BandStack stack(r, plot, axis.logarithmic);
 
     double major = std::max(r.major, r.ymin);
     stack.Add(FloodCategory::Major, r.major, major, r.ymax, bands);
@@ -112,7 +126,6 @@ std::vector<FloodBand> FloodCategoryBands(const FloodBandRequest& r, const Pixel
     double minor = r.minor < r.ymin && r.ymin < moderate ? r.ymin : r.minor;
     stack.Add(FloodCategory::Minor, r.minor, minor, moderate > r.ymax ? r.ymax : r.moderate, bands);
 
-    double action = FloodActionLevel(r);
     if (action != 0 && action < r.ymax) {
         double lower = action < r.ymin && r.ymin < r.minor ? r.ymin : action;
         stack.Add(FloodCategory::Action, action, lower, r.minor, bands);

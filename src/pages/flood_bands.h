@@ -43,8 +43,16 @@ double FloodActionLevel(const FloodBandRequest& request);
 // level that would bound it is not set (0).
 std::optional<FloodCategory> FloodCategoryOf(double value, const FloodBandRequest& request);
 
-// The bands to paint over the plot area `plot`; none when the Y axis has no divisions or
-// no height.
-std::vector<FloodBand> FloodCategoryBands(const FloodBandRequest& request, const PixelBox& plot);
+// How the chart drew its Y axis. A logarithmic axis picks its own range (whole decades
+// around the data), so its drawn ends come with it; a linear one spans the request's.
+struct FloodAxis {
+    bool logarithmic = false;
+    double minimum = 0, maximum = 0;  // the drawn range of a logarithmic axis
+};
+
+// The bands to paint over the plot area `plot`, each edge where the axis puts its level;
+// none when the Y axis has no divisions or no height.
+std::vector<FloodBand> FloodCategoryBands(const FloodBandRequest& request, const PixelBox& plot,
+                                          const FloodAxis& axis = {});
 
 }  // namespace tidemark

@@ -149,6 +149,7 @@ void GraphCommands::Enlarge(int slot) {
     }
     ApplyChartStyle(render_.charts[static_cast<size_t>(slot)], style);
     view_.RefreshChart(slot);
+    view_.ShowEnlargedValueBox(slot, out);
 }
 
 void GraphCommands::Shrink() {

@@ -133,6 +133,9 @@ public:
     // the values list, when shown, goes to `valuesList`.
     virtual EnlargeArea Area() const = 0;
     virtual void HidePageForEnlarged(const WindowRect& valuesList) = 0;
+    // The enlarged graph's own large current value, placed over it as a page of one
+    // graph places it; nothing where the page shows no such values.
+    virtual void ShowEnlargedValueBox(int slot, const EnlargedGraphLayout& enlarged) = 0;
 
     virtual void Open(SideFrame frame) = 0;
     virtual void PreviousPage() = 0;

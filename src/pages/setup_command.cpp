@@ -47,6 +47,7 @@ bool PlaceNewGraph(ProgramState& state, Host& host, SetupCommandView& view, cons
     GraphDef& g = rec.slots.at(static_cast<size_t>(slot));
     made.def->page = static_cast<int16_t>(page);
     made.def->slot = static_cast<int16_t>(slot);
+    KeepUnchangedWebScreenSettings(*made.def, g);
     g = *made.def;
     // The second-series slot belongs to the graph that was here before.
     rec.slots.at(static_cast<size_t>(slot + kSecondSeriesOffset)) = GraphDef{};

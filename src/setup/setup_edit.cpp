@@ -53,6 +53,17 @@ NewGraph DefineNewGraph(NewGraphFields fields, PageSet& pages, SiteCatalogue& ca
     return {g, {}};
 }
 
+void KeepUnchangedWebScreenSettings(GraphDef& made, const GraphDef& replaced) {
+    if (made.Kind() != SlotKind::WebScreen || replaced.Kind() != SlotKind::WebScreen) return;
+    const WebScreenView before(replaced);
+    WebScreenSlot after(made);
+    WebScreenSwitches kept = before.Switches();
+    if (after.AllowNavigation() != before.AllowNavigation()) kept.allowNavigation = after.Switches().allowNavigation;
+    if (after.FitImage() != before.FitImage()) kept.fitImage = after.Switches().fitImage;
+    after.SetSwitches(kept);
+    if (after.Address() == before.Address()) after.SetSavedScroll(before.SavedScroll());
+}
+
 int16_t HighestUsedSlot(const PageRec& page) {
     for (int s = kGraphsPerPage - 1; s >= 0; --s)
         if (page.slots[static_cast<size_t>(s)].dsid != kEmptySlotDsid) return static_cast<int16_t>(s);

@@ -40,6 +40,12 @@ struct NewGraph {
 // in the catalogue, so the frame's up-down control reaches it like the others.
 NewGraph DefineNewGraph(NewGraphFields fields, PageSet& pages, SiteCatalogue& catalogue);
 
+// A web screen put in place of another keeps what the frame did not change: its scroll
+// bars (the frame has no box for them), each switch whose tick is as the old screen had
+// it (with the number the line held), and its saved scroll position when the address is
+// the same.
+void KeepUnchangedWebScreenSettings(GraphDef& made, const GraphDef& replaced);
+
 // The highest slot of the page that holds something, 0 when none does.
 int16_t HighestUsedSlot(const PageRec& page);
 

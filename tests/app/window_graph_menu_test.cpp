@@ -422,3 +422,57 @@ TEST_F(GraphMenuTest, TheValueBoxIsDroppedCentredWhereItIsReleasedOnItsGraph) {
     QTest::mouseRelease(box, Qt::LeftButton, {}, box->mapFromParent(outside));
     EXPECT_EQ(box->pos(), before);
 }
+
+// The big current value the values list covers is shown again however the list closes,
+// and an enlarged graph shows its own, over its plot.
+TEST_F(GraphMenuTest, TheBigValueComesBackWhenTheListClosesAndOnAnEnlargedGraph) {
+    WriteFourPages("True");
+    ASSERT_EQ(Open(), 0);
+    ValuesListBox* list = window_->ValuesList();
+    QLabel* box = window_->ValueBox(0);
+    ASSERT_TRUE(box->isVisible());
+    const QRect place = box->geometry();
+    window_->ChartClicked(0, Qt::LeftButton, {}, 300, 100);
+    ASSERT_TRUE(list->isVisible());
+    EXPECT_FALSE(box->isVisible());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+    EXPECT_FALSE(list->isVisible());
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(box->geometry(), place);
+    // Closed by a second click in the title strip, or by opening the graph menu.
+    window_->ChartClicked(0, Qt::LeftButton, {}, 300, 100);
+    window_->ChartClicked(0, Qt::LeftButton, {}, 300, 100);
+    EXPECT_TRUE(box->isVisible());
+    window_->ChartClicked(0, Qt::LeftButton, {}, 300, 100);
+    window_->ChartClicked(0, Qt::RightButton, {}, 300, 900);
+    EXPECT_FALSE(list->isVisible());
+    EXPECT_TRUE(box->isVisible());
+    window_->GraphMenu()->hide();
+
+    Choose(1, "Enlarge");
+    QLabel* enlarged = window_->ValueBox(1);
+    EXPECT_FALSE(box->isVisible());
+    ASSERT_TRUE(enlarged->isVisible());
+    EXPECT_EQ(enlarged->text(), "7.12ft");
+    const QRect chart = window_->Chart(1)->geometry();
+    EXPECT_TRUE(chart.contains(enlarged->geometry())) << enlarged->geometry().x() << "," << enlarged->geometry().y();
+    // In front of the enlarged chart, where the user sees it.
+    EXPECT_EQ(OnTopAt(enlarged), enlarged);
+    Choose(1, "Shrink");
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_TRUE(enlarged->isVisible());
+}
+
+// The entry under the pointer is marked, as in the desktop's menus.
+TEST_F(GraphMenuTest, TheMenuMarksTheEntryUnderThePointer) {
+    WriteFourPages();
+    ASSERT_EQ(Open(), 0);
+    window_->ChartClicked(0, Qt::RightButton, {}, 300, 900);
+    MenuList* menu = window_->GraphMenu();
+    ASSERT_TRUE(menu->isVisible());
+    for (int row : {3, 5}) {
+        Hover(menu->viewport(), menu->visualItemRect(menu->item(row)).center());
+        EXPECT_EQ(menu->currentRow(), row);
+        EXPECT_TRUE(menu->item(row)->isSelected());
+    }
+}

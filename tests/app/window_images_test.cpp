@@ -9,11 +9,15 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTimer>
+#include <cmath>
 #include <functional>
+#include <optional>
 
 #include "app/auto_paging_frame.h"
 #include "app/menu_list.h"
+#include "devices/ui/chart_painter.h"
 #include "devices/ui/chart_view.h"
+#include "pages/flood_bands.h"
 #include "support/temp_folder.h"
 
 using namespace tidemark;
@@ -188,4 +192,69 @@ TEST_F(WindowTest, ACancelledSaveDialogIsReportedAndWritesNothing) {
     EXPECT_EQ(messages_, (std::vector<std::string>{"Do you want to FTP image also?", "Cancel was selected."}));
     EXPECT_FALSE(FileExists(db_.Folder() + "Tidemark_graph.png"));
     EXPECT_FALSE(window_->HasClosed());
+}
+
+namespace {
+
+// The flood category whose band colour (at its alpha over a white wall) a pixel shows.
+std::optional<FloodCategory> BandAt(const QColor& c) {
+    const int r = c.red(), g = c.green(), b = c.blue();
+    if (b > r + 10) return FloodCategory::Major;                             // violet
+    if (std::abs(g - b) < 12 && g < r - 20) return FloodCategory::Moderate;  // red
+    if (g > b + 15 && g < r - 10) return FloodCategory::Minor;               // orange
+    if (std::abs(g - r) < 12 && b < g - 20) return FloodCategory::Action;    // yellow
+    return std::nullopt;
+}
+
+}  // namespace
+
+// A flood display with a logarithmic Y axis: each band's edges lie where the axis puts
+// its level, in the page image as on the screen (a band drawn on a linear scale would
+// put 5 ft inside the major band of a 1 to 10 ft axis).
+TEST_F(WindowTest, FloodBandsOnALogarithmicAxisLieAtTheirLevelsInThePageImage) {
+    // Minor 3, moderate 5, major 8 ft; log axis from the setup.
+    WriteSetup(SetupText({PageLine(1, "Flood"),
+                          " 1 ; 101 ;Stage;Creek; 0 ; 0 ; -1 ; 16777215 ; 16777215 ; 255 ; "
+                          "65280 ; 0 ; 0 ; 0 ; 0 ; 4 ; 3 ; 5 ; 8 "}));
+    ASSERT_EQ(Open(), 0);
+    ChartView* chart = window_->Chart(0);
+    ASSERT_TRUE(chart->FloodCategories().has_value());
+    ASSERT_EQ(chart->Surface().YAxis().scaleType, ScaleType::Logarithmic);
+
+    std::string png = db_.Folder() + "flood.png";
+    FileDialogAnswer answer([&](QFileDialog& dialog) {
+        dialog.selectFile(QString::fromStdString(png));
+        static_cast<QDialog&>(dialog).accept();
+    });
+    window_->GraphMenu()->ShowAt(QPoint(10, 10));
+    window_->GraphMenu()->Choose("Print");
+    answers_.push_back(MsgAnswer::No);  // no FTP
+    window_->OutputMenu()->Choose("Save as PNG File");
+    QImage image(QString::fromStdString(png));
+    ASSERT_FALSE(image.isNull());
+
+    const QRectF target(QPointF(0, 0), QSizeF(chart->size()));
+    const QRectF plot = PlotAreaIn(chart->Surface(), target).translated(chart->mapTo(window_.get(), QPoint(0, 0)));
+    const DrawnAxisRange y = DrawnYAxis(chart->Surface(), target);
+    ASSERT_TRUE(y.logarithmic);
+    ASSERT_LT(y.minimum, 3);
+    ASSERT_GT(y.maximum, 8);
+    auto rowOf = [&](double level) {
+        return plot.top() + plot.height() * (std::log10(y.maximum) - std::log10(level)) /
+                                (std::log10(y.maximum) - std::log10(y.minimum));
+    };
+    // Clear of the labels at the left and the curve at the right.
+    const int x = static_cast<int>(plot.left() + plot.width() * 0.45);
+    auto bandAt = [&](double row) { return BandAt(image.pixelColor(x, static_cast<int>(std::lround(row)))); };
+    struct Edge {
+        double level;
+        FloodCategory above, below;
+    };
+    for (const Edge& e : {Edge{8, FloodCategory::Major, FloodCategory::Moderate},
+                          Edge{5, FloodCategory::Moderate, FloodCategory::Minor}}) {
+        SCOPED_TRACE("level " + std::to_string(e.level));
+        EXPECT_EQ(bandAt(rowOf(e.level) - 4), e.above);
+        EXPECT_EQ(bandAt(rowOf(e.level) + 4), e.below);
+    }
+    EXPECT_EQ(bandAt(rowOf(3) - 4), FloodCategory::Minor);
 }

@@ -169,3 +169,22 @@ TEST_F(WindowPositionTest, AMaximisedWindowStaysMaximisedWhenItsFirstWebScreenIs
     ASSERT_EQ(saved.size(), 5u);
     EXPECT_EQ(saved[4], 2);
 }
+
+// Opened maximised from the setup, the window returns to the saved size and place when
+// the user un-maximises it, and a save then writes that place again.
+TEST_F(WindowPositionTest, AWindowOpenedMaximisedReturnsToItsSavedPlace) {
+    WriteFourPagesStartingAt("Start Up= 40,30,640,480,2");
+    ASSERT_EQ(Open(), 0);
+    ASSERT_TRUE(WaitUntil([&] { return window_->isMaximized(); }));
+    EXPECT_EQ(window_->normalGeometry(), QRect(30, 40, 640, 480));
+    SaveByClosing();
+    EXPECT_EQ(SavedStartup(), (std::vector<double>{40, 30, 640, 480, 2}));
+
+    ASSERT_EQ(Reopen(), 0);
+    ASSERT_TRUE(WaitUntil([&] { return window_->isMaximized(); }));
+    window_->showNormal();
+    ASSERT_TRUE(WaitUntil([&] { return !window_->isMaximized() && window_->size() == QSize(640, 480); }));
+    EXPECT_EQ(window_->geometry(), QRect(30, 40, 640, 480));
+    SaveByClosing();
+    EXPECT_EQ(SavedStartup(), (std::vector<double>{40, 30, 640, 480, 0}));
+}

@@ -4,6 +4,7 @@
 #include "window_fixture.h"
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,9 +15,11 @@
 
 #include "app/menu_list.h"
 #include "app/setup_frame.h"
+#include "app/web_screens.h"
 #include "core/textfile.h"
 #include "devices/ui/chart_view.h"
 #include "setup/setup_reader.h"
+#include "setup/web_screen_slot.h"
 #include "support/recording_host.h"
 
 using namespace tidemark;
@@ -313,6 +316,10 @@ TEST_F(SetupEditTest, TheButtonsOpenTheSetupFileAndStartTheCompanionLoaderWithTh
         auto* ask = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
         if (!ask) return ADD_FAILURE() << "no folder question";
         EXPECT_EQ(ask->windowTitle(), "Ledgerly.exe path");
+        // Wide enough for the whole title beside a title bar's icon and three buttons.
+        QFont title = ask->font();
+        title.setBold(true);
+        EXPECT_GE(ask->width(), QFontMetrics(title).horizontalAdvance(ask->windowTitle()) + 4 * 32);
         ask->setTextValue(QString::fromStdString(folder + "loader"));
         ask->accept();
     });
@@ -321,4 +328,123 @@ TEST_F(SetupEditTest, TheButtonsOpenTheSetupFileAndStartTheCompanionLoaderWithTh
     EXPECT_NE(messages_[0].find("Ledgerly.exe not found... try again."), std::string::npos) << messages_[0];
     EXPECT_TRUE(WaitUntil([&] { return std::filesystem::exists(folder + "loaded.txt"); }));
     EXPECT_EQ(ReadFileBytes(folder + "loaded.txt").value_or(""), "101\n");
+}
+
+// A web screen's own switches are in the frame, and replacing it with only a new address
+// keeps them: the saved line differs from the old one in its address alone.
+TEST_F(SetupEditTest, ReplacingAWebScreenKeepsTheSwitchesTheFrameDidNotChange) {
+    const std::string folder = db_.Folder();
+    for (const char* name : {"notes.html", "report.html"})
+        ASSERT_TRUE(WriteFileAtomic(folder + name, "<!DOCTYPE html><html><body><p>notes</p></body></html>"));
+    WriteSetup(SetupText({PageLine(1, "Rivers"), GraphLine(1, 101), GraphLine(2, 102),
+                          " 3 ;-1 ;Web Screen;" + folder + "notes.html; 1 ; 0 ; 0 ;-1 ; 0"}));
+    ASSERT_EQ(Open(), 0);
+    Run(0, SetupOption::SaveAll);
+    const std::string before = SetupFile();
+    const size_t line = LineOf(before, " 3 ;-1 ;");
+    ASSERT_NE(line, std::string::npos) << before;
+
+    // The frame on the web screen (its menu opens it on the screen's slot).
+    auto openOnWebScreen = [&] {
+        // A right click on the screen's text; a replaced screen has a browser of its own.
+        window_->Web().DocumentMouseUp(WebScreenView(state_.pages.Graph(1, 2)).BrowserIndex(), "P", 2, false);
+        ASSERT_TRUE(WaitUntil([&] { return window_->WebMenu()->isVisible(); }));
+        window_->WebMenu()->Choose("Setup");
+    };
+    openOnWebScreen();
+    SetupFrame* frame = window_->Setup();
+    ASSERT_TRUE(frame->isVisible());
+    EXPECT_EQ(frame->Caption()->text(), "Graph 3 of 12, Page 1");
+    EXPECT_TRUE(frame->AllowNavigation()->isChecked());
+    EXPECT_FALSE(frame->Resize()->isChecked());
+    EXPECT_EQ(frame->Unit()->text(), "");
+    frame->Select(SetupOption::ReplaceGraph);
+    frame->StationName()->setText(QString::fromStdString(folder + "report.html"));
+    QTest::mouseClick(frame->SaveButton(), Qt::LeftButton);
+    Run(0, SetupOption::SaveAll);
+
+    const std::string after = SetupFile();
+    std::string expected = before;
+    size_t at = expected.find(folder + "notes.html");
+    ASSERT_NE(at, std::string::npos);
+    expected.replace(at, (folder + "notes.html").size(), folder + "report.html");
+    EXPECT_EQ(after, expected);
+    EXPECT_NE(after.find("report.html; 1 ; 0 ; 0 ;-1 ; 0"), std::string::npos) << after;
+
+    // A switch the user did change is taken as ticked.
+    openOnWebScreen();
+    ASSERT_TRUE(frame->isVisible());
+    ASSERT_TRUE(frame->AllowNavigation()->isChecked());
+    frame->AllowNavigation()->setChecked(false);
+    frame->Resize()->setChecked(true);
+    frame->Select(SetupOption::ReplaceGraph);
+    QTest::mouseClick(frame->SaveButton(), Qt::LeftButton);
+    Run(0, SetupOption::SaveAll);
+    EXPECT_NE(SetupFile().find("report.html; 1 ; 0 ; 0 ; 0 ; 1"), std::string::npos) << SetupFile();
+}
+
+// The frame shows the slot it edits: the unit of its own series (never the one of the
+// graph shown before), and the page as the user counts it once a page before it is gone;
+// the caption names the page shown.
+TEST_F(SetupEditTest, TheFrameShowsTheUnitAndPageOfTheSlotItEdits) {
+    WriteFourPages();
+    ASSERT_EQ(Open(), 0);
+    SetupFrame* frame = OpenFrame(0);
+    EXPECT_EQ(frame->Unit()->text(), "ft");
+    frame->hide();
+    GoToPage(3);
+    frame = OpenFrame(0);
+    EXPECT_EQ(frame->Unit()->text(), "direction");
+    frame->hide();
+
+    GoToPage(1);
+    answers_.push_back(MsgAnswer::Yes);
+    Run(0, SetupOption::DeletePage);
+    ASSERT_EQ(state_.currentpage, 2);
+    EXPECT_EQ(window_->Caption().rfind("Creek", 0), 0u) << window_->Caption();
+    frame = OpenFrame(0);
+    EXPECT_EQ(frame->Caption()->text(), "Graph 1 of 12, Page 1");
+    EXPECT_EQ(frame->PageTitle()->text(), "Creek");
+    EXPECT_EQ(frame->Unit()->text(), "ft");
+}
+
+// Deleting the first of two pages, the second a web screen's: the caption and the frame
+// name the page left.
+TEST_F(SetupEditTest, DeletingTheFirstOfTwoPagesLeavesTheCaptionOnThePageLeft) {
+    ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "notes.html", "<!DOCTYPE html><html><body><p>notes</p></body></html>"));
+    WriteSetup(SetupText({PageLine(1, "Rivers"), GraphLine(1, 101), PageLine(2, "Notes"),
+                          " 1 ;-1 ;Web Screen;" + db_.Folder() + "notes.html; 1 ; 0 ; 0 ; 0 ; 0"}));
+    ASSERT_EQ(Open(), 0);
+    answers_.push_back(MsgAnswer::Yes);
+    Run(0, SetupOption::DeletePage);
+    ASSERT_EQ(state_.currentpage, 2);
+    EXPECT_EQ(window_->Caption().rfind("Notes", 0), 0u) << window_->Caption();
+    EXPECT_EQ(window_->windowTitle().toStdString().rfind("Notes", 0), 0u) << window_->windowTitle().toStdString();
+    window_->Web().DocumentMouseUp(WebScreenView(state_.pages.Graph(2, 0)).BrowserIndex(), "P", 2, false);
+    ASSERT_TRUE(WaitUntil([&] { return window_->WebMenu()->isVisible(); }));
+    window_->WebMenu()->Choose("Setup");
+    SetupFrame* frame = window_->Setup();
+    ASSERT_TRUE(frame->isVisible());
+    EXPECT_EQ(frame->Caption()->text(), "Graph 1 of 12, Page 1");
+    EXPECT_EQ(frame->PageTitle()->text(), "Notes");
+}
+
+// A frame left open while the pages turn shows the page shown, whose title and graphs its
+// commands change.
+TEST_F(SetupEditTest, AFrameLeftOpenFollowsThePageShown) {
+    WriteFourPages();
+    ASSERT_EQ(Open(), 0);
+    SetupFrame* frame = OpenFrame(1);
+    ASSERT_EQ(frame->Caption()->text(), "Graph 2 of 12, Page 1");
+    GoToPage(3);
+    ASSERT_TRUE(frame->isVisible());
+    EXPECT_EQ(frame->Caption()->text(), "Graph 1 of 12, Page 3");
+    EXPECT_EQ(frame->PageTitle()->text(), "Wind");
+    EXPECT_EQ(frame->Dsid()->text(), "103");
+    EXPECT_EQ(frame->Unit()->text(), "direction");
+    frame->Select(SetupOption::DeleteGraph);
+    QTest::mouseClick(frame->SaveButton(), Qt::LeftButton);
+    EXPECT_EQ(state_.pages.Page(1).title, "Rivers");
+    EXPECT_EQ(state_.pages.Graph(1, 1).dsid, 102);
+    EXPECT_EQ(state_.pages.Graph(3, 0).dsid, 0);
 }

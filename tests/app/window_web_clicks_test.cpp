@@ -4,10 +4,12 @@
 // under a whole-page web screen.
 #include <QElapsedTimer>
 #include <QImage>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTextBrowser>
 
 #include "app/document_browser.h"
+#include "support/temp_folder.h"
 #include "support/workbook_files.h"
 
 #include "web_fixture.h"
@@ -311,4 +313,84 @@ TEST_F(WebClickTest, ALinkToAPdfLeavesThePageWhereItIsAndSaysWhy) {
     EXPECT_EQ(state_.currentpage, 1);
     MouseUpOn(0, "a", 2);
     EXPECT_TRUE(WaitUntil([&] { return window_->WebMenu()->isVisible(); }));
+}
+
+// Hiding and showing the scroll bars changes nothing else the user sees: the text at the
+// top of a page with the usual margins stays where it was.
+TEST_F(WebClickTest, ScrollBarsHiddenAndShownLeaveThePageWhereItWas) {
+    ASSERT_TRUE(WriteFileAtomic(db_.Folder() + "tall.html",
+                                "<!DOCTYPE html><html><body><p><span id=\"first\">Mill Falls</span></p>"
+                                "<div style=\"height:5000px\"></div></body></html>"));
+    WriteSetup(SetupText({PageLine(1, "Tall"), WebLine(1, db_.Folder() + "tall.html")}));
+    ASSERT_EQ(Open(), 0);
+    ASSERT_TRUE(WaitUntil([&] { return BrowserOf(0)->Complete() && MiddleOf(0, "#first").has_value(); }));
+    const QPoint before = *MiddleOf(0, "#first");
+    for (bool hidden : {true, false}) {
+        SCOPED_TRACE(hidden ? "hidden" : "shown");
+        MouseUpOn(0, "#first", 2);
+        ASSERT_TRUE(WaitUntil([&] { return window_->WebMenu()->isVisible(); }));
+        window_->WebMenu()->Choose("ScrollBars");
+        ASSERT_TRUE(WaitUntil([&] { return BrowserOf(0)->ScrollBarsHidden() == hidden; }));
+        ASSERT_TRUE(WaitUntil([&] {
+            return Js(0, "getComputedStyle(document.documentElement).overflow").value_or(QVariant()).toString() ==
+                   (hidden ? "hidden" : "visible");
+        }));
+        std::optional<QPoint> now = MiddleOf(0, "#first");
+        ASSERT_TRUE(now.has_value());
+        EXPECT_EQ(now->y(), before.y());
+        EXPECT_EQ(now->x(), before.x());
+    }
+}
+
+// On a page whose links are followed, a link to a file the web screens may not show, or
+// to none, leaves the page where it is and is told in the caption, once.
+TEST_F(WebClickTest, ALinkToAMissingOrRefusedFileIsToldOnceInTheCaption) {
+    testsupport::TempFolder outside;
+    ASSERT_TRUE(outside.Write("private.html", "<!DOCTYPE html><html><body><p>private</p></body></html>"));
+    ASSERT_TRUE(WriteFileAtomic(
+        db_.Folder() + "links.html",
+        "<!DOCTYPE html><html><body style=\"margin:0\"><p><a id=\"missing\" href=\"missing.html\">missing</a></p>"
+        "<p><a id=\"outside\" href=\"" +
+            outside.File("private.html") + "\">outside</a></p></body></html>"));
+    WriteSetup(SetupText({PageLine(1, "Links"), WebLine(1, db_.Folder() + "links.html", -1, 0, 0, -1)}));
+    ASSERT_EQ(Open(), 0);
+    Browser* browser = BrowserOf(0);
+    ASSERT_TRUE(WaitUntil([&] { return browser->Complete() && MiddleOf(0, "#outside").has_value(); }));
+
+    struct Link {
+        const char* id;
+        std::string told;
+    };
+    for (const Link& link : {Link{"missing", "Web screen " + db_.Folder() + "missing.html not shown: it was not found"},
+                             Link{"outside", "Web screen " + outside.File("private.html") +
+                                                 " not shown: it lies outside the folders web screens may show"}}) {
+        SCOPED_TRACE(link.id);
+        window_->SetCaption("Links");
+        Click(0, *MiddleOf(0, QString("#") + link.id), Qt::LeftButton);
+        EXPECT_TRUE(WaitUntil([&] { return window_->Caption() == link.told; })) << window_->Caption();
+        EXPECT_TRUE(browser->Location().endsWith("links.html")) << browser->Location().toStdString();
+        EXPECT_EQ(state_.currentpage, 1);
+        // Told once: a second click leaves the caption alone.
+        window_->SetCaption("Links");
+        Click(0, *MiddleOf(0, QString("#") + link.id), Qt::LeftButton);
+        QTest::qWait(500);
+        EXPECT_EQ(window_->Caption(), "Links");
+    }
+}
+
+// A workbook's small numbers are shown as the spreadsheet shows them, with the zero
+// before the point.
+TEST_F(WebClickTest, AWorkbookShowsASmallNumberWithItsLeadingZero) {
+    // The workbook's first sheet is its first table by name.
+    ASSERT_TRUE(
+        db_.Exec("INSERT INTO mhour VALUES (1, 1, 102, '2026-03-10 11:00:00', 0.0004);"
+                 "INSERT INTO mhour VALUES (1, 1, 102, '2026-03-10 12:00:00', -0.25);"));
+    std::string error;
+    ASSERT_TRUE(testsupport::WriteWorkbookFromSqlite(db_.Path(), db_.Folder() + "small.xlsx", &error)) << error;
+    WriteSetup(SetupText({PageLine(1, "Readings"), WebLine(1, "small.xlsx")}));
+    ASSERT_EQ(Open(), 0);
+    ASSERT_NE(BrowserOf(0), nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return Text(0).contains("0.0004"); })) << Text(0).toStdString();
+    EXPECT_TRUE(Text(0).contains("-0.25"));
+    EXPECT_FALSE(Text(0).contains(QRegularExpression("(^|[^0-9])\\.0004"))) << Text(0).toStdString();
 }

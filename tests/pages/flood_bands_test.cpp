@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "core/color.h"
@@ -125,6 +126,25 @@ TEST(FloodCategoryOf, AValueLiesInTheHighestBandItReaches) {
     // The high watch level is the action level where it is set.
     r.highwatch = 9;
     EXPECT_EQ(FloodCategoryOf(9.5, r), FloodCategory::Action);
+}
+
+// On a logarithmic axis of 1 to 100 ft (two decades over the plot's 200 px) each edge
+// lies where the axis puts its level, as the curve's points do.
+TEST(FloodBands, OnALogarithmicAxisEachEdgeLiesAtTheLogOfItsLevel) {
+    const FloodAxis log{true, 1, 100};
+    auto y = [](double level) { return 100 * (2 - std::log10(level)); };
+    ExpectBands(FloodCategoryBands(Request(10, 18, 40, 2105), kPlot, log),
+                {{FloodCategory::Major, 0, y(40), "Major 40'"},
+                 {FloodCategory::Moderate, y(40), y(18) - y(40), "Moderate 18'"},
+                 {FloodCategory::Minor, y(18), y(10) - y(18), "Minor 10'"},
+                 {FloodCategory::Action, y(10), y(9) - y(10), "Action 9'"}});
+    // 13.5 ft is in the minor band, as its category says.
+    std::vector<FloodBand> bands = FloodCategoryBands(Request(10, 18, 40, 2105), kPlot, log);
+    ASSERT_EQ(bands.size(), 4u);
+    EXPECT_GT(kPlot.top + y(13.5), bands[2].box.top);
+    EXPECT_LT(kPlot.top + y(13.5), bands[2].box.Bottom());
+    // A range the axis cannot show on a log scale draws nothing.
+    EXPECT_TRUE(FloodCategoryBands(Request(10, 18, 40, 2105), kPlot, {true, 0, 100}).empty());
 }
 
 }  // namespace

@@ -49,6 +49,7 @@ public:
     void RefreshChart(int) override {}
     EnlargeArea Area() const override { return {}; }
     void HidePageForEnlarged(const WindowRect&) override { ++enlargements; }
+    void ShowEnlargedValueBox(int, const EnlargedGraphLayout&) override {}
     void Open(SideFrame) override {}
     void PreviousPage() override {}
     std::optional<int32_t> ChooseColor(int32_t) override { return std::nullopt; }

@@ -41,6 +41,9 @@ private:
         return v;
     }
 
+    // The last step written: a gauge reports up to now; only a forecast looks ahead.
+    int LastStep(int dsid) const { return SeriesById(dsid).forecast ? tl_.EndIndex() : tl_.NowIndex(); }
+
     // Copies model values into the written grid up to and including step `last`.
     void CopyObserved(int dsid, const std::vector<double>& model, int last) {
         auto& out = Series(dsid);
@@ -67,7 +70,7 @@ private:
                   const std::vector<double>& forecastFlow) {
         auto& stage = Series(stageDsid);
         auto& flow = Series(flowDsid);
-        const int now = tl_.NowIndex(), end = tl_.EndIndex();
+        const int now = tl_.NowIndex(), end = LastStep(stageDsid);
         for (int i = 0; i <= end; ++i) {
             size_t m = static_cast<size_t>(i + tl_.ModelOffset());
             double h = i <= now ? rating.Stage(observedFlow[m]) + r_.Normal(0, 0.004) : rating.Stage(forecastFlow[m]);
@@ -81,7 +84,7 @@ private:
         AddGauge(kStageMillFalls, kFlowMillFalls, kMillFallsRating, observed.millFallsFlow, forecast.millFallsFlow);
         AddGauge(kStageCedarCreek, kFlowCedarCreek, kCedarCreekRating, observed.cedarCreekFlow,
                  forecast.cedarCreekFlow);
-        const int now = tl_.NowIndex(), end = tl_.EndIndex();
+        const int now = tl_.NowIndex(), end = LastStep(kStageHarborPoint);
         auto& harbor = Series(kStageHarborPoint);
         auto& lake = Series(kLakeTamsinElevation);
         auto& release = Series(kLakeTamsinRelease);

@@ -165,7 +165,7 @@ int main(int argc, char** argv) {
     if (!WriteText(folder / kFrequencyFileName, FrequencyFileText()) || !WriteText(notes, StationNotesHtml(data)) ||
         !WriteText(report, ReportPdf(data)) || !WriteText(workbook, ReadingsWorkbook(data)) ||
         !WriteText(folder / "Tidemark_setup.txt",
-                   DemoSetupText({notes.string(), report.string(), workbook.string()})) ||
+                   DemoSetupText({kStationNotesFileName, kReportPdfFileName, kReadingsWorkbookFileName})) ||
         !WriteText(streamkeep / kAlertFileName, AlertReportText(data)) ||
         !WriteText(folder / "Tidemark_site.html", kDemoSiteHtml))
         return 1;

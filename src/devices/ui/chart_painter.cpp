@@ -517,6 +517,12 @@ QRectF PlotAreaIn(const ChartSurface& surface, const QRectF& target) {
     return p.mapper.Rect(p.layout.plotArea);
 }
 
+DrawnAxisRange DrawnYAxis(const ChartSurface& surface, const QRectF& target) {
+    if (target.width() <= 0 || target.height() <= 0) return {};
+    const AxisLayout& y = Place(surface, target).layout.y;
+    return {y.logarithmic, y.minimum, y.maximum};
+}
+
 QRectF PaintChart(QPainter& painter, const ChartSurface& surface, const QRectF& target) {
     if (target.width() <= 0 || target.height() <= 0) return {};
     Placement placement = Place(surface, target);

@@ -22,6 +22,13 @@ QRectF PaintChart(QPainter& painter, const ChartSurface& surface, const QRectF& 
 // Where PaintChart puts the plot area (the wall inside the axes) within target.
 QRectF PlotAreaIn(const ChartSurface& surface, const QRectF& target);
 
+// The Y axis as PaintChart lays it out within target: its drawn range and scale type.
+struct DrawnAxisRange {
+    bool logarithmic = false;
+    double minimum = 0, maximum = 0;
+};
+DrawnAxisRange DrawnYAxis(const ChartSurface& surface, const QRectF& target);
+
 // The surface drawn into an image of the given pixel size, without any window. Where
 // the backdrop is not solid the image is white.
 QImage RenderChartImage(const ChartSurface& surface, QSize pixelSize);

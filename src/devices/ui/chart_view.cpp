@@ -41,7 +41,14 @@ void ChartView::SetFloodCategories(std::optional<FloodBandRequest> request) {
 void ChartView::PaintInto(QPainter& painter, const QRect& area) const {
     QRectF plot = PaintChart(painter, surface_, QRectF(area));
     if (!flood_) return;
-    drawFloodCategories(painter, FloodCategoryBands(*flood_, {plot.left(), plot.top(), plot.width(), plot.height()}));
+    // On a logarithmic axis the bands follow the decades the chart chose, as the curve does.
+    FloodAxis axis;
+    if (surface_.YAxis().scaleType == ScaleType::Logarithmic) {
+        DrawnAxisRange y = DrawnYAxis(surface_, QRectF(rect()));
+        axis = {y.logarithmic, y.minimum, y.maximum};
+    }
+    drawFloodCategories(painter,
+                        FloodCategoryBands(*flood_, {plot.left(), plot.top(), plot.width(), plot.height()}, axis));
 }
 
 // Only a chart that covers its whole rectangle with an opaque backdrop looks the same

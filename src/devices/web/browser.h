@@ -50,7 +50,7 @@ public:
     // error), the text, and where it was written. Nothing else sees these lines.
     using ConsoleHandler = std::function<void(int level, const QString& text, const QString& source, int line)>;
     // A link the document's user followed to a document the view does not show itself (a
-    // PDF): the view stays where it is.
+    // PDF, or one the filter refuses or that is not there): the view stays where it is.
     using DocumentLinkHandler = std::function<void(const QUrl& url)>;
 
     virtual QWidget* View() const = 0;

@@ -46,6 +46,10 @@ std::optional<DocumentFailure> FailureOf(const QWebEngineLoadingInfo& info) {
     return DocumentFailure::Failed;
 }
 
+// The element whose overflow is the viewport's: the body only in quirks mode.
+const char* const kViewportElement =
+    "(document.compatMode == 'BackCompat' && document.body ? document.body : document.documentElement)";
+
 // A PDF the engine would show in its own viewer, where no click reaches the program.
 bool IsPdfAddress(const QUrl& url) { return url.path().endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive); }
 
@@ -69,23 +73,28 @@ public:
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
-        if (IsFileAddress(url)) return false;
-        if (*filter_ && !(*filter_)(url)) return false;
         const bool followed = type == NavigationTypeLinkClicked || type == NavigationTypeFormSubmitted;
         if (!linkPolicy_->followsLinks && followed) return false;
-        if (followed && isMainFrame && IsPdfAddress(url)) {
-            // Queued: the program's answer may load documents, which must not run inside
-            // the engine's call.
-            if (linkPolicy_->documentLink)
-                QMetaObject::invokeMethod(
-                    this,
-                    [policy = linkPolicy_, url] {
-                        if (policy->documentLink) policy->documentLink(url);
-                    },
-                    Qt::QueuedConnection);
+        // A link the user followed that leads nowhere the page may go, or to a PDF, leaves
+        // the page where it is; the program tells why.
+        const bool refused = IsFileAddress(url) || (*filter_ && !(*filter_)(url));
+        if (refused || (followed && isMainFrame && IsPdfAddress(url))) {
+            if (followed && isMainFrame) TellLinkNotFollowed(url);
             return false;
         }
         return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+    }
+
+    // Queued: the program's answer may load documents, which must not run inside the
+    // engine's call.
+    void TellLinkNotFollowed(const QUrl& url) {
+        if (!linkPolicy_->documentLink) return;
+        QMetaObject::invokeMethod(
+            this,
+            [policy = linkPolicy_, url] {
+                if (policy->documentLink) policy->documentLink(url);
+            },
+            Qt::QueuedConnection);
     }
 
     // The engine would write these to standard error as they are: a remote page's
@@ -256,15 +265,22 @@ std::optional<QPoint> QtBrowser::DocumentScrollPosition(int ms) {
 }
 
 void QtBrowser::SetScrollBarsHidden(bool hidden) {
-    // The document element carries the viewport's scroll bars in standards mode, the
-    // body in quirks mode: both are set. Changing the viewport's overflow may move the
-    // document back to its top, so it is put back where it was in the same step.
-    const char* value = hidden ? "hidden" : "";
-    Run(QString("(function () { var x = window.scrollX, y = window.scrollY;"
-                " document.documentElement.style.overflow = '%1';"
-                " if (document.body) document.body.style.overflow = '%1';"
-                " window.scrollTo(x, y); })();")
-            .arg(value));
+    // Only the element that carries the viewport's scroll bars is set: the document
+    // element in standards mode, the body in quirks mode. Hidden overflow on the body of
+    // a standards-mode page would clip the body itself, and its margin would no longer
+    // merge with its first child's, moving the whole page down. Changing the viewport's
+    // overflow may move the document back to its top, so it is put back where it was in
+    // the same step; showing them clears both, whichever hid them.
+    QString script = hidden ? QString(
+                                  "(function () { var x = window.scrollX, y = window.scrollY; %1.style.overflow = "
+                                  "'hidden'; window.scrollTo(x, y); })();")
+                                  .arg(kViewportElement)
+                            : QString(
+                                  "(function () { var x = window.scrollX, y = window.scrollY;"
+                                  " document.documentElement.style.overflow = '';"
+                                  " if (document.body) document.body.style.overflow = '';"
+                                  " window.scrollTo(x, y); })();");
+    Run(script);
     scrollBarsHidden_ = hidden;
 }
 
@@ -272,10 +288,10 @@ void QtBrowser::FitFirstImage(int width, int height) {
     QString script = QString(
                          "(function () { var image = document.images[0]; if (!image) return false;"
                          " image.width = %1; image.height = %2;"
-                         " document.documentElement.style.overflow = 'hidden';"
-                         " if (document.body) document.body.style.overflow = 'hidden'; return true; })()")
+                         " %3.style.overflow = 'hidden'; return true; })()")
                          .arg(width)
-                         .arg(height);
+                         .arg(height)
+                         .arg(kViewportElement);
     ++changes_;
     view_->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [this](const QVariant& fitted) {
         if (fitted.toBool()) scrollBarsHidden_ = true;
