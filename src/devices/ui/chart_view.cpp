@@ -44,7 +44,7 @@ void ChartView::PaintInto(QPainter& painter, const QRect& area) const {
     // On a logarithmic axis the bands follow the decades the chart chose, as the curve does.
     FloodAxis axis;
     if (surface_.YAxis().scaleType == ScaleType::Logarithmic) {
-        DrawnAxisRange y = DrawnYAxis(surface_, QRectF(rect()));
+        DrawnAxisRange y = DrawnYAxis(surface_, QRectF(area));
         axis = {y.logarithmic, y.minimum, y.maximum};
     }
     drawFloodCategories(painter,
