@@ -11,6 +11,12 @@ namespace tidemark {
 
 bool SiteTemplateExists(const std::string& programFolder) { return FileExists(programFolder + kSiteTemplateFileName); }
 
+bool SiteAsksForGraphPictures(const std::string& programFolder) {
+    if (!SiteTemplateExists(programFolder)) return false;
+    Result<std::string> text = ReadFileBytes(programFolder + kSiteTemplateFileName);
+    return text && TemplateAsksForGraphPictures(*text);
+}
+
 int RemoveStaleSiteTemps(const std::string& folder, std::time_t roundStart) {
     int removed = 0;
     for (const char* prefix : {"Tidemark_", kSitePageFileName, kSiteRecordFileName})
