@@ -252,6 +252,17 @@ TEST(SitePageRun, RenderPagesWritesThePageBesideItsImages) {
     EXPECT_GE(sources.size(), 4u);
     for (const std::string& src : sources) EXPECT_TRUE(FileExists(out + src)) << src;
     EXPECT_GE(FeedValues(out + "Tidemark_values.json").size(), 10);
+    // The demo's template asks for the graphs one by one beside each page, for phones.
+    const std::string html = ReadWholeFile(out + "index.html");
+    EXPECT_TRUE(FileExists(out + "Tidemark_window3.png"));
+    EXPECT_TRUE(FileExists(out + "Tidemark_window_3_1.png"));
+    EXPECT_NE(html.find("<li><img src=\"Tidemark_window_3_1.png\""), std::string::npos);
+    // The station notes reach the page as text, as the engine rendered them; the PDF and
+    // the workbook are named by their file names.
+    EXPECT_NE(html.find(">Web page: Willow River Basin - Station Notes</h3>"), std::string::npos) << html;
+    EXPECT_NE(html.find("<p>Harbor Point rain gauge out of service since "), std::string::npos);
+    EXPECT_NE(html.find(">PDF document: river_report.pdf</h3>"), std::string::npos);
+    EXPECT_EQ(html.find(demo.Program()), std::string::npos);
     // The page's files are told after the images, the page itself last.
     size_t lastImage = run.output.rfind(".png");
     EXPECT_LT(lastImage, run.output.find("Saved... " + out + "Tidemark_values.json")) << run.output;
