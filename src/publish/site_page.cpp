@@ -89,10 +89,10 @@ std::string WatchCell(WatchCrossing crossing) {
 std::string ValueRow(const GraphReading& r) {
     std::string value = "No current value";
     if (r.HasValue()) value = Escaped(ValueText(r.value, r.unit) + (r.unit.empty() ? "" : " " + r.unit));
-    std::string html = "<tr><th scope=\"row\">" + Escaped(r.station) + "</th><td>" + Escaped(r.parameter) + "</td><td>" +
-                       value + "</td><td>" + (r.time != 0 ? TimeElement(r.time) : std::string("None")) + "</td><td>" +
-                       WatchCell(r.watch) + "</td><td>" + (r.flood ? FloodCategoryName(*r.flood) : "None") +
-                       "</td></tr>\n";
+    std::string html = "<tr><th scope=\"row\">" + Escaped(r.station) + "</th><td>" + Escaped(r.parameter) +
+                       "</td><td>" + value + "</td><td>" + (r.time != 0 ? TimeElement(r.time) : std::string("None")) +
+                       "</td><td>" + WatchCell(r.watch) + "</td><td>" +
+                       (r.flood ? FloodCategoryName(*r.flood) : "None") + "</td></tr>\n";
     return html;
 }
 
@@ -103,7 +103,8 @@ std::string ValuesTable(const PublishedPage& page, const std::string& id) {
                        "\" data-tidemark-text=\"values-name\">Values of " + Escaped(PageName(page)) +
                        "</h3></summary>\n";
     html += "<div class=\"tidemark-table\" role=\"region\" aria-labelledby=\"" + heading + "\" tabindex=\"0\">\n";
-    html += "<table aria-labelledby=\"" + heading + "\">\n<thead><tr><th scope=\"col\">Station</th>"
+    html += "<table aria-labelledby=\"" + heading +
+            "\">\n<thead><tr><th scope=\"col\">Station</th>"
             "<th scope=\"col\">Parameter</th><th scope=\"col\">Value</th><th scope=\"col\">Time</th>"
             "<th scope=\"col\">Watch level</th><th scope=\"col\">Flood category</th></tr></thead>\n";
     html += "<tbody data-tidemark-text=\"values\">\n";
@@ -156,8 +157,8 @@ std::string Document(const PublishedDocument& d, const std::string& sectionId) {
         html += Paragraphs(d.text);
         if (d.text.empty()) html += "<p>The page had no text when its picture was taken.</p>\n";
         if (d.cut)
-            html += "<p>(Cut here: the site tells the first " + std::to_string(kDocumentTextLimit) +
-                    " characters.)</p>\n";
+            html +=
+                "<p>(Cut here: the site tells the first " + std::to_string(kDocumentTextLimit) + " characters.)</p>\n";
     }
     return html + "</div>\n</div>\n";
 }
@@ -245,8 +246,8 @@ Result<std::string> SitePageHtml(const std::string& templateText, const std::vec
     html += "<style id=\"tidemark-style\">\n" + std::string(kSiteStyle) + "</style>\n";
     html += "<script id=\"tidemark-live\">\n" + std::string(kSiteScript) + "</script>\n";
     html += templateText.substr(assetsAt, marker - assetsAt);
-    html += ownMain ? PageSections(pages, refreshSeconds)
-                    : "<main>\n" + PageSections(pages, refreshSeconds) + "</main>\n";
+    html +=
+        ownMain ? PageSections(pages, refreshSeconds) : "<main>\n" + PageSections(pages, refreshSeconds) + "</main>\n";
     html += templateText.substr(marker + std::string(kSitePagesMarker).size());
     return html;
 }

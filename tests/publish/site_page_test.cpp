@@ -235,8 +235,9 @@ TEST(SitePage, WebScreensAreToldByTheirTextOrNamedAndLinked) {
                      "Workbook levels.xlsx\""),
               std::string::npos)
         << h;
-    EXPECT_NE(h.find("<h3 id=\"page-9-document-2\" data-tidemark-text=\"document-2-name\">Web page: Station notes</h3>"),
-              std::string::npos);
+    EXPECT_NE(
+        h.find("<h3 id=\"page-9-document-2\" data-tidemark-text=\"document-2-name\">Web page: Station notes</h3>"),
+        std::string::npos);
     EXPECT_NE(h.find("<p>Harbor Point gauge out of service</p>\n<p>See &lt;b&gt;notes&lt;/b&gt; here</p>"),
               std::string::npos);
     EXPECT_NE(h.find("Cut here: the site tells the first 2000 characters."), std::string::npos);

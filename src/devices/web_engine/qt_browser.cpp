@@ -260,8 +260,9 @@ std::optional<DocumentWords> QtBrowser::DocumentText(int maxChars, int ms) {
     auto answer = std::make_shared<std::optional<DocumentWords>>();
     // innerText is what the engine rendered: hidden parts left out, a link as its text.
     // Cut in the page, so a huge document does not cross to the program whole.
-    const QString script = QString("[String(document.title || '').slice(0, %1),"
-                                   " document.body ? String(document.body.innerText || '').slice(0, %1) : '']")
+    const QString script = QString(
+                               "[String(document.title || '').slice(0, %1),"
+                               " document.body ? String(document.body.innerText || '').slice(0, %1) : '']")
                                .arg(maxChars);
     view_->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [answer](const QVariant& value) {
         const QVariantList parts = value.toList();
