@@ -108,12 +108,15 @@ async function checkSite(browser, site, base) {
         mains: document.querySelectorAll("main").length,
         scripts: document.querySelectorAll("script").length,
         injected: !!document.querySelector('img[src="x"]'),
+        namesAsText: document.body.textContent.includes("<script>alert(1)</script> Notes") &&
+          document.body.textContent.includes("Harbor'Point<img src=x onerror=alert(2)>"),
       };
     });
     results.axe[key].layout = layout;
     if (opt.reportOnly) continue;
     if (layout.mains !== 1) fail(`${key}: ${layout.mains} <main> elements`);
     if (layout.scripts !== 1 || layout.injected) fail(`${key}: a name became markup`);
+    if (site.name === "hostile" && !layout.namesAsText) fail(`${key}: the hostile names are not shown as text`);
     if (label === "phone") {
       if (layout.scrollWidth > layout.width) fail(`${key}: scrolls sideways (${layout.scrollWidth} > ${layout.width})`);
       if (layout.graphs > 0 && layout.wholes > 0) fail(`${key}: shows whole pages beside graph pictures`);
