@@ -34,7 +34,16 @@ PACKAGES=(
   # Wayland: Qt's client plug-in, a headless compositor for the tests, a kiosk compositor
   # (cage, which starts Xwayland)
   qt6-wayland weston cage xwayland
+  # the published web page checked in a real browser: Debian's chromium, driven from node
+  # by puppeteer-core with axe-core (npm packages pinned in tests/browser/package-lock.json,
+  # installed by scripts/install-browser-deps.sh)
+  chromium nodejs
 )
+# Debian's npm, unless the installed nodejs brings its own (NodeSource's does, and
+# conflicts with Debian's).
+if ! command -v npm >/dev/null 2>&1; then
+  PACKAGES+=(npm)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

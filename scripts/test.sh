@@ -7,6 +7,7 @@ ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$ROOT"
 
 "$ROOT/scripts/install-deps.sh"
+"$ROOT/scripts/install-browser-deps.sh" "$ROOT/build/browser-deps"
 
 echo "== format"
 "$ROOT/scripts/check-format.sh"

@@ -68,6 +68,8 @@ public:
     void ScrollTo(int x, int y) override;
     QPoint ScrollPosition() const override;
     std::optional<QPoint> DocumentScrollPosition(int) override { return ScrollPosition(); }
+    // A drawn PDF or workbook is named on the site, not told as text.
+    std::optional<DocumentWords> DocumentText(int, int) override { return std::nullopt; }
     void SetScrollBarsHidden(bool hidden) override;
     bool ScrollBarsHidden() const override { return scrollBarsHidden_; }
     void FitFirstImage(int, int) override {}

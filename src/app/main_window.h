@@ -220,6 +220,7 @@ private:
         PageGeometry LastLayout() const override { return w_.LastLayout(); }
         void ImageSaved(const std::string& path) override;
         const RenderState& Drawn() const override { return *w_.render_; }
+        std::vector<PublishedDocument> DocumentsOf(int page) override { return w_.webScreens_->DocumentsOf(page); }
         void ImagePublished(const std::string& path, bool arrived) override;
 
     private:

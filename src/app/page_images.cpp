@@ -123,6 +123,7 @@ void PageImages::BeginRoundPage(const PublishContext& context) {
     if (context.imageCycleMarker < 0) round_.clear();
     if (round_.empty()) roundStart_ = std::time(nullptr);
     round_.push_back(PublishedPageOf(state_, window_.Drawn(), state_.currentpage));
+    round_.back().documents = window_.DocumentsOf(state_.currentpage);
 }
 
 void PageImages::PublishSiteFile(const std::string& path, const PublishContext& context, const PublishHooks& hooks) {
@@ -193,11 +194,12 @@ void PageImages::Save() {
         Publish(page, *name, context, hooks);
         return;
     }
-    if (!Publishing().saveEachGraph) {
+    // The site's template may ask for the graphs one by one beside the whole page, for
+    // narrow screens.
+    const bool graphPictures = InRound(context) && SiteAsksForGraphPictures(state_.programFolder);
+    if (!Publishing().saveEachGraph || graphPictures)
         Publish(page, PageImagePath(Publishing().imageBasePath, state_.currentpage), context, hooks);
-        return;
-    }
-    SaveEachGraph(page, context, hooks);
+    if ((Publishing().saveEachGraph || graphPictures) && !screen_.WindowClosed()) SaveEachGraph(page, context, hooks);
 }
 
 std::vector<PixelCrop> GraphCropsOf(const PageRec* page, const PageGeometry& layout, const QImage& image) {

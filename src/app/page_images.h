@@ -45,6 +45,8 @@ public:
     virtual void ImageSaved(const std::string& path) = 0;
     // What drawing the current page left: its values and warnings, for the web page.
     virtual const RenderState& Drawn() const = 0;
+    // The web screens of page `page` as the web page tells them.
+    virtual std::vector<PublishedDocument> DocumentsOf(int page) = 0;
     // An image went out (written, and sent when publishing sends it: `arrived`) or did not.
     virtual void ImagePublished(const std::string& path, bool arrived) = 0;
 };

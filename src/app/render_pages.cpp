@@ -68,7 +68,8 @@ class PageRender {
 public:
     PageRender(const CommandLine& cl, const std::string& programFolder, MainWindow& window, ProgramState& state)
         : window_(window), state_(state),
-          publish_(PublishingFor(programFolder, cl.renderPages, cl.password, cl.eachGraph)) {
+          publish_(PublishingFor(programFolder, cl.renderPages, cl.password, cl.eachGraph)),
+          graphPictures_(SiteAsksForGraphPictures(programFolder)) {
         context_.imageCycleMarker = -2;  // the images of an unattended round
         context_.commandLineMode = true;
         context_.pngAvailable = PngWritingAvailable();
@@ -144,8 +145,9 @@ private:
             return;
         }
         round_.push_back(PublishedPageOf(state_, window_.Render(), p));
+        round_.back().documents = window_.Web().DocumentsOf(p);
         Publish(image, PageImagePath(publish_.imageBasePath, p));
-        if (!publish_.saveEachGraph) return;
+        if (!publish_.saveEachGraph && !graphPictures_) return;
         for (const PixelCrop& crop : GraphCropsOf(&state_.pages.Page(p), window_.LastLayout(), image))
             Publish(image.copy(crop.left, crop.top, crop.width, crop.height),
                     GraphImagePath(publish_.imageBasePath, p, crop.slot), crop.slot);
@@ -218,6 +220,8 @@ private:
     MainWindow& window_;
     ProgramState& state_;
     PublishState publish_;
+    // The site's template asks for the graphs one by one beside each whole page.
+    bool graphPictures_;
     PublishContext context_;
     PublishHooks hooks_;
     std::string uploadFault_;

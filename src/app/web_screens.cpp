@@ -20,6 +20,7 @@
 #include "devices/web/local_document_source.h"
 #include "devices/web/web_engine.h"
 #include "pages/document_access.h"
+#include "publish/site_documents.h"
 #include "setup/web_screen_slot.h"
 #include "storage/qt_bridge/qt_bridge.h"
 
@@ -42,6 +43,8 @@ constexpr const char* kNoDocumentYet = "about:blank";
 constexpr int kScrollAnswerMs = 2000;
 // The bound on waiting for a shown browser's pixels before a capture.
 constexpr int kPaintWaitMs = 8000;
+// A document that has painted answers for its text at once; one that hangs is not waited for.
+constexpr int kDocumentTextWaitMs = 2000;
 
 std::string Untrailed(const std::string& address) {
     size_t end = address.size();
@@ -634,6 +637,22 @@ void WebScreens::WaitUntilPainted() {
         if (browser) waits.push_back({browser, IsScriptableAddress(web.Address()) || browser->ShowsProgramPage()});
     }
     tidemark::WaitUntilPainted(waits, kPaintWaitMs);
+}
+
+std::vector<PublishedDocument> WebScreens::DocumentsOf(int page) {
+    std::vector<PublishedDocument> documents;
+    if (!state_.pages.ValidPage(page)) return documents;
+    for (int s = 0; s < kGraphsPerPage; ++s) {
+        const GraphDef& g = state_.pages.Graph(page, s);
+        if (g.Kind() != SlotKind::WebScreen) continue;
+        const WebScreenView web(g);
+        std::optional<DocumentWords> words;
+        if (Browser* browser = BrowserAt(web.BrowserIndex()); browser && IsScriptableAddress(web.Address()))
+            words = browser->DocumentText(static_cast<int>(kDocumentTextLimit) * 2, kDocumentTextWaitMs);
+        documents.push_back(DocumentForSite(s, Utf8Text(web.Address()), words ? words->title : QString(),
+                                            words ? words->text : QString()));
+    }
+    return documents;
 }
 
 std::optional<ScrollPosition> WebScreens::CurrentScroll(int browserIndex) {

@@ -24,6 +24,7 @@
 #include "pages/document_access.h"
 #include "pages/layout.h"
 #include "pages/web_screen.h"
+#include "publish/page_readings.h"
 #include "setup/setup_writer.h"
 
 class QUrl;
@@ -114,6 +115,10 @@ public:
     void RestoreActiveScroll();
     // Before the window is captured: each shown browser has painted what it loaded.
     void WaitUntilPainted();
+
+    // The web screens of page `page` as the site tells them: the text of each HTML
+    // document as it shows now, the names of PDFs and workbooks.
+    std::vector<PublishedDocument> DocumentsOf(int page);
 
     // WebScrollSource: the setup writer's scroll positions (no events run).
     std::optional<ScrollPosition> CurrentScroll(int browserIndex) override;

@@ -45,12 +45,33 @@ struct PublishedImage {
     bool Shows(int graphSlot) const { return slot < 0 || slot == graphSlot; }
 };
 
+enum class DocumentKind { Html, Pdf, Workbook };
+
+// A web screen of a published page in words: for an HTML document its title and the text
+// the engine rendered (cut at kDocumentTextLimit characters), for a PDF or a workbook its
+// name. UTF-8, free of control characters.
+struct PublishedDocument {
+    int slot = 0;  // 0-11
+    DocumentKind kind = DocumentKind::Html;
+    std::string address;  // as the setup names it
+    std::string title;
+    std::string text;
+    bool cut = false;  // the text was longer than the limit
+    // Where a reader of the site can open the document itself; empty when the site has
+    // no address for it (a local file the round does not publish).
+    std::string link;
+};
+
+// The characters of a document's text the site tells; the rest is cut.
+inline constexpr size_t kDocumentTextLimit = 2000;
+
 struct PublishedPage {
     int page = 0;
     std::string name;     // the page's title, program text
     double dataTime = 0;  // the latest value time of its graphs; 0 when none has one
     std::vector<PublishedImage> images;
     std::vector<GraphReading> graphs;
+    std::vector<PublishedDocument> documents;
 };
 
 // The drawn graphs of `page` as drawing left them in `render` (web screens and empty

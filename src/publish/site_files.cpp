@@ -13,6 +13,12 @@ bool SiteTemplateExists(const std::string& programFolder) { return FileExists(pr
 
 std::vector<std::string> PublishedNamePrefixes() { return {"Tidemark_", kSitePageFileName}; }
 
+bool SiteAsksForGraphPictures(const std::string& programFolder) {
+    if (!SiteTemplateExists(programFolder)) return false;
+    Result<std::string> text = ReadFileBytes(programFolder + kSiteTemplateFileName);
+    return text && TemplateAsksForGraphPictures(*text);
+}
+
 int RemoveStaleSiteTemps(const std::string& folder, std::time_t roundStart) {
     int removed = 0;
     std::vector<std::string> prefixes = PublishedNamePrefixes();

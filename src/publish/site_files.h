@@ -14,7 +14,11 @@ namespace tidemark {
 // its images only.
 bool SiteTemplateExists(const std::string& programFolder);
 
-// The page's refresh: one round, every published page shown for `pageSeconds`.
+// Whether the program folder's template asks for a picture per graph beside each page's
+// picture; false without a template, or one that cannot be read.
+bool SiteAsksForGraphPictures(const std::string& programFolder);
+
+// How often the page checks for new data: one round, every published page shown for `pageSeconds`.
 int RoundSeconds(int pageSeconds, size_t pageCount);
 
 struct SiteFilesWritten {

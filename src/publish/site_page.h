@@ -1,7 +1,9 @@
 #pragma once
 // The web page that shows the published page images: the site's own template with its
-// marked place filled by one figure per page (the image, a caption, and a text that says
-// what the graphs show, for readers who cannot see them), refreshing itself once a round.
+// marked place filled by the status line (the time of the data, and a button that pauses
+// the updates the page's script makes) and one section per page (its name as a heading,
+// its pictures, its values as a table, the text of its web screens), for readers who see
+// the pictures and for those who cannot.
 #include <string>
 #include <vector>
 
@@ -12,24 +14,29 @@ namespace tidemark {
 
 inline constexpr const char* kSiteTemplateFileName = "Tidemark_site.html";
 inline constexpr const char* kSitePageFileName = "index.html";
-// The place in the template the figures go.
+// The place in the template the pages go.
 inline constexpr const char* kSitePagesMarker = "<!-- tidemark:pages -->";
+// A template with this line asks for a picture per graph beside each page's picture, which
+// narrow screens show one per row.
+inline constexpr const char* kSiteGraphPicturesMarker = "<!-- tidemark:graph-pictures -->";
 
 // A day number as "2026-12-08 14:40"; empty for 0.
 std::string ReadableTime(double day);
 
-// One graph in words: "Station, Parameter: 12.3 ft at 2026-12-08 14:00, above the high
-// watch level, flood category Minor." Program text, not yet escaped.
-std::string GraphSentence(const GraphReading& reading);
-
-// The image's short alternative text: the page's name and the stations it graphs.
+// The image's short alternative text (UTF-8): the page's name, the stations it graphs and
+// the documents it shows.
 std::string ShortAltText(const PublishedPage& page, const PublishedImage& image);
 
-// The figures of all pages, UTF-8 HTML.
-std::string PageFigures(const std::vector<PublishedPage>& pages);
+// The status line and the sections of all pages, UTF-8 HTML.
+std::string PageSections(const std::vector<PublishedPage>& pages, int refreshSeconds);
 
-// The template (UTF-8) with the figures at its marker and a refresh of `refreshSeconds`
-// at the start of its head. A template without the marker or a head is a fault.
+// Whether the template asks for graph pictures (kSiteGraphPicturesMarker).
+bool TemplateAsksForGraphPictures(const std::string& templateText);
+
+// The template (UTF-8) with the pages at its marker, inside a <main> unless the template
+// has its own, and the page's style and script at the end of its head; the script checks
+// the data feed every `refreshSeconds`. A template without the marker or a head is a
+// fault.
 Result<std::string> SitePageHtml(const std::string& templateText, const std::vector<PublishedPage>& pages,
                                  int refreshSeconds);
 

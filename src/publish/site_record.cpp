@@ -42,9 +42,11 @@ PublishedPage PageTheSiteHolds(const PublishedPage& round, const PublishedPage* 
         if (image.arrived) {
             page.images.push_back(image);
             AddReadingsOf(image, round, graphs);
+            if (image.slot < 0) page.documents = round.documents;
         } else if (const PublishedImage* older = FindImage(held, image.fileName)) {
             page.images.push_back(*older);
             AddReadingsOf(*older, *held, graphs);
+            if (image.slot < 0) page.documents = held->documents;
         }
     }
     for (auto& [slot, reading] : graphs) {
@@ -76,15 +78,45 @@ QJsonObject ReadingJson(const GraphReading& r) {
                        {"flood", r.flood ? QJsonValue(static_cast<int>(*r.flood)) : QJsonValue()}};
 }
 
+QJsonObject DocumentJson(const PublishedDocument& d) {
+    return QJsonObject{{"slot", d.slot},
+                       {"kind", static_cast<int>(d.kind)},
+                       {"address", QString::fromStdString(d.address)},
+                       {"title", QString::fromStdString(d.title)},
+                       {"text", QString::fromStdString(d.text)},
+                       {"cut", d.cut},
+                       {"link", QString::fromStdString(d.link)}};
+}
+
+std::optional<PublishedDocument> DocumentOf(const QJsonObject& o) {
+    PublishedDocument d;
+    d.slot = o["slot"].toInt(-1);
+    int kind = o["kind"].toInt(-1);
+    if (d.slot < 0 || kind < static_cast<int>(DocumentKind::Html) || kind > static_cast<int>(DocumentKind::Workbook))
+        return std::nullopt;
+    d.kind = static_cast<DocumentKind>(kind);
+    d.address = o["address"].toString().toStdString();
+    d.title = o["title"].toString().toStdString();
+    d.text = o["text"].toString().toStdString();
+    d.cut = o["cut"].toBool();
+    d.link = o["link"].toString().toStdString();
+    return d;
+}
+
 QJsonObject PageJson(const PublishedPage& page) {
-    QJsonArray images, graphs;
+    QJsonArray images, graphs, documents;
+    for (const PublishedDocument& d : page.documents) documents.append(DocumentJson(d));
     for (const PublishedImage& image : page.images)
         images.append(QJsonObject{{"file", QString::fromStdString(image.fileName)},
                                   {"width", image.width},
                                   {"height", image.height},
                                   {"slot", image.slot}});
     for (const GraphReading& r : page.graphs) graphs.append(ReadingJson(r));
-    return QJsonObject{{"page", page.page}, {"name", Text(page.name)}, {"images", images}, {"graphs", graphs}};
+    return QJsonObject{{"page", page.page},
+                       {"name", Text(page.name)},
+                       {"images", images},
+                       {"graphs", graphs},
+                       {"documents", documents}};
 }
 
 std::optional<WatchCrossing> WatchOf(int code) {
@@ -130,6 +162,11 @@ std::optional<PublishedPage> PageOf(const QJsonObject& o) {
         if (!reading) return std::nullopt;
         page.dataTime = std::max(page.dataTime, reading->time);
         page.graphs.push_back(std::move(*reading));
+    }
+    for (const auto& value : o["documents"].toArray()) {
+        std::optional<PublishedDocument> document = DocumentOf(value.toObject());
+        if (!document) return std::nullopt;
+        page.documents.push_back(std::move(*document));
     }
     return page;
 }

@@ -54,7 +54,7 @@ wayland_round() {
     return 1
   fi
   local sizes width height
-  sizes=$(file -b "$folder"/Tidemark_window*.png | sed -n 's/^PNG image data, \([0-9]*\) x \([0-9]*\),.*/\1 \2/p' | sort -u)
+  sizes=$(file -b "$folder"/Tidemark_window[0-9]*.png | sed -n 's/^PNG image data, \([0-9]*\) x \([0-9]*\),.*/\1 \2/p' | sort -u)
   if [ "$(wc -l <<<"$sizes")" -ne 1 ]; then
     echo "the images are of different sizes: $sizes" >&2
     return 1

@@ -10,6 +10,7 @@
 
 #include "core/daynum.h"
 #include "core/textfile.h"
+#include "publish/site_documents.h"
 #include "publish/site_files.h"
 #include "publish/site_page.h"
 #include "publish/site_record.h"
@@ -80,19 +81,22 @@ private:
 
 }  // namespace
 
-TEST(SitePage, GraphSentencesSayValueUnitTimeWarningAndFloodCategory) {
-    PublishedPage p = SamplePage();
-    EXPECT_EQ(GraphSentence(p.graphs[0]),
-              "Alder Creek, Stage: 12.5 ft at 2026-12-08 14:00, above the high watch level.");
-    EXPECT_EQ(GraphSentence(p.graphs[1]), "Big River, Stage: 16.25 ft at 2026-12-08 14:00, flood category Moderate.");
-    EXPECT_EQ(GraphSentence(p.graphs[2]), "Cedar, Fork, Stage: no current value.");
-    EXPECT_NE(GraphSentence(p.graphs[3]).find("below the low watch level"), std::string::npos);
-    GraphReading both = p.graphs[0];
-    both.watch = WatchCrossing::Both;
-    EXPECT_NE(GraphSentence(both).find("above the high watch level and below the low watch level"), std::string::npos);
+// The text between `from` and the next `until` after it; empty when `from` is not there.
+std::string Between(const std::string& text, const std::string& from, const std::string& until) {
+    size_t at = text.find(from);
+    if (at == std::string::npos) return {};
+    size_t end = text.find(until, at);
+    return text.substr(at, end == std::string::npos ? std::string::npos : end - at);
 }
 
-TEST(SitePage, TheTemplateGetsOneEscapedFigurePerPageAndARefresh) {
+int Occurrences(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+TEST(SitePage, EachPageIsASectionWithItsNameItsPictureAndItsValuesAsATable) {
+    ZoneScope zone("UTC");
     PublishedPage second = SamplePage();
     PublishedPage fifth;
     fifth.page = 5;
@@ -101,37 +105,147 @@ TEST(SitePage, TheTemplateGetsOneEscapedFigurePerPageAndARefresh) {
     Result<std::string> html = SitePageHtml(kTemplate, {second, fifth}, 120);
     ASSERT_TRUE(html) << html.error();
     const std::string& h = *html;
-    // The refresh opens the head (not the <header> of the body) and the marker is gone.
-    EXPECT_NE(h.find("<head>\n<meta http-equiv=\"refresh\" content=\"120\">"), std::string::npos) << h;
+    // No reload of its own: the style and the script close the head (the template's
+    // charset stays first), the status line tells the data time and how often it checks.
+    EXPECT_EQ(h.find("http-equiv"), std::string::npos);
     EXPECT_EQ(h.find("tidemark:pages"), std::string::npos);
-    EXPECT_NE(h.find("<img src=\"Tidemark_window2.png\" width=\"1920\" height=\"1080\" alt=\"Graphs of Rivers "
-                     "&lt;north&gt; &amp; &quot;east&quot;: Alder Creek, Stage; Big River, Stage;"),
+    EXPECT_LT(h.find("<meta charset=\"utf-8\">"), h.find("<style id=\"tidemark-style\">"));
+    EXPECT_LT(h.find("<script id=\"tidemark-live\">"), h.find("</head>"));
+    EXPECT_NE(h.find("<div id=\"tidemark-status\" data-refresh=\"120\" data-time=\"2026-12-08T14:00:00+00:00\">"),
               std::string::npos)
         << h;
-    EXPECT_NE(h.find("<img src=\"Tidemark_window5.png\" width=\"800\" height=\"600\" alt=\"Graphs of Rain\">"),
+    EXPECT_NE(h.find("Data to <time datetime=\"2026-12-08T14:00:00+00:00\">2026-12-08 14:00</time>"),
               std::string::npos);
-    // Page 2 comes before page 5, each with its caption last in its figure.
-    size_t two = h.find("id=\"page-2\""), five = h.find("id=\"page-5\"");
-    ASSERT_NE(two, std::string::npos);
-    ASSERT_NE(five, std::string::npos);
-    EXPECT_LT(two, five);
-    EXPECT_NE(h.find("<figcaption>Rivers &lt;north&gt; &amp; &quot;east&quot;, data to 2026-12-08 14:00</figcaption>\n"
-                     "</figure>"),
+    EXPECT_NE(h.find("reload it for newer data"), std::string::npos);
+    EXPECT_NE(h.find("id=\"tidemark-pause\" aria-pressed=\"false\" hidden>Pause updates</button>"), std::string::npos);
+    // The template has no <main>: the pages get one, after its header.
+    EXPECT_EQ(Occurrences(h, "<main>"), 1);
+    EXPECT_LT(h.find("<header>"), h.find("<main>"));
+
+    const std::string two = Between(h, "<section class=\"tidemark-page\" id=\"page-2\"", "</section>");
+    ASSERT_FALSE(two.empty()) << h;
+    EXPECT_NE(two.find("<h2 id=\"page-2-name\" data-tidemark-text=\"name\">Rivers &lt;north&gt; &amp; "
+                       "&quot;east&quot;</h2>"),
+              std::string::npos)
+        << two;
+    EXPECT_NE(two.find("<img class=\"tidemark-whole\" src=\"Tidemark_window2.png\" width=\"1920\" height=\"1080\" "
+                       "alt=\"Graphs of Rivers &lt;north&gt; &amp; &quot;east&quot;: Alder Creek, Stage; Big River, "
+                       "Stage;"),
+              std::string::npos)
+        << two;
+    EXPECT_LT(two.find("<img"), two.find("<details class=\"tidemark-values\">"));
+    EXPECT_NE(two.find("<summary><h3 id=\"page-2-values\" data-tidemark-text=\"values-name\">Values of Rivers"),
               std::string::npos);
-    // A page without readings has no details; program text arrives as UTF-8.
-    EXPECT_EQ(h.find("<details>", five), std::string::npos);
-    EXPECT_NE(h.find("<li>D\xC3\xA9j\xC3\xA0 Lake, Stage: 0.5 ft"), std::string::npos);
+    EXPECT_NE(two.find("<tr><th scope=\"row\">Alder Creek</th><td>Stage</td><td>12.5 ft</td><td><time "
+                       "datetime=\"2026-12-08T14:00:00+00:00\">2026-12-08 14:00</time></td><td>Above the high watch "
+                       "level</td><td>None</td></tr>"),
+              std::string::npos)
+        << two;
+    EXPECT_NE(two.find("<td>16.25 ft</td>"), std::string::npos);
+    EXPECT_NE(two.find("<td>Moderate</td></tr>"), std::string::npos);
+    EXPECT_NE(two.find("<th scope=\"row\">Cedar, Fork</th><td>Stage</td><td>No current value</td><td>None</td>"),
+              std::string::npos);
+    EXPECT_NE(two.find("<th scope=\"row\">D\xC3\xA9j\xC3\xA0 Lake</th>"), std::string::npos);
+    EXPECT_NE(two.find("<td>Below the low watch level</td>"), std::string::npos);
+    EXPECT_EQ(Occurrences(two, "<tr>"), 5);  // the header row and one per graph
+
+    // Page 5 comes after page 2, lazily loaded, and without readings has no table.
+    const std::string five = Between(h, "id=\"page-5\"", "</section>");
+    ASSERT_FALSE(five.empty());
+    EXPECT_LT(h.find("id=\"page-2\""), h.find("id=\"page-5\""));
+    EXPECT_NE(five.find("alt=\"Graphs of Rain\" loading=\"lazy\">"), std::string::npos) << five;
+    EXPECT_EQ(five.find("<details"), std::string::npos);
+    EXPECT_NE(five.find("No data time"), std::string::npos);
     EXPECT_EQ(h.find("-9999"), std::string::npos);
 }
 
-TEST(SitePage, ATemplateWithoutMarkerOrHeadIsRefused) {
+TEST(SitePage, TheTemplatesOwnMainIsKeptAndOneWithoutMarkerOrHeadIsRefused) {
+    const std::string withMain =
+        "<!DOCTYPE html><html><head><title>t</title></head><body><MAIN id=m><!-- tidemark:pages --></MAIN></body>"
+        "</html>";
+    Result<std::string> kept = SitePageHtml(withMain, {SamplePage()}, 60);
+    ASSERT_TRUE(kept) << kept.error();
+    EXPECT_EQ(kept->find("<main>"), std::string::npos);
+    EXPECT_LT(kept->find("<MAIN id=m>"), kept->find("id=\"tidemark-status\""));
+
     EXPECT_FALSE(SitePageHtml("<!DOCTYPE html><html><head></head><body></body></html>", {SamplePage()}, 60));
     EXPECT_FALSE(SitePageHtml("<!DOCTYPE html><html><body><header></header><!-- tidemark:pages --></body></html>",
                               {SamplePage()}, 60));
-    Result<std::string> upper =
-        SitePageHtml("<HTML><HEAD lang=en></HEAD><BODY><!-- tidemark:pages --></BODY></HTML>", {}, 0);
-    ASSERT_TRUE(upper) << upper.error();
-    EXPECT_EQ(*upper, "<HTML><HEAD lang=en>\n<meta http-equiv=\"refresh\" content=\"1\"></HEAD><BODY></BODY></HTML>");
+    // A head without its end tag gets the style and script just after its start.
+    Result<std::string> open = SitePageHtml("<html><head><body><!-- tidemark:pages --></body></html>", {}, 0);
+    ASSERT_TRUE(open) << open.error();
+    EXPECT_EQ(open->rfind("<html><head><style id=\"tidemark-style\">", 0), 0u);
+    EXPECT_NE(open->find("data-refresh=\"1\""), std::string::npos);
+}
+
+TEST(SitePage, GraphPicturesGoBesideThePagePictureWhenTheTemplateAsks) {
+    EXPECT_TRUE(TemplateAsksForGraphPictures(std::string("<head>") + kSiteGraphPicturesMarker + "</head>"));
+    EXPECT_FALSE(TemplateAsksForGraphPictures(kTemplate));
+
+    PublishedPage both = SamplePage();
+    both.images.push_back({"Tidemark_window_2_1.png", 640, 350, 0});
+    both.images.push_back({"Tidemark_window_2_2.png", 640, 350, 1});
+    Result<std::string> html = SitePageHtml(kTemplate, {both}, 60);
+    ASSERT_TRUE(html);
+    const std::string pictures = Between(*html, "<div class=\"tidemark-pictures tidemark-both\">", "</div>");
+    ASSERT_FALSE(pictures.empty()) << *html;
+    EXPECT_NE(pictures.find("<ul class=\"tidemark-graphs\">\n<li><img src=\"Tidemark_window_2_1.png\" width=\"640\" "
+                            "height=\"350\" alt=\"Rivers &lt;north&gt; &amp; &quot;east&quot;, graph 1: Alder Creek, "
+                            "Stage\" loading=\"lazy\"></li>"),
+              std::string::npos)
+        << pictures;
+    EXPECT_EQ(Occurrences(pictures, "<li>"), 2);
+
+    // A round that saves each graph only: the graphs are all there is, on every screen.
+    PublishedPage graphsOnly = both;
+    graphsOnly.images.erase(graphsOnly.images.begin());
+    Result<std::string> only = SitePageHtml(kTemplate, {graphsOnly}, 60);
+    ASSERT_TRUE(only);
+    EXPECT_NE(only->find("<div class=\"tidemark-pictures tidemark-only-graphs\">"), std::string::npos);
+    EXPECT_EQ(only->find("tidemark-whole\" src"), std::string::npos);
+}
+
+TEST(SitePage, WebScreensAreToldByTheirTextOrNamedAndLinked) {
+    QString text = QString::fromUtf8("Harbor Point gauge   out of service\x07\n\n\n\tSee <b>notes</b>\xC2\x9B here\n") +
+                   QString(3000, QChar('x'));
+    PublishedDocument notes = DocumentForSite(1, "/home/display/Tidemark/notes.html", " Station\nnotes ", text);
+    EXPECT_EQ(notes.kind, DocumentKind::Html);
+    EXPECT_EQ(notes.title, "Station notes");
+    EXPECT_EQ(notes.text.rfind("Harbor Point gauge out of service\n\nSee <b>notes</b> here\nxxx", 0), 0u) << notes.text;
+    EXPECT_TRUE(notes.cut);
+    EXPECT_EQ(QString::fromStdString(notes.text).size(), static_cast<qsizetype>(kDocumentTextLimit) + 1);
+    EXPECT_TRUE(notes.link.empty());
+
+    PublishedDocument report = DocumentForSite(2, "https://example.org/r.pdf ", "", "");
+    EXPECT_EQ(report.kind, DocumentKind::Pdf);
+    EXPECT_EQ(report.link, "https://example.org/r.pdf");
+    PublishedDocument sheet = DocumentForSite(3, "/srv/data/levels.xlsx", "", "");
+    EXPECT_EQ(sheet.kind, DocumentKind::Workbook);
+    EXPECT_TRUE(sheet.link.empty());
+
+    PublishedPage page;
+    page.page = 9;
+    page.name = "Station Notes";
+    page.images.push_back({"Tidemark_window9.png", 1920, 1080, -1});
+    page.documents = {notes, report, sheet};
+    Result<std::string> html = SitePageHtml(kTemplate, {page}, 60);
+    ASSERT_TRUE(html);
+    const std::string& h = *html;
+    EXPECT_NE(h.find("alt=\"Graphs of Station Notes: Web page Station notes; PDF document https://example.org/r.pdf; "
+                     "Workbook levels.xlsx\""),
+              std::string::npos)
+        << h;
+    EXPECT_NE(
+        h.find("<h3 id=\"page-9-document-2\" data-tidemark-text=\"document-2-name\">Web page: Station notes</h3>"),
+        std::string::npos);
+    EXPECT_NE(h.find("<p>Harbor Point gauge out of service</p>\n<p>See &lt;b&gt;notes&lt;/b&gt; here</p>"),
+              std::string::npos);
+    EXPECT_NE(h.find("Cut here: the site tells the first 2000 characters."), std::string::npos);
+    EXPECT_NE(h.find("<a href=\"https://example.org/r.pdf\">https://example.org/r.pdf</a>"), std::string::npos);
+    EXPECT_NE(h.find("levels.xlsx (shown in the picture; not published as a file)"), std::string::npos);
+    // A local path says nothing to a reader and something to an intruder.
+    EXPECT_EQ(h.find("/home/display"), std::string::npos);
+    EXPECT_EQ(h.find("/srv/data"), std::string::npos);
 }
 
 TEST(ValuesFeed, TimesCarryTheZoneOffsetOfTheirDate) {
@@ -267,4 +381,24 @@ TEST(SiteFiles, TellWhatTheSiteHoldsWhenAnImageDidNotArrive) {
     ASSERT_TRUE(damaged);
     EXPECT_NE(damaged->warning.find("damaged"), std::string::npos);
     EXPECT_EQ(damaged->paths.size(), 3u);
+}
+
+// The text of a web screen goes with its page's picture: when the picture did not arrive,
+// the site keeps telling the text of the one it holds, also in the next run.
+TEST(SiteFiles, AWebScreensTextStaysWithThePictureTheSiteHolds) {
+    TempFolder program, out;
+    ASSERT_TRUE(WriteFileAtomic(program.File(kSiteTemplateFileName), kTemplate));
+    PublishedPage first = RoundPage(9, 1.0, true);
+    first.documents = {DocumentForSite(1, "notes.html", "Notes", "Harbor Point gauge out of service")};
+    ASSERT_TRUE(WriteSiteFiles(program.File(""), out.File(""), {first}, 60, 0));
+    PublishedPage second = RoundPage(9, 2.0, false);
+    second.documents = {DocumentForSite(1, "notes.html", "Notes", "Harbor Point gauge back in service")};
+    ASSERT_TRUE(WriteSiteFiles(program.File(""), out.File(""), {second}, 60, 0));
+    const std::string html = testsupport::ReadWholeFile(out.File(kSitePageFileName));
+    EXPECT_NE(html.find("<p>Harbor Point gauge out of service</p>"), std::string::npos) << html;
+    EXPECT_EQ(html.find("back in service"), std::string::npos);
+    Result<std::vector<PublishedPage>> record = ReadSiteRecord(out.File(""));
+    ASSERT_TRUE(record) << record.error();
+    ASSERT_EQ(record->at(0).documents.size(), 1u);
+    EXPECT_EQ(record->at(0).documents[0].title, "Notes");
 }

@@ -26,6 +26,11 @@ struct ViewFrames {
     qint64 lastShownMs = 0;  // the last frame shown, or sinceMs when none
 };
 
+// A document's title and the text the engine rendered of it (links as their text).
+struct DocumentWords {
+    QString title, text;
+};
+
 class Browser {
 public:
     // The source element's tag name, the button (1 left, 2 right, 4 middle), Ctrl.
@@ -90,6 +95,10 @@ public:
     // at most `ms`; nullopt when it did not answer. The engine's report may lag behind a
     // view that was hidden or just scrolled by script.
     virtual std::optional<QPoint> DocumentScrollPosition(int ms) = 0;
+    // The document's title and rendered text, at most `maxChars` of it, letting events run
+    // at most `ms`; nullopt when it did not answer or is not a document the engine
+    // renders.
+    virtual std::optional<DocumentWords> DocumentText(int maxChars, int ms) = 0;
     // Hides or shows the document's scroll bars; the document stays where it is scrolled.
     virtual void SetScrollBarsHidden(bool hidden) = 0;
     virtual bool ScrollBarsHidden() const = 0;

@@ -264,6 +264,23 @@ std::optional<QPoint> QtBrowser::DocumentScrollPosition(int ms) {
     return *answer;
 }
 
+std::optional<DocumentWords> QtBrowser::DocumentText(int maxChars, int ms) {
+    if (ShowsProgramPage()) return std::nullopt;
+    auto answer = std::make_shared<std::optional<DocumentWords>>();
+    // innerText is what the engine rendered: hidden parts left out, a link as its text.
+    // Cut in the page, so a huge document does not cross to the program whole.
+    const QString script = QString(
+                               "[String(document.title || '').slice(0, %1),"
+                               " document.body ? String(document.body.innerText || '').slice(0, %1) : '']")
+                               .arg(maxChars);
+    view_->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [answer](const QVariant& value) {
+        const QVariantList parts = value.toList();
+        if (parts.size() == 2) *answer = DocumentWords{parts[0].toString(), parts[1].toString()};
+    });
+    WaitFor([&] { return answer->has_value(); }, ms);
+    return *answer;
+}
+
 void QtBrowser::SetScrollBarsHidden(bool hidden) {
     // Only the element that carries the viewport's scroll bars is set: the document
     // element in standards mode, the body in quirks mode. Hidden overflow on the body of

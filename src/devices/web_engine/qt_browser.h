@@ -74,6 +74,7 @@ public:
     void ScrollTo(int x, int y) override;
     QPoint ScrollPosition() const override;
     std::optional<QPoint> DocumentScrollPosition(int ms) override;
+    std::optional<DocumentWords> DocumentText(int maxChars, int ms) override;
     void SetScrollBarsHidden(bool hidden) override;
     bool ScrollBarsHidden() const override { return scrollBarsHidden_; }
     void FitFirstImage(int width, int height) override;
