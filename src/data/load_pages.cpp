@@ -179,10 +179,12 @@ private:
         pending_.clear();
         queued_ = 0;
         std::unique_ptr<FetchThread> beside = FetchThreadFor(db);
-        // With a second reader the next page is prepared while the last graphs of this
-        // one are fetched, so a pair can span two pages and a server far away has the
-        // next page's statements before this page's rows run out.
-        const size_t lookahead = beside ? kGraphsPerPage / 2 : 1;
+        // The stamp this load ends with is read before its first series.
+        if (ChecksUpdateWhenLoaded()) db.ExpectRecordset(UpdateQuery(state_.settings));
+        // With a second reader the pages are prepared up to two ahead of the graphs
+        // fetched, so a pair can span two pages and a server far away has the next
+        // pages' statements a round trip before this page's rows run out.
+        const size_t lookahead = beside ? 2 * kGraphsPerPage : 1;
         for (;;) {
             if (Result<void> finished = FinishFetchedPages(db); !finished) return finished;
             if (prepared_ < n && pending_.size() < lookahead) {
@@ -203,6 +205,13 @@ private:
             // Neither connection reads now: the window may paint and take clicks.
             host_.Yield();
         }
+    }
+
+    // Whether this load reads the update stamp on its connection: at the end of a first
+    // load, unattended (Run) or once page 1 is fetched (FinishPage).
+    bool ChecksUpdateWhenLoaded() const {
+        if (state_.autostartseconds != 0) return mode_ == LoadMode::Full;
+        return state_.currentpage == 0;
     }
 
     // The statements of the graphs queued from `from` on are sent ahead on the connection

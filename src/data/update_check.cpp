@@ -15,9 +15,10 @@ Result<bool> CheckUpdate(Host& host, const SetupSettings& settings, const std::s
     return CheckUpdate(host, *db.value(), settings, lastUpdate);
 }
 
+std::string UpdateQuery(const SetupSettings& settings) { return AdaptQuery(kUpdateQuery, {"rupdate"}, settings); }
+
 Result<bool> CheckUpdate(Host& host, Database& db, const SetupSettings& settings, double& lastUpdate) {
-    const std::string query = AdaptQuery(kUpdateQuery, {"rupdate"}, settings);
-    Result<Recordset> rs = db.OpenRecordset(query);
+    Result<Recordset> rs = db.OpenRecordset(UpdateQuery(settings));
     if (!rs) return Fault{rs.error()};
     bool found = rs->RecordCount() > 0;
     if (found) {

@@ -22,6 +22,13 @@ Result<bool> CheckUpdate(Host& host, const SetupSettings& settings, const std::s
                          double& lastUpdate, std::chrono::milliseconds lockWait = kPatientLockWait);
 Result<bool> CheckUpdate(Host& host, ProgramState& state);
 // The same on a connection the caller holds open (the loader's, at the end of a load).
+// A loader that asked the connection to expect UpdateQuery(settings) at the start of
+// the load is given the stamp as it was then, before any series was read: data read
+// after the stamp is at least as new as it, and a change during the load is seen by the
+// next check.
 Result<bool> CheckUpdate(Host& host, Database& db, const SetupSettings& settings, double& lastUpdate);
+
+// The statement that reads the stamp, as the settings name the table.
+std::string UpdateQuery(const SetupSettings& settings);
 
 }  // namespace tidemark

@@ -44,6 +44,10 @@ public:
     // may still be opened, in any order, and the rows are those OpenSeries gives.
     virtual void ExpectSeries(const std::vector<std::string>& statements) { (void)statements; }
 
+    // A record set OpenRecordset is asked for later, which may be sent now, before the
+    // series expected after it (one statement, no several separated by ";").
+    virtual void ExpectRecordset(const std::string& statement) { (void)statement; }
+
     // The statement as this engine will run it.
     virtual std::string AdaptStatement(const std::string& statement) const = 0;
 

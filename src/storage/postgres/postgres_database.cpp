@@ -45,6 +45,8 @@ public:
     Result<Recordset> OpenRecordset(const std::string& statement) override {
         Result<std::string> sql = Runnable(statement);
         if (!sql) return Fault{sql.error()};
+        if (std::optional<Result<Recordset>> expected = pipeline_->TakeRecordset(sql.value()))
+            return std::move(*expected);
         pipeline_->Leave();
         Result<Recordset> rows = RunOnPostgres(connection_.get(), sql.value());
         pipeline_->Resume();
@@ -57,6 +59,11 @@ public:
         for (const std::string& statement : statements)
             if (Result<std::string> sql = Runnable(statement)) runnable.push_back(std::move(sql.value()));
         pipeline_->Expect(std::move(runnable));
+    }
+
+    void ExpectRecordset(const std::string& statement) override {
+        if (!connection_) return;
+        if (Result<std::string> sql = Runnable(statement)) pipeline_->ExpectRecordset(std::move(sql.value()));
     }
 
     Result<SeriesRows> OpenSeries(const std::string& statement) override {

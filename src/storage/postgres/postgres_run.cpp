@@ -289,8 +289,6 @@ BinaryField ReadBinary(BinaryRead read, const char* bytes) {
     return {};
 }
 
-enum class RowForm { Text, Binary };
-
 // A statement's result as the rows it gives, or a fault in the words the server's message
 // and the other engines use.
 Result<ResultHandle> Checked(pg_conn* connection, ResultHandle result) {
@@ -319,8 +317,10 @@ bool IntegerDateTimes(pg_conn* connection) {
 
 }  // namespace
 
-Result<Recordset> RunOnPostgres(pg_conn* connection, const std::string& sql) {
-    Result<ResultHandle> ran = Run(connection, sql, RowForm::Text);
+namespace {
+
+// The rows of a statement's text result, as the program's record sets hold them.
+Result<Recordset> RecordsetOf(Result<ResultHandle> ran) {
     if (!ran) return ran.fault();
     ResultHandle result = std::move(ran.value());
     const int columns = PQnfields(result.get());
@@ -348,6 +348,12 @@ Result<Recordset> RunOnPostgres(pg_conn* connection, const std::string& sql) {
         rows.EndRow();
     }
     return rows.Finish();
+}
+
+}  // namespace
+
+Result<Recordset> RunOnPostgres(pg_conn* connection, const std::string& sql) {
+    return RecordsetOf(Run(connection, sql, RowForm::Text));
 }
 
 namespace {
@@ -417,7 +423,13 @@ bool SeriesPipeline::Usable() const {
 
 void SeriesPipeline::Expect(std::vector<std::string> statements) {
     if (!Usable()) return;
-    for (std::string& sql : statements) unsent_.push_back(std::move(sql));
+    for (std::string& sql : statements) unsent_.push_back({std::move(sql), RowForm::Binary});
+    SendAhead();
+}
+
+void SeriesPipeline::ExpectRecordset(std::string sql) {
+    if (!Usable()) return;
+    unsent_.push_back({std::move(sql), RowForm::Text});
     SendAhead();
 }
 
@@ -428,10 +440,12 @@ void SeriesPipeline::SendAhead() {
         return;
     }
     while (!unsent_.empty() && sent_.size() < kMostSentAhead) {
-        const QByteArray utf8 = ProgramText(unsent_.front()).toUtf8();
+        const Statement& next = unsent_.front();
+        const QByteArray utf8 = ProgramText(next.sql).toUtf8();
+        const int format = next.form == RowForm::Binary ? 1 : 0;
         // Each statement is followed by its own synchronisation point: a fault of one is
         // its own and does not abort the statements after it, as when each ran alone.
-        if (!PQsendQueryParams(connection_, utf8.constData(), 0, nullptr, nullptr, nullptr, nullptr, 1) ||
+        if (!PQsendQueryParams(connection_, utf8.constData(), 0, nullptr, nullptr, nullptr, nullptr, format) ||
             !PQpipelineSync(connection_)) {
             // The connection's own fault shows when the statement is run as it comes.
             unsent_.clear();
@@ -442,43 +456,56 @@ void SeriesPipeline::SendAhead() {
     }
 }
 
-std::optional<Result<SeriesRows>> SeriesPipeline::ReadNext() {
-    std::optional<Result<SeriesRows>> rows = SeriesRowsOf(Checked(connection_, ResultHandle(PQgetResult(connection_))));
+SeriesPipeline::Answer SeriesPipeline::ReadNext() {
+    Statement statement = std::move(sent_.front());
+    sent_.pop_front();
+    Result<ResultHandle> result = Checked(connection_, ResultHandle(PQgetResult(connection_)));
     // The end of the statement's results, then its synchronisation point.
     while (PGresult* more = PQgetResult(connection_)) PQclear(more);
     ResultHandle synchronised(PQgetResult(connection_));
-    sent_.pop_front();
-    return rows;
+    Answer answer{std::move(statement), {}, {}};
+    if (answer.statement.form == RowForm::Binary)
+        answer.series = SeriesRowsOf(std::move(result));
+    else
+        answer.records = RecordsetOf(std::move(result));
+    return answer;
+}
+
+std::optional<SeriesPipeline::Answer> SeriesPipeline::TakeAnswer(const Statement& wanted) {
+    for (auto read = read_.begin(); read != read_.end(); ++read)
+        if (read->statement == wanted) {
+            Answer answer = std::move(*read);
+            read_.erase(read);
+            return answer;
+        }
+    if (std::find(sent_.begin(), sent_.end(), wanted) == sent_.end()) return std::nullopt;
+    // Statements sent before this one and not asked for yet are kept for when they are.
+    while (!(sent_.front() == wanted)) read_.push_back(ReadNext());
+    Answer answer = ReadNext();
+    SendAhead();
+    return answer;
 }
 
 std::optional<std::optional<Result<SeriesRows>>> SeriesPipeline::Take(const std::string& sql) {
-    for (auto read = read_.begin(); read != read_.end(); ++read)
-        if (read->first == sql) {
-            std::optional<Result<SeriesRows>> rows = std::move(read->second);
-            read_.erase(read);
-            return rows;
-        }
-    if (std::find(sent_.begin(), sent_.end(), sql) == sent_.end()) return std::nullopt;
-    // Statements sent before this one and not asked for yet are kept for when they are.
-    while (sent_.front() != sql) {
-        std::string earlier = sent_.front();
-        read_.emplace_back(std::move(earlier), ReadNext());
-    }
-    std::optional<Result<SeriesRows>> rows = ReadNext();
-    SendAhead();
-    return rows;
+    std::optional<Answer> answer = TakeAnswer({sql, RowForm::Binary});
+    if (!answer) return std::nullopt;
+    return std::move(answer->series);
+}
+
+std::optional<Result<Recordset>> SeriesPipeline::TakeRecordset(const std::string& sql) {
+    std::optional<Answer> answer = TakeAnswer({sql, RowForm::Text});
+    if (!answer || !answer->records) return std::nullopt;
+    return std::move(*answer->records);
 }
 
 void SeriesPipeline::Forget(const std::string& sql) {
-    if (auto at = std::find(unsent_.begin(), unsent_.end(), sql); at != unsent_.end()) unsent_.erase(at);
+    auto at = std::find_if(unsent_.begin(), unsent_.end(), [&sql](const Statement& s) { return s.sql == sql; });
+    if (at != unsent_.end()) unsent_.erase(at);
 }
 
 void SeriesPipeline::Leave() {
     if (!connection_ || PQpipelineStatus(connection_) == PQ_PIPELINE_OFF) return;
-    while (!sent_.empty()) {
-        std::string sql = sent_.front();
-        read_.emplace_back(std::move(sql), ReadNext());
-    }
+    while (!sent_.empty()) read_.push_back(ReadNext());
     PQexitPipelineMode(connection_);
 }
 

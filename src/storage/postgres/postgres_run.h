@@ -30,12 +30,16 @@ Result<Recordset> RunOnPostgres(pg_conn* connection, const std::string& sql);
 // timestamps): the caller then runs the statement as text.
 std::optional<Result<SeriesRows>> RunSeriesOnPostgres(pg_conn* connection, const std::string& sql);
 
-// Series statements sent before they are asked for, in libpq's pipeline mode: a server far
-// away then answers a page's statements in about one round trip instead of one each. The
-// rows come out as RunSeriesOnPostgres gives them. Statements are compared as the
-// server's text; one asked for out of order reads those sent before it and keeps them.
-// A few are sent ahead at a time, so that rows read early stay few and neither side
-// waits on a full socket.
+// How a statement's rows come: as text (simple record sets) or in the server's binary form
+// (series).
+enum class RowForm { Text, Binary };
+
+// Statements sent before they are asked for, in libpq's pipeline mode: a server far away
+// then answers a page's statements in about one round trip instead of one each. Series
+// come out as RunSeriesOnPostgres gives them, record sets as RunOnPostgres does.
+// Statements are compared as the server's text; one asked for out of order reads those
+// sent before it and keeps them. A few are sent ahead at a time, so that rows read
+// early stay few and neither side waits on a full socket.
 class SeriesPipeline {
 public:
     explicit SeriesPipeline(pg_conn* connection) : connection_(connection) {}
@@ -43,11 +47,15 @@ public:
     SeriesPipeline(const SeriesPipeline&) = delete;
     SeriesPipeline& operator=(const SeriesPipeline&) = delete;
 
-    // The statements asked for next, in the order they will be.
+    // The series statements asked for next, in the order they will be.
     void Expect(std::vector<std::string> statements);
-    // The rows of a statement expected before: outer nothing when it was not; inner
-    // nothing when a column is of a type read only as text.
+    // A single statement of a record set, sent now, after what was expected before it.
+    void ExpectRecordset(std::string sql);
+    // The rows of a series statement expected before: outer nothing when it was not;
+    // inner nothing when a column is of a type read only as text.
     std::optional<std::optional<Result<SeriesRows>>> Take(const std::string& sql);
+    // The record set of a statement expected before; nothing when it was not.
+    std::optional<Result<Recordset>> TakeRecordset(const std::string& sql);
     // A statement run on its own: it is no longer sent ahead.
     void Forget(const std::string& sql);
     // Reads what was sent and leaves pipeline mode, so that the connection runs a
@@ -56,16 +64,29 @@ public:
     void Resume();
 
 private:
-    static constexpr std::size_t kMostSentAhead = 24;
+    // Two pages of statements on one of the two connections, with room to spare.
+    static constexpr std::size_t kMostSentAhead = 48;
+
+    struct Statement {
+        std::string sql;
+        RowForm form;
+        bool operator==(const Statement&) const = default;
+    };
+    struct Answer {
+        Statement statement;
+        std::optional<Result<SeriesRows>> series;
+        std::optional<Result<Recordset>> records;
+    };
 
     bool Usable() const;
     void SendAhead();
-    std::optional<Result<SeriesRows>> ReadNext();
+    Answer ReadNext();
+    std::optional<Answer> TakeAnswer(const Statement& wanted);
 
     pg_conn* connection_;
-    std::deque<std::string> unsent_;
-    std::deque<std::string> sent_;
-    std::deque<std::pair<std::string, std::optional<Result<SeriesRows>>>> read_;
+    std::deque<Statement> unsent_;
+    std::deque<Statement> sent_;
+    std::deque<Answer> read_;
 };
 
 }  // namespace tidemark
