@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "core/daynum.h"
+#include "core/local_time_fields.h"
 #include "storage/qt_bridge/qt_text.h"
 
 namespace tidemark {
@@ -51,15 +52,8 @@ std::string FloodText(const GraphReading& r) { return r.flood ? FloodCategoryNam
 
 std::string IsoLocalTime(double day) {
     if (day == 0) return {};
-    CivilTime c = ToCivil(day);
-    std::tm local{};
-    local.tm_year = c.year - 1900;
-    local.tm_mon = c.month - 1;
-    local.tm_mday = c.day;
-    local.tm_hour = c.hour;
-    local.tm_min = c.minute;
-    local.tm_sec = c.second;
-    local.tm_isdst = -1;  // the zone's rules say whether summer time applies
+    const CivilTime c = ToCivil(day);
+    std::tm local = LocalTmOf(c);
     std::time_t t = std::mktime(&local);
     long offset = 0;
     std::tm check{};

@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "core/daynum.h"
+#include "core/local_time_fields.h"
 
 namespace tidemark::load {
 namespace {
@@ -57,18 +58,7 @@ bool ParseOffset(std::string_view text, size_t& pos, int& offset) {
 
 CivilTime CivilOf(Seconds t) { return ToCivil(static_cast<double>(t) / static_cast<double>(series_tables::kDay)); }
 
-std::tm TmOf(Seconds wallClock) {
-    CivilTime c = CivilOf(wallClock);
-    std::tm tm{};
-    tm.tm_year = c.year - 1900;
-    tm.tm_mon = c.month - 1;
-    tm.tm_mday = c.day;
-    tm.tm_hour = c.hour;
-    tm.tm_min = c.minute;
-    tm.tm_sec = c.second;
-    tm.tm_isdst = -1;
-    return tm;
-}
+std::tm TmOf(Seconds wallClock) { return LocalTmOf(CivilOf(wallClock)); }
 
 bool KnownZoneName(const std::string& zone) {
     if (zone == "UTC" || zone == "GMT") return true;
