@@ -43,12 +43,7 @@ public:
 
     // The point at index i for writing; the buffer grows to it.
     SeriesPoint& operator[](size_t i) {
-        if (i >= stored_.size()) {
-            CheckIndex(i);
-            size_t from = stored_.size();
-            stored_.resize(i + 1);
-            for (size_t k = from; k <= i; ++k) stored_[k] = k <= filledTo_ ? filled_ : blank_;
-        }
+        if (i >= stored_.size()) Grow(i);
         return stored_[i];
     }
 
@@ -64,6 +59,15 @@ public:
     }
 
 private:
+    // A fetch writes its points one after the other: the first write reserves the room
+    // (up to a bound), which a large allocation takes only as address space, so the
+    // points are neither value-initialised twice nor copied as the vector doubles.
+    void Grow(size_t i) {
+        CheckIndex(i);
+        if (stored_.capacity() == 0) stored_.reserve(std::min(static_cast<size_t>(room_) + 1, kFirstReserve));
+        for (size_t k = stored_.size(); k <= i; ++k) stored_.push_back(k <= filledTo_ ? filled_ : blank_);
+    }
+
     void CheckIndex(size_t i) const {
         if (i > static_cast<size_t>(room_)) throw std::out_of_range("Subscript out of range: point index");
     }
@@ -73,6 +77,7 @@ private:
     size_t filledTo_ = 0;              // indices 1 .. filledTo_ beyond stored_ read as filled_
     SeriesPoint filled_{};
     static constexpr SeriesPoint blank_{};
+    static constexpr size_t kFirstReserve = size_t{1} << 17;  // 2 MiB of points
 };
 
 }  // namespace tidemark
