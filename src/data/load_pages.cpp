@@ -4,6 +4,7 @@
 #include <deque>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "core/daynum.h"
 #include "core/vbtext.h"
@@ -296,8 +297,12 @@ private:
             GraphDef& graph = page.slots[static_cast<size_t>(slot)];
             if (graph.Kind() == SlotKind::WebScreen) {
                 // Browsers come with the web-screen layer; until it is plugged in a web
-                // screen slot simply stays empty.
-                if (hooks_.prepareWebScreen) hooks_.prepareWebScreen(p, slot);
+                // screen slot simply stays empty. Pages prepared ahead of page 1 get theirs
+                // once page 1 is on the screen: starting the engine for them would hold it up.
+                if (p > 1 && finished_ == 0)
+                    webScreensAfterFirstPage_.push_back({p, slot});
+                else if (hooks_.prepareWebScreen)
+                    hooks_.prepareWebScreen(p, slot);
                 continue;
             }
             if (graph.Kind() == SlotKind::Empty) continue;
@@ -343,7 +348,14 @@ private:
         host_.SetCaption(BaseCaption(state_) + "... Loading page " + std::to_string(p) + " of " +
                          std::to_string(pages.pagecount));
         host_.Yield();
+        if (p == 1) PrepareWebScreensAfterFirstPage();
         return {};
+    }
+
+    void PrepareWebScreensAfterFirstPage() {
+        for (auto [page, slot] : webScreensAfterFirstPage_)
+            if (hooks_.prepareWebScreen) hooks_.prepareWebScreen(page, slot);
+        webScreensAfterFirstPage_.clear();
     }
 
     // The newest run of yesterday or earlier over a graph that asks for runs. A run that
@@ -393,6 +405,7 @@ private:
     // The graphs prepared and not yet fetched, in page and slot order; how many of each
     // page's are still to come; the pages prepared and finished so far.
     std::deque<GraphFetch> pending_;
+    std::vector<std::pair<int, int>> webScreensAfterFirstPage_;  // (page, slot)
     // Graphs queued in this load, for which connection fetches the next one.
     size_t queued_ = 0;
     std::vector<int> unfetched_;
