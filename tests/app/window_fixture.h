@@ -116,7 +116,10 @@ protected:
         };
         options.serviceLink = serviceLink_;
         window_ = std::make_unique<MainWindow>(state_, options);
-        QObject::connect(window_.get(), &MainWindow::PageDrawn, [this](int page) { drawn_.push_back(page); });
+        QObject::connect(window_.get(), &MainWindow::PageDrawn, [this](int page) {
+            drawn_.push_back(page);
+            drawnInWindow_.push_back(window_->internalWinId());
+        });
         QObject::connect(window_.get(), &MainWindow::ImageWritten,
                          [this](const QString& path) { written_.push_back(path.toStdString()); });
         return window_->Open();
@@ -139,6 +142,7 @@ protected:
     std::vector<std::string> messages_;
     std::deque<MsgAnswer> answers_;
     std::vector<int> drawn_;
+    std::vector<WId> drawnInWindow_;                   // the native window each was drawn in (0: none yet)
     std::vector<std::string> written_;                 // the images the window wrote, as it told them
     std::shared_ptr<ServiceManagerLink> serviceLink_;  // the window's service manager, if any
 };

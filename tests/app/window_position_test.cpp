@@ -153,8 +153,12 @@ TEST_F(WindowPositionTest, AMaximisedWindowStaysMaximisedWhenItsFirstWebScreenIs
     WriteSetup(WithStartup(setup, "Start Up= 40,30,640,480,2"));
     ASSERT_EQ(Open(), 0);
     ASSERT_TRUE(WaitUntil([&] { return window_->isMaximized(); }));
-    // Page 1 is shown before the later pages load; the web screen is made meanwhile.
+    // Page 1 is shown before the later pages load; the web screen is made meanwhile, in
+    // the window page 1 was drawn in: the window was not made anew for it.
     ASSERT_NE(window_->Web().BrowserAt(0), nullptr);
+    ASSERT_FALSE(drawnInWindow_.empty());
+    EXPECT_NE(drawnInWindow_.front(), WId{0});
+    EXPECT_EQ(window_->internalWinId(), drawnInWindow_.front());
     QTest::qWait(300);
     EXPECT_TRUE(window_->isMaximized());
     window_->Pager().NextPage();
