@@ -168,15 +168,41 @@ def Env():
     return env
 
 
-def timed(command):
-    """Wall and processor milliseconds and peak resident KiB of one run of the command."""
+# The commands are started by a small process of their own. A child's peak resident memory
+# starts from what its parent had when it forked (the kernel keeps the larger of the two
+# across exec), and this script holds every point of the exported pages: started from
+# here, each child would report this script's size as its own.
+SPAWNER = r"""
+import json, os, subprocess, sys, time
+for line in sys.stdin:
+    command, env = json.loads(line)
     start = time.perf_counter()
-    process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=Env())
+    process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
     _, status, usage = os.wait4(process.pid, 0)
     wall = time.perf_counter() - start
+    print(json.dumps([status, wall * 1000, (usage.ru_utime + usage.ru_stime) * 1000, usage.ru_maxrss]), flush=True)
+"""
+_spawner = None
+
+
+def start_spawner():
+    """Starts the process that runs the timed commands, while this one is still small."""
+    global _spawner
+    _spawner = subprocess.Popen([sys.executable, "-c", SPAWNER], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                text=True)
+
+
+def timed(command):
+    """Wall and processor milliseconds and peak resident KiB of one run of the command."""
+    _spawner.stdin.write(json.dumps([command, Env()]) + "\n")
+    _spawner.stdin.flush()
+    reply = _spawner.stdout.readline()
+    if not reply:
+        sys.exit("page_vs_plotters: the process that starts the commands ended")
+    status, wall, cpu, peak = json.loads(reply)
     if status != 0:
         sys.exit("page_vs_plotters: %s failed (status %d)" % (command[0], status))
-    return wall * 1000, (usage.ru_utime + usage.ru_stime) * 1000, usage.ru_maxrss
+    return wall, cpu, peak
 
 
 def memory(args):
@@ -210,6 +236,7 @@ def main():
     parser.add_argument("--no-matplotlib", action="store_true", help="leave matplotlib out (it is slow on many pages)")
     parser.add_argument("--memory", help="only the program's peak memory, on folders of these page counts")
     args = parser.parse_args()
+    start_spawner()
     if args.memory:
         memory(args)
         return
