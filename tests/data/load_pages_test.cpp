@@ -339,3 +339,24 @@ TEST_F(LoadPagesTest, TheWindowIsServedAfterEveryPairOfGraphs) {
     int two = yieldsLoading(2), twelve = yieldsLoading(12);
     EXPECT_GE(twelve - two, 5) << "two graphs: " << two << " yields, twelve graphs: " << twelve;
 }
+
+TEST_F(LoadPagesTest, WebScreensOfPagesReadAheadOfPageOneAreReadiedOncePageOneIsShown) {
+    auto webScreen = [](int graph) {
+        return " " + std::to_string(graph) + " ;-1 ;Web Screen;notes.html; -1 ; 0 ; 0 ; 0 ; 0";
+    };
+    WriteSetup(SetupText(5, 2,
+                         {PageLine(1, "Rivers"), GraphLine(1, 101), webScreen(2), PageLine(2, "Notes"), webScreen(1),
+                          GraphLine(2, 102)}));
+    std::vector<std::string> steps;
+    LoadPagesHooks hooks;
+    hooks.showFirstPage = [&] { steps.push_back("page 1 shown"); };
+    hooks.prepareWebScreen = [&](int page, int slot) {
+        steps.push_back("web screen " + std::to_string(page) + "," + std::to_string(slot));
+    };
+    LoadPagesResult out = LoadPages(state_, host_, LoadMode::Full, hooks);
+    ASSERT_TRUE(out.ok()) << out.error();
+    // Page 1's own web screen is ready when page 1 shows; page 2's, queued with its graph
+    // while page 1's was fetched, comes after.
+    EXPECT_EQ(steps, (std::vector<std::string>{"web screen 1,1", "page 1 shown", "web screen 2,0"}));
+    EXPECT_EQ(state_.store.At(2, 1).currentValue, 7.12);
+}
