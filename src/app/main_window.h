@@ -187,6 +187,7 @@ Q_SIGNALS:
     void Closed(int exitStatus);
 
 protected:
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -87,6 +87,13 @@ void MainWindow::ApplyStartupPosition() {
                 std::max(1, static_cast<int>(saved.height)));
 }
 
+bool MainWindow::event(QEvent* event) {
+    // Shown on no screen, the window would still paint a whole page into a backing store
+    // nobody sees each time a capture lets it update; its captures paint what is shown.
+    if (event->type() == QEvent::UpdateRequest && testAttribute(Qt::WA_DontShowOnScreen)) return true;
+    return QWidget::event(event);
+}
+
 void MainWindow::ShowInStartupState() {
     webScreens_->PrepareForWindow();
     // A one-shot render captures the window by painting it into the page image: shown on
