@@ -74,15 +74,17 @@ ChartView::CaptureAhead ChartView::PaintAheadOfCapture(std::span<ChartView* cons
     CaptureAhead capture;
     // One chart alone is not worth a thread.
     if (ahead.size() < 2) return capture;
-    // The capture paints the charts in order: the second thread takes the later half,
-    // whose images are then most likely ready when the capture comes to them.
+    // The capture paints the charts in order: the second thread takes the last third,
+    // whose images are then most likely ready when the capture comes to them. The window
+    // thread also paints the backdrop, titles and labels; a third keeps the two threads
+    // about even and holds a third, not half, of the charts twice.
     struct Job {
         PaintPlace place;
         const ChartView* view;
         std::promise<QImage> painted;
     };
     auto jobs = std::make_shared<std::vector<Job>>();
-    for (size_t i = ahead.size() / 2; i < ahead.size(); ++i) {
+    for (size_t i = 2 * ahead.size() / 3; i < ahead.size(); ++i) {
         ChartView* view = ahead[i];
         Job job{{view->rect(), view->font()}, view, {}};
         view->capture_->image = job.painted.get_future();

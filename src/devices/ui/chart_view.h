@@ -51,8 +51,8 @@ public:
 
     // Readies the visible charts among `views` for a capture of the window that follows
     // at once, with no events handled in between, and EndCapture() after it: a second
-    // thread paints the later half of them into images while the capture paints the
-    // others in place, so a page of dense graphs uses both cores and only half of its
+    // thread paints the last third of them into images while the capture paints the
+    // others in place, so a page of dense graphs uses both cores and only a third of its
     // charts is held twice. Keep the result until EndCapture().
     [[nodiscard]] static CaptureAhead PaintAheadOfCapture(std::span<ChartView* const> views);
     static void EndCapture(std::span<ChartView* const> views);
