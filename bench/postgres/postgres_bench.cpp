@@ -10,9 +10,9 @@
 // (`tidemark --folder F --render-pages OUT`: start, load, draw, write the PNG), once
 // with the folder's setup naming the server and once naming the SQLite file.
 // Then the whole program on folders of 1 and 10 such pages with the server near and 20 ms
-// away (a proxy on loopback holding each chunk 10 ms each way, delay_proxy.py): what
-// the distance adds, in round trips, (far - near) / 20 ms, and as the client's turns the
-// proxy counts.
+// away (a proxy on loopback holding each chunk 10 ms each way, delay_proxy.py; the near
+// server through the same proxy without delay): what the distance adds, in round trips,
+// (far - near) / 20 ms, and as the client's turns the proxy counts.
 // Each pair runs interleaved (one of each per round), so that a busy machine weighs on
 // all of them alike. Prints each median with min and max, and the ratios of medians.
 //
@@ -200,20 +200,24 @@ double RenderFolder(const std::string& folder, const std::string& out) {
     return std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
 }
 
-// The server 20 ms away: the delay proxy in front of it holds each chunk 10 ms each way.
-class FarServer {
+// The server behind the delay proxy, which holds each chunk half the round trip each
+// way. The near server is reached through the same proxy with no delay, so what the
+// proxy costs to pass the rows on is in both and the difference is the distance alone.
+class ProxiedServer {
 public:
-    static constexpr double kRoundTripMs = 20;
+    static constexpr double kFarRoundTripMs = 20;
 
-    FarServer(const testsupport::PgServer& server, const std::string& dir) : turnsFile_(dir + "turns.txt") {
-        const std::string portFile = dir + "proxy.port", log = dir + "proxy.log";
+    ProxiedServer(const testsupport::PgServer& server, const std::string& dir, const std::string& name,
+                  double roundTripMs)
+        : turnsFile_(dir + name + "_turns.txt") {
+        const std::string portFile = dir + name + "_proxy.port", log = dir + name + "_proxy.log";
         std::vector<std::string> argv{"python3",       TIDEMARK_DELAY_PROXY,
                                       "--target-port", std::to_string(server.Port()),
-                                      "--delay-ms",    std::to_string(kRoundTripMs / 2),
+                                      "--delay-ms",    std::to_string(roundTripMs / 2),
                                       "--port-file",   portFile,
                                       "--turns-file",  turnsFile_};
         // What each turn asks, to see where the round trips go.
-        if (const char* trace = std::getenv("TIDEMARK_BENCH_PROXY_TRACE"))
+        if (const char* trace = std::getenv("TIDEMARK_BENCH_PROXY_TRACE"); trace && roundTripMs > 0)
             argv.insert(argv.end(), {"--trace-file", trace});
         std::string error;
         if (!proxy_.Start(argv, log, &error)) Die("cannot start the delay proxy: " + error);
@@ -246,11 +250,11 @@ private:
 
 // What a far server adds to the whole program on a folder of `pages` pages, against the
 // same server near: in round trips of the link, by time and by the client's turns.
-void CompareFarAndNear(const testsupport::PgServer& server, FarServer& far, const std::string& dir, int pages,
-                       int rounds, int target) {
+void CompareFarAndNear(ProxiedServer& near, ProxiedServer& far, const std::string& dir, int pages, int rounds,
+                       int target) {
     const std::string tag = std::to_string(pages) + "p";
     const std::string nearFolder = dir + "near_" + tag + "/", farFolder = dir + "far_" + tag + "/";
-    WriteFolder(nearFolder, server.ConnectionString(), pages);
+    WriteFolder(nearFolder, near.ConnectionString(), pages);
     WriteFolder(farFolder, far.ConnectionString(), pages);
     RenderFolder(nearFolder, dir + "out");
     RenderFolder(farFolder, dir + "out");
@@ -263,11 +267,13 @@ void CompareFarAndNear(const testsupport::PgServer& server, FarServer& far, cons
         turns.push_back(far.TakeTurns());
     }
     std::sort(turns.begin(), turns.end());
-    std::printf("%d interleaved rounds of the whole program, %d page(s), the server near and %.0f ms away\n", rounds,
-                pages, FarServer::kRoundTripMs);
+    std::printf(
+        "%d interleaved rounds of the whole program, %d page(s), the server near and %.0f ms away "
+        "(both through the proxy)\n",
+        rounds, pages, ProxiedServer::kFarRoundTripMs);
     Print(("near, " + tag).c_str(), nearMs);
     Print(("far, " + tag).c_str(), farMs);
-    auto trips = [](double far, double near) { return (far - near) / FarServer::kRoundTripMs; };
+    auto trips = [](double far, double near) { return (far - near) / ProxiedServer::kFarRoundTripMs; };
     const double added = trips(farMs.Median(), nearMs.Median());
     std::printf(
         "round trips added, %d page(s): %.1f by time (min %.1f, max %.1f); %d to %d turns of the client; "
@@ -296,9 +302,10 @@ int main(int argc, char** argv) {
     testsupport::TempFolder folder("tidemark-bench-pg");
     const std::string dir = folder.Path();
     if (!farOnly) CompareEngines(server, dir, rounds);
-    FarServer far(server, dir);
-    CompareFarAndNear(server, far, dir, 1, std::max(rounds, 25), 6);
-    CompareFarAndNear(server, far, dir, 10, std::max(5, rounds / 2), 10);
+    ProxiedServer near(server, dir, "near", 0);
+    ProxiedServer far(server, dir, "far", ProxiedServer::kFarRoundTripMs);
+    CompareFarAndNear(near, far, dir, 1, std::max(rounds, 25), 6);
+    CompareFarAndNear(near, far, dir, 10, std::max(5, rounds / 2), 10);
     return 0;
 }
 
