@@ -19,6 +19,7 @@
 #include <optional>
 #include <string>
 
+#include <QImage>
 #include <QWidget>
 
 #include "app/page_images.h"
@@ -193,6 +194,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    QImage PaintIntoPageImage();
     // What paging, page images and the web screens need of the window beyond its
     // PageScreen, each apart so that the window's screen stays one interface.
     class PagingAdapter final : public PagingWindow {  // main_window_page_view.cpp
@@ -348,6 +350,9 @@ private:
     // The page: the charts and their boxes. Painting is frozen on it, not on the window,
     // while a page is drawn and laid out.
     PageBackdrop* page_ = nullptr;
+    // The images page captures are painted into, kept for the next capture once the
+    // writer has let go of them: a round of pages then touches no new memory per page.
+    std::array<QImage, 2> pageImages_;
     std::array<ChartView*, kGraphsPerPage> charts_{};
     std::array<QLabel*, kGraphsPerPage> valueBoxes_{};
     std::array<QLabel*, kGraphsPerPage> warningBoxes_{};

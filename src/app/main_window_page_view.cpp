@@ -125,10 +125,35 @@ QImage MainWindow::CaptureClientArea() {
     // A one-shot render paints nothing between captures (see ShowInStartupState).
     const bool paintsOnlyWhenCaptured = !updatesEnabled();
     if (paintsOnlyWhenCaptured) setUpdatesEnabled(true);
-    QImage captured = grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QImage captured = PaintIntoPageImage();
     if (paintsOnlyWhenCaptured) setUpdatesEnabled(false);
     ChartView::EndCapture(charts_);
     return captured;
+}
+
+// The window painted as grab() paints it, into an image of the written format: one of
+// the kept images when no earlier capture still holds it.
+QImage MainWindow::PaintIntoPageImage() {
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = size() * ratio;
+    QImage* target = &pageImages_[0];
+    for (QImage& kept : pageImages_)
+        if (kept.size() == pixels && kept.isDetached()) target = &kept;
+    if (target->size() != pixels || !target->isDetached()) {
+        // Both are still being written (or the window has a new size): the older goes to
+        // whoever holds it.
+        std::swap(pageImages_[0], pageImages_[1]);
+        pageImages_[0] = QImage(pixels, QImage::Format_RGB32);
+        target = &pageImages_[0];
+    }
+    target->setDevicePixelRatio(ratio);
+    // A window that paints its own opaque backdrop covers every pixel; behind any other,
+    // what no widget paints reads as grab()'s transparent backdrop written without alpha.
+    const bool coversItself = palette().window().isOpaque() && !testAttribute(Qt::WA_TranslucentBackground) &&
+                              !testAttribute(Qt::WA_NoSystemBackground);
+    if (!coversItself) target->fill(Qt::black);
+    render(target, QPoint(), QRegion(rect()), DrawWindowBackground | DrawChildren | IgnoreMask);
+    return *target;
 }
 
 void MainWindow::PageImageAdapter::ImageSaved(const std::string& path) {

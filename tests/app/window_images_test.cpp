@@ -258,3 +258,37 @@ TEST_F(WindowTest, FloodBandsOnALogarithmicAxisLieAtTheirLevelsInThePageImage) {
     }
     EXPECT_EQ(bandAt(rowOf(3) - 4), FloodCategory::Minor);
 }
+
+TEST_F(WindowTest, ACaptureStillHeldKeepsItsPageWhileTheNextPagesAreCaptured) {
+    WriteFourPages();
+    ASSERT_EQ(Open(), 0);
+    auto capture = [&](int page) {
+        state_.currentpage = static_cast<int16_t>(page);
+        window_->DrawCurrentPage();
+        return window_->CaptureClientArea();
+    };
+    // Each page alone, as a reference.
+    std::vector<QImage> alone;
+    for (int page = 1; page <= 4; ++page) alone.push_back(capture(page).copy());
+    ASSERT_NE(alone[0], alone[1]);
+    ASSERT_NE(alone[1], alone[2]);
+
+    // Pages held as a writer holds an image it has not written yet, while more pages are
+    // captured; each one let go of may be painted over by a later capture.
+    QImage held1 = capture(1);
+    QImage held2 = capture(2);
+    QImage held3 = capture(3);
+    EXPECT_EQ(held1, alone[0]);
+    EXPECT_EQ(held2, alone[1]);
+    EXPECT_EQ(held3, alone[2]);
+    held1 = QImage();
+    QImage held4 = capture(4);
+    EXPECT_EQ(held4, alone[3]);
+    EXPECT_EQ(held2, alone[1]);
+    EXPECT_EQ(held3, alone[2]);
+    held2 = held3 = QImage();
+    EXPECT_EQ(capture(2), alone[1]);
+    EXPECT_EQ(capture(1), alone[0]);
+    EXPECT_EQ(held4, alone[3]);
+    EXPECT_EQ(held4.format(), QImage::Format_RGB32);
+}
