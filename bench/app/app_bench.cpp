@@ -39,10 +39,13 @@
 #include <string>
 #include <vector>
 
+#include "app/console_host.h"
 #include "core/daynum.h"
 #include "core/textfile.h"
 #include "devices/ui/chart_view.h"
 #include "devices/web/web_engine.h"
+#include "setup/setup_reader.h"
+#include "setup/setup_writer.h"
 
 namespace fs = std::filesystem;
 using namespace tidemark;
@@ -206,26 +209,26 @@ bool ReportNormalStarts(const char* self, const std::string& folder, const char*
     return true;
 }
 
-// A copy of the demo folder beside it whose web-screen slots are empty: the pages of
-// graphs alone, with no browser engine to start. Empty when it could not be written.
+// A copy of the demo folder beside it whose web-screen slots are empty, read and written
+// back as the program reads and saves its setup: the pages of graphs alone, with no
+// browser engine to start. Empty when it could not be made.
 std::string WithoutWebScreens(const std::string& demo) {
-    const fs::path copy = fs::path(demo).parent_path().parent_path() / "TidemarkGraphsOnly";
+    const std::string copy = (fs::path(demo).parent_path().parent_path() / "TidemarkGraphsOnly").string() + "/";
     std::error_code error;
     fs::remove_all(copy, error);
     fs::copy(demo, copy, fs::copy_options::recursive, error);
     if (error) return {};
-    const fs::path setup = copy / "Tidemark_setup.txt";
-    std::ifstream in(setup, std::ios::binary);
-    std::string text, line;
-    while (std::getline(in, line)) {
-        const size_t mark = line.find(";-1 ;Web Screen;");
-        if (mark != std::string::npos)
-            line = line.substr(0, mark) + ";;;; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 " +
-                   (line.ends_with('\r') ? "\r" : "");
-        text += line + "\n";
-    }
-    if (!WriteFileAtomic(setup.string(), text)) return {};
-    return copy.string() + "/";
+    ConsoleHost host;
+    SetupSettings settings;
+    PageSet pages;
+    SiteCatalogue catalogue;
+    FrequencyTable frequency;
+    if (!SetupReader(host).Read(copy, {settings, pages, catalogue, frequency})) return {};
+    for (int p = 1; p <= pages.pagecount; ++p)
+        for (int slot = 0; slot < kGraphsPerPage; ++slot)
+            if (pages.Graph(p, slot).Kind() == SlotKind::WebScreen) pages.Graph(p, slot) = GraphDef{};
+    if (!SetupWriter().Write(copy, settings, pages)) return {};
+    return copy;
 }
 
 }  // namespace

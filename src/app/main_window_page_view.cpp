@@ -5,8 +5,10 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
+#include <utility>
 
 #include "app/auto_paging_frame.h"
 #include "app/console_host.h"
@@ -136,15 +138,13 @@ QImage MainWindow::CaptureClientArea() {
 QImage MainWindow::PaintIntoPageImage() {
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = size() * ratio;
-    QImage* target = &pageImages_[0];
-    for (QImage& kept : pageImages_)
-        if (kept.size() == pixels && kept.isDetached()) target = &kept;
-    if (target->size() != pixels || !target->isDetached()) {
+    auto target = std::find_if(pageImages_.begin(), pageImages_.end(),
+                               [&](const QImage& kept) { return kept.size() == pixels && kept.isDetached(); });
+    if (target == pageImages_.end()) {
         // Both are still being written (or the window has a new size): the older goes to
         // whoever holds it.
-        std::swap(pageImages_[0], pageImages_[1]);
-        pageImages_[0] = QImage(pixels, QImage::Format_RGB32);
-        target = &pageImages_[0];
+        pageImages_[1] = std::exchange(pageImages_[0], QImage(pixels, QImage::Format_RGB32));
+        target = pageImages_.begin();
     }
     target->setDevicePixelRatio(ratio);
     // A window that paints its own opaque backdrop covers every pixel; behind any other,
