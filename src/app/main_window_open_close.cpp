@@ -99,10 +99,8 @@ void MainWindow::ShowInStartupState() {
     // A one-shot render captures the window by painting it into the page image: shown on
     // no screen, it keeps no second copy of the page for a screen. A browser engine
     // paints only into a window that is shown, so pages with web screens still are.
-    if (options_.oneShot && !NeedsBrowserEngine(state_)) {
-        setAttribute(Qt::WA_DontShowOnScreen);
-        setUpdatesEnabled(false);
-    }
+    // Its update requests are dropped (event()), so nothing paints it but the captures.
+    if (options_.oneShot && !NeedsBrowserEngine(state_)) setAttribute(Qt::WA_DontShowOnScreen);
     switch (state_.settings.startup.present ? state_.settings.startup.state : WindowState::Normal) {
         case WindowState::Minimised: showMinimized(); break;
         case WindowState::Maximised: showMaximized(); break;

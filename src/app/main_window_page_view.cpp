@@ -124,11 +124,7 @@ QImage MainWindow::CaptureClientArea() {
     // A browser shows what it loaded some frames after the load ends.
     webScreens_->WaitUntilPainted();
     ChartView::CaptureAhead ahead = ChartView::PaintAheadOfCapture(charts_);
-    // A one-shot render paints nothing between captures (see ShowInStartupState).
-    const bool paintsOnlyWhenCaptured = !updatesEnabled();
-    if (paintsOnlyWhenCaptured) setUpdatesEnabled(true);
     QImage captured = PaintIntoPageImage();
-    if (paintsOnlyWhenCaptured) setUpdatesEnabled(false);
     ChartView::EndCapture(charts_);
     return captured;
 }
